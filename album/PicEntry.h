@@ -1,0 +1,35 @@
+#pragma once
+// TPicEntry: one photo of the album, a plain record stored in a TDynaArray.
+//
+// The entry owns its three fields: FileName and Text are zero-terminated UTF-8 texts in heap blocks of
+// their own (Text may be nullptr: the photo never had a text), Thumbnail is a picture released with
+// deldib. Only the functions below allocate or release them.
+
+#include <string_view>
+
+#include "imaging/Dib.h"
+
+struct TPicEntry {
+  char* FileName;   // full path of the picture file, never changed after the entry is made
+  char* Text;       // the photo's text (lines separated by CR LF or a lone CR), or nullptr
+  TDib Thumbnail;   // cached thumbnail; Bits == nullptr: not made yet
+};
+static_assert(std::is_trivially_copyable_v<TPicEntry>, "entries are moved and swapped byte by byte");
+
+// Replaces the entry's file name or text with a copy of Value. Returns false (entry unchanged) when
+// memory is short.
+bool SetEntryFileName(TPicEntry& Entry, std::string_view Value);
+bool SetEntryText(TPicEntry& Entry, std::string_view Value);
+// Releases the text and sets it to nullptr.
+void ClearEntryText(TPicEntry& Entry);
+// Releases file name, text and thumbnail (the thumbnail through deldib, also when never made) and
+// leaves the entry all zero.
+void ReleaseEntry(TPicEntry& Entry);
+
+// The entry's text as a view; empty for nullptr.
+inline std::string_view EntryText(const TPicEntry& Entry) {
+  return Entry.Text ? std::string_view(Entry.Text) : std::string_view();
+}
+inline std::string_view EntryFileName(const TPicEntry& Entry) {
+  return Entry.FileName ? std::string_view(Entry.FileName) : std::string_view();
+}

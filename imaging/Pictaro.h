@@ -1,0 +1,42 @@
+#pragma once
+// Pictaro: the program's picture library. It reads many raster formats into TDib records and writes
+// BMP and JPEG files. Every picture it returns has 1, 4, 8 or 24 bits per pixel (transparent pixels are
+// composited onto white; grey pictures come as 8 bits with a grey colour table), so the program's own
+// pixel loops handle all of them.
+//
+// Format numbers: -1 and 0 decide by the file's content (not its name), 3 is a Windows bitmap, 7 JPEG.
+
+#include "imaging/Dib.h"
+
+class TProgressSink;
+
+// Reads FileName into Dib. Format: -1 or 0 (by content), 3 (BMP), 7 (JPEG). Progress, if given, receives
+// percentages 0..100 while the picture decodes. On any failure Dib->Bits is nullptr (and nothing is
+// held). Pictures above 400 megapixels are refused. Returns 1 on success, 0 otherwise.
+int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress);
+
+// Writes Dib to FileName: format 3 writes a BMP of the picture's own depth, 7 a JPEG with three 8-bit
+// components (red, green, blue) at quality 90. Returns 1 when the file was written completely.
+int SaveDib(TDib Dib, const char* FileName, int Format, int Reserved);
+
+// Makes a new picture with all pixels zero. ColorSource, if given, is a header followed by its colour
+// table, of which ColorCount entries are copied. When memory is short Dib->Bits and Dib->Made are 0.
+void newdib(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,
+            int ColorCount);
+
+// Frees what Dib holds; does nothing when Dib.Bits is nullptr. The caller's copy is not changed.
+void deldib(TDib Dib);
+
+// The pixel at column x, row y (stored row order): a colour index for pictures of 8 bits or fewer,
+// 0x00BBGGRR for 24 bits. Outside the picture: 0.
+uint32_t getpixel(TDib Dib, int x, int y);
+// Stores Value at x, y: a colour index, or 0x00BBGGRR for 24 bits. Outside the picture: nothing.
+void setpixel(TDib Dib, int x, int y, uint32_t Value);
+
+// An 8-bit copy of a 24-bit picture, ordered-dithered to a fixed palette, for displays of 8 bits per
+// pixel or fewer; XY scales it to Width x Height. Out->Bits is nullptr on failure. Freed with deldib.
+void DIBHalftoneDIB(TDib* Out, TDib Source);
+void DIBHalftoneDIBXY(TDib* Out, TDib Source, int Width, int Height);
+
+// The open-dialog filter of every readable format ("description|patterns|..."), owned by the library.
+const char* GetDIBOpenFilter();

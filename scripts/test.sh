@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Quirvel twice and runs every test in both builds:
+#   build/       optimised (gcc), with the benchmarks compiled
+#   build-asan/  clang with AddressSanitizer + UndefinedBehaviorSanitizer, and the libFuzzer targets
+# The photo corpus for the picture tests is made once into build/photos (about four minutes).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+"$root/scripts/install-deps.sh" --test
+
+photos="$root/build/photos"
+photos_pid=
+if [[ ! -f $photos/manifest.tsv ]]; then
+  maker="$root/../shared/photos/make-photos.sh"
+  if [[ -x $maker || -f $maker ]]; then
+    mkdir -p "$root/build"
+    rm -rf "$photos.tmp"
+    ( JOBS=1 bash "$maker" "$photos.tmp" >"$root/build/photos.log" 2>&1 && mv "$photos.tmp" "$photos" ) &
+    photos_pid=$!
+  else
+    echo "note: $maker not found; tests that need real photos are skipped" >&2
+  fi
+fi
+
+export QT_QPA_PLATFORM=offscreen
+export QUIRVEL_PHOTOS="$photos"
+
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIRVEL_BENCH=ON >/dev/null
+cmake --build "$root/build" -j"$jobs"
+
+if [[ -n $photos_pid ]]; then
+  wait "$photos_pid" || { echo "making the photo corpus failed:" >&2; tail -20 "$root/build/photos.log" >&2; exit 1; }
+fi
+
+(cd "$root/build" && ctest -j"$jobs" --output-on-failure)
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug \
+  -DQUIRVEL_SANITIZE=ON -DQUIRVEL_FUZZ=ON >/dev/null
+cmake --build "$root/build-asan" -j"$jobs"
+(cd "$root/build-asan" && ctest -j"$jobs" --output-on-failure)

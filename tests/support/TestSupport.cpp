@@ -1,0 +1,82 @@
+#include "support/TestSupport.h"
+
+#include <sys/wait.h>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace qtest {
+
+TScratchDir::TScratchDir() {
+  static std::atomic<int> counter{0};
+  FPath = std::filesystem::path(QUIRVEL_BINARY_DIR) / "test-scratch" /
+          (std::to_string(getpid()) + "-" + std::to_string(counter++));
+  std::filesystem::remove_all(FPath);
+  std::filesystem::create_directories(FPath);
+}
+
+TScratchDir::~TScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(FPath, ignored);
+}
+
+TRecordingMessageBox::TRecordingMessageBox() { SetMessageBox(this); }
+TRecordingMessageBox::~TRecordingMessageBox() { SetMessageBox(nullptr); }
+
+bool TRecordingMessageBox::Show(const std::string& Text, const std::string& Title, TMsgIcon Icon,
+                                TMsgButtons Buttons) {
+  Shown.push_back({Text, Title, Icon, Buttons});
+  if (Answers.empty()) return true;
+  bool answer = Answers.front();
+  Answers.erase(Answers.begin());
+  return answer;
+}
+
+std::filesystem::path PhotosDir() {
+  const char* env = std::getenv("QUIRVEL_PHOTOS");
+  std::filesystem::path dir = env && *env ? env : std::filesystem::path(QUIRVEL_BINARY_DIR) / "photos";
+  if (std::filesystem::exists(dir / "manifest.tsv")) return dir;
+  return {};
+}
+
+std::string ReadFile(const std::filesystem::path& Path) {
+  std::ifstream in(Path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + Path.string());
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::filesystem::path& Path, const std::string& Bytes) {
+  std::ofstream out(Path, std::ios::binary | std::ios::trunc);
+  out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + Path.string());
+}
+
+int Run(const std::string& Command, std::string* Output) {
+  FILE* pipe = popen(Command.c_str(), "r");
+  if (!pipe) return -1;
+  std::array<char, 65536> buffer;
+  size_t n;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    if (Output) Output->append(buffer.data(), n);
+  int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Quote(const std::string& Text) {
+  std::string quoted = "'";
+  for (char c : Text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+bool HaveProgram(const std::string& Name) { return Run("command -v " + Name + " >/dev/null 2>&1") == 0; }
+
+}  // namespace qtest
