@@ -1,13 +1,24 @@
 #include "ui/MainForm.h"
 
 #include <QCloseEvent>
+#include <QLabel>
+#include <QStatusBar>
 
 #include "platform/Messages.h"
+#include "ui/ProgressPanel.h"
 
 TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
   setWindowTitle(QStringLiteral("PDF-Quirvel"));
   resize(800, 600);
+
+  FStatusText = new QLabel(this);
+  FStatusText->setFixedWidth(250);
+  FProgressPanel = new TProgressPanel(this);
+  statusBar()->addWidget(FStatusText);
+  statusBar()->addWidget(FProgressPanel, 1);
 }
+
+void TMainForm::SetProStatus(int Percent) { FProgressPanel->SetProStatus(Percent); }
 
 TMainForm::~TMainForm() = default;
 

@@ -5,8 +5,12 @@
 #include <QMainWindow>
 
 #include "album/AlbumModel.h"
+#include "platform/ProgressSink.h"
 
-class TMainForm : public QMainWindow {
+class QLabel;
+class TProgressPanel;
+
+class TMainForm : public QMainWindow, public TProgressSink {
   Q_OBJECT
 
 public:
@@ -14,6 +18,13 @@ public:
   ~TMainForm() override;
 
   TAlbumModel& Album() { return FAlbum; }
+
+  // Progress of picture loading and exports, shown at once in the status bar's second panel.
+  void Progress(int Percent) override { SetProStatus(Percent); }
+  void SetProStatus(int Percent);
+  TProgressPanel* ProgressPanel() const { return FProgressPanel; }
+  // The status bar's first panel (250 pixels): the position of the current photo.
+  QLabel* StatusText() const { return FStatusText; }
 
 protected:
   void closeEvent(QCloseEvent* Event) override;
@@ -23,4 +34,6 @@ private:
   bool FormCloseQuery();
 
   TAlbumModel FAlbum;
+  QLabel* FStatusText = nullptr;
+  TProgressPanel* FProgressPanel = nullptr;
 };
