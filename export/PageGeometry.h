@@ -1,0 +1,53 @@
+#pragma once
+// The geometry of an album page: millimetres to points, the grid of cells, fitting a picture into its
+// cell, and the positions of heading, page number and photo text lines. Pure arithmetic, so the export
+// and a page preview compute the same layout.
+//
+// All lengths are whole points (1/72 inch) in top-down page coordinates. Integer divisions truncate
+// toward zero, and half of v is v / 2 (half of -1 is 0).
+
+#include <cstdint>
+#include <string>
+
+// trunc(mm / 25.39995 * 72), computed in extended precision: 210 mm -> 595, 297 mm -> 841, 15 -> 42.
+int32_t MmToPoints(double Mm);
+
+// Half of V, truncated toward zero.
+constexpr int32_t Half(int32_t V) { return V / 2; }
+
+struct TPageGrid {
+  int32_t W = 0, H = 0;    // page size
+  int32_t MX = 0, MY = 0;  // margins left/right and top/bottom
+  int32_t SX = 0, SY = 0;  // spacing between columns and rows
+  int32_t NX = 1, NY = 1;  // columns and rows
+  int32_t HH = 0;          // height reserved for the heading below the top margin
+  int32_t CW = 0, CH = 0;  // cell size
+
+  // Computes CW and CH from the fields above.
+  void Compute();
+  // Drops the heading space (pages after the first when the heading is on the first page only) and
+  // recomputes the cell height.
+  void SetHeadingHeight(int32_t HeadingHeight);
+
+  int32_t CellX(int32_t Col) const { return (CW + SX) * Col + MX; }
+  int32_t CellY(int32_t Row) const { return MY + HH + (CH + SY) * Row; }
+};
+
+// A picture of IW x IH pixels fitted into a cell CW wide whose picture area is E high.
+struct TFittedPicture {
+  int32_t X = 0, Y = 0;  // top-left corner
+  int32_t D = 0, h = 0;  // width and height
+};
+
+// Starts as wide as the cell; without ZoomIn the picture then fits inside the area, with ZoomIn it
+// covers the whole area and reaches past the cell on one axis. CellX/CellY: the cell's corner.
+TFittedPicture FitPicture(int32_t CellX, int32_t CellY, int32_t CW, int32_t E, int32_t IW, int32_t IH,
+                          bool ZoomIn);
+
+// The pen width of picture frames: the frame width setting divided by 3, rounded (10 -> 3, 1 -> 0).
+int32_t FramePenWidth(int32_t FrameWidth);
+
+// One-file-per-page names: Base + page number padded with zeros to at least four digits + Ext, where
+// Ext is the chosen name's extension with its dot (from the last dot of the name part, not of a
+// folder), empty when it has none. "/a/urlaub.pdf", 12 -> "/a/urlaub0012.pdf"; 12345 -> "urlaub12345".
+std::string NumberedFileName(const std::string& ChosenName, int32_t Page);
