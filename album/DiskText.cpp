@@ -1,0 +1,16 @@
+#include "album/DiskText.h"
+
+#include "platform/TextEncoding.h"
+
+std::string TextToDisk(std::string_view Utf8) {
+  std::string cp1252;
+  if (Utf8ToCp1252(Utf8, cp1252)) return cp1252;
+  // Something had no Windows-1252 byte (or the text was not UTF-8 at all): keep the bytes as they are,
+  // so nothing is lost.
+  return std::string(Utf8);
+}
+
+std::string TextFromDisk(std::string_view Bytes) {
+  if (IsValidUtf8(Bytes)) return std::string(Bytes);
+  return Cp1252ToUtf8(Bytes);
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The encoding of texts (file names, photo texts, font face names) inside the album file.
+//
+// Writing: a text whose every character has a Windows-1252 byte is written in Windows-1252, so albums
+// stay readable by programs that only know that code page; any other text is written as UTF-8 unchanged.
+// Reading: bytes that form valid UTF-8 are taken as UTF-8, anything else as Windows-1252. Pure ASCII
+// is the same either way.
+
+#include <string>
+#include <string_view>
+
+std::string TextToDisk(std::string_view Utf8);
+std::string TextFromDisk(std::string_view Bytes);

@@ -1,0 +1,163 @@
+#include "album/SafeFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+TWriteFunction GWrite = nullptr;
+
+ssize_t DoWrite(int Fd, const void* Data, size_t Count) {
+  return GWrite ? GWrite(Fd, Data, Count) : ::write(Fd, Data, Count);
+}
+
+// Owns a file descriptor.
+class TFd {
+public:
+  explicit TFd(int Fd) : FFd(Fd) {}
+  ~TFd() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return FFd; }
+  // Closes now so that a failing close can be reported; the destructor then has nothing to do.
+  int Close() {
+    const int result = ::close(FFd);
+    FFd = -1;
+    return result;
+  }
+
+private:
+  int FFd;
+};
+
+// Removes the temporary file unless the rename made it the target.
+class TTempFile {
+public:
+  explicit TTempFile(std::string Name) : FName(std::move(Name)) {}
+  ~TTempFile() {
+    if (!FKept) ::unlink(FName.c_str());
+  }
+  TTempFile(const TTempFile&) = delete;
+  TTempFile& operator=(const TTempFile&) = delete;
+  const std::string& Name() const { return FName; }
+  void Keep() { FKept = true; }
+
+private:
+  std::string FName;
+  bool FKept = false;
+};
+
+TFileResult Fail(TFileStatus Status, int Errno) { return TFileResult{Status, Errno}; }
+
+// The file a link points to, so that saving through a link replaces the file and keeps the link.
+std::string ResolveTarget(const std::string& FileName) {
+  struct stat st;
+  if (::lstat(FileName.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return FileName;
+  char* resolved = ::realpath(FileName.c_str(), nullptr);
+  if (!resolved) return FileName;  // a dangling link: replace the link itself
+  std::string target(resolved);
+  std::free(resolved);
+  return target;
+}
+
+mode_t NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+bool WriteAll(int Fd, const std::string& Bytes, int& Errno) {
+  size_t done = 0;
+  while (done < Bytes.size()) {
+    const ssize_t n = DoWrite(Fd, Bytes.data() + done, Bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      Errno = n < 0 ? errno : ENOSPC;  // a write that makes no progress means the disk is full
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+void SetWriteFunction(TWriteFunction Function) { GWrite = Function; }
+
+TFileResult ReadWholeFile(const std::string& FileName, std::string& Bytes) {
+  TFd fd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.Get() < 0) return Fail(TFileStatus::CannotOpen, errno);
+  struct stat st;
+  if (::fstat(fd.Get(), &st) != 0) return Fail(TFileStatus::CannotOpen, errno);
+  if (!S_ISREG(st.st_mode)) return Fail(TFileStatus::CannotOpen, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  std::string bytes;
+  // The size only sizes the first block; the loop reads to the real end, should the file change.
+  bytes.reserve(static_cast<size_t>(st.st_size));
+  char chunk[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd.Get(), chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Fail(TFileStatus::ReadFailed, errno);
+    if (n == 0) break;
+    bytes.append(chunk, static_cast<size_t>(n));
+  }
+  Bytes = std::move(bytes);
+  return {};
+}
+
+TFileResult ReplaceFileSafely(const std::string& FileName, const std::string& Bytes) {
+  const std::string target = ResolveTarget(FileName);
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+
+  std::vector<char> pattern(folder.begin(), folder.end());
+  const std::string suffix = "." + base + ".tmp-XXXXXX";
+  pattern.insert(pattern.end(), suffix.begin(), suffix.end());
+  pattern.push_back('\0');
+  // mkstemp opens with O_CREAT | O_EXCL: an existing file, or a link planted there, is never used.
+  TFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+  if (fd.Get() < 0) return Fail(TFileStatus::CannotCreate, errno);
+  TTempFile temp(pattern.data());
+
+  struct stat old;
+  const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
+  ::fchmod(fd.Get(), mode);  // only cosmetic: a failure leaves the safe 0600 of mkstemp
+
+  int err = 0;
+  if (!WriteAll(fd.Get(), Bytes, err)) return Fail(TFileStatus::WriteFailed, err);
+  if (::fsync(fd.Get()) != 0) return Fail(TFileStatus::WriteFailed, errno);
+  if (fd.Close() != 0) return Fail(TFileStatus::WriteFailed, errno);
+  if (::rename(temp.Name().c_str(), target.c_str()) != 0) return Fail(TFileStatus::RenameFailed, errno);
+  temp.Keep();
+
+  // Make the rename itself durable; failing here cannot lose data any more, so it is not reported.
+  TFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.Get() >= 0) ::fsync(dir.Get());
+  return {};
+}
+
+std::string SystemErrorText(int Errno) {
+  switch (Errno) {
+    case ENOSPC: return "Auf dem Datenträger ist kein Platz mehr frei.";
+    case EDQUOT: return "Das Speicherkontingent ist erschöpft.";
+    case EACCES:
+    case EPERM: return "Zugriff verweigert.";
+    case ENOENT: return "Datei oder Ordner nicht gefunden.";
+    case EROFS: return "Der Datenträger ist schreibgeschützt.";
+    case EISDIR: return "Das ist ein Ordner.";
+    case EIO: return "Ein-/Ausgabefehler.";
+    case ENAMETOOLONG: return "Der Dateiname ist zu lang.";
+    case EXDEV: return "Die Datei liegt auf einem anderen Datenträger.";
+    default: return std::string("Systemfehler ") + std::to_string(Errno) + " (" + std::strerror(Errno) + ").";
+  }
+}

@@ -1,0 +1,140 @@
+#include "export/LayoutSettings.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Rounds halves to even and stops at the ends of the 32-bit range, so no corrupt value is UB.
+int32_t RoundToInt32(double Value) {
+  if (std::isnan(Value)) return 0;
+  const double rounded = std::nearbyint(Value);
+  if (rounded <= static_cast<double>(std::numeric_limits<int32_t>::min()))
+    return std::numeric_limits<int32_t>::min();
+  if (rounded >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+    return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(rounded);
+}
+
+std::string_view Trim(std::string_view Text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!Text.empty() && blank(Text.front())) Text.remove_prefix(1);
+  while (!Text.empty() && blank(Text.back())) Text.remove_suffix(1);
+  return Text;
+}
+
+}  // namespace
+
+int32_t FontSizeFromHeight(int32_t Height, int32_t PixelsPerInch) {
+  if (PixelsPerInch <= 0) return 0;
+  return RoundToInt32(-static_cast<double>(Height) * 72.0 / PixelsPerInch);
+}
+
+int32_t FontHeightFromSize(int32_t Size, int32_t PixelsPerInch) {
+  return RoundToInt32(-(static_cast<double>(Size) * PixelsPerInch / 72.0));
+}
+
+void SetFontSize(TFontSpec& Font, int32_t Size) {
+  Font.Size = Size;
+  Font.Height = FontHeightFromSize(Size, Font.PixelsPerInch);
+}
+
+void SetFontHeight(TFontSpec& Font, int32_t Height) {
+  Font.Height = Height;
+  Font.Size = FontSizeFromHeight(Height, Font.PixelsPerInch);
+}
+
+void AssignFont(TFontSpec& Target, const TFontSpec& Source) {
+  Target.Name = Source.Name;
+  Target.Charset = Source.Charset;
+  Target.Pitch = Source.Pitch;
+  Target.Style = Source.Style;
+  Target.Color = Source.Color;
+  SetFontSize(Target, Source.Size);
+}
+
+TFontSpec DefaultHeadingFont() {
+  TFontSpec font;
+  font.Name = "Arial Black";
+  font.PixelsPerInch = 96;
+  SetFontHeight(font, -21);
+  return font;
+}
+
+TFontSpec DefaultTextFont() {
+  TFontSpec font;
+  font.Name = "Arial";
+  font.PixelsPerInch = 96;
+  SetFontHeight(font, -13);
+  return font;
+}
+
+double ClampDecimal(double Value, TFieldLimits Limits) {
+  if (std::isnan(Value) || Value < Limits.Min) return Limits.Min;
+  if (Value > Limits.Max) return Limits.Max;
+  return Value;
+}
+
+int32_t ClampWhole(double Value, TFieldLimits Limits) {
+  if (std::isnan(Value)) return RoundToInt32(Limits.Min);
+  // Clamping before rounding keeps huge values away from the integer conversion; the limits are whole.
+  return RoundToInt32(ClampDecimal(std::nearbyint(Value), Limits));
+}
+
+bool ParseDecimal(std::string_view Text, double& Value) {
+  Text = Trim(Text);
+  if (!Text.empty() && Text.front() == '+') Text.remove_prefix(1);
+  if (Text.empty() || Text.size() > 64) return false;
+  std::string copy(Text);
+  for (char& c : copy) {
+    if (c == ',') c = '.';
+    // from_chars also reads "inf" and "nan", which no number field accepts.
+    else if (!(c == '.' || c == '-' || c == 'e' || c == 'E' || (c >= '0' && c <= '9'))) return false;
+  }
+  double parsed = 0;
+  const auto [end, ec] = std::from_chars(copy.data(), copy.data() + copy.size(), parsed);
+  if (ec != std::errc() || end != copy.data() + copy.size() || !std::isfinite(parsed)) return false;
+  Value = parsed;
+  return true;
+}
+
+double ReadDecimalField(std::string_view Text, TFieldLimits Limits) {
+  double value = 0;
+  if (!ParseDecimal(Text, value)) return Limits.Min;
+  return ClampDecimal(value, Limits);
+}
+
+int32_t ReadWholeField(std::string_view Text, TFieldLimits Limits) {
+  double value = 0;
+  if (!ParseDecimal(Text, value)) return ClampWhole(Limits.Min, Limits);
+  return ClampWhole(value, Limits);
+}
+
+TLayoutSettings FirstStartSettings() { return TLayoutSettings{}; }
+
+void ResetForNewAlbum(TLayoutSettings& Settings) {
+  Settings.HeadingFont = DefaultHeadingFont();
+  Settings.TextFont = DefaultTextFont();
+  Settings.TextCheck = true;
+  Settings.CaptionCheck = true;
+  Settings.RandXEd = 15;
+  Settings.RandYEd = 15;
+  Settings.SpaceHED = 5;
+  Settings.SpaceVEd = 5;
+  Settings.ShowPDFCheck = true;
+  Settings.CountXEd = 3;  // a new album gets 3 columns, unlike the 2 of the first start
+  Settings.CountYEd = 3;
+  Settings.PageNrCheck = true;
+}
+
+void ClampAll(TLayoutSettings& Settings) {
+  for (double* margin : {&Settings.RandXEd, &Settings.RandYEd, &Settings.SpaceHED, &Settings.SpaceVEd})
+    *margin = ClampDecimal(*margin, KMarginLimits);
+  Settings.PageWidthEd = ClampDecimal(Settings.PageWidthEd, KPageSizeLimits);
+  Settings.PageHeightEd = ClampDecimal(Settings.PageHeightEd, KPageSizeLimits);
+  Settings.CountXEd = ClampWhole(Settings.CountXEd, KCountLimits);
+  Settings.CountYEd = ClampWhole(Settings.CountYEd, KCountLimits);
+  Settings.XMalEd = ClampWhole(Settings.XMalEd, KCountLimits);
+  Settings.RahmenBreiteEd = ClampWhole(Settings.RahmenBreiteEd, KFrameWidthLimits);
+}

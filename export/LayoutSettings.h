@@ -1,0 +1,118 @@
+#pragma once
+// TLayoutSettings: every layout control of the main window as plain data, with its first-start default,
+// its limits and the rule that brings an out-of-range value back inside them.
+//
+// The window's controls, the album file and the command line all read and write this one struct. Number
+// fields follow the spin-edit rules: a value outside the limits becomes the nearest limit (whole-number
+// fields are rounded first, halves to even), and text that cannot be read as a number counts as the
+// field's minimum. A NaN, which no control can hold, counts as unreadable too.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Style bits of a font, as the album file stores them.
+enum : uint8_t { KFontBold = 1, KFontItalic = 2, KFontUnderline = 4, KFontStrikeOut = 8 };
+
+// Colour values are 0x00BBGGRR; 0x80 in the top byte names a system colour, kept as it is here and
+// resolved to a real colour only when something is drawn.
+constexpr uint32_t KColorWhite = 0x00FFFFFF;
+constexpr uint32_t KColorWindowText = 0x80000008;
+constexpr bool IsSystemColor(uint32_t Color) { return (Color & 0xFF000000u) == 0x80000000u; }
+
+// A font as the font dialogs hold it. Height (pixels, negative for a character height) and Size
+// (points) describe the same thing at PixelsPerInch; SetFontSize / SetFontHeight keep them together.
+struct TFontSpec {
+  std::string Name;  // face name, UTF-8
+  uint8_t Charset = 0;  // Windows character-set number, 0 = ANSI
+  uint32_t Color = KColorWindowText;
+  uint8_t Pitch = 0;  // 0 default, 1 variable, 2 fixed
+  int32_t PixelsPerInch = 96;
+  int32_t Size = 10;
+  int32_t Height = -13;
+  uint8_t Style = 0;  // KFontBold | KFontItalic | ...
+
+  bool operator==(const TFontSpec&) const = default;
+};
+
+// round(-Height * 72 / PixelsPerInch), halves to even; 0 when PixelsPerInch is not positive. Results
+// beyond the 32-bit range stop at its ends.
+int32_t FontSizeFromHeight(int32_t Height, int32_t PixelsPerInch);
+// round(-(Size * PixelsPerInch / 72)), halves to even, stopping at the ends of the 32-bit range.
+int32_t FontHeightFromSize(int32_t Size, int32_t PixelsPerInch);
+// Sets Size and derives Height at the font's own PixelsPerInch, and the other way round.
+void SetFontSize(TFontSpec& Font, int32_t Size);
+void SetFontHeight(TFontSpec& Font, int32_t Height);
+// Copies what assigning one dialog font to another copies: face name, character set, pitch, style,
+// colour and the size in points. Target keeps its PixelsPerInch; its Height follows from the size.
+void AssignFont(TFontSpec& Target, const TFontSpec& Source);
+
+// "Arial Black", 21 pixels (16 points) at 96 ppi, regular, ANSI, window-text colour.
+TFontSpec DefaultHeadingFont();
+// "Arial", 13 pixels (10 points) at 96 ppi, regular, ANSI, window-text colour.
+TFontSpec DefaultTextFont();
+
+// The limits of one number field.
+struct TFieldLimits {
+  double Min;
+  double Max;
+};
+constexpr TFieldLimits KMarginLimits{0, 100};      // RandXEd, RandYEd, SpaceHED, SpaceVEd
+constexpr TFieldLimits KPageSizeLimits{1, 10000};  // PageWidthEd, PageHeightEd
+constexpr TFieldLimits KCountLimits{1, 100};       // CountXEd, CountYEd, XMalEd
+constexpr TFieldLimits KFrameWidthLimits{1, 100};  // RahmenBreiteEd
+
+// A decimal field's value brought inside Limits (NaN: the minimum).
+double ClampDecimal(double Value, TFieldLimits Limits);
+// A whole-number field's value: rounded (halves to even), then brought inside Limits (NaN: minimum).
+int32_t ClampWhole(double Value, TFieldLimits Limits);
+// Reads a field's text as the control does: surrounding blanks are ignored, "," and "." both serve as
+// the decimal separator; anything else that is not a number gives the minimum.
+double ReadDecimalField(std::string_view Text, TFieldLimits Limits);
+int32_t ReadWholeField(std::string_view Text, TFieldLimits Limits);
+// Parses a decimal number as ReadDecimalField does, without limits. False for unreadable text.
+bool ParseDecimal(std::string_view Text, double& Value);
+
+struct TLayoutSettings {
+  // Tab "Einstellungen"
+  double RandXEd = 15;
+  double RandYEd = 15;
+  double SpaceHED = 5;
+  double SpaceVEd = 5;
+  double PageWidthEd = 210;
+  double PageHeightEd = 297;
+  bool ZoomInFotosCheck = false;
+  bool CaptionCheck = true;
+  bool CaptionOnAllPages = true;
+  bool TextCheck = true;
+  bool PageNrCheck = true;
+  TFontSpec HeadingFont = DefaultHeadingFont();  // FontDialog1
+  TFontSpec TextFont = DefaultTextFont();        // FontDialog3, photo texts and page numbers
+  // Tab "Mehr Einstellungen"
+  uint32_t Shape1 = KColorWhite;  // page background
+  bool RahmenCheck = false;
+  uint32_t Shape2 = KColorWhite;  // frame colour
+  int32_t RahmenBreiteEd = 10;
+  // Tab "PDF-Datei erzeugen"
+  bool ShowPDFCheck = true;
+  bool SeparateCheck = false;
+  int32_t CountXEd = 2;
+  int32_t CountYEd = 3;
+  int32_t XMalEd = 1;
+  // Tab "Fotos"
+  std::string CapED = "Familienfotos";
+  bool FilenamesCheck = true;
+  bool PathCheck = false;
+
+  bool operator==(const TLayoutSettings&) const = default;
+};
+
+// The settings of a program start: the defaults above.
+TLayoutSettings FirstStartSettings();
+
+// What "Neu" puts back: both fonts to their defaults, TextCheck, CaptionCheck, ShowPDFCheck and
+// PageNrCheck on, margins 15, spacings 5, 3 columns and 3 rows. Everything else stays as it is.
+void ResetForNewAlbum(TLayoutSettings& Settings);
+
+// Brings every number field inside its limits (as leaving each control would).
+void ClampAll(TLayoutSettings& Settings);
