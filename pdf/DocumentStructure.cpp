@@ -1,0 +1,312 @@
+// The document around the pages: header, content streams and their lengths, page tree, pages,
+// catalog, outlines, cross-reference table and trailer, and the writer's life from BeginDoc to EndDoc.
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+
+#include "pdf/PDFWriterCanvas.h"
+#include "pdf/PdfFormat.h"
+#include "platform/FreeTypeFonts.h"
+
+namespace {
+
+template <class T>
+T* AppendRecord(TDynaArrayOf<T>& Array) {
+  T* record = Array.Append();
+  if (!record) throw std::bad_alloc();
+  return record;
+}
+
+// A cross-reference entry holds ten digits of offset.
+constexpr int64_t MaxXRefOffset = 9'999'999'999;
+
+}  // namespace
+
+TPDFCanvas::TPDFCanvas() : TPDFCanvas(SharedFontMetrics()) {}
+
+TPDFCanvas::TPDFCanvas(std::shared_ptr<TFontMetrics> Metrics)
+    : FImages(std::make_unique<TDynaArrayOf<TPdfImage>>()), FMeasure(std::move(Metrics)) {}
+
+TPDFCanvas::~TPDFCanvas() {
+  try {
+    EndDoc();
+  } catch (...) {
+    // A destructor has no one to report to; EndDoc has already abandoned the document.
+  }
+  RemovePendingImages();
+}
+
+void TPDFCanvas::WriteLine(std::string_view S) {
+  if (FBuffering) {
+    FStreamBuf.append(S);
+    FStreamBuf += '\n';
+  } else {
+    FFile.Write(S);
+    FFile.Write("\n", 1);
+  }
+}
+
+void TPDFCanvas::WriteRaw(std::string_view S) {
+  if (FBuffering)
+    FStreamBuf.append(S);
+  else
+    FFile.Write(S);
+}
+
+int32_t TPDFCanvas::BeginObject() {
+  int32_t number = static_cast<int32_t>(FObjects->Count);
+  *AppendRecord(*FObjects) = {static_cast<int64_t>(FFile.Position()), 0, false};
+  FLine.clear();
+  AppendInt(FLine, number);
+  FLine += " 0 obj";
+  WriteLine();
+  return number;
+}
+
+int32_t TPDFCanvas::BeginDictObject() {
+  int32_t number = BeginObject();
+  WriteLine("<<");
+  return number;
+}
+
+void TPDFCanvas::EndObject() { WriteLine("endobj"); }
+
+void TPDFCanvas::EndDictObject() {
+  WriteLine(">>");
+  WriteLine("endobj");
+}
+
+bool TPDFCanvas::BeginDoc(const std::string& FileName) {
+  if (FActive) EndDoc();
+  if (!FFile.Open(FileName)) return false;
+  try {
+    FObjects = std::make_unique<TDynaArrayOf<TPdfObjectEntry>>();
+    FPageSizes = std::make_unique<TDynaArrayOf<TPdfPageSize>>();
+    FFonts = std::make_unique<TDynaArrayOf<TPdfFontEntry>>();
+    FCompressor = std::make_unique<TZlibCompressor>();
+    WriteLine("%PDF-1.3");
+    *AppendRecord(*FObjects) = {0, 65535, true};
+    FProcSetObj = BeginObject();
+    WriteLine("[/PDF /Text /ImageB /ImageC /ImageI]");
+    EndObject();
+    FPageCount = 0;
+    FFirstContentObj = static_cast<int32_t>(FObjects->Count);
+    BeginContentStream();
+    FActive = true;
+  } catch (...) {
+    Abandon();
+    throw;
+  }
+  return true;
+}
+
+void TPDFCanvas::BeginContentStream() {
+  ++FPageCount;
+  int32_t number = BeginObject();
+  FLine.clear();
+  FLine += "<< /Length ";
+  AppendInt(FLine, int64_t(number) + 1);
+  FLine += " 0 R /Filter /FlateDecode >>";
+  WriteLine();
+  WriteLine("stream");
+  FStreamStart = static_cast<int64_t>(FFile.Position());
+  FFontValid = FBrushValid = FPenValid = false;
+  FStreamBuf.clear();
+  FBuffering = true;
+}
+
+void TPDFCanvas::EndContentStream() {
+  // A clip left open at the end of a page is closed, since a stream must restore what it saved.
+  for (bool saved : FClips)
+    if (saved) WriteLine("Q");
+  FClips.clear();
+  FCompressor->Compress(FStreamBuf.data(), FStreamBuf.size(), FCompressed);
+  FBuffering = false;
+  FStreamBuf.clear();
+  FFile.Write(FCompressed.data(), FCompressed.size());
+  WriteRaw("\n");
+  FStreamEnd = static_cast<int64_t>(FFile.Position());
+  WriteLine("endstream");
+  WriteLine("endobj");
+  BeginObject();
+  FLine.clear();
+  AppendInt(FLine, FStreamEnd - FStreamStart);
+  WriteLine();
+  EndObject();
+  *AppendRecord(*FPageSizes) = {PageWidth, PageHeight};
+}
+
+void TPDFCanvas::NewPage() {
+  if (!FActive) return;
+  try {
+    EndContentStream();
+    BeginContentStream();
+  } catch (...) {
+    Abandon();
+    throw;
+  }
+}
+
+void TPDFCanvas::EndDoc() {
+  if (!FActive) return;
+  try {
+    EndContentStream();
+    FFirstFontObj = static_cast<int32_t>(FObjects->Count);
+    for (uint32_t n = 0; n < FFonts->Count; ++n) WriteFontDictionary((*FFonts)[static_cast<int32_t>(n)]);
+    WritePageTree();
+    FCatalogObj = BeginDictObject();
+    WriteLine("/Type /Catalog");
+    FLine.assign("/Pages ");
+    AppendInt(FLine, FPagesObj);
+    FLine += " 0 R";
+    WriteLine();
+    FLine.assign("/Outlines ");
+    AppendInt(FLine, int64_t(FCatalogObj) + 1);
+    FLine += " 0 R";
+    WriteLine();
+    EndDictObject();
+    BeginDictObject();
+    WriteLine("/Type /Outlines");
+    WriteLine("/Count 0");
+    EndDictObject();
+    WriteImages();
+    WriteTrailer();
+    FFile.Close();
+  } catch (...) {
+    Abandon();
+    throw;
+  }
+  ReleaseDocument();
+  FActive = false;
+}
+
+std::string TPDFCanvas::XObjectNames(int32_t FirstImageObj) const {
+  std::string names;
+  int64_t twoObjectPictures = 0;  // pictures of 1 bit per pixel take an image and a globals object
+  for (uint32_t k = 0; k < FImages->Count; ++k) {
+    names += "/Im";
+    AppendInt(names, k);
+    names += ' ';
+    AppendInt(names, FirstImageObj + int64_t(k) + twoObjectPictures);
+    names += " 0 R";
+    const TBitmapInfoHeader* header = (*FImages)[static_cast<int32_t>(k)].Picture.Header;
+    if (header && header->biBitCount == 1) ++twoObjectPictures;
+  }
+  return names;
+}
+
+void TPDFCanvas::WritePageTree() {
+  const int32_t pages = static_cast<int32_t>(FPageSizes->Count);
+  FPagesObj = BeginDictObject();
+  WriteLine("/Type /Pages");
+  FLine.assign("/Count ");
+  AppendInt(FLine, pages);
+  WriteLine();
+  FLine.assign("/Kids [");
+  for (int32_t i = 0; i < pages; ++i) {
+    AppendInt(FLine, int64_t(FPagesObj) + 1 + i);
+    FLine += i + 1 < pages ? " 0 R " : " 0 R]";
+  }
+  WriteLine();
+  EndDictObject();
+
+  // Every page names every picture and every font; the resource lines are the same for all pages.
+  std::string xobjects = "/Resources <</XObject << ";
+  xobjects += XObjectNames(FPagesObj + pages + 3);
+  xobjects += " >>";
+  std::string fonts = "/Font << ";
+  for (uint32_t n = 1; n <= FFonts->Count; ++n) {
+    fonts += "/F";
+    AppendInt(fonts, n);
+    fonts += ' ';
+    AppendInt(fonts, int64_t(FFirstFontObj) + n - 1);
+    fonts += " 0 R";
+  }
+  fonts += ">> /ProcSet ";
+  AppendInt(fonts, FProcSetObj);
+  fonts += " 0 R";
+
+  for (int32_t i = 0; i < pages; ++i) {
+    const TPdfPageSize size = (*FPageSizes)[i];
+    BeginDictObject();
+    WriteLine("/Type /Page");
+    FLine.assign("/Parent ");
+    AppendInt(FLine, FPagesObj);
+    FLine += " 0 R";
+    WriteLine();
+    WriteLine(xobjects);
+    WriteLine(fonts);
+    WriteLine(">>");
+    // The box is one unit smaller than the page, the last pixel row and column; it is kept at least
+    // one unit wide and high, since an empty or inverted box is no page at all to a reader.
+    FLine.assign("/MediaBox [0 0 ");
+    AppendInt(FLine, std::max<int64_t>(int64_t(size.Width) - 1, 1));
+    FLine += ' ';
+    AppendInt(FLine, std::max<int64_t>(int64_t(size.Height) - 1, 1));
+    FLine += ']';
+    WriteLine();
+    FLine.assign("/Contents ");
+    AppendInt(FLine, int64_t(FFirstContentObj) + 2 * int64_t(i));
+    FLine += " 0 R";
+    WriteLine();
+    EndDictObject();
+  }
+}
+
+void TPDFCanvas::WriteTrailer() {
+  FXRefPos = static_cast<int64_t>(FFile.Position());
+  if (FXRefPos > MaxXRefOffset) throw std::runtime_error("Die PDF-Datei wird zu groß.");
+  WriteLine("xref");
+  FLine.assign("0 ");
+  AppendInt(FLine, FObjects->Count);
+  WriteLine();
+  std::string number;
+  for (uint32_t i = 0; i < FObjects->Count; ++i) {
+    const TPdfObjectEntry& entry = (*FObjects)[static_cast<int32_t>(i)];
+    number.clear();
+    AppendInt(number, entry.Offset);
+    FLine = ZeroPad(number, 10);
+    FLine += ' ';
+    number.clear();
+    AppendInt(number, entry.Generation);
+    FLine += ZeroPad(number, 5);
+    FLine += entry.Free ? " f " : " n ";
+    WriteLine();
+  }
+  WriteLine("trailer");
+  WriteLine("<<");
+  FLine.assign("/Size ");
+  AppendInt(FLine, FObjects->Count);
+  WriteLine();
+  FLine.assign("/Root ");
+  AppendInt(FLine, FCatalogObj);
+  FLine += " 0 R";
+  WriteLine();
+  WriteLine(">>");
+  WriteLine("startxref");
+  FLine.clear();
+  AppendInt(FLine, FXRefPos);
+  WriteLine();
+  WriteRaw("%%EOF");
+}
+
+void TPDFCanvas::ReleaseDocument() {
+  if (FFonts)
+    for (uint32_t n = 0; n < FFonts->Count; ++n) std::free((*FFonts)[static_cast<int32_t>(n)].Name);
+  FFonts.reset();
+  FObjects.reset();
+  FPageSizes.reset();
+  FCompressor.reset();
+  FStreamBuf.clear();
+  FStreamBuf.shrink_to_fit();
+  FCompressed = {};
+  FBuffering = false;
+}
+
+void TPDFCanvas::Abandon() {
+  FFile.Abandon();
+  ReleaseDocument();
+  FActive = false;
+}

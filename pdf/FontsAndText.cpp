@@ -1,0 +1,178 @@
+// Text lines and font resources. Every distinct name and style that is drawn becomes one TrueType
+// font resource, not embedded; its dictionary, written at EndDoc, carries a font descriptor and the
+// widths of its codes measured at a 12-pixel em and scaled to thousandths of an em.
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "pdf/PDFWriterCanvas.h"
+#include "pdf/PdfFormat.h"
+#include "platform/TextEncoding.h"
+
+namespace {
+
+// The em height at which font dictionaries are measured; WidthScale turns its pixels into 1/1000 em.
+constexpr int32_t MeasureEm = 12;
+
+// A name ends at its first zero byte, as the stored copy does.
+std::string_view UpToZero(std::string_view Name) { return Name.substr(0, Name.find('\0')); }
+
+}  // namespace
+
+void TPDFCanvas::SelectMeasureFont(std::string_view Name, TFontStyles Style, int32_t Size) {
+  if (FMeasureName != Name) FMeasureName.assign(Name);
+  FMeasureStyle = Style;
+  FMeasure->SelectFont(Name, Style, Size);
+}
+
+std::string TPDFCanvas::BaseFontName() const { return ::BaseFontName(FMeasureName, FMeasureStyle); }
+
+int32_t TPDFCanvas::FontNumber(std::string_view Name, TFontStyles Style) {
+  if (!FFonts) return 0;
+  Name = UpToZero(Name);
+  for (uint32_t i = 0; i < FFonts->Count; ++i) {
+    const TPdfFontEntry& entry = (*FFonts)[static_cast<int32_t>(i)];
+    if (entry.Style == Style && Name == entry.Name) return static_cast<int32_t>(i) + 1;
+  }
+  char* copy = static_cast<char*>(std::malloc(Name.size() + 1));
+  if (!copy) throw std::bad_alloc();
+  std::memcpy(copy, Name.data(), Name.size());
+  copy[Name.size()] = '\0';
+  TPdfFontEntry* entry = FFonts->Append();
+  if (!entry) {
+    std::free(copy);
+    throw std::bad_alloc();
+  }
+  *entry = {copy, Style};
+  return static_cast<int32_t>(FFonts->Count);
+}
+
+void TPDFCanvas::ApplyFont() {
+  // Text fills with the fill colour. A clear brush never wrote its colour, so after one the colour is
+  // written whatever FLastBrush says; the stream then holds a solid fill of the text's colour.
+  if (!FBrushValid || FLastBrush.Style == bsClear || FLastBrush.Color != Font.Color) {
+    FLine.clear();
+    AppendColor(FLine, Font.Color);
+    FLine += " rg";
+    WriteLine();
+    FLastBrush.Color = Font.Color;
+    if (FLastBrush.Style == bsClear) {
+      FLastBrush.Style = bsSolid;
+      FBrushClear = false;
+    }
+  }
+  const int32_t n = FontNumber(Font.Name, Font.Style);
+  if (FFontValid && n == FCurFont && Font.Size == FCurFontSize) return;
+  FLine.assign("/F");
+  AppendInt(FLine, n);
+  FLine += ' ';
+  AppendInt(FLine, Font.Size);
+  FLine += " Tf";
+  WriteLine();
+  FCurFont = n;
+  FCurFontSize = Font.Size;
+  FFontValid = true;
+}
+
+void TPDFCanvas::TextOut(int32_t X, int32_t Y, std::string_view Text) {
+  if (!FActive) return;
+  SelectMeasureFont(Font.Name, Font.Style, Font.Size);
+  const int32_t height = FMeasure->LineHeight();
+  WriteLine("BT");
+  ApplyFont();
+  Utf8ToCp1252(Text, FCp1252);
+  FLine.clear();
+  AppendInt(FLine, X);
+  FLine += ' ';
+  // The baseline lies one unit below the last pixel row of the text cell.
+  AppendInt(FLine, int64_t(PageHeight) - Y - height - 1);
+  FLine += "  Td (";
+  AppendEscapedText(FLine, FCp1252);
+  FLine += ") Tj";
+  WriteLine();
+  WriteLine("ET");
+}
+
+int32_t TPDFCanvas::TextWidth(std::string_view Text) {
+  SelectMeasureFont(Font.Name, Font.Style, Font.Size);
+  Utf8ToCp1252(Text, FCp1252);
+  return FMeasure->TextExtent(FCp1252).Width;
+}
+
+void TPDFCanvas::WriteFontDictionary(const TPdfFontEntry& Entry) {
+  SelectMeasureFont(Entry.Name, Entry.Style, MeasureEm);
+  BeginDictObject();
+  WriteLine("/Type /Font");
+  WriteLine("/Subtype /TrueType");
+  WriteLine("/Encoding /WinAnsiEncoding");
+  FLine.assign("/BaseFont /");
+  FLine += BaseFontName();
+  WriteLine();
+
+  int32_t first, last;
+  TOutlineMetrics outline;
+  if (FMeasure->OutlineMetrics(outline)) {
+    WriteLine("/FontDescriptor <</Type/FontDescriptor");
+    FLine.assign("/FontBBox[");
+    AppendInt(FLine, WidthScale(outline.BoxLeft));
+    FLine += ' ';
+    AppendInt(FLine, WidthScale(outline.BoxBottom));
+    FLine += ' ';
+    AppendInt(FLine, WidthScale(outline.BoxRight));
+    FLine += ' ';
+    AppendInt(FLine, WidthScale(outline.BoxTop));
+    FLine += ']';
+    WriteLine();
+    FLine.assign("/Flags 4/Ascent ");
+    AppendInt(FLine, WidthScale(outline.Ascent));
+    FLine += "/Descent ";
+    AppendInt(FLine, WidthScale(outline.Descent));
+    FLine += "/ItalicAngle ";
+    AppendInt(FLine, outline.ItalicAngle);
+    FLine += ">>";
+    WriteLine();
+    first = outline.FirstChar;
+    last = outline.LastChar;
+  } else {
+    // A face without outlines: the box from the baseline's left end, down by the descent, across the
+    // widest character and up by the ascent; the descent is written negative, below the baseline.
+    TPlainMetrics plain = FMeasure->PlainMetrics();
+    WriteLine("/FontDescriptor <</Type/FontDescriptor");
+    FLine.assign("/FontBBox[0 ");
+    AppendInt(FLine, -WidthScale(plain.Descent));
+    FLine += ' ';
+    AppendInt(FLine, WidthScale(plain.MaxCharWidth));
+    FLine += ' ';
+    AppendInt(FLine, WidthScale(plain.Ascent));
+    FLine += ']';
+    WriteLine();
+    FLine.assign("/Flags 4/Ascent ");
+    AppendInt(FLine, WidthScale(plain.Ascent));
+    FLine += "/Descent ";
+    AppendInt(FLine, -WidthScale(plain.Descent));
+    FLine += ">>";
+    WriteLine();
+    first = plain.FirstChar;
+    last = plain.LastChar;
+  }
+  first = std::clamp(first, 0, 255);
+  last = std::clamp(last, first, 255);
+  FLine.assign("/FirstChar ");
+  AppendInt(FLine, first);
+  WriteLine();
+  FLine.assign("/LastChar ");
+  AppendInt(FLine, last);
+  WriteLine();
+
+  FLine.assign("/Widths [");
+  for (int32_t code = first; code <= last; ++code) {
+    const char byte = static_cast<char>(code);
+    AppendInt(FLine, WidthScale(FMeasure->TextExtent(std::string_view(&byte, 1)).Width));
+    FLine += ' ';
+  }
+  WriteRaw(FLine);
+  WriteLine("]");
+  EndDictObject();
+}

@@ -1,0 +1,201 @@
+#pragma once
+// TPDFCanvas: a drawing surface that writes one PDF 1.3 file in one pass.
+//
+// Use: set PageWidth and PageHeight, BeginDoc(file), draw, NewPage between pages, EndDoc, destroy.
+// Coordinates are whole page units (1/72 inch) with the origin at the top left and y downwards, as on
+// a screen; a page of W x H units is treated like a bitmap of W x H pixels whose pixel (x, y) lies at
+// PDF (x, H - 1 - y). PageHeight must not change while a page is open; each page's size is taken when
+// the page ends.
+//
+// The file: every object is appended when it is produced and its offset recorded then; the
+// cross-reference table is written last from those offsets. A page's operators collect in memory and
+// are written as one zlib stream (level 9) when the page ends, followed by an indirect length object.
+// Fonts and pictures are only collected while drawing; their objects follow the page tree at EndDoc,
+// and every page's resources name all of them. Line ends are single line feeds; the file ends in
+// "%%EOF" without one.
+//
+// Errors: BeginDoc returns false when the file cannot be created. A failed write or close throws
+// TSystemError, a failed compression TPdfCompressError, out of memory std::bad_alloc, out of the call
+// that caused it (BeginDoc, NewPage, EndDoc); the document is then abandoned: the file is closed as far
+// as it got and the writer is idle again. The destructor ends an open document and never throws.
+//
+// Drawing calls while no document is open do nothing. Texts are UTF-8; they are written in
+// Windows-1252 (a character it lacks becomes "?") with the fonts declared as /WinAnsiEncoding.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "album/DynaArray.h"
+#include "imaging/Dib.h"
+#include "pdf/PdfOutput.h"
+#include "pdf/ZlibCompress.h"
+#include "platform/FontMetrics.h"
+
+// Colours are 0x00BBGGRR: red in the lowest byte; the top byte is not looked at.
+enum TPenStyle : uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+// Only bsClear is told apart; every other style fills with the colour.
+enum TBrushStyle : uint8_t { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+
+struct TPen {
+  TPenStyle Style = psSolid;
+  int32_t Width = 1;
+  uint32_t Color = 0;
+  bool operator==(const TPen&) const = default;
+};
+
+struct TBrush {
+  TBrushStyle Style = bsSolid;
+  uint32_t Color = 0xFFFFFF;
+  bool operator==(const TBrush&) const = default;
+};
+
+struct TPDFFont {
+  std::string Name = "Microsoft Sans Serif";  // UTF-8
+  int32_t Size = 8;                           // points; at 72 pixels per inch also the em in pixels
+  TFontStyles Style = 0;
+  uint32_t Color = 0;
+};
+
+// One entry per object number; entry 0 is the head of the free list.
+struct TPdfObjectEntry {
+  int64_t Offset;
+  int32_t Generation;
+  bool Free;
+};
+
+struct TPdfPageSize {
+  int32_t Width, Height;
+};
+
+// A font resource: Name is a malloc'ed, zero-terminated UTF-8 copy owned by the writer.
+struct TPdfFontEntry {
+  char* Name;
+  TFontStyles Style;
+};
+
+// A placed picture waiting for EndDoc: its description (Bits nullptr) and the temporary file, a
+// malloc'ed path owned by the writer, that holds its pixels.
+struct TPdfImage {
+  TDib Picture;
+  char* FileName;
+};
+
+class TPDFCanvas {
+public:
+  // Measures with the process's shared system fonts.
+  TPDFCanvas();
+  // Measures with Metrics (tests hand in their own).
+  explicit TPDFCanvas(std::shared_ptr<TFontMetrics> Metrics);
+  // Ends an open document (errors swallowed), removes the pending pictures' files.
+  ~TPDFCanvas();
+  TPDFCanvas(const TPDFCanvas&) = delete;
+  TPDFCanvas& operator=(const TPDFCanvas&) = delete;
+
+  // Creates or truncates FileName, writes the header and begins page 1. False when the file cannot be
+  // created; the writer then stays idle. A document still open is ended first.
+  bool BeginDoc(const std::string& FileName);
+  // Ends the open page and begins the next; nothing while idle.
+  void NewPage();
+  // Ends the last page, writes fonts, page tree, pages, catalog, outlines, pictures, cross-reference
+  // table and trailer, and closes the file; nothing while idle, so a second call writes nothing.
+  void EndDoc();
+  bool Active() const { return FActive; }
+
+  // Content operators (see ContentOperators.cpp). X1, Y1 is the top-left corner, X2, Y2 lies just
+  // outside the shape as with screen rectangles; equal X or equal Y coordinates draw nothing.
+  void MoveTo(int32_t X, int32_t Y);
+  void LineTo(int32_t X, int32_t Y);
+  void FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
+  void Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
+  void SetLineCap(int32_t Cap);
+  void BeginClip(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
+  void EndClip();
+
+  // Text (see FontsAndText.cpp). TextOut puts the text cell's top-left corner at (X, Y).
+  void TextOut(int32_t X, int32_t Y, std::string_view Text);
+  // Width of Text in the current Font, in page units; works with or without an open document.
+  int32_t TextWidth(std::string_view Text);
+  // The 1-based number of the font resource for Name and Style, adding one when there is none. Only
+  // meaningful while a document is open; 0 when idle.
+  int32_t FontNumber(std::string_view Name, TFontStyles Style);
+  // The PDF name of the font last selected for measuring, with its style suffix.
+  std::string BaseFontName() const;
+
+  int32_t PageWidth = 595;
+  int32_t PageHeight = 841;
+  TPen Pen;
+  TBrush Brush;
+  TPDFFont Font;
+
+private:
+  // Document structure (DocumentStructure.cpp).
+  void WriteLine(std::string_view S);
+  void WriteRaw(std::string_view S);
+  void WriteLine() { WriteLine(FLine); }
+  int32_t BeginObject();
+  int32_t BeginDictObject();
+  void EndObject();
+  void EndDictObject();
+  void BeginContentStream();
+  void EndContentStream();
+  void WritePageTree();
+  void WriteTrailer();
+  void ReleaseDocument();
+  void Abandon();
+  // Object number the picture at FImages position K will have, given the first picture's number.
+  std::string XObjectNames(int32_t FirstImageObj) const;
+
+  // Operators and text.
+  void ApplyPen();
+  void ApplyBrush();
+  void ApplyFont();
+  void SelectMeasureFont(std::string_view Name, TFontStyles Style, int32_t Size);
+  void WriteFontDictionary(const TPdfFontEntry& Entry);
+  // Page y of a point: H - 1 - Y, in 64 bits so that no input overflows.
+  int64_t PointY(int32_t Y) const { return int64_t(PageHeight) - 1 - Y; }
+
+  // Pictures (ImageObjects.cpp).
+  void WriteImages();
+  void RemovePendingImages();
+
+  std::unique_ptr<TDynaArrayOf<TPdfObjectEntry>> FObjects;
+  std::unique_ptr<TDynaArrayOf<TPdfPageSize>> FPageSizes;
+  std::unique_ptr<TDynaArrayOf<TPdfFontEntry>> FFonts;
+  std::unique_ptr<TDynaArrayOf<TPdfImage>> FImages;
+  int32_t FCatalogObj = 0;
+  int32_t FProcSetObj = 0;
+  int32_t FFirstContentObj = 0;
+  int32_t FPagesObj = 0;
+  int32_t FFirstFontObj = 0;
+  int32_t FPageCount = 0;
+  int64_t FXRefPos = 0;
+  int64_t FStreamStart = 0;
+  int64_t FStreamEnd = 0;
+  int32_t FCurFont = 0;
+  int32_t FCurFontSize = 0;
+  bool FFontValid = false;
+  bool FBrushValid = false;
+  bool FPenValid = false;
+  bool FBrushClear = false;
+  bool FPenClear = false;
+  bool FActive = false;
+  std::shared_ptr<TFontMetrics> FMeasure;
+  std::string FMeasureName;  // the font last selected on FMeasure
+  TFontStyles FMeasureStyle = 0;
+  TPen FLastPen;
+  TBrush FLastBrush;
+  TPdfOutput FFile;
+  std::string FStreamBuf;
+  bool FBuffering = false;
+  int32_t FPenX = 0;
+  int32_t FPenY = 0;
+  std::vector<bool> FClips;  // open BeginClip calls: whether each wrote its "q"
+
+  std::unique_ptr<TZlibCompressor> FCompressor;
+  std::vector<unsigned char> FCompressed;
+  std::string FLine;    // the line being built; its capacity is kept from line to line
+  std::string FCp1252;  // the text being written or measured, converted
+};

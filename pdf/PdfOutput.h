@@ -1,0 +1,47 @@
+#pragma once
+// TPdfOutput: the writer's output file. Bytes go through one large buffer straight to the file
+// descriptor, and the number of bytes written so far is counted here: that count is the offset every
+// object and the cross-reference table record, so the file is never asked for its position.
+//
+// Failures: Open returns false when the file cannot be created. Write, Flush and Close throw
+// TSystemError ("schreiben" / "schließen", the file name, errno) when the system refuses the bytes;
+// the buffer is then dropped and the file stays as far as it got. The destructor closes without
+// throwing and without flushing what a failed write left behind.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class TPdfOutput {
+public:
+  TPdfOutput();
+  ~TPdfOutput();
+  TPdfOutput(const TPdfOutput&) = delete;
+  TPdfOutput& operator=(const TPdfOutput&) = delete;
+
+  // Creates or truncates FileName; false (errno set) when it cannot. Any file still open is closed first.
+  bool Open(const std::string& FileName);
+  bool IsOpen() const { return FFd >= 0; }
+  void Write(const void* Data, size_t Size);
+  void Write(std::string_view Text) { Write(Text.data(), Text.size()); }
+  // Bytes handed to Write since Open, buffered or not.
+  uint64_t Position() const { return FPosition; }
+  // Writes the buffer out and closes the file; nothing when no file is open.
+  void Close();
+  // Closes without writing the buffer and without reporting errors: the way out after a failure.
+  void Abandon();
+
+  static constexpr size_t BufferSize = 256 * 1024;
+
+private:
+  void Flush();
+  void WriteOut(const char* Data, size_t Size);
+
+  int FFd = -1;
+  std::string FFileName;
+  std::unique_ptr<char[]> FBuffer;
+  size_t FFill = 0;
+  uint64_t FPosition = 0;
+};
