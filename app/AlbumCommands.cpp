@@ -1,0 +1,201 @@
+// The album commands of the command line: "album new" writes an album of given photos, "album show"
+// prints one.
+
+#include <cstdio>
+#include <filesystem>
+#include <ostream>
+
+#include "album/AlbumFile.h"
+#include "album/PhotoEditing.h"
+#include "app/CommandLine.h"
+#include "app/Json.h"
+#include "app/SettingsOptions.h"
+
+namespace {
+
+std::string Quoted(const std::string& Text) { return "„" + Text + "“"; }
+
+std::string Hex(uint32_t Value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%08X", Value);
+  return buffer;
+}
+
+bool IsOption(const std::string& Arg) { return Arg.size() > 1 && Arg[0] == '-'; }
+
+// A path given on the command line, made absolute so that the album works from any folder.
+std::string AbsolutePhotoPath(const std::string& Path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(Path, error);
+  if (error) throw TCommandError("Fehler: Der Pfad " + Quoted(Path) + " ist ungültig.");
+  if (!std::filesystem::is_regular_file(absolute, error))
+    throw TCommandError("Fehler: Foto nicht gefunden: " + Quoted(Path) + ".");
+  return absolute.lexically_normal().string();
+}
+
+void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {
+  TLayoutSettings settings = FirstStartSettings();
+  std::vector<std::string> positional;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < Args.size(); ++i) {
+    const std::string& arg = Args[i];
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && IsOption(arg)) {
+      if (!ApplySettingsOption(Args, i, settings))
+        throw TCommandError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album new“.");
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.empty()) throw TCommandError("Fehler: Der Name der Albumdatei fehlt.");
+
+  const std::string albumName = positional.front();
+  std::vector<std::string> photos;
+  for (size_t i = 1; i < positional.size(); ++i) photos.push_back(AbsolutePhotoPath(positional[i]));
+
+  TAlbumModel album;
+  if (AddPhotos(album, photos, settings.FilenamesCheck, settings.PathCheck) != photos.size())
+    throw TCommandError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
+  const TAlbumFileResult saved = SaveAlbumFile(albumName, album, settings);
+  if (!saved.Ok) throw TCommandError(saved.Message);
+  Out << "Album " << Quoted(albumName) << " mit " << photos.size()
+      << (photos.size() == 1 ? " Foto" : " Fotos") << " geschrieben.\n";
+}
+
+struct TSettingValue {
+  const char* Name;
+  std::string Json;
+  std::string Text;
+};
+
+TSettingValue Flag(const char* Name, bool Value) { return {Name, Value ? "true" : "false", Value ? "an" : "aus"}; }
+
+TSettingValue Number(const char* Name, double Value) {
+  std::string text = JsonNumber(Value);
+  for (char& c : text)
+    if (c == '.') c = ',';
+  return {Name, JsonNumber(Value), text};
+}
+
+TSettingValue Colour(const char* Name, uint32_t Value) { return {Name, std::to_string(Value), Hex(Value)}; }
+
+// The twenty settings of the album file, in its order, under their control names.
+std::vector<TSettingValue> FileSettings(const TLayoutSettings& S) {
+  return {Flag("TextCheck", S.TextCheck),
+          Flag("CaptionCheck", S.CaptionCheck),
+          Number("RandXEd", S.RandXEd),
+          Number("RandYEd", S.RandYEd),
+          Number("SpaceHED", S.SpaceHED),
+          Number("SpaceVEd", S.SpaceVEd),
+          Flag("ShowPDFCheck", S.ShowPDFCheck),
+          Number("CountXEd", S.CountXEd),
+          Number("CountYEd", S.CountYEd),
+          Flag("PageNrCheck", S.PageNrCheck),
+          Flag("CaptionOnAllPages", S.CaptionOnAllPages),
+          Flag("FilenamesCheck", S.FilenamesCheck),
+          Flag("PathCheck", S.PathCheck),
+          Number("PageWidthEd", S.PageWidthEd),
+          Number("PageHeightEd", S.PageHeightEd),
+          Number("XMalEd", S.XMalEd),
+          Flag("ZoomInFotosCheck", S.ZoomInFotosCheck),
+          Colour("Shape1", S.Shape1),
+          Colour("Shape2", S.Shape2),
+          Flag("RahmenCheck", S.RahmenCheck)};
+}
+
+std::string FontJson(const TFontSpec& Font) {
+  return "{\"name\": " + JsonString(Font.Name) + ", \"charset\": " + std::to_string(Font.Charset) +
+         ", \"color\": " + std::to_string(Font.Color) + ", \"pitch\": " + std::to_string(Font.Pitch) +
+         ", \"pixelsPerInch\": " + std::to_string(Font.PixelsPerInch) +
+         ", \"size\": " + std::to_string(Font.Size) + ", \"style\": " + std::to_string(Font.Style) + "}";
+}
+
+std::string FontText(const TFontSpec& Font) {
+  std::string style;
+  if (Font.Style & KFontBold) style += " fett";
+  if (Font.Style & KFontItalic) style += " kursiv";
+  if (Font.Style & KFontUnderline) style += " unterstrichen";
+  if (Font.Style & KFontStrikeOut) style += " durchgestrichen";
+  if (style.empty()) style = " normal";
+  return JsonString(Font.Name) + ", " + std::to_string(Font.Size) + " pt, Zeichensatz " +
+         std::to_string(Font.Charset) + ", Farbe " + Hex(Font.Color) + ", Abstand " +
+         std::to_string(Font.Pitch) + ", " + std::to_string(Font.PixelsPerInch) + " ppi, Stil" + style;
+}
+
+void PrintJson(const TAlbumModel& Album, const TLayoutSettings& Settings, std::ostream& Out) {
+  Out << "{\n  \"photos\": [";
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
+    const TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
+    Out << (i ? ",\n" : "\n") << "    {\"file\": " << JsonString(EntryFileName(entry))
+        << ", \"text\": " << (entry.Text ? JsonString(entry.Text) : "null") << "}";
+  }
+  Out << (Album.Pics.Count ? "\n  ],\n" : "],\n");
+  Out << "  \"headingFont\": " << FontJson(Settings.HeadingFont) << ",\n";
+  Out << "  \"textFont\": " << FontJson(Settings.TextFont) << ",\n";
+  Out << "  \"settings\": {";
+  const std::vector<TSettingValue> values = FileSettings(Settings);
+  for (size_t i = 0; i < values.size(); ++i)
+    Out << (i ? ",\n" : "\n") << "    \"" << values[i].Name << "\": " << values[i].Json;
+  Out << "\n  }\n}\n";
+}
+
+void PrintText(const std::string& FileName, const TAlbumModel& Album, const TLayoutSettings& Settings,
+               std::ostream& Out) {
+  Out << "Album: " << FileName << "\nFotos: " << Album.Pics.Count << '\n';
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
+    const TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
+    Out << "  " << i + 1 << ". " << EntryFileName(entry) << "\n     Text: "
+        << (entry.Text ? JsonString(entry.Text) : "(keiner)") << '\n';
+  }
+  Out << "Schrift der Überschrift: " << FontText(Settings.HeadingFont) << '\n';
+  Out << "Schrift der Fototexte: " << FontText(Settings.TextFont) << '\n';
+  Out << "Einstellungen:\n";
+  for (const TSettingValue& value : FileSettings(Settings)) {
+    std::string name = value.Name;
+    name.resize(20, ' ');
+    Out << "  " << name << value.Text << '\n';
+  }
+}
+
+void AlbumShow(const TCommandArgs& Args, std::ostream& Out) {
+  bool json = false;
+  bool optionsEnded = false;
+  std::vector<std::string> positional;
+  for (const std::string& arg : Args) {
+    if (!optionsEnded && arg == "--") optionsEnded = true;
+    else if (!optionsEnded && arg == "--json") json = true;
+    else if (!optionsEnded && IsOption(arg))
+      throw TCommandError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album show“.");
+    else positional.push_back(arg);
+  }
+  if (positional.empty()) throw TCommandError("Fehler: Der Name der Albumdatei fehlt.");
+  if (positional.size() > 1) throw TCommandError("Fehler: „quirvel album show“ zeigt genau ein Album.");
+
+  TAlbumModel album;
+  TLayoutSettings settings = FirstStartSettings();
+  const TAlbumFileResult loaded = OpenAlbumFile(positional.front(), album, settings);
+  if (!loaded.Ok) throw TCommandError(loaded.Message);
+  if (json) PrintJson(album, settings, Out);
+  else PrintText(positional.front(), album, settings, Out);
+}
+
+}  // namespace
+
+void AddAlbumCommands(TCommandLine& CommandLine) {
+  CommandLine.Add({{"album", "new"},
+                   "[OPTIONEN] ALBUM.qvl [FOTO...]",
+                   "schreibt ein Album aus diesen Fotos",
+                   "Schreibt die Albumdatei ALBUM.qvl (eine vorhandene wird ersetzt) mit den Fotos in der\n"
+                   "angegebenen Reihenfolge, jedes mit dem Dateinamen als Vorgabetext. Die Pfade der Fotos\n"
+                   "werden absolut gespeichert. Ohne Optionen gelten die Einstellungen eines Programmstarts.\n\n" +
+                       SettingsOptionsHelp(),
+                   AlbumNew});
+  CommandLine.Add({{"album", "show"},
+                   "[--json] ALBUM.qvl",
+                   "zeigt Fotos, Texte, Schriften und Einstellungen eines Albums",
+                   "Zeigt die Fotos mit ihren Texten, die beiden Schriften und die Einstellungen der\n"
+                   "Albumdatei. Mit --json als ein JSON-Objekt mit \"photos\", \"headingFont\", \"textFont\"\n"
+                   "und \"settings\".\n",
+                   AlbumShow});
+}

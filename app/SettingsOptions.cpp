@@ -1,0 +1,156 @@
+#include "app/SettingsOptions.h"
+
+#include <cmath>
+#include <string_view>
+
+namespace {
+
+std::string Quoted(std::string_view Text) { return "„" + std::string(Text) + "“"; }
+
+// Splits "--name=value" into name and value; HasValue tells whether "=" was there.
+struct TOption {
+  std::string Name;
+  std::string Value;
+  bool HasValue = false;
+};
+
+TOption SplitOption(const std::string& Arg) {
+  const size_t eq = Arg.find('=');
+  if (eq == std::string::npos || Arg.rfind("--", 0) != 0) return {Arg, std::string(), false};
+  return {Arg.substr(0, eq), Arg.substr(eq + 1), true};
+}
+
+// The option's value: after "=" or the next argument.
+std::string TakeValue(const TCommandArgs& Args, size_t& Pos, const TOption& Option) {
+  if (Option.HasValue) return Option.Value;
+  if (Pos + 1 >= Args.size())
+    throw TCommandError("Fehler: Zur Option " + Option.Name + " fehlt der Wert.");
+  return Args[++Pos];
+}
+
+double Decimal(const std::string& Option, std::string_view Text, TFieldLimits Limits) {
+  double value = 0;
+  if (!ParseDecimal(Text, value) || value < Limits.Min || value > Limits.Max) {
+    throw TCommandError("Fehler: " + Option + " erwartet Millimeter von " + std::to_string(int(Limits.Min)) +
+                        " bis " + std::to_string(int(Limits.Max)) + ", nicht " + Quoted(Text) + ".");
+  }
+  return value;
+}
+
+int32_t Whole(const std::string& Option, std::string_view Text, TFieldLimits Limits) {
+  double value = 0;
+  if (!ParseDecimal(Text, value) || value != std::floor(value) || value < Limits.Min || value > Limits.Max) {
+    throw TCommandError("Fehler: " + Option + " erwartet eine ganze Zahl von " +
+                        std::to_string(int(Limits.Min)) + " bis " + std::to_string(int(Limits.Max)) +
+                        ", nicht " + Quoted(Text) + ".");
+  }
+  return static_cast<int32_t>(value);
+}
+
+// Two millimetre values: "WxH" for a size, "X,Y" for the others. A decimal comma inside a value would
+// clash with the comma between the two, so ";" separates a pair as well ("12,5;10").
+void Pair(const std::string& Option, const std::string& Text, char Separator, TFieldLimits Limits,
+          double& First, double& Second) {
+  size_t cut = Text.find(';');
+  if (cut == std::string::npos) cut = Text.find(Separator);
+  if (cut == std::string::npos && Separator == 'x') cut = Text.find('X');
+  if (cut == std::string::npos || Text.find(Separator, cut + 1) != std::string::npos) {
+    throw TCommandError("Fehler: " + Option + " erwartet zwei Werte in Millimetern, getrennt durch " +
+                        Quoted(std::string(1, Separator)) + ", nicht " + Quoted(Text) + ".");
+  }
+  First = Decimal(Option, std::string_view(Text).substr(0, cut), Limits);
+  Second = Decimal(Option, std::string_view(Text).substr(cut + 1), Limits);
+}
+
+uint32_t Colour(const std::string& Option, const std::string& Text) {
+  std::string_view hex = Text;
+  if (!hex.empty() && hex.front() == '#') hex.remove_prefix(1);
+  uint32_t rgb = 0;
+  bool ok = hex.size() == 6;
+  for (char c : hex) {
+    int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    if (digit < 0) ok = false;
+    rgb = (rgb << 4) | static_cast<uint32_t>(digit & 0xF);
+  }
+  if (!ok)
+    throw TCommandError("Fehler: " + Option + " erwartet eine Farbe RRGGBB (hexadezimal), nicht " +
+                        Quoted(Text) + ".");
+  // RRGGBB as written; the album holds 0x00BBGGRR.
+  return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+}
+
+void RefuseValue(const TOption& Option) {
+  if (Option.HasValue) throw TCommandError("Fehler: Die Option " + Option.Name + " hat keinen Wert.");
+}
+
+}  // namespace
+
+bool ApplySettingsOption(const TCommandArgs& Args, size_t& Pos, TLayoutSettings& Settings) {
+  const TOption option = SplitOption(Args[Pos]);
+  const std::string& name = option.Name;
+  struct TSwitch {
+    const char* Name;
+    bool TLayoutSettings::*Field;
+    bool Value;
+  };
+  static const TSwitch KSwitches[] = {
+      {"--no-texts", &TLayoutSettings::TextCheck, false},
+      {"--no-heading", &TLayoutSettings::CaptionCheck, false},
+      {"--heading-first-page-only", &TLayoutSettings::CaptionOnAllPages, false},
+      {"--no-page-numbers", &TLayoutSettings::PageNrCheck, false},
+      {"--zoom-in", &TLayoutSettings::ZoomInFotosCheck, true},
+      {"--frame", &TLayoutSettings::RahmenCheck, true},
+      {"--no-default-texts", &TLayoutSettings::FilenamesCheck, false},
+      {"--with-path", &TLayoutSettings::PathCheck, true},
+  };
+  for (const TSwitch& s : KSwitches) {
+    if (name != s.Name) continue;
+    RefuseValue(option);
+    Settings.*s.Field = s.Value;
+    return true;
+  }
+  if (name == "--columns") {
+    Settings.CountXEd = Whole(name, TakeValue(Args, Pos, option), KCountLimits);
+  } else if (name == "--rows") {
+    Settings.CountYEd = Whole(name, TakeValue(Args, Pos, option), KCountLimits);
+  } else if (name == "--copies") {
+    Settings.XMalEd = Whole(name, TakeValue(Args, Pos, option), KCountLimits);
+  } else if (name == "--page-size") {
+    Pair(name, TakeValue(Args, Pos, option), 'x', KPageSizeLimits, Settings.PageWidthEd,
+         Settings.PageHeightEd);
+  } else if (name == "--margins") {
+    Pair(name, TakeValue(Args, Pos, option), ',', KMarginLimits, Settings.RandXEd, Settings.RandYEd);
+  } else if (name == "--spacing") {
+    Pair(name, TakeValue(Args, Pos, option), ',', KMarginLimits, Settings.SpaceHED, Settings.SpaceVEd);
+  } else if (name == "--frame-colour") {
+    Settings.Shape2 = Colour(name, TakeValue(Args, Pos, option));
+  } else if (name == "--background") {
+    Settings.Shape1 = Colour(name, TakeValue(Args, Pos, option));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+const std::string& SettingsOptionsHelp() {
+  static const std::string help =
+      "Einstellungen des Albums:\n"
+      "  --columns N                Bilder nebeneinander (1 bis 100)\n"
+      "  --rows N                   Bilder untereinander (1 bis 100)\n"
+      "  --copies N                 jedes Bild N-mal (1 bis 100)\n"
+      "  --page-size BxH            Seitenbreite und -höhe in mm (1 bis 10000), z. B. 210x297\n"
+      "  --margins X,Y              Seitenrand links/rechts und oben/unten in mm (0 bis 100)\n"
+      "  --spacing H,V              Abstand horizontal und vertikal in mm (0 bis 100)\n"
+      "                             (mit Dezimalkomma die Werte durch „;“ trennen: 12,5;10)\n"
+      "  --no-texts                 keine Texte zu den Fotos\n"
+      "  --no-heading               keine Überschrift\n"
+      "  --heading-first-page-only  Überschrift nur auf der ersten Seite\n"
+      "  --no-page-numbers          keine Seitennummern\n"
+      "  --zoom-in                  Fotos maximal vergrößern\n"
+      "  --frame                    Rahmen um Bilder\n"
+      "  --frame-colour RRGGBB      Rahmenfarbe, z. B. 000000 für Schwarz\n"
+      "  --background RRGGBB        Hintergrundfarbe\n"
+      "  --no-default-texts         neue Fotos ohne Dateinamen als Vorgabetext\n"
+      "  --with-path                Vorgabetext mit Pfad\n";
+  return help;
+}
