@@ -65,3 +65,6 @@ uint16_t DibBitCount(const TDib& Dib);
 uint32_t DibColorCount(const TDib& Dib);
 // The number of colours to copy when a picture is derived from Dib: DibColorCount if <= 256, else 0.
 uint32_t DibPaletteColors(const TDib& Dib);
+
+// Bits per pixel of the desktop display: the desktop device's depth, 24 when no device is set.
+int ScreenBitsPerPixel();

@@ -1,20 +1,228 @@
-// Placeholder until the codecs land: every read fails, pictures are plain heap blocks.
+// The picture library's entry points: reading a file and choosing its decoder, writing, making and
+// freeing pictures, single pixels and the open-dialog filter. The codecs live in imaging/pictaro/.
 #include "imaging/Pictaro.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
-int OpenDib(TDib* Dib, const char*, int, TProgressSink*) {
-  std::memset(Dib, 0, sizeof *Dib);
-  return 0;
+#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/Codecs.h"
+#include "imaging/pictaro/DibAlloc.h"
+#include "platform/ProgressSink.h"
+
+namespace {
+
+// Files larger than this are not pictures we can hold (a 400-megapixel 24-bit BMP is 1.2 GB).
+constexpr uint64_t MaxFileSize = uint64_t{2} << 30;
+
+class TFd {
+public:
+  explicit TFd(int Fd) : FFd(Fd) {}
+  ~TFd() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return FFd; }
+
+private:
+  int FFd;
+};
+
+// Reads the whole regular file into Bytes with as few read calls as the kernel allows.
+bool ReadWholeFile(const char* FileName, std::vector<uint8_t>& Bytes) {
+  TFd fd(::open(FileName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (fd.Get() < 0) return false;
+  struct stat st {};
+  // Only regular files: a FIFO or device would block or never end.
+  if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (st.st_size <= 0 || static_cast<uint64_t>(st.st_size) > MaxFileSize) return false;
+  try {
+    Bytes.resize(static_cast<size_t>(st.st_size));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  size_t done = 0;
+  while (done < Bytes.size()) {
+    const ssize_t n = ::read(fd.Get(), Bytes.data() + done, Bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // the file shrank meanwhile: decode what is there
+    done += static_cast<size_t>(n);
+  }
+  Bytes.resize(done);
+  return done > 0;
 }
-int SaveDib(TDib, const char*, int, int) { return 0; }
-void newdib(TDib* Dib, int, int, int, const TBitmapInfoHeader*, int) { std::memset(Dib, 0, sizeof *Dib); }
+
+enum class TKind { Unknown, Bmp, Jpeg, Png, Tiff, Gif, Webp };
+
+TKind Sniff(const uint8_t* d, size_t n) {
+  auto starts = [&](const char* magic, size_t len) { return n >= len && std::memcmp(d, magic, len) == 0; };
+  if (starts("BM", 2)) return TKind::Bmp;
+  if (starts("\xFF\xD8\xFF", 3)) return TKind::Jpeg;
+  if (starts("\x89PNG\r\n\x1A\n", 8)) return TKind::Png;
+  if (starts("II*\0", 4) || starts("MM\0*", 4) || starts("II+\0", 4) || starts("MM\0+", 4))
+    return TKind::Tiff;
+  if (starts("GIF87a", 6) || starts("GIF89a", 6)) return TKind::Gif;
+  if (n >= 12 && std::memcmp(d, "RIFF", 4) == 0 && std::memcmp(d + 8, "WEBP", 4) == 0) return TKind::Webp;
+  return TKind::Unknown;
+}
+
+}  // namespace
+
+namespace pictaro {
+
+void TProgressReporter::Report(int Percent) {
+  if (!FSink) return;
+  Percent = Percent < 0 ? 0 : Percent > 100 ? 100 : Percent;
+  if (Percent == FLast) return;
+  FLast = Percent;
+  try {
+    FSink->Progress(Percent);
+  } catch (...) {
+    // A progress display that fails must not end the decoding, nor unwind through libjpeg.
+  }
+}
+
+int BitsForColors(int Colors) { return Colors <= 2 ? 1 : Colors <= 16 ? 4 : 8; }
+
+void PackIndexRow(const uint8_t* Indices, int Width, int BitCount, uint8_t* Row) {
+  if (BitCount == 8) {
+    std::memcpy(Row, Indices, static_cast<size_t>(Width));
+  } else if (BitCount == 4) {
+    for (int x = 0; x < Width; ++x) {
+      const uint8_t v = Indices[x] & 0x0F;
+      if (x & 1)
+        Row[x >> 1] |= v;
+      else
+        Row[x >> 1] = static_cast<uint8_t>(v << 4);
+    }
+  } else {
+    for (int x = 0; x < Width; ++x) {
+      if ((x & 7) == 0) Row[x >> 3] = 0;
+      if (Indices[x] & 1) Row[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+    }
+  }
+}
+
+}  // namespace pictaro
+
+int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib) {
+  std::memset(Dib, 0, sizeof *Dib);
+  if (!Data || Size == 0) return 0;
+  TKind kind = Sniff(Data, Size);
+  if ((Format == 3 && kind != TKind::Bmp) || (Format == 7 && kind != TKind::Jpeg)) return 0;
+  if (Format != -1 && Format != 0 && Format != 3 && Format != 7) return 0;
+
+  pictaro::TProgressReporter reporter(Progress);
+  reporter.Report(0);
+  TDib out{};
+  bool ok = false;
+  switch (kind) {
+    case TKind::Bmp: ok = pictaro::DecodeBmp(Data, Size, reporter, &out); break;
+    case TKind::Jpeg: ok = pictaro::DecodeJpeg(Data, Size, reporter, &out); break;
+    case TKind::Png: ok = pictaro::DecodePng(Data, Size, reporter, &out); break;
+    case TKind::Tiff: ok = pictaro::DecodeTiff(Data, Size, reporter, &out); break;
+    case TKind::Gif: ok = pictaro::DecodeGif(Data, Size, reporter, &out); break;
+    case TKind::Webp: ok = pictaro::DecodeWebp(Data, Size, reporter, &out); break;
+    case TKind::Unknown: break;
+  }
+  if (!ok || !out.Bits) return 0;
+  reporter.Report(100);
+  *Dib = out;
+  return 1;
+}
+
+int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress) {
+  std::memset(Dib, 0, sizeof *Dib);
+  if (!FileName) return 0;
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(FileName, bytes)) return 0;
+  return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib);
+}
+
+int SaveDib(TDib Dib, const char* FileName, int Format, int) {
+  if (!Dib.Bits || !Dib.Header || !FileName) return 0;
+  switch (Format) {
+    case 3: return pictaro::WriteBmp(Dib, FileName) ? 1 : 0;
+    case 7: return pictaro::WriteJpeg(Dib, FileName, 90) ? 1 : 0;
+    default: return 0;
+  }
+}
+
+void newdib(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,
+            int ColorCount) {
+  if (!pictaro::AllocDib(Dib, Width, Height, BitCount)) return;
+  if (!ColorSource || ColorCount <= 0) return;
+  const int n = std::min<int>(ColorCount, static_cast<int>(Dib->Header->biClrUsed));
+  // The source's table follows its header, whose own size tells where that is.
+  const uint32_t headerSize = ColorSource->biSize >= 40 && ColorSource->biSize <= 124 ? ColorSource->biSize : 40;
+  const auto* quads = reinterpret_cast<const uint8_t*>(ColorSource) + headerSize;
+  for (int i = 0; i < n; ++i)
+    pictaro::SetDibColor(*Dib, i, quads[4 * i + 2], quads[4 * i + 1], quads[4 * i]);
+}
+
 void deldib(TDib Dib) {
   if (Dib.Bits) std::free(Dib.Header);
 }
-uint32_t getpixel(TDib, int, int) { return 0; }
-void setpixel(TDib, int, int, uint32_t) {}
-void DIBHalftoneDIB(TDib* Out, TDib) { std::memset(Out, 0, sizeof *Out); }
-void DIBHalftoneDIBXY(TDib* Out, TDib, int, int) { std::memset(Out, 0, sizeof *Out); }
-const char* GetDIBOpenFilter() { return "Alle Bilder|*.JPG;*.BMP"; }
+
+uint32_t getpixel(TDib Dib, int x, int y) {
+  if (!Dib.Bits || !Dib.Header || x < 0 || y < 0 || x >= Dib.Header->biWidth || y >= Dib.Header->biHeight)
+    return 0;
+  const uint8_t* row = Dib.Bits + static_cast<int64_t>(y) * Dib.RowBytes;
+  switch (Dib.Header->biBitCount) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    case 4: return (x & 1) ? row[x >> 1] & 0x0Fu : row[x >> 1] >> 4;
+    case 8: return row[x];
+    case 24:
+    case 32: {
+      const uint8_t* p = row + static_cast<int64_t>(x) * (Dib.Header->biBitCount / 8);
+      return p[2] | (p[1] << 8) | (static_cast<uint32_t>(p[0]) << 16);
+    }
+    default: return 0;
+  }
+}
+
+void setpixel(TDib Dib, int x, int y, uint32_t Value) {
+  if (!Dib.Bits || !Dib.Header || x < 0 || y < 0 || x >= Dib.Header->biWidth || y >= Dib.Header->biHeight)
+    return;
+  uint8_t* row = Dib.Bits + static_cast<int64_t>(y) * Dib.RowBytes;
+  switch (Dib.Header->biBitCount) {
+    case 1: {
+      const auto mask = static_cast<uint8_t>(0x80 >> (x & 7));
+      row[x >> 3] = (Value & 1) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
+      break;
+    }
+    case 4:
+      row[x >> 1] = (x & 1) ? static_cast<uint8_t>((row[x >> 1] & 0xF0) | (Value & 0x0F))
+                            : static_cast<uint8_t>((row[x >> 1] & 0x0F) | ((Value & 0x0F) << 4));
+      break;
+    case 8: row[x] = static_cast<uint8_t>(Value); break;
+    case 24:
+    case 32: {
+      uint8_t* p = row + static_cast<int64_t>(x) * (Dib.Header->biBitCount / 8);
+      p[0] = static_cast<uint8_t>(Value >> 16);
+      p[1] = static_cast<uint8_t>(Value >> 8);
+      p[2] = static_cast<uint8_t>(Value);
+      break;
+    }
+    default: break;
+  }
+}
+
+const char* GetDIBOpenFilter() {
+  return "Alle Bilddateien|*.JPG;*.JPEG;*.JPE;*.JFIF;*.BMP;*.DIB;*.PNG;*.TIF;*.TIFF;*.GIF;*.WEBP"
+         "|JPEG-Dateien (*.jpg, *.jpeg)|*.JPG;*.JPEG;*.JPE;*.JFIF"
+         "|Windows-Bitmaps (*.bmp)|*.BMP;*.DIB"
+         "|PNG-Dateien (*.png)|*.PNG"
+         "|TIFF-Dateien (*.tif)|*.TIF;*.TIFF"
+         "|GIF-Dateien (*.gif)|*.GIF"
+         "|WebP-Dateien (*.webp)|*.WEBP"
+         "|Alle Dateien (*.*)|*.*";
+}

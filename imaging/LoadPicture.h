@@ -1,0 +1,17 @@
+#pragma once
+// LoadPicture: the one routine through which the album's photo files are opened.
+
+#include <string>
+
+#include "imaging/Dib.h"
+
+class TProgressSink;
+
+// Reads FileName into *Out through OpenDib. A name whose extension (from the last '.' of the part
+// after the last '/' or '\', compared in ASCII upper case) is ".JPEG" is always read as JPEG
+// (format 7); any other name with the caller's Format. Reports nothing itself: Out->Bits nullptr
+// tells the caller that the file could not be read.
+void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out);
+
+// The extension as LoadPicture sees it: dot included, ASCII letters upper-cased, "" when none.
+std::string PictureExtension(const char* FileName);

@@ -1,0 +1,95 @@
+#include "imaging/pictaro/DibAlloc.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "imaging/Pictaro.h"
+#include "imaging/PictaroDecode.h"
+
+namespace {
+uint64_t gMaxPixels = 400'000'000;
+}
+
+uint64_t SetPictureLimit(uint64_t MaxPixels) {
+  const uint64_t old = gMaxPixels;
+  gMaxPixels = MaxPixels;
+  return old;
+}
+
+uint64_t PictureLimit() { return gMaxPixels; }
+
+namespace pictaro {
+
+int32_t RowBytesFor(int64_t Width, int BitCount) {
+  if (Width <= 0 || BitCount <= 0) return 0;
+  const int64_t bytes = (Width * BitCount + 31) / 32 * 4;
+  return bytes > INT32_MAX ? 0 : static_cast<int32_t>(bytes);
+}
+
+bool AllocDib(TDib* Dib, int64_t Width, int64_t Height, int BitCount) {
+  std::memset(Dib, 0, sizeof *Dib);
+  if (BitCount != 1 && BitCount != 4 && BitCount != 8 && BitCount != 16 && BitCount != 24 &&
+      BitCount != 32)
+    return false;
+  // Both sides are checked separately first so the product below cannot overflow.
+  if (Width <= 0 || Height <= 0 || Width > INT32_MAX || Height > INT32_MAX) return false;
+  if (static_cast<uint64_t>(Width) * static_cast<uint64_t>(Height) > gMaxPixels) return false;
+  const int32_t rowBytes = RowBytesFor(Width, BitCount);
+  if (rowBytes == 0) return false;
+  const uint64_t colors = BitCount <= 8 ? (1u << BitCount) : 0;
+  const uint64_t image = static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(Height);
+  if (image > UINT32_MAX) return false;  // biSizeImage must hold it
+  const uint64_t total = sizeof(TBitmapInfoHeader) + colors * 4 + image;
+  if (total > SIZE_MAX) return false;
+
+  auto* block = static_cast<uint8_t*>(std::calloc(1, static_cast<size_t>(total)));
+  if (!block) return false;
+  auto* header = reinterpret_cast<TBitmapInfoHeader*>(block);
+  header->biSize = sizeof(TBitmapInfoHeader);
+  header->biWidth = static_cast<int32_t>(Width);
+  header->biHeight = static_cast<int32_t>(Height);
+  header->biPlanes = 1;
+  header->biBitCount = static_cast<uint16_t>(BitCount);
+  header->biCompression = 0;
+  header->biSizeImage = static_cast<uint32_t>(image);
+  header->biXPelsPerMeter = 3780;  // 96 dpi
+  header->biYPelsPerMeter = 3780;
+  header->biClrUsed = static_cast<uint32_t>(colors);
+  Dib->Header = header;
+  Dib->Bits = block + sizeof(TBitmapInfoHeader) + colors * 4;
+  Dib->RowBytes = rowBytes;
+  Dib->Made = 1;
+  return true;
+}
+
+void SetDibColor(TDib& Dib, int I, uint8_t Red, uint8_t Green, uint8_t Blue) {
+  if (I < 0 || I > 255 || !Dib.Header || I >= static_cast<int>(Dib.Header->biClrUsed)) return;
+  uint8_t* quad = reinterpret_cast<uint8_t*>(Dib.Header) + Dib.Header->biSize + 4 * I;
+  quad[0] = Blue;
+  quad[1] = Green;
+  quad[2] = Red;
+  quad[3] = 0;
+  Dib.Colors[I] = TDibColor{Red, Green, Blue, 0};
+}
+
+void SetGreyColors(TDib& Dib) {
+  const int n = Dib.Header ? static_cast<int>(Dib.Header->biClrUsed) : 0;
+  for (int i = 0; i < n; ++i) {
+    const auto v = static_cast<uint8_t>(n > 1 ? i * 255 / (n - 1) : 0);
+    SetDibColor(Dib, i, v, v, v);
+  }
+}
+
+TDibOwner::~TDibOwner() { deldib(FDib); }
+
+void TDibOwner::ReleaseTo(TDib* Out) {
+  *Out = FDib;
+  std::memset(&FDib, 0, sizeof FDib);
+}
+
+void TDibOwner::Reset() {
+  deldib(FDib);
+  std::memset(&FDib, 0, sizeof FDib);
+}
+
+}  // namespace pictaro

@@ -1,0 +1,116 @@
+// The orientation tag of JPEG (EXIF) and TIFF files, and turning a picture upright by it.
+#include <cstring>
+
+#include "imaging/Pictaro.h"
+#include "imaging/pictaro/ByteReader.h"
+#include "imaging/pictaro/Codecs.h"
+#include "imaging/pictaro/DibAlloc.h"
+
+namespace pictaro {
+namespace {
+
+// The orientation entry of IFD0 in the TIFF structure at Tiff, Size bytes long; 1 when absent.
+int TiffOrientation(const uint8_t* Tiff, size_t Size) {
+  if (Size < 8) return 1;
+  bool little;
+  if (std::memcmp(Tiff, "II*\0", 4) == 0)
+    little = true;
+  else if (std::memcmp(Tiff, "MM\0*", 4) == 0)
+    little = false;
+  else
+    return 1;
+  auto u16 = [&](size_t at) { return little ? Le16(Tiff + at) : Be16(Tiff + at); };
+  auto u32 = [&](size_t at) { return little ? Le32(Tiff + at) : Be32(Tiff + at); };
+  const uint32_t ifd = u32(4);
+  if (ifd < 8 || ifd > Size - 2) return 1;
+  const unsigned count = u16(ifd);
+  for (unsigned i = 0; i < count; ++i) {
+    const size_t entry = ifd + 2 + 12 * size_t{i};
+    if (entry + 12 > Size) return 1;
+    if (u16(entry) != 0x0112) continue;
+    if (u16(entry + 2) != 3 || u32(entry + 4) < 1) return 1;  // must be one SHORT, stored in place
+    const unsigned v = u16(entry + 8);
+    return v >= 1 && v <= 8 ? static_cast<int>(v) : 1;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int JpegExifOrientation(const uint8_t* Data, size_t Size) {
+  if (Size < 4 || Data[0] != 0xFF || Data[1] != 0xD8) return 1;
+  size_t p = 2;
+  // Walk the marker segments up to the first scan; each step moves forward, so this ends.
+  while (p + 4 <= Size) {
+    if (Data[p] != 0xFF) return 1;
+    const uint8_t marker = Data[p + 1];
+    if (marker == 0xFF) {  // fill byte
+      ++p;
+      continue;
+    }
+    if (marker == 0xDA || marker == 0xD9) return 1;  // start of scan, end of image
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // segments without a length
+      p += 2;
+      continue;
+    }
+    const size_t length = Be16(Data + p + 2);
+    if (length < 2 || p + 2 + length > Size) return 1;
+    const uint8_t* body = Data + p + 4;
+    const size_t bodySize = length - 2;
+    if (marker == 0xE1 && bodySize >= 6 && std::memcmp(body, "Exif\0\0", 6) == 0)
+      return TiffOrientation(body + 6, bodySize - 6);
+    p += 2 + length;
+  }
+  return 1;
+}
+
+bool ApplyOrientation(TDib& Dib, int Orientation) {
+  if (Orientation < 2 || Orientation > 8 || !Dib.Bits) return true;
+  const int64_t w = Dib.Header->biWidth, h = Dib.Header->biHeight;
+  const bool swap = Orientation >= 5;
+  const int64_t outW = swap ? h : w, outH = swap ? w : h;
+  const int bits = Dib.Header->biBitCount;
+  TDibOwner out;
+  if (!AllocDib(out.Get(), outW, outH, bits)) return false;
+  const int colours = static_cast<int>(Dib.Header->biClrUsed);
+  for (int i = 0; i < colours && i < 256; ++i)
+    SetDibColor(*out, i, Dib.Colors[i].Red, Dib.Colors[i].Green, Dib.Colors[i].Blue);
+
+  // Output pixel (X, Y), counted from the top left of the upright picture, comes from stored pixel
+  // (sx, sy), counted from the stored top left: sx = sx0 + X * dx, sy = sy0 + X * dy for each row Y.
+  for (int64_t Y = 0; Y < outH; ++Y) {
+    int64_t sx0, sy0, dx, dy;
+    switch (Orientation) {
+      case 2: sx0 = w - 1, sy0 = Y, dx = -1, dy = 0; break;          // mirrored left to right
+      case 3: sx0 = w - 1, sy0 = h - 1 - Y, dx = -1, dy = 0; break;  // turned half way
+      case 4: sx0 = 0, sy0 = h - 1 - Y, dx = 1, dy = 0; break;       // mirrored top to bottom
+      case 5: sx0 = Y, sy0 = 0, dx = 0, dy = 1; break;               // transposed
+      case 6: sx0 = Y, sy0 = h - 1, dx = 0, dy = -1; break;          // needs a quarter turn clockwise
+      case 7: sx0 = w - 1 - Y, sy0 = h - 1, dx = 0, dy = -1; break;  // transversed
+      default: sx0 = w - 1 - Y, sy0 = 0, dx = 0, dy = 1; break;      // needs a quarter turn anticlockwise
+    }
+    if (bits == 24 || bits == 8) {
+      const int64_t bpp = bits / 8;
+      // Stored rows run bottom-up, so a step down the picture is a step back in memory.
+      const int64_t step = dx * bpp - dy * Dib.RowBytes;
+      const uint8_t* src = RowFromTop(Dib, sy0) + sx0 * bpp;
+      uint8_t* dst = RowFromTop(*out, Y);
+      if (bpp == 3) {
+        for (int64_t X = 0; X < outW; ++X, src += step, dst += 3) dst[0] = src[0], dst[1] = src[1], dst[2] = src[2];
+      } else {
+        for (int64_t X = 0; X < outW; ++X, src += step) *dst++ = *src;
+      }
+    } else {
+      const auto outRow = static_cast<int>(outH - 1 - Y);
+      for (int64_t X = 0; X < outW; ++X) {
+        const int64_t sx = sx0 + X * dx, sy = sy0 + X * dy;
+        setpixel(*out, static_cast<int>(X), outRow, getpixel(Dib, static_cast<int>(sx), static_cast<int>(h - 1 - sy)));
+      }
+    }
+  }
+  deldib(Dib);
+  out.ReleaseTo(&Dib);
+  return true;
+}
+
+}  // namespace pictaro

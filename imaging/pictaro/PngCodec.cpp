@@ -1,0 +1,162 @@
+// PNG through libpng, every colour type and depth. Palettes stay palettes (entries with partial
+// transparency are blended onto white), grey becomes 8 bits with a grey table, everything else
+// 24 bits; alpha is composited onto white.
+//
+// libpng reports errors by longjmp to the setjmp in RunDecode. That function and the library frames
+// beneath it hold no C++ objects with destructors; buffers and libpng's structures belong to the
+// caller's state record.
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/Codecs.h"
+#include "imaging/pictaro/DibAlloc.h"
+
+namespace pictaro {
+namespace {
+
+struct TPngSource {
+  const uint8_t* Data;
+  size_t Size;
+  size_t Pos;
+};
+
+void ReadFromMemory(png_structp Png, png_bytep Out, size_t Length) {
+  auto* src = static_cast<TPngSource*>(png_get_io_ptr(Png));
+  if (Length > src->Size - src->Pos) png_error(Png, "truncated");
+  std::memcpy(Out, src->Data + src->Pos, Length);
+  src->Pos += Length;
+}
+
+[[noreturn]] void PngError(png_structp Png, png_const_charp) { png_longjmp(Png, 1); }
+void PngWarning(png_structp, png_const_charp) {}
+
+struct TPngDecode {
+  png_structp Png = nullptr;
+  png_infop Info = nullptr;
+  TPngSource Source{};
+  TDibOwner Dib;
+  std::vector<uint8_t> Pixels;  // one row, or every row of an interlaced file
+  std::vector<uint8_t> Indices;
+  ~TPngDecode() {
+    if (Png) png_destroy_read_struct(&Png, Info ? &Info : nullptr, nullptr);
+  }
+};
+
+enum class TLayout { Index, Grey, GreyAlpha, Bgr, Bgra };
+
+// Moves one decoded row (Layout, Width pixels) into the picture's row Dst.
+void StoreRow(TPngDecode* s, TLayout Layout, const uint8_t* Src, uint32_t Width, uint8_t* Dst) {
+  switch (Layout) {
+    case TLayout::Index:
+      PackIndexRow(Src, static_cast<int>(Width), s->Dib->Header->biBitCount, Dst);
+      break;
+    case TLayout::Grey: std::memcpy(Dst, Src, Width); break;
+    case TLayout::GreyAlpha:
+      for (uint32_t x = 0; x < Width; ++x) Dst[x] = OverWhite(Src[2 * x], Src[2 * x + 1]);
+      break;
+    case TLayout::Bgr: std::memcpy(Dst, Src, size_t{Width} * 3); break;
+    case TLayout::Bgra:
+      for (uint32_t x = 0; x < Width; ++x, Src += 4, Dst += 3)
+        Dst[0] = OverWhite(Src[0], Src[3]), Dst[1] = OverWhite(Src[1], Src[3]), Dst[2] = OverWhite(Src[2], Src[3]);
+      break;
+  }
+}
+
+bool RunDecode(TPngDecode* s, TProgressReporter* Progress) {
+  if (setjmp(png_jmpbuf(s->Png))) return false;
+  png_set_read_fn(s->Png, &s->Source, ReadFromMemory);
+  // Files wider than this are refused by libpng itself; ours is the picture limit below.
+  png_set_user_limits(s->Png, 0x7FFFFFFF, 0x7FFFFFFF);
+  png_set_chunk_malloc_max(s->Png, 64u << 20);
+  png_read_info(s->Png, s->Info);
+
+  png_uint_32 width = 0, height = 0;
+  int depth = 0, colourType = 0, interlace = 0;
+  png_get_IHDR(s->Png, s->Info, &width, &height, &depth, &colourType, &interlace, nullptr, nullptr);
+  if (width == 0 || height == 0 || uint64_t{width} * height > PictureLimit()) return false;
+
+  const bool hasTrns = png_get_valid(s->Png, s->Info, PNG_INFO_tRNS) != 0;
+  if (depth == 16) png_set_scale_16(s->Png);
+  TLayout layout;
+  int outBits;
+  if (colourType == PNG_COLOR_TYPE_PALETTE) {
+    png_colorp palette = nullptr;
+    int count = 0;
+    if (!png_get_PLTE(s->Png, s->Info, &palette, &count) || count <= 0) return false;
+    png_bytep alpha = nullptr;
+    int alphaCount = 0;
+    if (hasTrns) png_get_tRNS(s->Png, s->Info, &alpha, &alphaCount, nullptr);
+    if (depth < 8) png_set_packing(s->Png);
+    layout = TLayout::Index;
+    outBits = BitsForColors(count);
+    if (!AllocDib(s->Dib.Get(), width, height, outBits)) return false;
+    for (int i = 0; i < count && i < 256; ++i) {
+      const unsigned a = alpha && i < alphaCount ? alpha[i] : 255;
+      SetDibColor(*s->Dib, i, OverWhite(palette[i].red, a), OverWhite(palette[i].green, a),
+                  OverWhite(palette[i].blue, a));
+    }
+  } else {
+    if (hasTrns) png_set_tRNS_to_alpha(s->Png);
+    const bool grey = (colourType & PNG_COLOR_MASK_COLOR) == 0;
+    const bool alpha = hasTrns || (colourType & PNG_COLOR_MASK_ALPHA) != 0;
+    if (grey) {
+      if (depth < 8) png_set_expand_gray_1_2_4_to_8(s->Png);
+      layout = alpha ? TLayout::GreyAlpha : TLayout::Grey;
+      outBits = 8;
+    } else {
+      png_set_bgr(s->Png);
+      layout = alpha ? TLayout::Bgra : TLayout::Bgr;
+      outBits = 24;
+    }
+    if (!AllocDib(s->Dib.Get(), width, height, outBits)) return false;
+    if (grey) SetGreyColors(*s->Dib);
+  }
+  const int passes = png_set_interlace_handling(s->Png);
+  png_read_update_info(s->Png, s->Info);
+  const size_t rowSize = png_get_rowbytes(s->Png, s->Info);
+  const size_t needed = layout == TLayout::Index ? width : layout == TLayout::Grey ? width
+                        : layout == TLayout::GreyAlpha ? size_t{width} * 2 : layout == TLayout::Bgr ? size_t{width} * 3
+                        : size_t{width} * 4;
+  if (rowSize < needed) return false;
+
+  const TDib& dib = *s->Dib;
+  if (passes == 1) {
+    s->Pixels.resize(rowSize);
+    for (png_uint_32 y = 0; y < height; ++y) {
+      png_read_row(s->Png, s->Pixels.data(), nullptr);
+      StoreRow(s, layout, s->Pixels.data(), width, RowFromTop(dib, y));
+      Progress->Report(y + 1, height);
+    }
+  } else {
+    // Later passes fill in earlier rows, so the whole picture is kept in libpng's layout until the end.
+    s->Pixels.resize(rowSize * height);
+    for (int pass = 0; pass < passes; ++pass)
+      for (png_uint_32 y = 0; y < height; ++y) {
+        png_read_row(s->Png, s->Pixels.data() + rowSize * y, nullptr);
+        Progress->Report(int64_t{pass} * height + y + 1, int64_t{passes} * height);
+      }
+    for (png_uint_32 y = 0; y < height; ++y) StoreRow(s, layout, s->Pixels.data() + rowSize * y, width, RowFromTop(dib, y));
+  }
+  // The chunks after the pixels do not change the picture; a broken tail is no reason to fail.
+  return true;
+}
+
+}  // namespace
+
+bool DecodePng(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out) {
+  TPngDecode s;
+  s.Source = TPngSource{Data, Size, 0};
+  s.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+  if (!s.Png) return false;
+  s.Info = png_create_info_struct(s.Png);
+  if (!s.Info) return false;
+  if (!RunDecode(&s, &Progress)) return false;
+  s.Dib.ReleaseTo(Out);
+  return true;
+}
+
+}  // namespace pictaro

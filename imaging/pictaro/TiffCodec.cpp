@@ -1,0 +1,148 @@
+// TIFF through libtiff's RGBA interface, read in bands of whole strips or tiles so that a large
+// picture never needs a second full-size copy. The result is 24 bits, alpha composited onto white,
+// turned upright by the orientation tag.
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/Codecs.h"
+#include "imaging/pictaro/DibAlloc.h"
+
+namespace pictaro {
+namespace {
+
+struct TTiffSource {
+  const uint8_t* Data;
+  toff_t Size;
+  toff_t Pos;
+};
+
+tmsize_t ReadProc(thandle_t Handle, void* Buffer, tmsize_t Size) {
+  auto* src = static_cast<TTiffSource*>(Handle);
+  if (Size <= 0 || src->Pos >= src->Size) return 0;
+  const toff_t n = std::min<toff_t>(static_cast<toff_t>(Size), src->Size - src->Pos);
+  std::memcpy(Buffer, src->Data + src->Pos, n);
+  src->Pos += n;
+  return static_cast<tmsize_t>(n);
+}
+
+tmsize_t WriteProc(thandle_t, void*, tmsize_t) { return 0; }
+
+toff_t SeekProc(thandle_t Handle, toff_t Offset, int Whence) {
+  auto* src = static_cast<TTiffSource*>(Handle);
+  toff_t base = Whence == SEEK_CUR ? src->Pos : Whence == SEEK_END ? src->Size : 0;
+  // Past the end is allowed (reads there return nothing), wrapping round is not.
+  if (Offset > UINT64_MAX - base) return static_cast<toff_t>(-1);
+  src->Pos = base + Offset;
+  return src->Pos;
+}
+
+int CloseProc(thandle_t) { return 0; }
+toff_t SizeProc(thandle_t Handle) { return static_cast<TTiffSource*>(Handle)->Size; }
+
+int MapProc(thandle_t Handle, void** Base, toff_t* Size) {
+  auto* src = static_cast<TTiffSource*>(Handle);
+  *Base = const_cast<uint8_t*>(src->Data);  // opened read-only: libtiff never writes through it
+  *Size = src->Size;
+  return 1;
+}
+void UnmapProc(thandle_t, void*, toff_t) {}
+
+int Silence(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+struct TTiffOptions {
+  TIFFOpenOptions* Options = TIFFOpenOptionsAlloc();
+  ~TTiffOptions() {
+    if (Options) TIFFOpenOptionsFree(Options);
+  }
+};
+
+struct TTiffHandle {
+  TIFF* Tif = nullptr;
+  ~TTiffHandle() {
+    if (Tif) TIFFClose(Tif);
+  }
+};
+
+struct TRgbaImage {
+  TIFFRGBAImage Image{};
+  bool Begun = false;
+  ~TRgbaImage() {
+    if (Begun) TIFFRGBAImageEnd(&Image);
+  }
+};
+
+}  // namespace
+
+bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out) {
+  TTiffSource source{Data, Size, 0};
+  TTiffOptions options;
+  if (!options.Options) return false;
+  TIFFOpenOptionsSetErrorHandlerExtR(options.Options, Silence, nullptr);
+  TIFFOpenOptionsSetWarningHandlerExtR(options.Options, Silence, nullptr);
+  // No single buffer of libtiff's may be larger than the biggest picture we would accept.
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options.Options,
+                                      static_cast<tmsize_t>(std::min<uint64_t>(PictureLimit() * 4 + (1u << 20), 1ull << 31)));
+  TTiffHandle tiff;
+  tiff.Tif = TIFFClientOpenExt("picture", "r", &source, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+                               MapProc, UnmapProc, options.Options);
+  if (!tiff.Tif) return false;
+
+  char message[1024] = "";
+  if (!TIFFRGBAImageOK(tiff.Tif, message)) return false;
+  TRgbaImage rgba;
+  if (!TIFFRGBAImageBegin(&rgba.Image, tiff.Tif, 0, message)) return false;
+  rgba.Begun = true;
+  TIFFRGBAImage& img = rgba.Image;
+  const uint32_t width = img.width, height = img.height;
+  if (width == 0 || height == 0 || uint64_t{width} * height > PictureLimit()) return false;
+  // Asking for the file's own orientation makes libtiff flip nothing: raster row 0 is the first
+  // stored row. The orientation is applied afterwards, the same way for all eight values.
+  const int orientation = img.orientation;
+  img.req_orientation = img.orientation;
+
+  uint32_t unit = 0;
+  if (TIFFIsTiled(tiff.Tif))
+    TIFFGetField(tiff.Tif, TIFFTAG_TILELENGTH, &unit);
+  else
+    TIFFGetFieldDefaulted(tiff.Tif, TIFFTAG_ROWSPERSTRIP, &unit);
+  unit = std::clamp<uint32_t>(unit, 1, height);
+  // Whole strips per band, so each strip is decoded once; at least 64 rows for fewer calls.
+  const uint32_t band = std::min<uint64_t>(height, (64 + unit - 1) / unit * uint64_t{unit});
+
+  TDibOwner dib;
+  if (!AllocDib(dib.Get(), width, height, 24)) return false;
+  std::vector<uint32_t> raster;
+  try {
+    raster.resize(size_t{width} * band);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (uint32_t row = 0; row < height; row += band) {
+    const uint32_t rows = std::min(band, height - row);
+    img.row_offset = static_cast<int>(row);
+    img.col_offset = 0;
+    if (!TIFFRGBAImageGet(&img, raster.data(), width, rows)) return false;
+    for (uint32_t i = 0; i < rows; ++i) {
+      const uint32_t* src = raster.data() + size_t{width} * i;
+      uint8_t* dst = RowFromTop(*dib, row + i);
+      for (uint32_t x = 0; x < width; ++x, dst += 3) {
+        const uint32_t p = src[x];
+        // libtiff hands out colours premultiplied by alpha, so white shows through as 255 - alpha.
+        const unsigned back = 255 - TIFFGetA(p);
+        dst[0] = static_cast<uint8_t>(std::min(255u, TIFFGetB(p) + back));
+        dst[1] = static_cast<uint8_t>(std::min(255u, TIFFGetG(p) + back));
+        dst[2] = static_cast<uint8_t>(std::min(255u, TIFFGetR(p) + back));
+      }
+    }
+    Progress.Report(row + rows, height);
+  }
+  if (!ApplyOrientation(*dib, orientation)) return false;
+  dib.ReleaseTo(Out);
+  return true;
+}
+
+}  // namespace pictaro

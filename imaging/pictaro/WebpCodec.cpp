@@ -1,0 +1,65 @@
+// WebP through libwebp, lossy and lossless. Opaque pictures decode straight into the rows (libwebp
+// flips them to our bottom-up order); pictures with alpha go through one buffer and onto white.
+#include <webp/decode.h>
+
+#include <vector>
+
+#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/Codecs.h"
+#include "imaging/pictaro/DibAlloc.h"
+
+namespace pictaro {
+namespace {
+
+struct TWebpConfig {
+  WebPDecoderConfig Config;
+  ~TWebpConfig() { WebPFreeDecBuffer(&Config.output); }
+};
+
+}  // namespace
+
+bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out) {
+  TWebpConfig holder;
+  WebPDecoderConfig& config = holder.Config;
+  if (!WebPInitDecoderConfig(&config)) return false;
+  if (WebPGetFeatures(Data, Size, &config.input) != VP8_STATUS_OK) return false;
+  const int width = config.input.width, height = config.input.height;
+  if (width <= 0 || height <= 0 || static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > PictureLimit())
+    return false;
+  TDibOwner dib;
+  if (!AllocDib(dib.Get(), width, height, 24)) return false;
+  config.options.flip = 1;  // first row into the last buffer row: our rows run bottom-up
+  config.output.is_external_memory = 1;
+  std::vector<uint8_t> bgra;
+  const bool alpha = config.input.has_alpha != 0;
+  if (alpha) {
+    try {
+      bgra.resize(size_t{4} * width * height);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    config.output.colorspace = MODE_BGRA;
+    config.output.u.RGBA.rgba = bgra.data();
+    config.output.u.RGBA.stride = 4 * width;
+    config.output.u.RGBA.size = bgra.size();
+  } else {
+    config.output.colorspace = MODE_BGR;
+    config.output.u.RGBA.rgba = dib->Bits;
+    config.output.u.RGBA.stride = dib->RowBytes;
+    config.output.u.RGBA.size = dib->Header->biSizeImage;
+  }
+  if (WebPDecode(Data, Size, &config) != VP8_STATUS_OK) return false;
+  Progress.Report(90);
+  if (alpha) {
+    for (int r = 0; r < height; ++r) {
+      const uint8_t* src = bgra.data() + size_t{4} * width * r;
+      uint8_t* dst = dib->Bits + static_cast<int64_t>(r) * dib->RowBytes;
+      for (int x = 0; x < width; ++x, src += 4, dst += 3)
+        dst[0] = OverWhite(src[0], src[3]), dst[1] = OverWhite(src[1], src[3]), dst[2] = OverWhite(src[2], src[3]);
+    }
+  }
+  dib.ReleaseTo(Out);
+  return true;
+}
+
+}  // namespace pictaro
