@@ -5,10 +5,13 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 
+#include "imaging/Jbig2Encode.h"
 #include "imaging/Jbig2TestBitmaps.h"
+#include "imaging/Pictaro.h"
 #include "imaging/jbig2/Segments.h"
 #include "support/TestSupport.h"
 
@@ -242,6 +245,112 @@ TEST(Jbig2Stream, BadGeometryIsRefused) {
   EXPECT_THROW(Jbig2EncodeGenericPage(row, 9, 1, 1), std::invalid_argument);  // stride too short
   EXPECT_THROW(Jbig2EncodeGenericPage(nullptr, 1, 1, 1), std::invalid_argument);
   EXPECT_NO_THROW(Jbig2EncodeGenericPage(row, 32, 1, 4));
+}
+
+// ---- The file wrapper: BMP in through the picture library, two files out ----
+
+// A 1-bit picture made through the picture library with the colour table {Index0, Index1} (0xRRGGBB),
+// its pixels drawn from Pattern in top-down order; Bits is nullptr when the library cannot make one.
+TDib MakeBilevelDib(int W, int H, uint32_t Index0, uint32_t Index1, TPattern Pattern) {
+  struct {
+    TBitmapInfoHeader Header;
+    uint8_t Quads[2][4];  // blue, green, red, unused: the table as a DIB stores it
+  } source{};
+  source.Header.biSize = sizeof(TBitmapInfoHeader);
+  source.Header.biWidth = W;
+  source.Header.biHeight = H;
+  source.Header.biPlanes = 1;
+  source.Header.biBitCount = 1;
+  source.Header.biClrUsed = 2;
+  const uint32_t colours[2] = {Index0, Index1};
+  for (int i = 0; i < 2; ++i) {
+    source.Quads[i][0] = colours[i] & 0xFF;
+    source.Quads[i][1] = (colours[i] >> 8) & 0xFF;
+    source.Quads[i][2] = (colours[i] >> 16) & 0xFF;
+  }
+  TDib dib;
+  newdib(&dib, W, H, 1, &source.Header, 2);
+  if (!dib.Bits) return dib;
+  // Index of the darker colour, so that the picture looks the same whatever the table's order.
+  const uint32_t darkIndex = Index0 < Index1 ? 0 : 1;
+  for (int top = 0; top < H; ++top)
+    for (int x = 0; x < W; ++x)
+      setpixel(dib, x, H - 1 - top, qtest::PatternPixel(Pattern, x, top) ? darkIndex : 1 - darkIndex);
+  return dib;
+}
+
+class Jbig2File : public testing::Test {
+protected:
+  qtest::TScratchDir Dir;
+  std::string Bmp = Dir / "in.bmp", Globals = Dir / "globals.jb2", Page = Dir / "page.jb2";
+
+  // Saves the picture as the encoder's input; skips the test when the picture library cannot.
+  void SaveInput(TDib Dib) {
+    const bool made = Dib.Bits != nullptr;
+    const int saved = made ? SaveDib(Dib, Bmp.c_str(), 3, 0) : 0;
+    deldib(Dib);
+    if (!made || saved != 1) GTEST_SKIP() << "the picture library cannot make and save BMP files yet";
+  }
+  void PlantStaleOutputs() {
+    qtest::WriteFile(Globals, "stale");
+    qtest::WriteFile(Page, "stale");
+  }
+  bool OutputsGone() const { return !std::filesystem::exists(Globals) && !std::filesystem::exists(Page); }
+};
+
+TEST_F(Jbig2File, UnreadableInputLeavesNoOutput) {
+  PlantStaleOutputs();
+  EXPECT_EQ(jbig2encode((Dir / "missing.bmp").c_str(), Globals.c_str(), Page.c_str()), Jbig2UnreadableInput);
+  EXPECT_TRUE(OutputsGone());
+
+  qtest::WriteFile(Bmp, "BM this is not a bitmap");
+  PlantStaleOutputs();
+  EXPECT_EQ(jbig2encode(Bmp.c_str(), Globals.c_str(), Page.c_str()), Jbig2UnreadableInput);
+  EXPECT_TRUE(OutputsGone());
+
+  EXPECT_EQ(jbig2encode(nullptr, Globals.c_str(), Page.c_str()), Jbig2UnreadableInput);
+  EXPECT_EQ(jbig2encode(Bmp.c_str(), nullptr, nullptr), Jbig2UnreadableInput);
+}
+
+// The page that jbig2dec reads back looks like the BMP: the darker colour is black, whichever index
+// holds it, and the BMP's bottom-up rows come out top row first.
+TEST_F(Jbig2File, EncodesTheBmpAsItLooks) {
+  if (!qtest::HaveProgram("jbig2dec")) GTEST_SKIP() << "jbig2dec is not installed";
+  const TBitmap expected = MakeBitmap(37, 21, TPattern::Text);
+  std::string pages[2];
+  const uint32_t tables[2][2] = {{0x000000, 0xFFFFFF}, {0xF0F0F0, 0x102030}};
+  for (int t = 0; t < 2; ++t) {
+    SCOPED_TRACE(t);
+    SaveInput(MakeBilevelDib(37, 21, tables[t][0], tables[t][1], TPattern::Text));
+    if (IsSkipped()) return;
+    ASSERT_EQ(jbig2encode(Bmp.c_str(), Globals.c_str(), Page.c_str()), Jbig2Ok);
+    EXPECT_EQ(qtest::ReadFile(Globals), "");
+    pages[t] = qtest::ReadFile(Page);
+    ExpectJbig2decReads(expected, pages[t]);
+  }
+  EXPECT_EQ(pages[0], pages[1]);
+}
+
+TEST_F(Jbig2File, RefusesPicturesWithMoreThanOneBit) {
+  TDib dib;
+  newdib(&dib, 4, 4, 8, nullptr, 0);
+  SaveInput(dib);
+  if (IsSkipped()) return;
+  PlantStaleOutputs();
+  EXPECT_EQ(jbig2encode(Bmp.c_str(), Globals.c_str(), Page.c_str()), Jbig2NotBilevel);
+  EXPECT_TRUE(OutputsGone());
+}
+
+TEST_F(Jbig2File, UnwritableOutputRemovesTheOtherFile) {
+  SaveInput(MakeBilevelDib(9, 9, 0, 0xFFFFFF, TPattern::Checker));
+  if (IsSkipped()) return;
+  const std::string nowhere = Dir / "no-such-folder/page.jb2";
+  EXPECT_EQ(jbig2encode(Bmp.c_str(), Globals.c_str(), nowhere.c_str()), Jbig2CannotWrite);
+  EXPECT_TRUE(OutputsGone());
+  if (std::filesystem::exists("/dev/full")) {
+    EXPECT_EQ(jbig2encode(Bmp.c_str(), Globals.c_str(), "/dev/full"), Jbig2CannotWrite);  // disk full
+    EXPECT_FALSE(std::filesystem::exists(Globals));
+  }
 }
 
 }  // namespace
