@@ -1,0 +1,405 @@
+#include "album/AlbumFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <set>
+#include <cstring>
+#include <filesystem>
+
+#include "album/ByteReader.h"
+#include "album/FontRecord.h"
+#include "album/SafeFile.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+std::string Bytes(std::initializer_list<int> Values) {
+  std::string out;
+  for (int v : Values) out.push_back(static_cast<char>(v));
+  return out;
+}
+
+void AddPhoto(TAlbumModel& Album, const std::string& FileName, const char* Text) {
+  TPicEntry* e = Album.Pics.Append();
+  ASSERT_TRUE(SetEntryFileName(*e, FileName));
+  if (Text) {
+    ASSERT_TRUE(SetEntryText(*e, Text));
+  }
+}
+
+// A non-default value in every one of the twenty settings, so a round trip proves each travels.
+TLayoutSettings OddSettings() {
+  TLayoutSettings s;
+  s.TextCheck = false;
+  s.CaptionCheck = false;
+  s.RandXEd = 12.5;
+  s.RandYEd = 0;
+  s.SpaceHED = 99.75;
+  s.SpaceVEd = 1;
+  s.ShowPDFCheck = false;
+  s.CountXEd = 7;
+  s.CountYEd = 100;
+  s.PageNrCheck = false;
+  s.CaptionOnAllPages = false;
+  s.FilenamesCheck = false;
+  s.PathCheck = true;
+  s.PageWidthEd = 100.5;
+  s.PageHeightEd = 10000;
+  s.XMalEd = 3;
+  s.ZoomInFotosCheck = true;
+  s.Shape1 = 0x00112233;
+  s.Shape2 = 0x80000005;
+  s.RahmenCheck = true;
+  s.HeadingFont.Name = "DejaVu Sans";
+  s.HeadingFont.Style = KFontBold | KFontUnderline;
+  SetFontSize(s.HeadingFont, 24);
+  s.TextFont.Charset = 238;
+  s.TextFont.Pitch = 2;
+  s.TextFont.Color = 0x0000FF00;
+  return s;
+}
+
+// The album file's bytes for an album whose settings are the defaults and whose photos are Photos.
+std::string AlbumBytes(std::initializer_list<std::pair<const char*, const char*>> Photos) {
+  TAlbumModel album;
+  for (const auto& [name, text] : Photos) AddPhoto(album, name, text);
+  return EncodeAlbum(album, TLayoutSettings{});
+}
+
+TEST(AlbumFileBytes, EmptyAlbumIs137BytesWithTheDocumentedFontRecords) {
+  TAlbumModel album;
+  const std::string bytes = EncodeAlbum(album, FirstStartSettings());
+  ASSERT_EQ(bytes.size(), 137u);
+  EXPECT_EQ(bytes.substr(0, 8), Bytes({0xAB, 0xCD, 0, 0, 0, 0, 0, 0}));
+  // Heading font: 27 bytes, size 16 points.
+  EXPECT_EQ(bytes.substr(8, 27), Bytes({0, 8, 0, 0, 0x80, 11}) + "Arial Black" +
+                                     Bytes({0, 0x60, 0, 0, 0, 16, 0, 0, 0, 0}));
+  EXPECT_EQ(bytes.substr(35, 21), Bytes({0x00, 0x08, 0x00, 0x00, 0x80, 0x05, 0x41, 0x72, 0x69, 0x61, 0x6C,
+                                         0x00, 0x60, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x00}));
+  // Settings 1 to 10 with first-start values: flags, 15/15/5/5 as doubles, flag, 2, 3, flag.
+  TByteReader in(std::string_view(bytes).substr(56));
+  uint8_t flag;
+  double d;
+  int32_t i;
+  ASSERT_TRUE(in.ReadU8(flag) && flag == 1);
+  ASSERT_TRUE(in.ReadU8(flag) && flag == 1);
+  for (double expected : {15.0, 15.0, 5.0, 5.0}) ASSERT_TRUE(in.ReadDouble(d) && d == expected);
+  ASSERT_TRUE(in.ReadU8(flag) && flag == 1);
+  ASSERT_TRUE(in.ReadI32(i) && i == 2);
+  ASSERT_TRUE(in.ReadI32(i) && i == 3);
+  ASSERT_TRUE(in.ReadU8(flag) && flag == 1);
+  EXPECT_EQ(in.Left(), 81u - 44u);  // the four groups
+}
+
+TEST(AlbumFileBytes, PhotoRecordsAndNilText) {
+  const std::string bytes = AlbumBytes({{"/a/b.jpg", nullptr}, {"/c.jpg", "Hi"}});
+  EXPECT_EQ(bytes.size(), 137u + (8 + 8) + (8 + 6 + 2));
+  EXPECT_EQ(bytes.substr(4, 4), Bytes({2, 0, 0, 0}));
+  EXPECT_EQ(bytes.substr(8, 16), Bytes({8, 0, 0, 0}) + "/a/b.jpg" + Bytes({0, 0, 0, 0}));
+  EXPECT_EQ(bytes.substr(24, 16), Bytes({6, 0, 0, 0}) + "/c.jpg" + Bytes({2, 0, 0, 0}) + "Hi");
+}
+
+TEST(AlbumFileBytes, TextEncodingOnDisk) {
+  // Umlauts have Windows-1252 bytes: written as single bytes.
+  EXPECT_NE(AlbumBytes({{"/x.jpg", "Grüße €"}}).find(Bytes({'G', 'r', 0xFC, 0xDF, 'e', ' ', 0x80})),
+            std::string::npos);
+  // A character outside Windows-1252 keeps the whole text UTF-8.
+  EXPECT_NE(AlbumBytes({{"/x.jpg", "ü 日本"}}).find("ü 日本"), std::string::npos);
+}
+
+TEST(AlbumFileBytes, FontRecordRoundTripAndLimits) {
+  TFontSpec font = DefaultHeadingFont();
+  font.Name = std::string(300, 'a') + "ü";  // longer than the one length byte allows
+  std::string out;
+  WriteFontRec(out, font);
+  EXPECT_EQ(static_cast<uint8_t>(out[5]), 255);
+  EXPECT_EQ(out.size(), 16u + 255u);
+
+  font.Name = std::string(254, 'a') + "日";  // UTF-8 on disk: cut before the 3-byte character
+  out.clear();
+  WriteFontRec(out, font);
+  EXPECT_EQ(static_cast<uint8_t>(out[5]), 254);
+
+  TFontSpec back;
+  TByteReader in(out);
+  ASSERT_TRUE(ReadFontRec(in, back));
+  EXPECT_EQ(back.Name, std::string(254, 'a'));
+  EXPECT_EQ(back.Size, 16);
+  EXPECT_EQ(back.Height, -21);
+  EXPECT_TRUE(in.AtEnd());
+
+  for (size_t cut = 0; cut < out.size(); ++cut) {  // every truncation fails and leaves the font alone
+    TFontSpec untouched = DefaultTextFont();
+    TByteReader shortIn(std::string_view(out).substr(0, cut));
+    EXPECT_FALSE(ReadFontRec(shortIn, untouched)) << cut;
+    EXPECT_EQ(untouched, DefaultTextFont());
+  }
+}
+
+TEST(AlbumFileLoad, RoundTripOfPhotosFontsAndSettings) {
+  TAlbumModel album;
+  AddPhoto(album, "/photos/one.jpg", "Zeile 1\r\nZeile 2");
+  AddPhoto(album, "/photos/Grüße.jpg", "lone\rbreak");
+  AddPhoto(album, "C:\\Bilder\\x.jpg", nullptr);
+  AddPhoto(album, "/photos/日本.png", "Ärger 日本 ß");
+  AddPhoto(album, "/photos/one.jpg", "");  // the same file twice
+  const TLayoutSettings saved = OddSettings();
+  const std::string bytes = EncodeAlbum(album, saved);
+
+  TAlbumModel loaded;
+  AddPhoto(loaded, "/old.jpg", "old");
+  loaded.CurPic = 1;
+  TLayoutSettings settings;
+  settings.CapED = "Urlaub";
+  settings.SeparateCheck = true;
+  settings.RahmenBreiteEd = 42;
+  const TAlbumFileResult r = LoadAlbumBytes(bytes, loaded, settings);
+  ASSERT_TRUE(r.Ok) << r.Message;
+  ASSERT_EQ(loaded.Pics.Count, 5u);
+  EXPECT_EQ(loaded.CurPic, 1);
+  const char* names[] = {"/photos/one.jpg", "/photos/Grüße.jpg", "C:\\Bilder\\x.jpg", "/photos/日本.png",
+                         "/photos/one.jpg"};
+  const char* texts[] = {"Zeile 1\r\nZeile 2", "lone\rbreak", "", "Ärger 日本 ß", ""};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_STREQ(loaded.Pics[i].FileName, names[i]);
+    ASSERT_NE(loaded.Pics[i].Text, nullptr) << "a nil text reads back as an empty one";
+    EXPECT_STREQ(loaded.Pics[i].Text, texts[i]);
+    EXPECT_EQ(loaded.Pics[i].Thumbnail.Bits, nullptr);
+  }
+  TLayoutSettings expected = saved;
+  expected.CapED = "Urlaub";  // not in the file
+  expected.SeparateCheck = true;
+  expected.RahmenBreiteEd = 42;
+  EXPECT_EQ(settings, expected);
+  EXPECT_EQ(EncodeAlbum(loaded, settings), bytes) << "saving the loaded album again gives the same bytes";
+}
+
+TEST(AlbumFileLoad, Cp1252BytesFromOlderAlbumsBecomeUtf8) {
+  std::string bytes = AlbumBytes({{"/x.jpg", "äx"}});  // written as E4 78: not UTF-8
+  TAlbumModel album;
+  TLayoutSettings s;
+  ASSERT_TRUE(LoadAlbumBytes(bytes, album, s).Ok);
+  EXPECT_STREQ(album.Pics[0].Text, "äx");
+  // A text that happens to be valid UTF-8 is taken as UTF-8.
+  bytes = AlbumBytes({{"/x.jpg", "Ã¤"}});  // written as C3 A4 in Windows-1252
+  ASSERT_TRUE(LoadAlbumBytes(bytes, album, s).Ok);
+  EXPECT_STREQ(album.Pics[0].Text, "ä");
+}
+
+TEST(AlbumFileLoad, GroupsPresentOrSkippedAtEveryBoundary) {
+  const TLayoutSettings saved = OddSettings();
+  const std::string full = EncodeAlbum(TAlbumModel{}, saved);
+  const size_t base = full.size() - 37;  // end of setting 10
+  struct {
+    size_t Length;
+    bool G1, G2, G3, G4;
+  } rows[] = {{base, false, false, false, false},
+              {base + 3, true, false, false, false},
+              {base + 27, true, true, false, false},
+              {base + 28, true, true, true, false},
+              {base + 37, true, true, true, true}};
+  for (const auto& row : rows) {
+    TAlbumModel album;
+    TLayoutSettings s;  // first-start values
+    const TAlbumFileResult r = LoadAlbumBytes(std::string_view(full).substr(0, row.Length), album, s);
+    ASSERT_TRUE(r.Ok) << row.Length << ": " << r.Message;
+    EXPECT_EQ(s.PageNrCheck, saved.PageNrCheck);
+    EXPECT_EQ(s.CountYEd, saved.CountYEd);
+    EXPECT_EQ(s.PathCheck, row.G1 ? saved.PathCheck : false);
+    EXPECT_EQ(s.PageWidthEd, row.G2 ? saved.PageWidthEd : 210);
+    EXPECT_EQ(s.XMalEd, row.G2 ? saved.XMalEd : 1);
+    EXPECT_EQ(s.ZoomInFotosCheck, row.G3 ? saved.ZoomInFotosCheck : false);
+    EXPECT_EQ(s.Shape2, row.G4 ? saved.Shape2 : KColorWhite);
+    EXPECT_EQ(s.RahmenCheck, row.G4 ? saved.RahmenCheck : false);
+  }
+  // Bytes after G4 are ignored.
+  TAlbumModel album;
+  TLayoutSettings s;
+  EXPECT_TRUE(LoadAlbumBytes(full + "extra", album, s).Ok);
+}
+
+TEST(AlbumFileLoad, EveryTruncationInsideRecordsOrGroupsIsRefusedAndChangesNothing) {
+  const std::string full = AlbumBytes({{"/a.jpg", "Text"}, {"/b.jpg", nullptr}});
+  const size_t base = full.size() - 37;
+  const std::set<size_t> loadable = {base, base + 3, base + 27, base + 28, full.size()};
+  qtest::TRecordingMessageBox box;
+  for (size_t length = 0; length < full.size(); ++length) {
+    TAlbumModel album;
+    AddPhoto(album, "/mine.jpg", "meins");
+    album.CurPic = 1;
+    TLayoutSettings s = OddSettings();
+    const TAlbumFileResult r = LoadAlbumBytes(std::string_view(full).substr(0, length), album, s);
+    if (loadable.count(length)) {
+      EXPECT_TRUE(r.Ok) << length;
+      continue;
+    }
+    ASSERT_FALSE(r.Ok) << length;
+    EXPECT_EQ(r.Message.rfind("Fehler: ", 0), 0u) << r.Message;
+    if (length < 4) {
+      EXPECT_EQ(r.Message, "Fehler: Die Datei ist keine gültige Quirvel Datei...");
+    }
+    ASSERT_EQ(album.Pics.Count, 1u) << "the user's album stays at " << length;
+    EXPECT_STREQ(album.Pics[0].Text, "meins");
+    EXPECT_EQ(s, OddSettings());
+  }
+  EXPECT_TRUE(box.Shown.empty()) << "loading reports through its result only";
+}
+
+TEST(AlbumFileLoad, WrongMagicLeavesTheAlbumAlone) {
+  std::string bytes = AlbumBytes({});
+  bytes[0] = 'P';
+  TAlbumModel album;
+  AddPhoto(album, "/mine.jpg", nullptr);
+  TLayoutSettings s;
+  const TAlbumFileResult r = LoadAlbumBytes(bytes, album, s);
+  EXPECT_FALSE(r.Ok);
+  EXPECT_EQ(r.Message, "Fehler: Die Datei ist keine gültige Quirvel Datei...");
+  EXPECT_EQ(album.Pics.Count, 1u);
+}
+
+TEST(AlbumFileLoad, CountsAndLengthsAreCheckedAgainstTheBytesLeft) {
+  std::string bytes = AlbumBytes({});
+  TAlbumModel album;
+  TLayoutSettings s;
+  for (int32_t count : {0, -1, INT32_MIN}) {  // no photos; fonts and settings still read
+    std::memcpy(&bytes[4], &count, 4);
+    s.CountXEd = 9;
+    ASSERT_TRUE(LoadAlbumBytes(bytes, album, s).Ok) << count;
+    EXPECT_EQ(album.Pics.Count, 0u);
+    EXPECT_EQ(s.CountXEd, 2);
+  }
+  const int32_t huge = INT32_MAX;
+  std::memcpy(&bytes[4], &huge, 4);
+  EXPECT_FALSE(LoadAlbumBytes(bytes, album, s).Ok);
+
+  // A name length of 4 GB in a file of a few hundred bytes: refused without allocating it.
+  std::string oneName = AlbumBytes({{"/a.jpg", "t"}});
+  std::memset(&oneName[8], 0xFF, 4);
+  TAlbumImage image;
+  const TAlbumFileResult r = ParseAlbum(oneName, image);
+  EXPECT_FALSE(r.Ok);
+  EXPECT_NE(r.Message.find("Foto 1"), std::string::npos) << r.Message;
+  EXPECT_TRUE(image.Photos.empty());
+}
+
+TEST(AlbumFileLoad, StoredValuesOutsideLimitsBecomeTheNearestLimit) {
+  TLayoutSettings odd;
+  odd.PageWidthEd = 0;
+  odd.RandXEd = 250;
+  odd.SpaceHED = -3;
+  odd.CountXEd = 0;
+  odd.CountYEd = 1000;
+  odd.XMalEd = 101;
+  std::string bytes = EncodeAlbum(TAlbumModel{}, odd);
+  TAlbumModel album;
+  TLayoutSettings s;
+  ASSERT_TRUE(LoadAlbumBytes(bytes, album, s).Ok);
+  EXPECT_EQ(s.PageWidthEd, 1);
+  EXPECT_EQ(s.RandXEd, 100);
+  EXPECT_EQ(s.SpaceHED, 0);
+  EXPECT_EQ(s.CountXEd, 1);
+  EXPECT_EQ(s.CountYEd, 100);
+  EXPECT_EQ(s.XMalEd, 100);
+  // A NaN page height and a fractional copy count, as a foreign writer might store them.
+  const double nan = std::nan(""), copies = 2.5;
+  std::memcpy(&bytes[bytes.size() - 37 + 3 + 8], &nan, 8);
+  std::memcpy(&bytes[bytes.size() - 37 + 3 + 16], &copies, 8);
+  ASSERT_TRUE(LoadAlbumBytes(bytes, album, s).Ok);
+  EXPECT_EQ(s.PageHeightEd, 1);
+  EXPECT_EQ(s.XMalEd, 2);
+}
+
+class AlbumFileDisk : public ::testing::Test {
+protected:
+  qtest::TScratchDir Dir;
+};
+
+TEST_F(AlbumFileDisk, SaveAndOpen) {
+  TAlbumModel album;
+  AddPhoto(album, "/p/1.jpg", "eins");
+  const std::string name = Dir / "a.qvl";
+  ASSERT_TRUE(SaveAlbumFile(name, album, OddSettings()).Ok);
+  EXPECT_EQ(qtest::ReadFile(name), EncodeAlbum(album, OddSettings()));
+  TAlbumModel back;
+  TLayoutSettings s;
+  ASSERT_TRUE(OpenAlbumFile(name, back, s).Ok);
+  EXPECT_STREQ(back.Pics[0].Text, "eins");
+  // Only the album is left in the folder: no temporary file.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.Path()), {}), 1);
+}
+
+TEST_F(AlbumFileDisk, OpenFailuresChangeNothing) {
+  TAlbumModel album;
+  AddPhoto(album, "/mine.jpg", "meins");
+  TLayoutSettings s;
+  for (const std::string& name : {Dir / "missing.qvl", Dir.Path().string()}) {
+    const TAlbumFileResult r = OpenAlbumFile(name, album, s);
+    EXPECT_EQ(r.Message, "Fehler: Konnte Datei nicht öffnen...") << name;
+    EXPECT_EQ(album.Pics.Count, 1u);
+  }
+  // A read-only album opens: reading needs no write access.
+  const std::string readOnly = Dir / "ro.qvl";
+  ASSERT_TRUE(SaveAlbumFile(readOnly, album, s).Ok);
+  ::chmod(readOnly.c_str(), 0444);
+  EXPECT_TRUE(OpenAlbumFile(readOnly, album, s).Ok);
+}
+
+TEST_F(AlbumFileDisk, CannotCreate) {
+  TAlbumModel album;
+  const TAlbumFileResult r = SaveAlbumFile(Dir / "no/such/folder/a.qvl", album, TLayoutSettings{});
+  EXPECT_EQ(r.Message, "Fehler: Konnte Datei nicht erstellen...");
+}
+
+ssize_t DiskFullAfterTenBytes(int Fd, const void* Data, size_t Count) {
+  static thread_local size_t written = 0;
+  if (Count == 0) return 0;
+  if (written >= 10) {
+    written = 0;
+    errno = ENOSPC;
+    return -1;
+  }
+  const size_t n = std::min<size_t>(Count, 10 - written);
+  written += n;
+  return ::write(Fd, Data, n);
+}
+
+TEST_F(AlbumFileDisk, FullDiskKeepsTheOldAlbumAndRemovesTheTemporaryFile) {
+  TAlbumModel album;
+  AddPhoto(album, "/p/old.jpg", "alt");
+  const std::string name = Dir / "a.qvl";
+  ASSERT_TRUE(SaveAlbumFile(name, album, TLayoutSettings{}).Ok);
+  const std::string before = qtest::ReadFile(name);
+
+  AddPhoto(album, "/p/new.jpg", "neu");
+  SetWriteFunction(&DiskFullAfterTenBytes);
+  const TAlbumFileResult r = SaveAlbumFile(name, album, TLayoutSettings{});
+  SetWriteFunction(nullptr);
+  EXPECT_FALSE(r.Ok);
+  EXPECT_EQ(r.Message,
+            "Fehler: Konnte Datei nicht schreiben: Auf dem Datenträger ist kein Platz mehr frei. "
+            "Eine vorhandene Datei ist unverändert.");
+  EXPECT_EQ(qtest::ReadFile(name), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.Path()), {}), 1);
+}
+
+TEST_F(AlbumFileDisk, ReplacingKeepsPermissionsAndSymbolicLinks) {
+  TAlbumModel album;
+  const std::string real = Dir / "real.qvl", link = Dir / "link.qvl";
+  ASSERT_TRUE(SaveAlbumFile(real, album, TLayoutSettings{}).Ok);
+  ::chmod(real.c_str(), 0640);
+  std::filesystem::create_symlink(real, link);
+  AddPhoto(album, "/p/x.jpg", nullptr);
+  ASSERT_TRUE(SaveAlbumFile(link, album, TLayoutSettings{}).Ok);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(qtest::ReadFile(real), EncodeAlbum(album, TLayoutSettings{}));
+  struct stat st;
+  ASSERT_EQ(::stat(real.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+}  // namespace
