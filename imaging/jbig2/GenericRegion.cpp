@@ -22,7 +22,7 @@ constexpr uint32_t TypicalRowContext = 0x9B25;
 
 // One row copied into a zero-padded buffer, so that reads up to 4 pixels beyond either edge find white.
 class TPaddedRows {
-public:
+ public:
   TPaddedRows(int Width) : FBytes((static_cast<size_t>(Width) + 7) / 8 + 2) {
     for (auto& row : FRows) row.assign(FBytes, 0);
   }
@@ -30,7 +30,7 @@ public:
   std::vector<uint8_t>& Row(int Y) { return FRows[static_cast<size_t>(Y + 3) % 3]; }
   size_t Bytes() const { return FBytes; }
 
-private:
+ private:
   size_t FBytes;
   std::vector<uint8_t> FRows[3];
 };
@@ -73,7 +73,8 @@ std::string EncodeGenericRegion(const uint8_t* PackedRows, int Width, int Height
 
     const uint8_t* line = current.data();
     uint32_t win2 = (Pixel(above2, 0) << 2) | (Pixel(above2, 1) << 1) | Pixel(above2, 2);
-    uint32_t win1 = (Pixel(above, 0) << 3) | (Pixel(above, 1) << 2) | (Pixel(above, 2) << 1) | Pixel(above, 3);
+    uint32_t win1 =
+        (Pixel(above, 0) << 3) | (Pixel(above, 1) << 2) | (Pixel(above, 2) << 1) | Pixel(above, 3);
     uint32_t win0 = 0;
     for (int x = 0; x < Width; ++x) {
       const uint32_t bit = Pixel(line, x);

@@ -14,7 +14,7 @@ namespace {
 
 // Frees a picture read from the library when the encoder is done with it.
 class TDibHolder {
-public:
+ public:
   TDibHolder() : FDib{} {}
   ~TDibHolder() { deldib(FDib); }
   TDibHolder(const TDibHolder&) = delete;
@@ -22,7 +22,7 @@ public:
   TDib* Receive() { return &FDib; }
   const TDib& Get() const { return FDib; }
 
-private:
+ private:
   TDib FDib;
 };
 
@@ -39,7 +39,9 @@ bool WriteWholeFile(const char* Path, const std::string& Bytes) {
   return std::fclose(file.release()) == 0;
 }
 
-unsigned Brightness(const TDibColor& Color) { return 299u * Color.Red + 587u * Color.Green + 114u * Color.Blue; }
+unsigned Brightness(const TDibColor& Color) {
+  return 299u * Color.Red + 587u * Color.Green + 114u * Color.Blue;
+}
 
 // Which colour index is drawn black: the darker one; for two equal colours, both or neither.
 void BlackIndices(const TDib& Dib, bool Black[2]) {

@@ -16,7 +16,7 @@
 #include <vector>
 
 class TMqEncoder {
-public:
+ public:
   explicit TMqEncoder(size_t ContextCount);
 
   // Codes the decision Bit (0 or 1) in Context (< ContextCount).
@@ -34,7 +34,7 @@ public:
   // Bytes produced so far, including the pending byte that a carry may still change.
   size_t ByteCount() const { return FOut.size() - 1; }
 
-private:
+ private:
   // A context's state is packed as (probability index << 1) | more probable symbol.
   void CodeMps(uint8_t& State);
   void CodeLps(uint8_t& State);

@@ -59,7 +59,7 @@ void AppendSegment(std::string& Out, uint32_t Number, TJbig2SegmentType Type, ui
   if (Page > 0xFF) throw std::invalid_argument("page number needs a four-byte association");
   Put32(Out, Number);
   Put8(Out, static_cast<uint8_t>(Type));  // flags: not deferred, one-byte page association
-  Put8(Out, 0);                            // no referred-to segments, nothing retained
+  Put8(Out, 0);                           // no referred-to segments, nothing retained
   Put8(Out, static_cast<uint8_t>(Page));
   Put32(Out, static_cast<uint32_t>(Data.size()));
   Out += Data;

@@ -20,7 +20,7 @@ void EncodePage(benchmark::State& State, qtest::TPattern Pattern) {
   }
   State.counters["bytes"] = static_cast<double>(bytes);
   State.counters["Mpx/s"] = benchmark::Counter(static_cast<double>(width) * height / 1e6 * State.iterations(),
-                                                benchmark::Counter::kIsRate);
+                                               benchmark::Counter::kIsRate);
 }
 
 // 4000 x 3000 = 12 MP; 2480 x 3508 is an A4 page at 300 dpi.
@@ -34,26 +34,11 @@ BENCHMARK_CAPTURE(EncodePage, noise, qtest::TPattern::Noise)->PAGE_SIZES;
 // and writing. Shows what the library's pixel accessor costs next to the coder.
 void EncodeBmpFile(benchmark::State& State) {
   const int width = static_cast<int>(State.range(0)), height = static_cast<int>(State.range(1));
-  struct {
-    TBitmapInfoHeader Header;
-    uint8_t Quads[2][4];
-  } source{};
-  source.Header.biSize = sizeof(TBitmapInfoHeader);
-  source.Header.biWidth = width;
-  source.Header.biHeight = height;
-  source.Header.biPlanes = 1;
-  source.Header.biBitCount = 1;
-  source.Header.biClrUsed = 2;
-  source.Quads[1][0] = source.Quads[1][1] = source.Quads[1][2] = 0xFF;  // index 0 black, 1 white
-  TDib dib;
-  newdib(&dib, width, height, 1, &source.Header, 2);
+  TDib dib = qtest::MakeBilevelDib(width, height, 0, 0xFFFFFF, qtest::TPattern::Text);
   qtest::TScratchDir dir;
   const std::string bmp = dir / "page.bmp", globals = dir / "globals.jb2", page = dir / "page.jb2";
   bool saved = false;
   if (dib.Bits) {
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x)
-        setpixel(dib, x, y, qtest::PatternPixel(qtest::TPattern::Text, x, height - 1 - y) ? 0 : 1);
     saved = SaveDib(dib, bmp.c_str(), 3, 0) == 1;
     deldib(dib);
   }
@@ -62,7 +47,8 @@ void EncodeBmpFile(benchmark::State& State) {
     return;
   }
   for (auto _ : State)
-    if (jbig2encode(bmp.c_str(), globals.c_str(), page.c_str()) != Jbig2Ok) State.SkipWithError("encoding failed");
+    if (jbig2encode(bmp.c_str(), globals.c_str(), page.c_str()) != Jbig2Ok)
+      State.SkipWithError("encoding failed");
 }
 BENCHMARK(EncodeBmpFile)->Args({4000, 3000})->Unit(benchmark::kMillisecond);
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/Pictaro.h"
+
 namespace qtest {
 
 struct TBitmap {
@@ -15,7 +17,9 @@ struct TBitmap {
   std::vector<uint8_t> Bits;
 
   TBitmap(int W, int H, size_t ExtraStride = 0)
-      : Width(W), Height(H), Stride((static_cast<size_t>(W) + 7) / 8 + ExtraStride),
+      : Width(W),
+        Height(H),
+        Stride((static_cast<size_t>(W) + 7) / 8 + ExtraStride),
         Bits(Stride * static_cast<size_t>(H), 0) {}
   bool Get(int X, int Y) const { return (Bits[Y * Stride + (X >> 3)] >> (7 - (X & 7))) & 1; }
   void Set(int X, int Y, bool Black) {
@@ -28,16 +32,8 @@ struct TBitmap {
 enum class TPattern { White, Black, Noise, Sparse, Dense, Text, Checker };
 
 inline const char* PatternName(TPattern P) {
-  switch (P) {
-    case TPattern::White: return "white";
-    case TPattern::Black: return "black";
-    case TPattern::Noise: return "noise";
-    case TPattern::Sparse: return "sparse";
-    case TPattern::Dense: return "dense";
-    case TPattern::Text: return "text";
-    case TPattern::Checker: return "checker";
-  }
-  return "?";
+  static const char* const names[] = {"white", "black", "noise", "sparse", "dense", "text", "checker"};
+  return names[static_cast<int>(P)];
 }
 
 // A small deterministic generator, so a failing case can be reproduced from its name alone.
@@ -51,12 +47,18 @@ inline uint64_t Mix(uint64_t X) {
 inline bool PatternPixel(TPattern P, int X, int Y) {
   const uint64_t h = Mix((static_cast<uint64_t>(Y) << 32) | static_cast<uint32_t>(X));
   switch (P) {
-    case TPattern::White: return false;
-    case TPattern::Black: return true;
-    case TPattern::Noise: return h & 1;
-    case TPattern::Sparse: return h % 100 == 0;  // long MPS runs: the coder's states climb high
-    case TPattern::Dense: return h % 100 != 0;
-    case TPattern::Checker: return ((X ^ Y) & 1) != 0;
+    case TPattern::White:
+      return false;
+    case TPattern::Black:
+      return true;
+    case TPattern::Noise:
+      return h & 1;
+    case TPattern::Sparse:
+      return h % 100 == 0;  // long MPS runs: the coder's states climb high
+    case TPattern::Dense:
+      return h % 100 != 0;
+    case TPattern::Checker:
+      return ((X ^ Y) & 1) != 0;
     case TPattern::Text: {
       // Lines of 5x8 "glyphs" in 6x12 cells, with a blank line every fifth and a left margin.
       const int line = Y / 12, row = Y % 12 - 2, cell = (X - 4) / 6, col = (X - 4) % 6;
@@ -73,6 +75,25 @@ inline TBitmap MakeBitmap(int W, int H, TPattern P, size_t ExtraStride = 0) {
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x) b.Set(x, y, PatternPixel(P, x, y));
   return b;
+}
+
+// The same picture as a 1-bit picture of the picture library, colour table {Index0, Index1} (0xRRGGBB),
+// drawn with the darker colour for black; its stored rows run bottom-up. Bits is nullptr when the
+// library cannot make one. Freed with deldib.
+inline TDib MakeBilevelDib(int W, int H, uint32_t Index0, uint32_t Index1, TPattern P) {
+  struct {
+    TBitmapInfoHeader Header;
+    uint8_t Quads[2][4];  // blue, green, red, unused: the table as a DIB stores it
+  } source{{sizeof(TBitmapInfoHeader), W, H, 1, 1, 0, 0, 0, 0, 2, 0}, {}};
+  for (int i = 0; i < 2; ++i)
+    for (int c = 0; c < 3; ++c) source.Quads[i][c] = static_cast<uint8_t>((i ? Index1 : Index0) >> (8 * c));
+  TDib dib;
+  newdib(&dib, W, H, 1, &source.Header, 2);
+  const uint32_t dark = Index0 < Index1 ? 0 : 1;  // good enough for the greys the tests use
+  if (dib.Bits)
+    for (int top = 0; top < H; ++top)
+      for (int x = 0; x < W; ++x) setpixel(dib, x, H - 1 - top, PatternPixel(P, x, top) ? dark : 1 - dark);
+  return dib;
 }
 
 }  // namespace qtest
