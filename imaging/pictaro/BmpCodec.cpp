@@ -100,6 +100,8 @@ bool ParseHeader(const uint8_t* d, size_t n, TBmpInfo& info) {
     info.PaletteCount = static_cast<int>(std::min<size_t>(info.PaletteCount, room));
     if (info.PaletteCount == 0) return false;
     after += static_cast<size_t>(info.PaletteCount) * info.PaletteEntrySize;
+  } else {
+    info.PaletteCount = 0;  // a count in a direct-colour file describes no table we use
   }
   const uint32_t offBits = Le32(d + 10);
   info.PixelOffset = offBits >= after && offBits < n ? offBits : after;

@@ -2,6 +2,8 @@
 // A file being written by an encoder: closed by its destructor, and removed again unless the writer
 // declared it complete, so that a failed write never leaves half a picture behind.
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 
@@ -10,10 +12,14 @@ namespace pictaro {
 class TOutputFile {
 public:
   explicit TOutputFile(const std::string& FileName)
-      : FName(FileName), FFile(std::fopen(FileName.c_str(), "wb")) {}
+      : FName(FileName), FFile(std::fopen(FileName.c_str(), "wb")) {
+    // Only a regular file is ours to remove after a failure; never a device such as /dev/full.
+    struct stat st {};
+    FRegular = FFile && ::fstat(::fileno(FFile), &st) == 0 && S_ISREG(st.st_mode);
+  }
   ~TOutputFile() {
     if (FFile) std::fclose(FFile);
-    if (!FDone && FOpened()) std::remove(FName.c_str());
+    if (!FDone && FRegular) std::remove(FName.c_str());
   }
   TOutputFile(const TOutputFile&) = delete;
   TOutputFile& operator=(const TOutputFile&) = delete;
@@ -27,16 +33,14 @@ public:
     const bool closed = std::fclose(FFile) == 0;
     FFile = nullptr;
     FDone = ok && closed;
-    FClosedAfterOpen = true;
     return FDone;
   }
 
 private:
-  bool FOpened() const { return FFile != nullptr || FClosedAfterOpen; }
   std::string FName;
   FILE* FFile;
   bool FDone = false;
-  bool FClosedAfterOpen = false;
+  bool FRegular = false;
 };
 
 }  // namespace pictaro
