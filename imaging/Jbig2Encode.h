@@ -8,8 +8,8 @@
 //
 // On success, GlobalsFile is written empty (the page needs no shared segments), PageFile receives the
 // page's segments in the embedded form (no file header), and the result is 0.
-// On failure neither output file is left behind (a file already at either path is removed) and the
-// result says why:
+// On failure neither output file is left behind (a regular file already at either path is removed;
+// devices, pipes and folders are left alone) and the result says why:
 //   1  InputBmp cannot be read as a picture
 //   2  the picture does not have 1 bit per pixel, or has no pixels
 //   3  an output file cannot be written completely

@@ -1,6 +1,8 @@
 // The file side of the encoder: BMP in through the picture library, two files out.
 #include "imaging/Jbig2Encode.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -66,6 +68,13 @@ std::vector<uint8_t> PackRows(const TDib& Dib, int Width, int Height, size_t Str
   return rows;
 }
 
+// Removes Path if it is a regular file. An output path may name a device, a pipe or a folder that the
+// caller handed in; those are not ours to delete, even when writing to them failed.
+void RemoveIfRegularFile(const char* Path) {
+  struct stat info;
+  if (Path && ::lstat(Path, &info) == 0 && S_ISREG(info.st_mode)) std::remove(Path);
+}
+
 int EncodeFile(const char* InputBmp, const char* GlobalsFile, const char* PageFile) {
   std::string page;
   {
@@ -98,8 +107,8 @@ int jbig2encode(const char* InputBmp, const char* GlobalsFile, const char* PageF
   }
   if (result != Jbig2Ok) {
     // Whatever the failure, a file at an output path must not pass for this picture's encoding.
-    if (GlobalsFile) std::remove(GlobalsFile);
-    if (PageFile) std::remove(PageFile);
+    RemoveIfRegularFile(GlobalsFile);
+    RemoveIfRegularFile(PageFile);
   }
   return result;
 }

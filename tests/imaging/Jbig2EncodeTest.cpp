@@ -279,10 +279,12 @@ TEST_F(Jbig2File, UnwritableOutputRemovesTheOtherFile) {
   EXPECT_EQ(jbig2encode(Bmp.c_str(), Globals.c_str(), (Dir / "no-folder/page.jb2").c_str()),
             Jbig2CannotWrite);
   EXPECT_TRUE(OutputsGone());
-  if (std::filesystem::exists("/dev/full")) {
-    EXPECT_EQ(jbig2encode(Bmp.c_str(), Globals.c_str(), "/dev/full"), Jbig2CannotWrite);  // disk full
-    EXPECT_FALSE(std::filesystem::exists(Globals));
-  }
+  // A folder in the page's place cannot be written, and is not the encoder's to remove.
+  const std::string folder = Dir / "folder";
+  std::filesystem::create_directory(folder);
+  EXPECT_EQ(jbig2encode(Bmp.c_str(), Globals.c_str(), folder.c_str()), Jbig2CannotWrite);
+  EXPECT_FALSE(std::filesystem::exists(Globals));
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
 }  // namespace
