@@ -23,12 +23,11 @@ constexpr uint32_t TypicalRowContext = 0x9B25;
 // One row copied into a zero-padded buffer, so that reads up to 4 pixels beyond either edge find white.
 class TPaddedRows {
  public:
-  TPaddedRows(int Width) : FBytes((static_cast<size_t>(Width) + 7) / 8 + 2) {
+  explicit TPaddedRows(int Width) : FBytes((static_cast<size_t>(Width) + 7) / 8 + 2) {
     for (auto& row : FRows) row.assign(FBytes, 0);
   }
   // Rows y-2, y-1 and y rotate through three buffers; rows above the top are white.
   std::vector<uint8_t>& Row(int Y) { return FRows[static_cast<size_t>(Y + 3) % 3]; }
-  size_t Bytes() const { return FBytes; }
 
  private:
   size_t FBytes;
@@ -39,7 +38,7 @@ inline uint32_t Pixel(const uint8_t* Row, int X) {
   return (Row[static_cast<unsigned>(X) >> 3] >> (7 - (X & 7))) & 1u;
 }
 
-// Copies row Y of the input into Target, clearing the bits past Width.
+// Copies one input row into Target, clearing the bits past Width.
 void LoadRow(std::vector<uint8_t>& Target, const uint8_t* Source, int Width) {
   const size_t full = static_cast<size_t>(Width) / 8;
   std::memcpy(Target.data(), Source, full);
