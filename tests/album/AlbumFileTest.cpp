@@ -185,10 +185,16 @@ TEST(AlbumFileLoad, Cp1252BytesFromOlderAlbumsBecomeUtf8) {
   TLayoutSettings s;
   ASSERT_TRUE(LoadAlbumBytes(bytes, album, s).Ok);
   EXPECT_STREQ(album.Pics[0].Text, "äx");
-  // A text that happens to be valid UTF-8 is taken as UTF-8.
-  bytes = AlbumBytes({{"/x.jpg", "Ã¤"}});  // written as C3 A4 in Windows-1252
+  // Stored bytes that are valid UTF-8 are taken as UTF-8 ...
+  bytes = AlbumBytes({{"/x.jpg", "placeholder"}});
+  bytes.replace(bytes.find("placeholder") - 4, 15, Bytes({2, 0, 0, 0, 0xC3, 0xA4}));
   ASSERT_TRUE(LoadAlbumBytes(bytes, album, s).Ok);
   EXPECT_STREQ(album.Pics[0].Text, "ä");
+  // ... so a text whose Windows-1252 form would look like UTF-8 is written as UTF-8 and survives.
+  bytes = AlbumBytes({{"/x.jpg", "Ã¤"}});
+  EXPECT_NE(bytes.find("Ã¤"), std::string::npos);
+  ASSERT_TRUE(LoadAlbumBytes(bytes, album, s).Ok);
+  EXPECT_STREQ(album.Pics[0].Text, "Ã¤");
 }
 
 TEST(AlbumFileLoad, GroupsPresentOrSkippedAtEveryBoundary) {
