@@ -106,6 +106,9 @@ public:
 
   // Content operators (see ContentOperators.cpp). X1, Y1 is the top-left corner, X2, Y2 lies just
   // outside the shape as with screen rectangles; equal X or equal Y coordinates draw nothing.
+  // Rectangle fills with Brush and outlines with Pen; FillRect only fills. Each EndClip closes the
+  // latest BeginClip; one without a BeginClip, or closing a degenerate clip, writes nothing, and clips
+  // still open when a page ends are closed there. SetLineCap writes Cap + " J" into the open page.
   void MoveTo(int32_t X, int32_t Y);
   void LineTo(int32_t X, int32_t Y);
   void FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
