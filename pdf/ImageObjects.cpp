@@ -7,6 +7,13 @@
 
 #include "pdf/PDFWriterCanvas.h"
 
+void TPDFCanvas::DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TDib Dib, int32_t SrcX,
+                         int32_t SrcY, int32_t SrcWidth, int32_t SrcHeight) {
+  // Placing is not wired up yet: the call is accepted and draws nothing.
+  (void)X, (void)Y, (void)Width, (void)Height, (void)Dib, (void)SrcX, (void)SrcY, (void)SrcWidth,
+      (void)SrcHeight;
+}
+
 void TPDFCanvas::WriteImages() {
   // No operation places pictures yet: FImages stays empty and there is nothing to write.
 }

@@ -127,6 +127,14 @@ public:
   // The PDF name of the font last selected for measuring, with its style suffix.
   std::string BaseFontName() const;
 
+  // Pictures (see ImageObjects.cpp). Places the SrcX, SrcY, SrcWidth x SrcHeight part of Dib (rows
+  // counted from the top) stretched over the rectangle X, Y, Width x Height. The part is copied to a
+  // temporary file at once, so the caller keeps ownership of Dib and may free it right after the call.
+  // Pictures of 4 or 8 bits per pixel are placed as 24-bit, 1-bit ones stay 1-bit, other depths and
+  // empty parts draw nothing. Nothing while idle.
+  void DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TDib Dib, int32_t SrcX, int32_t SrcY,
+               int32_t SrcWidth, int32_t SrcHeight);
+
   int32_t PageWidth = 595;
   int32_t PageHeight = 841;
   TPen Pen;
