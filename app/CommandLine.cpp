@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/ExportCommand.h"
 
 #include <algorithm>
 #include <exception>
@@ -92,6 +93,7 @@ const TCommandLine& ProgramCommandLine() {
   static const TCommandLine commandLine = [] {
     TCommandLine built;
     AddAlbumCommands(built);
+    AddExportCommand(built);
     return built;
   }();
   return commandLine;

@@ -20,6 +20,9 @@ int main(int argc, char* argv[]) {
   TQtMessageBox messages(&form);
   SetMessageBox(&messages);
   form.show();
+  // An album named as the first argument is opened once the window shows; further arguments are
+  // ignored.
+  if (!args.empty()) form.OpenFileNow(args.front());
   const int result = app.exec();
   SetMessageBox(nullptr);
   return result;

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include "album/AlbumFile.h"
 #include "platform/Messages.h"
 #include "ui/ProgressPanel.h"
 
@@ -21,6 +22,11 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
 void TMainForm::SetProStatus(int Percent) { FProgressPanel->SetProStatus(Percent); }
 
 TMainForm::~TMainForm() = default;
+
+void TMainForm::OpenFileNow(const std::string& FileName) {
+  const TAlbumFileResult loaded = OpenAlbumFile(FileName, FAlbum, FSettings);
+  if (!loaded.Ok) ShowError(loaded.Message);
+}
 
 bool TMainForm::FormCloseQuery() {
   return MessageBox().Show("Hiermit beenden Sie das Programm! Alle nicht gespeicherten Daten gehen verloren!",

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include "album/AlbumModel.h"
+#include "export/LayoutSettings.h"
 #include "platform/ProgressSink.h"
 
 class QLabel;
@@ -18,6 +19,11 @@ public:
   ~TMainForm() override;
 
   TAlbumModel& Album() { return FAlbum; }
+  TLayoutSettings& Settings() { return FSettings; }
+
+  // Loads the album file FileName (photo list, fonts, settings); on failure shows the file reader's
+  // German message with the error icon. Repaints nothing: its callers do.
+  void OpenFileNow(const std::string& FileName);
 
   // Progress of picture loading and exports, shown at once in the status bar's second panel.
   void Progress(int Percent) override { SetProStatus(Percent); }
@@ -34,6 +40,7 @@ private:
   bool FormCloseQuery();
 
   TAlbumModel FAlbum;
+  TLayoutSettings FSettings = FirstStartSettings();
   QLabel* FStatusText = nullptr;
   TProgressPanel* FProgressPanel = nullptr;
 };

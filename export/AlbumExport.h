@@ -1,0 +1,87 @@
+#pragma once
+// The album export: the photos, each placed as many times as the settings ask, into the page grid of
+// one PDF file or of one PDF file per page, with texts, heading, page numbers, frames and background.
+//
+// The export reads a snapshot of the settings and of the photo list taken when it starts and touches
+// no user interface: picture-loading progress goes to a TProgressSink, its own progress to a
+// TExportListener, and it stops between two pictures when the cancel flag is set. It may therefore run
+// off the user-interface thread, provided the font metrics it is given are not used elsewhere meanwhile.
+//
+// Pages: a new page is begun only when another picture has been loaded and is about to be placed, so
+// no empty page ever follows the last picture, not even when the photos after it cannot be read. An
+// album without (readable) photos gives one page with background, heading and page number.
+//
+// Files: every PDF is written under a temporary name beside its target and renamed into place after it
+// was ended completely (TPendingFile), so a failed or cancelled export never leaves a half-written PDF
+// under a chosen name. In one-file-per-page mode the chosen name itself is never written; page P goes to
+// NumberedFileName(FileName, P). A numbered file that cannot be created is reported on the core's
+// message box (text: the file name, title "Datei konnte nicht erstellt werden", error icon) and its
+// page is lost; the export goes on with the next page.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "album/AlbumModel.h"
+#include "export/LayoutSettings.h"
+
+class TFontMetrics;
+class TProgressSink;
+class TShell;
+
+// One photo as the export reads it.
+struct TExportPhoto {
+  std::string FileName;
+  std::string Text;
+};
+
+// The photo list's file names and texts, in order.
+std::vector<TExportPhoto> ExportPhotos(const TAlbumModel& Album);
+
+// The export's own progress. Called on the exporting thread.
+class TExportListener {
+public:
+  virtual ~TExportListener() = default;
+  // Before the pictures of photo Index (from 0) of Count are loaded.
+  virtual void PhotoStarting(size_t Index, size_t Count) { (void)Index, (void)Count; }
+  // Page Page (from 1) is complete; in one-file-per-page mode its file has its name now.
+  virtual void PageFinished(int32_t Page) { (void)Page; }
+};
+
+enum class TExportStatus {
+  Ok,
+  CannotCreate,  // the first file could not be created: nothing was written
+  WriteFailed,   // writing failed (a full disk, ...): the file being written was removed
+  Cancelled,     // the cancel flag was set: the file being written was removed
+};
+
+struct TExportResult {
+  TExportStatus Status = TExportStatus::Ok;
+  std::string Message;                   // German; empty when Ok
+  std::vector<std::string> Files;        // the files written completely, in page order
+  std::vector<std::string> FailedFiles;  // numbered files that could not be created
+  int32_t Pages = 0;                     // pages begun, including those whose file failed
+  int32_t Pictures = 0;                  // pictures placed, each repetition counted
+  int32_t Unreadable = 0;                // photos left out because their file could not be read
+  std::string ViewFile;                  // the file to show: the chosen one, or page 1's numbered one
+  bool Ok() const { return Status == TExportStatus::Ok; }
+};
+
+struct TExportOptions {
+  TProgressSink* PictureProgress = nullptr;  // receives the picture loader's percentages
+  TExportListener* Listener = nullptr;
+  const std::atomic<bool>* Cancel = nullptr;  // checked before each picture
+  TShell* Shell = nullptr;  // when set and ShowPDFCheck is on, opens ViewFile after a successful export
+  std::shared_ptr<TFontMetrics> Metrics;  // nullptr: the process's shared system fonts
+};
+
+// Writes the album to FileName as described above. Never throws for input or output failures or for
+// unreadable photos; only std::bad_alloc may come through when memory runs out before writing began.
+TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayoutSettings& Settings,
+                          const std::string& FileName, const TExportOptions& Options);
+
+// Shows a failed export's message: "Konnte PDF-Datei nicht erstellen!" as an information message, a
+// write failure as an error message; nothing for success or cancelling.
+void ShowExportFailure(const TExportResult& Result);

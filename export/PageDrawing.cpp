@@ -1,0 +1,55 @@
+#include "export/PageDrawing.h"
+
+#include "export/ColorResolve.h"
+
+TPDFFont PdfFontFor(const TFontSpec& Font) {
+  TPDFFont f;
+  f.Name = Font.Name;
+  f.Size = FontPoints(Font);
+  f.Style = 0;
+  if (Font.Style & KFontBold) f.Style |= fsBold;
+  if (Font.Style & KFontItalic) f.Style |= fsItalic;
+  if (Font.Style & KFontUnderline) f.Style |= fsUnderline;
+  if (Font.Style & KFontStrikeOut) f.Style |= fsStrikeOut;
+  f.Color = ResolveColor(Font.Color);
+  return f;
+}
+
+void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TPageDecorations& Decorations) {
+  Canvas.SetLineCap(2);
+  if (Decorations.Background) {
+    Canvas.Brush.Color = Decorations.BackgroundColor;
+    Canvas.Brush.Style = bsSolid;
+    Canvas.Pen.Color = Decorations.BackgroundColor;
+    Canvas.Rectangle(0, 0, Canvas.PageWidth, Canvas.PageHeight);
+  }
+  if (Decorations.Heading) {
+    Canvas.Font = PdfFontFor(Settings.HeadingFont);
+    Canvas.TextOut(Decorations.HeadingText.X, Decorations.HeadingText.Y, Decorations.HeadingText.Text);
+  }
+  if (Decorations.PageNumber) {
+    Canvas.Font = PdfFontFor(Settings.TextFont);
+    Canvas.TextOut(Decorations.NumberText.X, Decorations.NumberText.Y, Decorations.NumberText.Text);
+  }
+}
+
+void DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
+                          const TPicturePlacement& Placement, const TDib& Picture) {
+  const TPicturePlacement& p = Placement;
+  if (p.DrawPicture) {
+    if (p.Clip) Canvas.BeginClip(p.ClipX1, p.ClipY1, p.ClipX2, p.ClipY2);
+    Canvas.DrawDIB(p.X, p.Y, p.Width, p.Height, Picture, 0, 0, DibWidth(Picture), DibHeight(Picture));
+    if (p.Frame) {
+      Canvas.Pen.Color = p.FrameColor;
+      Canvas.Pen.Width = p.FramePen;
+      Canvas.Brush.Style = bsClear;
+      Canvas.Rectangle(p.X, p.Y, p.X + p.Width, p.Y + p.Height);
+      Canvas.Brush.Style = bsSolid;
+    }
+    if (p.Clip) Canvas.EndClip();
+  }
+  if (p.Lines.empty()) return;
+  Canvas.Font = PdfFontFor(Settings.TextFont);
+  for (size_t k = p.Lines.size(); k-- > 0;)
+    if (!p.Lines[k].Text.empty()) Canvas.TextOut(p.Lines[k].X, p.Lines[k].Y, p.Lines[k].Text);
+}

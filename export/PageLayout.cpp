@@ -1,0 +1,191 @@
+#include "export/PageLayout.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+#include "export/ColorResolve.h"
+#include "platform/FontMetrics.h"
+#include "platform/TextEncoding.h"
+
+namespace {
+
+// Keeps a 64-bit intermediate inside the 32-bit range, so that absurd settings give absurd but
+// well-defined positions instead of overflow.
+int32_t Saturate(int64_t V) {
+  return static_cast<int32_t>(std::clamp<int64_t>(V, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+TFontStyles PdfStyle(uint8_t Style) {
+  TFontStyles out = 0;
+  if (Style & KFontBold) out |= fsBold;
+  if (Style & KFontItalic) out |= fsItalic;
+  if (Style & KFontUnderline) out |= fsUnderline;
+  if (Style & KFontStrikeOut) out |= fsStrikeOut;
+  return out;
+}
+
+TMeasure FontMeasure(std::shared_ptr<TFontMetrics> Metrics, std::string Name, TFontStyles Style,
+                     int32_t Pixels) {
+  return [Metrics = std::move(Metrics), Name = std::move(Name), Style, Pixels](std::string_view Text) {
+    Metrics->SelectFont(Name, Style, Pixels);
+    return Metrics->TextExtent(Utf8ToCp1252(Text)).Width;
+  };
+}
+
+// Centred horizontally in a span of Width starting at Left.
+int32_t Centred(int32_t Left, int32_t Width, int32_t TextWidth) {
+  return Saturate(int64_t{Left} + Half(Saturate(int64_t{Width} - TextWidth)));
+}
+
+}  // namespace
+
+int32_t FontPoints(const TFontSpec& Font) {
+  return static_cast<int32_t>(std::clamp<int64_t>(std::llabs(Font.Size), 1, KMaxFontSize));
+}
+
+TLayoutMeasures MakeLayoutMeasures(const TLayoutSettings& Settings, std::shared_ptr<TFontMetrics> Metrics) {
+  TLayoutMeasures m;
+  m.Wrap = FontMeasure(Metrics, KWrapFontName, 0, KWrapFontPixels);
+  m.TextFont = FontMeasure(Metrics, Settings.TextFont.Name, PdfStyle(Settings.TextFont.Style),
+                           FontPoints(Settings.TextFont));
+  m.HeadingFont = FontMeasure(Metrics, Settings.HeadingFont.Name, PdfStyle(Settings.HeadingFont.Style),
+                              FontPoints(Settings.HeadingFont));
+  return m;
+}
+
+TLayoutSettings LayoutSnapshot(const TLayoutSettings& Settings) {
+  TLayoutSettings snapshot = Settings;
+  ClampAll(snapshot);
+  return snapshot;
+}
+
+TPageGrid PageGridFor(const TLayoutSettings& Settings, int32_t Page) {
+  TPageGrid g;
+  g.W = MmToPoints(Settings.PageWidthEd);
+  g.H = MmToPoints(Settings.PageHeightEd);
+  g.MX = MmToPoints(Settings.RandXEd);
+  g.MY = MmToPoints(Settings.RandYEd);
+  g.SX = MmToPoints(Settings.SpaceHED);
+  g.SY = MmToPoints(Settings.SpaceVEd);
+  g.NX = std::max<int32_t>(1, Settings.CountXEd);
+  g.NY = std::max<int32_t>(1, Settings.CountYEd);
+  const bool heading = Settings.CaptionCheck && (Page == 1 || Settings.CaptionOnAllPages);
+  g.HH = heading ? 3 * FontPoints(Settings.HeadingFont) : 0;
+  g.Compute();
+  return g;
+}
+
+TPageDecorations DecoratePage(const TLayoutSettings& Settings, const TPageGrid& Grid, int32_t Page,
+                              const TLayoutMeasures& Measures) {
+  TPageDecorations d;
+  d.Background = !IsWhite(Settings.Shape1);
+  d.BackgroundColor = ResolveColor(Settings.Shape1);
+  d.Heading = Settings.CaptionCheck && (Page == 1 || Settings.CaptionOnAllPages);
+  if (d.Heading) {
+    d.HeadingText.Text = Settings.CapED;
+    d.HeadingText.X = Centred(0, Grid.W, Measures.HeadingFont(Settings.CapED));
+    d.HeadingText.Y = Grid.MY;
+  }
+  d.PageNumber = Settings.PageNrCheck;
+  if (d.PageNumber) {
+    d.NumberText.Text = std::to_string(Page);
+    d.NumberText.X = Centred(0, Grid.W, Measures.TextFont(d.NumberText.Text));
+    d.NumberText.Y = Grid.H - Grid.MY;
+  }
+  return d;
+}
+
+TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid& Grid, int32_t Col,
+                               int32_t Row, int32_t IW, int32_t IH, std::string_view Text,
+                               const TLayoutMeasures& Measures) {
+  TPicturePlacement p;
+  p.CellX = Grid.CellX(Col);
+  p.CellY = Grid.CellY(Row);
+
+  std::vector<std::string> lines;
+  if (Settings.TextCheck) lines = BreakTextLines(Text, Grid.CW, Measures.Wrap);
+  const int64_t fs = FontPoints(Settings.TextFont);
+  p.E = Saturate(int64_t{Grid.CH} - static_cast<int64_t>(lines.size()) * fs);
+
+  const bool zoomIn = Settings.ZoomInFotosCheck;
+  p.Fit = FitPicture(p.CellX, p.CellY, Grid.CW, p.E, IW, IH, zoomIn);
+  // No picture area at all means nothing to show the picture in, also when enlarging would give it
+  // a positive size.
+  p.DrawPicture = p.E > 0 && p.Fit.D > 0 && p.Fit.h > 0;
+  if (p.DrawPicture) {
+    p.X = p.Fit.X;
+    p.Y = p.Fit.Y;
+    // The enlarged picture gets one extra point so that no hairline of background shows at the cell
+    // edges the clip cuts.
+    p.Width = zoomIn ? p.Fit.D + 1 : p.Fit.D;
+    p.Height = zoomIn ? p.Fit.h + 1 : p.Fit.h;
+    p.Clip = zoomIn;
+    p.ClipX1 = p.CellX;
+    p.ClipY1 = p.CellY;
+    p.ClipX2 = p.CellX + Grid.CW;
+    p.ClipY2 = p.CellY + Grid.CH;
+    p.Frame = Settings.RahmenCheck;
+    p.FramePen = FramePenWidth(Settings.RahmenBreiteEd);
+    p.FrameColor = ResolveColor(Settings.Shape2);
+  }
+
+  // Lines start at the picture's lower edge (also when an enlarged picture reaches past its area);
+  // without a picture, at the top of the cell.
+  const int64_t firstLine =
+      p.DrawPicture ? int64_t{p.CellY} + Half(p.E - p.Fit.h) + p.Fit.h : int64_t{p.CellY};
+  for (size_t k = 0; k < lines.size(); ++k) {
+    const int64_t y = firstLine + static_cast<int64_t>(k) * fs;
+    if (y >= Grid.H) break;  // below the page: invisible, and later lines lie lower still
+    TTextPlacement line;
+    line.X = Centred(p.CellX, Grid.CW, Measures.TextFont(lines[k]));
+    line.Y = Saturate(y);
+    line.Text = std::move(lines[k]);
+    p.Lines.push_back(std::move(line));
+  }
+  return p;
+}
+
+TPageFlow::TPageFlow(const TLayoutSettings& Settings) : FSettings(Settings), FGrid(PageGridFor(Settings, 1)) {}
+
+void TPageFlow::NextPage() {
+  ++FPage;
+  FGrid = PageGridFor(FSettings, FPage);
+  FCol = FRow = 0;
+  FFull = false;
+}
+
+void TPageFlow::Advance() {
+  if (++FCol < FGrid.NX) return;
+  FCol = 0;
+  if (++FRow < FGrid.NY) return;
+  FRow = 0;
+  FFull = true;
+}
+
+std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,
+                                     const TLayoutMeasures& Measures) {
+  const TLayoutSettings s = LayoutSnapshot(Settings);
+  TPageFlow flow(s);
+  std::vector<TPageLayout> pages(1);
+  auto startPage = [&] {
+    TPageLayout& page = pages.back();
+    page.Page = flow.Page();
+    page.Grid = flow.Grid();
+    page.Decorations = DecoratePage(s, flow.Grid(), flow.Page(), Measures);
+  };
+  startPage();
+  for (size_t i = 0; i < Items.size(); ++i) {
+    if (flow.PageFull()) {
+      flow.NextPage();
+      pages.emplace_back();
+      startPage();
+    }
+    pages.back().Pictures.push_back(PlacePicture(s, flow.Grid(), flow.Col(), flow.Row(), Items[i].Width,
+                                                 Items[i].Height, Items[i].Text, Measures));
+    pages.back().Items.push_back(i);
+    flow.Advance();
+  }
+  return pages;
+}

@@ -1,0 +1,129 @@
+#pragma once
+// The layout of album pages without any drawing: where each picture, its frame, its clip and its text
+// lines go, where heading and page number stand, and when a page is full. The PDF export executes
+// these placements; a page preview can compute the same ones without writing a file.
+//
+// Everything is in whole points in top-down page coordinates (PageGeometry.h). Texts are UTF-8.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "export/LayoutSettings.h"
+#include "export/PageGeometry.h"
+#include "export/TextLines.h"
+
+class TFontMetrics;
+
+// The user-interface font the photo texts are wrapped with: its name and em height in pixels
+// (8 points at 96 pixels per inch).
+inline constexpr const char* KWrapFontName = "MS Sans Serif";
+constexpr int32_t KWrapFontPixels = 11;
+
+// Font sizes taken from settings are brought into 1 .. KMaxFontSize points before use, so that a
+// damaged album cannot make the heading space or the text heights overflow.
+constexpr int32_t KMaxFontSize = 2000;
+int32_t FontPoints(const TFontSpec& Font);
+
+// The three widths the layout needs. Wrap measures in the user-interface font (pixels = points of cell
+// width); TextFont and HeadingFont measure as the PDF writer does with those fonts selected.
+struct TLayoutMeasures {
+  TMeasure Wrap;
+  TMeasure TextFont;
+  TMeasure HeadingFont;
+};
+
+// Measures through Metrics, selecting the font before every measurement exactly as the PDF writer
+// does, so widths agree with the writer's TextWidth. Metrics must outlive the result.
+TLayoutMeasures MakeLayoutMeasures(const TLayoutSettings& Settings, std::shared_ptr<TFontMetrics> Metrics);
+
+// The settings as the export reads them: number fields inside their limits.
+TLayoutSettings LayoutSnapshot(const TLayoutSettings& Settings);
+
+// The grid of page Page (from 1): the heading space HH is 3 x the heading font's size on page 1 when
+// the heading is on, and on later pages only when it is on all pages.
+TPageGrid PageGridFor(const TLayoutSettings& Settings, int32_t Page);
+
+struct TTextPlacement {
+  int32_t X = 0, Y = 0;  // top-left corner of the text
+  std::string Text;
+};
+
+// Background, heading and page number of one page.
+struct TPageDecorations {
+  bool Background = false;  // fill the whole page (the colour is not white)
+  uint32_t BackgroundColor = 0;  // resolved 0x00BBGGRR
+  bool Heading = false;
+  TTextPlacement HeadingText;
+  bool PageNumber = false;
+  TTextPlacement NumberText;
+};
+
+TPageDecorations DecoratePage(const TLayoutSettings& Settings, const TPageGrid& Grid, int32_t Page,
+                              const TLayoutMeasures& Measures);
+
+// One picture in its cell. The picture rectangle is also the frame's rectangle. A picture whose
+// fitted width or height is not positive (its texts take the whole cell) is not drawn, and neither is
+// its frame; its text lines then start at the top of the cell.
+struct TPicturePlacement {
+  int32_t CellX = 0, CellY = 0;
+  int32_t E = 0;  // height of the picture area: the cell less the text lines
+  TFittedPicture Fit;  // the fitting as computed, before the enlargement's extra point
+  bool DrawPicture = false;
+  int32_t X = 0, Y = 0, Width = 0, Height = 0;  // picture and frame rectangle
+  bool Clip = false;  // with maximal enlargement: clip to the whole cell
+  int32_t ClipX1 = 0, ClipY1 = 0, ClipX2 = 0, ClipY2 = 0;
+  bool Frame = false;
+  int32_t FramePen = 0;
+  uint32_t FrameColor = 0;  // resolved
+  // The photo text's lines, first line first. Lines that would start below the page are left out.
+  std::vector<TTextPlacement> Lines;
+};
+
+// Places a picture of IW x IH pixels with its Text in cell (Col, Row) of Grid.
+TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid& Grid, int32_t Col,
+                               int32_t Row, int32_t IW, int32_t IH, std::string_view Text,
+                               const TLayoutMeasures& Measures);
+
+// The walk through the cells: left to right, top to bottom, page after page. A new page is begun only
+// when another picture is about to be placed, so a full last page is never followed by an empty one.
+class TPageFlow {
+public:
+  explicit TPageFlow(const TLayoutSettings& Settings);
+
+  // True when the current page is full: call NextPage before placing the next picture.
+  bool PageFull() const { return FFull; }
+  // Begins the next page: page number + 1, the grid for that page, first cell.
+  void NextPage();
+  // Moves past the cell just used; sets PageFull after the last cell of the page.
+  void Advance();
+
+  int32_t Page() const { return FPage; }
+  int32_t Col() const { return FCol; }
+  int32_t Row() const { return FRow; }
+  const TPageGrid& Grid() const { return FGrid; }
+
+private:
+  TLayoutSettings FSettings;
+  TPageGrid FGrid;
+  int32_t FPage = 1;
+  int32_t FCol = 0, FRow = 0;
+  bool FFull = false;
+};
+
+// For a preview: the pictures to place (already repeated, unreadable ones left out) and the pages they
+// make. Always at least one page.
+struct TLayoutItem {
+  int32_t Width = 0, Height = 0;  // pixels
+  std::string Text;
+};
+struct TPageLayout {
+  int32_t Page = 1;
+  TPageGrid Grid;
+  TPageDecorations Decorations;
+  std::vector<TPicturePlacement> Pictures;
+  std::vector<size_t> Items;  // index into the items for each picture
+};
+std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,
+                                     const TLayoutMeasures& Measures);

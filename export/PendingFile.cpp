@@ -1,0 +1,41 @@
+#include "export/PendingFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+TPendingFile::TPendingFile(std::string Target) : FTarget(std::move(Target)) {
+  // The name starts with the target's own so that a leftover (after a power cut) is recognisable; the
+  // random part keeps two exports into the same folder apart.
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%08x.part", static_cast<unsigned>(random()));
+    const std::string name = FTarget + suffix;
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::close(fd);
+      FTemp = name;
+      return;
+    }
+    FErrno = errno;
+    if (FErrno != EEXIST) return;
+  }
+}
+
+TPendingFile::~TPendingFile() {
+  if (!FTemp.empty() && !FCommitted) ::unlink(FTemp.c_str());
+}
+
+bool TPendingFile::Commit() {
+  if (FTemp.empty()) return false;
+  if (::rename(FTemp.c_str(), FTarget.c_str()) != 0) {
+    FErrno = errno;
+    return false;
+  }
+  FCommitted = true;
+  return true;
+}
