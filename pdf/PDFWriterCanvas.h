@@ -76,8 +76,9 @@ struct TPdfFontEntry {
   TFontStyles Style;
 };
 
-// A placed picture waiting for EndDoc: its description (Bits nullptr) and the temporary file, a
-// malloc'ed path owned by the writer, that holds its pixels.
+// A placed picture waiting for EndDoc: its description (Bits nullptr; Header a malloc'ed copy of the
+// picture's header without colour table) and the temporary file, a malloc'ed path, that holds its
+// pixels. Both blocks and the file are the writer's.
 struct TPdfImage {
   TDib Picture;
   char* FileName;
@@ -127,11 +128,16 @@ public:
   // The PDF name of the font last selected for measuring, with its style suffix.
   std::string BaseFontName() const;
 
-  // Pictures (see ImageObjects.cpp). Places the SrcX, SrcY, SrcWidth x SrcHeight part of Dib (rows
-  // counted from the top) stretched over the rectangle X, Y, Width x Height. The part is copied to a
-  // temporary file at once, so the caller keeps ownership of Dib and may free it right after the call.
-  // Pictures of 4 or 8 bits per pixel are placed as 24-bit, 1-bit ones stay 1-bit, other depths and
-  // empty parts draw nothing. Nothing while idle.
+  // Pictures (see ImageObjects.cpp). Places the whole of Dib stretched over the rectangle whose
+  // top-left corner is X, Y and whose size is Width x Height: it covers x from X to X + Width - 1 and
+  // page rows Y to Y + Height - 1. SrcX and SrcY are not looked at; SrcWidth and SrcHeight only have to
+  // be non-zero (callers pass the picture's own size). The picture's pixels go to a temporary file at
+  // once, so Dib stays the caller's, who may free it as soon as the call returns; the picture is
+  // encoded when the document ends: JPEG for 24 bits and more, JBIG2 for 1 bit per pixel. Pictures of
+  // 4 or 8 bits per pixel are placed as 24-bit ones. Nothing is drawn while idle, for a record without
+  // pixels, for other depths (16 bits, say) and for a zero Width, Height, SrcWidth or SrcHeight.
+  // Throws TSystemError when the temporary file cannot be written and std::bad_alloc when memory is
+  // short; the document is then abandoned, as after a failed NewPage.
   void DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TDib Dib, int32_t SrcX, int32_t SrcY,
                int32_t SrcWidth, int32_t SrcHeight);
 
@@ -170,6 +176,9 @@ private:
 
   // Pictures (ImageObjects.cpp).
   void WriteImages();
+  void WriteImage(const TPdfImage& Image);
+  // One stream object: Dictionary (it may span lines), "stream", Data, a line feed, "endstream".
+  void WriteImageStream(std::string_view Dictionary, std::string_view Data);
   void RemovePendingImages();
 
   std::unique_ptr<TDynaArrayOf<TPdfObjectEntry>> FObjects;

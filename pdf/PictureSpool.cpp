@@ -1,0 +1,112 @@
+// Temporary files and pictures of the PDF writer's spool.
+
+#include "pdf/PictureSpool.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <utility>
+
+#include "imaging/Pictaro.h"
+#include "platform/SystemError.h"
+#include "platform/TempFolder.h"
+
+namespace {
+
+class TFd {
+public:
+  explicit TFd(int Fd) : FFd(Fd) {}
+  ~TFd() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return FFd; }
+
+private:
+  int FFd;
+};
+
+}  // namespace
+
+TTempFile::TTempFile(const std::string& Prefix, const std::string& Ext)
+    : FPath(CreateUniqueTempFile(Prefix, Ext)) {}
+
+TTempFile& TTempFile::operator=(TTempFile&& Other) noexcept {
+  if (this != &Other) {
+    Remove();
+    FPath = std::move(Other.FPath);
+    Other.FPath.clear();
+  }
+  return *this;
+}
+
+void TTempFile::Remove() noexcept {
+  if (FPath.empty()) return;
+  ::unlink(FPath.c_str());
+  FPath.clear();
+}
+
+std::string TTempFile::Release() noexcept {
+  std::string path = std::move(FPath);
+  FPath.clear();
+  return path;
+}
+
+void TDibHolder::Reset() {
+  deldib(FDib);
+  FDib = TDib{};
+}
+
+bool ConvertTo24Bit(TDib& Dib) {
+  const int bits = DibBitCount(Dib);
+  if (!Dib.Bits || (bits != 4 && bits != 8)) return false;
+  const int32_t width = DibWidth(Dib), height = DibHeight(Dib);
+  TDib made{};
+  newdib(&made, width, height, 24, nullptr, 0);
+  if (!made.Made || !made.Bits) {
+    deldib(made);
+    return false;
+  }
+  for (int32_t r = 0; r < height; ++r) {
+    const uint8_t* src = Dib.Bits + int64_t(r) * Dib.RowBytes;
+    uint8_t* dst = made.Bits + int64_t(r) * made.RowBytes;
+    for (int32_t j = 0; j < width; ++j, dst += 3) {
+      const unsigned index = bits == 8 ? src[j] : (j & 1) ? src[j >> 1] & 0x0Fu : src[j >> 1] >> 4;
+      const TDibColor& c = Dib.Colors[index];
+      dst[0] = c.Blue, dst[1] = c.Green, dst[2] = c.Red;
+    }
+  }
+  Dib = made;
+  return true;
+}
+
+TTempFile SpoolPicture(const TDib& Dib) {
+  TTempFile file("temppdfimg", ".bmp");
+  errno = 0;
+  if (SaveDib(Dib, file.CPath(), 3, 0) != 1) {
+    // The library reports no reason; errno holds the system's when a system call refused.
+    const int error = errno ? errno : EIO;
+    throw TSystemError("zwischenspeichern", file.Path(), error);
+  }
+  return file;
+}
+
+bool ReadWholeFile(const std::string& FileName, std::string& Bytes) {
+  Bytes.clear();
+  TFd fd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  struct stat st {};
+  if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return false;
+  Bytes.resize(static_cast<size_t>(st.st_size));
+  size_t done = 0;
+  while (done < Bytes.size()) {
+    const ssize_t n = ::read(fd.Get(), Bytes.data() + done, Bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;  // an error, or the file shrank: its bytes are not what we wrote
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The PDF writer's picture spool: placed pictures wait on disk, not in memory, until the document
+// ends. Every file lives in the program's private temporary folder and is created exclusively, so no
+// two names ever coincide and no other user can slip a file or link in under a name we chose.
+//
+// TTempFile owns one such file and removes it when it dies, so that every way out of the writer, an
+// exception included, leaves nothing behind. TDibHolder owns one picture of the library and frees it
+// with deldib.
+
+#include <string>
+#include <string_view>
+
+#include "imaging/Dib.h"
+#include "imaging/Pictaro.h"
+
+class TTempFile {
+public:
+  TTempFile() = default;
+  // Creates an empty file named TempFolder() + Prefix + N + Ext, N the first free number. Throws
+  // TSystemError when no file can be created.
+  TTempFile(const std::string& Prefix, const std::string& Ext);
+  ~TTempFile() { Remove(); }
+  TTempFile(TTempFile&& Other) noexcept : FPath(std::move(Other.FPath)) { Other.FPath.clear(); }
+  TTempFile& operator=(TTempFile&& Other) noexcept;
+  TTempFile(const TTempFile&) = delete;
+  TTempFile& operator=(const TTempFile&) = delete;
+
+  const std::string& Path() const { return FPath; }
+  const char* CPath() const { return FPath.c_str(); }
+  // Removes the file now (a file already gone is no failure); the object then owns nothing.
+  void Remove() noexcept;
+  // Gives up ownership: the file stays and the caller takes over removing it.
+  std::string Release() noexcept;
+
+private:
+  std::string FPath;
+};
+
+class TDibHolder {
+public:
+  TDibHolder() : FDib{} {}
+  explicit TDibHolder(const TDib& Dib) : FDib(Dib) {}
+  ~TDibHolder() { deldib(FDib); }
+  TDibHolder(const TDibHolder&) = delete;
+  TDibHolder& operator=(const TDibHolder&) = delete;
+
+  TDib* Receive() { return &FDib; }
+  const TDib& Get() const { return FDib; }
+  // Frees the picture now; the holder is empty afterwards.
+  void Reset();
+
+private:
+  TDib FDib;
+};
+
+// Turns Dib, a picture of 4 or 8 bits per pixel, into a new 24-bit picture of the same size: each
+// pixel gets the blue, green and red of its colour index in Dib.Colors, row r of the source becoming
+// row r of the copy. Returns true when Dib now holds the new picture (the caller frees it; the source
+// is untouched and still the caller's). Returns false, leaving Dib as it was, for every other depth
+// and when no memory is left for the copy.
+bool ConvertTo24Bit(TDib& Dib);
+
+// Writes Dib (which must hold pixels) to a new spool file "temppdfimg" N ".bmp" as a BMP of its own
+// depth and returns the file's owner. Throws TSystemError when the file cannot be created or written
+// completely; nothing is left behind then.
+TTempFile SpoolPicture(const TDib& Dib);
+
+// Reads a whole regular file into Bytes; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& FileName, std::string& Bytes);
