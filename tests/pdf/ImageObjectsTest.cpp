@@ -1,0 +1,334 @@
+// Placing pictures and their objects: operators, numbering, the bytes of the image objects, the
+// 24-bit conversion, stand-ins for pictures that cannot be encoded, and the temporary files.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "ImageTestSupport.h"
+#include "PdfTestSupport.h"
+#include "imaging/Jbig2Encode.h"
+#include "pdf/PictureSpool.h"
+#include "platform/SystemError.h"
+
+using namespace pdftest;
+using namespace imgtest;
+
+namespace {
+
+class ImageObjects : public ::testing::Test {
+protected:
+  void TearDown() override {
+    // Every test's writers are gone by now: nothing of theirs may be left in the temporary folder.
+    EXPECT_EQ(WriterTempFiles(), std::vector<std::string>{});
+  }
+  qtest::TScratchDir FDir;
+};
+
+std::string FileBytes(const std::string& Name) { return qtest::ReadFile(Name); }
+
+// What the library and the encoder make of Dib, for comparing the objects byte by byte.
+std::string JpegOf(const TDib& Dib, const qtest::TScratchDir& Dir) {
+  std::string name = Dir / "expected.jpg";
+  EXPECT_EQ(SaveDib(Dib, name.c_str(), 7, 0), 1);
+  return FileBytes(name);
+}
+
+std::string Jbig2PageOf(const TDib& Dib, const qtest::TScratchDir& Dir) {
+  std::string bmp = Dir / "expected.bmp", g = Dir / "g.bin", p = Dir / "p.bin";
+  EXPECT_EQ(SaveDib(Dib, bmp.c_str(), 3, 0), 1);
+  EXPECT_EQ(jbig2encode(bmp.c_str(), g.c_str(), p.c_str()), Jbig2Ok);
+  EXPECT_EQ(FileBytes(g), "");
+  return FileBytes(p);
+}
+
+std::string ResourceLine(const std::string& Pdf) {
+  size_t at = Pdf.find("/Resources <<");
+  return Pdf.substr(at, Pdf.find('\n', at) - at);
+}
+
+}  // namespace
+
+TEST_F(ImageObjects, PlacementOperatorsMapTheBoxOneUnitShortOfTheRectangle) {
+  std::string file = FDir / "place.pdf";
+  TOwned pic(MakeSolid24(4, 3, 0x336699));
+  {
+    TPDFCanvas pdf(FixedMetrics());
+    ASSERT_TRUE(pdf.BeginDoc(file));
+    pdf.DrawDIB(10, 20, 101, 51, pic.Dib, 0, 0, 4, 3);
+    pdf.DrawDIB(5, 6, -7, -8, pic.Dib, 99, 99, 1, 1);  // negative sizes move towards zero too
+    pdf.DrawDIB(0, 0, 1, 1, pic.Dib, 0, 0, -1, -1);    // a one-unit box collapses to zero size
+    pdf.EndDoc();
+  }
+  EXPECT_EQ(PageOperators(FileBytes(file), 1),
+            "q\n100 0 0 50 10 771 cm\n/Im0 Do\nQ\n"
+            "q\n-6 0 0 -7 5 842 cm\n/Im1 Do\nQ\n"
+            "q\n0 0 0 0 0 841 cm\n/Im2 Do\nQ\n");
+  ExpectQpdfClean(file);
+}
+
+TEST_F(ImageObjects, PicturesThatCannotBePlacedLeaveNoTraceAndTakeNoNumber) {
+  std::string file = FDir / "skip.pdf";
+  TOwned pic(MakeSolid24(4, 3, 0xFF0000));
+  TOwned deep{};
+  newdib(&deep.Dib, 4, 3, 16, nullptr, 0);
+  ASSERT_NE(deep.Dib.Bits, nullptr);
+  TDib empty = pic.Dib;
+  empty.Bits = nullptr;
+  {
+    TPDFCanvas pdf(FixedMetrics());
+    pdf.DrawDIB(0, 0, 10, 10, pic.Dib, 0, 0, 4, 3);  // idle writer
+    ASSERT_TRUE(pdf.BeginDoc(file));
+    pdf.DrawDIB(0, 0, 0, 10, pic.Dib, 0, 0, 4, 3);
+    pdf.DrawDIB(0, 0, 10, 0, pic.Dib, 0, 0, 4, 3);
+    pdf.DrawDIB(0, 0, 10, 10, pic.Dib, 0, 0, 0, 3);
+    pdf.DrawDIB(0, 0, 10, 10, pic.Dib, 0, 0, 4, 0);
+    pdf.DrawDIB(0, 0, 10, 10, deep.Dib, 0, 0, 4, 3);  // 16 bits per pixel
+    pdf.DrawDIB(0, 0, 10, 10, empty, 0, 0, 4, 3);     // no pixels
+    pdf.DrawDIB(1, 2, 11, 11, pic.Dib, 0, 0, 4, 3);
+    pdf.EndDoc();
+  }
+  std::string pdf = FileBytes(file);
+  EXPECT_EQ(PageOperators(pdf, 1), "q\n10 0 0 10 1 829 cm\n/Im0 Do\nQ\n");
+  EXPECT_EQ(ResourceLine(pdf), "/Resources <</XObject << /Im0 8 0 R >>");
+  EXPECT_NE(pdf.find("/Size 9\n"), std::string::npos);
+}
+
+// One page, no fonts: pictures begin at object 8. The 1-bit picture takes 9 and 10, so the last one
+// is 11, as the resources written before any picture already say.
+TEST_F(ImageObjects, ObjectsAreExactAndABilevelPictureTakesTwoNumbers) {
+  std::string file = FDir / "exact.pdf";
+  TOwned colour(MakePicture(7, 5, 24, {}, [](int x, int y) { return uint32_t(x * 30) << 16 | uint32_t(y * 50); }));
+  TOwned bilevel(MakePicture(19, 9, 1, {0x000000, 0xFFFFFF}, [](int x, int y) { return uint32_t((x + y) % 3 != 0); }));
+  const std::string jpeg = JpegOf(colour.Dib, FDir);
+  const std::string page = Jbig2PageOf(bilevel.Dib, FDir);
+  ASSERT_FALSE(page.empty());
+  {
+    TPDFCanvas pdf(FixedMetrics());
+    ASSERT_TRUE(pdf.BeginDoc(file));
+    pdf.DrawDIB(0, 0, 70, 50, colour.Dib, 0, 0, 7, 5);
+    pdf.DrawDIB(100, 0, 190, 90, bilevel.Dib, 0, 0, 19, 9);
+    pdf.DrawDIB(0, 100, 70, 50, colour.Dib, 0, 0, 7, 5);
+    pdf.EndDoc();
+  }
+  const std::string pdf = FileBytes(file);
+  EXPECT_EQ(ResourceLine(pdf), "/Resources <</XObject << /Im0 8 0 R/Im1 9 0 R/Im2 11 0 R >>");
+  const std::string jpegObject = "<< /Type /XObject /Subtype /Image /Width 7 /Height 5 /BitsPerComponent 8 "
+                                 "/ColorSpace /DeviceRGB /Length " + std::to_string(jpeg.size() + 1) +
+                                 " /Filter /DCTDecode >>\nstream\n" + jpeg + "\nendstream\nendobj\n";
+  EXPECT_EQ(Object(pdf, 8), "8 0 obj\n" + jpegObject);
+  EXPECT_EQ(Object(pdf, 11), "11 0 obj\n" + jpegObject);  // the same picture twice: the same content
+  EXPECT_EQ(Object(pdf, 9),
+            "9 0 obj\n<<\n/Type /XObject /Subtype /Image\n/Width 19 /Height 9 /BitsPerComponent 1\n"
+            "/Length " + std::to_string(page.size()) +
+                " /ColorSpace /DeviceGray /Filter /JBIG2Decode /DecodeParms << /JBIG2Globals 10 0 R>>\n>>\n"
+                "stream\n" + page + "\nendstream\nendobj\n");
+  EXPECT_EQ(Object(pdf, 10), "10 0 obj\n<<\n/Length 0\n>>\nstream\n\nendstream\nendobj\n");
+  // The pictures follow the outlines directly, and the cross-reference table follows them.
+  EXPECT_NE(pdf.find("/Count 0\n>>\nendobj\n8 0 obj\n"), std::string::npos);
+  EXPECT_NE(pdf.find("\nendstream\nendobj\nxref\n0 12\n"), std::string::npos);
+  EXPECT_NE(pdf.find("/Size 12\n/Root 6 0 R\n"), std::string::npos);
+  ExpectQpdfClean(file);
+}
+
+TEST_F(ImageObjects, PicturesAreNumberedAcrossPagesAndEveryPageNamesAllOfThem) {
+  std::string file = FDir / "pages.pdf";
+  TOwned bilevel(MakePicture(8, 8, 1, {0x000000, 0xFFFFFF}, [](int x, int) { return uint32_t(x & 1); }));
+  TOwned colour(MakeSolid24(8, 8, 0x00FF00));
+  {
+    TPDFCanvas pdf(FixedMetrics());
+    ASSERT_TRUE(pdf.BeginDoc(file));
+    pdf.DrawDIB(0, 0, 10, 10, bilevel.Dib, 0, 0, 8, 8);
+    pdf.NewPage();
+    pdf.DrawDIB(0, 0, 10, 10, bilevel.Dib, 0, 0, 8, 8);
+    pdf.DrawDIB(0, 0, 10, 10, colour.Dib, 0, 0, 8, 8);
+    pdf.EndDoc();
+  }
+  const std::string pdf = FileBytes(file);
+  EXPECT_EQ(PageOperators(pdf, 2), "q\n9 0 0 9 0 832 cm\n/Im1 Do\nQ\nq\n9 0 0 9 0 832 cm\n/Im2 Do\nQ\n");
+  // Two pages: pictures from object 11; two 1-bit pictures before the last one shift it by two.
+  const std::string names = "/Resources <</XObject << /Im0 11 0 R/Im1 13 0 R/Im2 15 0 R >>";
+  const size_t first = pdf.find(names);
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_NE(pdf.find(names, first + 1), std::string::npos);  // both pages say so
+  EXPECT_NE(Object(pdf, 13).find("/JBIG2Globals 14 0 R>>"), std::string::npos);
+  EXPECT_NE(Object(pdf, 15).find("/Filter /DCTDecode"), std::string::npos);
+  EXPECT_NE(pdf.find("/Size 16\n"), std::string::npos);
+  ExpectQpdfClean(file);
+}
+
+TEST_F(ImageObjects, PalettePicturesArePlacedAsRgbJpegs) {
+  std::string file = FDir / "palette.pdf";
+  std::vector<uint32_t> grey(256);
+  for (uint32_t i = 0; i < 256; ++i) grey[i] = i * 0x010101;
+  TOwned eight(MakePicture(5, 4, 8, grey, [](int x, int y) { return uint32_t(x * 50 + y); }));
+  TOwned four(MakePicture(3, 2, 4, {0xFF0000, 0x00FF00, 0x0000FF}, [](int x, int) { return uint32_t(x); }));
+  {
+    TPDFCanvas pdf(FixedMetrics());
+    ASSERT_TRUE(pdf.BeginDoc(file));
+    pdf.DrawDIB(0, 0, 10, 10, eight.Dib, 0, 0, 5, 4);
+    pdf.DrawDIB(0, 0, 10, 10, four.Dib, 0, 0, 3, 2);
+    pdf.EndDoc();
+  }
+  const std::string pdf = FileBytes(file);
+  for (int n : {8, 9}) {
+    const std::string object = Object(pdf, n);
+    EXPECT_NE(object.find("/BitsPerComponent 8 /ColorSpace /DeviceRGB"), std::string::npos) << object;
+    EXPECT_NE(object.find("/Filter /DCTDecode"), std::string::npos);
+  }
+  EXPECT_NE(Object(pdf, 8).find("/Width 5 /Height 4 "), std::string::npos);
+  EXPECT_NE(Object(pdf, 9).find("/Width 3 /Height 2 "), std::string::npos);
+  ExpectQpdfClean(file);
+}
+
+// Odd widths and padded rows: the high nibble is the even pixel, and row r stays row r.
+TEST_F(ImageObjects, ConvertTo24BitReadsNibblesBytesAndRowsInPlace) {
+  const std::vector<uint32_t> colours = {0x102030, 0x405060, 0x708090, 0xA0B0C0, 0xD0E0F0};
+  for (int bits : {4, 8}) {
+    SCOPED_TRACE(bits);
+    TOwned source(MakePicture(5, 3, bits, colours, [](int x, int y) { return uint32_t((x + 2 * y) % 5); }));
+    TDib copy = source.Dib;
+    ASSERT_TRUE(ConvertTo24Bit(copy));
+    TOwned made(copy);
+    EXPECT_EQ(DibBitCount(copy), 24);
+    EXPECT_EQ(DibWidth(copy), 5);
+    EXPECT_EQ(DibHeight(copy), 3);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 5; ++x) {
+        const uint32_t rgb = colours[(x + 2 * (2 - y)) % 5];  // stored row y is row 2 - y from the top
+        const uint32_t bgr = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | (rgb >> 16);
+        EXPECT_EQ(getpixel(copy, x, y), bgr) << x << "," << y;
+      }
+  }
+  TOwned deep{};
+  newdib(&deep.Dib, 2, 2, 16, nullptr, 0);
+  TOwned one(MakePicture(2, 2, 1, {0, 0xFFFFFF}, [](int, int) { return 0u; }));
+  for (TDib dib : {deep.Dib, one.Dib}) {
+    TDib before = dib;
+    EXPECT_FALSE(ConvertTo24Bit(dib));
+    EXPECT_EQ(dib.Bits, before.Bits);
+  }
+}
+
+// The caller may free its picture at once: the pixels are already on disk.
+TEST_F(ImageObjects, PictureMayBeFreedRightAfterPlacing) {
+  std::string file = FDir / "freed.pdf";
+  const std::string expected = [&] {
+    TOwned pic(MakeSolid24(6, 6, 0x123456));
+    return JpegOf(pic.Dib, FDir);
+  }();
+  {
+    TPDFCanvas pdf(FixedMetrics());
+    ASSERT_TRUE(pdf.BeginDoc(file));
+    TDib pic = MakeSolid24(6, 6, 0x123456);
+    pdf.DrawDIB(0, 0, 10, 10, pic, 0, 0, 6, 6);
+    deldib(pic);
+    std::memset(&pic, 0, sizeof pic);
+    EXPECT_EQ(WriterTempFiles(), std::vector<std::string>{"temppdfimg0.bmp"});
+    pdf.EndDoc();
+    EXPECT_EQ(WriterTempFiles(), std::vector<std::string>{"temppdfimg0.bmp"});  // kept until destruction
+  }
+  EXPECT_NE(Object(FileBytes(file), 8).find(expected), std::string::npos);
+}
+
+// A spool file gone or spoiled before EndDoc: its slot still gets its object(s), a white stand-in, so
+// the numbers the pages name stay right and the file stays readable.
+TEST_F(ImageObjects, UnreadableSpoolFilesBecomeStandInsKeepingTheNumbering) {
+  std::string file = FDir / "standin.pdf";
+  TOwned colour(MakeSolid24(8, 8, 0xFF0000));
+  TOwned bilevel(MakePicture(8, 8, 1, {0x000000, 0xFFFFFF}, [](int, int) { return 0u; }));
+  {
+    TPDFCanvas pdf(FixedMetrics());
+    ASSERT_TRUE(pdf.BeginDoc(file));
+    pdf.DrawDIB(0, 0, 10, 10, bilevel.Dib, 0, 0, 8, 8);   // temppdfimg0: removed
+    pdf.DrawDIB(0, 0, 10, 10, colour.Dib, 0, 0, 8, 8);    // temppdfimg1: garbage
+    pdf.DrawDIB(0, 0, 10, 10, colour.Dib, 0, 0, 8, 8);    // temppdfimg2: now a 1-bit picture
+    pdf.DrawDIB(0, 0, 10, 10, bilevel.Dib, 0, 0, 8, 8);   // temppdfimg3: now a colour picture
+    pdf.DrawDIB(0, 0, 10, 10, colour.Dib, 0, 0, 8, 8);    // temppdfimg4: untouched
+    std::filesystem::remove(TempFolder() + "temppdfimg0.bmp");
+    qtest::WriteFile(TempFolder() + "temppdfimg1.bmp", "BM not a picture");
+    ASSERT_EQ(SaveDib(bilevel.Dib, (TempFolder() + "temppdfimg2.bmp").c_str(), 3, 0), 1);
+    ASSERT_EQ(SaveDib(colour.Dib, (TempFolder() + "temppdfimg3.bmp").c_str(), 3, 0), 1);
+    pdf.EndDoc();
+  }
+  const std::string pdf = FileBytes(file);
+  EXPECT_EQ(ResourceLine(pdf), "/Resources <</XObject << /Im0 8 0 R/Im1 10 0 R/Im2 11 0 R/Im3 12 0 R/Im4 14 0 R >>");
+  const std::string whiteBit = "<<\n/Type /XObject /Subtype /Image\n/Width 1 /Height 1 /BitsPerComponent 1\n"
+                               "/Length 1 /ColorSpace /DeviceGray\n>>\nstream\n\x80\nendstream\nendobj\n";
+  const std::string emptyGlobals = " 0 obj\n<<\n/Length 0\n>>\nstream\n\nendstream\nendobj\n";
+  const std::string whiteByte = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 "
+                                "/ColorSpace /DeviceGray /Length 1 >>\nstream\n\xFF\nendstream\nendobj\n";
+  EXPECT_EQ(Object(pdf, 8), "8 0 obj\n" + whiteBit);
+  EXPECT_EQ(Object(pdf, 9), "9" + emptyGlobals);
+  EXPECT_EQ(Object(pdf, 10), "10 0 obj\n" + whiteByte);
+  // A 1-bit file in a colour slot is still written as JPEG: what counts is the slot's kind.
+  EXPECT_NE(Object(pdf, 11).find("/Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB"), std::string::npos);
+  EXPECT_EQ(Object(pdf, 12), "12 0 obj\n" + whiteBit);  // the encoder refuses a colour picture
+  EXPECT_EQ(Object(pdf, 13), "13" + emptyGlobals);
+  EXPECT_NE(Object(pdf, 14).find("/Filter /DCTDecode"), std::string::npos);
+  EXPECT_NE(pdf.find("/Size 15\n"), std::string::npos);
+  ExpectQpdfClean(file);
+}
+
+// A file size limit stands in for a full disk, for the spool files as for the output.
+class TFileSizeLimit {
+public:
+  explicit TFileSizeLimit(rlim_t Bytes) {
+    FOldSignal = signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    rlimit limited = FOld;
+    limited.rlim_cur = Bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~TFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    signal(SIGXFSZ, FOldSignal);
+  }
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+private:
+  rlimit FOld;
+  sighandler_t FOldSignal;
+};
+
+TEST_F(ImageObjects, SpoolFailureThrowsOutOfDrawDibAndLeavesNoFiles) {
+  TOwned small(MakeSolid24(4, 4, 0x00FF00));
+  TOwned large(MakeSolid24(200, 200, 0x00FF00));  // 120 kB as a BMP
+  TPDFCanvas pdf(FixedMetrics());
+  ASSERT_TRUE(pdf.BeginDoc(FDir / "spool.pdf"));
+  pdf.DrawDIB(0, 0, 10, 10, small.Dib, 0, 0, 4, 4);
+  {
+    TFileSizeLimit limit(50'000);
+    try {
+      pdf.DrawDIB(0, 0, 10, 10, large.Dib, 0, 0, 200, 200);
+      FAIL() << "no error";
+    } catch (const TSystemError& e) {
+      EXPECT_EQ(e.ErrorCode(), EFBIG);
+      EXPECT_EQ(e.FileName().rfind(TempFolder() + "temppdfimg1.bmp", 0), 0u) << e.FileName();
+    }
+  }
+  EXPECT_FALSE(pdf.Active());  // the document is abandoned, as after any failed write
+  EXPECT_EQ(WriterTempFiles(), std::vector<std::string>{"temppdfimg0.bmp"});
+  // TearDown checks that destruction removed the rest.
+}
+
+TEST_F(ImageObjects, OutputFailureInEndDocLeavesNoTemporaryFiles) {
+  TOwned noisy(MakePicture(300, 300, 24, {}, [](int x, int y) { return uint32_t(x * 7919 + y * 104729) * 2654435761u >> 8; }));
+  TOwned bilevel(MakePicture(64, 64, 1, {0, 0xFFFFFF}, [](int x, int y) { return uint32_t((x ^ y) & 1); }));
+  const size_t jpegSize = JpegOf(noisy.Dib, FDir).size();
+  {
+    TPDFCanvas pdf(FixedMetrics());
+    ASSERT_TRUE(pdf.BeginDoc(FDir / "limited.pdf"));
+    pdf.DrawDIB(0, 0, 10, 10, bilevel.Dib, 0, 0, 64, 64);
+    pdf.DrawDIB(0, 0, 10, 10, noisy.Dib, 0, 0, 300, 300);
+    // The temporary JPEG fits; the output, which holds it and more, does not.
+    TFileSizeLimit limit(jpegSize + 200);
+    EXPECT_THROW(pdf.EndDoc(), TSystemError);
+    EXPECT_FALSE(pdf.Active());
+    EXPECT_EQ(WriterTempFiles().size(), 2u);  // only the two spool files, until destruction
+  }
+}
