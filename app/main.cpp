@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "platform/Messages.h"
 #include "ui/MainForm.h"
+#include "ui/QtDevice.h"
 #include "ui/QtMessageBox.h"
 
 int main(int argc, char* argv[]) {
@@ -16,6 +17,8 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Quirvel"));
   QApplication::setApplicationDisplayName(QStringLiteral("PDF-Quirvel"));
 
+  TQtDesktopDevice desktop;
+  SetDesktopDevice(&desktop);
   TMainForm form;
   TQtMessageBox messages(&form);
   SetMessageBox(&messages);
@@ -25,5 +28,6 @@ int main(int argc, char* argv[]) {
   if (!args.empty()) form.OpenFileNow(args.front());
   const int result = app.exec();
   SetMessageBox(nullptr);
+  SetDesktopDevice(nullptr);
   return result;
 }
