@@ -32,7 +32,7 @@ int64_t TowardsZero(int32_t D) { return D > 0 ? int64_t(D) - 1 : int64_t(D) + 1;
 bool EncodeJpeg(const TDib& Picture, std::string& Bytes) {
   try {
     TTempFile jpeg("tempim", ".jpg");
-    return SaveDib(Picture, jpeg.CPath(), 7, 0) == 1 && ReadWholeFile(jpeg.Path(), Bytes);
+    return SaveDib(Picture, jpeg.CPath(), 7, 0) == 1 && ReadSpoolFile(jpeg.Path(), Bytes);
   } catch (const TSystemError&) {
     return false;  // no temporary file could be created
   }
@@ -49,7 +49,7 @@ bool EncodeJbig2(const TDib& Picture, std::string& Page, std::string& Globals) {
     if (SaveDib(Picture, input.CPath(), 3, 0) != 1) return false;
     if (jbig2encode(input.CPath(), globals.CPath(), page.CPath()) != Jbig2Ok) return false;
     input.Remove();
-    return ReadWholeFile(page.Path(), Page) && !Page.empty() && ReadWholeFile(globals.Path(), Globals);
+    return ReadSpoolFile(page.Path(), Page) && !Page.empty() && ReadSpoolFile(globals.Path(), Globals);
   } catch (const TSystemError&) {
     return false;
   }

@@ -95,7 +95,7 @@ TTempFile SpoolPicture(const TDib& Dib) {
   return file;
 }
 
-bool ReadWholeFile(const std::string& FileName, std::string& Bytes) {
+bool ReadSpoolFile(const std::string& FileName, std::string& Bytes) {
   Bytes.clear();
   TFd fd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   struct stat st {};

@@ -66,4 +66,4 @@ bool ConvertTo24Bit(TDib& Dib);
 TTempFile SpoolPicture(const TDib& Dib);
 
 // Reads a whole regular file into Bytes; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& FileName, std::string& Bytes);
+bool ReadSpoolFile(const std::string& FileName, std::string& Bytes);
