@@ -71,6 +71,7 @@ private:
   }
   bool OpenDocument(const std::string& Target);
   void FinishDocument();
+  void ReportPageFileFailure(const std::string& Name);
   void StartPage();
   void BreakPage();
   void PlacePhoto(const TExportPhoto& Photo);
@@ -101,10 +102,22 @@ bool TExportRun::OpenDocument(const std::string& Target) {
 void TExportRun::FinishDocument() {
   if (!FDoc.Canvas || !FDoc.Canvas->Active()) return;
   FDoc.Canvas->EndDoc();
-  if (!FDoc.File->Commit()) throw TExportStop{TExportStatus::WriteFailed, WriteFailure(FDoc.File->Errno())};
-  FResult.Files.push_back(FDoc.File->Target());
+  if (FDoc.File->Commit()) {
+    FResult.Files.push_back(FDoc.File->Target());
+  } else if (FSettings.SeparateCheck) {
+    // The page's name could not be taken after all: reported like a page file that could not be
+    // created, and the other pages go on.
+    ReportPageFileFailure(FDoc.File->Target());
+  } else {
+    throw TExportStop{TExportStatus::WriteFailed, WriteFailure(FDoc.File->Errno())};
+  }
   FDoc.Canvas.reset();
   FDoc.File.reset();
+}
+
+void TExportRun::ReportPageFileFailure(const std::string& Name) {
+  FResult.FailedFiles.push_back(Name);
+  MessageBox().Show(Name, KPageFileTitle, TMsgIcon::Error, TMsgButtons::Ok);
 }
 
 void TExportRun::StartPage() {
@@ -118,10 +131,7 @@ void TExportRun::BreakPage() {
     FinishDocument();
     FFlow.NextPage();
     const std::string name = PageFileName(FFlow.Page());
-    if (!OpenDocument(name)) {
-      FResult.FailedFiles.push_back(name);
-      MessageBox().Show(name, KPageFileTitle, TMsgIcon::Error, TMsgButtons::Ok);
-    }
+    if (!OpenDocument(name)) ReportPageFileFailure(name);
   } else {
     FDoc.Canvas->NewPage();
     FFlow.NextPage();

@@ -1,6 +1,7 @@
 #include "export/PendingFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,6 +9,12 @@
 #include <random>
 
 TPendingFile::TPendingFile(std::string Target) : FTarget(std::move(Target)) {
+  // A folder under the target's name could never be replaced: refuse now rather than after writing.
+  struct stat info {};
+  if (::stat(FTarget.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    FErrno = EISDIR;
+    return;
+  }
   // The name starts with the target's own so that a leftover (after a power cut) is recognisable; the
   // random part keeps two exports into the same folder apart.
   std::random_device random;

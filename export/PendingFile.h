@@ -11,7 +11,7 @@
 class TPendingFile {
 public:
   // Creates an empty, unique file next to Target (O_EXCL, mode 0666 less the umask). When that fails,
-  // Created() is false and Errno tells why.
+  // or Target is a folder, Created() is false and Errno tells why.
   explicit TPendingFile(std::string Target);
   ~TPendingFile();
   TPendingFile(const TPendingFile&) = delete;

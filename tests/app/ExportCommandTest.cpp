@@ -1,0 +1,147 @@
+// Runs the built program's `quirvel export` on scratch folders, without a display, and reads the
+// written PDFs back with qpdf and pdfinfo.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "imaging/Pictaro.h"
+#include "support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TResult {
+  int Status;
+  std::string Out;
+  std::string Err;
+};
+
+class ExportCommand : public ::testing::Test {
+protected:
+  void SetUp() override {
+    TDib dib{};
+    newdib(&dib, 40, 30, 24, nullptr, 0);
+    ASSERT_NE(dib.Bits, nullptr);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+      ASSERT_EQ(SaveDib(dib, (Dir / name).c_str(), 7, 0), 1);
+    deldib(dib);
+  }
+
+  // Runs "quirvel ARGS" in the scratch folder; standard error is a file, so progress comes as lines.
+  TResult Quirvel(const std::string& Args) {
+    const std::string errFile = Dir / "stderr.txt";
+    TResult r;
+    r.Status = qtest::Run("cd " + qtest::Quote(Dir.Path().string()) +
+                              " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                              qtest::Quote(QUIRVEL_EXE) + " " + Args + " 2>" + qtest::Quote(errFile),
+                          &r.Out);
+    r.Err = qtest::ReadFile(errFile);
+    return r;
+  }
+
+  int Pages(const std::string& Name) {
+    std::string out;
+    qtest::Run("pdfinfo " + qtest::Quote(Dir / Name) + " 2>&1", &out);
+    std::smatch m;
+    return std::regex_search(out, m, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(m[1]) : -1;
+  }
+
+  void ExpectClean(const std::string& Name) {
+    std::string out;
+    EXPECT_EQ(qtest::Run("qpdf --check " + qtest::Quote(Dir / Name) + " 2>&1", &out), 0) << out;
+  }
+
+  qtest::TScratchDir Dir;
+};
+
+TEST_F(ExportCommand, HelpNamesTheOptions) {
+  const TResult r = Quirvel("export --help");
+  EXPECT_EQ(r.Status, 0);
+  for (const char* option : {"--separate", "--open", "--name", "--frame-width", "--columns"})
+    EXPECT_NE(r.Out.find(option), std::string::npos) << option;
+  EXPECT_NE(Quirvel("--help").Out.find("quirvel export"), std::string::npos);
+}
+
+TEST_F(ExportCommand, PhotosWithOptions) {
+  const TResult r = Quirvel("export --columns 1 --rows 1 --name Urlaub out.pdf a.jpg b.jpg broken.jpg");
+  // broken.jpg does not exist: a missing photo is refused before anything is written.
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("Fehler: Foto nicht gefunden: „broken.jpg“."), std::string::npos) << r.Err;
+  EXPECT_FALSE(fs::exists(Dir / "out.pdf"));
+
+  qtest::WriteFile(Dir / "broken.jpg", "no picture");
+  const TResult ok = Quirvel("export --columns 1 --rows 1 --name Urlaub out.pdf a.jpg b.jpg broken.jpg");
+  ASSERT_EQ(ok.Status, 0) << ok.Err;
+  EXPECT_EQ(Pages("out.pdf"), 2);  // one picture a page, the unreadable one makes none
+  ExpectClean("out.pdf");
+  EXPECT_NE(ok.Out.find("1 Foto konnte nicht gelesen werden"), std::string::npos) << ok.Out;
+  EXPECT_NE(ok.Err.find("Seite 1 fertig\nSeite 2 fertig\n"), std::string::npos) << ok.Err;
+  std::string qdf;
+  qtest::Run("qpdf --qdf --object-streams=disable " + qtest::Quote(Dir / "out.pdf") + " -", &qdf);
+  EXPECT_NE(qdf.find("(Urlaub) Tj"), std::string::npos);
+}
+
+TEST_F(ExportCommand, AlbumByExtensionOrContent) {
+  ASSERT_EQ(Quirvel("album new --columns 1 --rows 2 album.qvl a.jpg b.jpg c.jpg").Status, 0);
+  TResult r = Quirvel("export out.pdf album.qvl");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Pages("out.pdf"), 2);  // the album's own grid: two pictures a page
+  // Options override the album's settings; the album is recognised by its first bytes.
+  fs::copy_file(Dir / "album.qvl", Dir / "album.dat");
+  r = Quirvel("export --rows 3 out2.pdf album.dat");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Pages("out2.pdf"), 1);
+  ExpectClean("out2.pdf");
+}
+
+TEST_F(ExportCommand, SeparateFiles) {
+  const TResult r = Quirvel("export --separate --columns 1 --rows 1 seite.pdf a.jpg b.jpg");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_FALSE(fs::exists(Dir / "seite.pdf"));
+  EXPECT_EQ(Pages("seite0001.pdf"), 1);
+  EXPECT_EQ(Pages("seite0002.pdf"), 1);
+  EXPECT_FALSE(fs::exists(Dir / "seite0003.pdf"));
+  EXPECT_NE(r.Out.find("seite0002.pdf"), std::string::npos);
+}
+
+TEST_F(ExportCommand, BadArgumentsFailWithGermanMessages) {
+  ASSERT_EQ(Quirvel("album new album.qvl a.jpg").Status, 0);
+  const std::string album = qtest::ReadFile(Dir / "album.qvl");
+  struct TCase {
+    const char* Args;
+    const char* Message;
+  } cases[] = {
+      {"export", "Fehler: Der Name der PDF-Datei fehlt."},
+      {"export out.pdf", "Fehler: Es fehlt ein Album"},
+      {"export --bogus out.pdf a.jpg", "Fehler: Unbekannte Option „--bogus“"},
+      {"export --frame-width 0 out.pdf a.jpg", "--frame-width erwartet eine ganze Zahl von 1 bis 100"},
+      {"export --columns 101 out.pdf a.jpg", "Fehler: --columns"},
+      {"export --name", "Fehler: Zur Option --name fehlt der Wert."},
+      // Swapped arguments would overwrite the album.
+      {"export album.qvl out.pdf", "ist eine Albumdatei"},
+      {"export a.jpg a.jpg", "würde das Foto ersetzen"},
+      {"export missing/out.pdf a.jpg", "Konnte PDF-Datei nicht erstellen!"},
+  };
+  for (const TCase& c : cases) {
+    const TResult r = Quirvel(c.Args);
+    EXPECT_EQ(r.Status, 1) << c.Args;
+    EXPECT_NE(r.Err.find(c.Message), std::string::npos) << c.Args << "\n" << r.Err;
+  }
+  EXPECT_EQ(qtest::ReadFile(Dir / "album.qvl"), album);
+  EXPECT_FALSE(fs::exists(Dir / "out.pdf"));
+}
+
+TEST_F(ExportCommand, PageFileFailureExitsWithOne) {
+  fs::create_directory(Dir / "s0002.pdf");
+  const TResult r = Quirvel("export --separate --columns 1 --rows 1 s.pdf a.jpg b.jpg c.jpg");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("Datei konnte nicht erstellt werden: s0002.pdf\n"), std::string::npos)
+      << r.Err;
+  EXPECT_NE(r.Err.find("1 Seitendatei konnte nicht erstellt werden"), std::string::npos);
+  EXPECT_EQ(Pages("s0003.pdf"), 1);
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+// The export's layout without a PDF: grid, fitting, clipping, text lines, decorations, page flow and
+// colours, with measurements fixed so that every position can be worked out by hand.
+
+#include <gtest/gtest.h>
+
+#include "export/ColorResolve.h"
+#include "export/PageLayout.h"
+
+namespace {
+
+// Wrap: 5 per byte (49 characters fit a 248-point cell); text font 4 per byte; heading 8 per byte.
+TLayoutMeasures FixedMeasures() {
+  TLayoutMeasures m;
+  m.Wrap = [](std::string_view T) { return static_cast<int32_t>(T.size()) * 5; };
+  m.TextFont = [](std::string_view T) { return static_cast<int32_t>(T.size()) * 4; };
+  m.HeadingFont = [](std::string_view T) { return static_cast<int32_t>(T.size()) * 8; };
+  return m;
+}
+
+TEST(ExportLayout, WorkedExampleGridAndCells) {
+  const TLayoutSettings s = FirstStartSettings();
+  const TPageGrid g = PageGridFor(s, 1);
+  EXPECT_EQ(g.W, 595);
+  EXPECT_EQ(g.H, 841);
+  EXPECT_EQ(g.HH, 48);
+  EXPECT_EQ(g.CW, 248);
+  EXPECT_EQ(g.CH, 227);
+  EXPECT_EQ(g.CellX(0), 42);
+  EXPECT_EQ(g.CellX(1), 304);
+  EXPECT_EQ(g.CellY(0), 90);
+  EXPECT_EQ(g.CellY(1), 331);
+  EXPECT_EQ(g.CellY(2), 572);
+  // Heading on all pages: page 2 keeps the heading space.
+  EXPECT_EQ(PageGridFor(s, 2).CH, 227);
+}
+
+TEST(ExportLayout, HeadingOnFirstPageOnlyGivesTallerCellsLater) {
+  TLayoutSettings s = FirstStartSettings();
+  s.CaptionOnAllPages = false;
+  EXPECT_EQ(PageGridFor(s, 1).CH, 227);
+  const TPageGrid later = PageGridFor(s, 2);
+  EXPECT_EQ(later.HH, 0);
+  EXPECT_EQ(later.CH, (841 - 84 - 28) / 3);  // 243
+  EXPECT_EQ(later.CellY(0), 42);              // rows move up by the heading space
+  s.CaptionCheck = false;
+  EXPECT_EQ(PageGridFor(s, 1).HH, 0);
+}
+
+TEST(ExportLayout, DecorationsHeadingAndPageNumber) {
+  TLayoutSettings s = FirstStartSettings();
+  const TPageGrid g = PageGridFor(s, 1);
+  TPageDecorations d = DecoratePage(s, g, 12, FixedMeasures());
+  EXPECT_FALSE(d.Background);  // white draws nothing
+  ASSERT_TRUE(d.Heading);
+  EXPECT_EQ(d.HeadingText.Text, "Familienfotos");
+  EXPECT_EQ(d.HeadingText.X, (595 - 13 * 8) / 2);
+  EXPECT_EQ(d.HeadingText.Y, 42);
+  ASSERT_TRUE(d.PageNumber);
+  EXPECT_EQ(d.NumberText.Text, "12");
+  EXPECT_EQ(d.NumberText.X, (595 - 8) / 2);
+  EXPECT_EQ(d.NumberText.Y, 841 - 42);
+
+  // A heading wider than the page starts left of it, by half the excess (truncated toward zero).
+  s.CapED = std::string(75, 'x');  // 600 wide
+  EXPECT_EQ(DecoratePage(s, g, 1, FixedMeasures()).HeadingText.X, -2);
+  s.CaptionOnAllPages = false;
+  s.PageNrCheck = false;
+  d = DecoratePage(s, g, 2, FixedMeasures());
+  EXPECT_FALSE(d.Heading);
+  EXPECT_FALSE(d.PageNumber);
+  s.Shape1 = 0x00FF0000;  // blue
+  EXPECT_TRUE(DecoratePage(s, g, 1, FixedMeasures()).Background);
+  s.Shape1 = 0x80000005;  // the window colour, white
+  EXPECT_FALSE(DecoratePage(s, g, 1, FixedMeasures()).Background);
+}
+
+TEST(ExportLayout, FittingInsideTheAreaUnderTwoTextLines) {
+  TLayoutSettings s = FirstStartSettings();
+  const TPageGrid g = PageGridFor(s, 1);
+  // A landscape picture with a two-line text: E = 227 - 2 * 10 = 207.
+  TPicturePlacement p = PlacePicture(s, g, 0, 0, 400, 300, "erste Zeile\r\nzweite", FixedMeasures());
+  EXPECT_EQ(p.E, 207);
+  ASSERT_TRUE(p.DrawPicture);
+  EXPECT_FALSE(p.Clip);
+  EXPECT_EQ(p.Width, 248);
+  EXPECT_EQ(p.Height, 186);
+  EXPECT_EQ(p.X, 42);
+  EXPECT_EQ(p.Y, 90 + 10);  // centred in the area: half of 21
+  ASSERT_EQ(p.Lines.size(), 2u);
+  EXPECT_EQ(p.Lines[0].Y, 100 + 186);
+  EXPECT_EQ(p.Lines[1].Y, 100 + 186 + 10);
+  EXPECT_EQ(p.Lines[0].X, 42 + (248 - 11 * 4) / 2);
+  EXPECT_EQ(p.Lines[1].Text, "zweite");
+
+  // A portrait picture is as high as the area and centred horizontally.
+  p = PlacePicture(s, g, 1, 2, 300, 600, "", FixedMeasures());
+  EXPECT_EQ(p.E, 227);
+  EXPECT_EQ(p.Height, 227);
+  EXPECT_EQ(p.Width, 113);
+  EXPECT_EQ(p.X, 304 + (248 - 113) / 2);
+  EXPECT_EQ(p.Y, 572);
+  EXPECT_TRUE(p.Lines.empty());
+
+  s.TextCheck = false;  // texts off: no lines, the whole cell is picture area
+  EXPECT_EQ(PlacePicture(s, g, 0, 0, 400, 300, "Text", FixedMeasures()).E, 227);
+}
+
+TEST(ExportLayout, MaximalEnlargementCoversTheAreaAndClipsToTheCell) {
+  TLayoutSettings s = FirstStartSettings();
+  s.ZoomInFotosCheck = true;
+  s.RahmenCheck = true;
+  const TPageGrid g = PageGridFor(s, 1);
+  const TPicturePlacement p = PlacePicture(s, g, 0, 0, 400, 300, "a\rb", FixedMeasures());
+  ASSERT_TRUE(p.DrawPicture);
+  EXPECT_EQ(p.Fit.h, 207);
+  EXPECT_EQ(p.Fit.D, 276);
+  EXPECT_EQ(p.X, 42 - 14);  // reaches past the cell on both sides
+  EXPECT_EQ(p.Width, 277);  // one more than fitted
+  EXPECT_EQ(p.Height, 208);
+  ASSERT_TRUE(p.Clip);
+  EXPECT_EQ(p.ClipX1, 42);
+  EXPECT_EQ(p.ClipY1, 90);
+  EXPECT_EQ(p.ClipX2, 290);
+  EXPECT_EQ(p.ClipY2, 317);  // the whole cell, text area included
+  ASSERT_EQ(p.Lines.size(), 2u);
+  EXPECT_EQ(p.Lines[0].Y, 90 + 207);
+}
+
+TEST(ExportLayout, FrameWidthAndColour) {
+  TLayoutSettings s = FirstStartSettings();
+  s.RahmenCheck = true;
+  s.Shape2 = KColorWindowText;
+  const TPageGrid g = PageGridFor(s, 1);
+  TPicturePlacement p = PlacePicture(s, g, 0, 0, 10, 10, "", FixedMeasures());
+  EXPECT_TRUE(p.Frame);
+  EXPECT_EQ(p.FramePen, 3);
+  EXPECT_EQ(p.FrameColor, 0u);  // window text resolved to black, not dark red
+  s.RahmenBreiteEd = 1;
+  EXPECT_EQ(PlacePicture(s, g, 0, 0, 10, 10, "", FixedMeasures()).FramePen, 0);
+  s.RahmenCheck = false;
+  EXPECT_FALSE(PlacePicture(s, g, 0, 0, 10, 10, "", FixedMeasures()).Frame);
+}
+
+TEST(ExportLayout, TextsTallerThanTheCellDropThePictureButKeepTheLines) {
+  for (bool zoom : {false, true}) {
+    TLayoutSettings s = FirstStartSettings();
+    s.ZoomInFotosCheck = zoom;
+    s.RahmenCheck = true;
+    const TPageGrid g = PageGridFor(s, 1);
+    std::string text;
+    for (int i = 0; i < 30; ++i) text += "Zeile\r\n";  // 300 points of text in a 227-point cell
+    const TPicturePlacement p = PlacePicture(s, g, 1, 1, 400, 300, text, FixedMeasures());
+    EXPECT_LT(p.E, 0);
+    EXPECT_FALSE(p.DrawPicture) << zoom;
+    EXPECT_FALSE(p.Frame);
+    EXPECT_FALSE(p.Clip);
+    ASSERT_EQ(p.Lines.size(), 30u);
+    EXPECT_EQ(p.Lines[0].Y, 331);  // from the top of the cell
+  }
+}
+
+TEST(ExportLayout, AbsurdValuesStayDefined) {
+  TLayoutSettings s = FirstStartSettings();
+  s.TextFont.Size = 2147483647;
+  s.HeadingFont.Size = -2147483647 - 1;
+  s.CountXEd = 0;  // brought to 1 by the snapshot
+  s = LayoutSnapshot(s);
+  EXPECT_EQ(FontPoints(s.TextFont), KMaxFontSize);
+  EXPECT_EQ(FontPoints(s.HeadingFont), KMaxFontSize);
+  TFontSpec zero = DefaultTextFont();
+  zero.Size = 0;
+  EXPECT_EQ(FontPoints(zero), 1);
+  const TPageGrid g = PageGridFor(s, 1);
+  EXPECT_EQ(g.NX, 1);
+  // A hundred thousand lines of 2000 points: no overflow, and no line below the page is kept.
+  const std::string text(100000, '\n');
+  const TPicturePlacement p = PlacePicture(s, g, 0, 0, 4, 3, text + "x", FixedMeasures());
+  EXPECT_FALSE(p.DrawPicture);
+  for (const TTextPlacement& line : p.Lines) EXPECT_LT(line.Y, g.H);
+}
+
+TEST(ExportLayout, SystemColoursResolve) {
+  EXPECT_EQ(ResolveColor(KColorWindowText), 0x000000u);
+  EXPECT_EQ(ResolveColor(0x80000005), 0xFFFFFFu);  // window
+  EXPECT_EQ(ResolveColor(0x8000000F), 0xF0F0F0u);  // button face
+  EXPECT_EQ(ResolveColor(0x8000000D), 0xFF9933u);  // highlight, red in the low byte
+  EXPECT_EQ(ResolveColor(0x800000FF), 0x000000u);  // unknown index
+  EXPECT_EQ(ResolveColor(0x00123456), 0x123456u);
+  EXPECT_EQ(ResolveColor(0x02123456), 0x123456u);  // other top bytes are not looked at
+  EXPECT_TRUE(IsWhite(KColorWhite));
+  EXPECT_FALSE(IsWhite(0x00FFFFFE));
+}
+
+TEST(ExportLayout, PageFlowBreaksOnlyBeforeAnotherPicture) {
+  const TLayoutSettings s = FirstStartSettings();
+  auto pagesFor = [&](size_t count) {
+    return LayoutPages(s, std::vector<TLayoutItem>(count, {40, 30, ""}), FixedMeasures());
+  };
+  EXPECT_EQ(pagesFor(0).size(), 1u);  // an empty album still has its page
+  EXPECT_EQ(pagesFor(6).size(), 1u);  // exactly full: no empty page after it
+  EXPECT_EQ(pagesFor(12).size(), 2u);
+  const std::vector<TPageLayout> pages = pagesFor(7);
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(pages[1].Page, 2);
+  ASSERT_EQ(pages[1].Pictures.size(), 1u);
+  EXPECT_EQ(pages[1].Items[0], 6u);
+  EXPECT_EQ(pages[1].Pictures[0].CellX, 42);
+  EXPECT_EQ(pages[1].Pictures[0].CellY, 90);
+  EXPECT_EQ(pages[1].Decorations.NumberText.Text, "2");
+  // Cells fill left to right, then top to bottom.
+  EXPECT_EQ(pages[0].Pictures[1].CellX, 304);
+  EXPECT_EQ(pages[0].Pictures[2].CellY, 331);
+
+  TPageFlow flow(s);
+  for (int i = 0; i < 5; ++i) flow.Advance();
+  EXPECT_FALSE(flow.PageFull());
+  flow.Advance();
+  EXPECT_TRUE(flow.PageFull());
+  flow.NextPage();
+  EXPECT_EQ(flow.Page(), 2);
+  EXPECT_EQ(flow.Col(), 0);
+  EXPECT_EQ(flow.Row(), 0);
+}
+
+TEST(ExportLayout, NumberedNamesGrowPastFourDigits) {
+  EXPECT_EQ(NumberedFileName("/a/urlaub.pdf", 1), "/a/urlaub0001.pdf");
+  EXPECT_EQ(NumberedFileName("/a/urlaub.pdf", 9999), "/a/urlaub9999.pdf");
+  EXPECT_EQ(NumberedFileName("/a/urlaub.pdf", 10000), "/a/urlaub10000.pdf");
+  EXPECT_EQ(NumberedFileName("/a.b/urlaub", 12345), "/a.b/urlaub12345");  // a folder's dot is no extension
+}
+
+}  // namespace
