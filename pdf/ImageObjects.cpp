@@ -131,7 +131,7 @@ void TPDFCanvas::WriteImage(const TPdfImage& Image) {
   bool encoded = false;
   {
     TDibHolder picture;  // one picture in memory at a time, gone before its bytes are written
-    if (Image.FileName && OpenDib(picture.Receive(), Image.FileName, 3, nullptr) == 1 && picture.Get().Bits) {
+    if (Image.FileName && ReadSpooledPicture(Image.FileName, picture.Receive()) == 1) {
       width = DibWidth(picture.Get());
       height = DibHeight(picture.Get());
       encoded = bilevel ? EncodeJbig2(picture.Get(), data, globals) : EncodeJpeg(picture.Get(), data);

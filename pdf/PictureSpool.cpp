@@ -30,6 +30,54 @@ private:
   int FFd;
 };
 
+// Reads exactly Size bytes at the file's current position; false on an error or an early end.
+bool ReadFully(int Fd, void* Data, size_t Size) {
+  auto* at = static_cast<uint8_t*>(Data);
+  while (Size > 0) {
+    const ssize_t n = ::read(Fd, at, Size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    at += n;
+    Size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+uint32_t Le32(const uint8_t* P) { return P[0] | (P[1] << 8) | (P[2] << 16) | (uint32_t(P[3]) << 24); }
+
+// The layout the library's BMP writer gives a picture of 1, 4, 8 or 24 bits: a 14-byte file header,
+// a 40-byte info header, the colour table, then the bottom-up rows, each padded to 32 bits, and
+// nothing after them. Anything else is left to the general reader (false, Out untouched).
+bool ReadWrittenLayout(int Fd, uint64_t FileSize, TDib* Out) {
+  struct {
+    TBitmapInfoHeader Header;
+    uint8_t Quads[256][4];
+  } info{};
+  uint8_t fileHeader[14];
+  if (!ReadFully(Fd, fileHeader, sizeof fileHeader) || !ReadFully(Fd, &info.Header, sizeof info.Header))
+    return false;
+  const TBitmapInfoHeader& h = info.Header;
+  const int bits = h.biBitCount;
+  if (fileHeader[0] != 'B' || fileHeader[1] != 'M' || h.biSize != sizeof(TBitmapInfoHeader) || h.biPlanes != 1 ||
+      h.biCompression != 0 || h.biWidth <= 0 || h.biHeight <= 0 || (bits != 1 && bits != 4 && bits != 8 && bits != 24))
+    return false;
+  const uint32_t colors = bits <= 8 ? h.biClrUsed : 0;
+  if (colors > (bits <= 8 ? 1u << bits : 0u)) return false;
+  const uint64_t rowBytes = (uint64_t(h.biWidth) * bits + 31) / 32 * 4;
+  const uint64_t offBits = sizeof fileHeader + sizeof(TBitmapInfoHeader) + 4 * uint64_t(colors);
+  if (Le32(fileHeader + 10) != offBits || FileSize != offBits + rowBytes * uint64_t(h.biHeight)) return false;
+  if (colors && !ReadFully(Fd, info.Quads, 4 * size_t{colors})) return false;
+
+  TDibHolder picture;
+  newdib(picture.Receive(), h.biWidth, h.biHeight, bits, colors ? &info.Header : nullptr, static_cast<int>(colors));
+  const TDib& made = picture.Get();
+  if (!made.Bits || uint64_t(made.RowBytes) != rowBytes) return false;
+  if (!ReadFully(Fd, made.Bits, static_cast<size_t>(rowBytes * uint64_t(h.biHeight)))) return false;
+  *Out = made;
+  *picture.Receive() = TDib{};  // handed on
+  return true;
+}
+
 }  // namespace
 
 TTempFile::TTempFile(const std::string& Prefix, const std::string& Ext)
@@ -109,4 +157,15 @@ bool ReadSpoolFile(const std::string& FileName, std::string& Bytes) {
     done += static_cast<size_t>(n);
   }
   return true;
+}
+
+int ReadSpooledPicture(const std::string& FileName, TDib* Out) {
+  *Out = TDib{};
+  {
+    TFd fd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat st {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    if (ReadWrittenLayout(fd.Get(), static_cast<uint64_t>(st.st_size), Out)) return 1;
+  }
+  return OpenDib(Out, FileName.c_str(), 3, nullptr) == 1 && Out->Bits ? 1 : 0;
 }

@@ -65,5 +65,10 @@ bool ConvertTo24Bit(TDib& Dib);
 // completely; nothing is left behind then.
 TTempFile SpoolPicture(const TDib& Dib);
 
+// Reads a spool file back into Out (which the caller then owns) and returns 1, or 0 with Out->Bits
+// nullptr. The files SpoolPicture writes are read straight into the new picture's rows with one read
+// call, so only one copy of the pixels is ever in memory; any other file goes through OpenDib.
+int ReadSpooledPicture(const std::string& FileName, TDib* Out);
+
 // Reads a whole regular file into Bytes; false when it cannot be opened or read.
 bool ReadSpoolFile(const std::string& FileName, std::string& Bytes);

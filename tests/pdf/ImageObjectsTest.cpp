@@ -332,3 +332,62 @@ TEST_F(ImageObjects, OutputFailureInEndDocLeavesNoTemporaryFiles) {
     EXPECT_EQ(WriterTempFiles().size(), 2u);  // only the two spool files, until destruction
   }
 }
+
+// The spool reader: the writer's own files straight into the rows, anything else through the library.
+TEST_F(ImageObjects, SpoolReaderReturnsWhatWasSpooledAndFallsBackForOtherFiles) {
+  const std::vector<uint32_t> colours = {0x102030, 0xF0E0D0, 0x00FF00, 0x0000FF};
+  for (int bits : {1, 4, 8, 24}) {
+    SCOPED_TRACE(bits);
+    TOwned source(bits == 24 ? MakePicture(13, 5, 24, {}, [](int x, int y) { return uint32_t(x * 0x10203 + y * 0x300000); })
+                             : MakePicture(13, 5, bits, colours, [bits](int x, int y) { return uint32_t(x + y) % (bits == 1 ? 2 : 4); }));
+    std::string path;
+    {
+      TTempFile spool = SpoolPicture(source.Dib);
+      TOwned back;
+      ASSERT_EQ(ReadSpooledPicture(spool.Path(), &back.Dib), 1);
+      EXPECT_EQ(DibBitCount(back.Dib), bits);
+      EXPECT_EQ(DibWidth(back.Dib), 13);
+      EXPECT_EQ(DibHeight(back.Dib), 5);
+      for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x) EXPECT_EQ(getpixel(back.Dib, x, y), getpixel(source.Dib, x, y));
+      for (int i = 0; bits < 24 && i < 2; ++i) {
+        EXPECT_EQ(std::memcmp(&back.Dib.Colors[i], &source.Dib.Colors[i], 3), 0);
+      }
+      // One byte more than the writer writes: the general reader takes it.
+      std::string bytes = FileBytes(spool.Path()) + "x";
+      qtest::WriteFile(spool.Path(), bytes);
+      TOwned longer;
+      EXPECT_EQ(ReadSpooledPicture(spool.Path(), &longer.Dib), 1);
+      // Short of more than a row's padding: no picture from either reader.
+      bytes.resize(bytes.size() - 6);
+      qtest::WriteFile(spool.Path(), bytes);
+      TOwned shorter;
+      EXPECT_EQ(ReadSpooledPicture(spool.Path(), &shorter.Dib), 0);
+      EXPECT_EQ(shorter.Dib.Bits, nullptr);
+      path = spool.Path();
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));  // the owner removed it
+  }
+  TOwned none;
+  EXPECT_EQ(ReadSpooledPicture(FDir / "missing.bmp", &none.Dib), 0);
+  EXPECT_EQ(ReadSpooledPicture(FDir.Path().string(), &none.Dib), 0);  // a folder
+}
+
+// 32 bits per pixel count as "24 or more": spooled at their own depth, read back as 24-bit, a JPEG.
+TEST_F(ImageObjects, ThirtyTwoBitPicturesBecomeJpegs) {
+  std::string file = FDir / "deep.pdf";
+  TOwned deep{};
+  newdib(&deep.Dib, 6, 4, 32, nullptr, 0);
+  ASSERT_NE(deep.Dib.Bits, nullptr);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) setpixel(deep.Dib, x, y, 0x0000FF);
+  {
+    TPDFCanvas pdf(FixedMetrics());
+    ASSERT_TRUE(pdf.BeginDoc(file));
+    pdf.DrawDIB(0, 0, 10, 10, deep.Dib, 0, 0, 6, 4);
+    pdf.EndDoc();
+  }
+  EXPECT_NE(Object(FileBytes(file), 8).find("/Width 6 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceRGB"),
+            std::string::npos);
+  ExpectQpdfClean(file);
+}
