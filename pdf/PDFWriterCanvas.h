@@ -129,8 +129,10 @@ public:
   std::string BaseFontName() const;
 
   // Pictures (see ImageObjects.cpp). Places the whole of Dib stretched over the rectangle whose
-  // top-left corner is X, Y and whose size is Width x Height: it covers x from X to X + Width - 1 and
-  // page rows Y to Y + Height - 1. SrcX and SrcY are not looked at; SrcWidth and SrcHeight only have to
+  // top-left corner is X, Y and whose size is Width x Height. The picture is mapped to a box one unit
+  // smaller each way (Width - 1 by Height - 1), so that it covers PDF x from X to X + Width - 1
+  // and PDF y from PageHeight - Y - Height + 1 to PageHeight - Y, one unit higher than a Rectangle
+  // with the same corners. SrcX and SrcY are not looked at; SrcWidth and SrcHeight only have to
   // be non-zero (callers pass the picture's own size). The picture's pixels go to a temporary file at
   // once, so Dib stays the caller's, who may free it as soon as the call returns; the picture is
   // encoded when the document ends: JPEG for 24 bits and more, JBIG2 for 1 bit per pixel. Pictures of

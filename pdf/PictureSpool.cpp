@@ -17,7 +17,7 @@
 namespace {
 
 class TFd {
-public:
+ public:
   explicit TFd(int Fd) : FFd(Fd) {}
   ~TFd() {
     if (FFd >= 0) ::close(FFd);
@@ -26,7 +26,7 @@ public:
   TFd& operator=(const TFd&) = delete;
   int Get() const { return FFd; }
 
-private:
+ private:
   int FFd;
 };
 
@@ -58,8 +58,9 @@ bool ReadWrittenLayout(int Fd, uint64_t FileSize, TDib* Out) {
     return false;
   const TBitmapInfoHeader& h = info.Header;
   const int bits = h.biBitCount;
-  if (fileHeader[0] != 'B' || fileHeader[1] != 'M' || h.biSize != sizeof(TBitmapInfoHeader) || h.biPlanes != 1 ||
-      h.biCompression != 0 || h.biWidth <= 0 || h.biHeight <= 0 || (bits != 1 && bits != 4 && bits != 8 && bits != 24))
+  if (fileHeader[0] != 'B' || fileHeader[1] != 'M' || h.biSize != sizeof(TBitmapInfoHeader) ||
+      h.biPlanes != 1 || h.biCompression != 0 || h.biWidth <= 0 || h.biHeight <= 0 ||
+      (bits != 1 && bits != 4 && bits != 8 && bits != 24))
     return false;
   const uint32_t colors = bits <= 8 ? h.biClrUsed : 0;
   if (colors > (bits <= 8 ? 1u << bits : 0u)) return false;
@@ -69,7 +70,8 @@ bool ReadWrittenLayout(int Fd, uint64_t FileSize, TDib* Out) {
   if (colors && !ReadFully(Fd, info.Quads, 4 * size_t{colors})) return false;
 
   TDibHolder picture;
-  newdib(picture.Receive(), h.biWidth, h.biHeight, bits, colors ? &info.Header : nullptr, static_cast<int>(colors));
+  newdib(picture.Receive(), h.biWidth, h.biHeight, bits, colors ? &info.Header : nullptr,
+         static_cast<int>(colors));
   const TDib& made = picture.Get();
   if (!made.Bits || uint64_t(made.RowBytes) != rowBytes) return false;
   if (!ReadFully(Fd, made.Bits, static_cast<size_t>(rowBytes * uint64_t(h.biHeight)))) return false;

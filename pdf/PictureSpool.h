@@ -14,7 +14,7 @@
 #include "imaging/Pictaro.h"
 
 class TTempFile {
-public:
+ public:
   TTempFile() = default;
   // Creates an empty file named TempFolder() + Prefix + N + Ext, N the first free number. Throws
   // TSystemError when no file can be created.
@@ -32,12 +32,12 @@ public:
   // Gives up ownership: the file stays and the caller takes over removing it.
   std::string Release() noexcept;
 
-private:
+ private:
   std::string FPath;
 };
 
 class TDibHolder {
-public:
+ public:
   TDibHolder() : FDib{} {}
   explicit TDibHolder(const TDib& Dib) : FDib(Dib) {}
   ~TDibHolder() { deldib(FDib); }
@@ -49,7 +49,7 @@ public:
   // Frees the picture now; the holder is empty afterwards.
   void Reset();
 
-private:
+ private:
   TDib FDib;
 };
 

@@ -39,7 +39,8 @@ std::vector<std::string> TwelveMegapixelPhotos() {
     std::istringstream f(line);
     std::string name, width, height, format;
     if (std::getline(f, name, '\t') && std::getline(f, width, '\t') && std::getline(f, height, '\t') &&
-        std::getline(f, format, '\t') && name.rfind("photos/", 0) == 0 && width == "4032" && height == "3024" && format == "JPEG")
+        std::getline(f, format, '\t') && name.rfind("photos/", 0) == 0 && width == "4032" &&
+        height == "3024" && format == "JPEG")
       files.push_back((dir / name).string());
   }
   return files;

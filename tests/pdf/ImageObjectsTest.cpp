@@ -1,7 +1,6 @@
 // Placing pictures and their objects: operators, numbering, the bytes of the image objects, the
 // 24-bit conversion, stand-ins for pictures that cannot be encoded, and the temporary files.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -20,7 +19,7 @@ using namespace imgtest;
 namespace {
 
 class ImageObjects : public ::testing::Test {
-protected:
+ protected:
   void TearDown() override {
     // Every test's writers are gone by now: nothing of theirs may be left in the temporary folder.
     EXPECT_EQ(WriterTempFiles(), std::vector<std::string>{});
@@ -101,8 +100,10 @@ TEST_F(ImageObjects, PicturesThatCannotBePlacedLeaveNoTraceAndTakeNoNumber) {
 // is 11, as the resources written before any picture already say.
 TEST_F(ImageObjects, ObjectsAreExactAndABilevelPictureTakesTwoNumbers) {
   std::string file = FDir / "exact.pdf";
-  TOwned colour(MakePicture(7, 5, 24, {}, [](int x, int y) { return uint32_t(x * 30) << 16 | uint32_t(y * 50); }));
-  TOwned bilevel(MakePicture(19, 9, 1, {0x000000, 0xFFFFFF}, [](int x, int y) { return uint32_t((x + y) % 3 != 0); }));
+  TOwned colour(
+      MakePicture(7, 5, 24, {}, [](int x, int y) { return uint32_t(x * 30) << 16 | uint32_t(y * 50); }));
+  TOwned bilevel(
+      MakePicture(19, 9, 1, {0x000000, 0xFFFFFF}, [](int x, int y) { return uint32_t((x + y) % 3 != 0); }));
   const std::string jpeg = JpegOf(colour.Dib, FDir);
   const std::string page = Jbig2PageOf(bilevel.Dib, FDir);
   ASSERT_FALSE(page.empty());
@@ -116,16 +117,19 @@ TEST_F(ImageObjects, ObjectsAreExactAndABilevelPictureTakesTwoNumbers) {
   }
   const std::string pdf = FileBytes(file);
   EXPECT_EQ(ResourceLine(pdf), "/Resources <</XObject << /Im0 8 0 R/Im1 9 0 R/Im2 11 0 R >>");
-  const std::string jpegObject = "<< /Type /XObject /Subtype /Image /Width 7 /Height 5 /BitsPerComponent 8 "
-                                 "/ColorSpace /DeviceRGB /Length " + std::to_string(jpeg.size() + 1) +
-                                 " /Filter /DCTDecode >>\nstream\n" + jpeg + "\nendstream\nendobj\n";
+  const std::string jpegObject =
+      "<< /Type /XObject /Subtype /Image /Width 7 /Height 5 /BitsPerComponent 8 "
+      "/ColorSpace /DeviceRGB /Length " +
+      std::to_string(jpeg.size() + 1) + " /Filter /DCTDecode >>\nstream\n" + jpeg + "\nendstream\nendobj\n";
   EXPECT_EQ(Object(pdf, 8), "8 0 obj\n" + jpegObject);
   EXPECT_EQ(Object(pdf, 11), "11 0 obj\n" + jpegObject);  // the same picture twice: the same content
   EXPECT_EQ(Object(pdf, 9),
             "9 0 obj\n<<\n/Type /XObject /Subtype /Image\n/Width 19 /Height 9 /BitsPerComponent 1\n"
-            "/Length " + std::to_string(page.size()) +
+            "/Length " +
+                std::to_string(page.size()) +
                 " /ColorSpace /DeviceGray /Filter /JBIG2Decode /DecodeParms << /JBIG2Globals 10 0 R>>\n>>\n"
-                "stream\n" + page + "\nendstream\nendobj\n");
+                "stream\n" +
+                page + "\nendstream\nendobj\n");
   EXPECT_EQ(Object(pdf, 10), "10 0 obj\n<<\n/Length 0\n>>\nstream\n\nendstream\nendobj\n");
   // The pictures follow the outlines directly, and the cross-reference table follows them.
   EXPECT_NE(pdf.find("/Count 0\n>>\nendobj\n8 0 obj\n"), std::string::npos);
@@ -243,11 +247,11 @@ TEST_F(ImageObjects, UnreadableSpoolFilesBecomeStandInsKeepingTheNumbering) {
   {
     TPDFCanvas pdf(FixedMetrics());
     ASSERT_TRUE(pdf.BeginDoc(file));
-    pdf.DrawDIB(0, 0, 10, 10, bilevel.Dib, 0, 0, 8, 8);   // temppdfimg0: removed
-    pdf.DrawDIB(0, 0, 10, 10, colour.Dib, 0, 0, 8, 8);    // temppdfimg1: garbage
-    pdf.DrawDIB(0, 0, 10, 10, colour.Dib, 0, 0, 8, 8);    // temppdfimg2: now a 1-bit picture
-    pdf.DrawDIB(0, 0, 10, 10, bilevel.Dib, 0, 0, 8, 8);   // temppdfimg3: now a colour picture
-    pdf.DrawDIB(0, 0, 10, 10, colour.Dib, 0, 0, 8, 8);    // temppdfimg4: untouched
+    pdf.DrawDIB(0, 0, 10, 10, bilevel.Dib, 0, 0, 8, 8);  // temppdfimg0: removed
+    pdf.DrawDIB(0, 0, 10, 10, colour.Dib, 0, 0, 8, 8);   // temppdfimg1: garbage
+    pdf.DrawDIB(0, 0, 10, 10, colour.Dib, 0, 0, 8, 8);   // temppdfimg2: now a 1-bit picture
+    pdf.DrawDIB(0, 0, 10, 10, bilevel.Dib, 0, 0, 8, 8);  // temppdfimg3: now a colour picture
+    pdf.DrawDIB(0, 0, 10, 10, colour.Dib, 0, 0, 8, 8);   // temppdfimg4: untouched
     std::filesystem::remove(TempFolder() + "temppdfimg0.bmp");
     qtest::WriteFile(TempFolder() + "temppdfimg1.bmp", "BM not a picture");
     ASSERT_EQ(SaveDib(bilevel.Dib, (TempFolder() + "temppdfimg2.bmp").c_str(), 3, 0), 1);
@@ -255,17 +259,21 @@ TEST_F(ImageObjects, UnreadableSpoolFilesBecomeStandInsKeepingTheNumbering) {
     pdf.EndDoc();
   }
   const std::string pdf = FileBytes(file);
-  EXPECT_EQ(ResourceLine(pdf), "/Resources <</XObject << /Im0 8 0 R/Im1 10 0 R/Im2 11 0 R/Im3 12 0 R/Im4 14 0 R >>");
-  const std::string whiteBit = "<<\n/Type /XObject /Subtype /Image\n/Width 1 /Height 1 /BitsPerComponent 1\n"
-                               "/Length 1 /ColorSpace /DeviceGray\n>>\nstream\n\x80\nendstream\nendobj\n";
+  EXPECT_EQ(ResourceLine(pdf),
+            "/Resources <</XObject << /Im0 8 0 R/Im1 10 0 R/Im2 11 0 R/Im3 12 0 R/Im4 14 0 R >>");
+  const std::string whiteBit =
+      "<<\n/Type /XObject /Subtype /Image\n/Width 1 /Height 1 /BitsPerComponent 1\n"
+      "/Length 1 /ColorSpace /DeviceGray\n>>\nstream\n\x80\nendstream\nendobj\n";
   const std::string emptyGlobals = " 0 obj\n<<\n/Length 0\n>>\nstream\n\nendstream\nendobj\n";
-  const std::string whiteByte = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 "
-                                "/ColorSpace /DeviceGray /Length 1 >>\nstream\n\xFF\nendstream\nendobj\n";
+  const std::string whiteByte =
+      "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 "
+      "/ColorSpace /DeviceGray /Length 1 >>\nstream\n\xFF\nendstream\nendobj\n";
   EXPECT_EQ(Object(pdf, 8), "8 0 obj\n" + whiteBit);
   EXPECT_EQ(Object(pdf, 9), "9" + emptyGlobals);
   EXPECT_EQ(Object(pdf, 10), "10 0 obj\n" + whiteByte);
   // A 1-bit file in a colour slot is still written as JPEG: what counts is the slot's kind.
-  EXPECT_NE(Object(pdf, 11).find("/Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB"), std::string::npos);
+  EXPECT_NE(Object(pdf, 11).find("/Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB"),
+            std::string::npos);
   EXPECT_EQ(Object(pdf, 12), "12 0 obj\n" + whiteBit);  // the encoder refuses a colour picture
   EXPECT_EQ(Object(pdf, 13), "13" + emptyGlobals);
   EXPECT_NE(Object(pdf, 14).find("/Filter /DCTDecode"), std::string::npos);
@@ -275,7 +283,7 @@ TEST_F(ImageObjects, UnreadableSpoolFilesBecomeStandInsKeepingTheNumbering) {
 
 // A file size limit stands in for a full disk, for the spool files as for the output.
 class TFileSizeLimit {
-public:
+ public:
   explicit TFileSizeLimit(rlim_t Bytes) {
     FOldSignal = signal(SIGXFSZ, SIG_IGN);
     getrlimit(RLIMIT_FSIZE, &FOld);
@@ -290,7 +298,7 @@ public:
   TFileSizeLimit(const TFileSizeLimit&) = delete;
   TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
 
-private:
+ private:
   rlimit FOld;
   sighandler_t FOldSignal;
 };
@@ -317,7 +325,8 @@ TEST_F(ImageObjects, SpoolFailureThrowsOutOfDrawDibAndLeavesNoFiles) {
 }
 
 TEST_F(ImageObjects, OutputFailureInEndDocLeavesNoTemporaryFiles) {
-  TOwned noisy(MakePicture(300, 300, 24, {}, [](int x, int y) { return uint32_t(x * 7919 + y * 104729) * 2654435761u >> 8; }));
+  TOwned noisy(MakePicture(300, 300, 24, {},
+                           [](int x, int y) { return uint32_t(x * 7919 + y * 104729) * 2654435761u >> 8; }));
   TOwned bilevel(MakePicture(64, 64, 1, {0, 0xFFFFFF}, [](int x, int y) { return uint32_t((x ^ y) & 1); }));
   const size_t jpegSize = JpegOf(noisy.Dib, FDir).size();
   {
@@ -338,8 +347,11 @@ TEST_F(ImageObjects, SpoolReaderReturnsWhatWasSpooledAndFallsBackForOtherFiles) 
   const std::vector<uint32_t> colours = {0x102030, 0xF0E0D0, 0x00FF00, 0x0000FF};
   for (int bits : {1, 4, 8, 24}) {
     SCOPED_TRACE(bits);
-    TOwned source(bits == 24 ? MakePicture(13, 5, 24, {}, [](int x, int y) { return uint32_t(x * 0x10203 + y * 0x300000); })
-                             : MakePicture(13, 5, bits, colours, [bits](int x, int y) { return uint32_t(x + y) % (bits == 1 ? 2 : 4); }));
+    TOwned source(bits == 24 ? MakePicture(13, 5, 24, {},
+                                           [](int x, int y) { return uint32_t(x * 0x10203 + y * 0x300000); })
+                             : MakePicture(13, 5, bits, colours, [bits](int x, int y) {
+                                 return uint32_t(x + y) % (bits == 1 ? 2 : 4);
+                               }));
     std::string path;
     {
       TTempFile spool = SpoolPicture(source.Dib);

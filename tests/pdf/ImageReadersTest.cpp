@@ -83,13 +83,13 @@ TEST(ImageReaders, EveryDepthRendersInItsColoursAndPlace) {
     int X, Y;
     uint32_t Rgb;
   } samples[] = {
-      {40, 35, 0xFF0000},  {40, 85, 0x0000FF},   // 24 bits: top red, bottom blue
-      {95, 60, 0x00C000},  {125, 60, 0xFF00FF},  // 8 bits
-      {165, 60, 0xFFFF00}, {205, 60, 0x00FFFF},  // 4 bits: columns 1 and 5
-      {245, 60, 0x000000}, {275, 60, 0xFFFFFF},  // 1 bit
-      {227, 60, 0xFF0000}, {260, 15, 0xFF0000},  // the background beside and above the 1-bit picture
-      {260, 105, 0xFF0000}, {5, 60, 0xFFFFFF},   // below it; the margin left of the first picture
-      {40, 12, 0xFFFFFF},  {40, 108, 0xFFFFFF},  // above and below the first picture
+      {40, 35, 0xFF0000},   {40, 85, 0x0000FF},   // 24 bits: top red, bottom blue
+      {95, 60, 0x00C000},   {125, 60, 0xFF00FF},  // 8 bits
+      {165, 60, 0xFFFF00},  {205, 60, 0x00FFFF},  // 4 bits: columns 1 and 5
+      {245, 60, 0x000000},  {275, 60, 0xFFFFFF},  // 1 bit
+      {227, 60, 0xFF0000},  {260, 15, 0xFF0000},  // the background beside and above the 1-bit picture
+      {260, 105, 0xFF0000}, {5, 60, 0xFFFFFF},    // below it; the margin left of the first picture
+      {40, 12, 0xFFFFFF},   {40, 108, 0xFFFFFF},  // above and below the first picture
   };
   for (const auto& s : samples)
     EXPECT_TRUE(Near(page.At(s.X, s.Y), s.Rgb, 24))
@@ -97,8 +97,8 @@ TEST(ImageReaders, EveryDepthRendersInItsColoursAndPlace) {
 
   const std::vector<TListed> listed = ListImages(file);
   ASSERT_EQ(listed.size(), 4u);
-  const TListed expected[] = {{16, 16, "rgb", "jpeg"}, {16, 16, "rgb", "jpeg"}, {7, 4, "rgb", "jpeg"},
-                              {16, 16, "gray", "jbig2"}};
+  const TListed expected[] = {
+      {16, 16, "rgb", "jpeg"}, {16, 16, "rgb", "jpeg"}, {7, 4, "rgb", "jpeg"}, {16, 16, "gray", "jbig2"}};
   for (size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(listed[i].Width, expected[i].Width) << i;
     EXPECT_EQ(listed[i].Height, expected[i].Height) << i;
@@ -140,9 +140,9 @@ TEST(ImageReaders, CorpusPicturesKeepTheirSizesAndEncodings) {
   if (!HaveReaders()) GTEST_SKIP() << "PDF readers missing";
   const auto photos = qtest::PhotosDir();
   if (photos.empty()) GTEST_SKIP() << "photo corpus missing";
-  const char* names[] = {"formats/f04_bmp-24bit.bmp", "formats/f05_bmp-8bit-palette.bmp",
+  const char* names[] = {"formats/f04_bmp-24bit.bmp",     "formats/f05_bmp-8bit-palette.bmp",
                          "formats/f06_bmp-8bit-gray.bmp", "formats/f07_bmp-4bit-palette.bmp",
-                         "formats/f08_bmp-1bit.bmp", "photos/p01_bridge.jpg"};
+                         "formats/f08_bmp-1bit.bmp",      "photos/p01_bridge.jpg"};
   qtest::TScratchDir dir;
   std::string file = dir / "corpus.pdf";
   std::vector<TListed> expected;
@@ -155,7 +155,8 @@ TEST(ImageReaders, CorpusPicturesKeepTheirSizesAndEncodings) {
       ASSERT_NE(dib.Bits, nullptr) << name;
       TOwned owned(dib);
       const bool bilevel = DibBitCount(dib) == 1;
-      expected.push_back({DibWidth(dib), DibHeight(dib), bilevel ? "gray" : "rgb", bilevel ? "jbig2" : "jpeg"});
+      expected.push_back(
+          {DibWidth(dib), DibHeight(dib), bilevel ? "gray" : "rgb", bilevel ? "jbig2" : "jpeg"});
       pdf.DrawDIB(10, 10, 400, 300, dib, 0, 0, DibWidth(dib), DibHeight(dib));
       pdf.NewPage();
     }
