@@ -107,34 +107,6 @@ TEST(ImageReaders, EveryDepthRendersInItsColoursAndPlace) {
   }
 }
 
-// The edges of a placed picture: its box covers page columns X .. X + Width - 1 exactly as the
-// renderer maps page units to pixels, so a picture fills the cells a frame around it leaves.
-TEST(ImageReaders, PlacedPictureFillsItsBoxAndNoMore) {
-  if (!HaveReaders()) GTEST_SKIP() << "PDF readers missing";
-  qtest::TScratchDir dir;
-  std::string file = dir / "box.pdf";
-  TOwned black(MakeSolid24(4, 4, 0x000000));
-  {
-    TPDFCanvas pdf(FixedMetrics());
-    pdf.PageWidth = 100;
-    pdf.PageHeight = 100;
-    ASSERT_TRUE(pdf.BeginDoc(file));
-    pdf.DrawDIB(20, 30, 40, 20, black.Dib, 0, 0, 4, 4);
-    pdf.EndDoc();
-  }
-  TRaster page = Render(file, dir);
-  ASSERT_EQ(page.Width, 99);
-  // Count the dark pixels on the middle row and column of the box: about Width and Height of them.
-  int across = 0, down = 0;
-  for (int x = 0; x < page.Width; ++x) across += page.At(x, 39) < 0x404040;
-  for (int y = 0; y < page.Height; ++y) down += page.At(40, y) < 0x404040;
-  EXPECT_NEAR(across, 39, 1);
-  EXPECT_NEAR(down, 19, 1);
-  EXPECT_TRUE(Near(page.At(20, 39), 0, 24));
-  EXPECT_TRUE(Near(page.At(18, 39), 0xFFFFFF, 24));
-  EXPECT_TRUE(Near(page.At(61, 39), 0xFFFFFF, 24));
-}
-
 // Real files of every depth from the corpus, as the album export would place them.
 TEST(ImageReaders, CorpusPicturesKeepTheirSizesAndEncodings) {
   if (!HaveReaders()) GTEST_SKIP() << "PDF readers missing";
