@@ -104,7 +104,8 @@ TEST_F(AlbumCommands, OptionsSetTheSettings) {
   EXPECT_TRUE(s.ZoomInFotosCheck && s.RahmenCheck && s.PathCheck);
   EXPECT_EQ(s.Shape2, 0x000080FFu);  // RRGGBB in, 0x00BBGGRR stored
   EXPECT_EQ(s.Shape1, 0x00FF0000u);
-  EXPECT_STREQ(album.Pics[0].Text, (Dir / "p.jpg").c_str());
+  // With the path, the text is the whole path with its line breaks every 50 characters.
+  EXPECT_EQ(EntryText(album.Pics[0]), DefaultPhotoText(Dir / "p.jpg", true));
 
   ASSERT_EQ(Quirvel("album new --no-default-texts b.qvl p.jpg").Status, 0);
   TAlbumModel plain;
