@@ -8,6 +8,7 @@
 #include "export/PendingFile.h"
 #include "imaging/LoadPicture.h"
 #include "imaging/Pictaro.h"
+#include "imaging/PictaroMemory.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/ZlibCompress.h"
 #include "platform/FreeTypeFonts.h"
@@ -217,6 +218,8 @@ std::vector<TExportPhoto> ExportPhotos(const TAlbumModel& Album) {
 TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayoutSettings& Settings,
                           const std::string& FileName, const TExportOptions& Options) {
   TExportResult result = TExportRun(Photos, Settings, FileName, Options).Run();
+  // The picture library kept the last photo's block for the next one; the run of photos is over.
+  ReleaseSparePictureMemory();
   if (result.Ok() && Options.Shell && Settings.ShowPDFCheck) Options.Shell->OpenFile(result.ViewFile);
   return result;
 }

@@ -10,9 +10,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "imaging/PictaroDecode.h"
+#include "imaging/PictaroMemory.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "platform/ProgressSink.h"
@@ -151,14 +153,22 @@ int SaveDib(TDib Dib, const char* FileName, int Format, int) {
   if (!Dib.Bits || !Dib.Header || !FileName) return 0;
   switch (Format) {
     case 3: return pictaro::WriteBmp(Dib, FileName) ? 1 : 0;
-    case 7: return pictaro::WriteJpeg(Dib, FileName, 90) ? 1 : 0;
+    case 7: return pictaro::WriteJpeg(Dib, FileName, 90) ? 1 : 0;  // as EncodeDib
     default: return 0;
   }
 }
 
-void newdib(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,
-            int ColorCount) {
-  if (!pictaro::AllocDib(Dib, Width, Height, BitCount)) return;
+int EncodeDib(TDib Dib, int Format, std::string& Bytes) {
+  Bytes.clear();
+  if (!Dib.Bits || !Dib.Header || Format != 7) return 0;
+  return pictaro::EncodeJpeg(Dib, 90, Bytes) ? 1 : 0;
+}
+
+namespace {
+
+void MakeDib(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,
+             int ColorCount, pictaro::TPixels Pixels) {
+  if (!pictaro::AllocDib(Dib, Width, Height, BitCount, Pixels)) return;
   if (!ColorSource || ColorCount <= 0) return;
   const int n = std::min<int>(ColorCount, static_cast<int>(Dib->Header->biClrUsed));
   // The source's table follows its header, whose own size tells where that is.
@@ -168,8 +178,22 @@ void newdib(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHea
     pictaro::SetDibColor(*Dib, i, quads[4 * i + 2], quads[4 * i + 1], quads[4 * i]);
 }
 
+}  // namespace
+
+void newdib(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,
+            int ColorCount) {
+  MakeDib(Dib, Width, Height, BitCount, ColorSource, ColorCount, pictaro::TPixels::Zeroed);
+}
+
+void newdibUncleared(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,
+                     int ColorCount) {
+  MakeDib(Dib, Width, Height, BitCount, ColorSource, ColorCount, pictaro::TPixels::Unset);
+}
+
+void ReleaseSparePictureMemory() { pictaro::ReleaseSpareDibBlock(); }
+
 void deldib(TDib Dib) {
-  if (Dib.Bits) std::free(Dib.Header);
+  if (Dib.Bits) pictaro::FreeDibBlock(Dib.Header);
 }
 
 uint32_t getpixel(TDib Dib, int x, int y) {

@@ -13,6 +13,7 @@
 
 #include "imaging/Jbig2Encode.h"
 #include "imaging/Pictaro.h"
+#include "imaging/PictaroMemory.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PdfFormat.h"
 #include "pdf/PictureSpool.h"
@@ -27,16 +28,10 @@ struct TFreeDeleter {
 // Moves D one unit towards zero: the box an image is mapped to spans d - 1 units for d pixels.
 int64_t TowardsZero(int32_t D) { return D > 0 ? int64_t(D) - 1 : int64_t(D) + 1; }
 
-// The picture as a JPEG file's bytes, through the library's JPEG writer and a temporary file. False
-// when the library refuses the picture or the file cannot be made or read back.
-bool EncodeJpeg(const TDib& Picture, std::string& Bytes) {
-  try {
-    TTempFile jpeg("tempim", ".jpg");
-    return SaveDib(Picture, jpeg.CPath(), 7, 0) == 1 && ReadSpoolFile(jpeg.Path(), Bytes);
-  } catch (const TSystemError&) {
-    return false;  // no temporary file could be created
-  }
-}
+// The picture as a JPEG file's bytes, the very bytes the library's JPEG writer puts in a file, encoded
+// straight into memory: a temporary file would only add a write and a read of every byte. False when
+// the library refuses the picture or memory runs out.
+bool EncodeJpeg(const TDib& Picture, std::string& Bytes) { return EncodeDib(Picture, 7, Bytes) == 1; }
 
 // The picture's JBIG2 page and globals data through the encoder, which works from files: the picture
 // as a 1-bit BMP in, the two streams out. Each of the three files is created before any is written, so

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "imaging/Pictaro.h"
+#include "imaging/PictaroMemory.h"
 #include "platform/SystemError.h"
 #include "platform/TempFolder.h"
 
@@ -70,8 +71,9 @@ bool ReadWrittenLayout(int Fd, uint64_t FileSize, TDib* Out) {
   if (colors && !ReadFully(Fd, info.Quads, 4 * size_t{colors})) return false;
 
   TDibHolder picture;
-  newdib(picture.Receive(), h.biWidth, h.biHeight, bits, colors ? &info.Header : nullptr,
-         static_cast<int>(colors));
+  // The read below fills every row, padding included, so clearing the rows first would be wasted.
+  newdibUncleared(picture.Receive(), h.biWidth, h.biHeight, bits, colors ? &info.Header : nullptr,
+                  static_cast<int>(colors));
   const TDib& made = picture.Get();
   if (!made.Bits || uint64_t(made.RowBytes) != rowBytes) return false;
   if (!ReadFully(Fd, made.Bits, static_cast<size_t>(rowBytes * uint64_t(h.biHeight)))) return false;

@@ -1,14 +1,21 @@
 #include "imaging/pictaro/DibAlloc.h"
 
+#include <malloc.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
 
 namespace {
 uint64_t gMaxPixels = 400'000'000;
-}
+
+std::mutex gSpareLock;
+void* gSpare = nullptr;  // guarded by gSpareLock, as is gSpareSize
+size_t gSpareSize = 0;
+}  // namespace
 
 uint64_t SetPictureLimit(uint64_t MaxPixels) {
   const uint64_t old = gMaxPixels;
@@ -26,7 +33,62 @@ int32_t RowBytesFor(int64_t Width, int BitCount) {
   return bytes > INT32_MAX ? 0 : static_cast<int32_t>(bytes);
 }
 
-bool AllocDib(TDib* Dib, int64_t Width, int64_t Height, int BitCount) {
+void* TakeDibBlock(size_t Size, bool Zeroed) {
+  if (Size >= SpareFrom) {
+    void* spare = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(gSpareLock);
+      spare = gSpare;
+      if (spare && gSpareSize >= Size) {
+        gSpare = nullptr;
+        gSpareSize = 0;
+      } else {
+        spare = nullptr;
+        // Too small: it goes back before the new block is made, never beside it.
+        std::free(gSpare);
+        gSpare = nullptr;
+        gSpareSize = 0;
+      }
+    }
+    if (spare) {
+      if (Zeroed) std::memset(spare, 0, Size);
+      return spare;
+    }
+  }
+  return Zeroed ? std::calloc(1, Size) : std::malloc(Size);
+}
+
+void FreeDibBlock(void* Block) {
+  if (!Block) return;
+  const size_t size = malloc_usable_size(Block);
+  if (size < SpareFrom) {
+    std::free(Block);
+    return;
+  }
+  void* loser = Block;
+  {
+    std::lock_guard<std::mutex> lock(gSpareLock);
+    if (!gSpare || gSpareSize < size) {
+      loser = gSpare;
+      gSpare = Block;
+      gSpareSize = size;
+    }
+  }
+  std::free(loser);
+}
+
+void ReleaseSpareDibBlock() {
+  void* spare = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(gSpareLock);
+    spare = gSpare;
+    gSpare = nullptr;
+    gSpareSize = 0;
+  }
+  std::free(spare);
+}
+
+bool AllocDib(TDib* Dib, int64_t Width, int64_t Height, int BitCount, TPixels Pixels) {
   std::memset(Dib, 0, sizeof *Dib);
   if (BitCount != 1 && BitCount != 4 && BitCount != 8 && BitCount != 16 && BitCount != 24 &&
       BitCount != 32)
@@ -42,8 +104,16 @@ bool AllocDib(TDib* Dib, int64_t Width, int64_t Height, int BitCount) {
   const uint64_t total = sizeof(TBitmapInfoHeader) + colors * 4 + image;
   if (total > SIZE_MAX) return false;
 
-  auto* block = static_cast<uint8_t*>(std::calloc(1, static_cast<size_t>(total)));
+  const size_t tableEnd = sizeof(TBitmapInfoHeader) + static_cast<size_t>(colors) * 4;
+  auto* block = static_cast<uint8_t*>(TakeDibBlock(static_cast<size_t>(total), Pixels == TPixels::Zeroed));
   if (!block) return false;
+  if (Pixels == TPixels::Unset) {
+    std::memset(block, 0, tableEnd);
+    const size_t used = (static_cast<size_t>(Width) * BitCount + 7) / 8;
+    if (used < static_cast<size_t>(rowBytes))
+      for (int64_t r = 0; r < Height; ++r)
+        std::memset(block + tableEnd + r * rowBytes + used, 0, static_cast<size_t>(rowBytes) - used);
+  }
   auto* header = reinterpret_cast<TBitmapInfoHeader*>(block);
   header->biSize = sizeof(TBitmapInfoHeader);
   header->biWidth = static_cast<int32_t>(Width);
@@ -56,7 +126,7 @@ bool AllocDib(TDib* Dib, int64_t Width, int64_t Height, int BitCount) {
   header->biYPelsPerMeter = 3780;
   header->biClrUsed = static_cast<uint32_t>(colors);
   Dib->Header = header;
-  Dib->Bits = block + sizeof(TBitmapInfoHeader) + colors * 4;
+  Dib->Bits = block + tableEnd;
   Dib->RowBytes = rowBytes;
   Dib->Made = 1;
   return true;

@@ -12,11 +12,36 @@ namespace pictaro {
 // would not fit a signed 32-bit RowBytes.
 int32_t RowBytesFor(int64_t Width, int BitCount);
 
-// Fills Dib with a new zeroed picture: header, colour table (1 << BitCount entries for 8 bits or
-// fewer, all black) and pixel rows in one block from calloc. BitCount is 1, 4, 8, 16, 24 or 32.
-// Refuses (returns false, Dib all zero) sizes that are not positive, pictures above PictureLimit()
-// pixels (before allocating) and failed allocations.
-bool AllocDib(TDib* Dib, int64_t Width, int64_t Height, int BitCount);
+// How AllocDib leaves the pixel rows.
+enum class TPixels {
+  Zeroed,  // every byte zero, as newdib promises
+  // Only the padding after each row's last pixel is zeroed; the pixels themselves hold whatever the
+  // block held before. For writers that fill every pixel of every row before anyone reads them.
+  Unset,
+};
+
+// Fills Dib with a new picture: header, colour table (1 << BitCount entries for 8 bits or fewer, all
+// black) and pixel rows in one block from TakeDibBlock. BitCount is 1, 4, 8, 16, 24 or 32. Refuses
+// (returns false, Dib all zero) sizes that are not positive, pictures above PictureLimit() pixels
+// (before allocating) and failed allocations.
+bool AllocDib(TDib* Dib, int64_t Width, int64_t Height, int BitCount, TPixels Pixels = TPixels::Zeroed);
+
+// The blocks of pictures. Blocks of SpareFrom bytes or more are photo-sized; freeing one keeps it as
+// the spare (the larger of it and an older spare wins, the other goes back to the system), and the
+// next photo-sized request that fits takes the spare instead of fresh pages from the system. Fresh
+// pages of a block this large come straight from mmap, each one faulted in and zeroed by the kernel on
+// first touch, again for every picture; loading a whole album pays that tens of times over.
+//
+// A request that does not fit frees the spare before it allocates, so a spare never sits beside a new
+// picture: the program holds at most the pictures it uses, plus one spare when none of them is held.
+// All functions are safe to call from any thread.
+constexpr size_t SpareFrom = size_t{8} << 20;
+// A block of at least Size bytes from the spare or malloc, or nullptr. Zeroed: all of it is zero.
+void* TakeDibBlock(size_t Size, bool Zeroed);
+// Frees a block of TakeDibBlock or any block of malloc; nullptr does nothing.
+void FreeDibBlock(void* Block);
+// Gives the spare back to the system.
+void ReleaseSpareDibBlock();
 
 // Sets colour index I in the block's RGBQUAD table and in the record's Colors mirror.
 void SetDibColor(TDib& Dib, int I, uint8_t Red, uint8_t Green, uint8_t Blue);

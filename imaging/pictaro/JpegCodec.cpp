@@ -1,5 +1,7 @@
-// JPEG through libjpeg(-turbo): decoding straight into the picture's rows in blue-green-red order, and
-// encoding from them, bottom row last, without a copy of the whole picture.
+// JPEG through libjpeg(-turbo): decoding straight into the picture's rows in blue-green-red order (a
+// picture whose EXIF orientation says it lies on its side goes through a band of a few rows and is
+// turned upright on the way), and encoding from them, bottom row last, into memory; never a second
+// copy of the whole picture.
 //
 // libjpeg reports errors by calling error_exit, which must not return; ours longjmps back into the one
 // function that called setjmp. That function and the library frames it calls hold no C++ objects with
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 // jpeglib.h needs size_t and FILE declared first.
@@ -72,6 +75,7 @@ struct TJpegDecode {
   bool Created = false;
   TDibOwner Dib;
   std::vector<uint8_t> CmykRow;
+  std::vector<uint8_t> Band;  // decoded rows waiting to be turned upright
   ~TJpegDecode() {
     if (Created) jpeg_destroy_decompress(&Info);
   }
@@ -88,7 +92,75 @@ void CmykToBgr(const uint8_t* Cmyk, int Width, bool Inverted, uint8_t* Bgr) {
   }
 }
 
-bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size) {
+// Reads the next Count rows into Rows, as blue-green-red (or grey) samples.
+bool ReadRows(TJpegDecode* s, JSAMPROW* Rows, JDIMENSION Count, bool Cmyk) {
+  jpeg_decompress_struct* info = &s->Info;
+  for (JDIMENSION done = 0; done < Count;) {
+    if (Cmyk) {
+      JSAMPROW row = s->CmykRow.data();
+      if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
+      CmykToBgr(row, static_cast<int>(info->output_width), info->saw_Adobe_marker, Rows[done++]);
+    } else {
+      // Several rows per call lets the library hand over a whole block row at once.
+      const JDIMENSION n = jpeg_read_scanlines(info, Rows + done, Count - done);
+      if (n == 0) return false;
+      done += n;
+    }
+  }
+  return true;
+}
+
+// Rows decoded at a time when the picture is turned on the way in.
+constexpr JDIMENSION BandRows = 32;
+
+// Puts Count decoded rows, the first being row Y0 from the top of the stored W x H picture, into Out
+// turned upright by Orientation (2..8, the EXIF values), Bpp bytes per pixel. The pixel at stored
+// (sx, sy) lands on upright (X, Y) = (x0 + sx * dX, y0 + sx * dY) with x0, y0, dX, dY chosen per
+// orientation; the inverse of the mapping ApplyOrientation gathers by.
+void PlaceBand(const TDib& Out, const uint8_t* Band, size_t BandStride, int64_t Y0, int64_t Count, int64_t W,
+               int64_t H, int Bpp, int Orientation) {
+  uint8_t* start[BandRows];
+  int64_t step = 0;
+  for (int64_t i = 0; i < Count; ++i) {
+    const int64_t sy = Y0 + i;
+    int64_t x0, y0, dx, dy;
+    switch (Orientation) {
+      case 2: x0 = W - 1, y0 = sy, dx = -1, dy = 0; break;
+      case 3: x0 = W - 1, y0 = H - 1 - sy, dx = -1, dy = 0; break;
+      case 4: x0 = 0, y0 = H - 1 - sy, dx = 1, dy = 0; break;
+      case 5: x0 = sy, y0 = 0, dx = 0, dy = 1; break;
+      case 6: x0 = H - 1 - sy, y0 = 0, dx = 0, dy = 1; break;
+      case 7: x0 = H - 1 - sy, y0 = W - 1, dx = 0, dy = -1; break;
+      default: x0 = sy, y0 = W - 1, dx = 0, dy = -1; break;
+    }
+    start[i] = RowFromTop(Out, y0) + x0 * Bpp;
+    // Stored rows run bottom-up, so a step down the picture is a step back in memory.
+    step = dx * Bpp - dy * Out.RowBytes;
+  }
+  const auto copy = [Bpp](uint8_t* To, const uint8_t* From) {
+    if (Bpp == 3)
+      To[0] = From[0], To[1] = From[1], To[2] = From[2];
+    else
+      To[0] = From[0];
+  };
+  if (Orientation < 5) {
+    // Each row stays a row: walk it along.
+    for (int64_t i = 0; i < Count; ++i) {
+      const uint8_t* from = Band + i * BandStride;
+      uint8_t* to = start[i];
+      for (int64_t sx = 0; sx < W; ++sx, from += Bpp, to += step) copy(to, from);
+    }
+  } else {
+    // Each row becomes a column: the band's rows for one stored column are neighbours in one upright
+    // row, so going column by column writes memory in runs instead of one pixel per row.
+    for (int64_t sx = 0; sx < W; ++sx)
+      for (int64_t i = 0; i < Count; ++i) copy(start[i] + sx * step, Band + i * BandStride + sx * Bpp);
+  }
+}
+
+// Decodes into a new picture, turned upright by Orientation (1..8) as it is decoded, so that the
+// picture exists only once in memory.
+bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation) {
   jpeg_decompress_struct* info = &s->Info;
   info->err = &s->Err.Pub;
   if (setjmp(s->Err.Jump)) return false;
@@ -108,35 +180,77 @@ bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size) {
     case JCS_YCCK: info->out_color_space = JCS_CMYK, cmyk = true; break;
     default: info->out_color_space = JCS_EXT_BGR; break;
   }
-  if (!AllocDib(s->Dib.Get(), info->image_width, info->image_height, grey ? 8 : 24)) return false;
+  const int64_t w = info->image_width, h = info->image_height;
+  const bool swap = Orientation >= 5;
+  // Every pixel of every row is written below before the picture is handed out, so the rows need no
+  // clearing (a failed decode discards the picture).
+  if (!AllocDib(s->Dib.Get(), swap ? h : w, swap ? w : h, grey ? 8 : 24, TPixels::Unset)) return false;
   if (grey) SetGreyColors(*s->Dib);
-  if (cmyk) s->CmykRow.resize(static_cast<size_t>(info->image_width) * 4);
+  if (cmyk) s->CmykRow.resize(static_cast<size_t>(w) * 4);
+  const int bpp = grey ? 1 : 3;
+  if (Orientation != 1) s->Band.resize(static_cast<size_t>(w) * bpp * BandRows);
 
   jpeg_start_decompress(info);
   if (info->output_width != info->image_width || info->output_height != info->image_height) return false;
   const TDib& dib = *s->Dib;
-  const bool inverted = info->saw_Adobe_marker;
   while (info->output_scanline < info->output_height) {
     const JDIMENSION y = info->output_scanline;
-    if (cmyk) {
-      JSAMPROW row = s->CmykRow.data();
-      if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
-      CmykToBgr(row, static_cast<int>(info->output_width), inverted, RowFromTop(dib, y));
-    } else {
-      // Several rows per call lets the library hand over a whole block row at once.
-      JSAMPROW rows[16];
-      const JDIMENSION count = std::min<JDIMENSION>(16, info->output_height - y);
+    JSAMPROW rows[BandRows];
+    const JDIMENSION count = std::min<JDIMENSION>(Orientation == 1 ? 16 : BandRows, info->output_height - y);
+    if (Orientation == 1) {
       for (JDIMENSION i = 0; i < count; ++i) rows[i] = RowFromTop(dib, y + i);
-      if (jpeg_read_scanlines(info, rows, count) == 0) return false;
+      if (!ReadRows(s, rows, count, cmyk)) return false;
+    } else {
+      const size_t stride = static_cast<size_t>(w) * bpp;
+      for (JDIMENSION i = 0; i < count; ++i) rows[i] = s->Band.data() + i * stride;
+      if (!ReadRows(s, rows, count, cmyk)) return false;
+      PlaceBand(dib, s->Band.data(), stride, y, count, w, h, bpp, Orientation);
     }
   }
   jpeg_finish_decompress(info);
   return true;
 }
 
+// libjpeg's output goes through a fixed buffer that is appended to a growing string whenever it
+// fills, and once more at the end. The string's growth may throw, which must not unwind through
+// libjpeg: a failed append ends the encoding through error_exit instead.
+struct TStringDestination {
+  jpeg_destination_mgr Pub;
+  std::string* Bytes;
+  uint8_t Buffer[16 * 1024];
+};
+
+bool AppendOutput(j_compress_ptr Info, size_t Size) {
+  auto* dest = reinterpret_cast<TStringDestination*>(Info->dest);
+  try {
+    dest->Bytes->append(reinterpret_cast<const char*>(dest->Buffer), Size);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+void InitDestination(j_compress_ptr Info) {
+  auto* dest = reinterpret_cast<TStringDestination*>(Info->dest);
+  dest->Pub.next_output_byte = dest->Buffer;
+  dest->Pub.free_in_buffer = sizeof dest->Buffer;
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr Info) {
+  if (!AppendOutput(Info, sizeof(TStringDestination::Buffer))) ERREXIT(Info, JERR_OUT_OF_MEMORY);
+  InitDestination(Info);
+  return TRUE;
+}
+
+void TermDestination(j_compress_ptr Info) {
+  auto* dest = reinterpret_cast<TStringDestination*>(Info->dest);
+  if (!AppendOutput(Info, sizeof dest->Buffer - dest->Pub.free_in_buffer)) ERREXIT(Info, JERR_OUT_OF_MEMORY);
+}
+
 struct TJpegEncode {
   jpeg_compress_struct Info{};
   TJpegError Err{};
+  TStringDestination Dest{};
   bool Created = false;
   std::vector<uint8_t> Row;
   ~TJpegEncode() {
@@ -154,13 +268,17 @@ void IndexedToBgr(const TDib& Dib, const uint8_t* Row, int Width, int Bits, uint
   }
 }
 
-bool RunEncode(TJpegEncode* s, const TDib* Dib, FILE* File, int Quality) {
+bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality) {
   jpeg_compress_struct* info = &s->Info;
   info->err = &s->Err.Pub;
   if (setjmp(s->Err.Jump)) return false;
   s->Created = true;
   jpeg_create_compress(info);
-  jpeg_stdio_dest(info, File);
+  s->Dest.Pub.init_destination = InitDestination;
+  s->Dest.Pub.empty_output_buffer = EmptyOutputBuffer;
+  s->Dest.Pub.term_destination = TermDestination;
+  s->Dest.Bytes = Bytes;
+  info->dest = &s->Dest.Pub;
   const int width = Dib->Header->biWidth, height = Dib->Header->biHeight, bits = Dib->Header->biBitCount;
   info->image_width = static_cast<JDIMENSION>(width);
   info->image_height = static_cast<JDIMENSION>(height);
@@ -194,24 +312,31 @@ bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
   InitError(s.Err);
   s.Progress.Pub.progress_monitor = ProgressMonitor;
   s.Progress.Reporter = &Progress;
-  if (!RunDecode(&s, Data, Size)) return false;
-  if (!ApplyOrientation(*s.Dib, JpegExifOrientation(Data, Size))) return false;
+  if (!RunDecode(&s, Data, Size, JpegExifOrientation(Data, Size))) return false;
   s.Dib.ReleaseTo(Out);
   return true;
 }
 
-bool WriteJpeg(const TDib& Dib, const std::string& FileName, int Quality) {
+bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes) {
+  Bytes.clear();
   const int bits = Dib.Header->biBitCount;
   if (Dib.Header->biWidth <= 0 || Dib.Header->biHeight <= 0 || Dib.Header->biWidth > JPEG_MAX_DIMENSION ||
       Dib.Header->biHeight > JPEG_MAX_DIMENSION)
     return false;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24) return false;
-  TOutputFile file(FileName);
-  if (!file.Get()) return false;
   TJpegEncode s;
   InitError(s.Err);
-  if (!RunEncode(&s, &Dib, file.Get(), Quality)) return false;
-  return file.Finish();
+  if (RunEncode(&s, &Dib, &Bytes, Quality)) return true;
+  Bytes.clear();
+  return false;
+}
+
+bool WriteJpeg(const TDib& Dib, const std::string& FileName, int Quality) {
+  // Encoded first, so a picture the encoder refuses leaves no file behind at all.
+  std::string bytes;
+  if (!EncodeJpeg(Dib, Quality, bytes)) return false;
+  TOutputFile file(FileName);
+  return file.Get() && file.Write(bytes.data(), bytes.size()) && file.Finish();
 }
 
 }  // namespace pictaro
