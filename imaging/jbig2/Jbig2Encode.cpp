@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -59,11 +60,20 @@ std::vector<uint8_t> PackRows(const TDib& Dib, int Width, int Height, size_t Str
   bool black[2];
   BlackIndices(Dib, black);
   std::vector<uint8_t> rows(Stride * static_cast<size_t>(Height), 0);
+  // A 1-bit row is already packed most significant bit first, so each row is one copy, inverted when
+  // index 0 is the dark colour. The encoder ignores the bits past the width.
+  const size_t used = (static_cast<size_t>(Width) + 7) / 8;
+  const uint8_t fill = black[0] && black[1] ? 0xFF : 0x00;
   for (int top = 0; top < Height; ++top) {
     uint8_t* row = rows.data() + static_cast<size_t>(top) * Stride;
-    const int stored = Height - 1 - top;
-    for (int x = 0; x < Width; ++x)
-      if (black[getpixel(Dib, x, stored) & 1]) row[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+    const uint8_t* stored = Dib.Bits + static_cast<ptrdiff_t>(Height - 1 - top) * Dib.RowBytes;
+    if (black[0] == black[1]) {
+      std::memset(row, fill, used);
+    } else if (black[1]) {
+      std::memcpy(row, stored, used);
+    } else {
+      for (size_t i = 0; i < used; ++i) row[i] = static_cast<uint8_t>(~stored[i]);
+    }
   }
   return rows;
 }
