@@ -115,7 +115,18 @@ void TPDFCanvas::DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TD
 }
 
 void TPDFCanvas::WriteImages() {
-  for (uint32_t k = 0; k < FImages->Count; ++k) WriteImage((*FImages)[static_cast<int32_t>(k)]);
+  // Each spool file has done its job once its picture is written, and goes while the next picture
+  // is encoded; all are gone when this returns.
+  TSpoolRemoval removal;
+  for (uint32_t k = 0; k < FImages->Count; ++k) {
+    TPdfImage& image = (*FImages)[static_cast<int32_t>(k)];
+    WriteImage(image);
+    if (!image.FileName) continue;
+    std::string path = image.FileName;  // should this throw, the record still owns its file
+    std::free(image.FileName);
+    image.FileName = nullptr;
+    removal.Remove(std::move(path));
+  }
 }
 
 void TPDFCanvas::WriteImage(const TPdfImage& Image) {

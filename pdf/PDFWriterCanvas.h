@@ -78,7 +78,8 @@ struct TPdfFontEntry {
 
 // A placed picture waiting for EndDoc: its description (Bits nullptr; Header a malloc'ed copy of the
 // picture's header without colour table) and the temporary file, a malloc'ed path, that holds its
-// pixels. Both blocks and the file are the writer's.
+// pixels. Both blocks and the file are the writer's. EndDoc removes each file as soon as its picture
+// is written and sets FileName to nullptr; the destructor removes those still left.
 struct TPdfImage {
   TDib Picture;
   char* FileName;

@@ -108,6 +108,19 @@ std::string TTempFile::Release() noexcept {
   return path;
 }
 
+void TSpoolRemoval::Remove(std::string Path) noexcept {
+  Wait();
+  try {
+    FWorker = std::thread([path = Path] { ::unlink(path.c_str()); });
+  } catch (...) {
+    ::unlink(Path.c_str());  // no thread or no memory: removed here and now
+  }
+}
+
+void TSpoolRemoval::Wait() noexcept {
+  if (FWorker.joinable()) FWorker.join();
+}
+
 void TDibHolder::Reset() {
   deldib(FDib);
   FDib = TDib{};

@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "imaging/Dib.h"
 #include "imaging/Pictaro.h"
@@ -51,6 +52,26 @@ class TDibHolder {
 
  private:
   TDib FDib;
+};
+
+// Removes spool files in the background, one at a time, in the order given: each Remove waits for the
+// file before to be gone, and the destructor waits for the last. Removing a file whose blocks the
+// system has already written to disk can take tens of milliseconds of waiting for the disk (discarding
+// the freed blocks on file systems mounted so), while the writer would rather encode the next picture.
+// When no thread can be started the file is removed at once.
+class TSpoolRemoval {
+ public:
+  TSpoolRemoval() = default;
+  ~TSpoolRemoval() { Wait(); }
+  TSpoolRemoval(const TSpoolRemoval&) = delete;
+  TSpoolRemoval& operator=(const TSpoolRemoval&) = delete;
+
+  void Remove(std::string Path) noexcept;
+  // Returns once every file handed to Remove is gone.
+  void Wait() noexcept;
+
+ private:
+  std::thread FWorker;
 };
 
 // Turns Dib, a picture of 4 or 8 bits per pixel, into a new 24-bit picture of the same size: each
