@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/UnixFile.h"
+
 namespace {
 
 TWriteFunction GWrite = nullptr;
@@ -19,25 +21,6 @@ ssize_t DoWrite(int Fd, const void* Data, size_t Count) {
 }
 
 // Owns a file descriptor.
-class TFd {
-public:
-  explicit TFd(int Fd) : FFd(Fd) {}
-  ~TFd() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int Get() const { return FFd; }
-  // Closes now so that a failing close can be reported; the destructor then has nothing to do.
-  int Close() {
-    const int result = ::close(FFd);
-    FFd = -1;
-    return result;
-  }
-
-private:
-  int FFd;
-};
 
 // Removes the temporary file unless the rename made it the target.
 class TTempFile {
@@ -94,23 +77,9 @@ bool WriteAll(int Fd, const std::string& Bytes, int& Errno) {
 void SetWriteFunction(TWriteFunction Function) { GWrite = Function; }
 
 TFileResult ReadWholeFile(const std::string& FileName, std::string& Bytes) {
-  TFd fd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.Get() < 0) return Fail(TFileStatus::CannotOpen, errno);
-  struct stat st;
-  if (::fstat(fd.Get(), &st) != 0) return Fail(TFileStatus::CannotOpen, errno);
-  if (!S_ISREG(st.st_mode)) return Fail(TFileStatus::CannotOpen, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-  std::string bytes;
-  // The size only sizes the first block; the loop reads to the real end, should the file change.
-  bytes.reserve(static_cast<size_t>(st.st_size));
-  char chunk[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd.Get(), chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return Fail(TFileStatus::ReadFailed, errno);
-    if (n == 0) break;
-    bytes.append(chunk, static_cast<size_t>(n));
-  }
-  Bytes = std::move(bytes);
+  bool opened = false;
+  const int error = ReadRegularFile(FileName.c_str(), Bytes, UINT64_MAX, &opened);
+  if (error) return Fail(opened ? TFileStatus::ReadFailed : TFileStatus::CannotOpen, error);
   return {};
 }
 

@@ -18,49 +18,14 @@
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "platform/ProgressSink.h"
+#include "platform/UnixFile.h"
 
 namespace {
 
 // Files larger than this are not pictures we can hold (a 400-megapixel 24-bit BMP is 1.2 GB).
 constexpr uint64_t MaxFileSize = uint64_t{2} << 30;
 
-class TFd {
-public:
-  explicit TFd(int Fd) : FFd(Fd) {}
-  ~TFd() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int Get() const { return FFd; }
 
-private:
-  int FFd;
-};
-
-// Reads the whole regular file into Bytes with as few read calls as the kernel allows.
-bool ReadWholeFile(const char* FileName, std::vector<uint8_t>& Bytes) {
-  TFd fd(::open(FileName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (fd.Get() < 0) return false;
-  struct stat st {};
-  // Only regular files: a FIFO or device would block or never end.
-  if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  if (st.st_size <= 0 || static_cast<uint64_t>(st.st_size) > MaxFileSize) return false;
-  try {
-    Bytes.resize(static_cast<size_t>(st.st_size));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  size_t done = 0;
-  while (done < Bytes.size()) {
-    const ssize_t n = ::read(fd.Get(), Bytes.data() + done, Bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;  // the file shrank meanwhile: decode what is there
-    done += static_cast<size_t>(n);
-  }
-  Bytes.resize(done);
-  return done > 0;
-}
 
 enum class TKind { Unknown, Bmp, Jpeg, Png, Tiff, Gif, Webp };
 
@@ -145,7 +110,7 @@ int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress
   std::memset(Dib, 0, sizeof *Dib);
   if (!FileName) return 0;
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(FileName, bytes)) return 0;
+  if (ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
   return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib);
 }
 

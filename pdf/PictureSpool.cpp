@@ -14,35 +14,11 @@
 #include "imaging/PictaroMemory.h"
 #include "platform/SystemError.h"
 #include "platform/TempFolder.h"
+#include "platform/UnixFile.h"
 
 namespace {
 
-class TFd {
- public:
-  explicit TFd(int Fd) : FFd(Fd) {}
-  ~TFd() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int Get() const { return FFd; }
 
- private:
-  int FFd;
-};
-
-// Reads exactly Size bytes at the file's current position; false on an error or an early end.
-bool ReadFully(int Fd, void* Data, size_t Size) {
-  auto* at = static_cast<uint8_t*>(Data);
-  while (Size > 0) {
-    const ssize_t n = ::read(Fd, at, Size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    at += n;
-    Size -= static_cast<size_t>(n);
-  }
-  return true;
-}
 
 uint32_t Le32(const uint8_t* P) { return P[0] | (P[1] << 8) | (P[2] << 16) | (uint32_t(P[3]) << 24); }
 
@@ -161,19 +137,7 @@ TTempFile SpoolPicture(const TDib& Dib) {
 }
 
 bool ReadSpoolFile(const std::string& FileName, std::string& Bytes) {
-  Bytes.clear();
-  TFd fd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  struct stat st {};
-  if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return false;
-  Bytes.resize(static_cast<size_t>(st.st_size));
-  size_t done = 0;
-  while (done < Bytes.size()) {
-    const ssize_t n = ::read(fd.Get(), Bytes.data() + done, Bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;  // an error, or the file shrank: its bytes are not what we wrote
-    done += static_cast<size_t>(n);
-  }
-  return true;
+  return ReadRegularFile(FileName.c_str(), Bytes) == 0;
 }
 
 int ReadSpooledPicture(const std::string& FileName, TDib* Out) {
