@@ -13,24 +13,10 @@
 
 namespace {
 
-std::string Quoted(const std::string& Text) { return "„" + Text + "“"; }
-
 std::string Hex(uint32_t Value) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "0x%08X", Value);
   return buffer;
-}
-
-bool IsOption(const std::string& Arg) { return Arg.size() > 1 && Arg[0] == '-'; }
-
-// A path given on the command line, made absolute so that the album works from any folder.
-std::string AbsolutePhotoPath(const std::string& Path) {
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(Path, error);
-  if (error) throw TCommandError("Fehler: Der Pfad " + Quoted(Path) + " ist ungültig.");
-  if (!std::filesystem::is_regular_file(absolute, error))
-    throw TCommandError("Fehler: Foto nicht gefunden: " + Quoted(Path) + ".");
-  return absolute.lexically_normal().string();
 }
 
 void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {

@@ -1,9 +1,11 @@
 #include "app/CommandLine.h"
-#include "app/ExportCommand.h"
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <ostream>
+
+#include "app/ExportCommand.h"
 
 namespace {
 
@@ -97,4 +99,17 @@ const TCommandLine& ProgramCommandLine() {
     return built;
   }();
   return commandLine;
+}
+
+std::string Quoted(std::string_view Text) { return "„" + std::string(Text) + "“"; }
+
+bool IsOption(const std::string& Arg) { return Arg.size() > 1 && Arg[0] == '-'; }
+
+std::string AbsolutePhotoPath(const std::string& Path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(Path, error);
+  if (error) throw TCommandError("Fehler: Der Pfad " + Quoted(Path) + " ist ungültig.");
+  if (!std::filesystem::is_regular_file(absolute, error))
+    throw TCommandError("Fehler: Foto nicht gefunden: " + Quoted(Path) + ".");
+  return absolute.lexically_normal().string();
 }

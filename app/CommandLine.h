@@ -10,6 +10,7 @@
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A failure the user sees as it is: the message is German and complete ("Fehler: ...").
@@ -50,3 +51,12 @@ void AddAlbumCommands(TCommandLine& CommandLine);
 
 // True when an option's value is asked for: "--help" or "-h" anywhere before "--".
 bool WantsHelp(const TCommandArgs& Args);
+
+// Small helpers shared by the commands.
+// Text in German quotation marks: „Text“.
+std::string Quoted(std::string_view Text);
+// True for an argument that looks like an option ("-x", "--long"), not for "-" alone.
+bool IsOption(const std::string& Arg);
+// A photo path from the command line made absolute (and normalised), so that an album works from any
+// folder. Throws TCommandError when the path is invalid or names no regular file.
+std::string AbsolutePhotoPath(const std::string& Path);

@@ -19,10 +19,6 @@
 
 namespace {
 
-std::string Quoted(const std::string& Text) { return "„" + Text + "“"; }
-
-bool IsOption(const std::string& Arg) { return Arg.size() > 1 && Arg[0] == '-'; }
-
 bool HasAlbumExtension(const std::string& Path) {
   std::string ext = std::filesystem::path(Path).extension().string();
   for (char& c : ext)
@@ -37,15 +33,6 @@ bool HasAlbumMagic(const std::string& Path) {
   if (!in.read(reinterpret_cast<char*>(head), 4)) return false;
   const uint32_t magic = head[0] | (head[1] << 8) | (head[2] << 16) | (uint32_t{head[3]} << 24);
   return magic == AlbumMagic;
-}
-
-std::string AbsolutePhotoPath(const std::string& Path) {
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(Path, error);
-  if (error) throw TCommandError("Fehler: Der Pfad " + Quoted(Path) + " ist ungültig.");
-  if (!std::filesystem::is_regular_file(absolute, error))
-    throw TCommandError("Fehler: Foto nicht gefunden: " + Quoted(Path) + ".");
-  return absolute.lexically_normal().string();
 }
 
 struct TExportArgs {

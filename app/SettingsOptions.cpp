@@ -5,8 +5,6 @@
 
 namespace {
 
-std::string Quoted(std::string_view Text) { return "„" + std::string(Text) + "“"; }
-
 // Splits "--name=value" into name and value; HasValue tells whether "=" was there.
 struct TOption {
   std::string Name;
