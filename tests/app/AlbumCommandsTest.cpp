@@ -8,25 +8,11 @@
 
 namespace {
 
-struct TResult {
-  int Status;
-  std::string Out;
-  std::string Err;
-};
+using TResult = qtest::TProgramResult;
 
 class AlbumCommands : public ::testing::Test {
 protected:
-  // Runs "quirvel ARGS" in the scratch folder with no display at all, so a QApplication could not start.
-  TResult Quirvel(const std::string& Args) {
-    const std::string errFile = Dir / "stderr.txt";
-    TResult r;
-    r.Status = qtest::Run("cd " + qtest::Quote(Dir.Path().string()) +
-                              " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                              qtest::Quote(QUIRVEL_EXE) + " " + Args + " 2>" + qtest::Quote(errFile),
-                          &r.Out);
-    r.Err = qtest::ReadFile(errFile);
-    return r;
-  }
+  TResult Quirvel(const std::string& Args) { return qtest::RunWithoutDisplay(QUIRVEL_EXE, Dir.Path(), Args); }
   std::string Photo(const std::string& Name) {
     qtest::WriteFile(Dir.Path() / Name, "not really a picture");
     return Name;

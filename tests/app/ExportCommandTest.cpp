@@ -13,11 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TResult {
-  int Status;
-  std::string Out;
-  std::string Err;
-};
+using TResult = qtest::TProgramResult;
 
 class ExportCommand : public ::testing::Test {
 protected:
@@ -30,17 +26,7 @@ protected:
     deldib(dib);
   }
 
-  // Runs "quirvel ARGS" in the scratch folder; standard error is a file, so progress comes as lines.
-  TResult Quirvel(const std::string& Args) {
-    const std::string errFile = Dir / "stderr.txt";
-    TResult r;
-    r.Status = qtest::Run("cd " + qtest::Quote(Dir.Path().string()) +
-                              " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                              qtest::Quote(QUIRVEL_EXE) + " " + Args + " 2>" + qtest::Quote(errFile),
-                          &r.Out);
-    r.Err = qtest::ReadFile(errFile);
-    return r;
-  }
+  TResult Quirvel(const std::string& Args) { return qtest::RunWithoutDisplay(QUIRVEL_EXE, Dir.Path(), Args); }
 
   int Pages(const std::string& Name) {
     std::string out;

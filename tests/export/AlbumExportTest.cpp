@@ -240,19 +240,14 @@ TEST_F(AlbumExport, FirstFileThatCannotBeCreated) {
 
 TEST_F(AlbumExport, FailedWriteLeavesTheOldFileAndNoPartialOne) {
   qtest::WriteFile(Dir / "album.pdf", "the previous album");
-  // A file size limit makes every write past it fail with EFBIG, as a full disk would fail.
-  struct rlimit old {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limited = old;
-  limited.rlim_cur = 3000;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
   Settings.XMalEd = 100;  // seventeen pages of operators
   Settings.CountXEd = 1;
   Settings.CountYEd = 1;
-  const TExportResult r = Export({"red.jpg"});
-  setrlimit(RLIMIT_FSIZE, &old);
-  signal(SIGXFSZ, oldHandler);
+  TExportResult r;
+  {
+    qtest::TFileSizeLimit limit(3000);
+    r = Export({"red.jpg"});
+  }
 
   EXPECT_EQ(r.Status, TExportStatus::WriteFailed);
   EXPECT_NE(r.Message.find("Fehler: Konnte die PDF-Datei „" + (Dir / "album.pdf") + "“ nicht schreiben."),

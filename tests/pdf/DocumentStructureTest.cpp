@@ -145,25 +145,6 @@ TEST(PdfDocument, FileThatCannotBeCreatedGivesFalse) {
   EXPECT_TRUE(pdf.BeginDoc(dir / "ok.pdf"));  // the writer is still usable
 }
 
-// A file size limit stands in for a full disk: writes past it fail (EFBIG) as on a full one.
-class TFileSizeLimit {
-public:
-  explicit TFileSizeLimit(rlim_t Bytes) {
-    FOldSignal = signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &FOld);
-    rlimit limited = FOld;
-    limited.rlim_cur = Bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~TFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &FOld);
-    signal(SIGXFSZ, FOldSignal);
-  }
-
-private:
-  rlimit FOld;
-  sighandler_t FOldSignal;
-};
 
 // EndDoc throws the system error, the writer is idle again, and nothing more is written.
 TEST(PdfDocument, WriteFailureThrowsOutOfEndDocAndLeavesTheWriterIdle) {
@@ -171,7 +152,7 @@ TEST(PdfDocument, WriteFailureThrowsOutOfEndDocAndLeavesTheWriterIdle) {
   std::string file = dir / "limited.pdf";
   TPDFCanvas pdf(FixedMetrics());
   {
-    TFileSizeLimit limit(300);
+    qtest::TFileSizeLimit limit(300);
     ASSERT_TRUE(pdf.BeginDoc(file));
     pdf.Rectangle(0, 0, 10, 10);
     try {
@@ -191,7 +172,7 @@ TEST(PdfDocument, WriteFailureThrowsOutOfEndDocAndLeavesTheWriterIdle) {
 TEST(PdfDocument, WriteFailureDuringNewPageThrowsOutOfNewPage) {
   qtest::TScratchDir dir;
   std::string file = dir / "limited.pdf";
-  TFileSizeLimit limit(1000);
+  qtest::TFileSizeLimit limit(1000);
   TPDFCanvas pdf(FixedMetrics());
   ASSERT_TRUE(pdf.BeginDoc(file));
   uint32_t seed = 1;

@@ -281,27 +281,6 @@ TEST_F(ImageObjects, UnreadableSpoolFilesBecomeStandInsKeepingTheNumbering) {
   ExpectQpdfClean(file);
 }
 
-// A file size limit stands in for a full disk, for the spool files as for the output.
-class TFileSizeLimit {
- public:
-  explicit TFileSizeLimit(rlim_t Bytes) {
-    FOldSignal = signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &FOld);
-    rlimit limited = FOld;
-    limited.rlim_cur = Bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~TFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &FOld);
-    signal(SIGXFSZ, FOldSignal);
-  }
-  TFileSizeLimit(const TFileSizeLimit&) = delete;
-  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
- private:
-  rlimit FOld;
-  sighandler_t FOldSignal;
-};
 
 TEST_F(ImageObjects, SpoolFailureThrowsOutOfDrawDibAndLeavesNoFiles) {
   TOwned small(MakeSolid24(4, 4, 0x00FF00));
@@ -310,7 +289,7 @@ TEST_F(ImageObjects, SpoolFailureThrowsOutOfDrawDibAndLeavesNoFiles) {
   ASSERT_TRUE(pdf.BeginDoc(FDir / "spool.pdf"));
   pdf.DrawDIB(0, 0, 10, 10, small.Dib, 0, 0, 4, 4);
   {
-    TFileSizeLimit limit(50'000);
+    qtest::TFileSizeLimit limit(50'000);
     try {
       pdf.DrawDIB(0, 0, 10, 10, large.Dib, 0, 0, 200, 200);
       FAIL() << "no error";
@@ -335,7 +314,7 @@ TEST_F(ImageObjects, OutputFailureInEndDocLeavesNoTemporaryFiles) {
     pdf.DrawDIB(0, 0, 10, 10, bilevel.Dib, 0, 0, 64, 64);
     pdf.DrawDIB(0, 0, 10, 10, noisy.Dib, 0, 0, 300, 300);
     // The temporary JPEG fits; the output, which holds it and more, does not.
-    TFileSizeLimit limit(jpegSize + 200);
+    qtest::TFileSizeLimit limit(jpegSize + 200);
     EXPECT_THROW(pdf.EndDoc(), TSystemError);
     EXPECT_FALSE(pdf.Active());
     // Both pictures were written (and their spool files removed) before the buffered output failed.

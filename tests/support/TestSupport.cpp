@@ -1,6 +1,9 @@
 #include "support/TestSupport.h"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
+
+#include <csignal>
 
 #include <array>
 #include <atomic>
@@ -78,5 +81,33 @@ std::string Quote(const std::string& Text) {
 }
 
 bool HaveProgram(const std::string& Name) { return Run("command -v " + Name + " >/dev/null 2>&1") == 0; }
+
+TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
+                                 const std::string& Args) {
+  const std::string errFile = (Dir / "stderr.txt").string();
+  TProgramResult r;
+  r.Status = Run("cd " + Quote(Dir.string()) + " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                     Quote(Program) + " " + Args + " 2>" + Quote(errFile),
+                 &r.Out);
+  r.Err = ReadFile(errFile);
+  return r;
+}
+
+TFileSizeLimit::TFileSizeLimit(unsigned long long Bytes) {
+  FOldSignal = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  FOldLimit = limit.rlim_cur;
+  limit.rlim_cur = Bytes;
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+TFileSizeLimit::~TFileSizeLimit() {
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = FOldLimit;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, FOldSignal);
+}
 
 }  // namespace qtest

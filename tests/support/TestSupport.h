@@ -55,4 +55,29 @@ int Run(const std::string& Command, std::string* Output = nullptr);
 std::string Quote(const std::string& Text);
 bool HaveProgram(const std::string& Name);
 
+// The outcome of running the program under test.
+struct TProgramResult {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+// Runs "Program Args" (Args already quoted for the shell) in Dir with no display at all, so a window
+// could not open; standard error goes to a file, so progress comes as lines.
+TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
+                                 const std::string& Args);
+
+// A file size limit stands in for a full disk: while it lives, writes past Bytes fail with EFBIG, as
+// on a full disk they fail with ENOSPC.
+class TFileSizeLimit {
+public:
+  explicit TFileSizeLimit(unsigned long long Bytes);
+  ~TFileSizeLimit();
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+private:
+  unsigned long long FOldLimit;
+  void (*FOldSignal)(int);
+};
+
 }  // namespace qtest
