@@ -93,16 +93,7 @@ void TPDFCanvas::FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   if (!FActive || X1 == X2 || Y1 == Y2) return;
   ApplyBrush();
   if (FBrushClear) return;
-  FLine.clear();
-  AppendInt(FLine, X1);
-  FLine += ' ';
-  AppendInt(FLine, int64_t(PageHeight) - Y2);
-  FLine += ' ';
-  AppendInt(FLine, Inner(int64_t(X2) - X1));
-  FLine += ' ';
-  AppendInt(FLine, Inner(int64_t(Y2) - Y1));
-  FLine += " re";
-  WriteLine();
+  WriteRectPath(X1, int64_t(PageHeight) - Y2, Inner(int64_t(X2) - X1), Inner(int64_t(Y2) - Y1));
   WriteLine("f");
 }
 
@@ -115,16 +106,7 @@ void TPDFCanvas::Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   ApplyPen();
   ApplyBrush();
   if (!FBrushClear) {
-    FLine.clear();
-    AppendInt(FLine, X1);
-    FLine += ' ';
-    AppendInt(FLine, int64_t(PageHeight) - Y2);
-    FLine += ' ';
-    AppendInt(FLine, Inner(int64_t(X2) - X1));
-    FLine += ' ';
-    AppendInt(FLine, Inner(int64_t(Y2) - Y1));
-    FLine += " re";
-    WriteLine();
+    WriteRectPath(X1, int64_t(PageHeight) - Y2, Inner(int64_t(X2) - X1), Inner(int64_t(Y2) - Y1));
     WriteLine("B");
   } else if (!FPenClear) {
     // An outline only: four strokes along the shape's outermost pixels. The corners one unit inside
@@ -137,6 +119,19 @@ void TPDFCanvas::Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
     LineTo(X1, bottom);
     LineTo(X1, Y1);
   }
+}
+
+void TPDFCanvas::WriteRectPath(int64_t X, int64_t Y, int64_t Width, int64_t Height) {
+  FLine.clear();
+  AppendInt(FLine, X);
+  FLine += ' ';
+  AppendInt(FLine, Y);
+  FLine += ' ';
+  AppendInt(FLine, Width);
+  FLine += ' ';
+  AppendInt(FLine, Height);
+  FLine += " re";
+  WriteLine();
 }
 
 void TPDFCanvas::SetLineCap(int32_t Cap) {
@@ -156,16 +151,7 @@ void TPDFCanvas::BeginClip(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   FClips.push_back(!degenerate);
   if (degenerate) return;
   WriteLine("q");
-  FLine.clear();
-  AppendInt(FLine, X1);
-  FLine += ' ';
-  AppendInt(FLine, int64_t(PageHeight) - Y2);
-  FLine += ' ';
-  AppendInt(FLine, int64_t(X2) - X1);
-  FLine += ' ';
-  AppendInt(FLine, int64_t(Y2) - Y1);
-  FLine += " re";
-  WriteLine();
+  WriteRectPath(X1, int64_t(PageHeight) - Y2, int64_t(X2) - X1, int64_t(Y2) - Y1);
   WriteLine("W");
   WriteLine("n");
 }

@@ -162,6 +162,8 @@ private:
   void BeginContentStream();
   void EndContentStream();
   void WritePageTree();
+  // The line "X Y Width Height re" in PDF coordinates.
+  void WriteRectPath(int64_t X, int64_t Y, int64_t Width, int64_t Height);
   void WriteTrailer();
   void ReleaseDocument();
   void Abandon();
