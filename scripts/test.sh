@@ -25,7 +25,7 @@ fi
 export QT_QPA_PLATFORM=offscreen
 export QUIRVEL_PHOTOS="$photos"
 
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIRVEL_BENCH=ON >/dev/null
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIRVEL_TESTS=ON -DQUIRVEL_BENCH=ON >/dev/null
 cmake --build "$root/build" -j"$jobs"
 
 if [[ -n $photos_pid ]]; then
@@ -38,6 +38,6 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug \
-  -DQUIRVEL_SANITIZE=ON -DQUIRVEL_FUZZ=ON >/dev/null
+  -DQUIRVEL_TESTS=ON -DQUIRVEL_SANITIZE=ON -DQUIRVEL_FUZZ=ON >/dev/null
 cmake --build "$root/build-asan" -j"$jobs"
 (cd "$root/build-asan" && ctest -j"$jobs" --output-on-failure)
