@@ -30,10 +30,10 @@ bool ReadFlag(TByteReader& In, bool& Value) {
 
 // Settings 1 to 10 are always present; a file ending inside them is incomplete.
 bool ReadBaseSettings(TByteReader& In, TAlbumImage& Image) {
-  return ReadFlag(In, Image.TextCheck) && ReadFlag(In, Image.CaptionCheck) &&
-         In.ReadDouble(Image.RandXEd) && In.ReadDouble(Image.RandYEd) && In.ReadDouble(Image.SpaceHED) &&
-         In.ReadDouble(Image.SpaceVEd) && ReadFlag(In, Image.ShowPDFCheck) && In.ReadI32(Image.CountXEd) &&
-         In.ReadI32(Image.CountYEd) && ReadFlag(In, Image.PageNrCheck);
+  return ReadFlag(In, Image.TextCheck) && ReadFlag(In, Image.CaptionCheck) && In.ReadDouble(Image.RandXEd) &&
+         In.ReadDouble(Image.RandYEd) && In.ReadDouble(Image.SpaceHED) && In.ReadDouble(Image.SpaceVEd) &&
+         ReadFlag(In, Image.ShowPDFCheck) && In.ReadI32(Image.CountXEd) && In.ReadI32(Image.CountYEd) &&
+         ReadFlag(In, Image.PageNrCheck);
 }
 
 // Reads the optional groups: a group is skipped, with all later ones, when the file ends before it;
@@ -45,8 +45,7 @@ bool ReadGroups(TByteReader& In, TAlbumImage& Image) {
     return false;
   Image.HasG1 = true;
   if (In.AtEnd()) return true;
-  if (!In.ReadDouble(Image.PageWidthEd) || !In.ReadDouble(Image.PageHeightEd) ||
-      !In.ReadDouble(Image.XMalEd))
+  if (!In.ReadDouble(Image.PageWidthEd) || !In.ReadDouble(Image.PageHeightEd) || !In.ReadDouble(Image.XMalEd))
     return false;
   Image.HasG2 = true;
   if (In.AtEnd()) return true;
@@ -147,8 +146,8 @@ TAlbumFileResult ParseAlbum(std::string_view Bytes, TAlbumImage& Image) {
     if (in.Left() < 8) return Incomplete("im Foto " + std::to_string(i + 1));
     uint32_t nameLength = 0, textLength = 0;
     TAlbumImage::TPhoto photo;
-    if (!in.ReadU32(nameLength) || !in.ReadBytes(nameLength, photo.FileName) ||
-        !in.ReadU32(textLength) || !in.ReadBytes(textLength, photo.Text))
+    if (!in.ReadU32(nameLength) || !in.ReadBytes(nameLength, photo.FileName) || !in.ReadU32(textLength) ||
+        !in.ReadBytes(textLength, photo.Text))
       return Incomplete("im Foto " + std::to_string(i + 1));
     Image.Photos.push_back(photo);
   }

@@ -11,7 +11,7 @@
 #include "album/PicEntry.h"
 
 class TAlbumModel {
-public:
+ public:
   TAlbumModel() = default;
   ~TAlbumModel() { FreeAllPics(); }
   TAlbumModel(const TAlbumModel&) = delete;

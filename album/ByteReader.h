@@ -10,7 +10,7 @@
 #include <string_view>
 
 class TByteReader {
-public:
+ public:
   explicit TByteReader(std::string_view Bytes) : FBytes(Bytes) {}
 
   size_t Left() const { return FBytes.size() - FPos; }
@@ -51,7 +51,7 @@ public:
     return true;
   }
 
-private:
+ private:
   std::string_view FBytes;
   size_t FPos = 0;
 };

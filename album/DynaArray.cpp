@@ -13,8 +13,8 @@ void* ZeroFilled(size_t Bytes) { return std::calloc(1, Bytes); }
 TDynaArray::TAllocator GAllocator = &ZeroFilled;
 
 void ReportAllocationFailure(int Error, uint64_t Bytes) {
-  MessageBox().Show("Error " + std::to_string(Error) + " while trying to allocate " +
-                        std::to_string(Bytes) + " bytes of RAM. Not enough memory.",
+  MessageBox().Show("Error " + std::to_string(Error) + " while trying to allocate " + std::to_string(Bytes) +
+                        " bytes of RAM. Not enough memory.",
                     std::string(), TMsgIcon::Error, TMsgButtons::Ok);
 }
 
@@ -127,8 +127,8 @@ void TDynaArray::Exchange(int32_t A, int32_t B) {
   if (A < 0 || B < 0 || static_cast<uint32_t>(A) >= Count || static_cast<uint32_t>(B) >= Count) return;
   // memmove: A and B may be the same record.
   uint8_t stackBuffer[256];
-  uint8_t* buffer = RecordSize <= sizeof(stackBuffer) ? stackBuffer
-                                                      : static_cast<uint8_t*>(std::malloc(RecordSize));
+  uint8_t* buffer =
+      RecordSize <= sizeof(stackBuffer) ? stackBuffer : static_cast<uint8_t*>(std::malloc(RecordSize));
   if (!buffer) return;
   std::memcpy(buffer, Seek(A), RecordSize);
   std::memmove(Seek(A), Seek(B), RecordSize);

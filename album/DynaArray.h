@@ -19,7 +19,7 @@
 #include <type_traits>
 
 class TDynaArray {
-public:
+ public:
   // Writes Current into the owner's variable at Ref.
   using TMirror = void (*)(void* Ref, void* Current);
 
@@ -56,7 +56,7 @@ public:
   using TAllocator = void* (*)(size_t Bytes);
   static void SetAllocator(TAllocator Allocator);
 
-private:
+ private:
   bool Grow();
   bool Shrink();
   void SetCurrent(void* Record);
@@ -76,7 +76,7 @@ template <class T>
 class TDynaArrayOf : public TDynaArray {
   static_assert(std::is_trivially_copyable_v<T>, "records are moved byte by byte");
 
-public:
+ public:
   explicit TDynaArrayOf(T** CurrentRef = nullptr)
       : TDynaArray(sizeof(T), CurrentRef, CurrentRef ? &MirrorTo : nullptr) {}
 
@@ -86,7 +86,7 @@ public:
   T& operator[](int32_t Index) { return *static_cast<T*>(const_cast<void*>(Item(Index))); }
   const T& operator[](int32_t Index) const { return *static_cast<const T*>(Item(Index)); }
 
-private:
+ private:
   const void* Item(int32_t Index) const {
     return static_cast<const uint8_t*>(RawData()) + static_cast<size_t>(Index) * sizeof(T);
   }

@@ -10,9 +10,9 @@
 #include "imaging/Dib.h"
 
 struct TPicEntry {
-  char* FileName;   // full path of the picture file, never changed after the entry is made
-  char* Text;       // the photo's text (lines separated by CR LF or a lone CR), or nullptr
-  TDib Thumbnail;   // cached thumbnail; Bits == nullptr: not made yet
+  char* FileName;  // full path of the picture file, never changed after the entry is made
+  char* Text;      // the photo's text (lines separated by CR LF or a lone CR), or nullptr
+  TDib Thumbnail;  // cached thumbnail; Bits == nullptr: not made yet
 };
 static_assert(std::is_trivially_copyable_v<TPicEntry>, "entries are moved and swapped byte by byte");
 

@@ -24,7 +24,7 @@ ssize_t DoWrite(int Fd, const void* Data, size_t Count) {
 
 // Removes the temporary file unless the rename made it the target.
 class TTempFile {
-public:
+ public:
   explicit TTempFile(std::string Name) : FName(std::move(Name)) {}
   ~TTempFile() {
     if (!FKept) ::unlink(FName.c_str());
@@ -34,7 +34,7 @@ public:
   const std::string& Name() const { return FName; }
   void Keep() { FKept = true; }
 
-private:
+ private:
   std::string FName;
   bool FKept = false;
 };

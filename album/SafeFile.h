@@ -6,8 +6,9 @@
 // created with O_EXCL), are flushed to the disk with fsync, and only then renamed over the target. On
 // any failure the temporary file is removed and the target is exactly as it was.
 
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 
 enum class TFileStatus {
   Ok,

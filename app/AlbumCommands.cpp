@@ -55,7 +55,9 @@ struct TSettingValue {
   std::string Text;
 };
 
-TSettingValue Flag(const char* Name, bool Value) { return {Name, Value ? "true" : "false", Value ? "an" : "aus"}; }
+TSettingValue Flag(const char* Name, bool Value) {
+  return {Name, Value ? "true" : "false", Value ? "an" : "aus"};
+}
 
 TSettingValue Number(const char* Name, double Value) {
   std::string text = JsonNumber(Value);
@@ -131,8 +133,8 @@ void PrintText(const std::string& FileName, const TAlbumModel& Album, const TLay
   Out << "Album: " << FileName << "\nFotos: " << Album.Pics.Count << '\n';
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
     const TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
-    Out << "  " << i + 1 << ". " << EntryFileName(entry) << "\n     Text: "
-        << (entry.Text ? JsonString(entry.Text) : "(keiner)") << '\n';
+    Out << "  " << i + 1 << ". " << EntryFileName(entry)
+        << "\n     Text: " << (entry.Text ? JsonString(entry.Text) : "(keiner)") << '\n';
   }
   Out << "Schrift der Überschrift: " << FontText(Settings.HeadingFont) << '\n';
   Out << "Schrift der Fototexte: " << FontText(Settings.TextFont) << '\n';
@@ -149,11 +151,14 @@ void AlbumShow(const TCommandArgs& Args, std::ostream& Out) {
   bool optionsEnded = false;
   std::vector<std::string> positional;
   for (const std::string& arg : Args) {
-    if (!optionsEnded && arg == "--") optionsEnded = true;
-    else if (!optionsEnded && arg == "--json") json = true;
+    if (!optionsEnded && arg == "--")
+      optionsEnded = true;
+    else if (!optionsEnded && arg == "--json")
+      json = true;
     else if (!optionsEnded && IsOption(arg))
       throw TCommandError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album show“.");
-    else positional.push_back(arg);
+    else
+      positional.push_back(arg);
   }
   if (positional.empty()) throw TCommandError("Fehler: Der Name der Albumdatei fehlt.");
   if (positional.size() > 1) throw TCommandError("Fehler: „quirvel album show“ zeigt genau ein Album.");
@@ -162,26 +167,30 @@ void AlbumShow(const TCommandArgs& Args, std::ostream& Out) {
   TLayoutSettings settings = FirstStartSettings();
   const TAlbumFileResult loaded = OpenAlbumFile(positional.front(), album, settings);
   if (!loaded.Ok) throw TCommandError(loaded.Message);
-  if (json) PrintJson(album, settings, Out);
-  else PrintText(positional.front(), album, settings, Out);
+  if (json)
+    PrintJson(album, settings, Out);
+  else
+    PrintText(positional.front(), album, settings, Out);
 }
 
 }  // namespace
 
 void AddAlbumCommands(TCommandLine& CommandLine) {
-  CommandLine.Add({{"album", "new"},
-                   "[OPTIONEN] ALBUM.qvl [FOTO...]",
-                   "schreibt ein Album aus diesen Fotos",
-                   "Schreibt die Albumdatei ALBUM.qvl (eine vorhandene wird ersetzt) mit den Fotos in der\n"
-                   "angegebenen Reihenfolge, jedes mit dem Dateinamen als Vorgabetext. Die Pfade der Fotos\n"
-                   "werden absolut gespeichert. Ohne Optionen gelten die Einstellungen eines Programmstarts.\n\n" +
-                       SettingsOptionsHelp(),
-                   AlbumNew});
-  CommandLine.Add({{"album", "show"},
-                   "[--json] ALBUM.qvl",
-                   "zeigt Fotos, Texte, Schriften und Einstellungen eines Albums",
-                   "Zeigt die Fotos mit ihren Texten, die beiden Schriften und die Einstellungen der\n"
-                   "Albumdatei. Mit --json als ein JSON-Objekt mit \"photos\", \"headingFont\", \"textFont\"\n"
-                   "und \"settings\".\n",
-                   AlbumShow});
+  CommandLine.Add(
+      {{"album", "new"},
+       "[OPTIONEN] ALBUM.qvl [FOTO...]",
+       "schreibt ein Album aus diesen Fotos",
+       "Schreibt die Albumdatei ALBUM.qvl (eine vorhandene wird ersetzt) mit den Fotos in der\n"
+       "angegebenen Reihenfolge, jedes mit dem Dateinamen als Vorgabetext. Die Pfade der Fotos\n"
+       "werden absolut gespeichert. Ohne Optionen gelten die Einstellungen eines Programmstarts.\n\n" +
+           SettingsOptionsHelp(),
+       AlbumNew});
+  CommandLine.Add(
+      {{"album", "show"},
+       "[--json] ALBUM.qvl",
+       "zeigt Fotos, Texte, Schriften und Einstellungen eines Albums",
+       "Zeigt die Fotos mit ihren Texten, die beiden Schriften und die Einstellungen der\n"
+       "Albumdatei. Mit --json als ein JSON-Objekt mit \"photos\", \"headingFont\", \"textFont\"\n"
+       "und \"settings\".\n",
+       AlbumShow});
 }

@@ -74,8 +74,7 @@ int TCommandLine::Run(const TCommandArgs& Args, std::ostream& Out, std::ostream&
     }
     const TCommandArgs rest(Args.begin() + static_cast<std::ptrdiff_t>(bestLength), Args.end());
     if (WantsHelp(rest)) {
-      Out << "Aufruf: quirvel " << JoinWords(best->Words) << ' ' << best->Arguments << "\n\n"
-          << best->Help;
+      Out << "Aufruf: quirvel " << JoinWords(best->Words) << ' ' << best->Arguments << "\n\n" << best->Help;
       return 0;
     }
     best->Run(rest, Out);

@@ -15,7 +15,7 @@
 
 // A failure the user sees as it is: the message is German and complete ("Fehler: ...").
 class TCommandError : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 
@@ -30,7 +30,7 @@ struct TCommand {
 };
 
 class TCommandLine {
-public:
+ public:
   void Add(TCommand Command);
   // True when Args (without the program name) are meant for the command line: their first word is
   // a command's first word, or "--help" / "-h" / "help".
@@ -38,7 +38,7 @@ public:
   // Runs the command Args name; returns the exit status.
   int Run(const TCommandArgs& Args, std::ostream& Out, std::ostream& Err) const;
 
-private:
+ private:
   void PrintOverview(std::ostream& Out, const std::string& Group) const;
   std::vector<TCommand> FCommands;
 };

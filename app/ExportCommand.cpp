@@ -2,6 +2,8 @@
 // without a window. Settings come from the album (or a program start's defaults for loose photos),
 // and options override them.
 
+#include "app/ExportCommand.h"
+
 #include <unistd.h>
 
 #include <filesystem>
@@ -11,7 +13,6 @@
 
 #include "album/AlbumFile.h"
 #include "album/PhotoEditing.h"
-#include "app/ExportCommand.h"
 #include "app/SettingsOptions.h"
 #include "app/TerminalProgress.h"
 #include "export/AlbumExport.h"

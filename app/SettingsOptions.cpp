@@ -21,8 +21,7 @@ TOption SplitOption(const std::string& Arg) {
 // The option's value: after "=" or the next argument.
 std::string TakeValue(const TCommandArgs& Args, size_t& Pos, const TOption& Option) {
   if (Option.HasValue) return Option.Value;
-  if (Pos + 1 >= Args.size())
-    throw TCommandError("Fehler: Zur Option " + Option.Name + " fehlt der Wert.");
+  if (Pos + 1 >= Args.size()) throw TCommandError("Fehler: Zur Option " + Option.Name + " fehlt der Wert.");
   return Args[++Pos];
 }
 
@@ -66,7 +65,10 @@ uint32_t Colour(const std::string& Option, const std::string& Text) {
   uint32_t rgb = 0;
   bool ok = hex.size() == 6;
   for (char c : hex) {
-    int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    int digit = c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : -1;
     if (digit < 0) ok = false;
     rgb = (rgb << 4) | static_cast<uint32_t>(digit & 0xF);
   }

@@ -13,7 +13,7 @@
 #include "platform/ProgressSink.h"
 
 class TTerminalProgress final : public TExportListener, public TProgressSink, public TMessageBox {
-public:
+ public:
   // Terminal: draw the bar (the caller decides, usually isatty on standard error).
   TTerminalProgress(std::ostream& Err, bool Terminal);
   // Ends a bar that is still on the line.
@@ -30,7 +30,7 @@ public:
   // Moves off the bar's line; the next drawing starts a new bar.
   void EndLine();
 
-private:
+ private:
   void Draw();
 
   std::ostream& FErr;

@@ -26,7 +26,7 @@ std::string Quoted(const std::string& Text) { return "„" + Text + "“"; }
 
 // Holds one loaded picture and releases it when the placement is done, however it ends.
 class TLoadedPicture {
-public:
+ public:
   explicit TLoadedPicture(const std::string& FileName, TProgressSink* Progress) {
     LoadPicture(FileName.c_str(), -1, Progress, &FDib);
   }
@@ -36,7 +36,7 @@ public:
   bool Loaded() const { return FDib.Bits != nullptr; }
   const TDib& Dib() const { return FDib; }
 
-private:
+ private:
   TDib FDib{};
 };
 
@@ -53,7 +53,7 @@ struct TOpenDocument {
 };
 
 class TExportRun {
-public:
+ public:
   TExportRun(const std::vector<TExportPhoto>& Photos, const TLayoutSettings& Settings,
              const std::string& FileName, const TExportOptions& Options)
       : FPhotos(Photos),
@@ -66,7 +66,7 @@ public:
 
   TExportResult Run();
 
-private:
+ private:
   std::string PageFileName(int32_t Page) const {
     return FSettings.SeparateCheck ? NumberedFileName(FFileName, Page) : FFileName;
   }
@@ -192,9 +192,8 @@ TExportResult TExportRun::Run() {
                       Quoted(FDoc.File ? FDoc.File->Target() : FFileName) + ".";
   } catch (const std::exception& e) {
     FResult.Status = TExportStatus::WriteFailed;
-    FResult.Message = "Fehler: Konnte die PDF-Datei " +
-                      Quoted(FDoc.File ? FDoc.File->Target() : FFileName) + " nicht schreiben (" +
-                      e.what() + ").";
+    FResult.Message = "Fehler: Konnte die PDF-Datei " + Quoted(FDoc.File ? FDoc.File->Target() : FFileName) +
+                      " nicht schreiben (" + e.what() + ").";
   }
   // A document still open here failed or was cancelled: the writer is dropped first so that its file
   // is closed, then the temporary file is removed.
@@ -225,6 +224,8 @@ TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayout
 }
 
 void ShowExportFailure(const TExportResult& Result) {
-  if (Result.Status == TExportStatus::CannotCreate) ShowInfo(Result.Message);
-  else if (Result.Status == TExportStatus::WriteFailed) ShowError(Result.Message);
+  if (Result.Status == TExportStatus::CannotCreate)
+    ShowInfo(Result.Message);
+  else if (Result.Status == TExportStatus::WriteFailed)
+    ShowError(Result.Message);
 }

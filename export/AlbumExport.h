@@ -42,7 +42,7 @@ std::vector<TExportPhoto> ExportPhotos(const TAlbumModel& Album);
 
 // The export's own progress. Called on the exporting thread.
 class TExportListener {
-public:
+ public:
   virtual ~TExportListener() = default;
   // Before the pictures of photo Index (from 0) of Count are loaded.
   virtual void PhotoStarting(size_t Index, size_t Count) { (void)Index, (void)Count; }

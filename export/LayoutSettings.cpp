@@ -90,7 +90,8 @@ bool ParseDecimal(std::string_view Text, double& Value) {
   for (char& c : copy) {
     if (c == ',') c = '.';
     // from_chars also reads "inf" and "nan", which no number field accepts.
-    else if (!(c == '.' || c == '-' || c == 'e' || c == 'E' || (c >= '0' && c <= '9'))) return false;
+    else if (!(c == '.' || c == '-' || c == 'e' || c == 'E' || (c >= '0' && c <= '9')))
+      return false;
   }
   double parsed = 0;
   const auto [end, ec] = std::from_chars(copy.data(), copy.data() + copy.size(), parsed);

@@ -23,7 +23,7 @@ constexpr bool IsSystemColor(uint32_t Color) { return (Color & 0xFF000000u) == 0
 // A font as the font dialogs hold it. Height (pixels, negative for a character height) and Size
 // (points) describe the same thing at PixelsPerInch; SetFontSize / SetFontHeight keep them together.
 struct TFontSpec {
-  std::string Name;  // face name, UTF-8
+  std::string Name;     // face name, UTF-8
   uint8_t Charset = 0;  // Windows character-set number, 0 = ANSI
   uint32_t Color = KColorWindowText;
   uint8_t Pitch = 0;  // 0 default, 1 variable, 2 fixed

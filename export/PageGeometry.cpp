@@ -34,14 +34,11 @@ TFittedPicture FitPicture(int32_t CellX, int32_t CellY, int32_t CW, int32_t E, i
   return f;
 }
 
-int32_t FramePenWidth(int32_t FrameWidth) {
-  return static_cast<int32_t>(std::nearbyint(FrameWidth / 3.0));
-}
+int32_t FramePenWidth(int32_t FrameWidth) { return static_cast<int32_t>(std::nearbyint(FrameWidth / 3.0)); }
 
 std::string NumberedFileName(const std::string& ChosenName, int32_t Page) {
-  const size_t nameStart = ChosenName.find_last_of("/\\") == std::string::npos
-                               ? 0
-                               : ChosenName.find_last_of("/\\") + 1;
+  const size_t nameStart =
+      ChosenName.find_last_of("/\\") == std::string::npos ? 0 : ChosenName.find_last_of("/\\") + 1;
   size_t dot = ChosenName.rfind('.');
   if (dot == std::string::npos || dot < nameStart) dot = ChosenName.size();
   std::string number = std::to_string(Page);

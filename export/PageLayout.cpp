@@ -13,8 +13,8 @@ namespace {
 // Keeps a 64-bit intermediate inside the 32-bit range, so that absurd settings give absurd but
 // well-defined positions instead of overflow.
 int32_t Saturate(int64_t V) {
-  return static_cast<int32_t>(std::clamp<int64_t>(V, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(V, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 TFontStyles PdfStyle(uint8_t Style) {
@@ -147,7 +147,8 @@ TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid&
   return p;
 }
 
-TPageFlow::TPageFlow(const TLayoutSettings& Settings) : FSettings(Settings), FGrid(PageGridFor(Settings, 1)) {}
+TPageFlow::TPageFlow(const TLayoutSettings& Settings)
+    : FSettings(Settings), FGrid(PageGridFor(Settings, 1)) {}
 
 void TPageFlow::NextPage() {
   ++FPage;

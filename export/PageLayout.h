@@ -52,7 +52,7 @@ struct TTextPlacement {
 
 // Background, heading and page number of one page.
 struct TPageDecorations {
-  bool Background = false;  // fill the whole page (the colour is not white)
+  bool Background = false;       // fill the whole page (the colour is not white)
   uint32_t BackgroundColor = 0;  // resolved 0x00BBGGRR
   bool Heading = false;
   TTextPlacement HeadingText;
@@ -68,11 +68,11 @@ TPageDecorations DecoratePage(const TLayoutSettings& Settings, const TPageGrid& 
 // its frame; its text lines then start at the top of the cell.
 struct TPicturePlacement {
   int32_t CellX = 0, CellY = 0;
-  int32_t E = 0;  // height of the picture area: the cell less the text lines
+  int32_t E = 0;       // height of the picture area: the cell less the text lines
   TFittedPicture Fit;  // the fitting as computed, before the enlargement's extra point
   bool DrawPicture = false;
   int32_t X = 0, Y = 0, Width = 0, Height = 0;  // picture and frame rectangle
-  bool Clip = false;  // with maximal enlargement: clip to the whole cell
+  bool Clip = false;                            // with maximal enlargement: clip to the whole cell
   int32_t ClipX1 = 0, ClipY1 = 0, ClipX2 = 0, ClipY2 = 0;
   bool Frame = false;
   int32_t FramePen = 0;
@@ -89,7 +89,7 @@ TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid&
 // The walk through the cells: left to right, top to bottom, page after page. A new page is begun only
 // when another picture is about to be placed, so a full last page is never followed by an empty one.
 class TPageFlow {
-public:
+ public:
   explicit TPageFlow(const TLayoutSettings& Settings);
 
   // True when the current page is full: call NextPage before placing the next picture.
@@ -104,7 +104,7 @@ public:
   int32_t Row() const { return FRow; }
   const TPageGrid& Grid() const { return FGrid; }
 
-private:
+ private:
   TLayoutSettings FSettings;
   TPageGrid FGrid;
   int32_t FPage = 1;

@@ -9,7 +9,7 @@
 #include <string>
 
 class TPendingFile {
-public:
+ public:
   // Creates an empty, unique file next to Target (O_EXCL, mode 0666 less the umask). When that fails,
   // or Target is a folder, Created() is false and Errno tells why.
   explicit TPendingFile(std::string Target);
@@ -27,7 +27,7 @@ public:
   // rename fails; the temporary file is then removed by the destructor.
   bool Commit();
 
-private:
+ private:
   std::string FTarget;
   std::string FTemp;
   int FErrno = 0;

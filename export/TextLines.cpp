@@ -19,8 +19,8 @@ void WrapParagraph(std::string_view Para, int32_t Width, const TMeasure& Measure
   size_t pos = 0;
   while (pos < Para.size()) {
     // The longest run from pos that fits, ending at a blank if there is one.
-    size_t end = pos;           // end of what fits so far
-    size_t lastBreak = 0;       // end of the last word that fits (0: none yet)
+    size_t end = pos;      // end of what fits so far
+    size_t lastBreak = 0;  // end of the last word that fits (0: none yet)
     while (end < Para.size()) {
       const size_t next = end + CharLength(Para, end);
       if (Measure(Para.substr(pos, next - pos)) > Width && end > pos) break;

@@ -50,9 +50,9 @@ struct TDib {
   int32_t RowBytes;           // bytes from one stored row to the next
   uint8_t HasPalette;         // 1: Palette must be selected into a device before drawing
   uint8_t LibraryBytes[5];
-  TDibColor Colors[256];      // colour index i of a picture of 8 bits per pixel or fewer
+  TDibColor Colors[256];  // colour index i of a picture of 8 bits per pixel or fewer
   uint16_t LibraryShort;
-  void* Palette;              // the device layer's palette, if any
+  void* Palette;  // the device layer's palette, if any
   uint8_t Library[28];
 };
 static_assert(std::is_trivially_copyable_v<TDib>, "TDib records are copied byte for byte");

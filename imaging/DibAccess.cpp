@@ -1,5 +1,4 @@
 #include "imaging/Dib.h"
-
 #include "platform/Device.h"
 
 int32_t DibWidth(const TDib& Dib) { return Dib.Header ? Dib.Header->biWidth : 0; }

@@ -25,8 +25,6 @@ namespace {
 // Files larger than this are not pictures we can hold (a 400-megapixel 24-bit BMP is 1.2 GB).
 constexpr uint64_t MaxFileSize = uint64_t{2} << 30;
 
-
-
 enum class TKind { Unknown, Bmp, Jpeg, Png, Tiff, Gif, Webp };
 
 TKind Sniff(const uint8_t* d, size_t n) {
@@ -137,10 +135,10 @@ void MakeDib(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHe
   if (!ColorSource || ColorCount <= 0) return;
   const int n = std::min<int>(ColorCount, static_cast<int>(Dib->Header->biClrUsed));
   // The source's table follows its header, whose own size tells where that is.
-  const uint32_t headerSize = ColorSource->biSize >= 40 && ColorSource->biSize <= 124 ? ColorSource->biSize : 40;
+  const uint32_t headerSize =
+      ColorSource->biSize >= 40 && ColorSource->biSize <= 124 ? ColorSource->biSize : 40;
   const auto* quads = reinterpret_cast<const uint8_t*>(ColorSource) + headerSize;
-  for (int i = 0; i < n; ++i)
-    pictaro::SetDibColor(*Dib, i, quads[4 * i + 2], quads[4 * i + 1], quads[4 * i]);
+  for (int i = 0; i < n; ++i) pictaro::SetDibColor(*Dib, i, quads[4 * i + 2], quads[4 * i + 1], quads[4 * i]);
 }
 
 }  // namespace

@@ -37,7 +37,16 @@
 // Colours are 0x00BBGGRR: red in the lowest byte; the top byte is not looked at.
 enum TPenStyle : uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 // Only bsClear is told apart; every other style fills with the colour.
-enum TBrushStyle : uint8_t { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TBrushStyle : uint8_t {
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross
+};
 
 struct TPen {
   TPenStyle Style = psSolid;
@@ -86,7 +95,7 @@ struct TPdfImage {
 };
 
 class TPDFCanvas {
-public:
+ public:
   // Measures with the process's shared system fonts.
   TPDFCanvas();
   // Measures with Metrics (tests hand in their own).
@@ -150,7 +159,7 @@ public:
   TBrush Brush;
   TPDFFont Font;
 
-private:
+ private:
   // Document structure (DocumentStructure.cpp).
   void WriteLine(std::string_view S);
   void WriteRaw(std::string_view S);

@@ -76,8 +76,8 @@ void AppendEscapedText(std::string& Out, std::string_view Text) {
         if (b >= 32) {
           Out += c;
         } else {
-          const char octal[4] = {'\\', static_cast<char>('0' + (b >> 6)), static_cast<char>('0' + ((b >> 3) & 7)),
-                                 static_cast<char>('0' + (b & 7))};
+          const char octal[4] = {'\\', static_cast<char>('0' + (b >> 6)),
+                                 static_cast<char>('0' + ((b >> 3) & 7)), static_cast<char>('0' + (b & 7))};
           Out.append(octal, 4);
         }
     }

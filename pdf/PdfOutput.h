@@ -15,7 +15,7 @@
 #include <string_view>
 
 class TPdfOutput {
-public:
+ public:
   TPdfOutput();
   ~TPdfOutput();
   TPdfOutput(const TPdfOutput&) = delete;
@@ -35,7 +35,7 @@ public:
 
   static constexpr size_t BufferSize = 256 * 1024;
 
-private:
+ private:
   void Flush();
   void WriteOut(const char* Data, size_t Size);
 

@@ -18,8 +18,6 @@
 
 namespace {
 
-
-
 uint32_t Le32(const uint8_t* P) { return P[0] | (P[1] << 8) | (P[2] << 16) | (uint32_t(P[3]) << 24); }
 
 // The layout the library's BMP writer gives a picture of 1, 4, 8 or 24 bits: a 14-byte file header,

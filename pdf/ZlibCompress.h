@@ -13,16 +13,16 @@
 #include <vector>
 
 class TPdfCompressError : public std::runtime_error {
-public:
+ public:
   explicit TPdfCompressError(int ZlibCode);
   int ZlibCode() const { return FCode; }
 
-private:
+ private:
   int FCode;
 };
 
 class TZlibCompressor {
-public:
+ public:
   TZlibCompressor();
   ~TZlibCompressor();
   TZlibCompressor(const TZlibCompressor&) = delete;
@@ -32,6 +32,6 @@ public:
   // for the next call). An empty block gives the 8-byte stream of no data.
   void Compress(const void* Data, size_t Size, std::vector<unsigned char>& Out);
 
-private:
+ private:
   z_stream FStream{};
 };

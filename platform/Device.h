@@ -18,7 +18,7 @@ enum : uint32_t { RopSrcCopy = 0x00CC0020 };
 constexpr int GdiError = -1;
 
 class TDevice {
-public:
+ public:
   virtual ~TDevice() = default;
 
   // DtRasDisplay or DtRasPrinter.
@@ -31,14 +31,16 @@ public:
   // Draws the source rectangle of the DIB (Info, Bits) stretched into the destination rectangle.
   // Returns the number of scan lines drawn, or GdiError when the device refuses. Sizes that are not
   // positive draw nothing.
-  virtual int StretchDIBits(int DestX, int DestY, int DestWidth, int DestHeight, int SrcX, int SrcY, int SrcWidth,
-                            int SrcHeight, const void* Bits, const TBitmapInfoHeader* Info, uint32_t Rop) = 0;
+  virtual int StretchDIBits(int DestX, int DestY, int DestWidth, int DestHeight, int SrcX, int SrcY,
+                            int SrcWidth, int SrcHeight, const void* Bits, const TBitmapInfoHeader* Info,
+                            uint32_t Rop) = 0;
 
   // Copies Width x Height pixels unscaled. Bits holds ScanLines stored rows beginning with stored row
   // StartScan of the DIB described by Info; the source rectangle starts at (SrcX, SrcY), SrcY counted
   // in stored rows from the bottom. Returns the number of scan lines set, 0 on failure.
-  virtual int SetDIBitsToDevice(int DestX, int DestY, int Width, int Height, int SrcX, int SrcY, int StartScan,
-                                int ScanLines, const void* Bits, const TBitmapInfoHeader* Info) = 0;
+  virtual int SetDIBitsToDevice(int DestX, int DestY, int Width, int Height, int SrcX, int SrcY,
+                                int StartScan, int ScanLines, const void* Bits,
+                                const TBitmapInfoHeader* Info) = 0;
 };
 
 // The device of the desktop window, set by the window layer at start; nullptr when there is none (the

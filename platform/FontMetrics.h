@@ -43,7 +43,7 @@ struct TPlainMetrics {
 };
 
 class TFontMetrics {
-public:
+ public:
   virtual ~TFontMetrics() = default;
 
   // Name is UTF-8; only fsBold and fsItalic choose the face. PixelSize <= 0 is taken as its absolute

@@ -50,10 +50,10 @@ struct TSized {
 struct TFace {
   std::string Name;
   TFontStyles Style = 0;
-  TFacePtr Face;                      // nullptr when no face could be opened
-  std::array<FT_UInt, 256> Glyph{};   // glyph index of each Windows-1252 code
-  std::vector<TSized> Sizes;          // few: one per em height the writer asked for
-  int32_t ActivePixels = 0;           // the size FreeType currently has set on Face
+  TFacePtr Face;                     // nullptr when no face could be opened
+  std::array<FT_UInt, 256> Glyph{};  // glyph index of each Windows-1252 code
+  std::vector<TSized> Sizes;         // few: one per em height the writer asked for
+  int32_t ActivePixels = 0;          // the size FreeType currently has set on Face
 };
 
 }  // namespace
@@ -88,10 +88,8 @@ void TFreeTypeFonts::TImpl::OpenFace(TFace& Entry) {
   TPatternPtr pattern(FcPatternCreate());
   if (!pattern) return;
   FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(Entry.Name.c_str()));
-  FcPatternAddInteger(pattern.get(), FC_WEIGHT,
-                      (Entry.Style & fsBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern.get(), FC_SLANT,
-                      (Entry.Style & fsItalic) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddInteger(pattern.get(), FC_WEIGHT, (Entry.Style & fsBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern.get(), FC_SLANT, (Entry.Style & fsItalic) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcConfigSubstitute(Config.get(), pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultNoMatch;

@@ -11,7 +11,7 @@
 #include "platform/FontMetrics.h"
 
 class TFreeTypeFonts final : public TFontMetrics {
-public:
+ public:
   // Throws std::runtime_error when FreeType or fontconfig cannot start.
   TFreeTypeFonts();
   ~TFreeTypeFonts() override;
@@ -24,7 +24,7 @@ public:
   bool OutlineMetrics(TOutlineMetrics& Out) override;
   TPlainMetrics PlainMetrics() override;
 
-private:
+ private:
   struct TImpl;
   std::unique_ptr<TImpl> FImpl;
 };

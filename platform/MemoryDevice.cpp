@@ -8,12 +8,14 @@ namespace {
 
 // Reads pixels of a packed DIB given as header and bits (not a TDib: devices receive the parts).
 class TDibReader {
-public:
+ public:
   TDibReader(const TBitmapInfoHeader* Info, const void* Bits)
-      : FInfo(Info), FBits(static_cast<const uint8_t*>(Bits)),
+      : FInfo(Info),
+        FBits(static_cast<const uint8_t*>(Bits)),
         FColors(reinterpret_cast<const uint8_t*>(Info) + Info->biSize),
         FRowBytes((static_cast<int64_t>(Info->biWidth) * Info->biBitCount + 31) / 32 * 4),
-        FColorCount(Info->biBitCount <= 8 ? (Info->biClrUsed ? Info->biClrUsed : 1u << Info->biBitCount) : 0) {}
+        FColorCount(Info->biBitCount <= 8 ? (Info->biClrUsed ? Info->biClrUsed : 1u << Info->biBitCount)
+                                          : 0) {}
 
   bool Supported() const {
     const int b = FInfo->biBitCount;
@@ -42,7 +44,7 @@ public:
     return (uint32_t{q[2]} << 16) | (q[1] << 8) | q[0];
   }
 
-private:
+ private:
   const TBitmapInfoHeader* FInfo;
   const uint8_t* FBits;
   const uint8_t* FColors;
@@ -53,8 +55,11 @@ private:
 }  // namespace
 
 TMemoryDevice::TMemoryDevice(int Width, int Height, int BitsPerPixel, int Technology, uint32_t RasterCaps)
-    : FWidth(std::max(Width, 0)), FHeight(std::max(Height, 0)), FBitsPerPixel(BitsPerPixel),
-      FTechnology(Technology), FRasterCaps(RasterCaps),
+    : FWidth(std::max(Width, 0)),
+      FHeight(std::max(Height, 0)),
+      FBitsPerPixel(BitsPerPixel),
+      FTechnology(Technology),
+      FRasterCaps(RasterCaps),
       FPixels(static_cast<size_t>(FWidth) * static_cast<size_t>(FHeight), 0x00FFFFFF) {}
 
 uint32_t TMemoryDevice::Pixel(int X, int Y) const {

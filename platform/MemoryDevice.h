@@ -9,7 +9,7 @@
 #include "platform/Device.h"
 
 class TMemoryDevice final : public TDevice {
-public:
+ public:
   TMemoryDevice(int Width, int Height, int BitsPerPixel = 24, int Technology = DtRasDisplay,
                 uint32_t RasterCaps = RcStretchDib | RcDibToDev | RcStretchBlt);
 
@@ -33,7 +33,7 @@ public:
   int StretchDIBitsCalls = 0;
   int SetDIBitsToDeviceCalls = 0;
 
-private:
+ private:
   void Put(int X, int Y, uint32_t Rgb);
   int FWidth, FHeight, FBitsPerPixel, FTechnology;
   uint32_t FRasterCaps;

@@ -5,7 +5,7 @@
 namespace {
 
 class TStderrMessageBox final : public TMessageBox {
-public:
+ public:
   bool Show(const std::string& Text, const std::string& Title, TMsgIcon, TMsgButtons) override {
     if (!Title.empty()) std::fprintf(stderr, "%s: ", Title.c_str());
     std::fprintf(stderr, "%s\n", Text.c_str());
@@ -26,6 +26,4 @@ void ShowInfo(const std::string& Text) {
   GBox->Show(Text, std::string(), TMsgIcon::Information, TMsgButtons::Ok);
 }
 
-void ShowError(const std::string& Text) {
-  GBox->Show(Text, std::string(), TMsgIcon::Error, TMsgButtons::Ok);
-}
+void ShowError(const std::string& Text) { GBox->Show(Text, std::string(), TMsgIcon::Error, TMsgButtons::Ok); }

@@ -11,7 +11,7 @@ enum class TMsgIcon { Information, Error, Question, Warning };
 enum class TMsgButtons { Ok, OkCancel };
 
 class TMessageBox {
-public:
+ public:
   virtual ~TMessageBox() = default;
   // Shows Text (UTF-8) under Title (empty: the system's default title). Returns true for OK.
   virtual bool Show(const std::string& Text, const std::string& Title, TMsgIcon Icon,

@@ -3,7 +3,7 @@
 // The main window implements it with its status bar; the command line with a bar or a line per step.
 
 class TProgressSink {
-public:
+ public:
   virtual ~TProgressSink() = default;
   virtual void Progress(int Percent) = 0;
 };

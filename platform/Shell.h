@@ -5,7 +5,7 @@
 #include <string>
 
 class TShell {
-public:
+ public:
   virtual ~TShell() = default;
   // Starts the default application for FileName and returns without waiting for it.
   virtual void OpenFile(const std::string& FileName) = 0;
@@ -13,6 +13,6 @@ public:
 
 // Opens files with xdg-open, detached from this process.
 class TXdgShell final : public TShell {
-public:
+ public:
   void OpenFile(const std::string& FileName) override;
 };

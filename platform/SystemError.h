@@ -6,14 +6,14 @@
 #include <string>
 
 class TSystemError : public std::runtime_error {
-public:
+ public:
   // What: what failed ("schreiben", "öffnen", ...); FileName: the file; Errno: the C library's code.
   TSystemError(const std::string& What, const std::string& FileName, int Errno);
 
   const std::string& FileName() const { return FFileName; }
   int ErrorCode() const { return FErrno; }
 
-private:
+ private:
   std::string FFileName;
   int FErrno;
 };

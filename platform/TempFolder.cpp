@@ -13,7 +13,7 @@
 namespace {
 
 class TPrivateFolder {
-public:
+ public:
   TPrivateFolder() {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = (base && *base) ? base : "/tmp";
@@ -31,7 +31,7 @@ public:
 
   const std::string& Path() const { return FPath; }
 
-private:
+ private:
   std::string FPath;
 };
 

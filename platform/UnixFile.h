@@ -8,7 +8,7 @@
 
 // Owns a file descriptor and closes it when it dies.
 class TFd {
-public:
+ public:
   explicit TFd(int Fd = -1) : FFd(Fd) {}
   ~TFd() { Close(); }
   TFd(const TFd&) = delete;
@@ -19,7 +19,7 @@ public:
   // Closes now, so that a failing close can be reported; returns close's result (0 when none was open).
   int Close();
 
-private:
+ private:
   int FFd;
 };
 

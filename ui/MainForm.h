@@ -14,7 +14,7 @@ class TProgressPanel;
 class TMainForm : public QMainWindow, public TProgressSink {
   Q_OBJECT
 
-public:
+ public:
   explicit TMainForm(QWidget* Parent = nullptr);
   ~TMainForm() override;
 
@@ -32,10 +32,10 @@ public:
   // The status bar's first panel (250 pixels): the position of the current photo.
   QLabel* StatusText() const { return FStatusText; }
 
-protected:
+ protected:
   void closeEvent(QCloseEvent* Event) override;
 
-private:
+ private:
   // Asks "Programm beenden"; true when the window may close.
   bool FormCloseQuery();
 

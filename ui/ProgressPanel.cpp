@@ -2,7 +2,6 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-
 #include <algorithm>
 
 TProgressPanel::TProgressPanel(QWidget* Parent) : QWidget(Parent) {

@@ -7,7 +7,7 @@
 class TProgressPanel : public QWidget {
   Q_OBJECT
 
-public:
+ public:
   explicit TProgressPanel(QWidget* Parent = nullptr);
 
   // Sets the progress (clamped to 0..100) and shows it at once, without waiting for the event loop.
@@ -21,10 +21,10 @@ public:
 
   static inline const QColor KNavy{0, 0, 128};
 
-protected:
+ protected:
   void paintEvent(QPaintEvent* Event) override;
 
-private:
+ private:
   int FProStatus = 0;
   int FPaintedUpTo = 0;  // the percentage the panel shows now
   QRect FProRect;

@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -86,7 +85,8 @@ int TQtPainterDevice::SetDIBitsToDevice(int DestX, int DestY, int Width, int Hei
     const size_t tableBytes = Info->biBitCount <= 8 ? (size_t{4} << Info->biBitCount) : 0;
     std::vector<uint8_t> block(Info->biSize + tableBytes);
     std::memcpy(block.data(), &part, sizeof part);
-    std::memcpy(block.data() + Info->biSize, reinterpret_cast<const uint8_t*>(Info) + Info->biSize, tableBytes);
+    std::memcpy(block.data() + Info->biSize, reinterpret_cast<const uint8_t*>(Info) + Info->biSize,
+                tableBytes);
     image = DibToImage(reinterpret_cast<const TBitmapInfoHeader*>(block.data()), Bits, SrcX, SrcY - StartScan,
                        Width, Height);
   }

@@ -14,7 +14,7 @@ QImage DibToImage(const TBitmapInfoHeader* Info, const void* Bits, int SrcX, int
                   int SrcHeight);
 
 class TQtPainterDevice final : public TDevice {
-public:
+ public:
   // Technology: DtRasDisplay for the screen and previews, DtRasPrinter for printer pages.
   TQtPainterDevice(QPainter& Painter, int Technology = DtRasDisplay);
 
@@ -26,14 +26,14 @@ public:
   int SetDIBitsToDevice(int DestX, int DestY, int Width, int Height, int SrcX, int SrcY, int StartScan,
                         int ScanLines, const void* Bits, const TBitmapInfoHeader* Info) override;
 
-private:
+ private:
   QPainter& FPainter;
   int FTechnology;
 };
 
 // The desktop display: its depth only; it draws nothing.
 class TQtDesktopDevice final : public TDevice {
-public:
+ public:
   int Technology() const override { return DtRasDisplay; }
   uint32_t RasterCaps() const override { return RcStretchDib | RcDibToDev | RcStretchBlt; }
   // The primary screen's depth (24 or 32 on a true-colour desktop).
@@ -42,7 +42,8 @@ public:
                     uint32_t) override {
     return GdiError;
   }
-  int SetDIBitsToDevice(int, int, int, int, int, int, int, int, const void*, const TBitmapInfoHeader*) override {
+  int SetDIBitsToDevice(int, int, int, int, int, int, int, int, const void*,
+                        const TBitmapInfoHeader*) override {
     return 0;
   }
 };

@@ -12,7 +12,8 @@ bool TQtMessageBox::Show(const std::string& Text, const std::string& Title, TMsg
     case TMsgIcon::Question: icon = QMessageBox::Question; break;
     case TMsgIcon::Warning: icon = QMessageBox::Warning; break;
   }
-  const QString title = Title.empty() ? QApplication::applicationDisplayName() : QString::fromStdString(Title);
+  const QString title =
+      Title.empty() ? QApplication::applicationDisplayName() : QString::fromStdString(Title);
   QMessageBox box(icon, title, QString::fromStdString(Text),
                   Buttons == TMsgButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
                   FParent);

@@ -6,11 +6,10 @@
 #include "platform/Messages.h"
 
 class TQtMessageBox final : public TMessageBox {
-public:
+ public:
   explicit TQtMessageBox(QWidget* Parent = nullptr) : FParent(Parent) {}
-  bool Show(const std::string& Text, const std::string& Title, TMsgIcon Icon,
-            TMsgButtons Buttons) override;
+  bool Show(const std::string& Text, const std::string& Title, TMsgIcon Icon, TMsgButtons Buttons) override;
 
-private:
+ private:
   QWidget* FParent;
 };

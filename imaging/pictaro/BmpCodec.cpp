@@ -133,7 +133,8 @@ bool DecodeRows(const uint8_t* d, size_t n, const TBmpInfo& info, TProgressRepor
   const int32_t srcRowBytes = RowBytesFor(info.Width, info.Bits);
   const uint64_t lastRowBytes = (static_cast<uint64_t>(info.Width) * info.Bits + 7) / 8;
   if (srcRowBytes == 0) return false;
-  if (info.PixelOffset + static_cast<uint64_t>(srcRowBytes) * (info.Height - 1) + lastRowBytes > n) return false;
+  if (info.PixelOffset + static_cast<uint64_t>(srcRowBytes) * (info.Height - 1) + lastRowBytes > n)
+    return false;
 
   const TChannel ch[4] = {MakeChannel(info.Masks[0]), MakeChannel(info.Masks[1]), MakeChannel(info.Masks[2]),
                           MakeChannel(info.Masks[3])};
@@ -212,7 +213,8 @@ bool DecodeRle(const uint8_t* d, size_t n, const TBmpInfo& info, TProgressReport
     } else {
       const size_t bytes = four ? (value + 1u) / 2 : value;
       if (p + bytes > n) return false;
-      for (int i = 0; i < value; ++i) put(four ? ((i & 1) ? d[p + i / 2] & 0x0F : d[p + i / 2] >> 4) : d[p + i]);
+      for (int i = 0; i < value; ++i)
+        put(four ? ((i & 1) ? d[p + i / 2] & 0x0F : d[p + i / 2] >> 4) : d[p + i]);
       p += (bytes + 1) & ~size_t{1};  // absolute runs are padded to a 16-bit boundary
     }
   }
@@ -245,7 +247,8 @@ bool WriteBmp(const TDib& Dib, const std::string& FileName) {
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
   const int32_t rowBytes = RowBytesFor(src.biWidth, bits);
   if (rowBytes == 0 || Dib.RowBytes < rowBytes) return false;
-  const uint32_t colors = bits <= 8 ? (src.biClrUsed && src.biClrUsed < (1u << bits) ? src.biClrUsed : 1u << bits) : 0;
+  const uint32_t colors =
+      bits <= 8 ? (src.biClrUsed && src.biClrUsed < (1u << bits) ? src.biClrUsed : 1u << bits) : 0;
   const uint64_t image = static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(src.biHeight);
   const uint64_t offBits = FileHeaderSize + sizeof(TBitmapInfoHeader) + 4 * colors;
   if (offBits + image > UINT32_MAX) return false;

@@ -16,13 +16,13 @@ namespace pictaro {
 
 // Passes percentages to a sink, each value once, and keeps exceptions from escaping into C frames.
 class TProgressReporter {
-public:
+ public:
   explicit TProgressReporter(TProgressSink* Sink) : FSink(Sink) {}
   void Report(int Percent);
   // Reports Done of Total as a percentage.
   void Report(int64_t Done, int64_t Total) { Report(Total > 0 ? static_cast<int>(Done * 100 / Total) : 0); }
 
-private:
+ private:
   TProgressSink* FSink;
   int FLast = -1;
 };

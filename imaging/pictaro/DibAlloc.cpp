@@ -90,8 +90,7 @@ void ReleaseSpareDibBlock() {
 
 bool AllocDib(TDib* Dib, int64_t Width, int64_t Height, int BitCount, TPixels Pixels) {
   std::memset(Dib, 0, sizeof *Dib);
-  if (BitCount != 1 && BitCount != 4 && BitCount != 8 && BitCount != 16 && BitCount != 24 &&
-      BitCount != 32)
+  if (BitCount != 1 && BitCount != 4 && BitCount != 8 && BitCount != 16 && BitCount != 24 && BitCount != 32)
     return false;
   // Both sides are checked separately first so the product below cannot overflow.
   if (Width <= 0 || Height <= 0 || Width > INT32_MAX || Height > INT32_MAX) return false;

@@ -55,7 +55,7 @@ inline uint8_t* RowFromTop(const TDib& Dib, int64_t Y) {
 
 // Owns a picture under construction; frees it with deldib unless released to the caller.
 class TDibOwner {
-public:
+ public:
   TDibOwner() = default;
   ~TDibOwner();
   TDibOwner(const TDibOwner&) = delete;
@@ -68,7 +68,7 @@ public:
   // Frees the picture now (if any) and holds none.
   void Reset();
 
-private:
+ private:
   TDib FDib{};
 };
 

@@ -10,7 +10,7 @@
 namespace pictaro {
 
 class TOutputFile {
-public:
+ public:
   explicit TOutputFile(const std::string& FileName)
       : FName(FileName), FFile(std::fopen(FileName.c_str(), "wb")) {
     // Only a regular file is ours to remove after a failure; never a device such as /dev/full.
@@ -36,7 +36,7 @@ public:
     return FDone;
   }
 
-private:
+ private:
   std::string FName;
   FILE* FFile;
   bool FDone = false;

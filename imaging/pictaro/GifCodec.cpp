@@ -76,7 +76,8 @@ bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TD
   const int colours = std::max({mapCount, background + 1, 2});
   TDibOwner dib;
   if (!AllocDib(dib.Get(), width, height, BitsForColors(colours))) return false;
-  for (int i = 0; i < mapCount; ++i) SetDibColor(*dib, i, map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
+  for (int i = 0; i < mapCount; ++i)
+    SetDibColor(*dib, i, map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
   if (!map) SetGreyColors(*dib);
   if (transparent >= 0) SetDibColor(*dib, transparent, 255, 255, 255);
 

@@ -9,10 +9,10 @@
 namespace {
 
 // The 8 x 8 Bayer matrix, thresholds 0..63.
-constexpr uint8_t Bayer[8][8] = {
-    {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26}, {12, 44, 4, 36, 14, 46, 6, 38},
-    {60, 28, 52, 20, 62, 30, 54, 22}, {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
-    {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21}};
+constexpr uint8_t Bayer[8][8] = {{0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+                                 {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
+                                 {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+                                 {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21}};
 
 // One channel's cube level (0..5) at a matrix threshold: the level below, or the one above when the
 // value lies far enough between them.
@@ -33,7 +33,8 @@ inline void SourceColour(const TDib& Dib, int x, int y, uint8_t Bgr[3]) {
     Bgr[0] = c.Blue, Bgr[1] = c.Green, Bgr[2] = c.Red;
   } else {
     const uint32_t v = getpixel(Dib, x, y);
-    Bgr[0] = static_cast<uint8_t>(v >> 16), Bgr[1] = static_cast<uint8_t>(v >> 8), Bgr[2] = static_cast<uint8_t>(v);
+    Bgr[0] = static_cast<uint8_t>(v >> 16), Bgr[1] = static_cast<uint8_t>(v >> 8),
+    Bgr[2] = static_cast<uint8_t>(v);
   }
 }
 

@@ -17,10 +17,10 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "imaging/PictaroDecode.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "imaging/pictaro/FileWriter.h"
-#include "imaging/PictaroDecode.h"
 
 namespace pictaro {
 namespace {
@@ -57,7 +57,8 @@ void ProgressMonitor(j_common_ptr Info) {
     ErrorExit(Info);
   const jpeg_progress_mgr& p = progress->Pub;
   if (p.total_passes <= 0 || p.pass_limit <= 0) return;
-  const double part = (p.completed_passes + static_cast<double>(p.pass_counter) / p.pass_limit) / p.total_passes;
+  const double part =
+      (p.completed_passes + static_cast<double>(p.pass_counter) / p.pass_limit) / p.total_passes;
   progress->Reporter->Report(static_cast<int>(part * 100));
 }
 
@@ -261,8 +262,9 @@ struct TJpegEncode {
 // Expands one stored row of a picture with a colour table into blue, green, red.
 void IndexedToBgr(const TDib& Dib, const uint8_t* Row, int Width, int Bits, uint8_t* Bgr) {
   for (int x = 0; x < Width; ++x, Bgr += 3) {
-    unsigned i = Bits == 8 ? Row[x] : Bits == 4 ? ((x & 1) ? Row[x >> 1] & 0x0F : Row[x >> 1] >> 4)
-                                                : (Row[x >> 3] >> (7 - (x & 7))) & 1;
+    unsigned i = Bits == 8   ? Row[x]
+                 : Bits == 4 ? ((x & 1) ? Row[x >> 1] & 0x0F : Row[x >> 1] >> 4)
+                             : (Row[x >> 3] >> (7 - (x & 7))) & 1;
     const TDibColor& c = Dib.Colors[i];
     Bgr[0] = c.Blue, Bgr[1] = c.Green, Bgr[2] = c.Red;
   }

@@ -48,7 +48,7 @@ int JpegExifOrientation(const uint8_t* Data, size_t Size) {
       ++p;
       continue;
     }
-    if (marker == 0xDA || marker == 0xD9) return 1;  // start of scan, end of image
+    if (marker == 0xDA || marker == 0xD9) return 1;              // start of scan, end of image
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // segments without a length
       p += 2;
       continue;
@@ -96,7 +96,8 @@ bool ApplyOrientation(TDib& Dib, int Orientation) {
       const uint8_t* src = RowFromTop(Dib, sy0) + sx0 * bpp;
       uint8_t* dst = RowFromTop(*out, Y);
       if (bpp == 3) {
-        for (int64_t X = 0; X < outW; ++X, src += step, dst += 3) dst[0] = src[0], dst[1] = src[1], dst[2] = src[2];
+        for (int64_t X = 0; X < outW; ++X, src += step, dst += 3)
+          dst[0] = src[0], dst[1] = src[1], dst[2] = src[2];
       } else {
         for (int64_t X = 0; X < outW; ++X, src += step) *dst++ = *src;
       }
@@ -104,7 +105,8 @@ bool ApplyOrientation(TDib& Dib, int Orientation) {
       const auto outRow = static_cast<int>(outH - 1 - Y);
       for (int64_t X = 0; X < outW; ++X) {
         const int64_t sx = sx0 + X * dx, sy = sy0 + X * dy;
-        setpixel(*out, static_cast<int>(X), outRow, getpixel(Dib, static_cast<int>(sx), static_cast<int>(h - 1 - sy)));
+        setpixel(*out, static_cast<int>(X), outRow,
+                 getpixel(Dib, static_cast<int>(sx), static_cast<int>(h - 1 - sy)));
       }
     }
   }

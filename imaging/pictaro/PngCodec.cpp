@@ -51,9 +51,7 @@ enum class TLayout { Index, Grey, GreyAlpha, Bgr, Bgra };
 // Moves one decoded row (Layout, Width pixels) into the picture's row Dst.
 void StoreRow(TPngDecode* s, TLayout Layout, const uint8_t* Src, uint32_t Width, uint8_t* Dst) {
   switch (Layout) {
-    case TLayout::Index:
-      PackIndexRow(Src, static_cast<int>(Width), s->Dib->Header->biBitCount, Dst);
-      break;
+    case TLayout::Index: PackIndexRow(Src, static_cast<int>(Width), s->Dib->Header->biBitCount, Dst); break;
     case TLayout::Grey: std::memcpy(Dst, Src, Width); break;
     case TLayout::GreyAlpha:
       for (uint32_t x = 0; x < Width; ++x) Dst[x] = OverWhite(Src[2 * x], Src[2 * x + 1]);
@@ -61,7 +59,8 @@ void StoreRow(TPngDecode* s, TLayout Layout, const uint8_t* Src, uint32_t Width,
     case TLayout::Bgr: std::memcpy(Dst, Src, size_t{Width} * 3); break;
     case TLayout::Bgra:
       for (uint32_t x = 0; x < Width; ++x, Src += 4, Dst += 3)
-        Dst[0] = OverWhite(Src[0], Src[3]), Dst[1] = OverWhite(Src[1], Src[3]), Dst[2] = OverWhite(Src[2], Src[3]);
+        Dst[0] = OverWhite(Src[0], Src[3]), Dst[1] = OverWhite(Src[1], Src[3]),
+        Dst[2] = OverWhite(Src[2], Src[3]);
       break;
   }
 }
@@ -118,9 +117,11 @@ bool RunDecode(TPngDecode* s, TProgressReporter* Progress) {
   const int passes = png_set_interlace_handling(s->Png);
   png_read_update_info(s->Png, s->Info);
   const size_t rowSize = png_get_rowbytes(s->Png, s->Info);
-  const size_t needed = layout == TLayout::Index ? width : layout == TLayout::Grey ? width
-                        : layout == TLayout::GreyAlpha ? size_t{width} * 2 : layout == TLayout::Bgr ? size_t{width} * 3
-                        : size_t{width} * 4;
+  const size_t needed = layout == TLayout::Index       ? width
+                        : layout == TLayout::Grey      ? width
+                        : layout == TLayout::GreyAlpha ? size_t{width} * 2
+                        : layout == TLayout::Bgr       ? size_t{width} * 3
+                                                       : size_t{width} * 4;
   if (rowSize < needed) return false;
 
   const TDib& dib = *s->Dib;
@@ -139,7 +140,8 @@ bool RunDecode(TPngDecode* s, TProgressReporter* Progress) {
         png_read_row(s->Png, s->Pixels.data() + rowSize * y, nullptr);
         Progress->Report(int64_t{pass} * height + y + 1, int64_t{passes} * height);
       }
-    for (png_uint_32 y = 0; y < height; ++y) StoreRow(s, layout, s->Pixels.data() + rowSize * y, width, RowFromTop(dib, y));
+    for (png_uint_32 y = 0; y < height; ++y)
+      StoreRow(s, layout, s->Pixels.data() + rowSize * y, width, RowFromTop(dib, y));
   }
   // The chunks after the pixels do not change the picture; a broken tail is no reason to fail.
   return true;

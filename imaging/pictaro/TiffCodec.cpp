@@ -84,8 +84,8 @@ bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
   TIFFOpenOptionsSetErrorHandlerExtR(options.Options, Silence, nullptr);
   TIFFOpenOptionsSetWarningHandlerExtR(options.Options, Silence, nullptr);
   // No single buffer of libtiff's may be larger than the biggest picture we would accept.
-  TIFFOpenOptionsSetMaxSingleMemAlloc(options.Options,
-                                      static_cast<tmsize_t>(std::min<uint64_t>(PictureLimit() * 4 + (1u << 20), 1ull << 31)));
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options.Options, static_cast<tmsize_t>(std::min<uint64_t>(
+                                                           PictureLimit() * 4 + (1u << 20), 1ull << 31)));
   TTiffHandle tiff;
   tiff.Tif = TIFFClientOpenExt("picture", "r", &source, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
                                MapProc, UnmapProc, options.Options);

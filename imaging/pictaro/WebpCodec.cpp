@@ -24,7 +24,8 @@ bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
   if (!WebPInitDecoderConfig(&config)) return false;
   if (WebPGetFeatures(Data, Size, &config.input) != VP8_STATUS_OK) return false;
   const int width = config.input.width, height = config.input.height;
-  if (width <= 0 || height <= 0 || static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > PictureLimit())
+  if (width <= 0 || height <= 0 ||
+      static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > PictureLimit())
     return false;
   TDibOwner dib;
   if (!AllocDib(dib.Get(), width, height, 24)) return false;
@@ -55,7 +56,8 @@ bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
       const uint8_t* src = bgra.data() + size_t{4} * width * r;
       uint8_t* dst = dib->Bits + static_cast<int64_t>(r) * dib->RowBytes;
       for (int x = 0; x < width; ++x, src += 4, dst += 3)
-        dst[0] = OverWhite(src[0], src[3]), dst[1] = OverWhite(src[1], src[3]), dst[2] = OverWhite(src[2], src[3]);
+        dst[0] = OverWhite(src[0], src[3]), dst[1] = OverWhite(src[1], src[3]),
+        dst[2] = OverWhite(src[2], src[3]);
     }
   }
   dib.ReleaseTo(Out);

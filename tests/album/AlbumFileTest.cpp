@@ -1,16 +1,14 @@
-#include "album/AlbumFile.h"
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
-#include <set>
 #include <cstring>
 #include <filesystem>
+#include <set>
 
+#include "album/AlbumFile.h"
 #include "album/ByteReader.h"
 #include "album/FontRecord.h"
 #include "album/SafeFile.h"
@@ -77,8 +75,8 @@ TEST(AlbumFileBytes, EmptyAlbumIs137BytesWithTheDocumentedFontRecords) {
   ASSERT_EQ(bytes.size(), 137u);
   EXPECT_EQ(bytes.substr(0, 8), Bytes({0xAB, 0xCD, 0, 0, 0, 0, 0, 0}));
   // Heading font: 27 bytes, size 16 points.
-  EXPECT_EQ(bytes.substr(8, 27), Bytes({0, 8, 0, 0, 0x80, 11}) + "Arial Black" +
-                                     Bytes({0, 0x60, 0, 0, 0, 16, 0, 0, 0, 0}));
+  EXPECT_EQ(bytes.substr(8, 27),
+            Bytes({0, 8, 0, 0, 0x80, 11}) + "Arial Black" + Bytes({0, 0x60, 0, 0, 0, 16, 0, 0, 0, 0}));
   EXPECT_EQ(bytes.substr(35, 21), Bytes({0x00, 0x08, 0x00, 0x00, 0x80, 0x05, 0x41, 0x72, 0x69, 0x61, 0x6C,
                                          0x00, 0x60, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x00}));
   // Settings 1 to 10 with first-start values: flags, 15/15/5/5 as doubles, flag, 2, 3, flag.
@@ -321,7 +319,7 @@ TEST(AlbumFileLoad, StoredValuesOutsideLimitsBecomeTheNearestLimit) {
 }
 
 class AlbumFileDisk : public ::testing::Test {
-protected:
+ protected:
   qtest::TScratchDir Dir;
 };
 

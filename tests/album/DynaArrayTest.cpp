@@ -1,10 +1,9 @@
-#include "album/DynaArray.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 
+#include "album/DynaArray.h"
 #include "support/TestSupport.h"
 
 namespace {

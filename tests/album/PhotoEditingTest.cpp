@@ -1,6 +1,6 @@
-#include "album/PhotoEditing.h"
-
 #include <gtest/gtest.h>
+
+#include "album/PhotoEditing.h"
 
 namespace {
 

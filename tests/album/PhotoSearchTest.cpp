@@ -1,8 +1,7 @@
-#include "album/PhotoSearch.h"
-
 #include <gtest/gtest.h>
 
 #include "album/PhotoEditing.h"
+#include "album/PhotoSearch.h"
 
 namespace {
 
@@ -14,14 +13,12 @@ void Fill(TAlbumModel& Album, int N) {
   for (int i = 1; i <= N; ++i) ASSERT_TRUE(SetEntryText(Album.Pics[i - 1], "t" + std::to_string(i)));
 }
 
-TEST(PhotoSearch, CapitalsOnlyForAToZ) {
-  EXPECT_EQ(SearchCapitals("abc xyz äöü ß 1"), "ABC XYZ äöü ß 1");
-}
+TEST(PhotoSearch, CapitalsOnlyForAToZ) { EXPECT_EQ(SearchCapitals("abc xyz äöü ß 1"), "ABC XYZ äöü ß 1"); }
 
 TEST(PhotoSearch, FindsTextThenFileNamePartOncePerPhoto) {
   TAlbumModel album;
-  AddPhotos(album, {"/urlaub/strand.jpg", "/urlaub/berg.jpg", "C:\\Urlaub\\Haus.jpg", "/x/Ärger.jpg"},
-            false, false);
+  AddPhotos(album, {"/urlaub/strand.jpg", "/urlaub/berg.jpg", "C:\\Urlaub\\Haus.jpg", "/x/Ärger.jpg"}, false,
+            false);
   SetEntryText(album.Pics[0], "Am STRAND\r\nmit Sonne");
   SetEntryText(album.Pics[1], "Urlaub im Schnee");
   std::vector<TSearchHit> hits = SearchPhotos(album, "strand");

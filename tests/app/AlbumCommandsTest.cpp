@@ -11,7 +11,7 @@ namespace {
 using TResult = qtest::TProgramResult;
 
 class AlbumCommands : public ::testing::Test {
-protected:
+ protected:
   TResult Quirvel(const std::string& Args) { return qtest::RunWithoutDisplay(QUIRVEL_EXE, Dir.Path(), Args); }
   std::string Photo(const std::string& Name) {
     qtest::WriteFile(Dir.Path() / Name, "not really a picture");
@@ -111,8 +111,10 @@ TEST_F(AlbumCommands, BadValuesAreRefusedWithGermanMessages) {
       {"--copies abc", "Fehler: --copies erwartet eine ganze Zahl von 1 bis 100, nicht „abc“.\n"},
       {"--margins 250,1", "Fehler: --margins erwartet Millimeter von 0 bis 100, nicht „250“.\n"},
       {"--page-size 0x10", "Fehler: --page-size erwartet Millimeter von 1 bis 10000, nicht „0“.\n"},
-      {"--spacing 5", "Fehler: --spacing erwartet zwei Werte in Millimetern, getrennt durch „,“, nicht „5“.\n"},
-      {"--frame-colour 12345", "Fehler: --frame-colour erwartet eine Farbe RRGGBB (hexadezimal), nicht „12345“.\n"},
+      {"--spacing 5",
+       "Fehler: --spacing erwartet zwei Werte in Millimetern, getrennt durch „,“, nicht „5“.\n"},
+      {"--frame-colour 12345",
+       "Fehler: --frame-colour erwartet eine Farbe RRGGBB (hexadezimal), nicht „12345“.\n"},
       {"--frame=1", "Fehler: Die Option --frame hat keinen Wert.\n"},
       {"--columns", "Fehler: Zur Option --columns fehlt der Wert.\n"},
   };

@@ -16,7 +16,7 @@ namespace {
 using TResult = qtest::TProgramResult;
 
 class ExportCommand : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     TDib dib{};
     newdib(&dib, 40, 30, 24, nullptr, 0);
@@ -124,8 +124,7 @@ TEST_F(ExportCommand, PageFileFailureExitsWithOne) {
   fs::create_directory(Dir / "s0002.pdf");
   const TResult r = Quirvel("export --separate --columns 1 --rows 1 s.pdf a.jpg b.jpg c.jpg");
   EXPECT_EQ(r.Status, 1);
-  EXPECT_NE(r.Err.find("Datei konnte nicht erstellt werden: s0002.pdf\n"), std::string::npos)
-      << r.Err;
+  EXPECT_NE(r.Err.find("Datei konnte nicht erstellt werden: s0002.pdf\n"), std::string::npos) << r.Err;
   EXPECT_NE(r.Err.find("1 Seitendatei konnte nicht erstellt werden"), std::string::npos);
   EXPECT_EQ(Pages("s0003.pdf"), 1);
 }

@@ -16,7 +16,8 @@ void Fill(TAlbumModel& Album, int64_t Count) {
                     std::to_string(10000 + i) + ".jpg");
   AddPhotos(Album, paths, true, false);
   for (int64_t i = 0; i < Count; i += 3)
-    SetEntryText(Album.Pics[static_cast<int32_t>(i)], "Am Strand von Sylt mit Oma und Opa\r\nWetter: sonnig, 24 °C");
+    SetEntryText(Album.Pics[static_cast<int32_t>(i)],
+                 "Am Strand von Sylt mit Oma und Opa\r\nWetter: sonnig, 24 °C");
 }
 
 void BM_EncodeAlbum(benchmark::State& State) {

@@ -37,7 +37,9 @@ struct TSetup {
     }
     Ppm = Dir / "in.ppm";
     OutJpeg = Dir / "out.jpg";
-    if (!Jpeg.empty() && qtest::Run("djpeg -ppm -outfile " + qtest::Quote(Ppm) + " " + qtest::Quote(Jpeg)) != 0) Jpeg.clear();
+    if (!Jpeg.empty() &&
+        qtest::Run("djpeg -ppm -outfile " + qtest::Quote(Ppm) + " " + qtest::Quote(Jpeg)) != 0)
+      Jpeg.clear();
   }
 };
 
@@ -71,7 +73,8 @@ void DjpegToBmp(benchmark::State& State) {
   const auto& s = Setup();
   if (s.Jpeg.empty()) return State.SkipWithError("photo corpus not made");
   for (auto _ : State)
-    if (!Spawn({"djpeg", "-bmp", "-outfile", s.Dir / "djpeg.bmp", s.Jpeg})) return State.SkipWithError("djpeg failed");
+    if (!Spawn({"djpeg", "-bmp", "-outfile", s.Dir / "djpeg.bmp", s.Jpeg}))
+      return State.SkipWithError("djpeg failed");
 }
 
 void SaveDibJpeg(benchmark::State& State) {
@@ -88,7 +91,8 @@ void CjpegFromPpm(benchmark::State& State) {
   const auto& s = Setup();
   if (s.Jpeg.empty()) return State.SkipWithError("photo corpus not made");
   for (auto _ : State)
-    if (!Spawn({"cjpeg", "-quality", "90", "-outfile", s.Dir / "cjpeg.jpg", s.Ppm})) return State.SkipWithError("cjpeg failed");
+    if (!Spawn({"cjpeg", "-quality", "90", "-outfile", s.Dir / "cjpeg.jpg", s.Ppm}))
+      return State.SkipWithError("cjpeg failed");
 }
 
 }  // namespace

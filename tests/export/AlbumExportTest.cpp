@@ -32,13 +32,13 @@ void WriteSolidJpeg(const std::string& FileName, int Width, int Height, uint32_t
 }
 
 class TRecordingShell final : public TShell {
-public:
+ public:
   void OpenFile(const std::string& FileName) override { Opened.push_back(FileName); }
   std::vector<std::string> Opened;
 };
 
 class TCancelAt final : public TExportListener {
-public:
+ public:
   explicit TCancelAt(size_t Index) : FIndex(Index) {}
   void PhotoStarting(size_t Index, size_t) override {
     if (Index == FIndex) Cancel = true;
@@ -47,12 +47,12 @@ public:
   std::atomic<bool> Cancel{false};
   std::vector<int32_t> Pages;
 
-private:
+ private:
   size_t FIndex;
 };
 
 class AlbumExport : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     WriteSolidJpeg(Dir / "red.jpg", 80, 60, 0x0000FF);
     WriteSolidJpeg(Dir / "green.jpg", 60, 80, 0x00FF00);
@@ -129,7 +129,7 @@ TEST_F(AlbumExport, PageOperatorsPlaceHeadingNumberAndTexts) {
   // H - Y - line height - 1.
   EXPECT_NE(ops.find("2 J\n"), std::string::npos);
   EXPECT_NE(ops.find("245 778  Td (Familienfotos) Tj"), std::string::npos) << ops;  // (595 - 104) / 2
-  EXPECT_NE(ops.find("295 29  Td (1) Tj"), std::string::npos) << ops;            // Y = 841 - 42
+  EXPECT_NE(ops.find("295 29  Td (1) Tj"), std::string::npos) << ops;               // Y = 841 - 42
   // The photo text under the landscape picture: cell 0 at 42, 90, E = 217, h = 186 (80 x 60).
   // Line at y = 90 + 15 + 186 = 291; x = 42 + (248 - 7 * 5) / 2 = 148.
   EXPECT_NE(ops.find("148 537  Td (red.jpg) Tj"), std::string::npos) << ops;

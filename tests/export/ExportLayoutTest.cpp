@@ -41,7 +41,7 @@ TEST(ExportLayout, HeadingOnFirstPageOnlyGivesTallerCellsLater) {
   const TPageGrid later = PageGridFor(s, 2);
   EXPECT_EQ(later.HH, 0);
   EXPECT_EQ(later.CH, (841 - 84 - 28) / 3);  // 243
-  EXPECT_EQ(later.CellY(0), 42);              // rows move up by the heading space
+  EXPECT_EQ(later.CellY(0), 42);             // rows move up by the heading space
   s.CaptionCheck = false;
   EXPECT_EQ(PageGridFor(s, 1).HH, 0);
 }

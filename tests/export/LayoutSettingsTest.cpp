@@ -1,9 +1,9 @@
-#include "export/LayoutSettings.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+#include "export/LayoutSettings.h"
 
 namespace {
 
@@ -72,7 +72,8 @@ TEST(LayoutSettings, FontSizeAndHeightConversions) {
       {13, 96, -10},   // a cell height gives a negative size
       {-13, 0, 0},     // no resolution: no size rather than a division by zero
   };
-  for (const auto& r : rows) EXPECT_EQ(FontSizeFromHeight(r.Height, r.Ppi), r.Size) << r.Height << "@" << r.Ppi;
+  for (const auto& r : rows)
+    EXPECT_EQ(FontSizeFromHeight(r.Height, r.Ppi), r.Size) << r.Height << "@" << r.Ppi;
   EXPECT_EQ(FontHeightFromSize(10, 96), -13);  // -13.33
   EXPECT_EQ(FontHeightFromSize(16, 96), -21);  // -21.33
   EXPECT_EQ(FontHeightFromSize(9, 96), -12);   // exactly -12

@@ -1,7 +1,6 @@
-#include "export/PageGeometry.h"
-
 #include <gtest/gtest.h>
 
+#include "export/PageGeometry.h"
 #include "export/TextLines.h"
 
 namespace {
@@ -11,10 +10,10 @@ TEST(PageGeometry, MillimetresToPoints) {
     double mm;
     int32_t points;
   } rows[] = {
-      {210, 595}, {297, 841}, {15, 42}, {5, 14}, {0, 0},
-      {25.39995, 72},  // the divisor itself is exactly one inch
-      {25.4, 72},      // 72.0001...: still 72
-      {1, 2},          // 2.83...
+      {210, 595},     {297, 841}, {15, 42},
+      {5, 14},        {0, 0},     {25.39995, 72},  // the divisor itself is exactly one inch
+      {25.4, 72},                                  // 72.0001...: still 72
+      {1, 2},                                      // 2.83...
       {10000, 28346},
   };
   for (const auto& r : rows) EXPECT_EQ(MmToPoints(r.mm), r.points) << r.mm;
@@ -99,7 +98,8 @@ TEST(TextLines, BreaksAndWraps) {
   EXPECT_EQ(BreakTextLines("eins\r\n", 60, CharsWide), V{"eins"});  // empty last line not counted
   EXPECT_EQ(BreakTextLines("eins\r\n\r\nzwei", 60, CharsWide), (V{"eins", "", "zwei"}));
   // 10 characters per line.
-  EXPECT_EQ(BreakTextLines("Ein Haus am See im Sommer", 60, CharsWide), (V{"Ein Haus", "am See im", "Sommer"}));
+  EXPECT_EQ(BreakTextLines("Ein Haus am See im Sommer", 60, CharsWide),
+            (V{"Ein Haus", "am See im", "Sommer"}));
   EXPECT_EQ(BreakTextLines("Donaudampfschifffahrt", 60, CharsWide), (V{"Donaudampf", "schifffahr", "t"}));
   EXPECT_EQ(BreakTextLines("\xC3\xA4\xC3\xA4\xC3\xA4", 12, CharsWide), (V{"\xC3\xA4\xC3\xA4", "\xC3\xA4"}));
   EXPECT_EQ(BreakTextLines("abc", 1, CharsWide), (V{"a", "b", "c"}));  // at least one character a line

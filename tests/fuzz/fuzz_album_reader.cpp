@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     Check(photo.FileName.data() >= bytes.data() &&
               photo.FileName.data() + photo.FileName.size() <= bytes.data() + bytes.size(),
           "file name outside the input");
-    Check(photo.Text.data() >= bytes.data() && photo.Text.data() + photo.Text.size() <= bytes.data() + bytes.size(),
+    Check(photo.Text.data() >= bytes.data() &&
+              photo.Text.data() + photo.Text.size() <= bytes.data() + bytes.size(),
           "text outside the input");
     stored += 8 + photo.FileName.size() + photo.Text.size();
   }

@@ -47,18 +47,12 @@ inline uint64_t Mix(uint64_t X) {
 inline bool PatternPixel(TPattern P, int X, int Y) {
   const uint64_t h = Mix((static_cast<uint64_t>(Y) << 32) | static_cast<uint32_t>(X));
   switch (P) {
-    case TPattern::White:
-      return false;
-    case TPattern::Black:
-      return true;
-    case TPattern::Noise:
-      return h & 1;
-    case TPattern::Sparse:
-      return h % 100 == 0;  // long MPS runs: the coder's states climb high
-    case TPattern::Dense:
-      return h % 100 != 0;
-    case TPattern::Checker:
-      return ((X ^ Y) & 1) != 0;
+    case TPattern::White: return false;
+    case TPattern::Black: return true;
+    case TPattern::Noise: return h & 1;
+    case TPattern::Sparse: return h % 100 == 0;  // long MPS runs: the coder's states climb high
+    case TPattern::Dense: return h % 100 != 0;
+    case TPattern::Checker: return ((X ^ Y) & 1) != 0;
     case TPattern::Text: {
       // Lines of 5x8 "glyphs" in 6x12 cells, with a blank line every fifth and a left margin.
       const int line = Y / 12, row = Y % 12 - 2, cell = (X - 4) / 6, col = (X - 4) % 6;

@@ -2,7 +2,6 @@
 // files. Each must give a record without a picture, never a crash, a hang or a giant allocation
 // (the sanitizer build checks the last, since it fails loudly on huge requests).
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -19,7 +18,8 @@ namespace {
 int Decode(const std::string& Bytes, int Format = -1) {
   TDib dib;
   std::memset(&dib, 0xAB, sizeof dib);  // what the caller held before must not survive a failure
-  const int ok = DecodePicture(reinterpret_cast<const uint8_t*>(Bytes.data()), Bytes.size(), Format, nullptr, &dib);
+  const int ok =
+      DecodePicture(reinterpret_cast<const uint8_t*>(Bytes.data()), Bytes.size(), Format, nullptr, &dib);
   EXPECT_EQ(ok != 0, dib.Bits != nullptr);
   deldib(dib);
   return ok;
@@ -31,7 +31,8 @@ void Put32(std::string& s, size_t at, uint32_t v) {
 }
 
 // A bottom-up BMP of Bits per pixel with a colour table of Colours entries and Pixels after it.
-std::string Bmp(int32_t Width, int32_t Height, int Bits, uint32_t Compression, int Colours, const std::string& Pixels) {
+std::string Bmp(int32_t Width, int32_t Height, int Bits, uint32_t Compression, int Colours,
+                const std::string& Pixels) {
   std::string s(54 + 4 * Colours, '\0');
   s[0] = 'B', s[1] = 'M';
   Put32(s, 2, static_cast<uint32_t>(s.size() + Pixels.size()));
@@ -101,13 +102,16 @@ TEST(PictaroBadInput, AbsurdSizesAreRefusedBeforeAllocating) {
   EXPECT_EQ(Decode(Bmp(1000, 1, 8, 1, 2, std::string("\x02\x01\0\1", 4))), 1);
   SetPictureLimit(old);
   // A PNG header claiming 100000 x 100000 pixels, with a right checksum so that only the size is wrong.
-  std::string png = std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\x01\x86\xA0\0\x01\x86\xA0\x08\x02\0\0\0", 29);
+  std::string png =
+      std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\x01\x86\xA0\0\x01\x86\xA0\x08\x02\0\0\0", 29);
   const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(png.data() + 12), 17);
   for (int i = 3; i >= 0; --i) png += static_cast<char>(crc >> (8 * i));
   EXPECT_EQ(Decode(png), 0);
   // A JPEG frame header of 65000 x 65000 and the start of its scan.
-  std::string jpeg("\xFF\xD8\xFF\xC0\0\x11\x08\xFD\xE8\xFD\xE8\x03\x01\x22\0\x02\x11\x01\x03\x11\x01"
-                   "\xFF\xDA\0\x0C\x03\x01\0\x02\x11\x03\x11\0\x3F\0\0\0\xFF\xD9", 39);
+  std::string jpeg(
+      "\xFF\xD8\xFF\xC0\0\x11\x08\xFD\xE8\xFD\xE8\x03\x01\x22\0\x02\x11\x01\x03\x11\x01"
+      "\xFF\xDA\0\x0C\x03\x01\0\x02\x11\x03\x11\0\x3F\0\0\0\xFF\xD9",
+      39);
   EXPECT_EQ(Decode(jpeg), 0);
   // newdib refuses the same.
   TDib dib;
@@ -123,14 +127,14 @@ TEST(PictaroBadInput, AbsurdSizesAreRefusedBeforeAllocating) {
 TEST(PictaroBadInput, DamagedBmpHeaders) {
   const std::string row4(4, '\x11');
   EXPECT_EQ(Decode(Bmp(1, 1, 8, 0, 2, row4)), 1);
-  EXPECT_EQ(Decode(Bmp(1, 1, 8, 0, 2, "")), 0);           // no pixels at all
-  EXPECT_EQ(Decode(Bmp(0, 1, 8, 0, 2, row4)), 0);         // no width
-  EXPECT_EQ(Decode(Bmp(1, 0, 8, 0, 2, row4)), 0);         // no height
-  EXPECT_EQ(Decode(Bmp(-1, 1, 8, 0, 2, row4)), 0);        // negative width
-  EXPECT_EQ(Decode(Bmp(1, INT32_MIN, 8, 0, 2, row4)), 0); // a height that has no positive
-  EXPECT_EQ(Decode(Bmp(1, 1, 7, 0, 0, row4)), 0);         // no such depth
-  EXPECT_EQ(Decode(Bmp(1, 1, 8, 9, 2, row4)), 0);         // no such compression
-  EXPECT_EQ(Decode(Bmp(1, -1, 8, 1, 2, row4)), 0);        // RLE cannot run top-down
+  EXPECT_EQ(Decode(Bmp(1, 1, 8, 0, 2, "")), 0);            // no pixels at all
+  EXPECT_EQ(Decode(Bmp(0, 1, 8, 0, 2, row4)), 0);          // no width
+  EXPECT_EQ(Decode(Bmp(1, 0, 8, 0, 2, row4)), 0);          // no height
+  EXPECT_EQ(Decode(Bmp(-1, 1, 8, 0, 2, row4)), 0);         // negative width
+  EXPECT_EQ(Decode(Bmp(1, INT32_MIN, 8, 0, 2, row4)), 0);  // a height that has no positive
+  EXPECT_EQ(Decode(Bmp(1, 1, 7, 0, 0, row4)), 0);          // no such depth
+  EXPECT_EQ(Decode(Bmp(1, 1, 8, 9, 2, row4)), 0);          // no such compression
+  EXPECT_EQ(Decode(Bmp(1, -1, 8, 1, 2, row4)), 0);         // RLE cannot run top-down
   std::string huge = Bmp(1, 1, 8, 0, 2, row4);
   Put32(huge, 14, 0xFFFFFFF0u);  // header size beyond the file
   EXPECT_EQ(Decode(huge), 0);

@@ -50,11 +50,32 @@ std::string MakeJpeg(int Width, int Height, bool Grey) {
 
 // The JPEG with an EXIF segment holding only the orientation tag, right after the start marker.
 std::string WithOrientation(const std::string& Jpeg, int Orientation) {
-  const uint8_t tiff[] = {'I', 'I', 42, 0, 8, 0, 0, 0,  // little-endian, first IFD at 8
-                          1, 0,                          // one entry
-                          0x12, 0x01, 3, 0, 1, 0, 0, 0,  // orientation, SHORT, count 1
-                          static_cast<uint8_t>(Orientation), 0, 0, 0,
-                          0, 0, 0, 0};  // no next IFD
+  const uint8_t tiff[] = {'I',
+                          'I',
+                          42,
+                          0,
+                          8,
+                          0,
+                          0,
+                          0,  // little-endian, first IFD at 8
+                          1,
+                          0,  // one entry
+                          0x12,
+                          0x01,
+                          3,
+                          0,
+                          1,
+                          0,
+                          0,
+                          0,  // orientation, SHORT, count 1
+                          static_cast<uint8_t>(Orientation),
+                          0,
+                          0,
+                          0,
+                          0,
+                          0,
+                          0,
+                          0};  // no next IFD
   std::string segment = "\xFF\xE1";
   const size_t length = 2 + 6 + sizeof tiff;
   segment += static_cast<char>(length >> 8);
@@ -112,7 +133,8 @@ TEST(PictaroMemory, EncodedBytesAreTheFileBytes) {
     TOwned picture;
     newdib(&picture.Dib, 37, 23, bits, nullptr, 0);
     for (int y = 0; y < 23; ++y)
-      for (int x = 0; x < 37; ++x) setpixel(picture.Dib, x, y, bits == 24 ? x * 0x030507u + y * 0x110000u : x + y);
+      for (int x = 0; x < 37; ++x)
+        setpixel(picture.Dib, x, y, bits == 24 ? x * 0x030507u + y * 0x110000u : x + y);
     std::string bytes;
     ASSERT_EQ(EncodeDib(picture.Dib, 7, bytes), 1);
     const std::string file = dir / "p.jpg";

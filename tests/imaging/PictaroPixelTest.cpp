@@ -145,13 +145,15 @@ TEST(PictaroLoad, ExtensionRule) {
     const char* Name;
     const char* Extension;
   } rows[] = {
-      {"a.jpeg", ".JPEG"}, {"a.JPEG", ".JPEG"}, {"a.b.Jpeg", ".JPEG"},
+      {"a.jpeg", ".JPEG"},
+      {"a.JPEG", ".JPEG"},
+      {"a.b.Jpeg", ".JPEG"},
       {"a.jpg", ".JPG"},
-      {"a.jpeg.bmp", ".BMP"},         // only the last dot counts
-      {"foto", ""},                    // no dot at all
-      {"dir.jpeg/foto", ""},           // the dot belongs to the folder
-      {"C:\\bilder.jpeg\\foto", ""},   // a backslash separates too
-      {"/tmp/.jpeg", ".JPEG"},         // a hidden file's name is all extension
+      {"a.jpeg.bmp", ".BMP"},             // only the last dot counts
+      {"foto", ""},                       // no dot at all
+      {"dir.jpeg/foto", ""},              // the dot belongs to the folder
+      {"C:\\bilder.jpeg\\foto", ""},      // a backslash separates too
+      {"/tmp/.jpeg", ".JPEG"},            // a hidden file's name is all extension
       {"a.jp\xC3\xA9g", ".JP\xC3\xA9G"},  // only ASCII letters are upper-cased
   };
   for (const auto& row : rows) EXPECT_EQ(PictureExtension(row.Name), row.Extension) << row.Name;

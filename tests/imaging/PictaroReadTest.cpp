@@ -45,7 +45,7 @@ int ExpectedBits(const TManifestRow& Row) {
 }
 
 class TRecordingSink final : public TProgressSink {
-public:
+ public:
   void Progress(int Percent) override { Seen.push_back(Percent); }
   std::vector<int> Seen;
 };
@@ -103,7 +103,9 @@ TEST(PictaroRead, VariantsOfEachFormatMatchImageMagick) {
   const std::string base = dir / "base.png";
   // An asymmetric picture with a gradient, hard edges and a transparent corner.
   ASSERT_EQ(qtest::Run("convert -size 37x29 gradient:red-blue -fill lime -draw 'rectangle 3,2 12,8' "
-                       "-fill yellow -draw 'circle 25,20 30,24' " + qtest::Quote(base)), 0);
+                       "-fill yellow -draw 'circle 25,20 30,24' " +
+                       qtest::Quote(base)),
+            0);
   struct TCase {
     const char* Name;
     const char* Options;
@@ -117,8 +119,11 @@ TEST(PictaroRead, VariantsOfEachFormatMatchImageMagick) {
       {"pal-trns.png", "-colors 16 -fill none -draw 'rectangle 0,0 5,5' PNG8:", 0, 1},
       {"rgb16.png", "-depth 16 PNG48:", 24, 1},
       {"rgba16.png", "-alpha set -channel A -evaluate set 40% +channel -depth 16 PNG64:", 24, 1},
-      {"grey1.png", "-colorspace Gray -threshold 50% -type Bilevel -define png:bit-depth=1 -define png:color-type=0 PNG:", 8, 0},
-      {"greyalpha.png", "-colorspace Gray -alpha set -channel A -evaluate set 50% +channel -type GrayscaleAlpha PNG:", 8, 1},
+      {"grey1.png",
+       "-colorspace Gray -threshold 50% -type Bilevel -define png:bit-depth=1 -define png:color-type=0 PNG:",
+       8, 0},
+      {"greyalpha.png",
+       "-colorspace Gray -alpha set -channel A -evaluate set 50% +channel -type GrayscaleAlpha PNG:", 8, 1},
       {"interlaced.png", "-interlace PNG PNG24:", 24, 0},
       {"rle8-16.bmp", "-colors 16 -type Palette -compress RLE BMP3:", 8, 0},
       {"rgb565.bmp", "-define bmp:subtype=RGB565 BMP:", 24, 8},
@@ -131,7 +136,8 @@ TEST(PictaroRead, VariantsOfEachFormatMatchImageMagick) {
       {"tiff-alpha.tif", "-alpha set -channel A -evaluate set 30% +channel TIFF:", 24, 2},
       {"tiff-orient6.tif", "-orient right-top TIFF:", 24, 1},
       {"lossless.webp", "-define webp:lossless=true WEBP:", 24, 0},
-      {"alpha.webp", "-alpha set -channel A -evaluate set 50% +channel -define webp:lossless=true WEBP:", 24, 1},
+      {"alpha.webp", "-alpha set -channel A -evaluate set 50% +channel -define webp:lossless=true WEBP:", 24,
+       1},
       {"rgb.jpg", "-quality 95 JPG:", 24, 6},
       {"cmyk.jpg", "-colorspace CMYK -quality 95 JPG:", 24, 40},
   };
@@ -141,7 +147,8 @@ TEST(PictaroRead, VariantsOfEachFormatMatchImageMagick) {
     const size_t colon = options.rfind(' ') == std::string::npos ? 0 : options.rfind(' ') + 1;
     const std::string prefix = options.substr(colon);
     options.erase(colon);
-    if (qtest::Run("convert " + qtest::Quote(base) + " " + options + qtest::Quote(prefix + file) + " 2>/dev/null") != 0) {
+    if (qtest::Run("convert " + qtest::Quote(base) + " " + options + qtest::Quote(prefix + file) +
+                   " 2>/dev/null") != 0) {
       ADD_FAILURE() << "convert could not make " << c.Name;
       continue;
     }
@@ -157,13 +164,16 @@ TEST(PictaroRead, AllEightExifOrientationsComeOutUpright) {
   // so each corner says where it went.
   ASSERT_EQ(qtest::Run("convert -size 48x32 xc:white -fill red -draw 'rectangle 0,0 23,15' -fill lime "
                        "-draw 'rectangle 24,0 47,15' -fill blue -draw 'rectangle 0,16 23,31' "
-                       "-sampling-factor 1x1 -quality 100 " + qtest::Quote(base)), 0);
+                       "-sampling-factor 1x1 -quality 100 " +
+                       qtest::Quote(base)),
+            0);
   for (int orientation = 1; orientation <= 8; ++orientation) {
     SCOPED_TRACE(orientation);
     const std::string file = dir / ("o" + std::to_string(orientation) + ".jpg");
     std::filesystem::copy_file(base, file);
-    ASSERT_EQ(qtest::Run("exiftool -q -overwrite_original -Orientation#=" + std::to_string(orientation) + " " +
-                         qtest::Quote(file)), 0);
+    ASSERT_EQ(qtest::Run("exiftool -q -overwrite_original -Orientation#=" + std::to_string(orientation) +
+                         " " + qtest::Quote(file)),
+              0);
     TDib dib;
     ASSERT_EQ(OpenDib(&dib, file.c_str(), 7, nullptr), 1);
     EXPECT_EQ(DibWidth(dib), orientation >= 5 ? 32 : 48);

@@ -35,7 +35,8 @@ bool FindFrame(const std::string& Jpeg, int& Marker, int& Precision, int& Compon
     const int m = static_cast<uint8_t>(Jpeg[p + 1]);
     const size_t length = (static_cast<uint8_t>(Jpeg[p + 2]) << 8) | static_cast<uint8_t>(Jpeg[p + 3]);
     if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
-      Marker = m, Precision = static_cast<uint8_t>(Jpeg[p + 4]), Components = static_cast<uint8_t>(Jpeg[p + 9]);
+      Marker = m, Precision = static_cast<uint8_t>(Jpeg[p + 4]),
+      Components = static_cast<uint8_t>(Jpeg[p + 9]);
       return true;
     }
     p += 2 + length;

@@ -20,7 +20,8 @@ TRgb DibRgb(const TDib& Dib, int X, int Y) {
 bool ReferencePixels(const std::string& File, int& Width, int& Height, std::string& Rgb) {
   if (!HaveProgram("convert")) return false;
   std::string size;
-  const std::string upright = Quote(File + "[0]") + " -auto-orient -background white -alpha remove -alpha off";
+  const std::string upright =
+      Quote(File + "[0]") + " -auto-orient -background white -alpha remove -alpha off";
   if (Run("convert " + upright + " -format '%w %h' info:", &size) != 0) return false;
   std::istringstream in(size);
   if (!(in >> Width >> Height)) return false;
@@ -38,7 +39,8 @@ int MaxDifference(const TDib& Dib, int Width, int Height, const std::string& Rgb
     const int x = static_cast<int>(i % Width), y = static_cast<int>(i / Width);
     const TRgb got = DibRgb(Dib, x, y);
     const auto* want = reinterpret_cast<const uint8_t*>(Rgb.data()) + 3 * i;
-    worst = std::max({worst, std::abs(got.Red - want[0]), std::abs(got.Green - want[1]), std::abs(got.Blue - want[2])});
+    worst = std::max(
+        {worst, std::abs(got.Red - want[0]), std::abs(got.Green - want[1]), std::abs(got.Blue - want[2])});
   }
   return worst;
 }

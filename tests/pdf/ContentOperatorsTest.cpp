@@ -44,8 +44,9 @@ TEST(PdfOperators, RectangleWritesDashWidthColoursAndFillStroke) {
   // The reader paints exactly that box red: inside red, the row and column just past it white.
   if (!qtest::HaveProgram("pdftoppm")) return;
   qtest::TScratchDir dir;
-  ASSERT_EQ(qtest::Run("pdftoppm -r 72 -png -singlefile " + qtest::Quote(file) + " " +
-                       qtest::Quote(dir / "page")), 0);
+  ASSERT_EQ(
+      qtest::Run("pdftoppm -r 72 -png -singlefile " + qtest::Quote(file) + " " + qtest::Quote(dir / "page")),
+      0);
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   ASSERT_TRUE(png_image_begin_read_from_file(&image, (dir / "page.png").c_str()));

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <charconv>
 #include <filesystem>
-
-#include <signal.h>
-#include <sys/resource.h>
 
 #include "PdfTestSupport.h"
 #include "platform/SystemError.h"
@@ -43,7 +42,9 @@ TEST(PdfDocument, EmptyDocumentIsExactToTheByte) {
   std::string expected =
       "%PDF-1.3\n"
       "1 0 obj\n[/PDF /Text /ImageB /ImageC /ImageI]\nendobj\n"
-      "2 0 obj\n<< /Length 3 0 R /Filter /FlateDecode >>\nstream\n" + zlibOfNothing + "\nendstream\nendobj\n"
+      "2 0 obj\n<< /Length 3 0 R /Filter /FlateDecode >>\nstream\n" +
+      zlibOfNothing +
+      "\nendstream\nendobj\n"
       "3 0 obj\n9\nendobj\n"
       "4 0 obj\n<<\n/Type /Pages\n/Count 1\n/Kids [5 0 R]\n>>\nendobj\n"
       "5 0 obj\n<<\n/Type /Page\n/Parent 4 0 R\n/Resources <</XObject <<  >>\n"
@@ -141,10 +142,9 @@ TEST(PdfDocument, FileThatCannotBeCreatedGivesFalse) {
   TPDFCanvas pdf(FixedMetrics());
   EXPECT_FALSE(pdf.BeginDoc(dir / "no-such-folder/x.pdf"));
   EXPECT_FALSE(pdf.Active());
-  pdf.EndDoc();  // still idle: nothing happens
+  pdf.EndDoc();                               // still idle: nothing happens
   EXPECT_TRUE(pdf.BeginDoc(dir / "ok.pdf"));  // the writer is still usable
 }
-
 
 // EndDoc throws the system error, the writer is idle again, and nothing more is written.
 TEST(PdfDocument, WriteFailureThrowsOutOfEndDocAndLeavesTheWriterIdle) {

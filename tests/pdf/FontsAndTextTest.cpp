@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <ft2build.h>
+#include <gtest/gtest.h>
 #include FT_FREETYPE_H
 
 #include "PdfTestSupport.h"
@@ -44,8 +43,8 @@ TEST(PdfText, FontOnceColourUntilAFillAndEscapes) {
     pdf.Brush = {bsSolid, 0x0000FF};
     pdf.Pen.Style = psClear;
     pdf.FillRect(0, 0, 5, 5);
-    pdf.TextOut(0, 0, "x");  // the fill changed the colour: written again
-    pdf.TextOut(0, 0, "y");  // now nothing changed
+    pdf.TextOut(0, 0, "x");    // the fill changed the colour: written again
+    pdf.TextOut(0, 0, "y");    // now nothing changed
     pdf.FillRect(0, 0, 5, 5);  // the text's black replaced the red: red again
   });
   EXPECT_EQ(w.Page(1),
@@ -147,8 +146,8 @@ TEST(PdfText, SystemFontsMeasureWithFreeType) {
   FT_Set_Pixel_Sizes(face, 0, 12);
   FT_Load_Char(face, 'a', FT_LOAD_DEFAULT);
   const int a12 = static_cast<int>((face->glyph->advance.x + 32) >> 6);
-  const int lineHeight12 = static_cast<int>(((face->size->metrics.ascender + 63) >> 6) -
-                                            (face->size->metrics.descender >> 6));
+  const int lineHeight12 =
+      static_cast<int>(((face->size->metrics.ascender + 63) >> 6) - (face->size->metrics.descender >> 6));
   FT_Done_Face(face);
   FT_Done_FreeType(lib);
 

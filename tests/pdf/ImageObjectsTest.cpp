@@ -281,7 +281,6 @@ TEST_F(ImageObjects, UnreadableSpoolFilesBecomeStandInsKeepingTheNumbering) {
   ExpectQpdfClean(file);
 }
 
-
 TEST_F(ImageObjects, SpoolFailureThrowsOutOfDrawDibAndLeavesNoFiles) {
   TOwned small(MakeSolid24(4, 4, 0x00FF00));
   TOwned large(MakeSolid24(200, 200, 0x00FF00));  // 120 kB as a BMP

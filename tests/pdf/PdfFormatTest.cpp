@@ -11,19 +11,12 @@ TEST(PdfFormat, WidthScaleTable) {
   struct {
     int64_t v, t;
   } rows[] = {
-      {0, 0},
-      {1, 83},     // 83.33 truncated
-      {2, 166},
-      {3, 249},    // 250 would be whole: one below
-      {6, 499},
-      {7, 583},
-      {12, 999},   // a full em is 999, not 1000
-      {-2, -166},  // truncation towards zero, not down
-      {-3, -249},  // one towards zero from -250
-      {-12, -999},
-      {24, 1999},
-      {1000000, 83333333},
-      {999999, 83333249},  // multiple of 3: 83333250 - 1
+      {0, 0},      {1, 83},                                              // 83.33 truncated
+      {2, 166},    {3, 249},                                             // 250 would be whole: one below
+      {6, 499},    {7, 583},   {12, 999},                                // a full em is 999, not 1000
+      {-2, -166},                                                        // truncation towards zero, not down
+      {-3, -249},                                                        // one towards zero from -250
+      {-12, -999}, {24, 1999}, {1000000, 83333333}, {999999, 83333249},  // multiple of 3: 83333250 - 1
   };
   for (auto row : rows) EXPECT_EQ(WidthScale(row.v), row.t) << row.v;
 }
@@ -85,6 +78,6 @@ TEST(PdfFormat, BaseFontNames) {
   EXPECT_EQ(BaseFontName("Arial", fsBold | fsItalic | fsUnderline), "Arial,BoldItalic");
   EXPECT_EQ(BaseFontName("Arial", fsUnderline | fsStrikeOut), "Arial");
   EXPECT_EQ(BaseFontName("a%()<>[]{}/#z", 0), "a#25#28#29#3C#3E#5B#5D#7B#7D#2F#23z");
-  EXPECT_EQ(BaseFontName(std::string("x\0y\x7f", 4), 0), "xy#7F");  // byte 0 dropped
+  EXPECT_EQ(BaseFontName(std::string("x\0y\x7f", 4), 0), "xy#7F");   // byte 0 dropped
   EXPECT_EQ(BaseFontName("Grüne Schrift", 0), "Gr#FCne#20Schrift");  // Windows-1252 bytes
 }

@@ -17,7 +17,7 @@ namespace pdftest {
 // Measures every character as half the em wide, lines as em + em / 4 high; an outline font unless
 // told otherwise. Lets the byte-exact tests ignore which fonts the machine has.
 class TFixedMetrics final : public TFontMetrics {
-public:
+ public:
   bool Outline = true;
   int32_t Em = 0;
   std::vector<std::string> Selected;  // names in order of selection
@@ -61,8 +61,8 @@ inline std::string PageOperators(const std::string& Pdf, int Page) {
   EXPECT_EQ(content.substr(start + 7 + length - 1, 11), "\nendstream\n");
   std::vector<unsigned char> out(1 << 24);
   uLongf outLen = out.size();
-  int rc = uncompress(out.data(), &outLen, reinterpret_cast<const Bytef*>(compressed.data()),
-                      compressed.size());
+  int rc =
+      uncompress(out.data(), &outLen, reinterpret_cast<const Bytef*>(compressed.data()), compressed.size());
   EXPECT_EQ(rc, Z_OK);
   return std::string(reinterpret_cast<char*>(out.data()), outLen);
 }

@@ -1,10 +1,10 @@
-#include "platform/TempFolder.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include "platform/TempFolder.h"
 
 namespace {
 

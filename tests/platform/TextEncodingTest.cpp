@@ -1,6 +1,6 @@
-#include "platform/TextEncoding.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/TextEncoding.h"
 
 namespace {
 
@@ -15,11 +15,14 @@ TEST(TextEncoding, Cp1252RoundTripsEveryByte) {
 }
 
 TEST(TextEncoding, KnownCharacters) {
-  EXPECT_EQ(Utf8ToCp1252("\xC3\xA4"), "\xE4");          // a-umlaut
-  EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC"), "\x80");      // euro sign
-  EXPECT_EQ(Cp1252ToUtf8("\x9F"), "\xC5\xB8");          // Y with diaeresis
+  EXPECT_EQ(Utf8ToCp1252("\xC3\xA4"), "\xE4");      // a-umlaut
+  EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC"), "\x80");  // euro sign
+  EXPECT_EQ(Cp1252ToUtf8("\x9F"), "\xC5\xB8");      // Y with diaeresis
   std::string out;
-  EXPECT_FALSE(Utf8ToCp1252("a\xE6\x97\xA5" "b", out));  // CJK has no byte
+  EXPECT_FALSE(
+      Utf8ToCp1252("a\xE6\x97\xA5"
+                   "b",
+                   out));  // CJK has no byte
   EXPECT_EQ(out, "a?b");
 }
 

@@ -2,18 +2,16 @@
 
 #include <sys/resource.h>
 #include <sys/wait.h>
-
-#include <csignal>
+#include <unistd.h>
 
 #include <array>
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include <unistd.h>
 
 namespace qtest {
 

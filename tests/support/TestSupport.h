@@ -12,7 +12,7 @@ namespace qtest {
 
 // A fresh folder under the build tree, removed when the object dies.
 class TScratchDir {
-public:
+ public:
   TScratchDir();
   ~TScratchDir();
   TScratchDir(const TScratchDir&) = delete;
@@ -20,14 +20,14 @@ public:
   const std::filesystem::path& Path() const { return FPath; }
   std::string operator/(const std::string& Name) const { return (FPath / Name).string(); }
 
-private:
+ private:
   std::filesystem::path FPath;
 };
 
 // Records every message and answers questions from a script (default: OK). Installs itself as the
 // core's message box for its lifetime.
 class TRecordingMessageBox final : public TMessageBox {
-public:
+ public:
   struct TShown {
     std::string Text, Title;
     TMsgIcon Icon;
@@ -35,8 +35,7 @@ public:
   };
   TRecordingMessageBox();
   ~TRecordingMessageBox() override;
-  bool Show(const std::string& Text, const std::string& Title, TMsgIcon Icon,
-            TMsgButtons Buttons) override;
+  bool Show(const std::string& Text, const std::string& Title, TMsgIcon Icon, TMsgButtons Buttons) override;
 
   std::vector<TShown> Shown;
   std::vector<bool> Answers;  // consumed front to back; when empty, OK
@@ -69,13 +68,13 @@ TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesyst
 // A file size limit stands in for a full disk: while it lives, writes past Bytes fail with EFBIG, as
 // on a full disk they fail with ENOSPC.
 class TFileSizeLimit {
-public:
+ public:
   explicit TFileSizeLimit(unsigned long long Bytes);
   ~TFileSizeLimit();
   TFileSizeLimit(const TFileSizeLimit&) = delete;
   TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
 
-private:
+ private:
   unsigned long long FOldLimit;
   void (*FOldSignal)(int);
 };

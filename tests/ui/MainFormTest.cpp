@@ -6,7 +6,7 @@
 class MainFormTest : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void TitleIsPdfQuirvel() {
     TMainForm form;
     QCOMPARE(form.windowTitle(), QStringLiteral("PDF-Quirvel"));

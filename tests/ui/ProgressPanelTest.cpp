@@ -6,7 +6,7 @@
 class ProgressPanelTest : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void SplitPosition() {
     // 50 pixels wide at L: 33 percent fills up to L + 16 (50 * 33 div 100)
     QCOMPARE(TProgressPanel::SplitX(QRect(7, 0, 50, 10), 33), 7 + 16);

@@ -7,7 +7,7 @@
 class QtDeviceTest : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void ScreenDepthComesFromTheDesktopDevice() {
     QCOMPARE(ScreenBitsPerPixel(), 24);  // no desktop device: the true-colour default
     TQtDesktopDevice desktop;
