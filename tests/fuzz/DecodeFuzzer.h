@@ -1,0 +1,20 @@
+#pragma once
+// The body shared by the picture decoder fuzzers: arbitrary bytes go to the picture library's decoder
+// for Format (-1: chosen by content), the way OpenDib hands it a file's bytes; each fuzzer's seed
+// corpus holds small valid files of its own format.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/Pictaro.h"
+#include "imaging/PictaroDecode.h"
+
+inline int FuzzDecode(const uint8_t* Data, size_t Size, int Format) {
+  // A few bytes may describe a huge picture; keep such requests far below the fuzzer's memory limit.
+  static const uint64_t limit = SetPictureLimit(16'000'000);
+  (void)limit;
+  TDib dib;
+  DecodePicture(Data, Size, Format, nullptr, &dib);
+  deldib(dib);
+  return 0;
+}
