@@ -6,7 +6,7 @@
 #include "album/ByteWriter.h"
 #include "album/DiskText.h"
 #include "album/FontRecord.h"
-#include "album/SafeFile.h"
+#include "platform/SafeFile.h"
 
 namespace {
 

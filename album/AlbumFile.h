@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "album/AlbumModel.h"
-#include "export/LayoutSettings.h"
+#include "album/LayoutSettings.h"
 
 constexpr uint32_t AlbumMagic = 52651;  // 0x0000CDAB
 

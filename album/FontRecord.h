@@ -10,7 +10,7 @@
 #include <string>
 
 #include "album/ByteReader.h"
-#include "export/LayoutSettings.h"
+#include "album/LayoutSettings.h"
 
 // Appends Font's record to Out. The size written is FontSizeFromHeight(Height, PixelsPerInch), the
 // points the font's pixel height stands for (its Size when PixelsPerInch is not positive). The face

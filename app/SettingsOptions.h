@@ -16,7 +16,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "export/LayoutSettings.h"
+#include "album/LayoutSettings.h"
 
 // When Args[Pos] is a settings option, applies it (and its value) to Settings, moves Pos to the last
 // argument it used and returns true; otherwise returns false and changes nothing. Throws

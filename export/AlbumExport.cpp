@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "album/SafeFile.h"
+#include "platform/SafeFile.h"
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
 #include "export/PendingFile.h"

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "album/AlbumModel.h"
-#include "export/LayoutSettings.h"
+#include "album/LayoutSettings.h"
 
 class TFontMetrics;
 class TProgressSink;

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "export/LayoutSettings.h"
+#include "album/LayoutSettings.h"
 
 namespace {
 

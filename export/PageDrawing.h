@@ -5,7 +5,7 @@
 // Like every writer operation these do nothing when the writer has no open document, which is what a
 // page whose numbered file could not be created relies on.
 
-#include "export/LayoutSettings.h"
+#include "album/LayoutSettings.h"
 #include "export/PageLayout.h"
 #include "imaging/Dib.h"
 #include "pdf/PDFWriterCanvas.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "export/LayoutSettings.h"
+#include "album/LayoutSettings.h"
 #include "export/PageGeometry.h"
 #include "export/TextLines.h"
 

@@ -5,7 +5,7 @@
 #include <QMainWindow>
 
 #include "album/AlbumModel.h"
-#include "export/LayoutSettings.h"
+#include "album/LayoutSettings.h"
 #include "platform/ProgressSink.h"
 
 class QLabel;

@@ -11,7 +11,7 @@
 #include "album/AlbumFile.h"
 #include "album/ByteReader.h"
 #include "album/FontRecord.h"
-#include "album/SafeFile.h"
+#include "platform/SafeFile.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "export/LayoutSettings.h"
+#include "album/LayoutSettings.h"
 
 namespace {
 

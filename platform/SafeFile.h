@@ -1,5 +1,5 @@
 #pragma once
-// Whole-file reading and crash-safe replacing, for the album file.
+// Whole-file reading and crash-safe replacing, for the album file and the other files we write.
 //
 // ReplaceFileSafely never leaves a half-written file under the target's name: the bytes go into a new
 // file beside the target (same folder, so the final rename stays on one file system; unique name,

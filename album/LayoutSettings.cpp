@@ -1,4 +1,4 @@
-#include "export/LayoutSettings.h"
+#include "album/LayoutSettings.h"
 
 #include <charconv>
 #include <cmath>
