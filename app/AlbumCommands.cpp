@@ -10,6 +10,7 @@
 #include "app/CommandLine.h"
 #include "app/Json.h"
 #include "app/SettingsOptions.h"
+#include "app/Signals.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {
       optionsEnded = true;
     } else if (!optionsEnded && IsOption(arg)) {
       if (!ApplySettingsOption(Args, i, settings))
-        throw TCommandError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album new“.");
+        throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album new“.");
     } else {
       positional.push_back(arg);
     }
@@ -37,12 +38,21 @@ void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {
   if (positional.empty()) throw TCommandError("Fehler: Der Name der Albumdatei fehlt.");
 
   const std::string albumName = positional.front();
+  // A signal stops the command before the album file is written; the writing itself is short and
+  // replaces the file in one step, so it is not broken off.
+  const auto stopWhenInterrupted = [] {
+    if (InterruptFlag().load()) throw TCommandError("Abgebrochen: Das Album wurde nicht geschrieben.");
+  };
   std::vector<std::string> photos;
-  for (size_t i = 1; i < positional.size(); ++i) photos.push_back(AbsolutePhotoPath(positional[i]));
+  for (size_t i = 1; i < positional.size(); ++i) {
+    stopWhenInterrupted();
+    photos.push_back(AbsolutePhotoPath(positional[i]));
+  }
 
   TAlbumModel album;
   if (AddPhotos(album, photos, settings.FilenamesCheck, settings.PathCheck) != photos.size())
     throw TCommandError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
+  stopWhenInterrupted();
   const TAlbumFileResult saved = SaveAlbumFile(albumName, album, settings);
   if (!saved.Ok) throw TCommandError(saved.Message);
   Out << "Album " << Quoted(albumName) << " mit " << photos.size()
@@ -156,7 +166,7 @@ void AlbumShow(const TCommandArgs& Args, std::ostream& Out) {
     else if (!optionsEnded && arg == "--json")
       json = true;
     else if (!optionsEnded && IsOption(arg))
-      throw TCommandError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album show“.");
+      throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album show“.");
     else
       positional.push_back(arg);
   }

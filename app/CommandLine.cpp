@@ -6,15 +6,36 @@
 #include <ostream>
 
 #include "app/ExportCommand.h"
+#include "app/Signals.h"
+
+#ifndef QUIRVEL_VERSION
+#error "the build defines QUIRVEL_VERSION from the project's version"
+#endif
 
 namespace {
 
 bool IsHelpWord(const std::string& Word) { return Word == "--help" || Word == "-h" || Word == "help"; }
+bool IsVersionWord(const std::string& Word) { return Word == "--version" || Word == "-V"; }
+
+const char* const KWindowUsage = "Aufruf: quirvel [ALBUM.qvl] oder quirvel BEFEHL [ARGUMENTE]";
+
+// The first argument before "--" that looks like an option; nullptr when there is none.
+const std::string* FirstOption(const TCommandArgs& Args) {
+  for (const std::string& arg : Args) {
+    if (arg == "--") return nullptr;
+    if (IsOption(arg)) return &arg;
+  }
+  return nullptr;
+}
 
 std::string JoinWords(const std::vector<std::string>& Words) {
   std::string out;
   for (const std::string& word : Words) out += (out.empty() ? "" : " ") + word;
   return out;
+}
+
+std::string UsageLine(const TCommand& Command) {
+  return "Aufruf: quirvel " + JoinWords(Command.Words) + ' ' + Command.Arguments;
 }
 
 // How many leading arguments name Command; 0 when they do not.
@@ -35,15 +56,19 @@ bool WantsHelp(const TCommandArgs& Args) {
 
 void TCommandLine::Add(TCommand Command) { FCommands.push_back(std::move(Command)); }
 
+bool TCommandLine::IsCommandWord(const std::string& Word) const {
+  return std::any_of(FCommands.begin(), FCommands.end(),
+                     [&](const TCommand& c) { return !c.Words.empty() && c.Words[0] == Word; });
+}
+
 bool TCommandLine::Handles(const TCommandArgs& Args) const {
   if (Args.empty()) return false;
-  if (IsHelpWord(Args[0])) return true;
-  return std::any_of(FCommands.begin(), FCommands.end(),
-                     [&](const TCommand& c) { return !c.Words.empty() && c.Words[0] == Args[0]; });
+  return IsHelpWord(Args[0]) || IsCommandWord(Args[0]) || FirstOption(Args) != nullptr;
 }
 
 void TCommandLine::PrintOverview(std::ostream& Out, const std::string& Group) const {
-  Out << "Aufruf:\n  quirvel [ALBUM.qvl]          öffnet das Programmfenster\n";
+  Out << "Aufruf:\n  quirvel [ALBUM.qvl]          öffnet das Programmfenster\n"
+         "  quirvel --version            zeigt die Version\n";
   for (const TCommand& command : FCommands)
     if (Group.empty() || command.Words[0] == Group)
       Out << "  quirvel " << JoinWords(command.Words) << ' ' << command.Arguments << "\n      "
@@ -52,12 +77,25 @@ void TCommandLine::PrintOverview(std::ostream& Out, const std::string& Group) co
 }
 
 int TCommandLine::Run(const TCommandArgs& Args, std::ostream& Out, std::ostream& Err) const {
+  const TCommand* best = nullptr;
   try {
     if (Args.empty() || IsHelpWord(Args[0])) {
       PrintOverview(Out, std::string());
       return 0;
     }
-    const TCommand* best = nullptr;
+    if (!IsCommandWord(Args[0])) {
+      // The window's arguments with an option among them: only --help and --version are known.
+      const std::string* option = FirstOption(Args);
+      if (option && IsHelpWord(*option)) {
+        PrintOverview(Out, std::string());
+        return 0;
+      }
+      if (option && IsVersionWord(*option)) {
+        Out << "quirvel " << ProgramVersion() << '\n';
+        return 0;
+      }
+      throw TUsageError("Fehler: Unbekannte Option " + Quoted(option ? *option : Args[0]) + ".");
+    }
     size_t bestLength = 0;
     for (const TCommand& command : FCommands) {
       const size_t length = Matches(command, Args);
@@ -69,17 +107,24 @@ int TCommandLine::Run(const TCommandArgs& Args, std::ostream& Out, std::ostream&
         PrintOverview(Args.size() == 1 ? Err : Out, Args[0]);
         return Args.size() == 1 ? 1 : 0;
       }
-      throw TCommandError("Fehler: Unbekannter Befehl „" + Args[0] + " " + Args[1] +
-                          "“. Eine Übersicht zeigt „quirvel --help“.");
+      throw TUsageError("Fehler: Unbekannter Befehl " + Quoted(Args[0] + " " + Args[1]) + ".");
     }
     const TCommandArgs rest(Args.begin() + static_cast<std::ptrdiff_t>(bestLength), Args.end());
     if (WantsHelp(rest)) {
-      Out << "Aufruf: quirvel " << JoinWords(best->Words) << ' ' << best->Arguments << "\n\n" << best->Help;
+      Out << UsageLine(*best) << "\n\n" << best->Help;
       return 0;
     }
     best->Run(rest, Out);
     Out.flush();
     return 0;
+  } catch (const TUsageError& e) {
+    Err << e.what() << '\n';
+    if (best)
+      Err << UsageLine(*best) << "\nMehr zeigt " << Quoted("quirvel " + JoinWords(best->Words) + " --help")
+          << ".\n";
+    else
+      Err << KWindowUsage << "\nEine Übersicht zeigt „quirvel --help“.\n";
+    return 2;
   } catch (const TCommandError& e) {
     Err << e.what() << '\n';
   } catch (const std::bad_alloc&) {
@@ -87,7 +132,8 @@ int TCommandLine::Run(const TCommandArgs& Args, std::ostream& Out, std::ostream&
   } catch (const std::exception& e) {
     Err << "Fehler: " << e.what() << '\n';
   }
-  return 1;
+  // A command that a signal stopped reports that; the status tells which signal it was.
+  return InterruptSignal() ? InterruptExitStatus() : 1;
 }
 
 const TCommandLine& ProgramCommandLine() {
@@ -98,6 +144,13 @@ const TCommandLine& ProgramCommandLine() {
     return built;
   }();
   return commandLine;
+}
+
+const char* ProgramVersion() { return QUIRVEL_VERSION; }
+
+std::string WindowAlbum(const TCommandArgs& Args) {
+  const size_t first = !Args.empty() && Args[0] == "--" ? 1 : 0;
+  return first < Args.size() ? Args[first] : std::string();
 }
 
 std::string Quoted(std::string_view Text) { return "„" + std::string(Text) + "“"; }

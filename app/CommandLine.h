@@ -1,10 +1,13 @@
 #pragma once
 // The program's command line: `quirvel WORD... [ARGUMENTS]`, a small dispatcher of subcommands.
 //
-// A command is named by one or more words ("album new", later "export"); the dispatcher picks the
-// command whose words start the arguments, longest first, and hands it the rest. Every command writes
-// its results to Out; a failure is thrown as TCommandError with the German message, which the
-// dispatcher writes to the error stream before returning 1. Success returns 0.
+// A command is named by one or more words ("album new", "export"); the dispatcher picks the command
+// whose words start the arguments, longest first, and hands it the rest. Every command writes its
+// results to Out; a failure is thrown as TCommandError with the German message, which the dispatcher
+// writes to the error stream before returning 1. Success returns 0.
+//
+// Exit status: 0 success; 1 failure; 2 a usage error (an unknown option or command, reported with the
+// usage line); 128 + the signal's number when SIGINT, SIGTERM or SIGHUP stopped the command (Signals.h).
 
 #include <functional>
 #include <iosfwd>
@@ -17,6 +20,13 @@
 class TCommandError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// The arguments cannot be understood (an unknown option or command): exit status 2, and the usage line
+// follows the message.
+class TUsageError : public TCommandError {
+ public:
+  using TCommandError::TCommandError;
 };
 
 using TCommandArgs = std::vector<std::string>;
@@ -32,19 +42,28 @@ struct TCommand {
 class TCommandLine {
  public:
   void Add(TCommand Command);
-  // True when Args (without the program name) are meant for the command line: their first word is
-  // a command's first word, or "--help" / "-h" / "help".
+  // True when Args (without the program name) are meant for the command line: their first word is a
+  // command's first word or "help", or an option comes before "--" ("--help", "--version", or one that
+  // is unknown and refused). Otherwise they are for the window: [--] [ALBUM.qvl].
   bool Handles(const TCommandArgs& Args) const;
   // Runs the command Args name; returns the exit status.
   int Run(const TCommandArgs& Args, std::ostream& Out, std::ostream& Err) const;
 
  private:
   void PrintOverview(std::ostream& Out, const std::string& Group) const;
+  bool IsCommandWord(const std::string& Word) const;
   std::vector<TCommand> FCommands;
 };
 
 // Every command of the program.
 const TCommandLine& ProgramCommandLine();
+
+// "X.Y.Z", the version the build was made with.
+const char* ProgramVersion();
+
+// The album the window opens, from arguments the command line does not handle: the first argument,
+// or the one after a leading "--"; empty when there is none. Further arguments are ignored.
+std::string WindowAlbum(const TCommandArgs& Args);
 
 // The album commands ("album new", "album show"); AlbumCommands.cpp.
 void AddAlbumCommands(TCommandLine& CommandLine);

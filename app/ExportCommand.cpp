@@ -14,6 +14,7 @@
 #include "album/AlbumFile.h"
 #include "album/PhotoEditing.h"
 #include "app/SettingsOptions.h"
+#include "app/Signals.h"
 #include "app/TerminalProgress.h"
 #include "export/AlbumExport.h"
 #include "platform/Shell.h"
@@ -87,7 +88,7 @@ TExportArgs ParseArgs(const TCommandArgs& Args) {
     } else {
       const size_t start = i;
       if (!ApplySettingsOption(Args, i, scratch))
-        throw TCommandError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel export“.");
+        throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel export“.");
       parsed.SettingOptions.push_back(start);
     }
   }
@@ -142,6 +143,9 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   options.PictureProgress = &progress;
   options.Listener = &progress;
   options.Shell = parsed.Open ? &shell : nullptr;
+  // Ctrl-C, SIGTERM and SIGHUP stop the export like its cancel button: the file being written and the
+  // spooled pictures are removed on the way out.
+  options.Cancel = &InterruptFlag();
   SetMessageBox(&progress);
   TExportResult result;
   try {

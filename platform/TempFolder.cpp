@@ -1,30 +1,49 @@
 #include "platform/TempFolder.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <charconv>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "platform/SystemError.h"
+#include "platform/UnixFile.h"
 
 namespace {
+
+const char KFolderPrefix[] = "quirvel-";
+constexpr size_t KRandomLength = 6;  // mkdtemp's XXXXXX
+
+// The system's temporary directory, ending in "/".
+std::string TempBase() {
+  const char* base = std::getenv("TMPDIR");
+  std::string path = (base && *base) ? base : "/tmp";
+  if (path.back() != '/') path += '/';
+  return path;
+}
 
 class TPrivateFolder {
  public:
   TPrivateFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = (base && *base) ? base : "/tmp";
-    if (pattern.back() != '/') pattern += '/';
-    pattern += "quirvel-XXXXXX";
+    std::string pattern = TempBase() + KFolderPrefix + std::to_string(::getpid()) + "-XXXXXX";
     if (!mkdtemp(pattern.data())) ThrowSystemError("Temporärer Ordner", pattern);
     FPath = pattern + "/";
+    // Held until the process ends, however it ends: the kernel drops the lock of a dead process.
+    FLock = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (FLock >= 0) ::flock(FLock, LOCK_EX | LOCK_NB);
   }
   ~TPrivateFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(FPath, ignored);
+    if (FLock >= 0) ::close(FLock);
   }
   TPrivateFolder(const TPrivateFolder&) = delete;
   TPrivateFolder& operator=(const TPrivateFolder&) = delete;
@@ -33,11 +52,44 @@ class TPrivateFolder {
 
  private:
   std::string FPath;
+  int FLock = -1;
 };
 
 bool Exists(const std::string& Name) {
   struct stat st;
   return lstat(Name.c_str(), &st) == 0;
+}
+
+// The PID in a name of the form quirvel-PID-XXXXXX; 0 when the name has another form.
+pid_t OwnerPid(const std::string& Name) {
+  const size_t prefix = sizeof KFolderPrefix - 1;
+  if (Name.compare(0, prefix, KFolderPrefix) != 0) return 0;
+  const size_t dash = Name.find('-', prefix);
+  if (dash == std::string::npos || Name.size() != dash + 1 + KRandomLength) return 0;
+  for (size_t i = dash + 1; i < Name.size(); ++i)
+    if (!std::isalnum(static_cast<unsigned char>(Name[i]))) return 0;
+  long pid = 0;
+  const char* first = Name.data() + prefix;
+  const char* last = Name.data() + dash;
+  const auto [end, error] = std::from_chars(first, last, pid);
+  if (error != std::errc() || end != last || first == last || pid <= 0 || pid > INT_MAX) return 0;
+  return static_cast<pid_t>(pid);
+}
+
+bool ProcessRuns(pid_t Pid) { return ::kill(Pid, 0) == 0 || errno == EPERM; }
+
+// Removes Path when it is a folder of ours that nobody holds the lock of.
+bool RemoveIfAbandoned(const std::string& Path) {
+  // O_NOFOLLOW: a symbolic link under our name is not followed; the checks below look at what was
+  // opened, so nothing can be swapped in between.
+  const TFd folder(::open(Path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st;
+  if (!folder.Valid() || ::fstat(folder.Get(), &st) != 0) return false;
+  if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return false;
+  if (::flock(folder.Get(), LOCK_EX | LOCK_NB) != 0) return false;
+  std::error_code error;
+  std::filesystem::remove_all(Path, error);
+  return !error;
 }
 
 }  // namespace
@@ -66,4 +118,20 @@ std::string CreateUniqueTempFile(const std::string& Prefix, const std::string& E
     }
     if (errno != EEXIST) ThrowSystemError("Temporäre Datei", name);
   }
+}
+
+size_t RemoveStaleTempFolders() {
+  const std::string base = TempBase();
+  // The names are gathered first: a folder is not removed while its directory is being read.
+  std::vector<std::string> candidates;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(base, error), end; !error && it != end; it.increment(error)) {
+    std::string name = it->path().filename().string();
+    const pid_t pid = OwnerPid(name);
+    if (pid > 0 && pid != ::getpid() && !ProcessRuns(pid)) candidates.push_back(base + name);
+  }
+  size_t removed = 0;
+  for (const std::string& path : candidates)
+    if (RemoveIfAbandoned(path)) ++removed;
+  return removed;
 }

@@ -1,10 +1,15 @@
 #pragma once
 // The program's own folder for temporary files.
 //
-// It is created on first use inside $TMPDIR (or /tmp) with a random name and owner-only access
-// (mkdtemp, mode 0700), so no other user can predict, read or replace what we put there. It is removed
-// with everything in it when the process ends normally.
+// It is created on first use inside $TMPDIR (or /tmp) as "quirvel-PID-XXXXXX", PID being the creating
+// process and XXXXXX random, with owner-only access (mkdtemp, mode 0700), so no other user can predict,
+// read or replace what we put there. The process holds an advisory lock (flock) on the folder for as long
+// as it lives, and removes the folder with everything in it when it ends normally.
+//
+// A run that was killed outright (SIGKILL, a crash) leaves its folder behind; RemoveStaleTempFolders, at
+// the next start, removes such folders.
 
+#include <cstddef>
 #include <string>
 
 // The private temporary folder, ending in "/". Throws TSystemError when it cannot be created.
@@ -18,3 +23,11 @@ std::string UniqueTempFileName(const std::string& Prefix, const std::string& Ext
 // two calls never return the same name even before either file is written. Throws TSystemError when
 // no file can be created.
 std::string CreateUniqueTempFile(const std::string& Prefix, const std::string& Ext);
+
+// Removes the private temporary folders of earlier runs that ended without cleaning up. A folder in
+// $TMPDIR (or /tmp) is removed only when all of this holds: its name has the form above; it is a folder,
+// not a symbolic link; it belongs to the user running us; no process with its PID runs; and nobody holds
+// its lock (a run in another PID namespace that shares the temporary directory keeps its folder). A PID
+// taken over by an unrelated process keeps the folder until that process ends too. Returns how many
+// folders were removed; failures are ignored (the folder stays for a later start).
+size_t RemoveStaleTempFolders();

@@ -9,12 +9,14 @@ build_pkgs=(
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev libwebp-dev
   libfreetype-dev libfontconfig-dev
   fonts-liberation2 fonts-dejavu-core
+  librsvg2-bin scdoc dpkg-dev
 )
 test_pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   jbig2dec qpdf poppler-utils libjpeg-turbo-progs
   imagemagick libimage-exiftool-perl img2pdf
+  desktop-file-utils appstream shared-mime-info xdg-utils man-db
 )
 
 want=("${build_pkgs[@]}")

@@ -31,14 +31,20 @@ TEST_F(AlbumCommands, HelpRunsWithoutADisplay) {
   EXPECT_NE(Quirvel("album new --help").Out.find("--frame-colour RRGGBB"), std::string::npos);
 }
 
-TEST_F(AlbumCommands, UnknownCommandsFail) {
+TEST_F(AlbumCommands, UnknownCommandsAndOptionsAreUsageErrors) {
   TResult r = Quirvel("album frobnicate x.qvl");
-  EXPECT_EQ(r.Status, 1);
-  EXPECT_EQ(r.Err, "Fehler: Unbekannter Befehl „album frobnicate“. Eine Übersicht zeigt „quirvel --help“.\n");
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_EQ(r.Err,
+            "Fehler: Unbekannter Befehl „album frobnicate“.\n"
+            "Aufruf: quirvel [ALBUM.qvl] oder quirvel BEFEHL [ARGUMENTE]\n"
+            "Eine Übersicht zeigt „quirvel --help“.\n");
   EXPECT_EQ(Quirvel("album").Status, 1);
   r = Quirvel("album new --bogus a.qvl");
-  EXPECT_EQ(r.Status, 1);
-  EXPECT_NE(r.Err.find("Unbekannte Option „--bogus“"), std::string::npos) << r.Err;
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_EQ(r.Err,
+            "Fehler: Unbekannte Option „--bogus“ für „quirvel album new“.\n"
+            "Aufruf: quirvel album new [OPTIONEN] ALBUM.qvl [FOTO...]\n"
+            "Mehr zeigt „quirvel album new --help“.\n");
   EXPECT_FALSE(Exists("a.qvl"));
 }
 

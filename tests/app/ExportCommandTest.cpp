@@ -102,7 +102,6 @@ TEST_F(ExportCommand, BadArgumentsFailWithGermanMessages) {
   } cases[] = {
       {"export", "Fehler: Der Name der PDF-Datei fehlt."},
       {"export out.pdf", "Fehler: Es fehlt ein Album"},
-      {"export --bogus out.pdf a.jpg", "Fehler: Unbekannte Option „--bogus“"},
       {"export --frame-width 0 out.pdf a.jpg", "--frame-width erwartet eine ganze Zahl von 1 bis 100"},
       {"export --columns 101 out.pdf a.jpg", "Fehler: --columns"},
       {"export --name", "Fehler: Zur Option --name fehlt der Wert."},
@@ -116,6 +115,10 @@ TEST_F(ExportCommand, BadArgumentsFailWithGermanMessages) {
     EXPECT_EQ(r.Status, 1) << c.Args;
     EXPECT_NE(r.Err.find(c.Message), std::string::npos) << c.Args << "\n" << r.Err;
   }
+  // An unknown option is a usage error.
+  const TResult bogus = Quirvel("export --bogus out.pdf a.jpg");
+  EXPECT_EQ(bogus.Status, 2);
+  EXPECT_NE(bogus.Err.find("Fehler: Unbekannte Option „--bogus“"), std::string::npos) << bogus.Err;
   EXPECT_EQ(qtest::ReadFile(Dir / "album.qvl"), album);
   EXPECT_FALSE(fs::exists(Dir / "out.pdf"));
 }

@@ -81,11 +81,11 @@ std::string Quote(const std::string& Text) {
 bool HaveProgram(const std::string& Name) { return Run("command -v " + Name + " >/dev/null 2>&1") == 0; }
 
 TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
-                                 const std::string& Args) {
+                                 const std::string& Args, const std::string& Env) {
   const std::string errFile = (Dir / "stderr.txt").string();
   TProgramResult r;
   r.Status = Run("cd " + Quote(Dir.string()) + " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                     Quote(Program) + " " + Args + " 2>" + Quote(errFile),
+                     Env + " " + Quote(Program) + " " + Args + " 2>" + Quote(errFile),
                  &r.Out);
   r.Err = ReadFile(errFile);
   return r;

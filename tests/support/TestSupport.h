@@ -61,9 +61,10 @@ struct TProgramResult {
   std::string Err;
 };
 // Runs "Program Args" (Args already quoted for the shell) in Dir with no display at all, so a window
-// could not open; standard error goes to a file, so progress comes as lines.
+// could not open; standard error goes to a file, so progress comes as lines. Env, when given, adds
+// variables ("NAME=value ...", quoted for the shell) after the display's are removed.
 TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
-                                 const std::string& Args);
+                                 const std::string& Args, const std::string& Env = {});
 
 // A file size limit stands in for a full disk: while it lives, writes past Bytes fail with EFBIG, as
 // on a full disk they fail with ENOSPC.
