@@ -99,6 +99,9 @@ struct TLayoutSettings {
   int32_t CountXEd = 2;
   int32_t CountYEd = 3;
   int32_t XMalEd = 1;
+  // Fonts are embedded as subsets for every text, also for texts that fit Windows-1252 (for print
+  // shops). Off: only fonts with texts outside Windows-1252 are embedded. Not part of the album file.
+  bool EmbedFonts = false;
   // Tab "Fotos"
   std::string CapED = "Familienfotos";
   bool FilenamesCheck = true;

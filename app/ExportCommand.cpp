@@ -42,6 +42,7 @@ struct TExportArgs {
   std::vector<std::string> Positional;
   bool Separate = false;
   bool Open = false;
+  bool EmbedFonts = false;
   bool HasName = false;
   std::string Name;
   bool HasFrameWidth = false;
@@ -73,6 +74,8 @@ TExportArgs ParseArgs(const TCommandArgs& Args) {
       parsed.Separate = true;
     } else if (arg == "--open") {
       parsed.Open = true;
+    } else if (arg == "--embed-fonts") {
+      parsed.EmbedFonts = true;
     } else if (IsOptionNamed(arg, "--name")) {
       parsed.Name = OptionValue(Args, i, "--name");
       parsed.HasName = true;
@@ -136,6 +139,7 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   if (parsed.HasFrameWidth) settings.RahmenBreiteEd = parsed.FrameWidth;
   settings.SeparateCheck = parsed.Separate;
   settings.ShowPDFCheck = parsed.Open;
+  settings.EmbedFonts = parsed.EmbedFonts;
 
   TTerminalProgress progress(std::cerr, StderrIsTerminal());
   TXdgShell shell;
@@ -184,7 +188,9 @@ void AddExportCommand(TCommandLine& CommandLine) {
                    "  --name TEXT          Überschrift (Vorgabe „Familienfotos“)\n"
                    "  --frame-width N      Rahmenbreite 1 bis 100 (Vorgabe 10)\n"
                    "  --separate           jede Seite in eine eigene Datei: AUSGABE0001.pdf, ...\n"
-                   "  --open               das Ergebnis danach mit der Standardanwendung öffnen\n\n" +
+                   "  --open               das Ergebnis danach mit der Standardanwendung öffnen\n"
+                   "  --embed-fonts        alle Schriften eingebettet (Teilmengen), etwa für Druckereien;\n"
+                   "                       sonst nur Schriften mit Zeichen außerhalb von Windows-1252\n\n" +
                        SettingsOptionsHelp(),
                    Export});
 }

@@ -40,6 +40,13 @@ class TLoadedPicture {
   TDib FDib{};
 };
 
+std::vector<std::string> PhotoTexts(const std::vector<TExportPhoto>& Photos) {
+  std::vector<std::string> texts;
+  texts.reserve(Photos.size());
+  for (const TExportPhoto& photo : Photos) texts.push_back(photo.Text);
+  return texts;
+}
+
 // Thrown out of the page loop to end the export with a result.
 struct TExportStop {
   TExportStatus Status;
@@ -61,7 +68,8 @@ class TExportRun {
         FFileName(FileName),
         FOptions(Options),
         FMetrics(Options.Metrics ? Options.Metrics : SharedFontMetrics()),
-        FMeasures(MakeLayoutMeasures(FSettings, FMetrics)),
+        FEmbedding(FontsToEmbed(FSettings, PhotoTexts(Photos))),
+        FMeasures(MakeLayoutMeasures(FSettings, FMetrics, FEmbedding)),
         FFlow(FSettings) {}
 
   TExportResult Run();
@@ -83,6 +91,7 @@ class TExportRun {
   const std::string FFileName;
   const TExportOptions& FOptions;
   std::shared_ptr<TFontMetrics> FMetrics;
+  const TFontEmbedding FEmbedding;
   TLayoutMeasures FMeasures;
   TPageFlow FFlow;
   TOpenDocument FDoc;
@@ -95,6 +104,10 @@ bool TExportRun::OpenDocument(const std::string& Target) {
   FDoc.Canvas = std::make_unique<TPDFCanvas>(FMetrics);
   FDoc.Canvas->PageWidth = FFlow.Grid().W;
   FDoc.Canvas->PageHeight = FFlow.Grid().H;
+  // A font is embedded for all its texts or for none, so it is asked for before the first text.
+  for (const auto& [embed, spec] : {std::pair{FEmbedding.Heading, &FSettings.HeadingFont},
+                                    std::pair{FEmbedding.Text, &FSettings.TextFont}})
+    if (embed) FDoc.Canvas->EmbedFont(spec->Name, PdfFontFor(*spec).Style);
   return FDoc.File->Created() && FDoc.Canvas->BeginDoc(FDoc.File->TempName());
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "export/ColorResolve.h"
+#include "export/PageDrawing.h"
 #include "platform/FontMetrics.h"
 #include "platform/TextEncoding.h"
 
@@ -17,20 +18,9 @@ int32_t Saturate(int64_t V) {
       std::clamp<int64_t>(V, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-TFontStyles PdfStyle(uint8_t Style) {
-  TFontStyles out = 0;
-  if (Style & KFontBold) out |= fsBold;
-  if (Style & KFontItalic) out |= fsItalic;
-  if (Style & KFontUnderline) out |= fsUnderline;
-  if (Style & KFontStrikeOut) out |= fsStrikeOut;
-  return out;
-}
-
-TMeasure FontMeasure(std::shared_ptr<TFontMetrics> Metrics, std::string Name, TFontStyles Style,
-                     int32_t Pixels) {
-  return [Metrics = std::move(Metrics), Name = std::move(Name), Style, Pixels](std::string_view Text) {
-    Metrics->SelectFont(Name, Style, Pixels);
-    return Metrics->TextExtent(Utf8ToCp1252(Text)).Width;
+TMeasure FontMeasure(std::shared_ptr<TFontMetrics> Metrics, TPDFFont Font, bool Embedded) {
+  return [Metrics = std::move(Metrics), Font = std::move(Font), Embedded](std::string_view Text) {
+    return PdfTextWidth(*Metrics, Font, Text, Embedded);
   };
 }
 
@@ -45,13 +35,27 @@ int32_t FontPoints(const TFontSpec& Font) {
   return static_cast<int32_t>(std::clamp<int64_t>(std::llabs(Font.Size), 1, KMaxFontSize));
 }
 
-TLayoutMeasures MakeLayoutMeasures(const TLayoutSettings& Settings, std::shared_ptr<TFontMetrics> Metrics) {
+TFontEmbedding FontsToEmbed(const TLayoutSettings& Settings, const std::vector<std::string>& Texts) {
+  TFontEmbedding e;
+  e.Heading = Settings.EmbedFonts || (Settings.CaptionCheck && !FitsCp1252(Settings.CapED));
+  e.Text = Settings.EmbedFonts ||
+           (Settings.TextCheck &&
+            std::any_of(Texts.begin(), Texts.end(), [](const std::string& T) { return !FitsCp1252(T); }));
+  const TPDFFont heading = PdfFontFor(Settings.HeadingFont), text = PdfFontFor(Settings.TextFont);
+  if (heading.Name == text.Name && ((heading.Style ^ text.Style) & (fsBold | fsItalic)) == 0)
+    e.Heading = e.Text = e.Heading || e.Text;
+  return e;
+}
+
+TLayoutMeasures MakeLayoutMeasures(const TLayoutSettings& Settings, std::shared_ptr<TFontMetrics> Metrics,
+                                   TFontEmbedding Embedding) {
   TLayoutMeasures m;
-  m.Wrap = FontMeasure(Metrics, KWrapFontName, 0, KWrapFontPixels);
-  m.TextFont = FontMeasure(Metrics, Settings.TextFont.Name, PdfStyle(Settings.TextFont.Style),
-                           FontPoints(Settings.TextFont));
-  m.HeadingFont = FontMeasure(Metrics, Settings.HeadingFont.Name, PdfStyle(Settings.HeadingFont.Style),
-                              FontPoints(Settings.HeadingFont));
+  TPDFFont wrap;
+  wrap.Name = KWrapFontName;
+  wrap.Size = KWrapFontPixels;
+  m.Wrap = FontMeasure(Metrics, wrap, false);
+  m.TextFont = FontMeasure(Metrics, PdfFontFor(Settings.TextFont), Embedding.Text);
+  m.HeadingFont = FontMeasure(Metrics, PdfFontFor(Settings.HeadingFont), Embedding.Heading);
   return m;
 }
 

@@ -34,9 +34,21 @@ struct TLayoutMeasures {
   TMeasure HeadingFont;
 };
 
-// Measures through Metrics, selecting the font before every measurement exactly as the PDF writer
-// does, so widths agree with the writer's TextWidth. Metrics must outlive the result.
-TLayoutMeasures MakeLayoutMeasures(const TLayoutSettings& Settings, std::shared_ptr<TFontMetrics> Metrics);
+// Which of the two fonts the PDF writer is asked to embed for all their texts (TPDFCanvas::EmbedFont).
+struct TFontEmbedding {
+  bool Heading = false;
+  bool Text = false;
+};
+
+// The fonts to embed when the album's texts are Texts: all with EmbedFonts on; otherwise the heading
+// font when the heading is shown and does not fit Windows-1252, and the text font when a photo text
+// shown does not. Heading and text font of the same face and style are embedded together.
+TFontEmbedding FontsToEmbed(const TLayoutSettings& Settings, const std::vector<std::string>& Texts);
+
+// Measures through Metrics exactly as the PDF writer does with each font selected and embedded as
+// Embedding says, so widths agree with the writer's TextWidth. Metrics must outlive the result.
+TLayoutMeasures MakeLayoutMeasures(const TLayoutSettings& Settings, std::shared_ptr<TFontMetrics> Metrics,
+                                   TFontEmbedding Embedding = {});
 
 // The settings as the export reads them: number fields inside their limits.
 TLayoutSettings LayoutSnapshot(const TLayoutSettings& Settings);

@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "pdf/EmbeddedFont.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PdfFormat.h"
 #include "platform/FreeTypeFonts.h"
@@ -154,7 +155,16 @@ void TPDFCanvas::EndDoc() {
   try {
     EndContentStream();
     FFirstFontObj = static_cast<int32_t>(FObjects->Count);
-    for (uint32_t n = 0; n < FFonts->Count; ++n) WriteFontDictionary((*FFonts)[static_cast<int32_t>(n)]);
+    // An embedded font's dictionary stands in the font list; the objects it refers to follow the list.
+    PrepareEmbeddedFonts(FFirstFontObj + static_cast<int32_t>(FFonts->Count));
+    for (uint32_t n = 0; n < FFonts->Count; ++n) {
+      const TPdfFontEntry& entry = (*FFonts)[static_cast<int32_t>(n)];
+      if (entry.Embedded < 0)
+        WriteFontDictionary(entry);
+      else
+        WriteType0Dictionary(*FEmbedded[static_cast<size_t>(entry.Embedded)]);
+    }
+    WriteEmbeddedFontParts();
     WritePageTree();
     FCatalogObj = BeginDictObject();
     WriteLine("/Type /Catalog");
@@ -296,6 +306,7 @@ void TPDFCanvas::ReleaseDocument() {
   if (FFonts)
     for (uint32_t n = 0; n < FFonts->Count; ++n) std::free((*FFonts)[static_cast<int32_t>(n)].Name);
   FFonts.reset();
+  FEmbedded.clear();
   FObjects.reset();
   FPageSizes.reset();
   FCompressor.reset();

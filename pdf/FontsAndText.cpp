@@ -1,5 +1,5 @@
-// Text lines and font resources. Every distinct name and style that is drawn becomes one TrueType
-// font resource, not embedded; its dictionary, written at EndDoc, carries a font descriptor and the
+// Text lines and font resources written in Windows-1252. Every distinct name and style that is drawn
+// so becomes one TrueType font resource, not embedded; its dictionary, written at EndDoc, carries a font descriptor and the
 // widths of its codes measured at a 12-pixel em and scaled to thousandths of an em.
 
 #include <algorithm>
@@ -34,7 +34,7 @@ int32_t TPDFCanvas::FontNumber(std::string_view Name, TFontStyles Style) {
   Name = UpToZero(Name);
   for (uint32_t i = 0; i < FFonts->Count; ++i) {
     const TPdfFontEntry& entry = (*FFonts)[static_cast<int32_t>(i)];
-    if (entry.Style == Style && Name == entry.Name) return static_cast<int32_t>(i) + 1;
+    if (entry.Embedded < 0 && entry.Style == Style && Name == entry.Name) return static_cast<int32_t>(i) + 1;
   }
   char* copy = static_cast<char*>(std::malloc(Name.size() + 1));
   if (!copy) throw std::bad_alloc();
@@ -45,11 +45,11 @@ int32_t TPDFCanvas::FontNumber(std::string_view Name, TFontStyles Style) {
     std::free(copy);
     throw std::bad_alloc();
   }
-  *entry = {copy, Style};
+  *entry = {copy, Style, -1};
   return static_cast<int32_t>(FFonts->Count);
 }
 
-void TPDFCanvas::ApplyFont() {
+void TPDFCanvas::ApplyTextColor() {
   // Text fills with the fill colour. A clear brush never wrote its colour, so after one the colour is
   // written whatever FLastBrush says; the stream then holds a solid fill of the text's colour.
   if (!FBrushValid || FLastBrush.Style == bsClear || FLastBrush.Color != Font.Color) {
@@ -63,31 +63,40 @@ void TPDFCanvas::ApplyFont() {
       FBrushClear = false;
     }
   }
-  const int32_t n = FontNumber(Font.Name, Font.Style);
-  if (FFontValid && n == FCurFont && Font.Size == FCurFontSize) return;
+}
+
+void TPDFCanvas::SelectPdfFont(int32_t Number, int32_t Size) {
+  if (FFontValid && Number == FCurFont && Size == FCurFontSize) return;
   FLine.assign("/F");
-  AppendInt(FLine, n);
+  AppendInt(FLine, Number);
   FLine += ' ';
-  AppendInt(FLine, Font.Size);
+  AppendInt(FLine, Size);
   FLine += " Tf";
   WriteLine();
-  FCurFont = n;
-  FCurFontSize = Font.Size;
+  FCurFont = Number;
+  FCurFontSize = Size;
   FFontValid = true;
+}
+
+void TPDFCanvas::ApplyFont() {
+  ApplyTextColor();
+  SelectPdfFont(FontNumber(Font.Name, Font.Style), Font.Size);
 }
 
 void TPDFCanvas::TextOut(int32_t X, int32_t Y, std::string_view Text) {
   if (!FActive) return;
   SelectMeasureFont(Font.Name, Font.Style, Font.Size);
   const int32_t height = FMeasure->LineHeight();
+  // The baseline lies one unit below the last pixel row of the text cell.
+  const int64_t baseline = int64_t(PageHeight) - Y - height - 1;
+  if (WritesShaped(Text) && TextOutShaped(X, baseline, Text)) return;
   WriteLine("BT");
   ApplyFont();
   Utf8ToCp1252(Text, FCp1252);
   FLine.clear();
   AppendInt(FLine, X);
   FLine += ' ';
-  // The baseline lies one unit below the last pixel row of the text cell.
-  AppendInt(FLine, int64_t(PageHeight) - Y - height - 1);
+  AppendInt(FLine, baseline);
   FLine += "  Td (";
   AppendEscapedText(FLine, FCp1252);
   FLine += ") Tj";
@@ -97,6 +106,7 @@ void TPDFCanvas::TextOut(int32_t X, int32_t Y, std::string_view Text) {
 
 int32_t TPDFCanvas::TextWidth(std::string_view Text) {
   SelectMeasureFont(Font.Name, Font.Style, Font.Size);
+  if (WritesShaped(Text)) return PdfTextWidth(*FMeasure, Font, Text, true);
   Utf8ToCp1252(Text, FCp1252);
   return FMeasure->TextExtent(FCp1252).Width;
 }

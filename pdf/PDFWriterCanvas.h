@@ -19,8 +19,12 @@
 // that caused it (BeginDoc, NewPage, EndDoc); the document is then abandoned: the file is closed as far
 // as it got and the writer is idle again. The destructor ends an open document and never throws.
 //
-// Drawing calls while no document is open do nothing. Texts are UTF-8; they are written in
-// Windows-1252 (a character it lacks becomes "?") with the fonts declared as /WinAnsiEncoding.
+// Drawing calls while no document is open do nothing. Texts are UTF-8. A text that fits Windows-1252,
+// in a font not asked to be embedded, is written in those bytes with the font named, not embedded, as
+// /WinAnsiEncoding. Every other text is shaped (TextShaper.h) and written in embedded subsets of its
+// faces (Type0 fonts, Identity-H, with widths and a ToUnicode map): see ShapedText.cpp and
+// EmbeddedFonts.cpp. Font metrics without a shaper write every text in Windows-1252, a character it
+// lacks as "?".
 
 #include <cstdint>
 #include <memory>
@@ -79,11 +83,17 @@ struct TPdfPageSize {
   int32_t Width, Height;
 };
 
-// A font resource: Name is a malloc'ed, zero-terminated UTF-8 copy owned by the writer.
+// A font resource: Name is a malloc'ed, zero-terminated UTF-8 copy owned by the writer, for a font
+// named with /WinAnsiEncoding (Embedded < 0); an embedded subset has no name here and Embedded is its
+// position in the writer's embedded fonts.
 struct TPdfFontEntry {
   char* Name;
   TFontStyles Style;
+  int32_t Embedded;
 };
+
+class TFontFace;
+struct TEmbeddedFont;
 
 // A placed picture waiting for EndDoc: its description (Bits nullptr; Header a malloc'ed copy of the
 // picture's header without colour table) and the temporary file, a malloc'ed path, that holds its
@@ -137,6 +147,10 @@ class TPDFCanvas {
   int32_t FontNumber(std::string_view Name, TFontStyles Style);
   // The PDF name of the font last selected for measuring, with its style suffix.
   std::string BaseFontName() const;
+  // Texts in the font of Name and Style (bold and italic count) are written in embedded subsets from
+  // now on, also those that fit Windows-1252. Kept from document to document; without a shaper it
+  // changes nothing.
+  void EmbedFont(std::string_view Name, TFontStyles Style);
 
   // Pictures (see ImageObjects.cpp). Places the whole of Dib stretched over the rectangle whose
   // top-left corner is X, Y and whose size is Width x Height. The picture is mapped to a box one unit
@@ -183,8 +197,19 @@ class TPDFCanvas {
   void ApplyPen();
   void ApplyBrush();
   void ApplyFont();
+  void ApplyTextColor();
+  void SelectPdfFont(int32_t Number, int32_t Size);
   void SelectMeasureFont(std::string_view Name, TFontStyles Style, int32_t Size);
   void WriteFontDictionary(const TPdfFontEntry& Entry);
+  // Shaped text and embedded subsets (ShapedText.cpp, EmbeddedFonts.cpp).
+  bool WritesShaped(std::string_view Text);
+  bool TextOutShaped(int64_t X, int64_t Baseline, std::string_view Text);
+  int32_t EmbeddedFontNumber(TFontFace* Face);
+  uint32_t CidFor(TEmbeddedFont& Font, uint32_t Glyph, std::string_view Text, int32_t& Width);
+  // Subsets every embedded font and works out the object numbers of their parts.
+  void PrepareEmbeddedFonts(int32_t FirstPartObj);
+  void WriteType0Dictionary(const TEmbeddedFont& Font);
+  void WriteEmbeddedFontParts();
   // Page y of a point: H - 1 - Y, in 64 bits so that no input overflows.
   int64_t PointY(int32_t Y) const { return int64_t(PageHeight) - 1 - Y; }
 
@@ -227,9 +252,16 @@ class TPDFCanvas {
   int32_t FPenX = 0;
   int32_t FPenY = 0;
   std::vector<bool> FClips;  // open BeginClip calls: whether each wrote its "q"
+  std::vector<std::pair<std::string, TFontStyles>> FEmbedRequests;  // fonts to embed always
+  std::vector<std::unique_ptr<TEmbeddedFont>> FEmbedded;           // this document's subsets
 
   std::unique_ptr<TZlibCompressor> FCompressor;
   std::vector<unsigned char> FCompressed;
   std::string FLine;    // the line being built; its capacity is kept from line to line
   std::string FCp1252;  // the text being written or measured, converted
 };
+
+// The width TPDFCanvas::TextWidth gives for Text in Font's name, style and size on a writer asked to
+// embed that font (Embedded) or not, for measuring before any writer exists. Metrics is left with
+// Font selected, or not, as the measuring needs.
+int32_t PdfTextWidth(TFontMetrics& Metrics, const TPDFFont& Font, std::string_view Text, bool Embedded);

@@ -114,3 +114,21 @@ std::string BaseFontName(std::string_view Name, TFontStyles Style) {
     out += ",Bold";
   return out;
 }
+
+void AppendThousandths(std::string& Out, int64_t V) {
+  if (V < 0) Out += '-';
+  const uint64_t magnitude = V < 0 ? 0 - static_cast<uint64_t>(V) : static_cast<uint64_t>(V);
+  AppendInt(Out, static_cast<int64_t>(magnitude / 1000));
+  unsigned fraction = static_cast<unsigned>(magnitude % 1000);
+  if (fraction == 0) return;
+  Out += '.';
+  for (unsigned digit = 100; fraction != 0; digit /= 10) {
+    Out += static_cast<char>('0' + fraction / digit);
+    fraction %= digit;
+  }
+}
+
+void AppendHex4(std::string& Out, uint32_t V) {
+  static const char hex[] = "0123456789ABCDEF";
+  for (int shift = 12; shift >= 0; shift -= 4) Out += hex[(V >> shift) & 0xF];
+}

@@ -20,6 +20,12 @@ std::string_view FormatColorComponent(uint8_t V);
 // top byte is not looked at.
 void AppendColor(std::string& Out, uint32_t Color);
 
+// Appends V / 1000 in the shortest decimal form: 1500 -> "1.5", -250 -> "-0.25", 2000 -> "2".
+void AppendThousandths(std::string& Out, int64_t V);
+
+// Appends the low 16 bits of V as four upper-case hexadecimal digits.
+void AppendHex4(std::string& Out, uint32_t V);
+
 // S with "0" characters put in front until it is Width characters long; a longer S is unchanged.
 std::string ZeroPad(std::string_view S, size_t Width);
 

@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <string_view>
 
+class TTextShaper;
+
 // Style set of a font, as bits.
 enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = uint8_t;
@@ -55,4 +57,8 @@ class TFontMetrics {
   // Fills Out and returns true for an outline font; returns false and leaves Out alone otherwise.
   virtual bool OutlineMetrics(TOutlineMetrics& Out) = 0;
   virtual TPlainMetrics PlainMetrics() = 0;
+  // Shaping of UTF-8 text in every script (TextShaper.h), or nullptr for an implementation that has
+  // none; the writer then writes Windows-1252 texts only. The shaper belongs to this object and lives
+  // as long as it; like the rest of the object it is for one thread at a time.
+  virtual TTextShaper* Shaper() { return nullptr; }
 };

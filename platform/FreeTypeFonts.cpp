@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/FontMatch.h"
 #include "platform/TextEncoding.h"
+#include "platform/TextShaper.h"
 
 namespace {
 
@@ -25,13 +27,9 @@ struct TFaceDeleter {
 struct TConfigDeleter {
   void operator()(FcConfig* Config) const { FcConfigDestroy(Config); }
 };
-struct TPatternDeleter {
-  void operator()(FcPattern* Pattern) const { FcPatternDestroy(Pattern); }
-};
 using TLibraryPtr = std::unique_ptr<FT_LibraryRec_, TLibraryDeleter>;
 using TFacePtr = std::unique_ptr<FT_FaceRec_, TFaceDeleter>;
 using TConfigPtr = std::unique_ptr<FcConfig, TConfigDeleter>;
-using TPatternPtr = std::unique_ptr<FcPattern, TPatternDeleter>;
 
 // 26.6 fixed point to whole pixels.
 int32_t Floor26(FT_Pos V) { return static_cast<int32_t>((V & ~FT_Pos(63)) / 64); }
@@ -64,6 +62,7 @@ struct TFreeTypeFonts::TImpl {
   std::vector<std::unique_ptr<TFace>> Faces;
   TFace* Current = nullptr;
   TSized* Size = nullptr;
+  std::unique_ptr<TTextShaper> Shaper;  // made at the first text that needs it
 
   TFace* FindOrOpen(std::string_view Name, TFontStyles Style);
   void OpenFace(TFace& Entry);
@@ -85,23 +84,11 @@ TFace* TFreeTypeFonts::TImpl::FindOrOpen(std::string_view Name, TFontStyles Styl
 }
 
 void TFreeTypeFonts::TImpl::OpenFace(TFace& Entry) {
-  TPatternPtr pattern(FcPatternCreate());
-  if (!pattern) return;
-  FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(Entry.Name.c_str()));
-  FcPatternAddInteger(pattern.get(), FC_WEIGHT, (Entry.Style & fsBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern.get(), FC_SLANT, (Entry.Style & fsItalic) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcConfigSubstitute(Config.get(), pattern.get(), FcMatchPattern);
-  FcDefaultSubstitute(pattern.get());
-  FcResult result = FcResultNoMatch;
-  TPatternPtr match(FcFontMatch(Config.get(), pattern.get(), &result));
-  if (!match) return;
-  FcChar8* file = nullptr;
-  int index = 0;
-  if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || !file) return;
-  FcPatternGetInteger(match.get(), FC_INDEX, 0, &index);
+  const TFontFile file = MatchFontFile(Config.get(), Entry.Name, Entry.Style);
+  if (file.Path.empty()) return;
 
   FT_Face face = nullptr;
-  if (FT_New_Face(Library.get(), reinterpret_cast<const char*>(file), index, &face) != 0) return;
+  if (FT_New_Face(Library.get(), file.Path.c_str(), file.Index, &face) != 0) return;
   Entry.Face.reset(face);
 
   // Codes are looked up through Unicode; a symbol font without a Unicode map keeps its glyphs at
@@ -168,8 +155,16 @@ TFreeTypeFonts::TFreeTypeFonts() : FImpl(std::make_unique<TImpl>()) {
 }
 
 TFreeTypeFonts::~TFreeTypeFonts() {
-  // Faces belong to the library: close them first.
-  if (FImpl) FImpl->Faces.clear();
+  // Faces belong to the library: close them first; the shaper uses the font configuration.
+  if (FImpl) {
+    FImpl->Shaper.reset();
+    FImpl->Faces.clear();
+  }
+}
+
+TTextShaper* TFreeTypeFonts::Shaper() {
+  if (!FImpl->Shaper) FImpl->Shaper = std::make_unique<TTextShaper>(FImpl->Config.get());
+  return FImpl->Shaper.get();
 }
 
 void TFreeTypeFonts::SelectFont(std::string_view Name, TFontStyles Style, int32_t PixelSize) {

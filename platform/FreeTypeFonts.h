@@ -23,6 +23,8 @@ class TFreeTypeFonts final : public TFontMetrics {
   TTextExtent TextExtent(std::string_view Cp1252Text) override;
   bool OutlineMetrics(TOutlineMetrics& Out) override;
   TPlainMetrics PlainMetrics() override;
+  // HarfBuzz shaping with fontconfig's fallback faces, sharing this object's font configuration.
+  TTextShaper* Shaper() override;
 
  private:
   struct TImpl;

@@ -11,7 +11,28 @@ constexpr std::array<char16_t, 32> KHigh = {0x20AC, 0x0081, 0x201A, 0x0192, 0x20
                                             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// Decodes one UTF-8 sequence at Text[Pos]; returns its length, 0 when malformed.
+int UnicodeToCp1252(char32_t Cp) {
+  if (Cp < 0x80 || (Cp >= 0xA0 && Cp <= 0xFF)) return static_cast<int>(Cp);
+  for (size_t i = 0; i < KHigh.size(); ++i)
+    if (KHigh[i] == Cp) return static_cast<int>(0x80 + i);
+  return -1;
+}
+
+void AppendUtf8(std::string& Out, char32_t Cp) {
+  if (Cp < 0x80) {
+    Out += static_cast<char>(Cp);
+  } else if (Cp < 0x800) {
+    Out += static_cast<char>(0xC0 | (Cp >> 6));
+    Out += static_cast<char>(0x80 | (Cp & 0x3F));
+  } else {
+    Out += static_cast<char>(0xE0 | (Cp >> 12));
+    Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
+    Out += static_cast<char>(0x80 | (Cp & 0x3F));
+  }
+}
+
+}  // namespace
+
 size_t DecodeUtf8(std::string_view Text, size_t Pos, char32_t& Cp) {
   const auto b = [&](size_t i) { return static_cast<unsigned char>(Text[Pos + i]); };
   const unsigned char lead = b(0);
@@ -40,28 +61,6 @@ size_t DecodeUtf8(std::string_view Text, size_t Pos, char32_t& Cp) {
   if (Cp >= 0xD800 && Cp <= 0xDFFF) return 0;
   return len;
 }
-
-int UnicodeToCp1252(char32_t Cp) {
-  if (Cp < 0x80 || (Cp >= 0xA0 && Cp <= 0xFF)) return static_cast<int>(Cp);
-  for (size_t i = 0; i < KHigh.size(); ++i)
-    if (KHigh[i] == Cp) return static_cast<int>(0x80 + i);
-  return -1;
-}
-
-void AppendUtf8(std::string& Out, char32_t Cp) {
-  if (Cp < 0x80) {
-    Out += static_cast<char>(Cp);
-  } else if (Cp < 0x800) {
-    Out += static_cast<char>(0xC0 | (Cp >> 6));
-    Out += static_cast<char>(0x80 | (Cp & 0x3F));
-  } else {
-    Out += static_cast<char>(0xE0 | (Cp >> 12));
-    Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
-    Out += static_cast<char>(0x80 | (Cp & 0x3F));
-  }
-}
-
-}  // namespace
 
 bool IsValidUtf8(std::string_view Text) {
   char32_t cp;
@@ -108,4 +107,19 @@ std::string Cp1252ToUtf8(std::string_view Bytes) {
   out.reserve(Bytes.size() + Bytes.size() / 4);
   for (unsigned char c : Bytes) AppendUtf8(out, Cp1252ToUnicode(c));
   return out;
+}
+
+bool FitsCp1252(std::string_view Text) {
+  char32_t cp;
+  for (size_t pos = 0; pos < Text.size();) {
+    const unsigned char lead = static_cast<unsigned char>(Text[pos]);
+    if (lead < 0x80) {  // the common case, without decoding
+      ++pos;
+      continue;
+    }
+    const size_t len = DecodeUtf8(Text, pos, cp);
+    if (len == 0 || UnicodeToCp1252(cp) < 0) return false;
+    pos += len;
+  }
+  return true;
 }

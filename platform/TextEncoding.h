@@ -8,6 +8,13 @@
 // True when Text is well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
 bool IsValidUtf8(std::string_view Text);
 
+// Decodes the UTF-8 sequence at Text[Pos] (Pos < Text.size()) into Cp; returns its length in bytes,
+// 0 when it is malformed.
+size_t DecodeUtf8(std::string_view Text, size_t Pos, char32_t& Cp);
+
+// True when every character of the well-formed UTF-8 Text has a Windows-1252 byte.
+bool FitsCp1252(std::string_view Text);
+
 // Converts UTF-8 to Windows-1252. A character without a Windows-1252 byte, and every byte of a
 // malformed sequence, becomes '?'. Returns false when anything was replaced.
 bool Utf8ToCp1252(std::string_view Utf8, std::string& Out);
