@@ -46,7 +46,7 @@ class ExportCommand : public ::testing::Test {
 TEST_F(ExportCommand, HelpNamesTheOptions) {
   const TResult r = Quirvel("export --help");
   EXPECT_EQ(r.Status, 0);
-  for (const char* option : {"--separate", "--open", "--name", "--frame-width", "--columns"})
+  for (const char* option : {"--separate", "--open", "--name", "--frame-width", "--columns", "--embed-fonts"})
     EXPECT_NE(r.Out.find(option), std::string::npos) << option;
   EXPECT_NE(Quirvel("--help").Out.find("quirvel export"), std::string::npos);
 }
@@ -68,6 +68,14 @@ TEST_F(ExportCommand, PhotosWithOptions) {
   std::string qdf;
   qtest::Run("qpdf --qdf --object-streams=disable " + qtest::Quote(Dir / "out.pdf") + " -", &qdf);
   EXPECT_NE(qdf.find("(Urlaub) Tj"), std::string::npos);
+
+  // Embedded always: no font is named without its program.
+  ASSERT_EQ(Quirvel("export --embed-fonts --name Urlaub emb.pdf a.jpg").Status, 0);
+  ExpectClean("emb.pdf");
+  std::string fonts;
+  qtest::Run("pdffonts " + qtest::Quote(Dir / "emb.pdf"), &fonts);
+  EXPECT_EQ(fonts.find(" no "), std::string::npos) << fonts;
+  EXPECT_NE(fonts.find("Identity-H"), std::string::npos) << fonts;
 }
 
 TEST_F(ExportCommand, AlbumByExtensionOrContent) {

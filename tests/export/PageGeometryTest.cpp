@@ -105,4 +105,16 @@ TEST(TextLines, BreaksAndWraps) {
   EXPECT_EQ(BreakTextLines("abc", 1, CharsWide), (V{"a", "b", "c"}));  // at least one character a line
 }
 
+// Texts outside Windows-1252 wrap where the Unicode rules allow: at blanks, between Chinese or
+// Japanese characters (never before "。" or "、"), and a word too wide between whole letters, so a
+// letter keeps its combining marks.
+TEST(TextLines, AnyScriptWrapsByUnicodeRules) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(BreakTextLines("Łódź jest w Polsce", 60, CharsWide), (V{"Łódź jest", "w Polsce"}));
+  EXPECT_EQ(BreakTextLines("東京は日本の首都です。", 24, CharsWide), (V{"東京は日", "本の首都", "です。"}));
+  EXPECT_EQ(BreakTextLines("Ελλάδα\nΑθήνα", 60, CharsWide), (V{"Ελλάδα", "Αθήνα"}));
+  // "Việt" written with combining marks: "e" + U+0323 + U+0302 is one letter of three characters.
+  EXPECT_EQ(BreakTextLines("Vie\xCC\xA3\xCC\x82tnam", 24, CharsWide), (V{"Vi", "e\xCC\xA3\xCC\x82t", "nam"}));
+}
+
 }  // namespace

@@ -53,6 +53,20 @@ TEST(PdfFormat, ColourComponentsAreShortestAndLocaleFree) {
   std::setlocale(LC_ALL, saved.c_str());
 }
 
+TEST(PdfFormat, ThousandthsAndHex) {
+  std::string s;
+  for (int64_t v : {0LL, 1500LL, -250LL, 2000LL, 1LL, -1001LL, 123456LL}) {
+    AppendThousandths(s, v);
+    s += ' ';
+  }
+  EXPECT_EQ(s, "0 1.5 -0.25 2 0.001 -1.001 123.456 ");
+  s.clear();
+  AppendHex4(s, 0x1A);
+  AppendHex4(s, 0xFFFF);
+  AppendHex4(s, 0x12345);  // only the low 16 bits
+  EXPECT_EQ(s, "001AFFFF2345");
+}
+
 TEST(PdfFormat, ZeroPadAndIntegers) {
   EXPECT_EQ(ZeroPad("9", 10), "0000000009");
   EXPECT_EQ(ZeroPad("65535", 5), "65535");

@@ -1,0 +1,91 @@
+// Texts written through the shaper with the system's fonts: what the content stream and the font
+// objects say, read back through qpdf's uncompressed form and poppler's text extraction.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "pdf/PdfTestSupport.h"
+#include "platform/FreeTypeFonts.h"
+
+using namespace pdftest;
+
+namespace {
+
+struct TShapedPdf {
+  std::string File, Ops, Qdf, Text;
+};
+
+template <class TDraw>
+TShapedPdf WriteShaped(TDraw Draw) {
+  static qtest::TScratchDir dir;
+  static int serial = 0;
+  TShapedPdf w;
+  w.File = dir / ("shaped" + std::to_string(serial++) + ".pdf");
+  {
+    TPDFCanvas pdf(std::make_shared<TFreeTypeFonts>());
+    EXPECT_TRUE(pdf.BeginDoc(w.File));
+    pdf.Font.Name = "Arial";
+    pdf.Font.Size = 20;
+    Draw(pdf);
+    pdf.EndDoc();
+  }
+  ExpectQpdfClean(w.File);
+  w.Ops = PageOperators(qtest::ReadFile(w.File), 1);
+  qtest::Run("qpdf --qdf --object-streams=disable " + qtest::Quote(w.File) + " -", &w.Qdf);
+  qtest::Run("pdftotext -enc UTF-8 " + qtest::Quote(w.File) + " -", &w.Text);
+  return w;
+}
+
+bool HaveLiberation() {
+  std::string file;
+  return qtest::Run("fc-match -f '%{file}' Arial", &file) == 0 &&
+         file.find("LiberationSans-Regular") != std::string::npos && qtest::HaveProgram("qpdf") &&
+         qtest::HaveProgram("pdftotext");
+}
+
+}  // namespace
+
+// A font asked to be embedded is embedded for a text that fits Windows-1252 too; the width the writer
+// reports for centring is the shaped one, kerning included, and the kerning reaches the page as a TJ
+// adjustment. The same glyph standing for different characters gets a CID for each, so that even two
+// characters no font has come back, both drawn as the missing-glyph box.
+TEST(ShapedText, EmbeddedLineKerningAndOneCidPerCharacter) {
+  if (!HaveLiberation()) GTEST_SKIP() << "Arial is not Liberation Sans here, or poppler/qpdf missing";
+  int32_t plain = 0, kerned = 0;
+  const TShapedPdf w = WriteShaped([&](TPDFCanvas& pdf) {
+    plain = pdf.TextWidth("AV");  // not yet embedded: the hinted Windows-1252 width
+    pdf.EmbedFont("Arial", 0);
+    kerned = pdf.TextWidth("AV");
+    pdf.TextOut(10, 20, "AV");
+    pdf.TextOut(10, 60, "x\xEE\x80\x80y\xEE\x80\x81z");  // U+E000 and U+E001
+  });
+  EXPECT_LT(kerned, plain);
+  // Baseline 841 - 20 - 24 - 1 for Liberation Sans at 20 pixels; A and V are CIDs 1 and 2.
+  EXPECT_NE(w.Ops.find("BT\n0 0 0 rg\n10 796 Td\n/F1 20 Tf\n[<0001>"), std::string::npos) << w.Ops;
+  EXPECT_TRUE(std::regex_search(w.Ops, std::regex("\\[<0001>[0-9]+<0002>\\] TJ"))) << w.Ops;
+  EXPECT_NE(w.Ops.find("[<00030004000500060007>] TJ"), std::string::npos) << w.Ops;  // no second Tf
+  EXPECT_NE(w.Qdf.find("/Subtype /CIDFontType2"), std::string::npos);
+  EXPECT_NE(w.Qdf.find("<0004> <E000>"), std::string::npos) << w.Qdf;
+  EXPECT_NE(w.Qdf.find("<0006> <E001>"), std::string::npos) << w.Qdf;
+  EXPECT_NE(w.Text.find("AV"), std::string::npos) << w.Text;
+  EXPECT_NE(w.Text.find("x\xEE\x80\x80y\xEE\x80\x81z"), std::string::npos) << w.Text;
+  EXPECT_EQ(w.Qdf.find("WinAnsiEncoding"), std::string::npos);
+}
+
+// One document may hold a face both by name (texts that fit Windows-1252) and embedded (the others);
+// a ligature's glyph gives back both letters, and a fallback face joins the line without a gap.
+TEST(ShapedText, NamedAndEmbeddedSideBySideWithFallback) {
+  if (!HaveLiberation()) GTEST_SKIP() << "Arial is not Liberation Sans here, or poppler/qpdf missing";
+  const TShapedPdf w = WriteShaped([](TPDFCanvas& pdf) {
+    pdf.TextOut(10, 20, "Köln");
+    pdf.TextOut(10, 60, "Łódź 東京 office");
+  });
+  EXPECT_NE(w.Ops.find("/F1 20 Tf\n10 796  Td (K\xF6ln) Tj"), std::string::npos) << w.Ops;
+  EXPECT_NE(w.Ops.find("/F2 20 Tf\n"), std::string::npos) << w.Ops;
+  EXPECT_NE(w.Ops.find("/F3 20 Tf\n"), std::string::npos) << w.Ops;  // the CJK fallback face
+  EXPECT_NE(w.Qdf.find("/Encoding /WinAnsiEncoding"), std::string::npos);
+  EXPECT_NE(w.Qdf.find("/Subtype /Type0"), std::string::npos);
+  EXPECT_NE(w.Text.find("Köln"), std::string::npos) << w.Text;
+  EXPECT_NE(w.Text.find("Łódź 東京 office"), std::string::npos) << w.Text;
+}
