@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "platform/SafeFile.h"
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
 #include "export/PendingFile.h"
@@ -13,6 +12,7 @@
 #include "pdf/ZlibCompress.h"
 #include "platform/FreeTypeFonts.h"
 #include "platform/Messages.h"
+#include "platform/SafeFile.h"
 #include "platform/Shell.h"
 #include "platform/SystemError.h"
 

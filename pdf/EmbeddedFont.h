@@ -18,15 +18,15 @@
 
 struct TUsedGlyph {
   uint32_t Cid = 0;
-  uint32_t Glyph = 0;   // in the face
-  int32_t Width = 0;    // 1/1000 em
-  std::string Text;     // UTF-8; empty when the glyph stands for no character of its own
+  uint32_t Glyph = 0;     // in the face
+  int32_t Width = 0;      // 1/1000 em
+  std::string Text;       // UTF-8; empty when the glyph stands for no character of its own
   uint32_t NewGlyph = 0;  // in the subset
 };
 
 struct TEmbeddedFont {
   TFontFace* Face = nullptr;
-  std::vector<TUsedGlyph> Used;                                 // in order of first use
+  std::vector<TUsedGlyph> Used;                                  // in order of first use
   std::map<std::pair<uint32_t, std::string>, size_t> Positions;  // (glyph, text) -> position in Used
   // Set when the document ends.
   bool Subsetted = false;

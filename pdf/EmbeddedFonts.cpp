@@ -221,8 +221,7 @@ void TPDFCanvas::WriteEmbeddedFontParts() {
     EndDictObject();
 
     writeStream("", ToUnicodeMap(*font), false);
-    if (font->Subsetted)
-      writeStream(cff ? "/Subtype /CIDFontType0C " : "", font->Subset.Program, !cff);
+    if (font->Subsetted) writeStream(cff ? "/Subtype /CIDFontType0C " : "", font->Subset.Program, !cff);
     if (!cff) {
       // Two bytes per CID from 0, the subset's glyph for each; CIDs never used lead to glyph 0.
       std::string map(2 * (glyphs.empty() ? 1 : glyphs.back()->Cid + 1), '\0');

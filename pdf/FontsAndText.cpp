@@ -1,6 +1,6 @@
 // Text lines and font resources written in Windows-1252. Every distinct name and style that is drawn
-// so becomes one TrueType font resource, not embedded; its dictionary, written at EndDoc, carries a font descriptor and the
-// widths of its codes measured at a 12-pixel em and scaled to thousandths of an em.
+// so becomes one TrueType font resource, not embedded; its dictionary, written at EndDoc, carries a font
+// descriptor and the widths of its codes measured at a 12-pixel em and scaled to thousandths of an em.
 
 #include <algorithm>
 #include <cstdlib>

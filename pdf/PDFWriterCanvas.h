@@ -253,7 +253,7 @@ class TPDFCanvas {
   int32_t FPenY = 0;
   std::vector<bool> FClips;  // open BeginClip calls: whether each wrote its "q"
   std::vector<std::pair<std::string, TFontStyles>> FEmbedRequests;  // fonts to embed always
-  std::vector<std::unique_ptr<TEmbeddedFont>> FEmbedded;           // this document's subsets
+  std::vector<std::unique_ptr<TEmbeddedFont>> FEmbedded;            // this document's subsets
 
   std::unique_ptr<TZlibCompressor> FCompressor;
   std::vector<unsigned char> FCompressed;

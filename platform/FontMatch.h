@@ -12,7 +12,7 @@ typedef struct _FcConfig FcConfig;
 typedef struct _FcPattern FcPattern;
 
 struct TFontFile {
-  std::string Path;  // empty when fontconfig found nothing
+  std::string Path;   // empty when fontconfig found nothing
   int32_t Index = 0;  // face number inside a collection
 };
 

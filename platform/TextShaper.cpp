@@ -71,8 +71,8 @@ std::vector<TDirRun> VisualRuns(const std::vector<char32_t>& Chars) {
   for (int32_t i = 0; i < count; ++i) {
     int32_t start = 0, length = 0;
     const UBiDiDirection dir = ubidi_getVisualRun(bidi.get(), i, &start, &length);
-    runs.push_back({charOf[static_cast<size_t>(start)], charOf[static_cast<size_t>(start + length)],
-                    dir == UBIDI_RTL});
+    runs.push_back(
+        {charOf[static_cast<size_t>(start)], charOf[static_cast<size_t>(start + length)], dir == UBIDI_RTL});
   }
   return runs;
 }
@@ -200,8 +200,8 @@ const TShapedLine& TTextShaper::Shape(std::string_view Name, TFontStyles Style, 
         face = primary.Face;
       else if (!(face = FaceFor(primary, c)))
         face = primary.Face;  // no face has it: the chosen face's missing-glyph box
-      const bool sameScript = !current || IsWeakScript(script) || IsWeakScript(current->Script) ||
-                              script == current->Script;
+      const bool sameScript =
+          !current || IsWeakScript(script) || IsWeakScript(current->Script) || script == current->Script;
       if (current && current->Face == face && sameScript) {
         current->End = offsets[i + 1];
         if (IsWeakScript(current->Script)) current->Script = script;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 
 #include "export/AlbumExport.h"
 #include "imaging/Pictaro.h"
@@ -24,8 +25,8 @@ const char* const KTexts[] = {
     "القاهرة مدينة",                     // Arabic, right to left and joined
     "北京和上海",                        // Chinese
     "東京の夜、カタカナ",                // Japanese
-    "Sonne ☀ Lachen 😀 Welt 🌍",         // emoji from the fallback fonts
-    "Privat \xEE\x80\x80 Zeichen",      // U+E000: no font has it, the missing-glyph box
+    "Sonne ☀ Lachen 😀 Welt 🌍",           // emoji from the fallback fonts
+    "Privat \xEE\x80\x80 Zeichen",       // U+E000: no font has it, the missing-glyph box
 };
 
 bool HaveCjkFonts() {
@@ -51,7 +52,6 @@ class ScriptsExport : public ::testing::Test {
     const TExportResult r = ExportAlbum(photos, Settings, Dir / Name, {});
     EXPECT_TRUE(r.Ok()) << r.Message;
     pdftest::ExpectQpdfClean(Dir / Name);
-    if (const char* keep = std::getenv("QUIRVEL_KEEP_PDF")) std::filesystem::copy_file(Dir / Name, std::string(keep) + Name, std::filesystem::copy_options::overwrite_existing);
     return Dir / Name;
   }
 
@@ -94,7 +94,8 @@ TEST_F(ScriptsExport, EveryScriptEmbeddedSearchableAndRendered) {
   // The text comes back in logical order, right-to-left scripts and the missing glyph included.
   const std::string text = Run("pdftotext -enc UTF-8 " + qtest::Quote(file) + " -");
   EXPECT_NE(text.find("Reise: Łódź – Αθήνα – 東京"), std::string::npos) << text;
-  for (const char* expected : KTexts) EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  for (const char* expected : KTexts)
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 
   // The pages render, with ink where the texts are.
   const std::string png = Dir / "page";
