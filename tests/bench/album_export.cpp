@@ -26,14 +26,19 @@ void LayoutThousandPhotos(benchmark::State& State) {
 }
 BENCHMARK(LayoutThousandPhotos)->Unit(benchmark::kMillisecond);
 
+// A JPEG of Width x Height with a colour gradient.
+void WriteGradient(const std::string& FileName, int Width, int Height) {
+  TDib dib{};
+  newdib(&dib, Width, Height, 24, nullptr, 0);
+  for (int y = 0; y < Height; ++y)
+    for (int x = 0; x < Width; ++x) setpixel(dib, x, y, static_cast<uint32_t>(x * 0x10101 + y));
+  SaveDib(dib, FileName.c_str(), 7, 0);
+  deldib(dib);
+}
+
 void ExportSmallPictures(benchmark::State& State) {
   qtest::TScratchDir dir;
-  TDib dib{};
-  newdib(&dib, 320, 240, 24, nullptr, 0);
-  for (int y = 0; y < 240; ++y)
-    for (int x = 0; x < 320; ++x) setpixel(dib, x, y, static_cast<uint32_t>(x * 0x10101 + y));
-  SaveDib(dib, (dir / "p.jpg").c_str(), 7, 0);
-  deldib(dib);
+  WriteGradient(dir / "p.jpg", 320, 240);
   const std::vector<TExportPhoto> photos(120, TExportPhoto{dir / "p.jpg", KText});
   const TLayoutSettings settings = FirstStartSettings();
   for (auto _ : State) {
@@ -65,12 +70,7 @@ constexpr int KScriptCount = sizeof KScriptTexts / sizeof KScriptTexts[0];
 // KScriptTexts[Last], photo by photo in turn; the counter pdf_kb gives the file's size.
 void ExportTwoHundredPages(benchmark::State& State, int First, int Last) {
   qtest::TScratchDir dir;
-  TDib dib{};
-  newdib(&dib, 96, 64, 24, nullptr, 0);
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 96; ++x) setpixel(dib, x, y, static_cast<uint32_t>(x * 0x20102 + y));
-  SaveDib(dib, (dir / "p.jpg").c_str(), 7, 0);
-  deldib(dib);
+  WriteGradient(dir / "p.jpg", 96, 64);
   std::vector<TExportPhoto> photos;
   for (int i = 0; i < 1200; ++i)
     photos.push_back({dir / "p.jpg", KScriptTexts[First + i % (Last - First + 1)]});
