@@ -52,23 +52,6 @@ std::vector<const TUsedGlyph*> ByCid(const TEmbeddedFont& Font) {
   return glyphs;
 }
 
-// Appends Text (UTF-8) as the hexadecimal UTF-16BE string a ToUnicode map gives; malformed bytes as
-// U+FFFD.
-void AppendUtf16Hex(std::string& Out, std::string_view Text) {
-  for (size_t pos = 0; pos < Text.size();) {
-    char32_t c = 0;
-    size_t length = DecodeUtf8(Text, pos, c);
-    if (length == 0) c = 0xFFFD, length = 1;
-    pos += length;
-    if (c > 0xFFFF) {
-      AppendHex4(Out, 0xD7C0 + (c >> 10));
-      AppendHex4(Out, 0xDC00 + (c & 0x3FF));
-    } else {
-      AppendHex4(Out, c);
-    }
-  }
-}
-
 std::string ToUnicodeMap(const TEmbeddedFont& Font) {
   std::vector<const TUsedGlyph*> mapped;
   for (const TUsedGlyph* used : ByCid(Font))

@@ -132,3 +132,18 @@ void AppendHex4(std::string& Out, uint32_t V) {
   static const char hex[] = "0123456789ABCDEF";
   for (int shift = 12; shift >= 0; shift -= 4) Out += hex[(V >> shift) & 0xF];
 }
+
+void AppendUtf16Hex(std::string& Out, std::string_view Text) {
+  for (size_t pos = 0; pos < Text.size();) {
+    char32_t c = 0;
+    size_t length = DecodeUtf8(Text, pos, c);
+    if (length == 0) c = 0xFFFD, length = 1;
+    pos += length;
+    if (c > 0xFFFF) {
+      AppendHex4(Out, 0xD7C0 + (c >> 10));
+      AppendHex4(Out, 0xDC00 + (c & 0x3FF));
+    } else {
+      AppendHex4(Out, c);
+    }
+  }
+}

@@ -26,6 +26,9 @@ void AppendThousandths(std::string& Out, int64_t V);
 // Appends the low 16 bits of V as four upper-case hexadecimal digits.
 void AppendHex4(std::string& Out, uint32_t V);
 
+// Appends Text (UTF-8) as hexadecimal UTF-16BE, without brackets; malformed bytes as U+FFFD.
+void AppendUtf16Hex(std::string& Out, std::string_view Text);
+
 // S with "0" characters put in front until it is Width characters long; a longer S is unchanged.
 std::string ZeroPad(std::string_view S, size_t Width);
 
