@@ -62,10 +62,12 @@ void TPDFCanvas::DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TD
     TDib picture = Dib;
     TDibHolder converted;  // a 24-bit copy made here, freed on every way out
     const int sourceBits = DibBitCount(picture);
-    if (sourceBits < 24 && sourceBits != 1) {
+    // Only a black-and-white picture stays bilevel; a 1-bit picture in other colours is placed like
+    // any palette picture, so that its colours reach the page.
+    if (sourceBits < 24 && !IsBlackAndWhite(picture)) {
       if (ConvertTo24Bit(picture))
         *converted.Receive() = picture;
-      else if (sourceBits == 4 || sourceBits == 8)
+      else if (sourceBits == 1 || sourceBits == 4 || sourceBits == 8)
         throw std::bad_alloc();  // only a failed allocation keeps these depths from converting
     }
     const int bits = DibBitCount(picture);

@@ -159,8 +159,9 @@ class TPDFCanvas {
   // with the same corners. SrcX and SrcY are not looked at; SrcWidth and SrcHeight only have to
   // be non-zero (callers pass the picture's own size). The picture's pixels go to a temporary file at
   // once, so Dib stays the caller's, who may free it as soon as the call returns; the picture is
-  // encoded when the document ends: JPEG for 24 bits and more, JBIG2 for 1 bit per pixel. Pictures of
-  // 4 or 8 bits per pixel are placed as 24-bit ones. Nothing is drawn while idle, for a record without
+  // encoded when the document ends: JBIG2 for 1-bit pictures in black and white, JPEG for all others.
+  // Pictures of 4 or 8 bits per pixel, and 1-bit pictures in other colours than black and white, are
+  // placed as 24-bit ones. Nothing is drawn while idle, for a record without
   // pixels, for other depths (16 bits, say) and for a zero Width, Height, SrcWidth or SrcHeight.
   // Throws TSystemError when the temporary file cannot be written and std::bad_alloc when memory is
   // short; the document is then abandoned, as after a failed NewPage.

@@ -100,9 +100,22 @@ void TDibHolder::Reset() {
   FDib = TDib{};
 }
 
+bool IsBlackAndWhite(const TDib& Dib) {
+  const auto nearBlack = [](const TDibColor& C) {
+    return C.Red <= KBlackWhiteTolerance && C.Green <= KBlackWhiteTolerance && C.Blue <= KBlackWhiteTolerance;
+  };
+  const auto nearWhite = [](const TDibColor& C) {
+    return C.Red >= 255 - KBlackWhiteTolerance && C.Green >= 255 - KBlackWhiteTolerance &&
+           C.Blue >= 255 - KBlackWhiteTolerance;
+  };
+  const TDibColor& a = Dib.Colors[0];
+  const TDibColor& b = Dib.Colors[1];
+  return DibBitCount(Dib) == 1 && ((nearBlack(a) && nearWhite(b)) || (nearWhite(a) && nearBlack(b)));
+}
+
 bool ConvertTo24Bit(TDib& Dib) {
   const int bits = DibBitCount(Dib);
-  if (!Dib.Bits || (bits != 4 && bits != 8)) return false;
+  if (!Dib.Bits || (bits != 1 && bits != 4 && bits != 8)) return false;
   const int32_t width = DibWidth(Dib), height = DibHeight(Dib);
   TDib made{};
   newdib(&made, width, height, 24, nullptr, 0);
@@ -114,7 +127,9 @@ bool ConvertTo24Bit(TDib& Dib) {
     const uint8_t* src = Dib.Bits + int64_t(r) * Dib.RowBytes;
     uint8_t* dst = made.Bits + int64_t(r) * made.RowBytes;
     for (int32_t j = 0; j < width; ++j, dst += 3) {
-      const unsigned index = bits == 8 ? src[j] : (j & 1) ? src[j >> 1] & 0x0Fu : src[j >> 1] >> 4;
+      const unsigned index = bits == 8   ? src[j]
+                             : bits == 4 ? ((j & 1) ? src[j >> 1] & 0x0Fu : src[j >> 1] >> 4)
+                                         : (src[j >> 3] >> (7 - (j & 7))) & 1u;
       const TDibColor& c = Dib.Colors[index];
       dst[0] = c.Blue, dst[1] = c.Green, dst[2] = c.Red;
     }

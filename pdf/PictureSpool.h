@@ -74,7 +74,15 @@ class TSpoolRemoval {
   std::thread FWorker;
 };
 
-// Turns Dib, a picture of 4 or 8 bits per pixel, into a new 24-bit picture of the same size: each
+// How far each channel of a colour may be from 0 or 255 and still count as black or white.
+constexpr int KBlackWhiteTolerance = 8;
+
+// True when Dib has 1 bit per pixel and its two colours are black and white, in either order (each
+// channel within KBlackWhiteTolerance): a picture that a bilevel image shows without losing anything.
+// Any other 1-bit picture (red and yellow, say, or two greys) needs its colours.
+bool IsBlackAndWhite(const TDib& Dib);
+
+// Turns Dib, a picture of 1, 4 or 8 bits per pixel, into a new 24-bit picture of the same size: each
 // pixel gets the blue, green and red of its colour index in Dib.Colors, row r of the source becoming
 // row r of the copy. Returns true when Dib now holds the new picture (the caller frees it; the source
 // is untouched and still the caller's). Returns false, leaving Dib as it was, for every other depth

@@ -191,9 +191,11 @@ TEST_F(ImageObjects, PalettePicturesArePlacedAsRgbJpegs) {
 // Odd widths and padded rows: the high nibble is the even pixel, and row r stays row r.
 TEST_F(ImageObjects, ConvertTo24BitReadsNibblesBytesAndRowsInPlace) {
   const std::vector<uint32_t> colours = {0x102030, 0x405060, 0x708090, 0xA0B0C0, 0xD0E0F0};
-  for (int bits : {4, 8}) {
+  for (int bits : {1, 4, 8}) {
     SCOPED_TRACE(bits);
-    TOwned source(MakePicture(5, 3, bits, colours, [](int x, int y) { return uint32_t((x + 2 * y) % 5); }));
+    const int used = bits == 1 ? 2 : 5;
+    TOwned source(
+        MakePicture(5, 3, bits, colours, [used](int x, int y) { return uint32_t((x + 2 * y) % used); }));
     TDib copy = source.Dib;
     ASSERT_TRUE(ConvertTo24Bit(copy));
     TOwned made(copy);
@@ -202,19 +204,54 @@ TEST_F(ImageObjects, ConvertTo24BitReadsNibblesBytesAndRowsInPlace) {
     EXPECT_EQ(DibHeight(copy), 3);
     for (int y = 0; y < 3; ++y)
       for (int x = 0; x < 5; ++x) {
-        const uint32_t rgb = colours[(x + 2 * (2 - y)) % 5];  // stored row y is row 2 - y from the top
+        const uint32_t rgb = colours[(x + 2 * (2 - y)) % used];  // stored row y is row 2 - y from the top
         const uint32_t bgr = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | (rgb >> 16);
         EXPECT_EQ(getpixel(copy, x, y), bgr) << x << "," << y;
       }
   }
   TOwned deep{};
   newdib(&deep.Dib, 2, 2, 16, nullptr, 0);
-  TOwned one(MakePicture(2, 2, 1, {0, 0xFFFFFF}, [](int, int) { return 0u; }));
-  for (TDib dib : {deep.Dib, one.Dib}) {
-    TDib before = dib;
-    EXPECT_FALSE(ConvertTo24Bit(dib));
-    EXPECT_EQ(dib.Bits, before.Bits);
+  TDib dib = deep.Dib;
+  EXPECT_FALSE(ConvertTo24Bit(dib));
+  EXPECT_EQ(dib.Bits, deep.Dib.Bits);
+}
+
+// A 1-bit picture is only written as a bilevel (black and white) image when its two colours are
+// black and white, in either order; red and yellow, or two greys, would lose their colours there.
+TEST_F(ImageObjects, OnlyBlackAndWhiteOneBitPicturesBecomeBilevel) {
+  const std::string file = FDir / "two.pdf";
+  const auto halves = [](int x, int) { return uint32_t(x >= 8); };
+  TOwned redYellow(MakePicture(16, 8, 1, {0xFF0000, 0xFFFF00}, halves));
+  TOwned greys(MakePicture(16, 8, 1, {0x404040, 0xC0C0C0}, halves));
+  TOwned inverted(MakePicture(16, 8, 1, {0xFFFFFF, 0x000000}, halves));  // white first
+  TOwned nearly(MakePicture(16, 8, 1, {0x060504, 0xF9FAFB}, halves));
+  {
+    TPDFCanvas pdf(FixedMetrics());
+    pdf.PageWidth = 200;
+    pdf.PageHeight = 100;
+    ASSERT_TRUE(pdf.BeginDoc(file));
+    pdf.DrawDIB(0, 0, 80, 40, redYellow.Dib, 0, 0, 16, 8);
+    pdf.DrawDIB(100, 0, 80, 40, greys.Dib, 0, 0, 16, 8);
+    pdf.DrawDIB(0, 50, 80, 40, inverted.Dib, 0, 0, 16, 8);
+    pdf.DrawDIB(100, 50, 80, 40, nearly.Dib, 0, 0, 16, 8);
+    pdf.EndDoc();
   }
+  const std::string pdf = FileBytes(file);
+  // Pictures from object 8: two colour ones, then two bilevel ones with their globals.
+  EXPECT_EQ(ResourceLine(pdf), "/Resources <</XObject << /Im0 8 0 R/Im1 9 0 R/Im2 10 0 R/Im3 12 0 R >>");
+  for (int n : {8, 9}) EXPECT_NE(Object(pdf, n).find("/ColorSpace /DeviceRGB"), std::string::npos) << n;
+  for (int n : {10, 12}) EXPECT_NE(Object(pdf, n).find("/JBIG2Decode"), std::string::npos) << n;
+  ExpectQpdfClean(file);
+  const TRaster page = Render(file, FDir);
+  ASSERT_EQ(page.Width, 199);  // the media box is one unit short of the page
+  EXPECT_TRUE(Near(page.At(20, 20), 0xFF0000, 24)) << std::hex << page.At(20, 20);
+  EXPECT_TRUE(Near(page.At(60, 20), 0xFFFF00, 24)) << std::hex << page.At(60, 20);
+  EXPECT_TRUE(Near(page.At(120, 20), 0x404040, 24)) << std::hex << page.At(120, 20);
+  EXPECT_TRUE(Near(page.At(160, 20), 0xC0C0C0, 24)) << std::hex << page.At(160, 20);
+  EXPECT_EQ(page.At(20, 70), 0xFFFFFFu);
+  EXPECT_EQ(page.At(60, 70), 0x000000u);
+  EXPECT_EQ(page.At(120, 70), 0x000000u);
+  EXPECT_EQ(page.At(160, 70), 0xFFFFFFu);
 }
 
 // The caller may free its picture at once: the pixels are already on disk.
