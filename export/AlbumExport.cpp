@@ -116,6 +116,7 @@ bool TExportRun::OpenDocument(const std::string& Target) {
 void TExportRun::FinishDocument() {
   if (!FDoc.Canvas || !FDoc.Canvas->Active()) return;
   FDoc.Canvas->EndDoc();
+  FResult.Missing += FDoc.Canvas->MissingPictures();
   if (FDoc.File->Commit()) {
     FResult.Files.push_back(FDoc.File->Target());
   } else if (FSettings.SeparateCheck) {
@@ -236,9 +237,20 @@ TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayout
   return result;
 }
 
+std::string MissingPicturesMessage(int32_t Missing) {
+  if (Missing <= 0) return {};
+  if (Missing == 1)
+    return "Fehler: 1 Bild konnte nicht in die PDF-Datei geschrieben werden; an seiner Stelle ist die Fläche "
+           "weiß.";
+  return "Fehler: " + std::to_string(Missing) +
+         " Bilder konnten nicht in die PDF-Datei geschrieben werden; an ihrer Stelle ist die Fläche weiß.";
+}
+
 void ShowExportFailure(const TExportResult& Result) {
   if (Result.Status == TExportStatus::CannotCreate)
     ShowInfo(Result.Message);
   else if (Result.Status == TExportStatus::WriteFailed)
     ShowError(Result.Message);
+  else if (Result.Ok() && Result.Missing > 0)
+    ShowError(MissingPicturesMessage(Result.Missing));
 }

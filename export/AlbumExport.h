@@ -65,7 +65,11 @@ struct TExportResult {
   int32_t Pages = 0;                     // pages begun, including those whose file failed
   int32_t Pictures = 0;                  // pictures placed, each repetition counted
   int32_t Unreadable = 0;                // photos left out because their file could not be read
-  std::string ViewFile;                  // the file to show: the chosen one, or page 1's numbered one
+  // Pictures placed whose image could not be written after all (their spool was lost, the encoder
+  // failed): a white area stands in their place. An export with missing pictures is still Ok, but the
+  // user must be told (MissingPicturesMessage).
+  int32_t Missing = 0;
+  std::string ViewFile;  // the file to show: the chosen one, or page 1's numbered one
   bool Ok() const { return Status == TExportStatus::Ok; }
 };
 
@@ -82,6 +86,10 @@ struct TExportOptions {
 TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayoutSettings& Settings,
                           const std::string& FileName, const TExportOptions& Options);
 
+// The German error text for Missing pictures that could not be written; empty for none.
+std::string MissingPicturesMessage(int32_t Missing);
+
 // Shows a failed export's message: "Konnte PDF-Datei nicht erstellen!" as an information message, a
-// write failure as an error message; nothing for success or cancelling.
+// write failure as an error message, and for an export that succeeded with missing pictures the
+// MissingPicturesMessage as an error message; nothing for a complete success or cancelling.
 void ShowExportFailure(const TExportResult& Result);

@@ -93,6 +93,7 @@ bool TPDFCanvas::BeginDoc(const std::string& FileName) {
     WriteLine("[/PDF /Text /ImageB /ImageC /ImageI]");
     EndObject();
     FPageCount = 0;
+    FMissingPictures = 0;
     FFirstContentObj = static_cast<int32_t>(FObjects->Count);
     BeginContentStream();
     FActive = true;

@@ -64,10 +64,18 @@ void TPDFCanvas::DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TD
     const int sourceBits = DibBitCount(picture);
     // Only a black-and-white picture stays bilevel; a 1-bit picture in other colours is placed like
     // any palette picture, so that its colours reach the page.
-    if (sourceBits < 24 && !IsBlackAndWhite(picture)) {
+    const bool bilevel = IsBlackAndWhite(picture);
+    const bool placeable = sourceBits == 1 || sourceBits == 4 || sourceBits == 8 || sourceBits >= 24;
+    if (placeable && !bilevel && (DibWidth(picture) > KMaxJpegSide || DibHeight(picture) > KMaxJpegSide)) {
+      // Too wide or too high for JPEG: what counts is the size it is placed at, so the picture is
+      // shrunk to fit instead of being lost.
+      ShrinkDib(converted.Receive(), picture, KMaxJpegSide);
+      if (!converted.Get().Bits) throw std::bad_alloc();
+      picture = converted.Get();
+    } else if (sourceBits < 24 && !bilevel) {
       if (ConvertTo24Bit(picture))
         *converted.Receive() = picture;
-      else if (sourceBits == 1 || sourceBits == 4 || sourceBits == 8)
+      else if (placeable)
         throw std::bad_alloc();  // only a failed allocation keeps these depths from converting
     }
     const int bits = DibBitCount(picture);
@@ -145,7 +153,10 @@ void TPDFCanvas::WriteImage(const TPdfImage& Image) {
       encoded = bilevel ? EncodeJbig2(picture.Get(), data, globals) : EncodeJpeg(picture.Get(), data);
     }
   }
-  if (!encoded) width = height = 1;
+  if (!encoded) {
+    width = height = 1;
+    ++FMissingPictures;
+  }
 
   const int64_t number = FObjects->Count;
   std::string dictionary;

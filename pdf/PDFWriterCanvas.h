@@ -124,6 +124,9 @@ class TPDFCanvas {
   // table and trailer, and closes the file; nothing while idle, so a second call writes nothing.
   void EndDoc();
   bool Active() const { return FActive; }
+  // The pictures of the document last ended, or being written, that could not be written and stand
+  // as white stand-ins in their place (their spool could not be read back, or the encoder failed).
+  int32_t MissingPictures() const { return FMissingPictures; }
 
   // Content operators (see ContentOperators.cpp). X1, Y1 is the top-left corner, X2, Y2 lies just
   // outside the shape as with screen rectangles; equal X or equal Y coordinates draw nothing.
@@ -231,6 +234,7 @@ class TPDFCanvas {
   int32_t FPagesObj = 0;
   int32_t FFirstFontObj = 0;
   int32_t FPageCount = 0;
+  int32_t FMissingPictures = 0;
   int64_t FXRefPos = 0;
   int64_t FStreamStart = 0;
   int64_t FStreamEnd = 0;

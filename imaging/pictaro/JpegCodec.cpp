@@ -17,6 +17,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
@@ -322,8 +323,9 @@ bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
 bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes) {
   Bytes.clear();
   const int bits = Dib.Header->biBitCount;
-  if (Dib.Header->biWidth <= 0 || Dib.Header->biHeight <= 0 || Dib.Header->biWidth > JPEG_MAX_DIMENSION ||
-      Dib.Header->biHeight > JPEG_MAX_DIMENSION)
+  static_assert(KMaxJpegSide == JPEG_MAX_DIMENSION);
+  if (Dib.Header->biWidth <= 0 || Dib.Header->biHeight <= 0 || Dib.Header->biWidth > KMaxJpegSide ||
+      Dib.Header->biHeight > KMaxJpegSide)
     return false;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24) return false;
   TJpegEncode s;

@@ -294,6 +294,7 @@ TEST_F(ImageObjects, UnreadableSpoolFilesBecomeStandInsKeepingTheNumbering) {
     ASSERT_EQ(SaveDib(bilevel.Dib, (TempFolder() + "temppdfimg2.bmp").c_str(), 3, 0), 1);
     ASSERT_EQ(SaveDib(colour.Dib, (TempFolder() + "temppdfimg3.bmp").c_str(), 3, 0), 1);
     pdf.EndDoc();
+    EXPECT_EQ(pdf.MissingPictures(), 3);  // the removed, the spoiled and the refused one
   }
   const std::string pdf = FileBytes(file);
   EXPECT_EQ(ResourceLine(pdf),
@@ -316,6 +317,30 @@ TEST_F(ImageObjects, UnreadableSpoolFilesBecomeStandInsKeepingTheNumbering) {
   EXPECT_NE(Object(pdf, 14).find("/Filter /DCTDecode"), std::string::npos);
   EXPECT_NE(pdf.find("/Size 15\n"), std::string::npos);
   ExpectQpdfClean(file);
+}
+
+// Wider than JPEG allows, yet far within the picture limit: the picture is shrunk to fit and reaches
+// the page at its placed size, instead of becoming a stand-in.
+TEST_F(ImageObjects, PicturesBeyondTheJpegLimitAreShrunkToFit) {
+  const std::string file = FDir / "wide.pdf";
+  TOwned wide(MakePicture(66000, 4, 24, {}, [](int x, int) { return x < 33000 ? 0xFF0000u : 0x0000FFu; }));
+  int32_t missing = -1;
+  {
+    TPDFCanvas pdf(FixedMetrics());
+    pdf.PageWidth = 200;
+    pdf.PageHeight = 40;
+    ASSERT_TRUE(pdf.BeginDoc(file));
+    pdf.DrawDIB(10, 10, 180, 20, wide.Dib, 0, 0, 66000, 4);
+    pdf.EndDoc();
+    missing = pdf.MissingPictures();
+  }
+  EXPECT_EQ(missing, 0);
+  const std::string pdf = FileBytes(file);
+  EXPECT_NE(Object(pdf, 8).find("/Width 65500 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceRGB"),
+            std::string::npos);
+  const TRaster page = Render(file, FDir);
+  EXPECT_TRUE(Near(page.At(50, 20), 0xFF0000, 24)) << std::hex << page.At(50, 20);
+  EXPECT_TRUE(Near(page.At(150, 20), 0x0000FF, 24)) << std::hex << page.At(150, 20);
 }
 
 TEST_F(ImageObjects, SpoolFailureThrowsOutOfDrawDibAndLeavesNoFiles) {
