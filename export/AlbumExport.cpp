@@ -209,8 +209,10 @@ TExportResult TExportRun::Run() {
     FResult.Message = "Fehler: Konnte die PDF-Datei " + Quoted(FDoc.File ? FDoc.File->Target() : FFileName) +
                       " nicht schreiben (" + e.what() + ").";
   }
-  // A document still open here failed or was cancelled: the writer is dropped first so that its file
-  // is closed, then the temporary file is removed.
+  // A document still open here failed or was cancelled: it is abandoned, not ended, since ending it
+  // would encode and write every picture placed so far only to throw the file away. The writer goes
+  // first so that its file is closed, then the temporary file is removed.
+  if (FDoc.Canvas) FDoc.Canvas->Abandon();
   FDoc.Canvas.reset();
   FDoc.File.reset();
   return FResult;

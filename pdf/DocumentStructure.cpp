@@ -303,7 +303,7 @@ void TPDFCanvas::WriteTrailer() {
   WriteRaw("%%EOF");
 }
 
-void TPDFCanvas::ReleaseDocument() {
+void TPDFCanvas::ReleaseDocument() noexcept {
   if (FFonts)
     for (uint32_t n = 0; n < FFonts->Count; ++n) std::free((*FFonts)[static_cast<int32_t>(n)].Name);
   FFonts.reset();
@@ -317,8 +317,9 @@ void TPDFCanvas::ReleaseDocument() {
   FBuffering = false;
 }
 
-void TPDFCanvas::Abandon() {
+void TPDFCanvas::Abandon() noexcept {
   FFile.Abandon();
   ReleaseDocument();
+  RemovePendingImages();
   FActive = false;
 }

@@ -210,7 +210,7 @@ void TPDFCanvas::WriteImageStream(std::string_view Dictionary, std::string_view 
   EndObject();
 }
 
-void TPDFCanvas::RemovePendingImages() {
+void TPDFCanvas::RemovePendingImages() noexcept {
   for (uint32_t k = 0; k < FImages->Count; ++k) {
     TPdfImage& image = (*FImages)[static_cast<int32_t>(k)];
     if (image.FileName) std::remove(image.FileName);  // a file already gone is no failure

@@ -16,8 +16,9 @@
 //
 // Errors: BeginDoc returns false when the file cannot be created. A failed write or close throws
 // TSystemError, a failed compression TPdfCompressError, out of memory std::bad_alloc, out of the call
-// that caused it (BeginDoc, NewPage, EndDoc); the document is then abandoned: the file is closed as far
-// as it got and the writer is idle again. The destructor ends an open document and never throws.
+// that caused it (BeginDoc, NewPage, EndDoc); the document is then abandoned (see Abandon): the file is
+// closed as far as it got and the writer is idle again. The destructor ends an open document and never
+// throws; a caller that does not want the document finished calls Abandon first.
 //
 // Drawing calls while no document is open do nothing. Texts are UTF-8. A text that fits Windows-1252,
 // in a font not asked to be embedded, is written in those bytes with the font named, not embedded, as
@@ -123,6 +124,11 @@ class TPDFCanvas {
   // Ends the last page, writes fonts, page tree, pages, catalog, outlines, pictures, cross-reference
   // table and trailer, and closes the file; nothing while idle, so a second call writes nothing.
   void EndDoc();
+  // Drops the open document at once: no more pages, fonts or pictures are written, the output file is
+  // closed as far as it got (the caller removes it), and the pending pictures' temporary files are
+  // removed. The writer is idle afterwards; nothing when no document is open. Never throws. The way
+  // out of a cancelled or failed export, where ending the document would only waste time.
+  void Abandon() noexcept;
   bool Active() const { return FActive; }
   // The pictures of the document last ended, or being written, that could not be written and stand
   // as white stand-ins in their place (their spool could not be read back, or the encoder failed).
@@ -192,8 +198,7 @@ class TPDFCanvas {
   // The line "X Y Width Height re" in PDF coordinates.
   void WriteRectPath(int64_t X, int64_t Y, int64_t Width, int64_t Height);
   void WriteTrailer();
-  void ReleaseDocument();
-  void Abandon();
+  void ReleaseDocument() noexcept;
   // Object number the picture at FImages position K will have, given the first picture's number.
   std::string XObjectNames(int32_t FirstImageObj) const;
 
@@ -222,7 +227,7 @@ class TPDFCanvas {
   void WriteImage(const TPdfImage& Image);
   // One stream object: Dictionary (it may span lines), "stream", Data, a line feed, "endstream".
   void WriteImageStream(std::string_view Dictionary, std::string_view Data);
-  void RemovePendingImages();
+  void RemovePendingImages() noexcept;
 
   std::unique_ptr<TDynaArrayOf<TPdfObjectEntry>> FObjects;
   std::unique_ptr<TDynaArrayOf<TPdfPageSize>> FPageSizes;

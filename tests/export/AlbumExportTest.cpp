@@ -284,6 +284,31 @@ TEST_F(AlbumExport, CancelStopsBetweenPicturesAndRemovesTheFile) {
   EXPECT_EQ(Leftovers(), 0);
 }
 
+// A cancelled export drops its document at once: the temporary file never gets the pictures' objects
+// or the trailer. A hard link made while the export runs keeps that file's last state visible after
+// the export removed its name.
+TEST_F(AlbumExport, CancelAbandonsTheDocumentWithoutEndingIt) {
+  struct TKeepAndCancel final : public TExportListener {
+    fs::path Dir;
+    std::atomic<bool> Cancel{false};
+    void PhotoStarting(size_t Index, size_t) override {
+      if (Index != 4) return;
+      for (const auto& entry : fs::directory_iterator(Dir))
+        if (entry.path().extension() == ".part") fs::create_hard_link(entry.path(), Dir / "kept.pdf");
+      Cancel = true;
+    }
+  } listener;
+  listener.Dir = Dir.Path();
+  Options.Listener = &listener;
+  Options.Cancel = &listener.Cancel;
+  const TExportResult r = Export(std::vector<std::string>(10, "red.jpg"));
+  EXPECT_EQ(r.Status, TExportStatus::Cancelled);
+  EXPECT_EQ(Leftovers(), 0);
+  const std::string kept = qtest::ReadFile(Dir / "kept.pdf");
+  EXPECT_EQ(kept.find("%%EOF"), std::string::npos);
+  EXPECT_EQ(kept.find("/Subtype /Image"), std::string::npos);
+}
+
 TEST_F(AlbumExport, RenderedPicturesLandInTheirCells) {
   if (!qtest::HaveProgram("pdftoppm")) GTEST_SKIP() << "pdftoppm missing";
   Settings.TextCheck = false;

@@ -343,6 +343,25 @@ TEST_F(ImageObjects, PicturesBeyondTheJpegLimitAreShrunkToFit) {
   EXPECT_TRUE(Near(page.At(150, 20), 0x0000FF, 24)) << std::hex << page.At(150, 20);
 }
 
+// Abandoning writes nothing more and removes the placed pictures' files at once, not at destruction.
+TEST_F(ImageObjects, AbandonDropsTheDocumentAndItsPicturesAtOnce) {
+  const std::string file = FDir / "dropped.pdf";
+  TOwned pic(MakeSolid24(8, 8, 0x00FF00));
+  TPDFCanvas pdf(FixedMetrics());
+  ASSERT_TRUE(pdf.BeginDoc(file));
+  pdf.DrawDIB(0, 0, 10, 10, pic.Dib, 0, 0, 8, 8);
+  pdf.NewPage();
+  pdf.DrawDIB(0, 0, 10, 10, pic.Dib, 0, 0, 8, 8);
+  pdf.Abandon();
+  EXPECT_FALSE(pdf.Active());
+  EXPECT_TRUE(WriterTempFiles().empty());
+  const std::string written = FileBytes(file);
+  pdf.EndDoc();  // idle now: nothing more
+  EXPECT_EQ(FileBytes(file), written);
+  EXPECT_EQ(written.find("xref"), std::string::npos);
+  EXPECT_EQ(written.find("/Subtype /Image"), std::string::npos);
+}
+
 TEST_F(ImageObjects, SpoolFailureThrowsOutOfDrawDibAndLeavesNoFiles) {
   TOwned small(MakeSolid24(4, 4, 0x00FF00));
   TOwned large(MakeSolid24(200, 200, 0x00FF00));  // 120 kB as a BMP
@@ -359,9 +378,8 @@ TEST_F(ImageObjects, SpoolFailureThrowsOutOfDrawDibAndLeavesNoFiles) {
       EXPECT_EQ(e.FileName().rfind(TempFolder() + "temppdfimg1.bmp", 0), 0u) << e.FileName();
     }
   }
-  EXPECT_FALSE(pdf.Active());  // the document is abandoned, as after any failed write
-  EXPECT_EQ(WriterTempFiles(), std::vector<std::string>{"temppdfimg0.bmp"});
-  // TearDown checks that destruction removed the rest.
+  EXPECT_FALSE(pdf.Active());  // the document is abandoned, as after any failed write, with its pictures
+  EXPECT_TRUE(WriterTempFiles().empty());
 }
 
 TEST_F(ImageObjects, OutputFailureInEndDocLeavesNoTemporaryFiles) {
