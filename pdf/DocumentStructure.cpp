@@ -81,6 +81,11 @@ void TPDFCanvas::EndDictObject() {
 
 bool TPDFCanvas::BeginDoc(const std::string& FileName) {
   if (FActive) EndDoc();
+  // A writer may be used again: nothing of an earlier document may reach this one.
+  RemovePendingImages();
+  FClips.clear();
+  FCurFont = FCurFontSize = 0;
+  FPenX = FPenY = 0;
   if (!FFile.Open(FileName)) return false;
   try {
     FObjects = std::make_unique<TDynaArrayOf<TPdfObjectEntry>>();
@@ -190,6 +195,7 @@ void TPDFCanvas::EndDoc() {
     throw;
   }
   ReleaseDocument();
+  RemovePendingImages();
   FActive = false;
 }
 

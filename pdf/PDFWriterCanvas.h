@@ -99,7 +99,8 @@ struct TEmbeddedFont;
 // A placed picture waiting for EndDoc: its description (Bits nullptr; Header a malloc'ed copy of the
 // picture's header without colour table) and the temporary file, a malloc'ed path, that holds its
 // pixels. Both blocks and the file are the writer's. EndDoc removes each file as soon as its picture
-// is written and sets FileName to nullptr; the destructor removes those still left.
+// is written and frees the records when the document is complete; Abandon and the destructor remove
+// what is left.
 struct TPdfImage {
   TDib Picture;
   char* FileName;
@@ -117,7 +118,8 @@ class TPDFCanvas {
   TPDFCanvas& operator=(const TPDFCanvas&) = delete;
 
   // Creates or truncates FileName, writes the header and begins page 1. False when the file cannot be
-  // created; the writer then stays idle. A document still open is ended first.
+  // created; the writer then stays idle. A document still open is ended first. A writer may write any
+  // number of documents one after the other; each starts with no pictures, fonts or clips.
   bool BeginDoc(const std::string& FileName);
   // Ends the open page and begins the next; nothing while idle.
   void NewPage();

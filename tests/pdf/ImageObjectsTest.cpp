@@ -362,6 +362,25 @@ TEST_F(ImageObjects, AbandonDropsTheDocumentAndItsPicturesAtOnce) {
   EXPECT_EQ(written.find("/Subtype /Image"), std::string::npos);
 }
 
+// A writer used for a second document starts it without the first one's pictures.
+TEST_F(ImageObjects, ASecondDocumentOnTheSameWriterHasOnlyItsOwnPictures) {
+  TOwned red(MakeSolid24(8, 8, 0xFF0000)), blue(MakeSolid24(8, 8, 0x0000FF));
+  TPDFCanvas pdf(FixedMetrics());
+  ASSERT_TRUE(pdf.BeginDoc(FDir / "first.pdf"));
+  pdf.DrawDIB(0, 0, 100, 100, red.Dib, 0, 0, 8, 8);
+  pdf.EndDoc();
+  EXPECT_TRUE(WriterTempFiles().empty());  // the document is complete: its pictures are gone
+  const std::string second = FDir / "second.pdf";
+  ASSERT_TRUE(pdf.BeginDoc(second));
+  pdf.DrawDIB(0, 0, 100, 100, blue.Dib, 0, 0, 8, 8);
+  pdf.EndDoc();
+  const std::string bytes = FileBytes(second);
+  EXPECT_EQ(ResourceLine(bytes), "/Resources <</XObject << /Im0 8 0 R >>");
+  EXPECT_NE(bytes.find("/Size 9\n"), std::string::npos);
+  ExpectQpdfClean(second);
+  EXPECT_TRUE(Near(Render(second, FDir).At(50, 50), 0x0000FF, 24));
+}
+
 TEST_F(ImageObjects, SpoolFailureThrowsOutOfDrawDibAndLeavesNoFiles) {
   TOwned small(MakeSolid24(4, 4, 0x00FF00));
   TOwned large(MakeSolid24(200, 200, 0x00FF00));  // 120 kB as a BMP
