@@ -15,6 +15,7 @@
 namespace {
 
 TWriteFunction GWrite = nullptr;
+TSyncFunction GSync = nullptr;
 
 ssize_t DoWrite(int Fd, const void* Data, size_t Count) {
   return GWrite ? GWrite(Fd, Data, Count) : ::write(Fd, Data, Count);
@@ -75,6 +76,21 @@ bool WriteAll(int Fd, const std::string& Bytes, int& Errno) {
 }  // namespace
 
 void SetWriteFunction(TWriteFunction Function) { GWrite = Function; }
+void SetSyncFunction(TSyncFunction Function) { GSync = Function; }
+
+int SyncToDisk(int Fd) {
+  for (;;) {
+    if ((GSync ? GSync(Fd) : ::fsync(Fd)) == 0) return 0;
+    if (errno != EINTR) return errno;
+  }
+}
+
+void SyncFolderOf(const std::string& Path) {
+  const size_t slash = Path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : Path.substr(0, slash);
+  TFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.Get() >= 0) ::fsync(dir.Get());
+}
 
 TFileResult ReadWholeFile(const std::string& FileName, std::string& Bytes) {
   bool opened = false;
@@ -104,14 +120,12 @@ TFileResult ReplaceFileSafely(const std::string& FileName, const std::string& By
 
   int err = 0;
   if (!WriteAll(fd.Get(), Bytes, err)) return Fail(TFileStatus::WriteFailed, err);
-  if (::fsync(fd.Get()) != 0) return Fail(TFileStatus::WriteFailed, errno);
+  if (const int error = SyncToDisk(fd.Get())) return Fail(TFileStatus::WriteFailed, error);
   if (fd.Close() != 0) return Fail(TFileStatus::WriteFailed, errno);
   if (::rename(temp.Name().c_str(), target.c_str()) != 0) return Fail(TFileStatus::RenameFailed, errno);
   temp.Keep();
 
-  // Make the rename itself durable; failing here cannot lose data any more, so it is not reported.
-  TFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.Get() >= 0) ::fsync(dir.Get());
+  SyncFolderOf(target);
   return {};
 }
 

@@ -13,6 +13,7 @@
 #include "export/AlbumExport.h"
 #include "imaging/Pictaro.h"
 #include "pdf/PdfTestSupport.h"
+#include "platform/SafeFile.h"
 #include "platform/Shell.h"
 #include "support/TestSupport.h"
 
@@ -258,6 +259,37 @@ TEST_F(AlbumExport, FailedWriteLeavesTheOldFileAndNoPartialOne) {
   ShowExportFailure(r);
   ASSERT_EQ(Box.Shown.size(), 1u);
   EXPECT_EQ(Box.Shown[0].Icon, TMsgIcon::Error);
+}
+
+// The PDF reaches the disk before it takes its name: the file synced is the temporary one, and a
+// failed sync is a failed write that leaves the old file alone.
+std::vector<std::string> GSynced;
+bool GSyncFails = false;
+int RecordingSync(int Fd) {
+  GSynced.push_back(fs::read_symlink("/proc/self/fd/" + std::to_string(Fd)).string());
+  if (!GSyncFails) return 0;
+  errno = EIO;
+  return -1;
+}
+
+TEST_F(AlbumExport, PdfIsSyncedBeforeItTakesItsName) {
+  GSynced.clear();
+  GSyncFails = false;
+  SetSyncFunction(RecordingSync);
+  const TExportResult r = Export({"red.jpg"});
+  EXPECT_TRUE(r.Ok()) << r.Message;
+  ASSERT_EQ(GSynced.size(), 1u);
+  EXPECT_EQ(GSynced[0].rfind(Dir / "album.pdf.", 0), 0u) << GSynced[0];
+  EXPECT_EQ(fs::path(GSynced[0]).extension(), ".part");
+
+  qtest::WriteFile(Dir / "album.pdf", "the previous album");
+  GSyncFails = true;
+  const TExportResult failed = Export({"red.jpg"});
+  SetSyncFunction(nullptr);
+  EXPECT_EQ(failed.Status, TExportStatus::WriteFailed);
+  EXPECT_NE(failed.Message.find("Ein-/Ausgabefehler"), std::string::npos) << failed.Message;
+  EXPECT_EQ(qtest::ReadFile(Dir / "album.pdf"), "the previous album");
+  EXPECT_EQ(Leftovers(), 0);
 }
 
 TEST_F(AlbumExport, CancelStopsBetweenPicturesAndRemovesTheFile) {
