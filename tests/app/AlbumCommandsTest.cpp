@@ -165,7 +165,7 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   for (const char* setting : {R"("TextCheck": true)", R"("RandXEd": 12.5)", R"("CountXEd": 2)",
                               R"("PathCheck": false)", R"("Shape1": 1122867)", R"("RahmenCheck": false)"})
     EXPECT_NE(r.Out.find(setting), std::string::npos) << setting;
-  if (qtest::HaveProgram("python3")) {
+  if (qtest::NeedProgram("python3")) {
     qtest::WriteFile(Dir.Path() / "out.json", r.Out);
     EXPECT_EQ(qtest::Run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); "
                          "assert len(d[\"settings\"]) == 20 and len(d[\"photos\"]) == 2' " +

@@ -56,6 +56,9 @@ class TCancelAt final : public TExportListener {
 class AlbumExport : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The written files are checked by these readers.
+    QTEST_REQUIRE_PROGRAM("pdfinfo");
+    QTEST_REQUIRE_PROGRAM("qpdf");
     WriteSolidJpeg(Dir / "red.jpg", 80, 60, 0x0000FF);
     WriteSolidJpeg(Dir / "green.jpg", 60, 80, 0x00FF00);
     WriteSolidJpeg(Dir / "blue.jpg", 64, 64, 0xFF0000);
@@ -343,7 +346,8 @@ TEST_F(AlbumExport, CancelAbandonsTheDocumentWithoutEndingIt) {
 }
 
 TEST_F(AlbumExport, RenderedPicturesLandInTheirCells) {
-  if (!qtest::HaveProgram("pdftoppm")) GTEST_SKIP() << "pdftoppm missing";
+  QTEST_REQUIRE_PROGRAM("pdftoppm");
+  QTEST_REQUIRE_PROGRAM("pdfimages");
   Settings.TextCheck = false;
   ASSERT_TRUE(Export({"red.jpg", "green.jpg", "blue.jpg"}).Ok());
   // Three pictures, three image objects: placing must never be skipped silently.

@@ -57,7 +57,7 @@ std::string MakeWithConvert(const qtest::TScratchDir& Dir, const std::string& Na
 }  // namespace
 
 TEST(PictaroBadInput, TruncatedFilesOfEveryFormatFailCleanly) {
-  if (!qtest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick missing";
+  QTEST_REQUIRE_PROGRAM("convert");
   qtest::TScratchDir dir;
   for (const char* name : {"t.bmp", "t.jpg", "t.png", "t.tif", "t.gif", "t.webp"}) {
     SCOPED_TRACE(name);
@@ -73,7 +73,7 @@ TEST(PictaroBadInput, TruncatedFilesOfEveryFormatFailCleanly) {
 }
 
 TEST(PictaroBadInput, DamagedBytesNeverCrash) {
-  if (!qtest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick missing";
+  QTEST_REQUIRE_PROGRAM("convert");
   qtest::TScratchDir dir;
   for (const char* name : {"d.bmp", "d.jpg", "d.png", "d.tif", "d.gif", "d.webp"}) {
     SCOPED_TRACE(name);

@@ -31,7 +31,7 @@ void Fill(TDib& Dib) {
 // missing).
 std::string MakeJpeg(int Width, int Height, bool Grey) {
   if (Grey) {
-    if (!qtest::HaveProgram("convert")) return {};
+    if (!qtest::NeedProgram("convert")) return {};
     qtest::TScratchDir dir;
     const std::string file = dir / "grey.jpg";
     const std::string size = std::to_string(Width) + "x" + std::to_string(Height);

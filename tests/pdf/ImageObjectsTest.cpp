@@ -219,6 +219,7 @@ TEST_F(ImageObjects, ConvertTo24BitReadsNibblesBytesAndRowsInPlace) {
 // A 1-bit picture is only written as a bilevel (black and white) image when its two colours are
 // black and white, in either order; red and yellow, or two greys, would lose their colours there.
 TEST_F(ImageObjects, OnlyBlackAndWhiteOneBitPicturesBecomeBilevel) {
+  QTEST_REQUIRE_PROGRAM("pdftoppm");
   const std::string file = FDir / "two.pdf";
   const auto halves = [](int x, int) { return uint32_t(x >= 8); };
   TOwned redYellow(MakePicture(16, 8, 1, {0xFF0000, 0xFFFF00}, halves));
@@ -322,6 +323,7 @@ TEST_F(ImageObjects, UnreadableSpoolFilesBecomeStandInsKeepingTheNumbering) {
 // Wider than JPEG allows, yet far within the picture limit: the picture is shrunk to fit and reaches
 // the page at its placed size, instead of becoming a stand-in.
 TEST_F(ImageObjects, PicturesBeyondTheJpegLimitAreShrunkToFit) {
+  QTEST_REQUIRE_PROGRAM("pdftoppm");
   const std::string file = FDir / "wide.pdf";
   TOwned wide(MakePicture(66000, 4, 24, {}, [](int x, int) { return x < 33000 ? 0xFF0000u : 0x0000FFu; }));
   int32_t missing = -1;
@@ -364,6 +366,7 @@ TEST_F(ImageObjects, AbandonDropsTheDocumentAndItsPicturesAtOnce) {
 
 // A writer used for a second document starts it without the first one's pictures.
 TEST_F(ImageObjects, ASecondDocumentOnTheSameWriterHasOnlyItsOwnPictures) {
+  QTEST_REQUIRE_PROGRAM("pdftoppm");
   TOwned red(MakeSolid24(8, 8, 0xFF0000)), blue(MakeSolid24(8, 8, 0x0000FF));
   TPDFCanvas pdf(FixedMetrics());
   ASSERT_TRUE(pdf.BeginDoc(FDir / "first.pdf"));

@@ -71,7 +71,9 @@ inline std::vector<std::string> WriterTempFiles() {
 struct TRaster {
   int Width = 0, Height = 0;
   std::vector<uint8_t> Rgb;
+  // Outside the raster (or of a page that could not be rendered): a value that is no colour.
   uint32_t At(int X, int Y) const {
+    if (X < 0 || Y < 0 || X >= Width || Y >= Height) return 0xFF000000u;
     const uint8_t* p = Rgb.data() + 3 * (static_cast<size_t>(Y) * Width + X);
     return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
   }
@@ -79,6 +81,7 @@ struct TRaster {
 
 inline TRaster Render(const std::string& Pdf, const qtest::TScratchDir& Dir, int Page = 1) {
   TRaster r;
+  if (!qtest::NeedProgram("pdftoppm")) return r;
   std::string out = Dir / "render";
   const std::string n = std::to_string(Page);
   int rc = qtest::Run("pdftoppm -r 72 -f " + n + " -l " + n + " -singlefile " + qtest::Quote(Pdf) + " " +

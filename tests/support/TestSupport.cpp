@@ -80,6 +80,20 @@ std::string Quote(const std::string& Text) {
 
 bool HaveProgram(const std::string& Name) { return Run("command -v " + Name + " >/dev/null 2>&1") == 0; }
 
+bool MissingAllowed() {
+  const char* allowed = std::getenv("QUIRVEL_TESTS_ALLOW_MISSING");
+  return allowed && std::string(allowed) == "1";
+}
+
+bool NeedProgram(const std::string& Name) {
+  if (HaveProgram(Name)) return true;
+  if (MissingAllowed())
+    std::fprintf(stderr, "note: %s is not installed; the checks that need it are left out\n", Name.c_str());
+  else
+    ADD_FAILURE() << Name << " is not installed; scripts/install-deps.sh --test installs it";
+  return false;
+}
+
 TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
                                  const std::string& Args, const std::string& Env) {
   const std::string errFile = (Dir / "stderr.txt").string();
