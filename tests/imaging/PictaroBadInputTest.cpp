@@ -48,6 +48,49 @@ std::string Bmp(int32_t Width, int32_t Height, int Bits, uint32_t Compression, i
   return s + Pixels;
 }
 
+// What decoding gave: nothing, or a picture of this size and depth.
+struct TOutcome {
+  bool Ok = false;
+  int Width = 0, Height = 0, Bits = 0;
+};
+
+TOutcome DecodeOutcome(const std::string& Bytes) {
+  TDib dib;
+  TOutcome o;
+  o.Ok = DecodePicture(reinterpret_cast<const uint8_t*>(Bytes.data()), Bytes.size(), -1, nullptr, &dib) == 1;
+  if (o.Ok) o.Width = DibWidth(dib), o.Height = DibHeight(dib), o.Bits = DibBitCount(dib);
+  deldib(dib);
+  return o;
+}
+
+uint32_t Le32At(const std::string& S, size_t At) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | uint8_t(S[At + i]);
+  return v;
+}
+
+// The bytes of File (as ImageMagick writes the format Name ends in) that hold only pixel data, after
+// every byte that says how large the picture is: damage there may spoil the picture, never its size.
+std::pair<size_t, size_t> PixelBytes(const std::string& Name, const std::string& File) {
+  const std::string ext = Name.substr(Name.rfind('.'));
+  if (ext == ".bmp") return {Le32At(File, 10), File.size()};
+  if (ext == ".png") return {33, File.size()};     // after the signature and the header chunk
+  if (ext == ".webp") return {30, File.size()};    // after the frame header with its size
+  if (ext == ".tif") return {8, Le32At(File, 4)};  // the strips lie before the directory
+  if (ext == ".jpg") {
+    for (size_t p = 2; p + 4 < File.size();) {  // the segments up to and including the frame header
+      const size_t length = uint8_t(File[p + 2]) << 8 | uint8_t(File[p + 3]);
+      if (uint8_t(File[p + 1]) == 0xC0) return {p + 2 + length, File.size()};
+      p += 2 + length;
+    }
+    return {File.size(), File.size()};
+  }
+  // GIF: the frame begins after the screen, the colour table and the extensions with its descriptor;
+  // ImageMagick writes no local colour table.
+  const size_t descriptor = File.find(',', 13 + ((File[10] & 0x80) ? 3u << ((File[10] & 7) + 1) : 0));
+  return {descriptor + 10, File.size()};
+}
+
 std::string MakeWithConvert(const qtest::TScratchDir& Dir, const std::string& Name) {
   const std::string file = Dir / Name;
   if (qtest::Run("convert -size 64x48 plasma:fractal -quality 80 " + qtest::Quote(file)) != 0) return {};
@@ -56,6 +99,8 @@ std::string MakeWithConvert(const qtest::TScratchDir& Dir, const std::string& Na
 
 }  // namespace
 
+// A file cut short gives no picture, or (near the end, where decoders may show what is there) the
+// picture at its full size.
 TEST(PictaroBadInput, TruncatedFilesOfEveryFormatFailCleanly) {
   QTEST_REQUIRE_PROGRAM("convert");
   qtest::TScratchDir dir;
@@ -67,28 +112,56 @@ TEST(PictaroBadInput, TruncatedFilesOfEveryFormatFailCleanly) {
     // Cut inside the header, and inside the pixel data: no picture either way.
     for (size_t keep : {size_t{1}, size_t{10}, size_t{30}, whole.size() / 2})
       EXPECT_EQ(Decode(whole.substr(0, keep)), 0) << "kept " << keep;
-    // Every other length: must not crash; the result may go either way near the end.
-    for (size_t keep = 0; keep < whole.size(); keep += 1 + keep / 7) Decode(whole.substr(0, keep));
+    // Every other length: no crash, and no picture of another size or depth.
+    const TOutcome full = DecodeOutcome(whole);
+    for (size_t keep = 0; keep < whole.size(); keep += 1 + keep / 7) {
+      const TOutcome cut = DecodeOutcome(whole.substr(0, keep));
+      if (!cut.Ok) continue;
+      EXPECT_EQ(cut.Width, 64) << "kept " << keep;
+      EXPECT_EQ(cut.Height, 48) << "kept " << keep;
+      EXPECT_EQ(cut.Bits, full.Bits) << "kept " << keep;
+    }
   }
 }
 
-TEST(PictaroBadInput, DamagedBytesNeverCrash) {
+// Damaged bytes never crash. Damage to the pixel data alone gives no picture or one of the full size
+// and depth; damage to the header may give another size, but never an empty or oversized picture.
+TEST(PictaroBadInput, DamagedBytesAreRefusedOrKeepTheSize) {
   QTEST_REQUIRE_PROGRAM("convert");
   qtest::TScratchDir dir;
   for (const char* name : {"d.bmp", "d.jpg", "d.png", "d.tif", "d.gif", "d.webp"}) {
     SCOPED_TRACE(name);
     const std::string whole = MakeWithConvert(dir, name);
+    const TOutcome full = DecodeOutcome(whole);
+    ASSERT_TRUE(full.Ok);
+    const auto [pixelsFrom, pixelsTo] = PixelBytes(name, whole);
+    ASSERT_LT(pixelsFrom, pixelsTo);
     uint32_t seed = 12345;
+    int pixelDamage = 0;
     for (int round = 0; round < 150; ++round) {
       std::string bad = whole;
+      bool onlyPixels = true;
       for (int k = 0; k < 1 + round % 8; ++k) {
         seed = seed * 1103515245u + 12345u;
         // Damage the first bytes more often: that is where the lengths and sizes live.
         const size_t at = (seed >> 8) % (round % 2 ? bad.size() : std::min<size_t>(bad.size(), 200));
         bad[at] = static_cast<char>(seed >> 24);
+        onlyPixels = onlyPixels && at >= pixelsFrom && at < pixelsTo;
       }
-      Decode(bad);
+      const TOutcome o = DecodeOutcome(bad);
+      pixelDamage += onlyPixels;
+      if (!o.Ok) continue;
+      if (onlyPixels) {
+        EXPECT_EQ(o.Width, 64) << "round " << round;
+        EXPECT_EQ(o.Height, 48) << "round " << round;
+        EXPECT_EQ(o.Bits, full.Bits) << "round " << round;
+      } else {
+        EXPECT_GT(o.Width, 0);
+        EXPECT_GT(o.Height, 0);
+        EXPECT_LE(uint64_t(o.Width) * uint64_t(o.Height), PictureLimit());
+      }
     }
+    EXPECT_GE(pixelDamage, 30);  // the sweep reaches the pixel data often enough to mean something
   }
 }
 

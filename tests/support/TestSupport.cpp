@@ -94,6 +94,28 @@ bool NeedProgram(const std::string& Name) {
   return false;
 }
 
+bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb) {
+  if (!NeedProgram("djpeg")) return false;
+  TScratchDir dir;
+  WriteFile(dir.Path() / "in.jpg", Jpeg);
+  std::string ppm;
+  if (Run("djpeg -ppm " + Quote(dir / "in.jpg") + " 2>/dev/null", &ppm) != 0) {
+    ADD_FAILURE() << "djpeg refuses the JPEG bytes";
+    return false;
+  }
+  int maxValue = 0, end = 0;
+  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &Width, &Height, &maxValue, &end) != 3 || maxValue != 255) {
+    ADD_FAILURE() << "djpeg wrote no 8-bit PPM";
+    return false;
+  }
+  Rgb = ppm.substr(static_cast<size_t>(end) + 1);
+  if (Rgb.size() != size_t{3} * Width * Height) {
+    ADD_FAILURE() << "djpeg's PPM is short";
+    return false;
+  }
+  return true;
+}
+
 TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
                                  const std::string& Args, const std::string& Env) {
   const std::string errFile = (Dir / "stderr.txt").string();

@@ -65,6 +65,11 @@ int Run(const std::string& Command, std::string* Output = nullptr);
 std::string Quote(const std::string& Text);
 bool HaveProgram(const std::string& Name);
 
+// Decodes JPEG bytes with libjpeg's own djpeg into Width x Height pixels, three bytes (red, green,
+// blue) each, rows from the top: a reference independent of the program's picture library. False
+// (with a recorded failure) when djpeg is missing or refuses the bytes.
+bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb);
+
 // The outcome of running the program under test.
 struct TProgramResult {
   int Status = -1;
