@@ -24,7 +24,8 @@ const char* const KCancelled = "Der Export wurde abgebrochen.";
 
 std::string Quoted(const std::string& Text) { return "„" + Text + "“"; }
 
-// Holds one loaded picture and releases it when the placement is done, however it ends.
+// Holds one loaded picture until it is handed to the writer, and releases it when it was not, however
+// the placement ends.
 class TLoadedPicture {
  public:
   explicit TLoadedPicture(const std::string& FileName, TProgressSink* Progress) {
@@ -34,7 +35,7 @@ class TLoadedPicture {
   TLoadedPicture(const TLoadedPicture&) = delete;
   TLoadedPicture& operator=(const TLoadedPicture&) = delete;
   bool Loaded() const { return FDib.Bits != nullptr; }
-  const TDib& Dib() const { return FDib; }
+  TDib& Dib() { return FDib; }
 
  private:
   TDib FDib{};
@@ -158,7 +159,8 @@ void TExportRun::BreakPage() {
 void TExportRun::PlacePhoto(const TExportPhoto& Photo) {
   for (int32_t copy = 0; copy < FSettings.XMalEd; ++copy) {
     if (FOptions.Cancel && FOptions.Cancel->load()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
-    // Each copy is loaded anew so that only one decoded picture is ever held.
+    // Each copy is loaded anew: the writer encodes the picture before on its own thread meanwhile, so
+    // that two decoded pictures at most are held, this one and that one.
     TLoadedPicture picture(Photo.FileName, FOptions.PictureProgress);
     if (!picture.Loaded()) {
       ++FResult.Unreadable;

@@ -7,6 +7,10 @@
 // TExportListener, and it stops between two pictures when the cancel flag is set. It may therefore run
 // off the user-interface thread, provided the font metrics it is given are not used elsewhere meanwhile.
 //
+// Two cores: while the writer encodes one picture on a thread of its own, the export loads the next
+// and lays out its page; at most two decoded pictures are held at any time. The output is the same as
+// when everything runs one after the other.
+//
 // Pages: a new page is begun only when another picture has been loaded and is about to be placed, so
 // no empty page ever follows the last picture, not even when the photos after it cannot be read. An
 // album without (readable) photos gives one page with background, heading and page number.

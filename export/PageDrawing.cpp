@@ -1,5 +1,7 @@
 #include "export/PageDrawing.h"
 
+#include <utility>
+
 #include "export/ColorResolve.h"
 
 TPDFFont PdfFontFor(const TFontSpec& Font) {
@@ -34,11 +36,12 @@ void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TP
 }
 
 void DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
-                          const TPicturePlacement& Placement, const TDib& Picture) {
+                          const TPicturePlacement& Placement, TDib& Picture) {
   const TPicturePlacement& p = Placement;
   if (p.DrawPicture) {
     if (p.Clip) Canvas.BeginClip(p.ClipX1, p.ClipY1, p.ClipX2, p.ClipY2);
-    Canvas.DrawDIB(p.X, p.Y, p.Width, p.Height, Picture, 0, 0, DibWidth(Picture), DibHeight(Picture));
+    const TDib handedOver = std::exchange(Picture, TDib{});
+    Canvas.DrawOwnedDIB(p.X, p.Y, p.Width, p.Height, handedOver);
     if (p.Frame) {
       Canvas.Pen.Color = p.FrameColor;
       Canvas.Pen.Width = p.FramePen;

@@ -9,6 +9,9 @@
 #include "pdf/EmbeddedFont.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PdfFormat.h"
+#include "pdf/PictureEncoder.h"
+#include "pdf/PictureEncoding.h"
+#include "pdf/PictureSpool.h"
 #include "platform/FreeTypeFonts.h"
 
 namespace {
@@ -208,8 +211,7 @@ std::string TPDFCanvas::XObjectNames(int32_t FirstImageObj) const {
     names += ' ';
     AppendInt(names, FirstImageObj + int64_t(k) + twoObjectPictures);
     names += " 0 R";
-    const TBitmapInfoHeader* header = (*FImages)[static_cast<int32_t>(k)].Picture.Header;
-    if (header && header->biBitCount == 1) ++twoObjectPictures;
+    if ((*FImages)[static_cast<int32_t>(k)].Bilevel) ++twoObjectPictures;
   }
   return names;
 }

@@ -96,15 +96,21 @@ struct TPdfFontEntry {
 class TFontFace;
 struct TEmbeddedFont;
 
-// A placed picture waiting for EndDoc: its description (Bits nullptr; Header a malloc'ed copy of the
-// picture's header without colour table) and the temporary file, a malloc'ed path, that holds its
-// pixels. Both blocks and the file are the writer's. EndDoc removes each file as soon as its picture
-// is written and frees the records when the document is complete; Abandon and the destructor remove
-// what is left.
+// A placed picture: how its object is written, and where its encoded bytes wait in the spool. A record
+// is made when the picture is placed, and its spool fields filled in once the picture is encoded.
 struct TPdfImage {
-  TDib Picture;
-  char* FileName;
+  bool Bilevel;   // a JBIG2 image object and its globals object; otherwise one JPEG object
+  bool Encoded;   // the bytes are in the spool; false: a white stand-in is written in their place
+  int32_t Width;  // pixels, as encoded
+  int32_t Height;
+  uint64_t Offset;  // of the data in the spool; the globals follow it
+  uint64_t DataSize;
+  uint64_t GlobalsSize;
 };
+
+class TPictureEncoder;
+struct TEncodedPicture;
+class TPictureSpool;
 
 class TPDFCanvas {
  public:
@@ -168,16 +174,25 @@ class TPDFCanvas {
   // smaller each way (Width - 1 by Height - 1), so that it covers PDF x from X to X + Width - 1
   // and PDF y from PageHeight - Y - Height + 1 to PageHeight - Y, one unit higher than a Rectangle
   // with the same corners. SrcX and SrcY are not looked at; SrcWidth and SrcHeight only have to
-  // be non-zero (callers pass the picture's own size). The picture's pixels go to a temporary file at
-  // once, so Dib stays the caller's, who may free it as soon as the call returns; the picture is
-  // encoded when the document ends: JBIG2 for 1-bit pictures in black and white, JPEG for all others.
-  // Pictures of 4 or 8 bits per pixel, and 1-bit pictures in other colours than black and white, are
-  // placed as 24-bit ones. Nothing is drawn while idle, for a record without
-  // pixels, for other depths (16 bits, say) and for a zero Width, Height, SrcWidth or SrcHeight.
+  // be non-zero (callers pass the picture's own size).
+  //
+  // The picture is encoded before the call returns and waits in a temporary file, so Dib stays the
+  // caller's, who may free it at once: JBIG2 for 1-bit pictures in black and white, JPEG for all
+  // others (palette pictures, and 1-bit pictures in other colours, from their colours; pictures too
+  // large for JPEG shrunk to fit). Nothing is drawn while idle, for a record without pixels, for other
+  // depths (16 bits, say) and for a zero Width, Height, SrcWidth or SrcHeight.
+  //
   // Throws TSystemError when the temporary file cannot be written and std::bad_alloc when memory is
   // short; the document is then abandoned, as after a failed NewPage.
   void DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TDib Dib, int32_t SrcX, int32_t SrcY,
                int32_t SrcWidth, int32_t SrcHeight);
+  // The same with the picture's own size as the source, except that the writer takes Dib over: it is
+  // encoded on a thread of the writer's while the caller goes on (loads the next picture, say), and
+  // freed with deldib once encoded, also when nothing is drawn or an exception is thrown. The caller
+  // must not touch the picture after the call. At most one picture is held this way: a call waits
+  // until the picture of the call before is encoded. A temporary file that cannot be written is
+  // reported by the next call that waits (DrawDIB, DrawOwnedDIB or EndDoc).
+  void DrawOwnedDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TDib Dib);
 
   int32_t PageWidth = 595;
   int32_t PageHeight = 841;
@@ -225,16 +240,25 @@ class TPDFCanvas {
   int64_t PointY(int32_t Y) const { return int64_t(PageHeight) - 1 - Y; }
 
   // Pictures (ImageObjects.cpp).
+  // Writes the placement operators and the record of a picture of Kind; returns the record's index.
+  int32_t PlacePicture(int32_t X, int32_t Y, int32_t Width, int32_t Height, bool Bilevel);
+  // Waits for the encoder and puts what it reports into its record.
+  void CollectEncoded();
   void WriteImages();
   void WriteImage(const TPdfImage& Image);
   // One stream object: Dictionary (it may span lines), "stream", Data, a line feed, "endstream".
   void WriteImageStream(std::string_view Dictionary, std::string_view Data);
+  // Drops the pictures of the document: records, encoder, spool file.
   void RemovePendingImages() noexcept;
 
   std::unique_ptr<TDynaArrayOf<TPdfObjectEntry>> FObjects;
   std::unique_ptr<TDynaArrayOf<TPdfPageSize>> FPageSizes;
   std::unique_ptr<TDynaArrayOf<TPdfFontEntry>> FFonts;
   std::unique_ptr<TDynaArrayOf<TPdfImage>> FImages;
+  std::unique_ptr<TPictureSpool> FSpool;           // made with the document's first picture
+  std::unique_ptr<TPictureEncoder> FEncoder;       // uses FSpool, so it goes first
+  std::unique_ptr<TEncodedPicture> FEncodeBuffer;  // for the pictures encoded on the caller's thread
+  std::string FImageBytes;                         // one picture's spooled bytes while its object is written
   int32_t FCatalogObj = 0;
   int32_t FProcSetObj = 0;
   int32_t FFirstContentObj = 0;

@@ -285,15 +285,16 @@ bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality)
   const int width = Dib->Header->biWidth, height = Dib->Header->biHeight, bits = Dib->Header->biBitCount;
   info->image_width = static_cast<JDIMENSION>(width);
   info->image_height = static_cast<JDIMENSION>(height);
-  info->input_components = 3;
-  info->in_color_space = JCS_EXT_BGR;
+  // 32-bit pixels are blue, green, red and a byte nobody reads.
+  info->input_components = bits == 32 ? 4 : 3;
+  info->in_color_space = bits == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
   jpeg_set_defaults(info);
   jpeg_set_quality(info, Quality, TRUE);
   jpeg_start_compress(info, TRUE);
-  if (bits != 24) s->Row.resize(static_cast<size_t>(width) * 3);
+  if (bits < 24) s->Row.resize(static_cast<size_t>(width) * 3);
   while (info->next_scanline < info->image_height) {
     const JDIMENSION y = info->next_scanline;
-    if (bits == 24) {
+    if (bits >= 24) {
       JSAMPROW rows[16];
       const JDIMENSION count = std::min<JDIMENSION>(16, info->image_height - y);
       for (JDIMENSION i = 0; i < count; ++i) rows[i] = RowFromTop(*Dib, y + i);
@@ -327,7 +328,7 @@ bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes) {
   if (Dib.Header->biWidth <= 0 || Dib.Header->biHeight <= 0 || Dib.Header->biWidth > KMaxJpegSide ||
       Dib.Header->biHeight > KMaxJpegSide)
     return false;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24) return false;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
   TJpegEncode s;
   InitError(s.Err);
   if (RunEncode(&s, &Dib, &Bytes, Quality)) return true;
