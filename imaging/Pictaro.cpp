@@ -155,6 +155,8 @@ void newdibUncleared(TDib* Dib, int Width, int Height, int BitCount, const TBitm
 
 void ReleaseSparePictureMemory() { pictaro::ReleaseSpareDibBlock(); }
 
+int PicturesHeld() { return pictaro::HeldDibBlocks(); }
+
 void deldib(TDib Dib) {
   if (Dib.Bits) pictaro::FreeDibBlock(Dib.Header);
 }

@@ -38,10 +38,12 @@ bool AllocDib(TDib* Dib, int64_t Width, int64_t Height, int BitCount, TPixels Pi
 constexpr size_t SpareFrom = size_t{8} << 20;
 // A block of at least Size bytes from the spare or malloc, or nullptr. Zeroed: all of it is zero.
 void* TakeDibBlock(size_t Size, bool Zeroed);
-// Frees a block of TakeDibBlock or any block of malloc; nullptr does nothing.
+// Frees a block of TakeDibBlock; nullptr does nothing.
 void FreeDibBlock(void* Block);
 // Gives the spare back to the system.
 void ReleaseSpareDibBlock();
+// Blocks handed out by TakeDibBlock and not yet freed (the spare does not count).
+int HeldDibBlocks();
 
 // Sets colour index I in the block's RGBQUAD table and in the record's Colors mirror.
 void SetDibColor(TDib& Dib, int I, uint8_t Red, uint8_t Green, uint8_t Blue);

@@ -13,7 +13,9 @@
 
 #include "export/AlbumExport.h"
 #include "imaging/Pictaro.h"
+#include "imaging/PictaroMemory.h"
 #include "pdf/PdfTestSupport.h"
+#include "platform/ProgressSink.h"
 #include "platform/SafeFile.h"
 #include "platform/Shell.h"
 #include "support/TestSupport.h"
@@ -343,6 +345,28 @@ TEST_F(AlbumExport, CancelAbandonsTheDocumentWithoutEndingIt) {
   const std::string kept = qtest::ReadFile(Dir / "kept.pdf");
   EXPECT_EQ(kept.find("%%EOF"), std::string::npos);
   EXPECT_EQ(kept.find("/Subtype /Image"), std::string::npos);
+}
+
+// The writer encodes one picture while the export loads the next: two decoded pictures at most, and
+// both at once when the encoder is slower than the loader (large noisy pictures, small clean ones).
+TEST_F(AlbumExport, AtMostTwoDecodedPicturesAreHeld) {
+  TDib noisy{};
+  newdib(&noisy, 1600, 1200, 24, nullptr, 0);
+  ASSERT_NE(noisy.Bits, nullptr);
+  for (int y = 0; y < 1200; ++y)
+    for (int x = 0; x < 4800; ++x)
+      noisy.Bits[y * noisy.RowBytes + x] = uint8_t((x * 7919u + y * 104729u) >> 3);
+  ASSERT_EQ(SaveDib(noisy, (Dir / "noisy.bmp").c_str(), 3, 0), 1);
+  deldib(noisy);
+  struct TPeak final : public TProgressSink {
+    int Peak = 0;
+    void Progress(int) override { Peak = std::max(Peak, PicturesHeld()); }
+  } peak;
+  Options.PictureProgress = &peak;
+  const int before = PicturesHeld();
+  ASSERT_TRUE(Export({"noisy.bmp", "noisy.bmp", "noisy.bmp", "red.jpg", "noisy.bmp", "blue.jpg"}).Ok());
+  EXPECT_EQ(peak.Peak - before, 2);
+  EXPECT_EQ(PicturesHeld(), before);  // every picture freed
 }
 
 TEST_F(AlbumExport, RenderedPicturesLandInTheirCells) {
