@@ -25,13 +25,22 @@ void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TP
     Canvas.Pen.Color = Decorations.BackgroundColor;
     Canvas.Rectangle(0, 0, Canvas.PageWidth, Canvas.PageHeight);
   }
-  if (Decorations.Heading) {
+  const auto heading = [&] {
+    if (!Decorations.Heading) return;
     Canvas.Font = PdfFontFor(Settings.HeadingFont);
     Canvas.TextOut(Decorations.HeadingText.X, Decorations.HeadingText.Y, Decorations.HeadingText.Text);
-  }
-  if (Decorations.PageNumber) {
+  };
+  const auto number = [&] {
+    if (!Decorations.PageNumber) return;
     Canvas.Font = PdfFontFor(Settings.TextFont);
     Canvas.TextOut(Decorations.NumberText.X, Decorations.NumberText.Y, Decorations.NumberText.Text);
+  };
+  if (Decorations.NumberFirst) {
+    number();
+    heading();
+  } else {
+    heading();
+    number();
   }
 }
 

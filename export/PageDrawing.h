@@ -13,7 +13,8 @@
 // The writer's font for a dialog font: name, size in points (FontPoints), style bits, resolved colour.
 TPDFFont PdfFontFor(const TFontSpec& Font);
 
-// Line cap 2, then the background, the heading and the page number as Decorations say.
+// Line cap 2, then the background, then the heading and the page number as Decorations say, in the
+// order they say.
 void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TPageDecorations& Decorations);
 
 // The picture (when Placement.DrawPicture) clipped to its cell under maximal enlargement, its frame,

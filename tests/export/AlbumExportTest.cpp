@@ -146,6 +146,28 @@ TEST_F(AlbumExport, PageOperatorsPlaceHeadingNumberAndTexts) {
   EXPECT_EQ(ops.find(" re\nB"), std::string::npos);  // white background: no page fill
 }
 
+// Page 1 puts the heading before the page number; every later page, in either mode, the number first.
+TEST_F(AlbumExport, LaterPagesPutThePageNumberBeforeTheHeading) {
+  for (const bool separate : {false, true}) {
+    SCOPED_TRACE(separate);
+    Settings.SeparateCheck = separate;
+    ASSERT_TRUE(Export(std::vector<std::string>(13, "blue.jpg"), "order.pdf").Ok());
+    for (int page = 1; page <= 3; ++page) {
+      const std::string ops =
+          separate
+              ? pdftest::PageOperators(qtest::ReadFile(Dir / ("order000" + std::to_string(page) + ".pdf")), 1)
+              : pdftest::PageOperators(qtest::ReadFile(Dir / "order.pdf"), page);
+      const size_t heading = ops.find("(Familienfotos) Tj"),
+                   number = ops.find("(" + std::to_string(page) + ") Tj");
+      ASSERT_NE(heading, std::string::npos);
+      ASSERT_NE(number, std::string::npos);
+      EXPECT_EQ(heading < number, page == 1) << "page " << page;
+      // Both come before the first picture.
+      EXPECT_LT(std::max(heading, number), ops.find(" Do\n"));
+    }
+  }
+}
+
 TEST_F(AlbumExport, BackgroundFramesAndClipping) {
   Settings.Shape1 = 0x00FF0000;
   Settings.RahmenCheck = true;
