@@ -40,9 +40,11 @@ struct TJpegError {
 }
 
 void EmitMessage(j_common_ptr Info, int Level) {
-  // A file that ends early decodes to grey rows; we treat it as the broken file it is. Other
-  // warnings (stray bytes before a marker, common in camera files) are let through.
-  if (Level < 0 && Info->err->msg_code == JWRN_JPEG_EOF) ErrorExit(Info);
+  // A file that ends early, or a scan that ends at a marker before its last row, decodes to grey
+  // rows; we treat it as the broken file it is. Other warnings (stray bytes before a marker, common
+  // in camera files) are let through.
+  if (Level < 0 && (Info->err->msg_code == JWRN_JPEG_EOF || Info->err->msg_code == JWRN_HIT_MARKER))
+    ErrorExit(Info);
 }
 
 void OutputMessage(j_common_ptr) {}
