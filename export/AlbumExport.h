@@ -7,9 +7,10 @@
 // TExportListener, and it stops between two pictures when the cancel flag is set. It may therefore run
 // off the user-interface thread, provided the font metrics it is given are not used elsewhere meanwhile.
 //
-// Two cores: while the writer encodes one picture on a thread of its own, the export loads the next
-// and lays out its page; at most two decoded pictures are held at any time. The output is the same as
-// when everything runs one after the other.
+// Two cores: photos are loaded and encoded on the calling thread and on one helper thread of the
+// export's (TPicturePipeline), while pages are laid out in order on the calling thread; at most two
+// decoded pictures are held at any time. The output is the same as when everything runs one after the
+// other. Picture-loading progress is reported for the pictures the calling thread loads.
 //
 // Pages: a new page is begun only when another picture has been loaded and is about to be placed, so
 // no empty page ever follows the last picture, not even when the photos after it cannot be read. An
@@ -48,7 +49,7 @@ std::vector<TExportPhoto> ExportPhotos(const TAlbumModel& Album);
 class TExportListener {
  public:
   virtual ~TExportListener() = default;
-  // Before the pictures of photo Index (from 0) of Count are loaded.
+  // Before the pictures of photo Index (from 0) of Count are placed (they may be loaded by then).
   virtual void PhotoStarting(size_t Index, size_t Count) { (void)Index, (void)Count; }
   // Page Page (from 1) is complete; in one-file-per-page mode its file has its name now.
   virtual void PageFinished(int32_t Page) { (void)Page; }

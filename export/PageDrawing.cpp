@@ -1,7 +1,5 @@
 #include "export/PageDrawing.h"
 
-#include <utility>
-
 #include "export/ColorResolve.h"
 
 TPDFFont PdfFontFor(const TFontSpec& Font) {
@@ -44,13 +42,13 @@ void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TP
   }
 }
 
-void DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
-                          const TPicturePlacement& Placement, TDib& Picture) {
+int32_t DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
+                             const TPicturePlacement& Placement, const TDib& Picture) {
   const TPicturePlacement& p = Placement;
+  int32_t number = -1;
   if (p.DrawPicture) {
     if (p.Clip) Canvas.BeginClip(p.ClipX1, p.ClipY1, p.ClipX2, p.ClipY2);
-    const TDib handedOver = std::exchange(Picture, TDib{});
-    Canvas.DrawOwnedDIB(p.X, p.Y, p.Width, p.Height, handedOver);
+    number = Canvas.PlaceDIB(p.X, p.Y, p.Width, p.Height, Picture);
     if (p.Frame) {
       Canvas.Pen.Color = p.FrameColor;
       Canvas.Pen.Width = p.FramePen;
@@ -60,8 +58,9 @@ void DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
     }
     if (p.Clip) Canvas.EndClip();
   }
-  if (p.Lines.empty()) return;
+  if (p.Lines.empty()) return number;
   Canvas.Font = PdfFontFor(Settings.TextFont);
   for (size_t k = p.Lines.size(); k-- > 0;)
     if (!p.Lines[k].Text.empty()) Canvas.TextOut(p.Lines[k].X, p.Lines[k].Y, p.Lines[k].Text);
+  return number;
 }

@@ -18,8 +18,8 @@ TPDFFont PdfFontFor(const TFontSpec& Font);
 void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TPageDecorations& Decorations);
 
 // The picture (when Placement.DrawPicture) clipped to its cell under maximal enlargement, its frame,
-// and its text lines, written from the last line to the first. A picture that is drawn is handed over
-// to the writer, which encodes it while the caller goes on and then frees it (DrawOwnedDIB): Picture
-// is then emptied (Bits nullptr). A picture that is not drawn stays the caller's.
-void DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
-                          const TPicturePlacement& Placement, TDib& Picture);
+// and its text lines, written from the last line to the first. The picture is only placed
+// (TPDFCanvas::PlaceDIB): the caller has it encoded under the number returned, or gets -1 when it was
+// not drawn.
+int32_t DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
+                             const TPicturePlacement& Placement, const TDib& Picture);

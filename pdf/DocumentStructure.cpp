@@ -9,7 +9,6 @@
 #include "pdf/EmbeddedFont.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PdfFormat.h"
-#include "pdf/PictureEncoder.h"
 #include "pdf/PictureEncoding.h"
 #include "pdf/PictureSpool.h"
 #include "platform/FreeTypeFonts.h"

@@ -1,10 +1,10 @@
-// Pictures placed on the pages: DrawDIB and DrawOwnedDIB write the placement operators at once and
-// have the picture encoded into the document's spool (DrawOwnedDIB on the encoder's thread), and
-// EndDoc copies every spooled picture into its image object(s), JPEG for colour pictures and JBIG2 (an
-// image and a globals object) for black-and-white ones. The page resources already name every record
-// of FImages by object number (XObjectNames), so each record always produces its object or objects
-// here: a picture that could not be encoded or read back is written as a small white stand-in of the
-// same kind, and counted in MissingPictures.
+// Pictures placed on the pages: PlaceDIB writes the placement operators and the picture's record at
+// once, EncodePlaced (on any thread) encodes the picture into the document's spool, DrawDIB does both,
+// and EndDoc copies every spooled picture into its image object(s), JPEG for colour pictures and JBIG2
+// (an image and a globals object) for black-and-white ones. The page resources already name every
+// record of FImages by object number (XObjectNames), so each record always produces its object or
+// objects here: a picture that could not be encoded or read back is written as a small white stand-in
+// of the same kind, and counted in MissingPictures.
 
 #include <new>
 #include <string>
@@ -12,7 +12,6 @@
 #include "imaging/Pictaro.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PdfFormat.h"
-#include "pdf/PictureEncoder.h"
 #include "pdf/PictureEncoding.h"
 #include "pdf/PictureSpool.h"
 
@@ -23,80 +22,82 @@ int64_t TowardsZero(int32_t D) { return D > 0 ? int64_t(D) - 1 : int64_t(D) + 1;
 
 }  // namespace
 
-int32_t TPDFCanvas::PlacePicture(int32_t X, int32_t Y, int32_t Width, int32_t Height, bool Bilevel) {
-  if (!FSpool) FSpool = std::make_unique<TPictureSpool>();
-  TPdfImage* record = FImages->Append();
-  if (!record) throw std::bad_alloc();
-  *record = TPdfImage{Bilevel, false, 0, 0, 0, 0, 0};
-  const int32_t number = static_cast<int32_t>(FImages->Count) - 1;
-
-  const int64_t w = TowardsZero(Width), h = TowardsZero(Height);
-  WriteLine("q");
-  FLine.clear();
-  AppendInt(FLine, w);
-  FLine += " 0 0 ";
-  AppendInt(FLine, h);
-  FLine += ' ';
-  AppendInt(FLine, X);
-  FLine += ' ';
-  AppendInt(FLine, int64_t(PageHeight) - Y - h);
-  FLine += " cm";
-  WriteLine();
-  FLine.assign("/Im");
-  AppendInt(FLine, number);
-  FLine += " Do";
-  WriteLine();
-  WriteLine("Q");
-  return number;
-}
-
-void TPDFCanvas::CollectEncoded() {
-  if (!FEncoder) return;
-  const std::optional<TSpooledPicture> done = FEncoder->Wait();
-  if (!done) return;
-  TPdfImage& record = (*FImages)[done->Index];
-  record.Encoded = done->Encoded;
-  record.Width = done->Width;
-  record.Height = done->Height;
-  record.Offset = done->Offset;
-  record.DataSize = done->DataSize;
-  record.GlobalsSize = done->GlobalsSize;
-}
-
-void TPDFCanvas::DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TDib Dib, int32_t SrcX,
-                         int32_t SrcY, int32_t SrcWidth, int32_t SrcHeight) {
-  (void)SrcX, (void)SrcY;  // the whole picture is always placed
-  if (!FActive || Width == 0 || Height == 0 || SrcWidth == 0 || SrcHeight == 0) return;
+int32_t TPDFCanvas::PlaceDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, const TDib& Dib) {
+  if (!FActive || Width == 0 || Height == 0) return -1;
   const TPictureKind kind = PlacedKind(Dib);
-  if (kind == TPictureKind::None) return;
+  if (kind == TPictureKind::None) return -1;
   try {
-    const int32_t number = PlacePicture(X, Y, Width, Height, kind == TPictureKind::Jbig2);
-    CollectEncoded();  // the spool is appended to by one thread at a time
-    if (!FEncodeBuffer) FEncodeBuffer = std::make_unique<TEncodedPicture>();
-    const TSpooledPicture done = TPictureEncoder::EncodeNow(Dib, kind, number, *FSpool, *FEncodeBuffer);
-    TPdfImage& record = (*FImages)[number];
-    record.Encoded = done.Encoded;
-    record.Width = done.Width;
-    record.Height = done.Height;
-    record.Offset = done.Offset;
-    record.DataSize = done.DataSize;
-    record.GlobalsSize = done.GlobalsSize;
+    if (!FSpool) {
+      std::unique_lock<std::shared_mutex> use(FSpoolUse);
+      FSpool = std::make_unique<TPictureSpool>();
+    }
+    TPdfImage* record = FImages->Append();
+    if (!record) throw std::bad_alloc();
+    *record = TPdfImage{kind == TPictureKind::Jbig2, false, 0, 0, 0, 0, 0};
+    const int32_t number = static_cast<int32_t>(FImages->Count) - 1;
+
+    const int64_t w = TowardsZero(Width), h = TowardsZero(Height);
+    WriteLine("q");
+    FLine.clear();
+    AppendInt(FLine, w);
+    FLine += " 0 0 ";
+    AppendInt(FLine, h);
+    FLine += ' ';
+    AppendInt(FLine, X);
+    FLine += ' ';
+    AppendInt(FLine, int64_t(PageHeight) - Y - h);
+    FLine += " cm";
+    WriteLine();
+    FLine.assign("/Im");
+    AppendInt(FLine, number);
+    FLine += " Do";
+    WriteLine();
+    WriteLine("Q");
+    return number;
   } catch (...) {
     Abandon();
     throw;
   }
 }
 
-void TPDFCanvas::DrawOwnedDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TDib Dib) {
-  TDibHolder picture(Dib);
-  if (!FActive || Width == 0 || Height == 0) return;
-  const TPictureKind kind = PlacedKind(Dib);
-  if (kind == TPictureKind::None) return;
+void TPDFCanvas::EncodePlaced(int32_t Number, const TDib& Dib, TEncodedPicture& Scratch) {
+  std::shared_lock<std::shared_mutex> use(FSpoolUse);
+  if (!FSpool) return;  // no document, or one that was abandoned
+  EncodePicture(Dib, PlacedKind(Dib), Scratch);
+  TPdfImage done{};
+  if (Scratch.Ok) {
+    done.Encoded = true;
+    done.Width = Scratch.Width;
+    done.Height = Scratch.Height;
+    done.DataSize = Scratch.Data.size();
+    done.GlobalsSize = Scratch.Globals.size();
+    done.Offset = FSpool->Append(Scratch.Data, Scratch.Globals);
+  }
+  std::lock_guard<std::mutex> lock(FSpooledLock);
+  FSpooled.emplace_back(Number, done);
+}
+
+void TPDFCanvas::CollectEncoded() {
+  std::lock_guard<std::mutex> lock(FSpooledLock);
+  for (const auto& [number, done] : FSpooled) {
+    if (number < 0 || static_cast<uint32_t>(number) >= FImages->Count) continue;
+    TPdfImage& record = (*FImages)[number];
+    const bool bilevel = record.Bilevel;  // the kind stays the one the page resources counted
+    record = done;
+    record.Bilevel = bilevel;
+  }
+  FSpooled.clear();
+}
+
+void TPDFCanvas::DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TDib Dib, int32_t SrcX,
+                         int32_t SrcY, int32_t SrcWidth, int32_t SrcHeight) {
+  (void)SrcX, (void)SrcY;  // the whole picture is always placed
+  if (SrcWidth == 0 || SrcHeight == 0) return;
+  const int32_t number = PlaceDIB(X, Y, Width, Height, Dib);
+  if (number < 0) return;
   try {
-    const int32_t number = PlacePicture(X, Y, Width, Height, kind == TPictureKind::Jbig2);
-    if (!FEncoder) FEncoder = std::make_unique<TPictureEncoder>(*FSpool);
-    CollectEncoded();
-    FEncoder->Submit(picture.Release(), kind, number);
+    if (!FEncodeBuffer) FEncodeBuffer = std::make_unique<TEncodedPicture>();
+    EncodePlaced(number, Dib, *FEncodeBuffer);
   } catch (...) {
     Abandon();
     throw;
@@ -170,8 +171,14 @@ void TPDFCanvas::WriteImageStream(std::string_view Dictionary, std::string_view 
 }
 
 void TPDFCanvas::RemovePendingImages() noexcept {
-  FEncoder.reset();  // lets a picture being encoded finish, then frees it
-  FSpool.reset();    // removes the file
+  {
+    std::unique_lock<std::shared_mutex> use(FSpoolUse);
+    FSpool.reset();  // removes the file
+  }
+  {
+    std::lock_guard<std::mutex> lock(FSpooledLock);
+    FSpooled.clear();
+  }
   FImages->Clear();
   FImageBytes.clear();
   FImageBytes.shrink_to_fit();

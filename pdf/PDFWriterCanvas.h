@@ -29,8 +29,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "album/DynaArray.h"
@@ -108,7 +111,6 @@ struct TPdfImage {
   uint64_t GlobalsSize;
 };
 
-class TPictureEncoder;
 struct TEncodedPicture;
 class TPictureSpool;
 
@@ -186,13 +188,21 @@ class TPDFCanvas {
   // short; the document is then abandoned, as after a failed NewPage.
   void DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TDib Dib, int32_t SrcX, int32_t SrcY,
                int32_t SrcWidth, int32_t SrcHeight);
-  // The same with the picture's own size as the source, except that the writer takes Dib over: it is
-  // encoded on a thread of the writer's while the caller goes on (loads the next picture, say), and
-  // freed with deldib once encoded, also when nothing is drawn or an exception is thrown. The caller
-  // must not touch the picture after the call. At most one picture is held this way: a call waits
-  // until the picture of the call before is encoded. A temporary file that cannot be written is
-  // reported by the next call that waits (DrawDIB, DrawOwnedDIB or EndDoc).
-  void DrawOwnedDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TDib Dib);
+
+  // DrawDIB in two halves, so that encoding, the costly half, can run on another thread while this one
+  // goes on drawing. PlaceDIB writes the operators and makes the picture's record exactly as DrawDIB
+  // does (Dib's own size as the source), and returns the number to encode it under, or -1 when nothing
+  // was placed. Same failures as DrawDIB.
+  int32_t PlaceDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, const TDib& Dib);
+  // Encodes Dib, the picture placed under Number, into the document's temporary file. May be called
+  // from any thread, several at once, while the writer's own thread goes on drawing; Scratch holds the
+  // encoder's output meanwhile (one per thread). Ending the document takes the pictures encoded by
+  // then (a number never encoded is written as a stand-in), so the caller sees to it that every call
+  // for a document has returned first. Ending or abandoning a document waits for calls still running;
+  // a call for a document that is no longer open does nothing. Throws TSystemError when the temporary
+  // file cannot be written; the caller then abandons the document on the writer's thread. The writer
+  // itself must outlive every call.
+  void EncodePlaced(int32_t Number, const TDib& Dib, TEncodedPicture& Scratch);
 
   int32_t PageWidth = 595;
   int32_t PageHeight = 841;
@@ -240,9 +250,7 @@ class TPDFCanvas {
   int64_t PointY(int32_t Y) const { return int64_t(PageHeight) - 1 - Y; }
 
   // Pictures (ImageObjects.cpp).
-  // Writes the placement operators and the record of a picture of Kind; returns the record's index.
-  int32_t PlacePicture(int32_t X, int32_t Y, int32_t Width, int32_t Height, bool Bilevel);
-  // Waits for the encoder and puts what it reports into its record.
+  // Puts what EncodePlaced reported into the records.
   void CollectEncoded();
   void WriteImages();
   void WriteImage(const TPdfImage& Image);
@@ -255,10 +263,14 @@ class TPDFCanvas {
   std::unique_ptr<TDynaArrayOf<TPdfPageSize>> FPageSizes;
   std::unique_ptr<TDynaArrayOf<TPdfFontEntry>> FFonts;
   std::unique_ptr<TDynaArrayOf<TPdfImage>> FImages;
-  std::unique_ptr<TPictureSpool> FSpool;           // made with the document's first picture
-  std::unique_ptr<TPictureEncoder> FEncoder;       // uses FSpool, so it goes first
-  std::unique_ptr<TEncodedPicture> FEncodeBuffer;  // for the pictures encoded on the caller's thread
-  std::string FImageBytes;                         // one picture's spooled bytes while its object is written
+  std::unique_ptr<TPictureSpool> FSpool;  // made with the document's first picture
+  // Held shared by EncodePlaced while it uses FSpool, exclusively to drop FSpool: a document ended or
+  // abandoned on the writer's thread waits for encodings running elsewhere.
+  std::shared_mutex FSpoolUse;
+  std::mutex FSpooledLock;
+  std::vector<std::pair<int32_t, TPdfImage>> FSpooled;  // what EncodePlaced did, guarded by FSpooledLock
+  std::unique_ptr<TEncodedPicture> FEncodeBuffer;       // for DrawDIB
+  std::string FImageBytes;  // one picture's spooled bytes while its object is written
   int32_t FCatalogObj = 0;
   int32_t FProcSetObj = 0;
   int32_t FFirstContentObj = 0;

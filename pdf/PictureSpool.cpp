@@ -45,17 +45,24 @@ TPictureSpool::TPictureSpool()
 }
 
 uint64_t TPictureSpool::Append(std::string_view First, std::string_view Second) {
-  const uint64_t start = FEnd;
+  uint64_t start = 0;
+  {
+    std::lock_guard<std::mutex> lock(FLock);
+    start = FEnd;
+    FEnd += First.size() + Second.size();
+  }
+  // Each caller writes its own part of the file, so the writing itself needs no lock.
+  uint64_t at = start;
   for (std::string_view part : {First, Second}) {
     while (!part.empty()) {
-      const ssize_t n = ::pwrite(FFd.Get(), part.data(), part.size(), static_cast<off_t>(FEnd));
+      const ssize_t n = ::pwrite(FFd.Get(), part.data(), part.size(), static_cast<off_t>(at));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         if (n == 0) errno = ENOSPC;
         ThrowSystemError("zwischenspeichern", FFile.Path());
       }
       part.remove_prefix(static_cast<size_t>(n));
-      FEnd += static_cast<uint64_t>(n);
+      at += static_cast<uint64_t>(n);
     }
   }
   return start;

@@ -9,6 +9,7 @@
 // with deldib.
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -56,8 +57,9 @@ class TDibHolder {
   TDib FDib;
 };
 
-// One document's spool file, "temppdfimg" N ".spool": encoded pictures one after another. Appending
-// happens on one thread at a time; reading only once no more is appended.
+// One document's spool file, "temppdfimg" N ".spool": encoded pictures one after another. Append may
+// be called from several threads at once (each gets its own part of the file); Read only once no more
+// is appended.
 class TPictureSpool {
  public:
   // Creates the file. Throws TSystemError when it cannot be created or opened.
@@ -75,5 +77,6 @@ class TPictureSpool {
  private:
   TTempFile FFile;
   TFd FFd;
-  uint64_t FEnd = 0;
+  std::mutex FLock;
+  uint64_t FEnd = 0;  // guarded by FLock
 };

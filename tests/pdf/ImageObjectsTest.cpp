@@ -11,6 +11,7 @@
 #include "PdfTestSupport.h"
 #include "imaging/PictaroDecode.h"
 #include "imaging/PictaroMemory.h"
+#include "pdf/PictureEncoding.h"
 #include "pdf/PictureSpool.h"
 #include "platform/SystemError.h"
 
@@ -402,8 +403,8 @@ TEST_F(ImageObjects, ASecondDocumentOnTheSameWriterHasOnlyItsOwnPictures) {
   EXPECT_TRUE(Near(Render(second, FDir).At(50, 50), 0x0000FF, 24));
 }
 
-// A spool that cannot be written: DrawDIB reports it at once, DrawOwnedDIB with the next call that
-// waits for the encoder. Either way the document is abandoned and nothing is left behind.
+// A spool that cannot be written: DrawDIB reports it and abandons the document, EncodePlaced reports
+// it to its caller, who abandons the document. Either way nothing is left behind.
 TEST_F(ImageObjects, SpoolFailureThrowsAndLeavesNoFiles) {
   TOwned small(MakeSolid24(4, 4, 0x00FF00));
   TOwned noisy(MakePicture(300, 300, 24, {},
@@ -411,19 +412,16 @@ TEST_F(ImageObjects, SpoolFailureThrowsAndLeavesNoFiles) {
   std::string jpeg;
   ASSERT_EQ(EncodeDib(noisy.Dib, 7, jpeg), 1);
   ASSERT_GT(jpeg.size(), 60'000u);
-  for (const bool owned : {false, true}) {
-    SCOPED_TRACE(owned);
+  for (const bool split : {false, true}) {
+    SCOPED_TRACE(split);
     TPDFCanvas pdf(FixedMetrics());
     ASSERT_TRUE(pdf.BeginDoc(FDir / "spool.pdf"));
     pdf.DrawDIB(0, 0, 10, 10, small.Dib, 0, 0, 4, 4);
     qtest::TFileSizeLimit limit(50'000);
     try {
-      if (owned) {
-        TDib copy{};
-        newdib(&copy, 300, 300, 24, nullptr, 0);
-        std::memcpy(copy.Bits, noisy.Dib.Bits, size_t(copy.RowBytes) * 300);
-        pdf.DrawOwnedDIB(0, 0, 10, 10, copy);
-        pdf.EndDoc();
+      if (split) {
+        TEncodedPicture scratch;
+        pdf.EncodePlaced(pdf.PlaceDIB(0, 0, 10, 10, noisy.Dib), noisy.Dib, scratch);
       } else {
         pdf.DrawDIB(0, 0, 10, 10, noisy.Dib, 0, 0, 300, 300);
       }
@@ -432,6 +430,7 @@ TEST_F(ImageObjects, SpoolFailureThrowsAndLeavesNoFiles) {
       EXPECT_EQ(e.ErrorCode(), EFBIG);
       EXPECT_EQ(e.FileName(), TempFolder() + "temppdfimg0.spool");
     }
+    if (split) pdf.Abandon();
     EXPECT_FALSE(pdf.Active());  // the document is abandoned, as after any failed write, with its pictures
     EXPECT_TRUE(WriterTempFiles().empty());
   }
