@@ -118,14 +118,7 @@ bool TPicturePipeline::Next(size_t& Photo, int32_t& Copy, const TDib*& Picture) 
     if (FNextOut >= FItems) return false;
     const size_t item = FNextOut;
     const bool helperHasIt = FHelper.State != TState::Idle && FHelper.Item == item;
-    if (helperHasIt && FHelper.State == TState::Loaded) {
-      ++FNextOut;
-      FOwnCurrent = false;
-      Photo = item / static_cast<size_t>(FCopies);
-      Copy = static_cast<int32_t>(item % static_cast<size_t>(FCopies));
-      Picture = &FHelper.Picture;
-      return true;
-    }
+    if (helperHasIt && FHelper.State == TState::Loaded) return HandOut(FHelper, false, Photo, Copy, Picture);
     // While the helper still loads this picture, or before taking it on here, the picture placed last
     // on this thread is encoded: one picture per thread at a time.
     if (FOwn.State != TState::Idle) {
@@ -149,13 +142,17 @@ bool TPicturePipeline::Next(size_t& Photo, int32_t& Copy, const TDib*& Picture) 
     Load(FOwn, FProgress);
     lock.lock();
     FOwn.State = TState::Loaded;
-    ++FNextOut;
-    FOwnCurrent = true;
-    Photo = item / static_cast<size_t>(FCopies);
-    Copy = static_cast<int32_t>(item % static_cast<size_t>(FCopies));
-    Picture = &FOwn.Picture;
-    return true;
+    return HandOut(FOwn, true, Photo, Copy, Picture);
   }
+}
+
+bool TPicturePipeline::HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy, const TDib*& Picture) {
+  ++FNextOut;
+  FOwnCurrent = Own;
+  Photo = Slot.Item / static_cast<size_t>(FCopies);
+  Copy = static_cast<int32_t>(Slot.Item % static_cast<size_t>(FCopies));
+  Picture = &Slot.Picture;
+  return true;
 }
 
 void TPicturePipeline::Encode(TPDFCanvas& Canvas, int32_t Number) {

@@ -78,6 +78,8 @@ class TPicturePipeline {
   bool ClaimNext(size_t& Item);  // under the lock
   void Load(TSlot& Slot, TProgressSink* Progress);
   void ThrowHelperError();  // under the lock
+  // Returns Slot's loaded picture from Next (Own: the export thread's); under the lock.
+  bool HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy, const TDib*& Picture);
 
   const std::vector<std::string> FFiles;
   const int32_t FCopies;
