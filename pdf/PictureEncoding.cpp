@@ -15,7 +15,11 @@ bool IsBlackAndWhite(const TDib& Dib) {
   };
   const TDibColor& a = Dib.Colors[0];
   const TDibColor& b = Dib.Colors[1];
-  return DibBitCount(Dib) == 1 && ((nearBlack(a) && nearWhite(b)) || (nearWhite(a) && nearBlack(b)));
+  // The bilevel encoder makes the darker colour black and the other white, and two equal colours
+  // both black or both white by their brightness: right for these pairs, and only for these.
+  const bool same = a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
+  return DibBitCount(Dib) == 1 && ((nearBlack(a) && nearWhite(b)) || (nearWhite(a) && nearBlack(b)) ||
+                                   (same && (nearBlack(a) || nearWhite(a))));
 }
 
 TPictureKind PlacedKind(const TDib& Dib) {

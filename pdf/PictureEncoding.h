@@ -19,8 +19,9 @@ enum class TPictureKind {
 constexpr int KBlackWhiteTolerance = 8;
 
 // True when Dib has 1 bit per pixel and its two colours are black and white, in either order (each
-// channel within KBlackWhiteTolerance): a picture that a bilevel image shows without losing anything.
-// Any other 1-bit picture (red and yellow, say, or two greys) needs its colours.
+// channel within KBlackWhiteTolerance), or one and the same black or white: a picture that a bilevel
+// image shows without losing anything. Any other 1-bit picture (red and yellow, say, or two greys, or
+// two slightly different blacks) needs its colours.
 bool IsBlackAndWhite(const TDib& Dib);
 
 TPictureKind PlacedKind(const TDib& Dib);

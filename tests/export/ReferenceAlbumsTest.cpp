@@ -1,6 +1,6 @@
-// Whole albums against PDFs kept in tests/export/reference/: pictures of every kind (black and white,
-// two colours, 4-bit palette, grey, JPEG, a JPEG lying on its side, 32-bit, an unreadable file), several
-// pages with frames, background and clipping, and one file per page. The export's engine may change
+// Whole albums against PDFs kept in tests/export/reference/pictures/: pictures of every kind (black and
+// white, two colours, 4-bit palette, grey, JPEG, a JPEG lying on its side, 32-bit, an unreadable file),
+// several pages with frames, background and clipping, and one file per page. The export's engine may change
 // how and when it encodes, never the bytes it writes. The albums have no texts, so the references hold
 // no fonts.
 //
@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path KReference = fs::path(QUIRVEL_SOURCE_DIR) / "tests/export/reference";
+const fs::path KReference = fs::path(QUIRVEL_SOURCE_DIR) / "tests/export/reference/pictures";
 
 class ReferenceAlbums : public ::testing::Test {
  protected:

@@ -240,7 +240,8 @@ TEST_F(ImageObjects, PalettePicturesAreRgbJpegsOfTheirColours) {
 }
 
 // A 1-bit picture is only written as a bilevel (black and white) image when its two colours are
-// black and white, in either order; red and yellow, or two greys, would lose their colours there.
+// black and white, in either order, or both the same black; red and yellow, two greys or two
+// different blacks would lose their colours there.
 TEST_F(ImageObjects, OnlyBlackAndWhiteOneBitPicturesBecomeBilevel) {
   QTEST_REQUIRE_PROGRAM("pdftoppm");
   const std::string file = FDir / "two.pdf";
@@ -249,25 +250,33 @@ TEST_F(ImageObjects, OnlyBlackAndWhiteOneBitPicturesBecomeBilevel) {
   TOwned greys(MakePicture(16, 8, 1, {0x404040, 0xC0C0C0}, halves));
   TOwned inverted(MakePicture(16, 8, 1, {0xFFFFFF, 0x000000}, halves));  // white first
   TOwned nearly(MakePicture(16, 8, 1, {0x060504, 0xF9FAFB}, halves));
+  TOwned blacks(MakePicture(16, 8, 1, {0x000000, 0x050505}, halves));
+  TOwned black(MakePicture(16, 8, 1, {0x000000, 0x000000}, halves));
   {
     TPDFCanvas pdf(FixedMetrics());
-    pdf.PageWidth = 200;
+    pdf.PageWidth = 300;
     pdf.PageHeight = 100;
     ASSERT_TRUE(pdf.BeginDoc(file));
     pdf.DrawDIB(0, 0, 80, 40, redYellow.Dib, 0, 0, 16, 8);
     pdf.DrawDIB(100, 0, 80, 40, greys.Dib, 0, 0, 16, 8);
     pdf.DrawDIB(0, 50, 80, 40, inverted.Dib, 0, 0, 16, 8);
     pdf.DrawDIB(100, 50, 80, 40, nearly.Dib, 0, 0, 16, 8);
+    pdf.DrawDIB(200, 0, 80, 40, blacks.Dib, 0, 0, 16, 8);
+    pdf.DrawDIB(200, 50, 80, 40, black.Dib, 0, 0, 16, 8);
     pdf.EndDoc();
   }
   const std::string pdf = FileBytes(file);
-  // Pictures from object 8: two colour ones, then two bilevel ones with their globals.
-  EXPECT_EQ(ResourceLine(pdf), "/Resources <</XObject << /Im0 8 0 R/Im1 9 0 R/Im2 10 0 R/Im3 12 0 R >>");
-  for (int n : {8, 9}) EXPECT_NE(Object(pdf, n).find("/ColorSpace /DeviceRGB"), std::string::npos) << n;
-  for (int n : {10, 12}) EXPECT_NE(Object(pdf, n).find("/JBIG2Decode"), std::string::npos) << n;
+  // Pictures from object 8: two colour ones, two bilevel ones with their globals, a colour one and a
+  // bilevel one.
+  EXPECT_EQ(ResourceLine(pdf),
+            "/Resources <</XObject << /Im0 8 0 R/Im1 9 0 R/Im2 10 0 R/Im3 12 0 R/Im4 14 0 R/Im5 15 0 R >>");
+  for (int n : {8, 9, 14}) EXPECT_NE(Object(pdf, n).find("/ColorSpace /DeviceRGB"), std::string::npos) << n;
+  for (int n : {10, 12, 15}) EXPECT_NE(Object(pdf, n).find("/JBIG2Decode"), std::string::npos) << n;
   ExpectQpdfClean(file);
   const TRaster page = Render(file, FDir);
-  ASSERT_EQ(page.Width, 199);  // the media box is one unit short of the page
+  ASSERT_EQ(page.Width, 299);  // the media box is one unit short of the page
+  for (int x : {220, 260})
+    for (int y : {20, 70}) EXPECT_TRUE(Near(page.At(x, y), 0x000000, 8)) << x << "," << y;
   EXPECT_TRUE(Near(page.At(20, 20), 0xFF0000, 24)) << std::hex << page.At(20, 20);
   EXPECT_TRUE(Near(page.At(60, 20), 0xFFFF00, 24)) << std::hex << page.At(60, 20);
   EXPECT_TRUE(Near(page.At(120, 20), 0x404040, 24)) << std::hex << page.At(120, 20);
