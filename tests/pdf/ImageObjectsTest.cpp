@@ -467,30 +467,6 @@ TEST_F(ImageObjects, OutputFailureInEndDocLeavesNoTemporaryFiles) {
   EXPECT_TRUE(WriterTempFiles().empty());
 }
 
-// The spool: pieces one after another, each read back from its offset; nothing from past the end.
-TEST_F(ImageObjects, SpoolKeepsPiecesAtTheirOffsets) {
-  std::string path;
-  {
-    TPictureSpool spool;
-    path = spool.Path();
-    EXPECT_EQ(spool.Append("first", "+globals"), 0u);
-    EXPECT_EQ(spool.Append(std::string(100'000, 'x'), ""), 13u);
-    EXPECT_EQ(spool.Append("", ""), 100'013u);
-    EXPECT_EQ(spool.Append("last", ""), 100'013u);
-    std::string bytes;
-    ASSERT_TRUE(spool.Read(0, 13, bytes));
-    EXPECT_EQ(bytes, "first+globals");
-    ASSERT_TRUE(spool.Read(13, 100'000, bytes));
-    EXPECT_EQ(bytes, std::string(100'000, 'x'));
-    ASSERT_TRUE(spool.Read(100'013, 4, bytes));
-    EXPECT_EQ(bytes, "last");
-    EXPECT_FALSE(spool.Read(100'013, 5, bytes));
-    EXPECT_TRUE(bytes.empty());
-    EXPECT_TRUE(std::filesystem::exists(path));
-  }
-  EXPECT_FALSE(std::filesystem::exists(path));  // the owner removed it
-}
-
 // 32 bits per pixel count as "24 or more": a JPEG of the three colour bytes.
 TEST_F(ImageObjects, ThirtyTwoBitPicturesBecomeJpegs) {
   std::string file = FDir / "deep.pdf";
