@@ -25,6 +25,7 @@ bool TPdfOutput::Open(const std::string& FileName) {
 }
 
 void TPdfOutput::Write(const void* Data, size_t Size) {
+  if (Size == 0) return;  // an empty view may have no data pointer at all
   const char* bytes = static_cast<const char*>(Data);
   FPosition += Size;
   if (FFill + Size <= BufferSize) {
