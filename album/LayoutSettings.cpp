@@ -41,7 +41,8 @@ void SetFontSize(TFontSpec& Font, int32_t Size) {
   // A size too large for its pixel height to fit 32 bits (only a corrupt album file has one) becomes
   // the size of the height that does fit, so that both still describe one font: the album file stores
   // the size derived from the height, and a saved album must load again as it was.
-  if (Font.Height == std::numeric_limits<int32_t>::min() || Font.Height == std::numeric_limits<int32_t>::max())
+  if (Font.Height == std::numeric_limits<int32_t>::min() ||
+      Font.Height == std::numeric_limits<int32_t>::max())
     Font.Size = FontSizeFromHeight(Font.Height, Font.PixelsPerInch);
 }
 

@@ -30,11 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   size_t stored = 0;
   for (const TAlbumImage::TPhoto& photo : image.Photos) {
     FuzzCheck(photo.FileName.data() >= bytes.data() &&
-              photo.FileName.data() + photo.FileName.size() <= bytes.data() + bytes.size(),
-          "file name outside the input");
+                  photo.FileName.data() + photo.FileName.size() <= bytes.data() + bytes.size(),
+              "file name outside the input");
     FuzzCheck(photo.Text.data() >= bytes.data() &&
-              photo.Text.data() + photo.Text.size() <= bytes.data() + bytes.size(),
-          "text outside the input");
+                  photo.Text.data() + photo.Text.size() <= bytes.data() + bytes.size(),
+              "text outside the input");
     stored += 8 + photo.FileName.size() + photo.Text.size();
   }
   FuzzCheck(stored <= Size, "photo records larger than the input");
@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     const TAlbumFileResult loaded = LoadAlbumBytes(bytes, album, settings);
     FuzzCheck(loaded.Ok == parsed, "loading and parsing disagree");
     const size_t recordsAllowed = ((Size / 8) / TDynaArray::GrowBy + 1) * TDynaArray::GrowBy;
-    FuzzCheck(GLargestBlock <= recordsAllowed * sizeof(TPicEntry), "record block larger than the input allows");
+    FuzzCheck(GLargestBlock <= recordsAllowed * sizeof(TPicEntry),
+              "record block larger than the input allows");
     size_t textBytes = 0;
     for (uint32_t i = 0; i < album.Pics.Count; ++i) {
       const TPicEntry& entry = album.Pics[static_cast<int32_t>(i)];

@@ -1,5 +1,5 @@
-// The album reader followed by the album writer: whatever loads must save and load again to the same
-// album, photos and settings alike, and saving that again must give the same bytes.
+// The album reader followed by the album writer: whatever loads must save to a file and open again as
+// the same album, photos and settings alike.
 //
 // The second load starts from settings that differ from the first load's in every field the file
 // holds, so a setting the writer leaves out or the reader skips shows up as a difference.
@@ -9,6 +9,7 @@
 
 #include "FuzzCheck.h"
 #include "album/AlbumFile.h"
+#include "platform/TempFolder.h"
 
 namespace {
 
@@ -51,15 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   TLayoutSettings firstSettings = FirstStartSettings();
   if (!LoadAlbumBytes(bytes, first, firstSettings).Ok) return 0;
 
-  const std::string saved = EncodeAlbum(first, firstSettings);
+  static const std::string file = TempFolder() + "fuzz-roundtrip.qvl";
+  FuzzCheck(SaveAlbumFile(file, first, firstSettings).Ok, "the album cannot be saved");
   TAlbumModel second;
   TLayoutSettings secondSettings = Disturbed(firstSettings);
-  const TAlbumFileResult reloaded = LoadAlbumBytes(saved, second, secondSettings);
-  FuzzCheck(reloaded.Ok, "a saved album does not load");
+  const TAlbumFileResult reloaded = OpenAlbumFile(file, second, secondSettings);
+  FuzzCheck(reloaded.Ok, "a saved album does not open");
   FuzzCheck(SamePhotos(first, second), "photos changed on saving and loading");
   FuzzCheck(secondSettings.HeadingFont == firstSettings.HeadingFont, "heading font changed");
   FuzzCheck(secondSettings.TextFont == firstSettings.TextFont, "text font changed");
   FuzzCheck(secondSettings == firstSettings, "settings changed on saving and loading");
-  FuzzCheck(EncodeAlbum(second, secondSettings) == saved, "saving the reloaded album gives other bytes");
   return 0;
 }

@@ -80,8 +80,7 @@ void ExpectDecodesTo(const std::string& Page, const std::vector<uint8_t>& Expect
   for (int y = 0; same && y < Height; ++y) {
     const uint8_t* got = image->data + static_cast<size_t>(y) * image->stride;
     const uint8_t* want = Expected.data() + static_cast<size_t>(y) * used;
-    for (int x = 0; x < Width && same; ++x)
-      same = ((got[x >> 3] ^ want[x >> 3]) & (0x80 >> (x & 7))) == 0;
+    for (int x = 0; x < Width && same; ++x) same = ((got[x >> 3] ^ want[x >> 3]) & (0x80 >> (x & 7))) == 0;
   }
   if (!same) std::fprintf(stderr, "%dx%d, libjbig2dec says:\n%s", Width, Height, log.Messages.c_str());
   if (image) jbig2_release_page(ctx, image);
