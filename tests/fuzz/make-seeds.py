@@ -206,16 +206,17 @@ def run(*args):
     subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def made(target, name, *convert_args, exif=None, kind=""):
+def made(target, name, *convert_args, exif=None, kind="", prefix=b""):
     """Makes NAME with convert (KIND, such as "PNG8:", chooses the encoder's variant), optionally sets
     tags with exiftool."""
     with tempfile.TemporaryDirectory() as tmp:
         out = os.path.join(tmp, name)
-        run("convert", *convert_args, kind + out)
+        # No creation dates in the file, so that making the seeds again changes nothing.
+        run("convert", *convert_args, "-define", "png:exclude-chunk=date,time", kind + out)
         if exif:
             run("exiftool", "-q", "-overwrite_original", "-n", *exif, out)
         with open(out, "rb") as f:
-            write(target, name, f.read())
+            write(target, name, prefix + f.read())
 
 
 def picture_seeds():
@@ -230,9 +231,10 @@ def picture_seeds():
     made("fuzz_jpeg", "big-endian-exif.jpg", *small, "-quality", "50",
          exif=["-ExifByteOrder=Big-endian", "-Orientation=3"])
     # TIFF: strips and tiles, orientations, alpha, palette, 16 bits, grey, 1 bit, big-endian, CMYK.
-    for o in (2, 5, 8):
-        made("fuzz_tiff", "orient%d.tif" % o, *small, "-orient", {2: "TopRight", 5: "LeftTop",
-                                                                   8: "LeftBottom"}[o])
+    names = {2: "TopRight", 3: "BottomRight", 4: "BottomLeft", 5: "LeftTop", 6: "RightTop",
+             7: "RightBottom", 8: "LeftBottom"}
+    for o, name in names.items():
+        made("fuzz_tiff", "orient%d.tif" % o, *small, "-orient", name)
     made("fuzz_tiff", "alpha.tif", "-size", "6x5", "xc:none", "-fill", "#ff000080", "-draw",
          "rectangle 1,1 4,3")
     made("fuzz_tiff", "palette.tif", *small, "-colors", "8", "-type", "Palette")
@@ -260,6 +262,35 @@ def picture_seeds():
     # WebP: lossless, with and without alpha.
     made("fuzz_webp", "lossless.webp", *small, "-define", "webp:lossless=true")
     made("fuzz_webp", "lossless-alpha.webp", "-size", "5x4", "xc:#ff000080", "-define", "webp:lossless=true")
+
+
+def jpeg_marker_seeds():
+    """JPEG files with the marker-level oddities the orientation scan steps over: fill bytes, markers
+    without a length, a big-endian EXIF block, and EXIF blocks without a usable orientation entry."""
+    with open(os.path.join(CORPUS, "fuzz_jpeg", "base.jpg"), "rb") as f:
+        base = f.read()
+    body = base[2:]  # after SOI
+
+    def app1(tiff):
+        data = b"Exif\0\0" + tiff
+        return b"\xff\xe1" + struct.pack(">H", len(data) + 2) + data
+
+    def ifd(order, entries):
+        pack = (lambda fmt, *v: struct.pack(order + fmt, *v))
+        head = (b"MM\0*" if order == ">" else b"II*\0") + pack("I", 8)
+        out = head + pack("H", len(entries))
+        for tag, kind, count, value in entries:
+            out += pack("HHI", tag, kind, count) + (pack("H", value) + b"\0\0" if kind == 3 else pack("I", value))
+        return out + pack("I", 0)
+
+    write("fuzz_jpeg", "exif-big-endian-3.jpg", b"\xff\xd8" + app1(ifd(">", [(0x0112, 3, 1, 3)])) + body)
+    write("fuzz_jpeg", "exif-no-orientation.jpg", b"\xff\xd8" + app1(ifd("<", [(0x010F, 2, 4, 0)])) + body)
+    write("fuzz_jpeg", "exif-orientation-long.jpg", b"\xff\xd8" + app1(ifd("<", [(0x0112, 4, 1, 6)])) + body)
+    write("fuzz_jpeg", "exif-orientation-9.jpg", b"\xff\xd8" + app1(ifd("<", [(0x0112, 3, 1, 9)])) + body)
+    write("fuzz_jpeg", "exif-not-tiff.jpg", b"\xff\xd8" + app1(b"XX\0\0\0\0\0\0") + body)
+    # Fill bytes before a marker, a marker without a length (TEM), then the EXIF block.
+    write("fuzz_jpeg", "fill-and-tem.jpg",
+          b"\xff\xd8\xff\xff\xff\x01" + app1(ifd("<", [(0x0112, 3, 1, 8)])) + body)
 
 
 def combined_seeds():
@@ -300,8 +331,15 @@ def main():
     album_seeds()
     if shutil.which("convert") and shutil.which("exiftool"):
         picture_seeds()
+        # Pictures large enough that their JPEG and JBIG2 streams fill more than one output buffer.
+        place = struct.pack("<hhhhB", 30, 40, 400, 300, 0)
+        made("fuzz_pdf_picture", "photo-rgb.jpg", "-seed", "1", "-size", "320x240", "plasma:fractal",
+             "-quality", "95", prefix=place)
+        made("fuzz_pdf_picture", "page-1bit.bmp", "-size", "300x200", "pattern:checkerboard", "-monochrome",
+             "-type", "Bilevel", prefix=place)
     else:
         print("convert or exiftool missing: only the hand-made seeds were written", file=sys.stderr)
+    jpeg_marker_seeds()
     combined_seeds()
     jbig2_seeds()
 
