@@ -55,8 +55,11 @@ for target in "${targets[@]}"; do
   for f in $(sources_of "$target"); do files+=("$root/$f"); done
 done
 llvm-profdata merge -sparse "$out"/*.profraw -o "$out/merged.profdata"
-mapfile -t files < <(printf '%s\n' "${files[@]}" | sort -u)
-llvm-cov report -instr-profile "$out/merged.profdata" "${objects[@]:1}" "${files[@]}" |
-  sed "s|$root/||"
-llvm-cov show -instr-profile "$out/merged.profdata" "${objects[@]:1}" "${files[@]}" >"$out/lines.txt"
-echo "line-by-line listing: $out/lines.txt"
+# The report names files as the compiler saw them (absolute, or relative to the build folder when a
+# compiler cache rewrote the paths), so the wanted files are picked from the whole report by their ends.
+pattern=$(printf '%s\n' "${files[@]#"$root"/}" | sort -u | sed 's|[.]|[.]|g; s|^|(^\|/)|; s|$| |' | paste -sd'|')
+llvm-cov report -instr-profile "$out/merged.profdata" "${objects[@]:1}" 2>/dev/null >"$out/report.txt"
+printf '%-48s %6s %7s %8s\n' file lines missed covered
+grep -E "$pattern" "$out/report.txt" | awk '{printf "%-48s %6s %7s %8s\n", $1, $8, $9, $10}'
+llvm-cov show -instr-profile "$out/merged.profdata" "${objects[@]:1}" 2>/dev/null >"$out/lines.txt"
+echo "every file: $out/report.txt; line by line: $out/lines.txt"
