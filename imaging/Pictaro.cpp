@@ -15,6 +15,7 @@
 
 #include "imaging/PictaroDecode.h"
 #include "imaging/PictaroMemory.h"
+#include "imaging/PictaroReduced.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "platform/ProgressSink.h"
@@ -110,6 +111,26 @@ int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress
   std::vector<uint8_t> bytes;
   if (ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
   return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib);
+}
+
+int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide, int* FullWidth,
+                   int* FullHeight) {
+  std::memset(Dib, 0, sizeof *Dib);
+  *FullWidth = *FullHeight = 0;
+  if (!FileName) return 0;
+  std::vector<uint8_t> bytes;
+  if (ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
+  const bool jpeg = Sniff(bytes.data(), bytes.size()) == TKind::Jpeg;
+  if (jpeg && (Format == -1 || Format == 0 || Format == 7)) {
+    TDib out{};
+    if (!pictaro::DecodeJpegReduced(bytes.data(), bytes.size(), MinLongSide, &out, FullWidth, FullHeight))
+      return 0;
+    *Dib = out;
+    return 1;
+  }
+  if (!DecodePicture(bytes.data(), bytes.size(), Format, nullptr, Dib)) return 0;
+  *FullWidth = DibWidth(*Dib), *FullHeight = DibHeight(*Dib);
+  return 1;
 }
 
 int SaveDib(TDib Dib, const char* FileName, int Format, int) {
