@@ -21,14 +21,12 @@ TEST(Thumbnail, FitIntoTheBox) {
   struct {
     int W, H, Width, Height;
   } rows[] = {
-      {400, 300, 80, 60},  //
-      {300, 400, 60, 80},  //
-      {40, 30, 80, 60},    // smaller pictures are enlarged
-      {80, 80, 80, 80},    //
-      {6000, 4000, 80, 53},
-      {8000, 10, 80, 1},  // 800 times as wide: the height would be 0
-      {10, 8000, 1, 80},
-      {0, 50, 0, 0},  // no pixels: nothing to fit
+      {400, 300, 80, 60},                       //
+      {300, 400, 60, 80},                       //
+      {40, 30, 80, 60},                         // smaller pictures are enlarged
+      {80, 80, 80, 80},                         //
+      {6000, 4000, 80, 53}, {8000, 10, 80, 1},  // 800 times as wide: the height would be 0
+      {10, 8000, 1, 80},    {0, 50, 0, 0},      // no pixels: nothing to fit
       {50, -1, 0, 0},
   };
   for (const auto& r : rows) {
@@ -102,7 +100,7 @@ TEST(Thumbnail, GridGeometry) {
   EXPECT_EQ(CellAtPoint(2, 109, 4, 10), -1);
   EXPECT_EQ(CellAtPoint(92, 112, 4, 10), 5);
   EXPECT_EQ(CellAtPoint(182, 222, 4, 10), -1);  // beyond the last photo
-  EXPECT_EQ(CellAtPoint(362, 2, 4, 10), -1);   // right of the last column
+  EXPECT_EQ(CellAtPoint(362, 2, 4, 10), -1);    // right of the last column
 }
 
 TEST(Thumbnail, CellPlacesThePictureAndMarksTheCurrentPhoto) {
@@ -162,12 +160,13 @@ std::string TwoColourJpeg(int Orientation) {
   std::string bytes = qtest::ReadFile(dir / "a.jpg");
   if (Orientation > 1) {
     // APP1 "Exif": a little-endian TIFF header and one IFD entry, Orientation (0x0112), SHORT.
-    const char app1[] = "\xFF\xE1\x00\x22"
-                        "Exif\0\0"
-                        "II\x2A\x00\x08\x00\x00\x00"
-                        "\x01\x00"
-                        "\x12\x01\x03\x00\x01\x00\x00\x00\x06\x00\x00\x00"
-                        "\x00\x00\x00\x00";
+    const char app1[] =
+        "\xFF\xE1\x00\x22"
+        "Exif\0\0"
+        "II\x2A\x00\x08\x00\x00\x00"
+        "\x01\x00"
+        "\x12\x01\x03\x00\x01\x00\x00\x00\x06\x00\x00\x00"
+        "\x00\x00\x00\x00";
     std::string segment(app1, sizeof app1 - 1);
     segment[4 + 6 + 8 + 2 + 8] = static_cast<char>(Orientation);
     bytes.insert(2, segment);
