@@ -178,13 +178,15 @@ void TPrintForm::ReadSettings() {
       const int n = QString::fromStdString(value).toInt(&ok);
       if (ok) field->setValue(n);
     }
-  const auto flag = [&](const char* Name, auto* Box) {
-    if (FSettings.Read(Section, Name, value) && (value == "0" || value == "1")) Box->setChecked(value == "1");
+  // A stored "1" or "0" checks one of two buttons; for a check box the second is none.
+  const auto flag = [&](const char* Name, QAbstractButton* On, QAbstractButton* Off) {
+    if (!FSettings.Read(Section, Name, value) || (value != "0" && value != "1")) return;
+    if (value == "1") On->setChecked(true);
+    if (value == "0") Off ? Off->setChecked(true) : On->setChecked(false);
   };
-  flag("UseFullCheck_Checked", UseFullCheck);
-  if (!UseFullCheck->isChecked()) UserdefCheck->setChecked(true);
-  flag("SverhCheck_Checked", SverhCheck);
-  flag("ZentrCheck_Checked", ZentrCheck);
+  flag("UseFullCheck_Checked", UseFullCheck, UserdefCheck);
+  flag("SverhCheck_Checked", SverhCheck, nullptr);
+  flag("ZentrCheck_Checked", ZentrCheck, nullptr);
   Coupling = coupling;
 }
 

@@ -23,7 +23,15 @@ TSpinEdit::TSpinEdit(int Minimum, int Maximum, int Step, int Value, QWidget* Par
   setSingleStep(Step);
   setValue(Value);
   setKeyboardTracking(true);
-  connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEdit::Changed);
+  FAnnounced = lineEdit()->text();
+  connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEdit::Announce);
+  connect(this, &QSpinBox::valueChanged, this, &TSpinEdit::Announce);
+}
+
+void TSpinEdit::Announce() {
+  if (lineEdit()->text() == FAnnounced) return;
+  FAnnounced = lineEdit()->text();
+  emit Changed();
 }
 
 int TSpinEdit::Value() const { return Number(lineEdit()->text()).value_or(minimum()); }

@@ -15,6 +15,8 @@ class TSpinEdit : public QSpinBox {
 
   // The number typed so far; the minimum while the text is not a number.
   int Value() const;
+  // The text field, for typing into it.
+  using QSpinBox::lineEdit;
 
  signals:
   // Every change of the text: each keystroke, each step, each value set by the program.
@@ -23,4 +25,10 @@ class TSpinEdit : public QSpinBox {
  protected:
   QValidator::State validate(QString& Input, int& Pos) const override;
   void fixup(QString& Input) const override;
+
+ private:
+  // Emits Changed when the text differs from the one last announced. Typing changes the text in the
+  // field; setValue and the steps change it with the field's signals blocked and report the value.
+  void Announce();
+  QString FAnnounced;
 };
