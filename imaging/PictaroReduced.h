@@ -2,6 +2,9 @@
 // The picture library's entry for small pictures of large files (thumbnails): a JPEG is decoded at a
 // reduced scale instead of full size, which costs a fraction of the time.
 
+#include <cstddef>
+#include <cstdint>
+
 #include "imaging/Dib.h"
 
 // Reads FileName like OpenDib(Dib, FileName, Format, nullptr). A JPEG is decoded at the smallest of
@@ -12,3 +15,7 @@
 // held otherwise. Safe to call from any thread.
 int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide, int* FullWidth,
                    int* FullHeight);
+
+// The same from a file's bytes in memory (for tests and fuzzing).
+int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib, int* FullWidth,
+                         int* FullHeight);

@@ -207,8 +207,25 @@ bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation
   const int bpp = grey ? 1 : 3;
   if (Orientation != 1) s->Band.resize(static_cast<size_t>(w) * bpp * BandRows);
 
+  // At 1/8 scale a block becomes one pixel, its DC coefficient's average: a progressive picture has all
+  // of those after its first scans, so the rest of the file is never decoded. The DC may still lack
+  // its last refinement bits, an error of a few levels at most, invisible at that size.
+  const bool dcOnly = MinLongSide > 0 && info->scale_denom == 8 && info->progressive_mode;
+  if (dcOnly) info->buffered_image = TRUE;
   jpeg_start_decompress(info);
   if (info->output_width != w || info->output_height != h) return false;
+  if (dcOnly) {
+    for (bool haveDc = false; !haveDc;) {
+      const int result = jpeg_consume_input(info);
+      if (result == JPEG_SUSPENDED) return false;
+      haveDc = result == JPEG_REACHED_EOI;
+      if (result == JPEG_SCAN_COMPLETED) {
+        haveDc = true;
+        for (int c = 0; c < info->num_components; ++c) haveDc = haveDc && info->coef_bits[c][0] >= 0;
+      }
+    }
+    jpeg_start_output(info, info->input_scan_number);
+  }
   const TDib& dib = *s->Dib;
   while (info->output_scanline < info->output_height) {
     const JDIMENSION y = info->output_scanline;
@@ -224,7 +241,8 @@ bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation
       PlaceBand(dib, s->Band.data(), stride, y, count, w, h, bpp, Orientation);
     }
   }
-  jpeg_finish_decompress(info);
+  // The scans not read are left unread: the owner's destructor ends libjpeg's state either way.
+  if (!dcOnly) jpeg_finish_decompress(info);
   return true;
 }
 

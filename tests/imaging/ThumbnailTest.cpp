@@ -212,6 +212,21 @@ TEST(Thumbnail, JpegDecodesAtTheSmallestScaleThatCoversTheBoxAndTurnsUpright) {
   EXPECT_GT(qtest::DibRgb(upright.Picture, 30, 75).Blue, 200);
   deldib(upright.Picture);
 
+  // A progressive JPEG at 1/8 scale stops after the scans that carry the DC coefficients.
+  if (qtest::HaveProgram("convert")) {
+    const std::string progressive = dir / "progressive.jpg";
+    ASSERT_EQ(qtest::Run("convert -size 800x600 xc:red xc:blue -append -resize 800x600! -interlace JPEG " +
+                         qtest::Quote(progressive)),
+              0);
+    const TMadeThumbnail p = MakeThumbnail(progressive.c_str());
+    ASSERT_EQ(p.Kind, TThumbnailKind::Cached);
+    EXPECT_EQ(DibWidth(p.Picture), 80);
+    EXPECT_GT(qtest::DibRgb(p.Picture, 40, 5).Red, 240);
+    EXPECT_GT(qtest::DibRgb(p.Picture, 40, 55).Blue, 240);
+    EXPECT_LT(qtest::DibRgb(p.Picture, 40, 55).Red, 15);
+    deldib(p.Picture);
+  }
+
   // Other formats decode at full size; unreadable files make nothing.
   TDib bmp;
   newdib(&bmp, 30, 40, 8, nullptr, 0);
