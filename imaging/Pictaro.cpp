@@ -113,8 +113,8 @@ int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress
   return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib);
 }
 
-int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib, int* FullWidth,
-                         int* FullHeight) {
+int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib,
+                         int* FullWidth, int* FullHeight) {
   std::memset(Dib, 0, sizeof *Dib);
   *FullWidth = *FullHeight = 0;
   if (!Data || Size == 0) return 0;

@@ -17,5 +17,5 @@ int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide,
                    int* FullHeight);
 
 // The same from a file's bytes in memory (for tests and fuzzing).
-int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib, int* FullWidth,
-                         int* FullHeight);
+int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib,
+                         int* FullWidth, int* FullHeight);

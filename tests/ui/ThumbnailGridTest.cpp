@@ -23,11 +23,13 @@ struct TFakeFiles {
     return [this](const std::string& Name) {
       ++Made;
       if (Name.find("/bad") != std::string::npos) return TMadeThumbnail{TThumbnailKind::Unreadable, {}};
+      // "big..." files find no memory for their thumbnail: the picture itself comes back, 160 x 120.
+      const bool big = Name.find("/big") != std::string::npos;
       TDib dib;
-      newdib(&dib, 80, 60, 24, nullptr, 0);
-      for (int y = 0; y < 60; ++y)
-        for (int x = 0; x < 80; ++x) setpixel(dib, x, y, 0x00FF00);  // green
-      return TMadeThumbnail{TThumbnailKind::Cached, dib};
+      newdib(&dib, big ? 160 : 80, big ? 120 : 60, 24, nullptr, 0);
+      for (int y = 0; y < DibHeight(dib); ++y)
+        for (int x = 0; x < DibWidth(dib); ++x) setpixel(dib, x, y, 0x00FF00);  // green
+      return TMadeThumbnail{big ? TThumbnailKind::Temporary : TThumbnailKind::Cached, dib};
     };
   }
 };
@@ -173,7 +175,8 @@ class ThumbnailGridTest : public QObject {
     Fill(album, 2);
     Fill(album, 1, "bad");
     Fill(album, 1);  // a second entry of /fotos/p1.jpg
-    Fill(album, 40, "q");
+    Fill(album, 1, "big");
+    Fill(album, 39, "q");
     TThumbnailGrid grid(album, nullptr, files.Make());
     album.CurPic = 2;
     SizeGrid(grid, 4 * 90, 220);
@@ -192,6 +195,10 @@ class ThumbnailGridTest : public QObject {
     // The unreadable file: a black square in a normal cell.
     QCOMPARE(image.pixelColor(180 + 5, 5), QColor(0, 0, 0));
     QCOMPARE(image.pixelColor(180 + 84, 84), QColor(0, 0, 0));
+    // No memory for a thumbnail: the picture is drawn into the cell, and not kept.
+    QCOMPARE(image.pixelColor(5, 110 + 15), QColor(0, 255, 0));
+    QCOMPARE(image.pixelColor(84, 110 + 74), QColor(0, 255, 0));
+    QCOMPARE(album.Pics[4].Thumbnail.Bits, nullptr);
 
     // Scrolling through everything and back reads no file again; a refresh tries the broken one.
     for (int i = 0; i < 60; ++i) grid.FormMouseWheelDown();
@@ -200,7 +207,7 @@ class ThumbnailGridTest : public QObject {
     grid.PaintBox1->repaint();
     QCOMPARE(files.Made.load(), 43);
     grid.PaintBox1Paint();
-    QTRY_COMPARE(files.Made.load(), 44);
+    QTRY_COMPARE(files.Made.load(), 45);  // and the one without memory
   }
 };
 
