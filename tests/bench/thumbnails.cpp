@@ -17,8 +17,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,18 +41,11 @@ struct TSetup {
   std::vector<std::string> Album;  // 500 names, links to those photos
   TSetup() {
     const auto photos = qtest::PhotosDir();
-    if (photos.empty()) return;
-    std::ifstream in(photos / "manifest.tsv");
-    for (std::string line; std::getline(in, line);) {
-      std::vector<std::string> f;
-      std::stringstream s(line);
-      for (std::string cell; std::getline(s, cell, '\t');) f.push_back(cell);
-      if (f.size() > 6 && f[0].rfind("photos/", 0) == 0 && f[1] != "width" &&
-          std::stoll(f[1]) * std::stoll(f[2]) == 24000000) {
+    for (const auto& f : qtest::PhotoManifest())
+      if (f.size() > 6 && f[0].rfind("photos/", 0) == 0 && std::stoll(f[1]) * std::stoll(f[2]) == 24000000) {
         Photos.push_back((photos / f[0]).string());
         if (Plain.empty() && f[6] == "1") Plain = Photos.back();
       }
-    }
     for (int i = 0; i < AlbumSize && !Photos.empty(); ++i) {
       const std::string link = Dir / ("foto" + std::to_string(i) + ".jpg");
       std::filesystem::create_symlink(Photos[i % Photos.size()], link);

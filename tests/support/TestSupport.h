@@ -44,6 +44,10 @@ class TRecordingMessageBox final : public TMessageBox {
 // The photo corpus made by make-photos.sh (QUIRVEL_PHOTOS, or <build>/photos); empty when absent.
 std::filesystem::path PhotosDir();
 
+// The corpus's manifest.tsv as rows of cells (file, width, height, format, type, bmp_bits,
+// exif_orientation, ...), without the header row; empty when there is no corpus.
+std::vector<std::vector<std::string>> PhotoManifest();
+
 // Reads a whole file; throws on failure.
 std::string ReadFile(const std::filesystem::path& Path);
 void WriteFile(const std::filesystem::path& Path, const std::string& Bytes);
