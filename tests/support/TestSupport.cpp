@@ -47,6 +47,22 @@ std::filesystem::path PhotosDir() {
   return {};
 }
 
+std::vector<std::vector<std::string>> PhotoManifest() {
+  std::vector<std::vector<std::string>> rows;
+  const std::filesystem::path dir = PhotosDir();
+  if (dir.empty()) return rows;
+  std::ifstream in(dir / "manifest.tsv");
+  std::string line;
+  std::getline(in, line);  // the header
+  while (std::getline(in, line)) {
+    std::vector<std::string> cells;
+    std::stringstream s(line);
+    for (std::string cell; std::getline(s, cell, '\t');) cells.push_back(cell);
+    rows.push_back(std::move(cells));
+  }
+  return rows;
+}
+
 std::string ReadFile(const std::filesystem::path& Path) {
   std::ifstream in(Path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + Path.string());

@@ -54,6 +54,9 @@ bool MissingAllowed();
 // True when Name can be run. Otherwise records a failure of the running test, or with missing tools
 // allowed notes the gap on standard error; false either way. For checks in the middle of a test.
 bool NeedProgram(const std::string& Name);
+// The corpus's manifest.tsv as rows of cells (file, width, height, format, type, bmp_bits,
+// exif_orientation, ...), without the header row; empty when there is no corpus.
+std::vector<std::vector<std::string>> PhotoManifest();
 
 // Reads a whole file; throws on failure.
 std::string ReadFile(const std::filesystem::path& Path);
