@@ -4,30 +4,26 @@
 #include <system_error>
 #include <utility>
 
-#include "imaging/LoadPicture.h"
-#include "imaging/Pictaro.h"
-#include "pdf/PDFWriterCanvas.h"
-
 namespace {
 
 // Frees a slot's picture and makes the slot idle.
 template <class TSlotType>
 void Clear(TSlotType& Slot) {
-  deldib(Slot.Picture);
-  Slot.Picture = TDib{};
+  Slot.Picture.Clear();
   Slot.Canvas = nullptr;
-  Slot.Number = -1;
+  Slot.Placed = TPlacedImage{};
   Slot.Dropped = false;
   Slot.State = decltype(Slot.State)::Idle;
 }
 
 }  // namespace
 
-TPicturePipeline::TPicturePipeline(std::vector<std::string> Files, int32_t Copies, TProgressSink* Progress,
-                                   const std::atomic<bool>* Cancel)
+TPicturePipeline::TPicturePipeline(std::vector<std::string> Files, int32_t Copies, TPictureLoadPlan Plan,
+                                   TProgressSink* Progress, const std::atomic<bool>* Cancel)
     : FFiles(std::move(Files)),
       FCopies(std::max<int32_t>(Copies, 0)),
       FItems(FFiles.size() * static_cast<size_t>(FCopies)),
+      FPlan(std::move(Plan)),
       FProgress(Progress),
       FCancel(Cancel) {
   if (FItems < 2) return;  // nothing to share
@@ -56,7 +52,8 @@ bool TPicturePipeline::ClaimNext(size_t& Item) {
 }
 
 void TPicturePipeline::Load(TSlot& Slot, TProgressSink* Progress) {
-  LoadPicture(FFiles[Slot.Item / static_cast<size_t>(FCopies)].c_str(), -1, Progress, &Slot.Picture);
+  const size_t photo = Slot.Item / static_cast<size_t>(FCopies);
+  LoadPictureForPdf(FFiles[photo], photo, FPlan, Progress, Slot.Picture);
 }
 
 void TPicturePipeline::ThrowHelperError() {
@@ -89,7 +86,7 @@ void TPicturePipeline::Help() {
       lock.unlock();
       std::exception_ptr error;
       try {
-        FHelper.Canvas->EncodePlaced(FHelper.Number, FHelper.Picture, FHelper.Scratch);
+        FHelper.Canvas->EncodePlaced(FHelper.Placed, FHelper.Picture.Source(), FHelper.Scratch);
       } catch (...) {
         error = std::current_exception();
       }
@@ -108,10 +105,10 @@ void TPicturePipeline::EncodeOwn() {
     TSlot& Slot;
     ~TClearOnExit() { Clear(Slot); }
   } clear{FOwn};
-  FOwn.Canvas->EncodePlaced(FOwn.Number, FOwn.Picture, FOwn.Scratch);
+  FOwn.Canvas->EncodePlaced(FOwn.Placed, FOwn.Picture.Source(), FOwn.Scratch);
 }
 
-bool TPicturePipeline::Next(size_t& Photo, int32_t& Copy, const TDib*& Picture) {
+bool TPicturePipeline::Next(size_t& Photo, int32_t& Copy, const TPictureSource*& Picture) {
   std::unique_lock<std::mutex> lock(FLock);
   for (;;) {
     ThrowHelperError();
@@ -146,27 +143,28 @@ bool TPicturePipeline::Next(size_t& Photo, int32_t& Copy, const TDib*& Picture) 
   }
 }
 
-bool TPicturePipeline::HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy, const TDib*& Picture) {
+bool TPicturePipeline::HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy,
+                               const TPictureSource*& Picture) {
   ++FNextOut;
   FOwnCurrent = Own;
   Photo = Slot.Item / static_cast<size_t>(FCopies);
   Copy = static_cast<int32_t>(Slot.Item % static_cast<size_t>(FCopies));
-  Picture = &Slot.Picture;
+  Picture = &Slot.Picture.Source();
   return true;
 }
 
-void TPicturePipeline::Encode(TPDFCanvas& Canvas, int32_t Number) {
+void TPicturePipeline::Encode(TPDFCanvas& Canvas, const TPlacedImage& Placed) {
   if (FOwnCurrent) {
     // Encoded when this thread needs its slot again, so that a picture the helper has loaded
     // meanwhile can be placed first and the helper is not kept waiting.
     FOwn.Canvas = &Canvas;
-    FOwn.Number = Number;
+    FOwn.Placed = Placed;
     return;
   }
   {
     std::lock_guard<std::mutex> lock(FLock);
     FHelper.Canvas = &Canvas;
-    FHelper.Number = Number;
+    FHelper.Placed = Placed;
   }
   FChanged.notify_all();
 }

@@ -11,10 +11,10 @@
 // one after the other, since where a picture goes is decided in order and only its encoding moves.
 //
 // The pictures are the items of a fixed sequence: photo 0 loaded Copies times, then photo 1, and so
-// on, every load reading the file anew. SkipPhoto drops the remaining loads of a photo (after one of
-// them failed). Picture-loading progress goes to Progress for the pictures the export's thread
-// decodes; the helper decodes silently, so that Progress is only ever called on that thread. When the
-// cancel flag is set the helper starts no more pictures.
+// on, every load reading the file anew as Plan says (LoadPictureForPdf). SkipPhoto drops the remaining loads
+// of a photo (after one of them failed). Picture-loading progress goes to Progress for the pictures the
+// export's thread decodes; the helper decodes silently, so that Progress is only ever called on that thread.
+// When the cancel flag is set the helper starts no more pictures.
 //
 // All functions are called on the export's thread. An encoding the helper could not write to the
 // spool is thrown (TSystemError) out of the next Next or Flush. The destructor lets the picture the
@@ -31,26 +31,26 @@
 #include <thread>
 #include <vector>
 
-#include "imaging/Dib.h"
+#include "export/PictureLoad.h"
+#include "pdf/PDFWriterCanvas.h"
 #include "pdf/PictureEncoding.h"
 
-class TPDFCanvas;
 class TProgressSink;
 
 class TPicturePipeline {
  public:
-  TPicturePipeline(std::vector<std::string> Files, int32_t Copies, TProgressSink* Progress,
-                   const std::atomic<bool>* Cancel);
+  TPicturePipeline(std::vector<std::string> Files, int32_t Copies, TPictureLoadPlan Plan,
+                   TProgressSink* Progress, const std::atomic<bool>* Cancel);
   ~TPicturePipeline();
   TPicturePipeline(const TPicturePipeline&) = delete;
   TPicturePipeline& operator=(const TPicturePipeline&) = delete;
 
-  // The next picture in order, loaded: which photo and which load of it, and the picture (Bits nullptr
+  // The next picture in order, loaded: which photo and which load of it, and the picture (not Loaded
   // when the file could not be read). False when no picture is left. The picture stays the pipeline's;
   // the caller follows each Next with Encode or Drop.
-  bool Next(size_t& Photo, int32_t& Copy, const TDib*& Picture);
-  // The picture from Next is placed in Canvas under Number: it is encoded there, now or later.
-  void Encode(TPDFCanvas& Canvas, int32_t Number);
+  bool Next(size_t& Photo, int32_t& Copy, const TPictureSource*& Picture);
+  // The picture from Next is placed in Canvas as Placed says: it is encoded there, now or later.
+  void Encode(TPDFCanvas& Canvas, const TPlacedImage& Placed);
   // The picture from Next is not placed: it is freed.
   void Drop();
   // No more loads of Photo.
@@ -64,9 +64,9 @@ class TPicturePipeline {
   struct TSlot {
     TState State = TState::Idle;
     size_t Item = 0;
-    TDib Picture{};
+    TLoadedPicture Picture;
     TPDFCanvas* Canvas = nullptr;  // where to encode it; nullptr until placed
-    int32_t Number = -1;
+    TPlacedImage Placed;
     bool Dropped = false;
     TEncodedPicture Scratch;
   };
@@ -79,11 +79,12 @@ class TPicturePipeline {
   void Load(TSlot& Slot, TProgressSink* Progress);
   void ThrowHelperError();  // under the lock
   // Returns Slot's loaded picture from Next (Own: the export thread's); under the lock.
-  bool HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy, const TDib*& Picture);
+  bool HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy, const TPictureSource*& Picture);
 
   const std::vector<std::string> FFiles;
   const int32_t FCopies;
   const size_t FItems;
+  const TPictureLoadPlan FPlan;
   TProgressSink* const FProgress;
   const std::atomic<bool>* const FCancel;
 
