@@ -192,8 +192,9 @@ class TPDFCanvas {
   // The picture is encoded before the call returns and waits in a temporary file, so Dib stays the
   // caller's, who may free it at once: JBIG2 for 1-bit pictures in black and white, JPEG for all
   // others (palette pictures, and 1-bit pictures in other colours, from their colours; pictures too
-  // large for JPEG shrunk to fit). Nothing is drawn while idle, for a record without pixels, for other
-  // depths (16 bits, say) and for a zero Width, Height, SrcWidth or SrcHeight.
+  // large for JPEG shrunk to fit; with ImageDpi, pictures with more pixels than their rectangle allows
+  // scaled down to that). Nothing is drawn while idle, for a record without pixels, for other depths
+  // (16 bits, say) and for a zero Width, Height, SrcWidth or SrcHeight.
   //
   // Throws TSystemError when the temporary file cannot be written and std::bad_alloc when memory is
   // short; the document is then abandoned, as after a failed NewPage.

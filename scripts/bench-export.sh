@@ -15,17 +15,9 @@
 # that on a shared, noisy machine the ratios of each round can be compared.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-quirvel=${1:-$root/build/quirvel}
-photos=${2:-${QUIRVEL_PHOTOS:-$root/build/photos}/photos}
-rounds=${ROUNDS:-1}
-[[ -x $quirvel ]] || { echo "no program at $quirvel (build the target quirvel first)" >&2; exit 1; }
-mapfile -t files < <(ls "$photos"/*.jpg | sort)
-[[ ${#files[@]} -gt 0 ]] || { echo "no photos in $photos" >&2; exit 1; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 # shellcheck source=scripts/bench-lib.sh
 source "$root/scripts/bench-lib.sh"
+bench_setup "$@"
 mkdir -p "$work/policy"
 cat > "$work/policy/policy.xml" <<'XML'
 <policymap>
@@ -36,9 +28,6 @@ cat > "$work/policy/policy.xml" <<'XML'
 </policymap>
 XML
 export MAGICK_CONFIGURE_PATH="$work/policy"
-
-# Every run reads the photos from the page cache, not only the ones after the first.
-cat "${files[@]}" >/dev/null
 
 # A4 at 150 dpi is 1240 x 1754 pixels; two columns and three rows of 560 x 520 cells fill it. Asking
 # the JPEG decoder for at least twice the cell lets it decode at 1/4 or 1/8 of the size.

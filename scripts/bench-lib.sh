@@ -1,5 +1,19 @@
-# Shared by the benchmark scripts: measuring one run of a command side by side with others.
-# Source it after setting $work to a scratch folder of the script's own.
+# Shared by the benchmark scripts that time whole runs on the photo corpus side by side with others.
+
+# From the script's arguments [QUIRVEL_BINARY] [PHOTO_FOLDER] and ROUNDS: sets quirvel, photos, rounds
+# and files (the corpus photos, sorted), makes the scratch folder $work (removed on exit), and reads
+# the photos once, so that every run finds them in the page cache, not only the ones after the first.
+bench_setup() {
+  quirvel=${1:-$root/build/quirvel}
+  photos=${2:-${QUIRVEL_PHOTOS:-$root/build/photos}/photos}
+  rounds=${ROUNDS:-1}
+  [[ -x $quirvel ]] || { echo "no program at $quirvel (build the target quirvel first)" >&2; exit 1; }
+  mapfile -t files < <(ls "$photos"/*.jpg | sort)
+  [[ ${#files[@]} -gt 0 ]] || { echo "no photos in $photos" >&2; exit 1; }
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  cat "${files[@]}" >/dev/null
+}
 
 # Runs a command under time -v with a fresh temporary folder; prints "name;wall s;cpu s;peak MiB;tmp MiB".
 measure() {

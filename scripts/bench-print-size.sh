@@ -16,20 +16,10 @@
 # PAGES=n compares only the first n pages.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-quirvel=${1:-$root/build/quirvel}
-photos=${2:-${QUIRVEL_PHOTOS:-$root/build/photos}/photos}
-rounds=${ROUNDS:-1}
-[[ -x $quirvel ]] || { echo "no program at $quirvel (build the target quirvel first)" >&2; exit 1; }
-mapfile -t files < <(ls "$photos"/*.jpg | sort)
-[[ ${#files[@]} -gt 0 ]] || { echo "no photos in $photos" >&2; exit 1; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 # shellcheck source=scripts/bench-lib.sh
 source "$root/scripts/bench-lib.sh"
+bench_setup "$@"
 
-# Every run reads the photos from the page cache, not only the ones after the first.
-cat "${files[@]}" >/dev/null
 photo_bytes=$(cat "${files[@]}" | wc -c)
 size_of() { stat -c %s "$1"; }
 

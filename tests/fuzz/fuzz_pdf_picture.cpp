@@ -17,6 +17,7 @@
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PictureEncoding.h"
 #include "pdf/PictureSpool.h"
+#include "platform/UnixFile.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   canvas.EndDoc();
 
   std::string bytes;
-  FuzzCheck(ReadSpoolFile(pdf.Path(), bytes), "the PDF file cannot be read");
+  FuzzCheck(ReadRegularFile(pdf.CPath(), bytes) == 0, "the PDF file cannot be read");
   FuzzCheck(TrailerPointsAtTable(bytes), "the trailer does not point at the cross-reference table");
   return 0;
 }
