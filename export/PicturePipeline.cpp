@@ -116,30 +116,44 @@ bool TPicturePipeline::Next(size_t& Photo, int32_t& Copy, const TPictureSource*&
     const size_t item = FNextOut;
     const bool helperHasIt = FHelper.State != TState::Idle && FHelper.Item == item;
     if (helperHasIt && FHelper.State == TState::Loaded) return HandOut(FHelper, false, Photo, Copy, Picture);
-    // While the helper still loads this picture, or before taking it on here, the picture placed last
-    // on this thread is encoded: one picture per thread at a time.
-    if (FOwn.State != TState::Idle) {
+    if (FOwn.State == TState::Loaded && !FOwn.Canvas && FOwn.Item == item)
+      return HandOut(FOwn, true, Photo, Copy, Picture);
+    if (FOwn.State != TState::Idle && (FOwn.Canvas || FOwn.Item < item)) {
+      // The picture placed last on this thread is encoded before the thread takes on another: one
+      // picture per thread at a time. One handed out but neither placed nor dropped, or loaded ahead
+      // for a photo skipped since, is not wanted.
       lock.unlock();
       if (FOwn.Canvas)
         EncodeOwn();
       else
-        Clear(FOwn);  // neither placed nor dropped by the caller: not wanted
+        Clear(FOwn);
       lock.lock();
       continue;
     }
-    if (helperHasIt || item < FNextClaim) {
+    // With its slot free, this thread takes on the picture wanted now when nobody has it, or else the
+    // next one ahead while the helper still loads the one wanted now, so that neither waits for the
+    // other while there is a picture to load.
+    size_t take = item;
+    bool claimed = false;
+    if (FOwn.State == TState::Idle) {
+      if (!helperHasIt && item >= FNextClaim) {
+        FNextClaim = item + 1;
+        claimed = true;
+      } else if (helperHasIt) {
+        claimed = ClaimNext(take);
+      }
+    }
+    if (!claimed) {
       FChanged.wait(lock);
       continue;
     }
-    FNextClaim = item + 1;
-    FOwn.Item = item;
+    FOwn.Item = take;
     FOwn.State = TState::Loading;
     lock.unlock();
     FChanged.notify_all();  // the helper may take on the picture after this one meanwhile
     Load(FOwn, FProgress);
     lock.lock();
     FOwn.State = TState::Loaded;
-    return HandOut(FOwn, true, Photo, Copy, Picture);
   }
 }
 

@@ -5,8 +5,9 @@
 // Loading (decoding) a photo and encoding it for the PDF are the costly parts, and neither cost is the
 // same for every photo, so the pipeline runs them whole on two threads: the export's own and a helper
 // of its own. Whichever thread is free takes the next picture in order, decodes it, and, once the
-// export has placed it, encodes it into the writer (TPDFCanvas::EncodePlaced). The export gets the
-// pictures in order from Next, however the two threads share them out. Each thread holds one decoded
+// export has placed it, encodes it into the writer (TPDFCanvas::EncodePlaced); while the helper still
+// loads the picture the export wants next, the export's thread loads the one after it. The export
+// gets the pictures in order from Next, however the two threads share them out. Each thread holds one decoded
 // picture at a time, so at most two are held at any time; the PDF is the same as when everything runs
 // one after the other, since where a picture goes is decided in order and only its encoding moves.
 //

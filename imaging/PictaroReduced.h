@@ -25,7 +25,7 @@ int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLo
 // For a picture that will be scaled down to at most MinWidth x MinHeight pixels (upright) anyway, such
 // as a photo going into a print-size PDF: a JPEG in Data decoded at the smallest of the DCT scales
 // 1/8, 1/4, 1/2 whose upright picture still has at least MinWidth x MinHeight pixels (full size when
-// none has), with the library's full-quality chroma upsampling and block smoothing; every other
-// format at full size. Otherwise as DecodePictureReduced; Progress as DecodePicture.
+// none has; then exactly as DecodePicture decodes it); every other format at full size. Otherwise as
+// DecodePictureReduced; Progress as DecodePicture.
 int DecodePictureAtLeast(const uint8_t* Data, size_t Size, int Format, int MinWidth, int MinHeight,
                          TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight);

@@ -50,16 +50,16 @@ for ((round = 1; round <= rounds; ++round)); do
       "$(awk -v b="$bytes" 'BEGIN { if (b > 0) printf "%.1f", b / 1048576; else print "-" }')"
   done
   IFS=';' read -r _ _ _ _ _ original <<<"${rows[0]}"
-  IFS=';' read -r _ print _ _ _ printed <<<"${rows[1]}"
+  IFS=';' read -r _ scaled _ _ _ printed <<<"${rows[1]}"
   IFS=';' read -r _ keep _ _ _ kept <<<"${rows[3]}"
   IFS=';' read -r _ pipe _ _ _ _ <<<"${rows[4]}"
   IFS=';' read -r _ img2pdf _ _ _ _ <<<"${rows[5]}"
   # Targets: 300 dpi <= 0.25 x the pipe's time and <= 1/5 of the Original PDF; pass-through <= 1.5 x
   # img2pdf's time and within 2 % of the photos' bytes plus the pages.
-  awk -v print="$print" -v pipe="$pipe" -v printed="$printed" -v original="$original" -v keep="$keep" \
+  awk -v scaled="$scaled" -v pipe="$pipe" -v printed="$printed" -v original="$original" -v keep="$keep" \
     -v img2pdf="$img2pdf" -v kept="$kept" -v photos="$photo_bytes" 'BEGIN {
     printf "300 dpi: %.2f x the pipe'"'"'s time (target <= 0.25), PDF 1/%.1f of the Original one (target >= 1/5)\n",
-      print / pipe, original / printed
+      scaled / pipe, original / printed
     printf "pass-through: %.2f x img2pdf'"'"'s time (target <= 1.5), PDF = photos + %.0f KiB (%.3f %%; target <= 2 %%)\n",
       keep / img2pdf, (kept - photos) / 1024, (kept - photos) * 100 / photos }'
 done

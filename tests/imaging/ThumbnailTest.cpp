@@ -289,7 +289,7 @@ void WaitIdle(const TThumbnailMaker& Maker) {
 }  // namespace
 
 // For a print-size PDF: the smallest scale whose upright picture is at least as wide and as high as
-// asked, each side on its own, decoded with full-quality upsampling; full size when none is.
+// asked, each side on its own; full size when none is.
 TEST(Thumbnail, PrintSizeDecodingCoversBothSidesAsked) {
   const std::string plain = TwoColourJpeg(1), turned = TwoColourJpeg(6);
   const auto* bytes = reinterpret_cast<const uint8_t*>(plain.data());
