@@ -44,6 +44,13 @@ class TLoadedPicture {
 
   // What was loaded; Source().Loaded() is false when the file could not be read.
   const TPictureSource& Source() const { return FSource; }
+  // True when the decoded picture's encoding does not depend on where it is placed: under a limit,
+  // every place the photo can get on any page is the same size, so the pixel limit is known now and
+  // the picture is not one the writer will take as it is. It may then be encoded before it is placed
+  // (EncodePicture with AheadWidth and AheadHeight), and only its encoded bytes kept.
+  bool EncodesAhead() const { return FAhead; }
+  int32_t AheadWidth() const { return FAheadWidth; }
+  int32_t AheadHeight() const { return FAheadHeight; }
   // Frees the picture and the bytes.
   void Clear();
 
@@ -52,6 +59,8 @@ class TLoadedPicture {
                                 TProgressSink* Progress, TLoadedPicture& Out);
   TPictureSource FSource;
   std::vector<uint8_t> FBytes;
+  bool FAhead = false;
+  int32_t FAheadWidth = 0, FAheadHeight = 0;
 };
 
 // Loads photo Photo of the album, the file FileName, into Out as Plan says (see above); whatever Out

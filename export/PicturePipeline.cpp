@@ -46,7 +46,7 @@ TPicturePipeline::~TPicturePipeline() {
 }
 
 bool TPicturePipeline::ClaimNext(size_t& Item) {
-  if (FNextClaim >= FItems || (FCancel && FCancel->load())) return false;
+  if (FNextClaim >= FItems || (FCancel && FCancel->load()) || FParked.size() >= KMaxParked) return false;
   Item = FNextClaim++;
   return true;
 }
@@ -54,6 +54,31 @@ bool TPicturePipeline::ClaimNext(size_t& Item) {
 void TPicturePipeline::Load(TSlot& Slot, TProgressSink* Progress) {
   const size_t photo = Slot.Item / static_cast<size_t>(FCopies);
   LoadPictureForPdf(FFiles[photo], photo, FPlan, Progress, Slot.Picture);
+}
+
+std::list<TPicturePipeline::TParked> TPicturePipeline::Park(TSlot& Slot) {
+  std::list<TParked> parked;
+  const TPictureSource& loaded = Slot.Picture.Source();
+  const TPictureKind kind = PlacedKind(loaded.Dib);
+  if (!Slot.Picture.EncodesAhead() || kind == TPictureKind::None) return parked;
+  TParked& p = parked.emplace_back();
+  p.Item = Slot.Item;
+  p.Source.Width = loaded.Width;
+  p.Source.Height = loaded.Height;
+  p.Source.EncodedKind = kind;
+  p.Source.Encoded = &p.Encoded;
+  EncodePicture(loaded.Dib, kind, Slot.Picture.AheadWidth(), Slot.Picture.AheadHeight(), p.Encoded);
+  Slot.Picture.Clear();
+  return parked;
+}
+
+void TPicturePipeline::Loaded(TSlot& Slot, std::list<TParked>& Parked) {
+  if (Parked.empty()) {
+    Slot.State = TState::Loaded;
+    return;
+  }
+  FParked.splice(FParked.end(), Parked);
+  Clear(Slot);
 }
 
 void TPicturePipeline::ThrowHelperError() {
@@ -66,7 +91,8 @@ void TPicturePipeline::Help() {
     FChanged.wait(lock, [this] {
       if (FStop) return true;
       switch (FHelper.State) {
-        case TState::Idle: return FNextClaim < FItems && !(FCancel && FCancel->load());
+        case TState::Idle:
+          return FNextClaim < FItems && !(FCancel && FCancel->load()) && FParked.size() < KMaxParked;
         case TState::Loaded: return FHelper.Dropped || FHelper.Canvas;
         default: return false;
       }
@@ -77,8 +103,9 @@ void TPicturePipeline::Help() {
       FHelper.State = TState::Loading;
       lock.unlock();
       Load(FHelper, nullptr);  // silently: progress is reported on the export's thread only
+      std::list<TParked> parked = Park(FHelper);
       lock.lock();
-      FHelper.State = TState::Loaded;
+      Loaded(FHelper, parked);
     } else if (FHelper.Dropped) {
       Clear(FHelper);
     } else {
@@ -109,11 +136,23 @@ void TPicturePipeline::EncodeOwn() {
 }
 
 bool TPicturePipeline::Next(size_t& Photo, int32_t& Copy, const TPictureSource*& Picture) {
+  FParkedOut.clear();  // neither placed nor dropped by the caller: not wanted
   std::unique_lock<std::mutex> lock(FLock);
   for (;;) {
     ThrowHelperError();
     if (FNextOut >= FItems) return false;
     const size_t item = FNextOut;
+    for (auto parked = FParked.begin(); parked != FParked.end(); ++parked) {
+      if (parked->Item != item) continue;
+      FParkedOut.splice(FParkedOut.end(), FParked, parked);
+      FChanged.notify_all();  // room for another
+      ++FNextOut;
+      FOut = TOut::Parked;
+      Photo = item / static_cast<size_t>(FCopies);
+      Copy = static_cast<int32_t>(item % static_cast<size_t>(FCopies));
+      Picture = &FParkedOut.front().Source;
+      return true;
+    }
     const bool helperHasIt = FHelper.State != TState::Idle && FHelper.Item == item;
     if (helperHasIt && FHelper.State == TState::Loaded) return HandOut(FHelper, false, Photo, Copy, Picture);
     if (FOwn.State == TState::Loaded && !FOwn.Canvas && FOwn.Item == item)
@@ -152,15 +191,16 @@ bool TPicturePipeline::Next(size_t& Photo, int32_t& Copy, const TPictureSource*&
     lock.unlock();
     FChanged.notify_all();  // the helper may take on the picture after this one meanwhile
     Load(FOwn, FProgress);
+    std::list<TParked> parked = Park(FOwn);
     lock.lock();
-    FOwn.State = TState::Loaded;
+    Loaded(FOwn, parked);
   }
 }
 
 bool TPicturePipeline::HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy,
                                const TPictureSource*& Picture) {
   ++FNextOut;
-  FOwnCurrent = Own;
+  FOut = Own ? TOut::Own : TOut::Helper;
   Photo = Slot.Item / static_cast<size_t>(FCopies);
   Copy = static_cast<int32_t>(Slot.Item % static_cast<size_t>(FCopies));
   Picture = &Slot.Picture.Source();
@@ -168,7 +208,16 @@ bool TPicturePipeline::HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Co
 }
 
 void TPicturePipeline::Encode(TPDFCanvas& Canvas, const TPlacedImage& Placed) {
-  if (FOwnCurrent) {
+  if (FOut == TOut::Parked) {
+    // Only its bytes are left to copy.
+    struct TClearOnExit {
+      std::list<TParked>& Out;
+      ~TClearOnExit() { Out.clear(); }
+    } clear{FParkedOut};
+    if (!FParkedOut.empty()) Canvas.EncodePlaced(Placed, FParkedOut.front().Source, FOwn.Scratch);
+    return;
+  }
+  if (FOut == TOut::Own) {
     // Encoded when this thread needs its slot again, so that a picture the helper has loaded
     // meanwhile can be placed first and the helper is not kept waiting.
     FOwn.Canvas = &Canvas;
@@ -184,7 +233,11 @@ void TPicturePipeline::Encode(TPDFCanvas& Canvas, const TPlacedImage& Placed) {
 }
 
 void TPicturePipeline::Drop() {
-  if (FOwnCurrent) {
+  if (FOut == TOut::Parked) {
+    FParkedOut.clear();
+    return;
+  }
+  if (FOut == TOut::Own) {
     Clear(FOwn);
     return;
   }
@@ -200,8 +253,9 @@ void TPicturePipeline::SkipPhoto(size_t Photo) {
     std::lock_guard<std::mutex> lock(FLock);
     FNextOut = std::max(FNextOut, std::min(FItems, (Photo + 1) * static_cast<size_t>(FCopies)));
     FNextClaim = std::max(FNextClaim, FNextOut);
-    // A load the helper took on for that photo is of no use any more.
+    // A load the helper took on for that photo is of no use any more, nor one encoded ahead.
     if (FHelper.State != TState::Idle && FHelper.Item < FNextOut && !FHelper.Canvas) FHelper.Dropped = true;
+    FParked.remove_if([this](const TParked& Parked) { return Parked.Item < FNextOut; });
   }
   FChanged.notify_all();
 }

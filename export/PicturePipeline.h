@@ -7,9 +7,16 @@
 // of its own. Whichever thread is free takes the next picture in order, decodes it, and, once the
 // export has placed it, encodes it into the writer (TPDFCanvas::EncodePlaced); while the helper still
 // loads the picture the export wants next, the export's thread loads the one after it. The export
-// gets the pictures in order from Next, however the two threads share them out. Each thread holds one decoded
-// picture at a time, so at most two are held at any time; the PDF is the same as when everything runs
-// one after the other, since where a picture goes is decided in order and only its encoding moves.
+// gets the pictures in order from Next, however the two threads share them out.
+//
+// A picture whose encoding cannot depend on its place (TLoadedPicture::EncodesAhead: under a
+// resolution limit, every place it can get is the same size) is encoded at once by the thread that
+// loaded it, which then goes on to the next picture while only the encoded bytes wait for the place;
+// so neither thread waits for the other to finish a picture. At most KMaxParked such pictures wait.
+//
+// Each thread holds one decoded picture at a time (and while it scales one down to a limit, the
+// smaller copy), so at most two are held at any time; the PDF is the same as when everything runs one
+// after the other, since where a picture goes is decided in order and only its encoding moves.
 //
 // The pictures are the items of a fixed sequence: photo 0 loaded Copies times, then photo 1, and so
 // on, every load reading the file anew as Plan says (LoadPictureForPdf). SkipPhoto drops the remaining loads
@@ -27,6 +34,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <list>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -71,13 +79,27 @@ class TPicturePipeline {
     bool Dropped = false;
     TEncodedPicture Scratch;
   };
+  // A picture encoded as soon as it was loaded: only its encoded bytes wait for its place.
+  struct TParked {
+    size_t Item = 0;
+    TPictureSource Source;  // its size and kind; Source.Encoded points at Encoded
+    TEncodedPicture Encoded;
+  };
+  static constexpr size_t KMaxParked = 4;
+  // Which picture Next returned last.
+  enum class TOut { Own, Helper, Parked };
 
   void Help();
   // Encodes and frees the picture of the export's own slot if it was placed; one not placed yet stays.
   // Called without the lock.
   void EncodeOwn();
-  bool ClaimNext(size_t& Item);  // under the lock
+  bool ClaimNext(size_t& Item);  // under the lock; not while KMaxParked pictures wait
   void Load(TSlot& Slot, TProgressSink* Progress);
+  // Encodes Slot's picture if it may be encoded ahead and frees it; returns it parked, or nothing.
+  // Called without the lock, by the thread that loaded it.
+  std::list<TParked> Park(TSlot& Slot);
+  // After Slot's picture was loaded: parks it when Parked holds it, else marks it loaded. Under the lock.
+  void Loaded(TSlot& Slot, std::list<TParked>& Parked);
   void ThrowHelperError();  // under the lock
   // Returns Slot's loaded picture from Next (Own: the export thread's); under the lock.
   bool HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy, const TPictureSource*& Picture);
@@ -91,12 +113,14 @@ class TPicturePipeline {
 
   std::mutex FLock;
   std::condition_variable FChanged;
-  size_t FNextClaim = 0;     // the first item neither thread has taken
-  size_t FNextOut = 0;       // the item Next returns next
-  bool FOwnCurrent = false;  // the picture Next returned last is the export thread's own
+  size_t FNextClaim = 0;  // the first item neither thread has taken
+  size_t FNextOut = 0;    // the item Next returns next
+  TOut FOut = TOut::Own;
   bool FStop = false;
-  TSlot FOwn;     // the export thread's picture; touched only by that thread
-  TSlot FHelper;  // the helper's picture, guarded by FLock while the helper does not work on it
+  TSlot FOwn;                  // the export thread's picture; touched only by that thread
+  TSlot FHelper;               // the helper's picture, guarded by FLock while the helper does not work on it
+  std::list<TParked> FParked;  // guarded by FLock; a list, so that Source.Encoded stays valid
+  std::list<TParked> FParkedOut;  // the one Next returned last, until Encode or Drop
   std::exception_ptr FError;
   std::thread FThread;
 };

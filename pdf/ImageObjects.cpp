@@ -37,7 +37,9 @@ TPlacedImage TPDFCanvas::PlacePicture(int32_t X, int32_t Y, int32_t Width, int32
   placed.AsIs = KeepJpeg && !Source.Jpeg.empty() && DctTakesAsIs(header) &&
                 (ImageDpi <= 0 ||
                  (header.UprightWidth() <= placed.MaxWidth && header.UprightHeight() <= placed.MaxHeight));
-  const TPictureKind kind = placed.AsIs ? TPictureKind::Jpeg : PlacedKind(Source.Dib);
+  const TPictureKind kind = placed.AsIs      ? TPictureKind::Jpeg
+                            : Source.Encoded ? Source.EncodedKind
+                                             : PlacedKind(Source.Dib);
   if (kind == TPictureKind::None) return TPlacedImage{};
   try {
     if (!FSpool) {
@@ -103,14 +105,18 @@ void TPDFCanvas::EncodePlaced(const TPlacedImage& Placed, const TPictureSource& 
     done.DataSize = data.size();
     done.Offset = FSpool->Append(data, {});
   } else {
-    EncodePicture(Source.Dib, PlacedKind(Source.Dib), Placed.MaxWidth, Placed.MaxHeight, Scratch);
-    if (Scratch.Ok) {
+    const TEncodedPicture* encoded = Source.Encoded;
+    if (!encoded) {
+      EncodePicture(Source.Dib, PlacedKind(Source.Dib), Placed.MaxWidth, Placed.MaxHeight, Scratch);
+      encoded = &Scratch;
+    }
+    if (encoded->Ok) {
       done.Encoded = true;
-      done.Width = Scratch.Width;
-      done.Height = Scratch.Height;
-      done.DataSize = Scratch.Data.size();
-      done.GlobalsSize = Scratch.Globals.size();
-      done.Offset = FSpool->Append(Scratch.Data, Scratch.Globals);
+      done.Width = encoded->Width;
+      done.Height = encoded->Height;
+      done.DataSize = encoded->Data.size();
+      done.GlobalsSize = encoded->Globals.size();
+      done.Offset = FSpool->Append(encoded->Data, encoded->Globals);
     }
   }
   std::lock_guard<std::mutex> lock(FSpooledLock);

@@ -214,8 +214,9 @@ class TPDFCanvas {
   TPlacedImage PlacePicture(int32_t X, int32_t Y, int32_t Width, int32_t Height,
                             const TPictureSource& Source);
   // Encodes Source, the picture placed as Placed says, into the document's temporary file: the JPEG
-  // file's bytes through its end-of-image marker when AsIs, otherwise Source's picture scaled down to
-  // the pixel limit if it is larger (EncodePicture). May be called from any thread, several at once,
+  // file's bytes through its end-of-image marker when AsIs, a picture encoded already as it is (its
+  // encoder was given the same limit), otherwise Source's picture scaled down to the pixel limit if it
+  // is larger (EncodePicture). May be called from any thread, several at once,
   // while the writer's own thread goes on drawing; Scratch holds the encoder's output meanwhile (one
   // per thread). Ending the document takes the pictures encoded by then (a number never encoded is
   // written as a stand-in), so the caller sees to it that every call for a document has returned

@@ -51,20 +51,23 @@ void EncodePicture(const TDib& Dib, TPictureKind Kind, int32_t MaxWidth, int32_t
 int32_t PixelsForPoints(int64_t Points, int32_t Dpi);
 
 // A picture to place: the decoded picture, or the bytes of a JPEG file whose pixels need not be
-// decoded to go into the PDF (its header told its size and orientation), or both. The source only
-// points at them; whoever made it keeps them alive until the picture is encoded.
+// decoded to go into the PDF (its header told its size and orientation), or both; or a picture encoded
+// already, for a place whose pixel limit was known before (EncodePicture with that limit). The source
+// only points at them; whoever made it keeps them alive until the picture is encoded.
 struct TPictureSource {
   TDib Dib{};  // the decoded picture, upright; Bits nullptr: not decoded
   // The upright size of the picture at full scale: the size it is laid out by, also when Dib was
   // decoded at a reduced scale.
   int32_t Width = 0, Height = 0;
-  std::string_view Jpeg;  // the JPEG file's bytes; empty: none
-  TJpegHeader Header;     // of Jpeg
+  std::string_view Jpeg;                          // the JPEG file's bytes; empty: none
+  TJpegHeader Header;                             // of Jpeg
+  const TEncodedPicture* Encoded = nullptr;       // the picture encoded already; Dib and Jpeg hold none
+  TPictureKind EncodedKind = TPictureKind::None;  // what Encoded is
 
   // A decoded picture alone, at its own size.
   static TPictureSource Of(const TDib& Dib);
   // There is something to place.
-  bool Loaded() const { return Dib.Bits != nullptr || !Jpeg.empty(); }
+  bool Loaded() const { return Dib.Bits != nullptr || !Jpeg.empty() || Encoded != nullptr; }
 };
 
 // True when PDF's DCTDecode filter (as of PDF 1.3) shows the JPEG Header describes as it is, as

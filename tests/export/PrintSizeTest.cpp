@@ -184,14 +184,17 @@ TEST_F(PrintSize, LimitScalesDownToThePlaceAndChangesNothingElse) {
   qtest::WriteFile(Dir / "turned.jpg", WithOrientation(qtest::ReadFile(Dir / "turned.jpg"), 6));
   WritePicture(Dir / "bw.bmp", 400, 300, 1, 3,
                [](int x, int top) { return uint32_t((x / 3 + top / 5) & 1); });
-  const std::vector<std::string> names = {"wide.jpg", "wide.bmp", "small.jpg", "turned.jpg", "bw.bmp"};
+  qtest::WriteFile(Dir / "broken.jpg", "\xFF\xD8\xFF not a picture");  // its copies are skipped
+  const std::vector<std::string> names = {"wide.jpg",  "broken.jpg", "wide.bmp",
+                                          "small.jpg", "turned.jpg", "bw.bmp"};
+  const std::vector<std::string> placed = {"wide.jpg", "wide.bmp", "small.jpg", "turned.jpg", "bw.bmp"};
   const std::pair<int, int> upright[] = {{400, 300}, {400, 300}, {40, 30}, {300, 400}, {400, 300}};
   // Six columns 73 points wide, four rows, every photo five times: two pages.
   Settings.CountXEd = 6;
   Settings.CountYEd = 4;
   Settings.XMalEd = 5;
 
-  const std::string original = Export(names, "original.pdf", 0, false);
+  const std::string original = Export(names, "original.pdf", 0, false, 1);
   const std::vector<TImage> originalImages = Images(original);
   const std::vector<std::string> placements = Placements(original);
   ASSERT_EQ(originalImages.size(), 25u);
@@ -200,17 +203,17 @@ TEST_F(PrintSize, LimitScalesDownToThePlaceAndChangesNothingElse) {
   for (const int dpi : {300, 150}) {
     SCOPED_TRACE(dpi);
     const std::string name = std::to_string(dpi) + ".pdf";
-    const std::string pdf = Export(names, name, dpi, false);
+    const std::string pdf = Export(names, name, dpi, false, 1);
     EXPECT_EQ(Placements(pdf), placements);
     const std::vector<TImage> images = Images(pdf);
     ASSERT_EQ(images.size(), 25u);
     size_t scaled = 0;
     for (size_t k = 0; k < images.size(); ++k) {
-      SCOPED_TRACE(names[k / 5] + " " + placements[k]);
+      SCOPED_TRACE(placed[k / 5] + " " + placements[k]);
       int boxWidth = 0, boxHeight = 0;  // the placed rectangle is one point larger than the matrix's box
       ASSERT_EQ(std::sscanf(placements[k].c_str(), "%d 0 0 %d", &boxWidth, &boxHeight), 2);
       const auto limit = [dpi](int Points) { return static_cast<int>(std::ceil((Points + 1) * dpi / 72.0)); };
-      const bool bilevel = names[k / 5] == "bw.bmp";
+      const bool bilevel = placed[k / 5] == "bw.bmp";
       const int width = bilevel ? upright[k / 5].first : std::min(upright[k / 5].first, limit(boxWidth));
       const int height = bilevel ? upright[k / 5].second : std::min(upright[k / 5].second, limit(boxHeight));
       EXPECT_EQ(images[k].Width, width);
