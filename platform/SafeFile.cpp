@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -14,10 +15,12 @@
 
 namespace {
 
-TWriteFunction GWrite = nullptr;
+// Replaced only by tests; read by every thread that writes a file.
+std::atomic<TWriteFunction> GWrite{nullptr};
 
 ssize_t DoWrite(int Fd, const void* Data, size_t Count) {
-  return GWrite ? GWrite(Fd, Data, Count) : ::write(Fd, Data, Count);
+  const TWriteFunction write = GWrite.load();
+  return write ? write(Fd, Data, Count) : ::write(Fd, Data, Count);
 }
 
 // Owns a file descriptor.
