@@ -17,6 +17,7 @@ TFontColorDialog::TFontColorDialog(QWidget* Parent) : QDialog(Parent) {
   FFonts = new QFontDialog(this);
   FFonts->setWindowFlags(Qt::Widget);
   FFonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+  FFonts->setSizeGripEnabled(false);
   layout->addWidget(FFonts);
 
   auto* colorRow = new QHBoxLayout;

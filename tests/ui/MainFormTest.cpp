@@ -132,11 +132,16 @@ class MainFormTest : public QObject {
     settings.CountYEd = 7;
     QVERIFY(SaveAlbumFile(dir / "cmd.qvl", album, settings).Ok);
 
+    // Defaults, then the per-user store, then the album, whose settings win.
     TMainFormFixture f;
+    f.Store.Write("TMainForm", "ShowPDFCheck_Checked", "False");
+    f.Store.Write("TMainForm", "RahmenBreiteEd_Value", "25");  // not in album files
     f.Form.SetCommandLineAlbum(dir / "cmd.qvl");
     f.Form.show();
     QCOMPARE(f.Form.Album().Pics.Count, 1u);
     QCOMPARE(f.Form.Settings().CountYEd, 7);
+    QVERIFY(f.Form.Settings().ShowPDFCheck);
+    QCOMPARE(f.Form.Settings().RahmenBreiteEd, 25);
     f.Click("DelFotoBtn");
     f.Form.hide();
     f.Form.show();
