@@ -50,12 +50,13 @@ const TCheckField KCheckFields[] = {
     {&Ui::TMainForm::PathCheck, &TLayoutSettings::PathCheck},
 };
 
-struct TDecimalField {
+template <typename T>
+struct TNumberField {
   TSpinEdit* Ui::TMainForm::*Edit;
-  double TLayoutSettings::*Field;
+  T TLayoutSettings::*Field;
   TFieldLimits Limits;
 };
-const TDecimalField KDecimalFields[] = {
+const TNumberField<double> KDecimalFields[] = {
     {&Ui::TMainForm::RandXEd, &TLayoutSettings::RandXEd, KMarginLimits},
     {&Ui::TMainForm::RandYEd, &TLayoutSettings::RandYEd, KMarginLimits},
     {&Ui::TMainForm::SpaceHED, &TLayoutSettings::SpaceHED, KMarginLimits},
@@ -64,12 +65,7 @@ const TDecimalField KDecimalFields[] = {
     {&Ui::TMainForm::PageHeightEd, &TLayoutSettings::PageHeightEd, KPageSizeLimits},
 };
 
-struct TWholeField {
-  TSpinEdit* Ui::TMainForm::*Edit;
-  int32_t TLayoutSettings::*Field;
-  TFieldLimits Limits;
-};
-const TWholeField KWholeFields[] = {
+const TNumberField<int32_t> KWholeFields[] = {
     {&Ui::TMainForm::CountXEd, &TLayoutSettings::CountXEd, KCountLimits},
     {&Ui::TMainForm::CountYEd, &TLayoutSettings::CountYEd, KCountLimits},
     {&Ui::TMainForm::XMalEd, &TLayoutSettings::XMalEd, KCountLimits},
@@ -96,8 +92,8 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell, QW
   FUi->setupUi(this);
   Ui::TMainForm& ui = *FUi;
 
-  for (const TDecimalField& f : KDecimalFields) (ui.*f.Edit)->SetField(f.Limits, true);
-  for (const TWholeField& f : KWholeFields) (ui.*f.Edit)->SetField(f.Limits, false);
+  for (const TNumberField<double>& f : KDecimalFields) (ui.*f.Edit)->SetField(f.Limits, true);
+  for (const TNumberField<int32_t>& f : KWholeFields) (ui.*f.Edit)->SetField(f.Limits, false);
   ui.ListView2->setHeaderLabels({QStringLiteral("Dateiname"), QStringLiteral("Beschreibung")});
   ui.ListView2->setColumnWidth(0, 150);
   ui.ListView2->setColumnWidth(1, 300);
@@ -164,8 +160,9 @@ TLayoutSettings TMainForm::Settings() const {
   const Ui::TMainForm& ui = *FUi;
   TLayoutSettings settings = FHeld;
   for (const TCheckField& f : KCheckFields) settings.*f.Field = (ui.*f.Box)->isChecked();
-  for (const TDecimalField& f : KDecimalFields) settings.*f.Field = (ui.*f.Edit)->Value();
-  for (const TWholeField& f : KWholeFields) settings.*f.Field = static_cast<int32_t>((ui.*f.Edit)->Value());
+  for (const TNumberField<double>& f : KDecimalFields) settings.*f.Field = (ui.*f.Edit)->Value();
+  for (const TNumberField<int32_t>& f : KWholeFields)
+    settings.*f.Field = static_cast<int32_t>((ui.*f.Edit)->Value());
   settings.CapED = ui.CapED->text().toStdString();
   return settings;
 }
@@ -174,8 +171,8 @@ void TMainForm::SetSettings(const TLayoutSettings& Settings) {
   Ui::TMainForm& ui = *FUi;
   FHeld = Settings;
   for (const TCheckField& f : KCheckFields) (ui.*f.Box)->setChecked(Settings.*f.Field);
-  for (const TDecimalField& f : KDecimalFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
-  for (const TWholeField& f : KWholeFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
+  for (const TNumberField<double>& f : KDecimalFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
+  for (const TNumberField<int32_t>& f : KWholeFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
   ui.CapED->setText(Utf8(Settings.CapED));
   ShowFontsAndColors();
 }

@@ -4,38 +4,27 @@ namespace qtest {
 
 namespace {
 
-template <typename T>
-std::optional<T> Next(std::deque<std::optional<T>>& Answers) {
-  if (Answers.empty()) return std::nullopt;
-  std::optional<T> answer = Answers.front();
+// Records what the dialog started with and gives the next scripted answer; none left: Cancel.
+template <typename TShown, typename T>
+bool Answer(std::vector<TShown>& Shown, std::deque<std::optional<T>>& Answers, T& Value) {
+  Shown.push_back(Value);
+  if (Answers.empty()) return false;
+  const std::optional<T> answer = Answers.front();
   Answers.pop_front();
-  return answer;
+  if (answer) Value = *answer;
+  return answer.has_value();
 }
 
 }  // namespace
 
 bool TScriptedDialogs::ChooseFiles(const TFileDialog& Dialog, std::vector<std::string>& Files) {
   FileDialogs.push_back(Dialog);
-  const auto answer = Next(FileAnswers);
-  if (!answer) return false;
-  Files = *answer;
-  return true;
+  std::vector<std::vector<std::string>> startedWith;  // the dialog itself is what tests look at
+  return Answer(startedWith, FileAnswers, Files);
 }
 
-bool TScriptedDialogs::ChooseFont(TFontChoice& Font) {
-  FontsShown.push_back(Font);
-  const auto answer = Next(FontAnswers);
-  if (!answer) return false;
-  Font = *answer;
-  return true;
-}
+bool TScriptedDialogs::ChooseFont(TFontChoice& Font) { return Answer(FontsShown, FontAnswers, Font); }
 
-bool TScriptedDialogs::ChooseColor(uint32_t& Color) {
-  ColorsShown.push_back(Color);
-  const auto answer = Next(ColorAnswers);
-  if (!answer) return false;
-  Color = *answer;
-  return true;
-}
+bool TScriptedDialogs::ChooseColor(uint32_t& Color) { return Answer(ColorsShown, ColorAnswers, Color); }
 
 }  // namespace qtest
