@@ -148,6 +148,27 @@ class MainFormExportTest : public QObject {
     QCOMPARE(title, QStringLiteral("Datei konnte nicht erstellt werden"));
     QVERIFY(fs::exists(FDir / "seite0001.pdf") && fs::exists(FDir / "seite0003.pdf"));
   }
+
+  // Last: once told to quit, the application runs no further event loop (no dialog) of this process.
+  void QuittingCancelsTheExport() {
+    // A signal at logout ends the event loops, the export's dialog's among them.
+    TMainFormFixture f;
+    f.Form.show();
+    f.AddPhotos(FPhotos);
+    f.Control<TSpinEdit>("XMalEd")->SetValue(100);
+    WhenModal<TExportProgressDialog>([](TExportProgressDialog& Dialog) {
+      if (!Dialog.findChild<QLabel*>(QStringLiteral("ExportState"))
+               ->text()
+               .startsWith(QStringLiteral("Foto")))
+        return false;
+      QCoreApplication::exit(143);
+      return true;
+    });
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{FDir / "beendet.pdf"});
+    f.Click("SavePDFBtn");
+    QVERIFY(!fs::exists(FDir / "beendet.pdf"));
+    QCOMPARE(FilesIn(FDir.Path(), ".part"), 0);
+  }
 };
 
 QTEST_MAIN(MainFormExportTest)
