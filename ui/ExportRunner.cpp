@@ -5,6 +5,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 #include <thread>
 
 #include "platform/ProgressSink.h"
