@@ -41,6 +41,8 @@ TEST(ConcurrentExport, TwoExportsAtOnceWriteWhatEachWritesAlone) {
     photos.push_back({name, "Foto Nummer " + std::to_string(i) + " mit einem Text über zwei Zeilen"});
   }
   photos.push_back({dir / "missing.jpg", "fehlt"});
+  // A text outside Windows-1252: shaped, with its fonts embedded.
+  photos[2].Text = "Καλημέρα aus Athen, مرحبا";
 
   // Two different layouts, so the two writers measure different fonts at different sizes.
   TLayoutSettings first = FirstStartSettings();
