@@ -40,6 +40,12 @@ int32_t FontHeightFromSize(int32_t Size, int32_t PixelsPerInch) {
 void SetFontSize(TFontSpec& Font, int32_t Size) {
   Font.Size = Size;
   Font.Height = FontHeightFromSize(Size, Font.PixelsPerInch);
+  // A size too large for its pixel height to fit 32 bits (only a corrupt album file has one) becomes
+  // the size of the height that does fit, so that both still describe one font: the album file stores
+  // the size derived from the height, and a saved album must load again as it was.
+  if (Font.Height == std::numeric_limits<int32_t>::min() ||
+      Font.Height == std::numeric_limits<int32_t>::max())
+    Font.Size = FontSizeFromHeight(Font.Height, Font.PixelsPerInch);
 }
 
 void SetFontHeight(TFontSpec& Font, int32_t Height) {

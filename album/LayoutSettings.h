@@ -40,7 +40,8 @@ struct TFontSpec {
 int32_t FontSizeFromHeight(int32_t Height, int32_t PixelsPerInch);
 // round(-(Size * PixelsPerInch / 72)), halves to even, stopping at the ends of the 32-bit range.
 int32_t FontHeightFromSize(int32_t Size, int32_t PixelsPerInch);
-// Sets Size and derives Height at the font's own PixelsPerInch, and the other way round.
+// Sets Size and derives Height at the font's own PixelsPerInch, and the other way round. A size whose
+// height would not fit 32 bits is reduced to the size of the largest height that does.
 void SetFontSize(TFontSpec& Font, int32_t Size);
 void SetFontHeight(TFontSpec& Font, int32_t Height);
 // Copies what assigning one dialog font to another copies: face name, character set, pitch, style,

@@ -168,10 +168,14 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   if (result.Unreadable > 0)
     Out << result.Unreadable << (result.Unreadable == 1 ? " Foto konnte" : " Fotos konnten")
         << " nicht gelesen werden und fehlt im Album.\n";
-  if (!result.FailedFiles.empty())
-    throw TCommandError("Fehler: " + std::to_string(result.FailedFiles.size()) +
-                        (result.FailedFiles.size() == 1 ? " Seitendatei konnte" : " Seitendateien konnten") +
-                        " nicht erstellt werden.");
+  std::string failures = MissingPicturesMessage(result.Missing);
+  if (!result.FailedFiles.empty()) {
+    if (!failures.empty()) failures += '\n';
+    failures += "Fehler: " + std::to_string(result.FailedFiles.size()) +
+                (result.FailedFiles.size() == 1 ? " Seitendatei konnte" : " Seitendateien konnten") +
+                " nicht erstellt werden.";
+  }
+  if (!failures.empty()) throw TCommandError(failures);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
 #include "export/PendingFile.h"
-#include "imaging/LoadPicture.h"
+#include "export/PicturePipeline.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroMemory.h"
 #include "pdf/PDFWriterCanvas.h"
@@ -23,22 +23,6 @@ const char* const KPageFileTitle = "Datei konnte nicht erstellt werden";
 const char* const KCancelled = "Der Export wurde abgebrochen.";
 
 std::string Quoted(const std::string& Text) { return "„" + Text + "“"; }
-
-// Holds one loaded picture and releases it when the placement is done, however it ends.
-class TLoadedPicture {
- public:
-  explicit TLoadedPicture(const std::string& FileName, TProgressSink* Progress) {
-    LoadPicture(FileName.c_str(), -1, Progress, &FDib);
-  }
-  ~TLoadedPicture() { deldib(FDib); }
-  TLoadedPicture(const TLoadedPicture&) = delete;
-  TLoadedPicture& operator=(const TLoadedPicture&) = delete;
-  bool Loaded() const { return FDib.Bits != nullptr; }
-  const TDib& Dib() const { return FDib; }
-
- private:
-  TDib FDib{};
-};
 
 std::vector<std::string> PhotoTexts(const std::vector<TExportPhoto>& Photos) {
   std::vector<std::string> texts;
@@ -85,7 +69,8 @@ class TExportRun {
   void ReportPageFileFailure(const std::string& Name);
   void StartPage();
   void BreakPage();
-  void PlacePhoto(const TExportPhoto& Photo);
+  void PlacePictures();
+  void AnnouncePhotos(size_t UpTo);
   std::string WriteFailure(int Errno) const;
 
   const std::vector<TExportPhoto>& FPhotos;
@@ -97,6 +82,8 @@ class TExportRun {
   TLayoutMeasures FMeasures;
   TPageFlow FFlow;
   TOpenDocument FDoc;
+  std::unique_ptr<TPicturePipeline> FPipeline;  // encodes into FDoc's writer, so it goes first
+  size_t FAnnounced = 0;                        // photos reported to the listener so far
   TExportResult FResult;
 };
 
@@ -116,8 +103,10 @@ bool TExportRun::OpenDocument(const std::string& Target) {
 // Ends the current document and gives it its name. A writer that never opened its file has nothing
 // to end; its page was already reported as lost.
 void TExportRun::FinishDocument() {
+  if (FPipeline) FPipeline->Flush();  // every picture placed in the document is encoded
   if (!FDoc.Canvas || !FDoc.Canvas->Active()) return;
   FDoc.Canvas->EndDoc();
+  FResult.Missing += FDoc.Canvas->MissingPictures();
   if (FDoc.File->Commit()) {
     FResult.Files.push_back(FDoc.File->Target());
   } else if (FSettings.SeparateCheck) {
@@ -156,23 +145,47 @@ void TExportRun::BreakPage() {
   StartPage();
 }
 
-void TExportRun::PlacePhoto(const TExportPhoto& Photo) {
-  for (int32_t copy = 0; copy < FSettings.XMalEd; ++copy) {
-    if (FOptions.Cancel && FOptions.Cancel->load()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
-    // Each copy is loaded anew so that only one decoded picture is ever held.
-    TLoadedPicture picture(Photo.FileName, FOptions.PictureProgress);
-    if (!picture.Loaded()) {
+void TExportRun::AnnouncePhotos(size_t UpTo) {
+  for (; FAnnounced < UpTo; ++FAnnounced)
+    if (FOptions.Listener) FOptions.Listener->PhotoStarting(FAnnounced, FPhotos.size());
+}
+
+// Every photo loaded as many times as the settings say, in order, each load placed in the next cell.
+// The pipeline loads and encodes on two threads; what is placed where is decided here, in order.
+void TExportRun::PlacePictures() {
+  std::vector<std::string> files;
+  files.reserve(FPhotos.size());
+  for (const TExportPhoto& photo : FPhotos) files.push_back(photo.FileName);
+  FPipeline = std::make_unique<TPicturePipeline>(std::move(files), FSettings.XMalEd, FOptions.PictureProgress,
+                                                 FOptions.Cancel);
+  const auto cancelled = [this] { return FOptions.Cancel && FOptions.Cancel->load(); };
+  size_t photo = 0;
+  int32_t copy = 0;
+  const TDib* picture = nullptr;
+  for (;;) {
+    if (cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
+    if (!FPipeline->Next(photo, copy, picture)) break;
+    AnnouncePhotos(photo + 1);
+    if (cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
+    if (!picture->Bits) {
       ++FResult.Unreadable;
-      return;  // the remaining copies would fail alike and use no cell either
+      FPipeline->Drop();
+      FPipeline->SkipPhoto(photo);  // the remaining loads would fail alike and use no cell either
+      continue;
     }
     if (FFlow.PageFull()) BreakPage();
     const TPicturePlacement placement =
-        PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), DibWidth(picture.Dib()),
-                     DibHeight(picture.Dib()), Photo.Text, FMeasures);
-    DrawPicturePlacement(*FDoc.Canvas, FSettings, placement, picture.Dib());
+        PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), DibWidth(*picture),
+                     DibHeight(*picture), FPhotos[photo].Text, FMeasures);
+    const int32_t number = DrawPicturePlacement(*FDoc.Canvas, FSettings, placement, *picture);
+    if (number >= 0)
+      FPipeline->Encode(*FDoc.Canvas, number);
+    else
+      FPipeline->Drop();
     ++FResult.Pictures;
     FFlow.Advance();
   }
+  AnnouncePhotos(FPhotos.size());
 }
 
 std::string TExportRun::WriteFailure(int Errno) const {
@@ -189,10 +202,7 @@ TExportResult TExportRun::Run() {
   }
   try {
     StartPage();
-    for (size_t i = 0; i < FPhotos.size(); ++i) {
-      if (FOptions.Listener) FOptions.Listener->PhotoStarting(i, FPhotos.size());
-      PlacePhoto(FPhotos[i]);
-    }
+    PlacePictures();
     FinishDocument();
     if (FOptions.Listener) FOptions.Listener->PageFinished(FFlow.Page());
   } catch (const TExportStop& stop) {
@@ -210,8 +220,12 @@ TExportResult TExportRun::Run() {
     FResult.Message = "Fehler: Konnte die PDF-Datei " + Quoted(FDoc.File ? FDoc.File->Target() : FFileName) +
                       " nicht schreiben (" + e.what() + ").";
   }
-  // A document still open here failed or was cancelled: the writer is dropped first so that its file
-  // is closed, then the temporary file is removed.
+  // A document still open here failed or was cancelled: it is abandoned, not ended, since ending it
+  // would write every picture placed so far only to throw the file away. The pipeline goes first (it
+  // may be encoding into the writer), then the writer, so that its file is closed, then the temporary
+  // file is removed.
+  FPipeline.reset();
+  if (FDoc.Canvas) FDoc.Canvas->Abandon();
   FDoc.Canvas.reset();
   FDoc.File.reset();
   return FResult;
@@ -238,9 +252,20 @@ TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayout
   return result;
 }
 
+std::string MissingPicturesMessage(int32_t Missing) {
+  if (Missing <= 0) return {};
+  if (Missing == 1)
+    return "Fehler: 1 Bild konnte nicht in die PDF-Datei geschrieben werden; an seiner Stelle ist die Fläche "
+           "weiß.";
+  return "Fehler: " + std::to_string(Missing) +
+         " Bilder konnten nicht in die PDF-Datei geschrieben werden; an ihrer Stelle ist die Fläche weiß.";
+}
+
 void ShowExportFailure(const TExportResult& Result) {
   if (Result.Status == TExportStatus::CannotCreate)
     ShowInfo(Result.Message);
   else if (Result.Status == TExportStatus::WriteFailed)
     ShowError(Result.Message);
+  else if (Result.Ok() && Result.Missing > 0)
+    ShowError(MissingPicturesMessage(Result.Missing));
 }

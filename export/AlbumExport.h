@@ -9,6 +9,11 @@
 // given are not used elsewhere meanwhile. Its messages go to the process-wide message box (Messages.h)
 // from the exporting thread.
 //
+// Two cores: photos are loaded and encoded on the calling thread and on one helper thread of the
+// export's (TPicturePipeline), while pages are laid out in order on the calling thread; at most two
+// decoded pictures are held at any time. The output is the same as when everything runs one after the
+// other. Picture-loading progress is reported for the pictures the calling thread loads.
+//
 // Pages: a new page is begun only when another picture has been loaded and is about to be placed, so
 // no empty page ever follows the last picture, not even when the photos after it cannot be read. An
 // album without (readable) photos gives one page with background, heading and page number.
@@ -46,7 +51,7 @@ std::vector<TExportPhoto> ExportPhotos(const TAlbumModel& Album);
 class TExportListener {
  public:
   virtual ~TExportListener() = default;
-  // Before the pictures of photo Index (from 0) of Count are loaded.
+  // Before the pictures of photo Index (from 0) of Count are placed (they may be loaded by then).
   virtual void PhotoStarting(size_t Index, size_t Count) { (void)Index, (void)Count; }
   // Page Page (from 1) is complete; in one-file-per-page mode its file has its name now.
   virtual void PageFinished(int32_t Page) { (void)Page; }
@@ -67,7 +72,11 @@ struct TExportResult {
   int32_t Pages = 0;                     // pages begun, including those whose file failed
   int32_t Pictures = 0;                  // pictures placed, each repetition counted
   int32_t Unreadable = 0;                // photos left out because their file could not be read
-  std::string ViewFile;                  // the file to show: the chosen one, or page 1's numbered one
+  // Pictures placed whose image could not be written after all (their spool was lost, the encoder
+  // failed): a white area stands in their place. An export with missing pictures is still Ok, but the
+  // user must be told (MissingPicturesMessage).
+  int32_t Missing = 0;
+  std::string ViewFile;  // the file to show: the chosen one, or page 1's numbered one
   bool Ok() const { return Status == TExportStatus::Ok; }
 };
 
@@ -84,6 +93,10 @@ struct TExportOptions {
 TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayoutSettings& Settings,
                           const std::string& FileName, const TExportOptions& Options);
 
+// The German error text for Missing pictures that could not be written; empty for none.
+std::string MissingPicturesMessage(int32_t Missing);
+
 // Shows a failed export's message: "Konnte PDF-Datei nicht erstellen!" as an information message, a
-// write failure as an error message; nothing for success or cancelling.
+// write failure as an error message, and for an export that succeeded with missing pictures the
+// MissingPicturesMessage as an error message; nothing for a complete success or cancelling.
 void ShowExportFailure(const TExportResult& Result);

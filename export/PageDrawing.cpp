@@ -23,22 +23,32 @@ void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TP
     Canvas.Pen.Color = Decorations.BackgroundColor;
     Canvas.Rectangle(0, 0, Canvas.PageWidth, Canvas.PageHeight);
   }
-  if (Decorations.Heading) {
+  const auto heading = [&] {
+    if (!Decorations.Heading) return;
     Canvas.Font = PdfFontFor(Settings.HeadingFont);
     Canvas.TextOut(Decorations.HeadingText.X, Decorations.HeadingText.Y, Decorations.HeadingText.Text);
-  }
-  if (Decorations.PageNumber) {
+  };
+  const auto number = [&] {
+    if (!Decorations.PageNumber) return;
     Canvas.Font = PdfFontFor(Settings.TextFont);
     Canvas.TextOut(Decorations.NumberText.X, Decorations.NumberText.Y, Decorations.NumberText.Text);
+  };
+  if (Decorations.NumberFirst) {
+    number();
+    heading();
+  } else {
+    heading();
+    number();
   }
 }
 
-void DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
-                          const TPicturePlacement& Placement, const TDib& Picture) {
+int32_t DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
+                             const TPicturePlacement& Placement, const TDib& Picture) {
   const TPicturePlacement& p = Placement;
+  int32_t number = -1;
   if (p.DrawPicture) {
     if (p.Clip) Canvas.BeginClip(p.ClipX1, p.ClipY1, p.ClipX2, p.ClipY2);
-    Canvas.DrawDIB(p.X, p.Y, p.Width, p.Height, Picture, 0, 0, DibWidth(Picture), DibHeight(Picture));
+    number = Canvas.PlaceDIB(p.X, p.Y, p.Width, p.Height, Picture);
     if (p.Frame) {
       Canvas.Pen.Color = p.FrameColor;
       Canvas.Pen.Width = p.FramePen;
@@ -48,8 +58,9 @@ void DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
     }
     if (p.Clip) Canvas.EndClip();
   }
-  if (p.Lines.empty()) return;
+  if (p.Lines.empty()) return number;
   Canvas.Font = PdfFontFor(Settings.TextFont);
   for (size_t k = p.Lines.size(); k-- > 0;)
     if (!p.Lines[k].Text.empty()) Canvas.TextOut(p.Lines[k].X, p.Lines[k].Y, p.Lines[k].Text);
+  return number;
 }

@@ -13,11 +13,13 @@
 // The writer's font for a dialog font: name, size in points (FontPoints), style bits, resolved colour.
 TPDFFont PdfFontFor(const TFontSpec& Font);
 
-// Line cap 2, then the background, the heading and the page number as Decorations say.
+// Line cap 2, then the background, then the heading and the page number as Decorations say, in the
+// order they say.
 void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TPageDecorations& Decorations);
 
 // The picture (when Placement.DrawPicture) clipped to its cell under maximal enlargement, its frame,
-// and its text lines, written from the last line to the first. Picture is only read; the writer takes
-// its own copy of the pixels.
-void DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
-                          const TPicturePlacement& Placement, const TDib& Picture);
+// and its text lines, written from the last line to the first. The picture is only placed
+// (TPDFCanvas::PlaceDIB): the caller has it encoded under the number returned, or gets -1 when it was
+// not drawn.
+int32_t DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
+                             const TPicturePlacement& Placement, const TDib& Picture);

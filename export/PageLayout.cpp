@@ -92,6 +92,7 @@ TPageDecorations DecoratePage(const TLayoutSettings& Settings, const TPageGrid& 
     d.HeadingText.X = Centred(0, Grid.W, Measures.HeadingFont(Settings.CapED));
     d.HeadingText.Y = Grid.MY;
   }
+  d.NumberFirst = Page > 1;
   d.PageNumber = Settings.PageNrCheck;
   if (d.PageNumber) {
     d.NumberText.Text = std::to_string(Page);

@@ -70,6 +70,8 @@ struct TPageDecorations {
   TTextPlacement HeadingText;
   bool PageNumber = false;
   TTextPlacement NumberText;
+  // Page 1 puts the heading first, every later page the page number first.
+  bool NumberFirst = false;
 };
 
 TPageDecorations DecoratePage(const TLayoutSettings& Settings, const TPageGrid& Grid, int32_t Page,

@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <random>
 
+#include "platform/SafeFile.h"
+#include "platform/UnixFile.h"
+
 TPendingFile::TPendingFile(std::string Target) : FTarget(std::move(Target)) {
   // A folder under the target's name could never be replaced: refuse now rather than after writing.
   struct stat info {};
@@ -39,10 +42,19 @@ TPendingFile::~TPendingFile() {
 
 bool TPendingFile::Commit() {
   if (FTemp.empty()) return false;
+  {
+    TFd file(::open(FTemp.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (file.Get() < 0) {
+      FErrno = errno;
+      return false;
+    }
+    if ((FErrno = SyncToDisk(file.Get())) != 0) return false;
+  }
   if (::rename(FTemp.c_str(), FTarget.c_str()) != 0) {
     FErrno = errno;
     return false;
   }
   FCommitted = true;
+  SyncFolderOf(FTarget);
   return true;
 }

@@ -23,8 +23,9 @@ class TPendingFile {
   // The name to write to.
   const std::string& TempName() const { return FTemp; }
 
-  // Renames the written file to Target, replacing a file of that name. False (errno in Errno) when the
-  // rename fails; the temporary file is then removed by the destructor.
+  // Flushes the written file to the disk, then renames it to Target, replacing a file of that name.
+  // False (errno in Errno) when the flush or the rename fails; the temporary file is then removed by
+  // the destructor and Target is untouched.
   bool Commit();
 
  private:

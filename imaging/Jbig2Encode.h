@@ -19,6 +19,15 @@
 // The name and signature are the encoder's fixed interface to the PDF writer.
 int jbig2encode(const char* InputBmp, const char* GlobalsFile, const char* PageFile);
 
+#include <string>
+
+#include "imaging/Dib.h"
+
+// The same encoding of a picture in memory, for callers that hold it already: Page receives exactly
+// the bytes jbig2encode writes to PageFile for a BMP file of Dib (the globals are always empty). False
+// when Dib has no pixels or not 1 bit per pixel; throws std::bad_alloc when memory is short.
+bool Jbig2EncodeDib(const TDib& Dib, std::string& Page);
+
 // Result codes of jbig2encode.
 inline constexpr int Jbig2Ok = 0;
 inline constexpr int Jbig2UnreadableInput = 1;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "imaging/Pictaro.h"
+#include "imaging/PictaroReduced.h"
 
 std::string PictureExtension(const char* FileName) {
   if (!FileName) return {};
@@ -17,8 +18,18 @@ std::string PictureExtension(const char* FileName) {
   return ext;
 }
 
+namespace {
+
+// Such files are JPEG whatever the caller expected.
+int FormatFor(const char* FileName, int Format) { return PictureExtension(FileName) == ".JPEG" ? 7 : Format; }
+
+}  // namespace
+
 void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out) {
-  // Such files are JPEG whatever the caller expected.
-  const int format = PictureExtension(FileName) == ".JPEG" ? 7 : Format;
-  OpenDib(Out, FileName, format, Owner);
+  OpenDib(Out, FileName, FormatFor(FileName, Format), Owner);
+}
+
+void LoadPictureReduced(const char* FileName, int Format, int MinLongSide, TDib* Out, int* FullWidth,
+                        int* FullHeight) {
+  OpenDibReduced(Out, FileName, FormatFor(FileName, Format), MinLongSide, FullWidth, FullHeight);
 }

@@ -13,5 +13,11 @@ class TProgressSink;
 // tells the caller that the file could not be read.
 void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out);
 
+// LoadPicture for pictures wanted small: a JPEG is decoded at the smallest reduced scale whose longer
+// side still has MinLongSide pixels (OpenDibReduced); FullWidth and FullHeight receive the upright size
+// of the picture at full scale. Safe to call from any thread.
+void LoadPictureReduced(const char* FileName, int Format, int MinLongSide, TDib* Out, int* FullWidth,
+                        int* FullHeight);
+
 // The extension as LoadPicture sees it: dot included, ASCII letters upper-cased, "" when none.
 std::string PictureExtension(const char* FileName);

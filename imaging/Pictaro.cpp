@@ -15,6 +15,7 @@
 
 #include "imaging/PictaroDecode.h"
 #include "imaging/PictaroMemory.h"
+#include "imaging/PictaroReduced.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "platform/ProgressSink.h"
@@ -112,6 +113,31 @@ int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress
   return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib);
 }
 
+int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib,
+                         int* FullWidth, int* FullHeight) {
+  std::memset(Dib, 0, sizeof *Dib);
+  *FullWidth = *FullHeight = 0;
+  if (!Data || Size == 0) return 0;
+  if (Sniff(Data, Size) == TKind::Jpeg && (Format == -1 || Format == 0 || Format == 7)) {
+    TDib out{};
+    if (!pictaro::DecodeJpegReduced(Data, Size, MinLongSide, &out, FullWidth, FullHeight)) return 0;
+    *Dib = out;
+    return 1;
+  }
+  if (!DecodePicture(Data, Size, Format, nullptr, Dib)) return 0;
+  *FullWidth = DibWidth(*Dib), *FullHeight = DibHeight(*Dib);
+  return 1;
+}
+
+int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide, int* FullWidth,
+                   int* FullHeight) {
+  std::memset(Dib, 0, sizeof *Dib);
+  *FullWidth = *FullHeight = 0;
+  std::vector<uint8_t> bytes;
+  if (!FileName || ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
+  return DecodePictureReduced(bytes.data(), bytes.size(), Format, MinLongSide, Dib, FullWidth, FullHeight);
+}
+
 int SaveDib(TDib Dib, const char* FileName, int Format, int) {
   if (!Dib.Bits || !Dib.Header || !FileName) return 0;
   switch (Format) {
@@ -154,6 +180,8 @@ void newdibUncleared(TDib* Dib, int Width, int Height, int BitCount, const TBitm
 }
 
 void ReleaseSparePictureMemory() { pictaro::ReleaseSpareDibBlock(); }
+
+int PicturesHeld() { return pictaro::HeldDibBlocks(); }
 
 void deldib(TDib Dib) {
   if (Dib.Bits) pictaro::FreeDibBlock(Dib.Header);

@@ -16,8 +16,10 @@ class TProgressSink;
 int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress);
 
 // Writes Dib to FileName: format 3 writes a BMP of the picture's own depth, 7 a JPEG with three 8-bit
-// components (red, green, blue) at quality 90. Returns 1 when the file was written completely.
+// components (red, green, blue) at quality 90, from a picture of 1, 4, 8, 24 or 32 bits. Returns 1 when the file was written completely. JPEG
+// takes no picture wider or higher than KMaxJpegSide pixels.
 int SaveDib(TDib Dib, const char* FileName, int Format, int Reserved);
+constexpr int KMaxJpegSide = 65500;
 
 // Makes a new picture with all pixels zero. ColorSource, if given, is a header followed by its colour
 // table, of which ColorCount entries are copied. When memory is short Dib->Bits and Dib->Made are 0.
@@ -37,6 +39,12 @@ void setpixel(TDib Dib, int x, int y, uint32_t Value);
 // pixel or fewer; XY scales it to Width x Height. Out->Bits is nullptr on failure. Freed with deldib.
 void DIBHalftoneDIB(TDib* Out, TDib Source);
 void DIBHalftoneDIBXY(TDib* Out, TDib Source, int Width, int Height);
+
+// A 24-bit copy of Source (1, 4, 8, 24 or 32 bits) shrunk so that neither side exceeds MaxSide pixels,
+// both sides by the same factor (rounded, at least one pixel); each pixel is the average of the source
+// pixels it covers. A picture already within MaxSide is copied at its size. Out->Bits is nullptr when
+// memory is short or Source is no such picture. Freed with deldib.
+void ShrinkDib(TDib* Out, TDib Source, int MaxSide);
 
 // The open-dialog filter of every readable format ("description|patterns|..."), owned by the library.
 const char* GetDIBOpenFilter();

@@ -17,6 +17,10 @@ int EncodeDib(TDib Dib, int Format, std::string& Bytes);
 void newdibUncleared(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,
                      int ColorCount);
 
+// The number of pictures the library made and that are not yet freed, in the whole process: what a
+// caller holds at this moment (for tests of how many pictures a run keeps at once).
+int PicturesHeld();
+
 // The library keeps the block of the last freed photo-sized picture (8 MB and more) for the next one,
 // which saves the system the work of mapping and clearing fresh memory for each picture. This gives
 // that block back; call it when a run of pictures is over. Pictures in use are not affected.

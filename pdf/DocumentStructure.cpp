@@ -9,6 +9,8 @@
 #include "pdf/EmbeddedFont.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PdfFormat.h"
+#include "pdf/PictureEncoding.h"
+#include "pdf/PictureSpool.h"
 #include "platform/FreeTypeFonts.h"
 
 namespace {
@@ -81,6 +83,11 @@ void TPDFCanvas::EndDictObject() {
 
 bool TPDFCanvas::BeginDoc(const std::string& FileName) {
   if (FActive) EndDoc();
+  // A writer may be used again: nothing of an earlier document may reach this one.
+  RemovePendingImages();
+  FClips.clear();
+  FCurFont = FCurFontSize = 0;
+  FPenX = FPenY = 0;
   if (!FFile.Open(FileName)) return false;
   try {
     FObjects = std::make_unique<TDynaArrayOf<TPdfObjectEntry>>();
@@ -93,6 +100,7 @@ bool TPDFCanvas::BeginDoc(const std::string& FileName) {
     WriteLine("[/PDF /Text /ImageB /ImageC /ImageI]");
     EndObject();
     FPageCount = 0;
+    FMissingPictures = 0;
     FFirstContentObj = static_cast<int32_t>(FObjects->Count);
     BeginContentStream();
     FActive = true;
@@ -189,6 +197,7 @@ void TPDFCanvas::EndDoc() {
     throw;
   }
   ReleaseDocument();
+  RemovePendingImages();
   FActive = false;
 }
 
@@ -201,8 +210,7 @@ std::string TPDFCanvas::XObjectNames(int32_t FirstImageObj) const {
     names += ' ';
     AppendInt(names, FirstImageObj + int64_t(k) + twoObjectPictures);
     names += " 0 R";
-    const TBitmapInfoHeader* header = (*FImages)[static_cast<int32_t>(k)].Picture.Header;
-    if (header && header->biBitCount == 1) ++twoObjectPictures;
+    if ((*FImages)[static_cast<int32_t>(k)].Bilevel) ++twoObjectPictures;
   }
   return names;
 }
@@ -302,7 +310,7 @@ void TPDFCanvas::WriteTrailer() {
   WriteRaw("%%EOF");
 }
 
-void TPDFCanvas::ReleaseDocument() {
+void TPDFCanvas::ReleaseDocument() noexcept {
   if (FFonts)
     for (uint32_t n = 0; n < FFonts->Count; ++n) std::free((*FFonts)[static_cast<int32_t>(n)].Name);
   FFonts.reset();
@@ -316,8 +324,9 @@ void TPDFCanvas::ReleaseDocument() {
   FBuffering = false;
 }
 
-void TPDFCanvas::Abandon() {
+void TPDFCanvas::Abandon() noexcept {
   FFile.Abandon();
   ReleaseDocument();
+  RemovePendingImages();
   FActive = false;
 }

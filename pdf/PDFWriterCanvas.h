@@ -16,8 +16,9 @@
 //
 // Errors: BeginDoc returns false when the file cannot be created. A failed write or close throws
 // TSystemError, a failed compression TPdfCompressError, out of memory std::bad_alloc, out of the call
-// that caused it (BeginDoc, NewPage, EndDoc); the document is then abandoned: the file is closed as far
-// as it got and the writer is idle again. The destructor ends an open document and never throws.
+// that caused it (BeginDoc, NewPage, EndDoc); the document is then abandoned (see Abandon): the file is
+// closed as far as it got and the writer is idle again. The destructor ends an open document and never
+// throws; a caller that does not want the document finished calls Abandon first.
 //
 // Drawing calls while no document is open do nothing. Texts are UTF-8. A text that fits Windows-1252,
 // in a font not asked to be embedded, is written in those bytes with the font named, not embedded, as
@@ -28,8 +29,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "album/DynaArray.h"
@@ -95,14 +99,20 @@ struct TPdfFontEntry {
 class TFontFace;
 struct TEmbeddedFont;
 
-// A placed picture waiting for EndDoc: its description (Bits nullptr; Header a malloc'ed copy of the
-// picture's header without colour table) and the temporary file, a malloc'ed path, that holds its
-// pixels. Both blocks and the file are the writer's. EndDoc removes each file as soon as its picture
-// is written and sets FileName to nullptr; the destructor removes those still left.
+// A placed picture: how its object is written, and where its encoded bytes wait in the spool. A record
+// is made when the picture is placed, and its spool fields filled in once the picture is encoded.
 struct TPdfImage {
-  TDib Picture;
-  char* FileName;
+  bool Bilevel;   // a JBIG2 image object and its globals object; otherwise one JPEG object
+  bool Encoded;   // the bytes are in the spool; false: a white stand-in is written in their place
+  int32_t Width;  // pixels, as encoded
+  int32_t Height;
+  uint64_t Offset;  // of the data in the spool; the globals follow it
+  uint64_t DataSize;
+  uint64_t GlobalsSize;
 };
+
+struct TEncodedPicture;
+class TPictureSpool;
 
 class TPDFCanvas {
  public:
@@ -116,14 +126,23 @@ class TPDFCanvas {
   TPDFCanvas& operator=(const TPDFCanvas&) = delete;
 
   // Creates or truncates FileName, writes the header and begins page 1. False when the file cannot be
-  // created; the writer then stays idle. A document still open is ended first.
+  // created; the writer then stays idle. A document still open is ended first. A writer may write any
+  // number of documents one after the other; each starts with no pictures, fonts or clips.
   bool BeginDoc(const std::string& FileName);
   // Ends the open page and begins the next; nothing while idle.
   void NewPage();
   // Ends the last page, writes fonts, page tree, pages, catalog, outlines, pictures, cross-reference
   // table and trailer, and closes the file; nothing while idle, so a second call writes nothing.
   void EndDoc();
+  // Drops the open document at once: no more pages, fonts or pictures are written, the output file is
+  // closed as far as it got (the caller removes it), and the pending pictures' temporary files are
+  // removed. The writer is idle afterwards; nothing when no document is open. Never throws. The way
+  // out of a cancelled or failed export, where ending the document would only waste time.
+  void Abandon() noexcept;
   bool Active() const { return FActive; }
+  // The pictures of the document last ended, or being written, that could not be written and stand
+  // as white stand-ins in their place (their spool could not be read back, or the encoder failed).
+  int32_t MissingPictures() const { return FMissingPictures; }
 
   // Content operators (see ContentOperators.cpp). X1, Y1 is the top-left corner, X2, Y2 lies just
   // outside the shape as with screen rectangles; equal X or equal Y coordinates draw nothing.
@@ -157,15 +176,33 @@ class TPDFCanvas {
   // smaller each way (Width - 1 by Height - 1), so that it covers PDF x from X to X + Width - 1
   // and PDF y from PageHeight - Y - Height + 1 to PageHeight - Y, one unit higher than a Rectangle
   // with the same corners. SrcX and SrcY are not looked at; SrcWidth and SrcHeight only have to
-  // be non-zero (callers pass the picture's own size). The picture's pixels go to a temporary file at
-  // once, so Dib stays the caller's, who may free it as soon as the call returns; the picture is
-  // encoded when the document ends: JPEG for 24 bits and more, JBIG2 for 1 bit per pixel. Pictures of
-  // 4 or 8 bits per pixel are placed as 24-bit ones. Nothing is drawn while idle, for a record without
-  // pixels, for other depths (16 bits, say) and for a zero Width, Height, SrcWidth or SrcHeight.
+  // be non-zero (callers pass the picture's own size).
+  //
+  // The picture is encoded before the call returns and waits in a temporary file, so Dib stays the
+  // caller's, who may free it at once: JBIG2 for 1-bit pictures in black and white, JPEG for all
+  // others (palette pictures, and 1-bit pictures in other colours, from their colours; pictures too
+  // large for JPEG shrunk to fit). Nothing is drawn while idle, for a record without pixels, for other
+  // depths (16 bits, say) and for a zero Width, Height, SrcWidth or SrcHeight.
+  //
   // Throws TSystemError when the temporary file cannot be written and std::bad_alloc when memory is
   // short; the document is then abandoned, as after a failed NewPage.
   void DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TDib Dib, int32_t SrcX, int32_t SrcY,
                int32_t SrcWidth, int32_t SrcHeight);
+
+  // DrawDIB in two halves, so that encoding, the costly half, can run on another thread while this one
+  // goes on drawing. PlaceDIB writes the operators and makes the picture's record exactly as DrawDIB
+  // does (Dib's own size as the source), and returns the number to encode it under, or -1 when nothing
+  // was placed. Same failures as DrawDIB.
+  int32_t PlaceDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, const TDib& Dib);
+  // Encodes Dib, the picture placed under Number, into the document's temporary file. May be called
+  // from any thread, several at once, while the writer's own thread goes on drawing; Scratch holds the
+  // encoder's output meanwhile (one per thread). Ending the document takes the pictures encoded by
+  // then (a number never encoded is written as a stand-in), so the caller sees to it that every call
+  // for a document has returned first. Ending or abandoning a document waits for calls still running;
+  // a call for a document that is no longer open does nothing. Throws TSystemError when the temporary
+  // file cannot be written; the caller then abandons the document on the writer's thread. The writer
+  // itself must outlive every call.
+  void EncodePlaced(int32_t Number, const TDib& Dib, TEncodedPicture& Scratch);
 
   int32_t PageWidth = 595;
   int32_t PageHeight = 841;
@@ -188,8 +225,7 @@ class TPDFCanvas {
   // The line "X Y Width Height re" in PDF coordinates.
   void WriteRectPath(int64_t X, int64_t Y, int64_t Width, int64_t Height);
   void WriteTrailer();
-  void ReleaseDocument();
-  void Abandon();
+  void ReleaseDocument() noexcept;
   // Object number the picture at FImages position K will have, given the first picture's number.
   std::string XObjectNames(int32_t FirstImageObj) const;
 
@@ -214,22 +250,34 @@ class TPDFCanvas {
   int64_t PointY(int32_t Y) const { return int64_t(PageHeight) - 1 - Y; }
 
   // Pictures (ImageObjects.cpp).
+  // Puts what EncodePlaced reported into the records.
+  void CollectEncoded();
   void WriteImages();
   void WriteImage(const TPdfImage& Image);
   // One stream object: Dictionary (it may span lines), "stream", Data, a line feed, "endstream".
   void WriteImageStream(std::string_view Dictionary, std::string_view Data);
-  void RemovePendingImages();
+  // Drops the pictures of the document: records, encoder, spool file.
+  void RemovePendingImages() noexcept;
 
   std::unique_ptr<TDynaArrayOf<TPdfObjectEntry>> FObjects;
   std::unique_ptr<TDynaArrayOf<TPdfPageSize>> FPageSizes;
   std::unique_ptr<TDynaArrayOf<TPdfFontEntry>> FFonts;
   std::unique_ptr<TDynaArrayOf<TPdfImage>> FImages;
+  std::unique_ptr<TPictureSpool> FSpool;  // made with the document's first picture
+  // Held shared by EncodePlaced while it uses FSpool, exclusively to drop FSpool: a document ended or
+  // abandoned on the writer's thread waits for encodings running elsewhere.
+  std::shared_mutex FSpoolUse;
+  std::mutex FSpooledLock;
+  std::vector<std::pair<int32_t, TPdfImage>> FSpooled;  // what EncodePlaced did, guarded by FSpooledLock
+  std::unique_ptr<TEncodedPicture> FEncodeBuffer;       // for DrawDIB
+  std::string FImageBytes;  // one picture's spooled bytes while its object is written
   int32_t FCatalogObj = 0;
   int32_t FProcSetObj = 0;
   int32_t FFirstContentObj = 0;
   int32_t FPagesObj = 0;
   int32_t FFirstFontObj = 0;
   int32_t FPageCount = 0;
+  int32_t FMissingPictures = 0;
   int64_t FXRefPos = 0;
   int64_t FStreamStart = 0;
   int64_t FStreamEnd = 0;

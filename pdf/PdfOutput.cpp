@@ -20,10 +20,12 @@ bool TPdfOutput::Open(const std::string& FileName) {
   FFileName = FileName;
   FFill = 0;
   FPosition = 0;
+  FWritten = FWriteback = 0;
   return true;
 }
 
 void TPdfOutput::Write(const void* Data, size_t Size) {
+  if (Size == 0) return;  // an empty view may have no data pointer at all
   const char* bytes = static_cast<const char*>(Data);
   FPosition += Size;
   if (FFill + Size <= BufferSize) {
@@ -56,6 +58,13 @@ void TPdfOutput::WriteOut(const char* Data, size_t Size) {
     }
     Data += n;
     Size -= static_cast<size_t>(n);
+    FWritten += static_cast<uint64_t>(n);
+  }
+  if (FWritten - FWriteback >= WritebackStep) {
+    // Only a request to start: it neither waits nor fails the write; the flush at the end checks.
+    ::sync_file_range(FFd, static_cast<off_t>(FWriteback), static_cast<off_t>(FWritten - FWriteback),
+                      SYNC_FILE_RANGE_WRITE);
+    FWriteback = FWritten;
   }
 }
 

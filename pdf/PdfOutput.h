@@ -34,6 +34,9 @@ class TPdfOutput {
   void Abandon();
 
   static constexpr size_t BufferSize = 256 * 1024;
+  // Every this many bytes, the system is asked to start writing what came before to the disk, so that
+  // the flush before the file takes its name (a whole album of pictures) has little left to wait for.
+  static constexpr uint64_t WritebackStep = 16u << 20;
 
  private:
   void Flush();
@@ -44,4 +47,6 @@ class TPdfOutput {
   std::unique_ptr<char[]> FBuffer;
   size_t FFill = 0;
   uint64_t FPosition = 0;
+  uint64_t FWritten = 0;    // bytes handed to the system
+  uint64_t FWriteback = 0;  // bytes whose writing to the disk has been started
 };

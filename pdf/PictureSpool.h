@@ -1,18 +1,21 @@
 #pragma once
-// The PDF writer's picture spool: placed pictures wait on disk, not in memory, until the document
-// ends. Every file lives in the program's private temporary folder and is created exclusively, so no
-// two names ever coincide and no other user can slip a file or link in under a name we chose.
+// The PDF writer's picture spool: placed pictures wait on disk, already encoded, until the document
+// ends and their objects are written. One file per document, in the program's private temporary
+// folder, created exclusively, so no two names ever coincide and no other user can slip a file or
+// link in under a name we chose.
 //
 // TTempFile owns one such file and removes it when it dies, so that every way out of the writer, an
 // exception included, leaves nothing behind. TDibHolder owns one picture of the library and frees it
 // with deldib.
 
+#include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "imaging/Dib.h"
 #include "imaging/Pictaro.h"
+#include "platform/UnixFile.h"
 
 class TTempFile {
  public:
@@ -30,8 +33,6 @@ class TTempFile {
   const char* CPath() const { return FPath.c_str(); }
   // Removes the file now (a file already gone is no failure); the object then owns nothing.
   void Remove() noexcept;
-  // Gives up ownership: the file stays and the caller takes over removing it.
-  std::string Release() noexcept;
 
  private:
   std::string FPath;
@@ -47,6 +48,8 @@ class TDibHolder {
 
   TDib* Receive() { return &FDib; }
   const TDib& Get() const { return FDib; }
+  // Hands the picture on; the holder is empty afterwards.
+  TDib Release();
   // Frees the picture now; the holder is empty afterwards.
   void Reset();
 
@@ -54,42 +57,26 @@ class TDibHolder {
   TDib FDib;
 };
 
-// Removes spool files in the background, one at a time, in the order given: each Remove waits for the
-// file before to be gone, and the destructor waits for the last. Removing a file whose blocks the
-// system has already written to disk can take tens of milliseconds of waiting for the disk (discarding
-// the freed blocks on file systems mounted so), while the writer would rather encode the next picture.
-// When no thread can be started the file is removed at once.
-class TSpoolRemoval {
+// One document's spool file, "temppdfimg" N ".spool": encoded pictures one after another. Append may
+// be called from several threads at once (each gets its own part of the file); Read only once no more
+// is appended.
+class TPictureSpool {
  public:
-  TSpoolRemoval() = default;
-  ~TSpoolRemoval() { Wait(); }
-  TSpoolRemoval(const TSpoolRemoval&) = delete;
-  TSpoolRemoval& operator=(const TSpoolRemoval&) = delete;
+  // Creates the file. Throws TSystemError when it cannot be created or opened.
+  TPictureSpool();
+  TPictureSpool(const TPictureSpool&) = delete;
+  TPictureSpool& operator=(const TPictureSpool&) = delete;
 
-  void Remove(std::string Path) noexcept;
-  // Returns once every file handed to Remove is gone.
-  void Wait() noexcept;
+  // Appends First and then Second; returns the offset of First. Throws TSystemError ("zwischenspeichern",
+  // the file's name, errno) when they cannot be written completely; the spool is then unusable.
+  uint64_t Append(std::string_view First, std::string_view Second);
+  // Reads Size bytes at Offset into Bytes; false (Bytes empty) on any failure or a short file.
+  bool Read(uint64_t Offset, size_t Size, std::string& Bytes) const;
+  const std::string& Path() const { return FFile.Path(); }
 
  private:
-  std::thread FWorker;
+  TTempFile FFile;
+  TFd FFd;
+  std::mutex FLock;
+  uint64_t FEnd = 0;  // guarded by FLock
 };
-
-// Turns Dib, a picture of 4 or 8 bits per pixel, into a new 24-bit picture of the same size: each
-// pixel gets the blue, green and red of its colour index in Dib.Colors, row r of the source becoming
-// row r of the copy. Returns true when Dib now holds the new picture (the caller frees it; the source
-// is untouched and still the caller's). Returns false, leaving Dib as it was, for every other depth
-// and when no memory is left for the copy.
-bool ConvertTo24Bit(TDib& Dib);
-
-// Writes Dib (which must hold pixels) to a new spool file "temppdfimg" N ".bmp" as a BMP of its own
-// depth and returns the file's owner. Throws TSystemError when the file cannot be created or written
-// completely; nothing is left behind then.
-TTempFile SpoolPicture(const TDib& Dib);
-
-// Reads a spool file back into Out (which the caller then owns) and returns 1, or 0 with Out->Bits
-// nullptr. The files SpoolPicture writes are read straight into the new picture's rows with one read
-// call, so only one copy of the pixels is ever in memory; any other file goes through OpenDib.
-int ReadSpooledPicture(const std::string& FileName, TDib* Out);
-
-// Reads a whole regular file into Bytes; false when it cannot be opened or read.
-bool ReadSpoolFile(const std::string& FileName, std::string& Bytes);

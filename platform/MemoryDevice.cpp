@@ -54,8 +54,22 @@ class TDibReader {
 
 }  // namespace
 
+// A compatible bitmap: pixels 0x00RRGGBB, top row first, like the device's own.
+class TMemoryDevice::TBitmap final : public TDeviceBitmap {
+ public:
+  TBitmap(TMemoryDevice& Owner, int Width, int Height)
+      : Owner(Owner), Width(Width), Height(Height), Pixels(static_cast<size_t>(Width) * Height, 0) {
+    ++Owner.CompatibleBitmaps;
+  }
+  ~TBitmap() override { --Owner.CompatibleBitmaps; }
+  TMemoryDevice& Owner;
+  int Width, Height;
+  std::vector<uint32_t> Pixels;
+};
+
 TMemoryDevice::TMemoryDevice(int Width, int Height, int BitsPerPixel, int Technology, uint32_t RasterCaps)
-    : FWidth(std::max(Width, 0)),
+    : Clip{0, 0, std::max(Width, 0), std::max(Height, 0)},
+      FWidth(std::max(Width, 0)),
       FHeight(std::max(Height, 0)),
       FBitsPerPixel(BitsPerPixel),
       FTechnology(Technology),
@@ -70,7 +84,9 @@ uint32_t TMemoryDevice::Pixel(int X, int Y) const {
 void TMemoryDevice::Fill(uint32_t Rgb) { std::fill(FPixels.begin(), FPixels.end(), Rgb); }
 
 void TMemoryDevice::Put(int X, int Y, uint32_t Rgb) {
-  if (X >= 0 && Y >= 0 && X < FWidth && Y < FHeight) FPixels[static_cast<size_t>(Y) * FWidth + X] = Rgb;
+  if (X >= std::max(0, Clip.Left) && Y >= std::max(0, Clip.Top) && X < std::min(FWidth, Clip.Right) &&
+      Y < std::min(FHeight, Clip.Bottom))
+    FPixels[static_cast<size_t>(Y) * FWidth + X] = Rgb;
 }
 
 int TMemoryDevice::StretchDIBits(int DestX, int DestY, int DestWidth, int DestHeight, int SrcX, int SrcY,
@@ -99,7 +115,7 @@ int TMemoryDevice::SetDIBitsToDevice(int DestX, int DestY, int Width, int Height
                                      int StartScan, int ScanLines, const void* Bits,
                                      const TBitmapInfoHeader* Info) {
   ++SetDIBitsToDeviceCalls;
-  if (!Bits || !Info || Width <= 0 || Height <= 0 || ScanLines <= 0) return 0;
+  if (RefuseSetDIBitsToDevice || !Bits || !Info || Width <= 0 || Height <= 0 || ScanLines <= 0) return 0;
   const TDibReader dib(Info, Bits);
   if (!dib.Supported()) return 0;
   for (int y = 0; y < Height; ++y) {
@@ -113,4 +129,55 @@ int TMemoryDevice::SetDIBitsToDevice(int DestX, int DestY, int Width, int Height
     }
   }
   return ScanLines;
+}
+
+void TMemoryDevice::FillRect(int Left, int Top, int Right, int Bottom, uint32_t Color) {
+  const uint32_t rgb = ((Color & 0xFF) << 16) | (Color & 0xFF00) | ((Color >> 16) & 0xFF);
+  for (int y = std::max(Top, 0); y < std::min(Bottom, FHeight); ++y)
+    for (int x = std::max(Left, 0); x < std::min(Right, FWidth); ++x) Put(x, y, rgb);
+}
+
+std::unique_ptr<TDeviceBitmap> TMemoryDevice::CreateCompatibleBitmap(int Width, int Height) {
+  if (RefuseCompatibleBitmap || Width <= 0 || Height <= 0) return nullptr;
+  return std::make_unique<TBitmap>(*this, Width, Height);
+}
+
+int TMemoryDevice::SetDIBits(TDeviceBitmap& Bitmap, int StartScan, int ScanLines, const void* Bits,
+                             const TBitmapInfoHeader* Info) {
+  ++SetDIBitsCalls;
+  auto* bitmap = dynamic_cast<TBitmap*>(&Bitmap);
+  if (RefuseSetDIBits || !bitmap || !Bits || !Info || ScanLines <= 0 || StartScan < 0) return 0;
+  const TDibReader dib(Info, Bits);
+  if (!dib.Supported()) return 0;
+  const int rows = std::min({ScanLines, dib.Height() - StartScan, bitmap->Height - StartScan});
+  for (int i = 0; i < rows; ++i) {
+    const int stored = StartScan + i;
+    uint32_t* row = &bitmap->Pixels[static_cast<size_t>(bitmap->Height - 1 - stored) * bitmap->Width];
+    for (int x = 0; x < std::min(bitmap->Width, dib.Width()); ++x) row[x] = dib.Rgb(x, i);
+  }
+  return std::max(rows, 0);
+}
+
+bool TMemoryDevice::StretchBlt(int DestX, int DestY, int DestWidth, int DestHeight,
+                               const TDeviceBitmap& Source, int SrcX, int SrcY, int SrcWidth, int SrcHeight,
+                               uint32_t) {
+  ++StretchBltCalls;
+  const auto* bitmap = dynamic_cast<const TBitmap*>(&Source);
+  if (RefuseStretchBlt || !bitmap) return false;
+  if (DestWidth <= 0 || DestHeight <= 0 || SrcWidth <= 0 || SrcHeight <= 0) return true;
+  for (int y = 0; y < DestHeight; ++y) {
+    const int64_t sy = SrcY + static_cast<int64_t>(y) * SrcHeight / DestHeight;
+    if (sy < 0 || sy >= bitmap->Height) continue;
+    for (int x = 0; x < DestWidth; ++x) {
+      const int64_t sx = SrcX + static_cast<int64_t>(x) * SrcWidth / DestWidth;
+      if (sx < 0 || sx >= bitmap->Width) continue;
+      Put(DestX + x, DestY + y, bitmap->Pixels[static_cast<size_t>(sy) * bitmap->Width + sx]);
+    }
+  }
+  return true;
+}
+
+void* TMemoryDevice::SelectPalette(void* Palette) {
+  ++SelectPaletteCalls;
+  return TDevice::SelectPalette(Palette);
 }

@@ -17,6 +17,7 @@ namespace {
 
 // Replaced only by tests; read by every thread that writes a file.
 std::atomic<TWriteFunction> GWrite{nullptr};
+std::atomic<TSyncFunction> GSync{nullptr};
 
 ssize_t DoWrite(int Fd, const void* Data, size_t Count) {
   const TWriteFunction write = GWrite.load();
@@ -78,6 +79,22 @@ bool WriteAll(int Fd, const std::string& Bytes, int& Errno) {
 }  // namespace
 
 void SetWriteFunction(TWriteFunction Function) { GWrite = Function; }
+void SetSyncFunction(TSyncFunction Function) { GSync = Function; }
+
+int SyncToDisk(int Fd) {
+  for (;;) {
+    const TSyncFunction sync = GSync.load();
+    if ((sync ? sync(Fd) : ::fsync(Fd)) == 0) return 0;
+    if (errno != EINTR) return errno;
+  }
+}
+
+void SyncFolderOf(const std::string& Path) {
+  const size_t slash = Path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : Path.substr(0, slash);
+  TFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.Get() >= 0) ::fsync(dir.Get());
+}
 
 TFileResult ReadWholeFile(const std::string& FileName, std::string& Bytes) {
   bool opened = false;
@@ -107,14 +124,12 @@ TFileResult ReplaceFileSafely(const std::string& FileName, const std::string& By
 
   int err = 0;
   if (!WriteAll(fd.Get(), Bytes, err)) return Fail(TFileStatus::WriteFailed, err);
-  if (::fsync(fd.Get()) != 0) return Fail(TFileStatus::WriteFailed, errno);
+  if (const int error = SyncToDisk(fd.Get())) return Fail(TFileStatus::WriteFailed, error);
   if (fd.Close() != 0) return Fail(TFileStatus::WriteFailed, errno);
   if (::rename(temp.Name().c_str(), target.c_str()) != 0) return Fail(TFileStatus::RenameFailed, errno);
   temp.Keep();
 
-  // Make the rename itself durable; failing here cannot lose data any more, so it is not reported.
-  TFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.Get() >= 0) ::fsync(dir.Get());
+  SyncFolderOf(target);
   return {};
 }
 

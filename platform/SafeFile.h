@@ -36,6 +36,17 @@ TFileResult ReplaceFileSafely(const std::string& FileName, const std::string& By
 // A German description of an errno value, for messages.
 std::string SystemErrorText(int Errno);
 
+// Flushes a written file's data to the disk (fsync): 0, or the errno of the failure. A file renamed
+// into place before this could show up empty under its new name after a power cut.
+int SyncToDisk(int Fd);
+// Makes a rename inside the folder of Path durable; a failure cannot lose data any more and is not
+// reported.
+void SyncFolderOf(const std::string& Path);
+
 // Tests replace the write call to reach the "disk full" path; nullptr restores ::write.
 using TWriteFunction = ssize_t (*)(int Fd, const void* Data, size_t Count);
 void SetWriteFunction(TWriteFunction Function);
+// Tests replace the sync call to see what is synced and to reach its failure; nullptr restores
+// ::fsync. The function returns 0 or -1 with errno set, as fsync does.
+using TSyncFunction = int (*)(int Fd);
+void SetSyncFunction(TSyncFunction Function);

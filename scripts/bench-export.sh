@@ -1,24 +1,30 @@
 #!/usr/bin/env bash
 # Times the album export on the photo corpus (60 photos of 12 to 24 megapixels, 2 x 3 grid, A4) side by
-# side with two references, each under /usr/bin/time -v for wall time and peak memory:
-#   quirvel export      our program
-#   montage + img2pdf   ImageMagick rendering the same grid with file-name labels at 150 dpi, its
-#                       page images wrapped into a PDF (Debian's policy forbids writing PDF directly)
-#   djpeg + cjpeg       decoding every picture to a file and encoding that file back at quality 90,
-#                       one after the other: the floor of any export that re-encodes what it places.
-#                       (A pipe would let the two run side by side on two cores and hide half the work.)
-# Usage: scripts/bench-export.sh [QUIRVEL_BINARY] [PHOTO_FOLDER]
+# side with references that decode and re-encode the same pictures, in one run:
+#   quirvel export           our program
+#   djpeg | cjpeg -q 90      every photo decoded and encoded at quality 90 by two processes in a pipe,
+#                            one on each core: the floor of any export that re-encodes what it places
+#   djpeg, cjpeg via a file  the same one after the other through a file in the temporary folder
+#   djpeg alone              decoding only
+#   montage (fastest)        ImageMagick laying out the same grid as 150 dpi page images, decoding each
+#                            photo at a reduced size (-define jpeg:size), without labels
+# Each is measured for wall time, CPU time (user + system), peak memory (the largest process, from
+# /usr/bin/time -v) and the peak size of its temporary folder (a fresh TMPDIR, sampled every 50 ms).
+#
+# Usage: scripts/bench-export.sh [QUIRVEL_BINARY] [PHOTO_FOLDER]   ROUNDS=n repeats the whole set, so
+# that on a shared, noisy machine the ratios of each round can be compared.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 quirvel=${1:-$root/build/quirvel}
 photos=${2:-${QUIRVEL_PHOTOS:-$root/build/photos}/photos}
+rounds=${ROUNDS:-1}
 [[ -x $quirvel ]] || { echo "no program at $quirvel (build the target quirvel first)" >&2; exit 1; }
 mapfile -t files < <(ls "$photos"/*.jpg | sort)
 [[ ${#files[@]} -gt 0 ]] || { echo "no photos in $photos" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/policy" "$work/montage"
+mkdir -p "$work/policy"
 cat > "$work/policy/policy.xml" <<'XML'
 <policymap>
   <policy domain="resource" name="memory" value="4GiB"/>
@@ -29,47 +35,71 @@ cat > "$work/policy/policy.xml" <<'XML'
 XML
 export MAGICK_CONFIGURE_PATH="$work/policy"
 
-# Runs a command under time -v; prints "name|wall s|user s|sys s|peak MB".
+# Runs a command under time -v with a fresh temporary folder; prints "name;wall s;cpu s;peak MiB;tmp MiB".
 measure() {
   local name=$1; shift
-  /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null 2>"$work/err.txt" || {
-    echo "$name failed:" >&2; tail -5 "$work/err.txt" >&2; return 1; }
-  awk -v name="$name" -F': ' '
+  local tmp="$work/tmp"
+  rm -rf "$tmp" && mkdir -p "$tmp"
+  touch "$work/running"
+  ( peak=0
+    while [[ -e $work/running ]]; do
+      size=$(du -sb "$tmp" 2>/dev/null | cut -f1) || size=0
+      ((size > peak)) && peak=$size
+      sleep 0.05
+    done
+    echo "$peak" > "$work/tmp-peak" ) &
+  local sampler=$!
+  local status=0
+  TMPDIR="$tmp" MAGICK_TEMPORARY_PATH="$tmp" /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null 2>"$work/err.txt" ||
+    status=$?
+  rm -f "$work/running"
+  wait "$sampler"
+  if ((status != 0)); then echo "$name failed:" >&2; tail -5 "$work/err.txt" >&2; return 1; fi
+  awk -v name="$name" -v tmp="$(cat "$work/tmp-peak")" -F': ' '
     /Elapsed \(wall clock\)/ { n = split($2, t, ":"); wall = (n == 3) ? t[1]*3600 + t[2]*60 + t[3] : t[1]*60 + t[2] }
     /User time/ { user = $2 } /System time/ { sys = $2 } /Maximum resident/ { rss = $2 / 1024 }
-    END { printf "%s|%.2f|%.2f|%.2f|%.0f\n", name, wall, user, sys, rss }' "$work/time.txt"
+    END { printf "%s;%.2f;%.2f;%.0f;%.0f\n", name, wall, user + sys, rss, tmp / 1048576 }' "$work/time.txt"
 }
 
 # Every run reads the photos from the page cache, not only the ones after the first.
 cat "${files[@]}" >/dev/null
 
-rows=()
-rows+=("$(measure "quirvel export" "$quirvel" export "$work/album.pdf" "${files[@]}")")
-pages=$(pdfinfo "$work/album.pdf" | awk '/^Pages:/ { print $2 }')
-size=$(stat -c %s "$work/album.pdf")
-
-# A4 at 150 dpi is 1240 x 1754 pixels; two columns and three rows of labelled cells fill it.
+# A4 at 150 dpi is 1240 x 1754 pixels; two columns and three rows of 560 x 520 cells fill it. Asking
+# the JPEG decoder for at least twice the cell lets it decode at 1/4 or 1/8 of the size.
 font=$(fc-match -f "%{file}" sans)
-rows+=("$(measure "montage (labels, 2x3, 150 dpi)" montage -font "$font" -label '%f' "${files[@]}" -tile 2x3 \
-  -geometry 560x520+30+20 -quality 90 "$work/montage/page-%02d.jpg")")
-rows+=("$(measure "img2pdf (montage pages)" bash -c 'img2pdf "$1"/page-*.jpg -o "$2"' _ "$work/montage" "$work/montage.pdf")")
-# Each picture's files are removed before the next are written: rewriting a file in place makes ext4
-# write the old blocks out first, a disk wait that belongs to no decoder or encoder.
-rows+=("$(measure "djpeg + cjpeg -quality 90" bash -c 'w=$1; shift
-  for f; do
-    djpeg -outfile "$w/p.ppm" "$f" && cjpeg -quality 90 -outfile "$w/p.jpg" "$w/p.ppm" || exit
-    rm -f "$w/p.ppm" "$w/p.jpg"
-  done' _ "$work" "${files[@]}")")
+echo "${#files[@]} photos from $photos, $rounds round(s)"
+for ((round = 1; round <= rounds; ++round)); do
+  rows=()
+  rows+=("$(measure "quirvel export" "$quirvel" export "$work/album.pdf" "${files[@]}")")
+  pdf=$(stat -c %s "$work/album.pdf")
+  pages=$(pdfinfo "$work/album.pdf" | awk '/^Pages:/ { print $2 }')
+  rows+=("$(measure "djpeg | cjpeg -quality 90" bash -c '
+    for f; do djpeg "$f" | cjpeg -quality 90 >/dev/null || exit; done' _ "${files[@]}")")
+  rows+=("$(measure "djpeg, cjpeg through a file" bash -c '
+    for f; do
+      djpeg -outfile "$TMPDIR/p.ppm" "$f" && cjpeg -quality 90 -outfile /dev/null "$TMPDIR/p.ppm" || exit
+      rm -f "$TMPDIR/p.ppm"
+    done' _ "${files[@]}")")
+  rows+=("$(measure "djpeg alone" bash -c 'for f; do djpeg "$f" >/dev/null || exit; done' _ "${files[@]}")")
+  rows+=("$(measure "montage, reduced-size decoding" montage -define jpeg:size=1120x1040 -font "$font" \
+    "${files[@]}" -tile 2x3 -geometry 560x520+30+20 -quality 90 "$work/page-%02d.jpg")")
+  rm -f "$work"/page-*.jpg
 
-echo "${#files[@]} photos from $photos; our PDF: $pages pages, $((size / 1024)) KiB"
-printf '%-34s %9s %9s %9s %9s\n' "" "wall s" "user s" "sys s" "peak MB"
-for row in "${rows[@]}"; do
-  IFS='|' read -r name wall user sys rss <<<"$row"
-  printf '%-34s %9s %9s %9s %9s\n' "$name" "$wall" "$user" "$sys" "$rss"
+  echo
+  echo "round $round: our PDF has $pages pages, $((pdf / 1048576)) MiB"
+  printf '%-32s %8s %8s %10s %10s\n' "" "wall s" "CPU s" "peak MiB" "tmp MiB"
+  for row in "${rows[@]}"; do
+    IFS=";" read -r name wall cpu rss tmp <<<"$row"
+    printf '%-32s %8s %8s %10s %10s\n' "$name" "$wall" "$cpu" "$rss" "$tmp"
+  done
+  IFS=';' read -r _ ours _ rss tmp <<<"${rows[0]}"
+  IFS=';' read -r _ pipe _ _ _ <<<"${rows[1]}"
+  IFS=';' read -r _ montage _ _ _ <<<"${rows[4]}"
+  # Targets: <= 0.75 of the pipe and below montage; memory <= two decoded 24 MP pictures (72 MB
+  # each) + 100 MB; temporary folder <= 1.1 x the PDF.
+  awk -v o="$ours" -v p="$pipe" -v m="$montage" -v rss="$rss" -v tmp="$tmp" -v pdf="$pdf" 'BEGIN {
+    limit = (2 * 72e6 + 100e6) / 1048576
+    printf "quirvel / pipe: %.2f (target <= 0.75)   quirvel / montage: %.2f (target < 1)\n", o / p, o / m
+    printf "peak memory %d MiB (target <= %d)   temporary folder %.2f x the PDF (target <= 1.1)\n",
+      rss, limit, tmp * 1048576 / pdf }'
 done
-# Our wall time against the two references; the targets are below 1.5 and below 1.
-IFS='|' read -r _ ours _ _ _ <<<"${rows[0]}"
-IFS='|' read -r _ montage _ _ _ <<<"${rows[1]}"
-IFS='|' read -r _ floor _ _ _ <<<"${rows[3]}"
-awk -v o="$ours" -v f="$floor" -v m="$montage" \
-  'BEGIN { printf "quirvel / (djpeg + cjpeg): %.2f   quirvel / montage: %.2f\n", o / f, o / m }'

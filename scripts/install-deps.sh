@@ -14,7 +14,7 @@ build_pkgs=(
 test_pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  jbig2dec qpdf poppler-utils libjpeg-turbo-progs
+  jbig2dec libjbig2dec0-dev qpdf poppler-utils libjpeg-turbo-progs
   imagemagick libimage-exiftool-perl img2pdf
   desktop-file-utils appstream shared-mime-info xdg-utils man-db
 )

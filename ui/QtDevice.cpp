@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "imaging/Dib.h"
@@ -53,8 +55,29 @@ QImage DibToImage(const TBitmapInfoHeader* Info, const void* Bits, int SrcX, int
   return image;
 }
 
-TQtPainterDevice::TQtPainterDevice(QPainter& Painter, int Technology)
-    : FPainter(Painter), FTechnology(Technology) {}
+namespace {
+
+class TQtBitmap final : public TDeviceBitmap {
+ public:
+  explicit TQtBitmap(QImage Image) : Image(std::move(Image)) {}
+  QImage Image;
+};
+
+TDeviceRect ToDeviceRect(const QRect& R) { return {R.left(), R.top(), R.right() + 1, R.bottom() + 1}; }
+
+}  // namespace
+
+QColor ColorFromRef(uint32_t Color) {
+  return QColor(Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF);
+}
+
+TQtPainterDevice::TQtPainterDevice(QPainter& Painter, int Technology, const QRect& Clip)
+    : FPainter(Painter), FTechnology(Technology), FClip{0, 0, 0, 0} {
+  if (!Clip.isEmpty())
+    FClip = ToDeviceRect(Clip);
+  else if (const QPaintDevice* device = Painter.device())
+    FClip = ToDeviceRect(QRect(0, 0, device->width(), device->height()));
+}
 
 int TQtPainterDevice::BitsPerPixel() const {
   const QPaintDevice* device = FPainter.device();
@@ -98,4 +121,47 @@ int TQtPainterDevice::SetDIBitsToDevice(int DestX, int DestY, int Width, int Hei
 int TQtDesktopDevice::BitsPerPixel() const {
   const QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? screen->depth() : 24;
+}
+
+void TQtPainterDevice::FillRect(int Left, int Top, int Right, int Bottom, uint32_t Color) {
+  if (Right > Left && Bottom > Top)
+    FPainter.fillRect(QRect(Left, Top, Right - Left, Bottom - Top), ColorFromRef(Color));
+}
+
+std::unique_ptr<TDeviceBitmap> TQtPainterDevice::CreateCompatibleBitmap(int Width, int Height) {
+  if (Width <= 0 || Height <= 0) return nullptr;
+  QImage image(Width, Height, QImage::Format_RGB32);
+  if (image.isNull()) return nullptr;
+  return std::make_unique<TQtBitmap>(std::move(image));
+}
+
+int TQtPainterDevice::SetDIBits(TDeviceBitmap& Bitmap, int StartScan, int ScanLines, const void* Bits,
+                                const TBitmapInfoHeader* Info) {
+  auto* bitmap = dynamic_cast<TQtBitmap*>(&Bitmap);
+  if (!bitmap || !Info || StartScan < 0 || ScanLines <= 0) return 0;
+  const int rows = std::min(ScanLines, bitmap->Image.height() - StartScan);
+  if (rows <= 0) return 0;
+  const QImage part = DibToImage(Info, Bits, 0, 0, std::min(Info->biWidth, bitmap->Image.width()), rows);
+  if (part.isNull()) return 0;
+  // Stored row StartScan is the bitmap's row height - 1 - StartScan from the top.
+  QPainter painter(&bitmap->Image);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(QPoint(0, bitmap->Image.height() - StartScan - part.height()), part);
+  return part.height();
+}
+
+bool TQtPainterDevice::StretchBlt(int DestX, int DestY, int DestWidth, int DestHeight,
+                                  const TDeviceBitmap& Source, int SrcX, int SrcY, int SrcWidth,
+                                  int SrcHeight, uint32_t) {
+  const auto* bitmap = dynamic_cast<const TQtBitmap*>(&Source);
+  if (!bitmap) return false;
+  if (DestWidth <= 0 || DestHeight <= 0 || SrcWidth <= 0 || SrcHeight <= 0) return true;
+  FPainter.drawImage(QRect(DestX, DestY, DestWidth, DestHeight), bitmap->Image,
+                     QRect(SrcX, SrcY, SrcWidth, SrcHeight));
+  return true;
+}
+
+void TQtPainterDevice::SetStretchMode(int Mode) {
+  TDevice::SetStretchMode(Mode);
+  FPainter.setRenderHint(QPainter::SmoothPixmapTransform, Mode != ColorOnColor);
 }

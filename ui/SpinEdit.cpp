@@ -4,11 +4,20 @@
 #include <QLocale>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
+#include <algorithm>
+#include <cmath>
 
 TSpinEdit::TSpinEdit(QWidget* Parent) : QAbstractSpinBox(Parent) {
   setAccelerated(false);
   connect(this, &QAbstractSpinBox::editingFinished, this, &TSpinEdit::Normalize);
+  connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEdit::Announce);
   SetValue(FLimits.Min);
+}
+
+TSpinEdit::TSpinEdit(int Minimum, int Maximum, int Step, int Value, QWidget* Parent) : TSpinEdit(Parent) {
+  SetField({double(Minimum), double(Maximum)}, false);
+  SetStep(Step);
+  SetValue(Value);
 }
 
 void TSpinEdit::SetField(TFieldLimits Limits, bool Decimal) {
@@ -21,6 +30,14 @@ void TSpinEdit::SetField(TFieldLimits Limits, bool Decimal) {
 double TSpinEdit::Value() const {
   const std::string text = this->text().toStdString();
   return FDecimal ? ReadDecimalField(text, FLimits) : ReadWholeField(text, FLimits);
+}
+
+double TSpinEdit::Typed() const {
+  double value = 0;
+  if (!ParseDecimal(text().toStdString(), value)) return FLimits.Min;
+  // Far beyond any limit, the number still has to fit the callers' integers.
+  value = std::clamp(value, -1e9, 1e9);
+  return FDecimal ? value : std::nearbyint(value);
 }
 
 QString TSpinEdit::TextOf(double Value) const {
@@ -38,8 +55,14 @@ void TSpinEdit::SetValue(double Value) {
 
 void TSpinEdit::Normalize() { SetValue(Value()); }
 
+void TSpinEdit::Announce() {
+  if (lineEdit()->text() == FAnnounced) return;
+  FAnnounced = lineEdit()->text();
+  emit Changed();
+}
+
 void TSpinEdit::stepBy(int Steps) {
-  SetValue(Value() + Steps);
+  SetValue(Value() + Steps * FStep);
   selectAll();
 }
 

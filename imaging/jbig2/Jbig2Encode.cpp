@@ -91,12 +91,7 @@ int EncodeFile(const char* InputBmp, const char* GlobalsFile, const char* PageFi
     TDibHolder dib;
     if (InputBmp == nullptr || OpenDib(dib.Receive(), InputBmp, 3, nullptr) != 1 || dib.Get().Bits == nullptr)
       return Jbig2UnreadableInput;
-    const int width = DibWidth(dib.Get());
-    const int height = DibHeight(dib.Get());
-    if (DibBitCount(dib.Get()) != 1 || width < 1 || height < 1) return Jbig2NotBilevel;
-    const size_t stride = (static_cast<size_t>(width) + 7) / 8;
-    const std::vector<uint8_t> rows = PackRows(dib.Get(), width, height, stride);
-    page = Jbig2EncodeGenericPage(rows.data(), width, height, stride);
+    if (!Jbig2EncodeDib(dib.Get(), page)) return Jbig2NotBilevel;
   }  // the picture and its packed copy are gone before the output is written
   if (GlobalsFile == nullptr || PageFile == nullptr) return Jbig2CannotWrite;
   if (!WriteWholeFile(GlobalsFile, std::string()) || !WriteWholeFile(PageFile, page)) return Jbig2CannotWrite;
@@ -104,6 +99,16 @@ int EncodeFile(const char* InputBmp, const char* GlobalsFile, const char* PageFi
 }
 
 }  // namespace
+
+bool Jbig2EncodeDib(const TDib& Dib, std::string& Page) {
+  const int width = DibWidth(Dib);
+  const int height = DibHeight(Dib);
+  if (!Dib.Bits || DibBitCount(Dib) != 1 || width < 1 || height < 1) return false;
+  const size_t stride = (static_cast<size_t>(width) + 7) / 8;
+  const std::vector<uint8_t> rows = PackRows(Dib, width, height, stride);
+  Page = Jbig2EncodeGenericPage(rows.data(), width, height, stride);
+  return true;
+}
 
 int jbig2encode(const char* InputBmp, const char* GlobalsFile, const char* PageFile) {
   int result;

@@ -14,6 +14,7 @@ namespace {
 // Read by every thread that decodes pictures; lowered only by fuzz targets and tests.
 std::atomic<uint64_t> gMaxPixels{400'000'000};
 
+std::atomic<int> gHeld{0};  // blocks handed out by TakeDibBlock and not yet freed
 std::mutex gSpareLock;
 void* gSpare = nullptr;  // guarded by gSpareLock, as is gSpareSize
 size_t gSpareSize = 0;
@@ -50,14 +51,18 @@ void* TakeDibBlock(size_t Size, bool Zeroed) {
     }
     if (spare) {
       if (Zeroed) std::memset(spare, 0, Size);
+      ++gHeld;
       return spare;
     }
   }
-  return Zeroed ? std::calloc(1, Size) : std::malloc(Size);
+  void* block = Zeroed ? std::calloc(1, Size) : std::malloc(Size);
+  if (block) ++gHeld;
+  return block;
 }
 
 void FreeDibBlock(void* Block) {
   if (!Block) return;
+  --gHeld;
   const size_t size = malloc_usable_size(Block);
   if (size < SpareFrom) {
     std::free(Block);
@@ -146,6 +151,8 @@ void SetGreyColors(TDib& Dib) {
     SetDibColor(Dib, i, v, v, v);
   }
 }
+
+int HeldDibBlocks() { return gHeld; }
 
 TDibOwner::~TDibOwner() { deldib(FDib); }
 

@@ -38,10 +38,12 @@ bool AllocDib(TDib* Dib, int64_t Width, int64_t Height, int BitCount, TPixels Pi
 constexpr size_t SpareFrom = size_t{8} << 20;
 // A block of at least Size bytes from the spare or malloc, or nullptr. Zeroed: all of it is zero.
 void* TakeDibBlock(size_t Size, bool Zeroed);
-// Frees a block of TakeDibBlock or any block of malloc; nullptr does nothing.
+// Frees a block of TakeDibBlock; nullptr does nothing.
 void FreeDibBlock(void* Block);
 // Gives the spare back to the system.
 void ReleaseSpareDibBlock();
+// Blocks handed out by TakeDibBlock and not yet freed (the spare does not count).
+int HeldDibBlocks();
 
 // Sets colour index I in the block's RGBQUAD table and in the record's Colors mirror.
 void SetDibColor(TDib& Dib, int I, uint8_t Red, uint8_t Green, uint8_t Blue);
@@ -51,6 +53,23 @@ void SetGreyColors(TDib& Dib);
 // The stored row that shows picture row Y counted from the top.
 inline uint8_t* RowFromTop(const TDib& Dib, int64_t Y) {
   return Dib.Bits + (Dib.Header->biHeight - 1 - Y) * static_cast<int64_t>(Dib.RowBytes);
+}
+
+// The colour of pixel (X, Y), stored row order, of a picture of 1, 4, 8, 24 or 32 bits, as blue, green,
+// red.
+inline void PixelBgr(const TDib& Dib, int64_t X, int64_t Y, uint8_t Bgr[3]) {
+  const int bits = Dib.Header->biBitCount;
+  const uint8_t* row = Dib.Bits + Y * Dib.RowBytes;
+  if (bits == 24 || bits == 32) {
+    const uint8_t* p = row + X * (bits / 8);
+    Bgr[0] = p[0], Bgr[1] = p[1], Bgr[2] = p[2];
+    return;
+  }
+  const unsigned index = bits == 8   ? row[X]
+                         : bits == 4 ? ((X & 1) ? row[X >> 1] & 0x0Fu : row[X >> 1] >> 4)
+                                     : (row[X >> 3] >> (7 - (X & 7))) & 1u;
+  const TDibColor& c = Dib.Colors[index];
+  Bgr[0] = c.Blue, Bgr[1] = c.Green, Bgr[2] = c.Red;
 }
 
 // Owns a picture under construction; frees it with deldib unless released to the caller.

@@ -22,22 +22,6 @@ inline unsigned Level(unsigned Value, unsigned Threshold) {
   return base + (rest * 64 > Threshold * 255 + 127 ? 1 : 0);
 }
 
-// The colour of source pixel (x, y) in stored row order, as blue, green, red.
-inline void SourceColour(const TDib& Dib, int x, int y, uint8_t Bgr[3]) {
-  const int bits = Dib.Header->biBitCount;
-  if (bits == 24) {
-    const uint8_t* p = Dib.Bits + static_cast<int64_t>(y) * Dib.RowBytes + 3 * static_cast<int64_t>(x);
-    Bgr[0] = p[0], Bgr[1] = p[1], Bgr[2] = p[2];
-  } else if (bits <= 8) {
-    const TDibColor& c = Dib.Colors[getpixel(Dib, x, y) & 0xFF];
-    Bgr[0] = c.Blue, Bgr[1] = c.Green, Bgr[2] = c.Red;
-  } else {
-    const uint32_t v = getpixel(Dib, x, y);
-    Bgr[0] = static_cast<uint8_t>(v >> 16), Bgr[1] = static_cast<uint8_t>(v >> 8),
-    Bgr[2] = static_cast<uint8_t>(v);
-  }
-}
-
 }  // namespace
 
 void DIBHalftoneDIBXY(TDib* Out, TDib Source, int Width, int Height) {
@@ -56,7 +40,7 @@ void DIBHalftoneDIBXY(TDib* Out, TDib Source, int Width, int Height) {
     uint8_t* dst = dib->Bits + static_cast<int64_t>(y) * dib->RowBytes;
     for (int x = 0; x < Width; ++x) {
       uint8_t bgr[3];
-      SourceColour(Source, static_cast<int>(x * srcW / Width), sy, bgr);
+      pictaro::PixelBgr(Source, static_cast<int>(x * srcW / Width), sy, bgr);
       const unsigned t = Bayer[y & 7][x & 7];
       dst[x] = static_cast<uint8_t>(Level(bgr[2], t) * 36 + Level(bgr[1], t) * 6 + Level(bgr[0], t));
     }

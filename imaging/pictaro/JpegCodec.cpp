@@ -17,6 +17,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
@@ -39,9 +40,11 @@ struct TJpegError {
 }
 
 void EmitMessage(j_common_ptr Info, int Level) {
-  // A file that ends early decodes to grey rows; we treat it as the broken file it is. Other
-  // warnings (stray bytes before a marker, common in camera files) are let through.
-  if (Level < 0 && Info->err->msg_code == JWRN_JPEG_EOF) ErrorExit(Info);
+  // A file that ends early, or a scan that ends at a marker before its last row, decodes to grey
+  // rows; we treat it as the broken file it is. Other warnings (stray bytes before a marker, common
+  // in camera files) are let through.
+  if (Level < 0 && (Info->err->msg_code == JWRN_JPEG_EOF || Info->err->msg_code == JWRN_HIT_MARKER))
+    ErrorExit(Info);
 }
 
 void OutputMessage(j_common_ptr) {}
@@ -76,7 +79,8 @@ struct TJpegDecode {
   bool Created = false;
   TDibOwner Dib;
   std::vector<uint8_t> CmykRow;
-  std::vector<uint8_t> Band;  // decoded rows waiting to be turned upright
+  std::vector<uint8_t> Band;              // decoded rows waiting to be turned upright
+  int64_t FullWidth = 0, FullHeight = 0;  // the stored size at full scale
   ~TJpegDecode() {
     if (Created) jpeg_destroy_decompress(&Info);
   }
@@ -160,8 +164,10 @@ void PlaceBand(const TDib& Out, const uint8_t* Band, size_t BandStride, int64_t 
 }
 
 // Decodes into a new picture, turned upright by Orientation (1..8) as it is decoded, so that the
-// picture exists only once in memory.
-bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation) {
+// picture exists only once in memory. MinLongSide > 0 decodes at the smallest of the library's DCT
+// scales 1/8, 1/4, 1/2 whose longer side still has that many pixels (full size when none has); the
+// IDCT of a scaled decoding works on fewer coefficients and writes a fraction of the pixels.
+bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation, int MinLongSide) {
   jpeg_decompress_struct* info = &s->Info;
   info->err = &s->Err.Pub;
   if (setjmp(s->Err.Jump)) return false;
@@ -181,7 +187,20 @@ bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation
     case JCS_YCCK: info->out_color_space = JCS_CMYK, cmyk = true; break;
     default: info->out_color_space = JCS_EXT_BGR; break;
   }
-  const int64_t w = info->image_width, h = info->image_height;
+  s->FullWidth = info->image_width, s->FullHeight = info->image_height;
+  if (MinLongSide > 0) {
+    for (unsigned denom = 8; denom > 1; denom /= 2) {
+      info->scale_num = 1, info->scale_denom = denom;
+      jpeg_calc_output_dimensions(info);
+      if (std::max(info->output_width, info->output_height) >= static_cast<JDIMENSION>(MinLongSide)) break;
+      info->scale_denom = 1;
+    }
+    // A picture wanted small gains nothing from smoothed chroma or block edges.
+    info->do_fancy_upsampling = FALSE;
+    info->do_block_smoothing = FALSE;
+  }
+  jpeg_calc_output_dimensions(info);
+  const int64_t w = info->output_width, h = info->output_height;
   const bool swap = Orientation >= 5;
   // Every pixel of every row is written below before the picture is handed out, so the rows need no
   // clearing (a failed decode discards the picture).
@@ -191,8 +210,25 @@ bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation
   const int bpp = grey ? 1 : 3;
   if (Orientation != 1) s->Band.resize(static_cast<size_t>(w) * bpp * BandRows);
 
+  // At 1/8 scale a block becomes one pixel, its DC coefficient's average: a progressive picture has all
+  // of those after its first scans, so the rest of the file is never decoded. The DC may still lack
+  // its last refinement bits, an error of a few levels at most, invisible at that size.
+  const bool dcOnly = MinLongSide > 0 && info->scale_denom == 8 && info->progressive_mode;
+  if (dcOnly) info->buffered_image = TRUE;
   jpeg_start_decompress(info);
-  if (info->output_width != info->image_width || info->output_height != info->image_height) return false;
+  if (info->output_width != w || info->output_height != h) return false;
+  if (dcOnly) {
+    for (bool haveDc = false; !haveDc;) {
+      const int result = jpeg_consume_input(info);
+      if (result == JPEG_SUSPENDED) return false;
+      haveDc = result == JPEG_REACHED_EOI;
+      if (result == JPEG_SCAN_COMPLETED) {
+        haveDc = true;
+        for (int c = 0; c < info->num_components; ++c) haveDc = haveDc && info->coef_bits[c][0] >= 0;
+      }
+    }
+    jpeg_start_output(info, info->input_scan_number);
+  }
   const TDib& dib = *s->Dib;
   while (info->output_scanline < info->output_height) {
     const JDIMENSION y = info->output_scanline;
@@ -208,7 +244,8 @@ bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation
       PlaceBand(dib, s->Band.data(), stride, y, count, w, h, bpp, Orientation);
     }
   }
-  jpeg_finish_decompress(info);
+  // The scans not read are left unread: the owner's destructor ends libjpeg's state either way.
+  if (!dcOnly) jpeg_finish_decompress(info);
   return true;
 }
 
@@ -284,15 +321,16 @@ bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality)
   const int width = Dib->Header->biWidth, height = Dib->Header->biHeight, bits = Dib->Header->biBitCount;
   info->image_width = static_cast<JDIMENSION>(width);
   info->image_height = static_cast<JDIMENSION>(height);
-  info->input_components = 3;
-  info->in_color_space = JCS_EXT_BGR;
+  // 32-bit pixels are blue, green, red and a byte nobody reads.
+  info->input_components = bits == 32 ? 4 : 3;
+  info->in_color_space = bits == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
   jpeg_set_defaults(info);
   jpeg_set_quality(info, Quality, TRUE);
   jpeg_start_compress(info, TRUE);
-  if (bits != 24) s->Row.resize(static_cast<size_t>(width) * 3);
+  if (bits < 24) s->Row.resize(static_cast<size_t>(width) * 3);
   while (info->next_scanline < info->image_height) {
     const JDIMENSION y = info->next_scanline;
-    if (bits == 24) {
+    if (bits >= 24) {
       JSAMPROW rows[16];
       const JDIMENSION count = std::min<JDIMENSION>(16, info->image_height - y);
       for (JDIMENSION i = 0; i < count; ++i) rows[i] = RowFromTop(*Dib, y + i);
@@ -314,7 +352,23 @@ bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
   InitError(s.Err);
   s.Progress.Pub.progress_monitor = ProgressMonitor;
   s.Progress.Reporter = &Progress;
-  if (!RunDecode(&s, Data, Size, JpegExifOrientation(Data, Size))) return false;
+  if (!RunDecode(&s, Data, Size, JpegExifOrientation(Data, Size), 0)) return false;
+  s.Dib.ReleaseTo(Out);
+  return true;
+}
+
+bool DecodeJpegReduced(const uint8_t* Data, size_t Size, int MinLongSide, TDib* Out, int* FullWidth,
+                       int* FullHeight) {
+  TJpegDecode s;
+  InitError(s.Err);
+  TProgressReporter silent(nullptr);
+  s.Progress.Pub.progress_monitor = ProgressMonitor;
+  s.Progress.Reporter = &silent;
+  const int orientation = JpegExifOrientation(Data, Size);
+  if (!RunDecode(&s, Data, Size, orientation, std::max(MinLongSide, 1))) return false;
+  const bool swap = orientation >= 5;
+  *FullWidth = static_cast<int>(swap ? s.FullHeight : s.FullWidth);
+  *FullHeight = static_cast<int>(swap ? s.FullWidth : s.FullHeight);
   s.Dib.ReleaseTo(Out);
   return true;
 }
@@ -322,10 +376,11 @@ bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
 bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes) {
   Bytes.clear();
   const int bits = Dib.Header->biBitCount;
-  if (Dib.Header->biWidth <= 0 || Dib.Header->biHeight <= 0 || Dib.Header->biWidth > JPEG_MAX_DIMENSION ||
-      Dib.Header->biHeight > JPEG_MAX_DIMENSION)
+  static_assert(KMaxJpegSide == JPEG_MAX_DIMENSION);
+  if (Dib.Header->biWidth <= 0 || Dib.Header->biHeight <= 0 || Dib.Header->biWidth > KMaxJpegSide ||
+      Dib.Header->biHeight > KMaxJpegSide)
     return false;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24) return false;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
   TJpegEncode s;
   InitError(s.Err);
   if (RunEncode(&s, &Dib, &Bytes, Quality)) return true;

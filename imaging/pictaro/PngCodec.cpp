@@ -71,6 +71,12 @@ bool RunDecode(TPngDecode* s, TProgressReporter* Progress) {
   // Files wider than this are refused by libpng itself; ours is the picture limit below.
   png_set_user_limits(s->Png, 0x7FFFFFFF, 0x7FFFFFFF);
   png_set_chunk_malloc_max(s->Png, 64u << 20);
+  // The ancillary chunks the picture takes nothing from are skipped unread. libpng allocates a text or
+  // EXIF chunk's whole declared length before reading it, past the limit above: a gigabyte for a
+  // corrupt length in a file of a hundred bytes. Only PLTE and tRNS shape the picture.
+  static constexpr png_byte Unused[] =
+      "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0sCAL\0sPLT\0sRGB\0tEXt\0tIME\0zTXt";
+  png_set_keep_unknown_chunks(s->Png, PNG_HANDLE_CHUNK_NEVER, Unused, static_cast<int>(sizeof Unused / 5));
   png_read_info(s->Png, s->Info);
 
   png_uint_32 width = 0, height = 0;

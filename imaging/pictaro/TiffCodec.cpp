@@ -94,7 +94,9 @@ bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
   char message[1024] = "";
   if (!TIFFRGBAImageOK(tiff.Tif, message)) return false;
   TRgbaImage rgba;
-  if (!TIFFRGBAImageBegin(&rgba.Image, tiff.Tif, 0, message)) return false;
+  // Stop on the first strip or tile that cannot be decoded (an unknown compression scheme, damaged
+  // data): otherwise libtiff leaves it black and the picture would pass for whole.
+  if (!TIFFRGBAImageBegin(&rgba.Image, tiff.Tif, 1, message)) return false;
   rgba.Begun = true;
   TIFFRGBAImage& img = rgba.Image;
   const uint32_t width = img.width, height = img.height;

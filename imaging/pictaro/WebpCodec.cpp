@@ -11,9 +11,14 @@
 namespace pictaro {
 namespace {
 
+// Frees the decoder's output buffer, but only of a configuration that libwebp initialised: before that
+// the record holds whatever the stack held.
 struct TWebpConfig {
   WebPDecoderConfig Config;
-  ~TWebpConfig() { WebPFreeDecBuffer(&Config.output); }
+  bool Initialised = false;
+  ~TWebpConfig() {
+    if (Initialised) WebPFreeDecBuffer(&Config.output);
+  }
 };
 
 }  // namespace
@@ -22,6 +27,7 @@ bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
   TWebpConfig holder;
   WebPDecoderConfig& config = holder.Config;
   if (!WebPInitDecoderConfig(&config)) return false;
+  holder.Initialised = true;
   if (WebPGetFeatures(Data, Size, &config.input) != VP8_STATUS_OK) return false;
   const int width = config.input.width, height = config.input.height;
   if (width <= 0 || height <= 0 ||

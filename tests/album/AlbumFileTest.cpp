@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <set>
 
 #include "album/AlbumFile.h"
@@ -316,6 +317,23 @@ TEST(AlbumFileLoad, StoredValuesOutsideLimitsBecomeTheNearestLimit) {
   ASSERT_TRUE(LoadAlbumBytes(bytes, album, s).Ok);
   EXPECT_EQ(s.PageHeightEd, 1);
   EXPECT_EQ(s.XMalEd, 2);
+}
+
+// A stored size whose pixel height overflows 32 bits must not change when the album is saved and
+// loaded again (the file keeps the size derived from the height).
+TEST(AlbumFileLoad, FontSizeTooLargeForItsHeightSavesAndLoadsUnchanged) {
+  std::string bytes = EncodeAlbum(TAlbumModel{}, TLayoutSettings{});
+  const size_t textFontSize = 8 + 27 + 21 - 5;  // the text font's size field, before its style byte
+  const int32_t huge = std::numeric_limits<int32_t>::max();
+  std::memcpy(&bytes[textFontSize], &huge, 4);
+  TAlbumModel album;
+  TLayoutSettings first;
+  ASSERT_TRUE(LoadAlbumBytes(bytes, album, first).Ok);
+  EXPECT_EQ(first.TextFont.Height, std::numeric_limits<int32_t>::min());
+  EXPECT_EQ(first.TextFont.Size, FontSizeFromHeight(first.TextFont.Height, 96));
+  TLayoutSettings second;
+  ASSERT_TRUE(LoadAlbumBytes(EncodeAlbum(album, first), album, second).Ok);
+  EXPECT_EQ(second.TextFont, first.TextFont);
 }
 
 class AlbumFileDisk : public ::testing::Test {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "album/AlbumFile.h"
-#include "album/PhotoEditing.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -50,9 +49,14 @@ TEST_F(AlbumCommands, UnknownCommandsAndOptionsAreUsageErrors) {
 
 TEST_F(AlbumCommands, NewWritesDefaultTextsAndAbsolutePaths) {
   Photo("b.jpg");
-  std::filesystem::create_directory(Dir.Path() / "sub");
-  Photo("sub/Grüße.jpg");
-  TResult r = Quirvel("album new a.qvl b.jpg ./sub/../sub/Grüße.jpg");
+  // A folder name that puts the photo's first letter at the 48th character of its absolute path (or
+  // the 98th, ...): the default text breaks before every 50th character, so the break falls before
+  // the file name's third character, the "ü".
+  const std::string sub((47 - (Dir.Path().string().size() + 2) % 50 + 49) % 50 + 1, 's');
+  std::filesystem::create_directory(Dir.Path() / sub);
+  Photo(sub + "/Grüße.jpg");
+  ASSERT_EQ((Dir / sub).size() % 50, 46u);
+  TResult r = Quirvel("album new a.qvl b.jpg ./" + sub + "/../" + sub + "/Grüße.jpg");
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(r.Out, "Album „a.qvl“ mit 2 Fotos geschrieben.\n");
 
@@ -62,10 +66,8 @@ TEST_F(AlbumCommands, NewWritesDefaultTextsAndAbsolutePaths) {
   ASSERT_TRUE(OpenAlbumFile(Dir / "a.qvl", album, settings).Ok);
   ASSERT_EQ(album.Pics.Count, 2u);
   EXPECT_EQ(std::string(album.Pics[0].FileName), Dir / "b.jpg");
-  EXPECT_EQ(std::string(album.Pics[1].FileName), Dir / "sub/Grüße.jpg");
-  // The scratch folder's path is long: a break may fall into the file name.
-  EXPECT_EQ(std::string(album.Pics[1].Text), DefaultPhotoText(Dir / "sub/Grüße.jpg", false));
-  EXPECT_EQ(std::string(FileNamePart(album.Pics[1].Text)), std::string(album.Pics[1].Text));
+  EXPECT_EQ(std::string(album.Pics[1].FileName), Dir / (sub + "/Grüße.jpg"));
+  EXPECT_EQ(std::string(album.Pics[1].Text), "Gr\rüße.jpg");
   EXPECT_EQ(settings.CountXEd, 2) << "first-start settings";
 
   r = Quirvel("album new empty.qvl");  // an album without photos is allowed
@@ -74,11 +76,19 @@ TEST_F(AlbumCommands, NewWritesDefaultTextsAndAbsolutePaths) {
 }
 
 TEST_F(AlbumCommands, OptionsSetTheSettings) {
-  Photo("p.jpg");
+  // The photo lies in a folder whose name makes its absolute path 50 k + 4 characters long, all ASCII,
+  // so that its name "p.jpg" begins at the (50 k)th character.
+  const size_t padLength = (54 - (Dir.Path().string().size() + 7) % 50) % 50;
+  const std::string pad(padLength ? padLength : 50, 'd');
+  std::filesystem::create_directory(Dir.Path() / pad);
+  const std::string path = Dir / (pad + "/p.jpg");
+  ASSERT_EQ(path.size() % 50, 4u);
+  Photo(pad + "/p.jpg");
   const TResult r = Quirvel(
       "album new --columns 4 --rows=5 --copies 2 --page-size 100x150,5 --margins 10,12.5 --spacing '2,5;3' "
       "--no-texts --no-heading --heading-first-page-only --no-page-numbers --zoom-in --frame "
-      "--frame-colour FF8000 --background '#0000ff' --with-path a.qvl p.jpg");
+      "--frame-colour FF8000 --background '#0000ff' --with-path a.qvl " +
+      pad + "/p.jpg");
   ASSERT_EQ(r.Status, 0) << r.Err;
   TAlbumModel album;
   TLayoutSettings s;
@@ -96,10 +106,14 @@ TEST_F(AlbumCommands, OptionsSetTheSettings) {
   EXPECT_TRUE(s.ZoomInFotosCheck && s.RahmenCheck && s.PathCheck);
   EXPECT_EQ(s.Shape2, 0x000080FFu);  // RRGGBB in, 0x00BBGGRR stored
   EXPECT_EQ(s.Shape1, 0x00FF0000u);
-  // With the path, the text is the whole path with its line breaks every 50 characters.
-  EXPECT_EQ(EntryText(album.Pics[0]), DefaultPhotoText(Dir / "p.jpg", true));
+  // With the path, the text is the whole path with a line break before its 50th, 100th, ...
+  // character: the path's pieces of 49, 50, ..., 50 characters and "p.jpg", joined by breaks.
+  std::string expected = path.substr(0, 49);
+  for (size_t at = 49; at < path.size(); at += 50) expected += "\r" + path.substr(at, 50);
+  EXPECT_EQ(expected.substr(expected.size() - 7), "/\rp.jpg");
+  EXPECT_EQ(EntryText(album.Pics[0]), expected);
 
-  ASSERT_EQ(Quirvel("album new --no-default-texts b.qvl p.jpg").Status, 0);
+  ASSERT_EQ(Quirvel("album new --no-default-texts b.qvl " + pad + "/p.jpg").Status, 0);
   TAlbumModel plain;
   ASSERT_TRUE(OpenAlbumFile(Dir / "b.qvl", plain, s).Ok);
   EXPECT_STREQ(plain.Pics[0].Text, "");
@@ -165,7 +179,7 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   for (const char* setting : {R"("TextCheck": true)", R"("RandXEd": 12.5)", R"("CountXEd": 2)",
                               R"("PathCheck": false)", R"("Shape1": 1122867)", R"("RahmenCheck": false)"})
     EXPECT_NE(r.Out.find(setting), std::string::npos) << setting;
-  if (qtest::HaveProgram("python3")) {
+  if (qtest::NeedProgram("python3")) {
     qtest::WriteFile(Dir.Path() / "out.json", r.Out);
     EXPECT_EQ(qtest::Run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); "
                          "assert len(d[\"settings\"]) == 20 and len(d[\"photos\"]) == 2' " +

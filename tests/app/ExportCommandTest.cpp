@@ -18,6 +18,9 @@ using TResult = qtest::TProgramResult;
 class ExportCommand : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The written files are checked by these readers.
+    QTEST_REQUIRE_PROGRAM("pdfinfo");
+    QTEST_REQUIRE_PROGRAM("qpdf");
     TDib dib{};
     newdib(&dib, 40, 30, 24, nullptr, 0);
     ASSERT_NE(dib.Bits, nullptr);

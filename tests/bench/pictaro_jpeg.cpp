@@ -23,18 +23,12 @@ struct TSetup {
   qtest::TScratchDir Dir;
   TSetup() {
     const auto photos = qtest::PhotosDir();
-    if (photos.empty()) return;
-    std::ifstream in(photos / "manifest.tsv");
-    for (std::string line; std::getline(in, line);) {
-      std::vector<std::string> f;
-      std::stringstream s(line);
-      for (std::string cell; std::getline(s, cell, '\t');) f.push_back(cell);
+    for (const auto& f : qtest::PhotoManifest())
       // A 12 MP landscape photo without an orientation tag: nothing to turn.
       if (f.size() > 6 && f[0].rfind("photos/", 0) == 0 && f[1] == "4032" && f[2] == "3024" && f[6] == "1") {
         Jpeg = (photos / f[0]).string();
         break;
       }
-    }
     Ppm = Dir / "in.ppm";
     OutJpeg = Dir / "out.jpg";
     if (!Jpeg.empty() &&

@@ -6,13 +6,17 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <regex>
 
 #include "export/AlbumExport.h"
 #include "imaging/Pictaro.h"
+#include "imaging/PictaroMemory.h"
 #include "pdf/PdfTestSupport.h"
+#include "platform/ProgressSink.h"
+#include "platform/SafeFile.h"
 #include "platform/Shell.h"
 #include "support/TestSupport.h"
 
@@ -54,6 +58,9 @@ class TCancelAt final : public TExportListener {
 class AlbumExport : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The written files are checked by these readers.
+    QTEST_REQUIRE_PROGRAM("pdfinfo");
+    QTEST_REQUIRE_PROGRAM("qpdf");
     WriteSolidJpeg(Dir / "red.jpg", 80, 60, 0x0000FF);
     WriteSolidJpeg(Dir / "green.jpg", 60, 80, 0x00FF00);
     WriteSolidJpeg(Dir / "blue.jpg", 64, 64, 0xFF0000);
@@ -137,6 +144,28 @@ TEST_F(AlbumExport, PageOperatorsPlaceHeadingNumberAndTexts) {
   EXPECT_NE(ops.find("0 0 0 rg"), std::string::npos);
   EXPECT_EQ(ops.find("0.031"), std::string::npos);
   EXPECT_EQ(ops.find(" re\nB"), std::string::npos);  // white background: no page fill
+}
+
+// Page 1 puts the heading before the page number; every later page, in either mode, the number first.
+TEST_F(AlbumExport, LaterPagesPutThePageNumberBeforeTheHeading) {
+  for (const bool separate : {false, true}) {
+    SCOPED_TRACE(separate);
+    Settings.SeparateCheck = separate;
+    ASSERT_TRUE(Export(std::vector<std::string>(13, "blue.jpg"), "order.pdf").Ok());
+    for (int page = 1; page <= 3; ++page) {
+      const std::string ops =
+          separate
+              ? pdftest::PageOperators(qtest::ReadFile(Dir / ("order000" + std::to_string(page) + ".pdf")), 1)
+              : pdftest::PageOperators(qtest::ReadFile(Dir / "order.pdf"), page);
+      const size_t heading = ops.find("(Familienfotos) Tj"),
+                   number = ops.find("(" + std::to_string(page) + ") Tj");
+      ASSERT_NE(heading, std::string::npos);
+      ASSERT_NE(number, std::string::npos);
+      EXPECT_EQ(heading < number, page == 1) << "page " << page;
+      // Both come before the first picture.
+      EXPECT_LT(std::max(heading, number), ops.find(" Do\n"));
+    }
+  }
 }
 
 TEST_F(AlbumExport, BackgroundFramesAndClipping) {
@@ -260,6 +289,37 @@ TEST_F(AlbumExport, FailedWriteLeavesTheOldFileAndNoPartialOne) {
   EXPECT_EQ(Box.Shown[0].Icon, TMsgIcon::Error);
 }
 
+// The PDF reaches the disk before it takes its name: the file synced is the temporary one, and a
+// failed sync is a failed write that leaves the old file alone.
+std::vector<std::string> GSynced;
+bool GSyncFails = false;
+int RecordingSync(int Fd) {
+  GSynced.push_back(fs::read_symlink("/proc/self/fd/" + std::to_string(Fd)).string());
+  if (!GSyncFails) return 0;
+  errno = EIO;
+  return -1;
+}
+
+TEST_F(AlbumExport, PdfIsSyncedBeforeItTakesItsName) {
+  GSynced.clear();
+  GSyncFails = false;
+  SetSyncFunction(RecordingSync);
+  const TExportResult r = Export({"red.jpg"});
+  EXPECT_TRUE(r.Ok()) << r.Message;
+  ASSERT_EQ(GSynced.size(), 1u);
+  EXPECT_EQ(GSynced[0].rfind(Dir / "album.pdf.", 0), 0u) << GSynced[0];
+  EXPECT_EQ(fs::path(GSynced[0]).extension(), ".part");
+
+  qtest::WriteFile(Dir / "album.pdf", "the previous album");
+  GSyncFails = true;
+  const TExportResult failed = Export({"red.jpg"});
+  SetSyncFunction(nullptr);
+  EXPECT_EQ(failed.Status, TExportStatus::WriteFailed);
+  EXPECT_NE(failed.Message.find("Ein-/Ausgabefehler"), std::string::npos) << failed.Message;
+  EXPECT_EQ(qtest::ReadFile(Dir / "album.pdf"), "the previous album");
+  EXPECT_EQ(Leftovers(), 0);
+}
+
 TEST_F(AlbumExport, CancelStopsBetweenPicturesAndRemovesTheFile) {
   TCancelAt cancel(3);
   Options.Listener = &cancel;
@@ -284,12 +344,62 @@ TEST_F(AlbumExport, CancelStopsBetweenPicturesAndRemovesTheFile) {
   EXPECT_EQ(Leftovers(), 0);
 }
 
+// A cancelled export drops its document at once: the temporary file never gets the pictures' objects
+// or the trailer. A hard link made while the export runs keeps that file's last state visible after
+// the export removed its name.
+TEST_F(AlbumExport, CancelAbandonsTheDocumentWithoutEndingIt) {
+  struct TKeepAndCancel final : public TExportListener {
+    fs::path Dir;
+    std::atomic<bool> Cancel{false};
+    void PhotoStarting(size_t Index, size_t) override {
+      if (Index != 4) return;
+      for (const auto& entry : fs::directory_iterator(Dir))
+        if (entry.path().extension() == ".part") fs::create_hard_link(entry.path(), Dir / "kept.pdf");
+      Cancel = true;
+    }
+  } listener;
+  listener.Dir = Dir.Path();
+  Options.Listener = &listener;
+  Options.Cancel = &listener.Cancel;
+  const TExportResult r = Export(std::vector<std::string>(10, "red.jpg"));
+  EXPECT_EQ(r.Status, TExportStatus::Cancelled);
+  EXPECT_EQ(Leftovers(), 0);
+  const std::string kept = qtest::ReadFile(Dir / "kept.pdf");
+  EXPECT_EQ(kept.find("%%EOF"), std::string::npos);
+  EXPECT_EQ(kept.find("/Subtype /Image"), std::string::npos);
+}
+
+// The writer encodes one picture while the export loads the next: two decoded pictures at most, and
+// both at once when the encoder is slower than the loader (large noisy pictures, small clean ones).
+TEST_F(AlbumExport, AtMostTwoDecodedPicturesAreHeld) {
+  TDib noisy{};
+  newdib(&noisy, 1600, 1200, 24, nullptr, 0);
+  ASSERT_NE(noisy.Bits, nullptr);
+  for (int y = 0; y < 1200; ++y)
+    for (int x = 0; x < 4800; ++x)
+      noisy.Bits[y * noisy.RowBytes + x] = uint8_t((x * 7919u + y * 104729u) >> 3);
+  ASSERT_EQ(SaveDib(noisy, (Dir / "noisy.bmp").c_str(), 3, 0), 1);
+  deldib(noisy);
+  struct TPeak final : public TProgressSink {
+    int Peak = 0;
+    void Progress(int) override { Peak = std::max(Peak, PicturesHeld()); }
+  } peak;
+  Options.PictureProgress = &peak;
+  const int before = PicturesHeld();
+  ASSERT_TRUE(Export({"noisy.bmp", "noisy.bmp", "noisy.bmp", "red.jpg", "noisy.bmp", "blue.jpg"}).Ok());
+  EXPECT_EQ(peak.Peak - before, 2);
+  EXPECT_EQ(PicturesHeld(), before);  // every picture freed
+}
+
 TEST_F(AlbumExport, RenderedPicturesLandInTheirCells) {
-  if (!qtest::HaveProgram("pdftoppm")) GTEST_SKIP() << "pdftoppm missing";
+  QTEST_REQUIRE_PROGRAM("pdftoppm");
+  QTEST_REQUIRE_PROGRAM("pdfimages");
   Settings.TextCheck = false;
   ASSERT_TRUE(Export({"red.jpg", "green.jpg", "blue.jpg"}).Ok());
-  const std::string pdf = qtest::ReadFile(Dir / "album.pdf");
-  if (pdf.find("/Subtype /Image") == std::string::npos) GTEST_SKIP() << "the writer places no pictures yet";
+  // Three pictures, three image objects: placing must never be skipped silently.
+  std::string images;
+  ASSERT_EQ(qtest::Run("pdfimages -list " + qtest::Quote(Dir / "album.pdf"), &images), 0);
+  EXPECT_EQ(std::count(images.begin(), images.end(), '\n'), 2 + 3) << images;  // two heading lines
   // 72 dpi: one pixel per point. PPM output, parsed by hand.
   ASSERT_EQ(qtest::Run("pdftoppm -r 72 -f 1 -l 1 " + qtest::Quote(Dir / "album.pdf") + " " +
                        qtest::Quote(Dir / "page")),

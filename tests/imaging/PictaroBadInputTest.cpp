@@ -48,16 +48,61 @@ std::string Bmp(int32_t Width, int32_t Height, int Bits, uint32_t Compression, i
   return s + Pixels;
 }
 
+// What decoding gave: nothing, or a picture of this size and depth.
+struct TOutcome {
+  bool Ok = false;
+  int Width = 0, Height = 0, Bits = 0;
+};
+
+TOutcome DecodeOutcome(const std::string& Bytes) {
+  TDib dib;
+  TOutcome o;
+  o.Ok = DecodePicture(reinterpret_cast<const uint8_t*>(Bytes.data()), Bytes.size(), -1, nullptr, &dib) == 1;
+  if (o.Ok) o.Width = DibWidth(dib), o.Height = DibHeight(dib), o.Bits = DibBitCount(dib);
+  deldib(dib);
+  return o;
+}
+
+uint32_t Le32At(const std::string& S, size_t At) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | uint8_t(S[At + i]);
+  return v;
+}
+
+// The bytes of File (as ImageMagick writes the format Name ends in) that hold only pixel data, after
+// every byte that says how large the picture is: damage there may spoil the picture, never its size.
+std::pair<size_t, size_t> PixelBytes(const std::string& Name, const std::string& File) {
+  const std::string ext = Name.substr(Name.rfind('.'));
+  if (ext == ".bmp") return {Le32At(File, 10), File.size()};
+  if (ext == ".png") return {33, File.size()};     // after the signature and the header chunk
+  if (ext == ".webp") return {30, File.size()};    // after the frame header with its size
+  if (ext == ".tif") return {8, Le32At(File, 4)};  // the strips lie before the directory
+  if (ext == ".jpg") {
+    for (size_t p = 2; p + 4 < File.size();) {  // the segments up to and including the frame header
+      const size_t length = uint8_t(File[p + 2]) << 8 | uint8_t(File[p + 3]);
+      if (uint8_t(File[p + 1]) == 0xC0) return {p + 2 + length, File.size()};
+      p += 2 + length;
+    }
+    return {File.size(), File.size()};
+  }
+  // GIF: the frame begins after the screen, the colour table and the extensions with its descriptor;
+  // ImageMagick writes no local colour table.
+  const size_t descriptor = File.find(',', 13 + ((File[10] & 0x80) ? 3u << ((File[10] & 7) + 1) : 0));
+  return {descriptor + 10, File.size()};
+}
+
 std::string MakeWithConvert(const qtest::TScratchDir& Dir, const std::string& Name) {
   const std::string file = Dir / Name;
-  if (qtest::Run("convert -size 64x48 plasma:fractal -quality 80 " + qtest::Quote(file)) != 0) return {};
+  if (qtest::Run("convert -seed 11 -size 64x48 plasma:fractal -quality 80 " + qtest::Quote(file)) != 0) return {};
   return qtest::ReadFile(file);
 }
 
 }  // namespace
 
+// A file cut short gives no picture, or (near the end, where decoders may show what is there) the
+// picture at its full size.
 TEST(PictaroBadInput, TruncatedFilesOfEveryFormatFailCleanly) {
-  if (!qtest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick missing";
+  QTEST_REQUIRE_PROGRAM("convert");
   qtest::TScratchDir dir;
   for (const char* name : {"t.bmp", "t.jpg", "t.png", "t.tif", "t.gif", "t.webp"}) {
     SCOPED_TRACE(name);
@@ -67,29 +112,94 @@ TEST(PictaroBadInput, TruncatedFilesOfEveryFormatFailCleanly) {
     // Cut inside the header, and inside the pixel data: no picture either way.
     for (size_t keep : {size_t{1}, size_t{10}, size_t{30}, whole.size() / 2})
       EXPECT_EQ(Decode(whole.substr(0, keep)), 0) << "kept " << keep;
-    // Every other length: must not crash; the result may go either way near the end.
-    for (size_t keep = 0; keep < whole.size(); keep += 1 + keep / 7) Decode(whole.substr(0, keep));
+    // Every other length: no crash, and no picture of another size or depth.
+    const TOutcome full = DecodeOutcome(whole);
+    for (size_t keep = 0; keep < whole.size(); keep += 1 + keep / 7) {
+      const TOutcome cut = DecodeOutcome(whole.substr(0, keep));
+      if (!cut.Ok) continue;
+      EXPECT_EQ(cut.Width, 64) << "kept " << keep;
+      EXPECT_EQ(cut.Height, 48) << "kept " << keep;
+      EXPECT_EQ(cut.Bits, full.Bits) << "kept " << keep;
+    }
   }
 }
 
-TEST(PictaroBadInput, DamagedBytesNeverCrash) {
-  if (!qtest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick missing";
+// Damaged bytes never crash. Damage to the pixel data alone gives no picture or one of the full size
+// and depth; damage to the header may give another size, but never an empty or oversized picture.
+TEST(PictaroBadInput, DamagedBytesAreRefusedOrKeepTheSize) {
+  QTEST_REQUIRE_PROGRAM("convert");
   qtest::TScratchDir dir;
   for (const char* name : {"d.bmp", "d.jpg", "d.png", "d.tif", "d.gif", "d.webp"}) {
     SCOPED_TRACE(name);
     const std::string whole = MakeWithConvert(dir, name);
+    const TOutcome full = DecodeOutcome(whole);
+    ASSERT_TRUE(full.Ok);
+    const auto [pixelsFrom, pixelsTo] = PixelBytes(name, whole);
+    ASSERT_LT(pixelsFrom, pixelsTo);
     uint32_t seed = 12345;
+    int pixelDamage = 0;
     for (int round = 0; round < 150; ++round) {
       std::string bad = whole;
+      bool onlyPixels = true;
       for (int k = 0; k < 1 + round % 8; ++k) {
         seed = seed * 1103515245u + 12345u;
         // Damage the first bytes more often: that is where the lengths and sizes live.
         const size_t at = (seed >> 8) % (round % 2 ? bad.size() : std::min<size_t>(bad.size(), 200));
         bad[at] = static_cast<char>(seed >> 24);
+        onlyPixels = onlyPixels && at >= pixelsFrom && at < pixelsTo;
       }
-      Decode(bad);
+      const TOutcome o = DecodeOutcome(bad);
+      pixelDamage += onlyPixels;
+      if (!o.Ok) continue;
+      if (onlyPixels) {
+        EXPECT_EQ(o.Width, 64) << "round " << round;
+        EXPECT_EQ(o.Height, 48) << "round " << round;
+        EXPECT_EQ(o.Bits, full.Bits) << "round " << round;
+      } else {
+        EXPECT_GT(o.Width, 0);
+        EXPECT_GT(o.Height, 0);
+        EXPECT_LE(uint64_t(o.Width) * uint64_t(o.Height), PictureLimit());
+      }
     }
+    EXPECT_GE(pixelDamage, 15);  // the sweep reaches the pixel data often enough to mean something
   }
+}
+
+// Pictures whose pixel data cannot be decoded come back as failures, not as black or grey pictures:
+// a TIFF of an unknown compression scheme, a TIFF with damaged strips, a JPEG whose scan ends before
+// its first row.
+TEST(PictaroBadInput, UndecodablePixelDataIsRefused) {
+  QTEST_REQUIRE_PROGRAM("convert");
+  qtest::TScratchDir dir;
+  const std::string file = dir / "s.tif";
+  ASSERT_EQ(qtest::Run("convert -seed 12 -size 64x48 plasma:fractal -compress zip " + qtest::Quote(file)), 0);
+  const std::string tiff = qtest::ReadFile(file);
+  ASSERT_EQ(Decode(tiff), 1);
+  ASSERT_EQ(tiff.substr(0, 4), std::string("II*\0", 4));
+  const size_t ifd = Le32At(tiff, 4);
+  const size_t entries = uint8_t(tiff[ifd]) | uint8_t(tiff[ifd + 1]) << 8;
+  std::string unknown = tiff;
+  bool found = false;
+  for (size_t e = 0; e < entries; ++e) {
+    const size_t at = ifd + 2 + 12 * e;
+    if ((uint8_t(tiff[at]) | uint8_t(tiff[at + 1]) << 8) != 259) continue;  // Compression
+    Put16(unknown, at + 8, 50000);
+    found = true;
+  }
+  ASSERT_TRUE(found);
+  EXPECT_EQ(Decode(unknown), 0) << "unknown compression scheme";
+  std::string damaged = tiff;
+  for (size_t at = 8; at < ifd; at += 3) damaged[at] = static_cast<char>(at * 37);
+  EXPECT_EQ(Decode(damaged), 0) << "damaged strips";
+
+  const std::string jpegFile = dir / "s.jpg";
+  ASSERT_EQ(qtest::Run("convert -seed 13 -size 64x48 plasma:fractal " + qtest::Quote(jpegFile)), 0);
+  const std::string jpeg = qtest::ReadFile(jpegFile);
+  const size_t scan = jpeg.find("\xFF\xDA");
+  ASSERT_NE(scan, std::string::npos);
+  const size_t data = scan + 2 + (uint8_t(jpeg[scan + 2]) << 8 | uint8_t(jpeg[scan + 3]));
+  EXPECT_EQ(Decode(jpeg.substr(0, data) + "\xFF\xD9"), 0) << "a scan without data";
+  EXPECT_EQ(Decode(jpeg.substr(0, data + (jpeg.size() - data) / 2) + "\xFF\xD9"), 0) << "half a scan";
 }
 
 TEST(PictaroBadInput, AbsurdSizesAreRefusedBeforeAllocating) {

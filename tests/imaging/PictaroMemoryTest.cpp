@@ -2,6 +2,8 @@
 // the pixel block kept from one picture for the next.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -31,7 +33,7 @@ void Fill(TDib& Dib) {
 // missing).
 std::string MakeJpeg(int Width, int Height, bool Grey) {
   if (Grey) {
-    if (!qtest::HaveProgram("convert")) return {};
+    if (!qtest::NeedProgram("convert")) return {};
     qtest::TScratchDir dir;
     const std::string file = dir / "grey.jpg";
     const std::string size = std::to_string(Width) + "x" + std::to_string(Height);
@@ -126,17 +128,41 @@ TEST(PictaroMemory, JpegTurnedWhileDecodingMatchesTurningAfterwards) {
   }
 }
 
+// The bytes in memory are a JPEG that djpeg reads as the picture, and the very bytes SaveDib writes.
 TEST(PictaroMemory, EncodedBytesAreTheFileBytes) {
   qtest::TScratchDir dir;
   for (const int bits : {24, 8, 4, 1}) {
     SCOPED_TRACE(bits);
     TOwned picture;
     newdib(&picture.Dib, 37, 23, bits, nullptr, 0);
+    // Palettes: a grey ramp; gentle gradients and 8 x 8 blocks keep JPEG's loss small.
+    const int colours = bits <= 8 ? 1 << bits : 0;
+    for (int i = 0; i < colours; ++i) {
+      const auto v = static_cast<uint8_t>(i * 255 / (colours - 1));
+      pictaro::SetDibColor(picture.Dib, i, v, v, v);
+    }
     for (int y = 0; y < 23; ++y)
       for (int x = 0; x < 37; ++x)
-        setpixel(picture.Dib, x, y, bits == 24 ? x * 0x030507u + y * 0x110000u : x + y);
+        setpixel(picture.Dib, x, y,
+                 bits == 24 ? 0x800000u | (5u * y) << 8 | 3u * x : uint32_t(x / 8 + y / 8) % colours);
     std::string bytes;
     ASSERT_EQ(EncodeDib(picture.Dib, 7, bytes), 1);
+    int w = 0, h = 0;
+    std::string rgb;
+    ASSERT_TRUE(qtest::DjpegPixels(bytes, w, h, rgb));
+    ASSERT_EQ(w, 37);
+    ASSERT_EQ(h, 23);
+    int worst = 0;
+    for (int top = 0; top < h; ++top)
+      for (int x = 0; x < w; ++x) {
+        const uint32_t v = getpixel(picture.Dib, x, h - 1 - top);
+        const TDibColor c =
+            bits == 24 ? TDibColor{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), 0} : picture.Dib.Colors[v];
+        const auto* got = reinterpret_cast<const uint8_t*>(rgb.data()) + 3 * (size_t(top) * w + x);
+        worst = std::max(
+            {worst, std::abs(got[0] - c.Red), std::abs(got[1] - c.Green), std::abs(got[2] - c.Blue)});
+      }
+    EXPECT_LE(worst, 16);
     const std::string file = dir / "p.jpg";
     ASSERT_EQ(SaveDib(picture.Dib, file.c_str(), 7, 0), 1);
     EXPECT_EQ(bytes, qtest::ReadFile(file));

@@ -160,7 +160,7 @@ TEST(PictaroLoad, ExtensionRule) {
 }
 
 TEST(PictaroLoad, JpegExtensionForcesTheJpegReader) {
-  if (!qtest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick missing";
+  QTEST_REQUIRE_PROGRAM("convert");
   qtest::TScratchDir dir;
   const std::string jpeg = dir / "a.b.Jpeg";
   ASSERT_EQ(qtest::Run("convert -size 8x6 xc:red JPG:" + qtest::Quote(jpeg)), 0);

@@ -60,7 +60,8 @@ void ExpectLike(const std::string& File, int Tolerance, int ExpectedBitCount = 0
   }
   int w = 0, h = 0;
   std::string rgb;
-  if (qtest::ReferencePixels(File, w, h, rgb)) {
+  ASSERT_TRUE(qtest::ReferencePixels(File, w, h, rgb));
+  {
     EXPECT_EQ(DibWidth(dib), w);
     EXPECT_EQ(DibHeight(dib), h);
     if (DibWidth(dib) == w && DibHeight(dib) == h) {
@@ -75,8 +76,8 @@ void ExpectLike(const std::string& File, int Tolerance, int ExpectedBitCount = 0
 }  // namespace
 
 TEST(PictaroRead, EveryCorpusFormatLoadsWithItsSizeDepthAndColours) {
+  QTEST_REQUIRE_PHOTOS();
   const auto dir = qtest::PhotosDir();
-  if (dir.empty()) GTEST_SKIP() << "photo corpus not made";
   const auto rows = FormatRows(dir);
   ASSERT_GE(rows.size(), 15u);
   for (const auto& row : rows) {
@@ -98,7 +99,7 @@ TEST(PictaroRead, EveryCorpusFormatLoadsWithItsSizeDepthAndColours) {
 }
 
 TEST(PictaroRead, VariantsOfEachFormatMatchImageMagick) {
-  if (!qtest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick missing";
+  QTEST_REQUIRE_PROGRAM("convert");
   qtest::TScratchDir dir;
   const std::string base = dir / "base.png";
   // An asymmetric picture with a gradient, hard edges and a transparent corner.
@@ -157,7 +158,8 @@ TEST(PictaroRead, VariantsOfEachFormatMatchImageMagick) {
 }
 
 TEST(PictaroRead, AllEightExifOrientationsComeOutUpright) {
-  if (!qtest::HaveProgram("convert") || !qtest::HaveProgram("exiftool")) GTEST_SKIP() << "tools missing";
+  QTEST_REQUIRE_PROGRAM("convert");
+  QTEST_REQUIRE_PROGRAM("exiftool");
   qtest::TScratchDir dir;
   const std::string base = dir / "base.jpg";
   // Quadrants of flat colour on 8 x 8 blocks without chroma subsampling survive JPEG nearly intact,
@@ -186,7 +188,7 @@ TEST(PictaroRead, AllEightExifOrientationsComeOutUpright) {
 }
 
 TEST(PictaroRead, ProgressRisesFromZeroToHundred) {
-  if (!qtest::HaveProgram("convert")) GTEST_SKIP() << "ImageMagick missing";
+  QTEST_REQUIRE_PROGRAM("convert");
   qtest::TScratchDir dir;
   for (const char* name : {"p.jpg", "p.png", "p.bmp", "p.gif", "p.tif"}) {
     SCOPED_TRACE(name);

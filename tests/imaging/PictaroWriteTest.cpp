@@ -66,7 +66,7 @@ TEST(PictaroWrite, BmpRoundTripKeepsDepthColoursAndEveryPixel) {
       if (bits <= 8) {
         EXPECT_EQ(std::memcmp(back.Colors, dib.Colors, 4 << bits), 0);
       }
-      if (qtest::HaveProgram("identify")) {
+      if (qtest::NeedProgram("identify")) {
         std::string size;
         qtest::Run("identify -format '%w %h' " + qtest::Quote(file), &size);
         EXPECT_EQ(size, std::to_string(width) + " 7");
@@ -89,7 +89,7 @@ TEST(PictaroWrite, JpegIsThreeComponentBaselineThatDjpegReads) {
     EXPECT_EQ(marker, 0xC0);  // baseline
     EXPECT_EQ(precision, 8);
     EXPECT_EQ(components, 3);
-    if (qtest::HaveProgram("djpeg")) {
+    if (qtest::NeedProgram("djpeg")) {
       EXPECT_EQ(qtest::Run("djpeg -ppm " + qtest::Quote(file) + " >/dev/null"), 0);
     }
     TDib back;

@@ -18,7 +18,7 @@ TRgb DibRgb(const TDib& Dib, int X, int Y) {
 }
 
 bool ReferencePixels(const std::string& File, int& Width, int& Height, std::string& Rgb) {
-  if (!HaveProgram("convert")) return false;
+  if (!NeedProgram("convert")) return false;
   std::string size;
   const std::string upright =
       Quote(File + "[0]") + " -auto-orient -background white -alpha remove -alpha off";

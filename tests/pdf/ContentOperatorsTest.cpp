@@ -42,7 +42,7 @@ TEST(PdfOperators, RectangleWritesDashWidthColoursAndFillStroke) {
   EXPECT_EQ(ops, "[ ] 0 d\n1 w\n0 0 0 RG\n1 0 0 rg\n10 781 99 49 re\nB\n");
 
   // The reader paints exactly that box red: inside red, the row and column just past it white.
-  if (!qtest::HaveProgram("pdftoppm")) return;
+  QTEST_REQUIRE_PROGRAM("pdftoppm");
   qtest::TScratchDir dir;
   ASSERT_EQ(
       qtest::Run("pdftoppm -r 72 -png -singlefile " + qtest::Quote(file) + " " + qtest::Quote(dir / "page")),

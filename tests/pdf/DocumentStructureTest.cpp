@@ -65,7 +65,7 @@ TEST(PdfDocument, ReadersAcceptTheEmptyDocument) {
   qtest::TScratchDir dir;
   std::string file = WriteEmpty(dir);
   ExpectQpdfClean(file);
-  if (qtest::HaveProgram("pdfinfo")) {
+  if (qtest::NeedProgram("pdfinfo")) {
     std::string info;
     EXPECT_EQ(qtest::Run("pdfinfo " + qtest::Quote(file) + " 2>&1", &info), 0) << info;
     EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;

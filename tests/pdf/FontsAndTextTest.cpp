@@ -182,7 +182,7 @@ TEST(PdfText, SystemFontsMeasureWithFreeType) {
   EXPECT_NE(italic.find("/ItalicAngle -12>>"), std::string::npos) << italic;
   EXPECT_NE(regular.find("/ItalicAngle 0>>"), std::string::npos) << regular;
 
-  if (qtest::HaveProgram("pdffonts")) {
+  if (qtest::NeedProgram("pdffonts")) {
     std::string list;
     EXPECT_EQ(qtest::Run("pdffonts " + qtest::Quote(w.File) + " 2>&1", &list), 0) << list;
     for (const char* name : {"Arial ", "Arial,Bold ", "Arial,Italic "})
@@ -193,7 +193,7 @@ TEST(PdfText, SystemFontsMeasureWithFreeType) {
       EXPECT_NE(row.find("WinAnsi          no"), std::string::npos) << row;  // not embedded
     }
   }
-  if (qtest::HaveProgram("pdftotext")) {
+  if (qtest::NeedProgram("pdftotext")) {
     std::string text;
     qtest::Run("pdftotext " + qtest::Quote(w.File) + " -", &text);
     EXPECT_NE(text.find("Arial kursiv \xC3\xA4"), std::string::npos) << text;

@@ -37,16 +37,14 @@ std::vector<TListed> ListImages(const std::string& Pdf) {
   return rows;
 }
 
-bool HaveReaders() {
-  return qtest::HaveProgram("pdftoppm") && qtest::HaveProgram("pdfimages") && qtest::HaveProgram("qpdf");
-}
-
 }  // namespace
 
 // Four pictures side by side, each split in two colours so that row order, nibble order and the
 // 1-bit colour table all show: a wrong turn or swap puts the wrong colour under a sample.
 TEST(ImageReaders, EveryDepthRendersInItsColoursAndPlace) {
-  if (!HaveReaders()) GTEST_SKIP() << "PDF readers missing";
+  QTEST_REQUIRE_PROGRAM("pdftoppm");
+  QTEST_REQUIRE_PROGRAM("pdfimages");
+  QTEST_REQUIRE_PROGRAM("qpdf");
   qtest::TScratchDir dir;
   std::string file = dir / "depths.pdf";
   // 24 bits: red over blue.
@@ -109,9 +107,11 @@ TEST(ImageReaders, EveryDepthRendersInItsColoursAndPlace) {
 
 // Real files of every depth from the corpus, as the album export would place them.
 TEST(ImageReaders, CorpusPicturesKeepTheirSizesAndEncodings) {
-  if (!HaveReaders()) GTEST_SKIP() << "PDF readers missing";
+  QTEST_REQUIRE_PROGRAM("pdftoppm");
+  QTEST_REQUIRE_PROGRAM("pdfimages");
+  QTEST_REQUIRE_PROGRAM("qpdf");
+  QTEST_REQUIRE_PHOTOS();
   const auto photos = qtest::PhotosDir();
-  if (photos.empty()) GTEST_SKIP() << "photo corpus missing";
   const char* names[] = {"formats/f04_bmp-24bit.bmp",     "formats/f05_bmp-8bit-palette.bmp",
                          "formats/f06_bmp-8bit-gray.bmp", "formats/f07_bmp-4bit-palette.bmp",
                          "formats/f08_bmp-1bit.bmp",      "photos/p01_bridge.jpg"};

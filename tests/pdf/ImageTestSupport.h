@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -71,7 +73,9 @@ inline std::vector<std::string> WriterTempFiles() {
 struct TRaster {
   int Width = 0, Height = 0;
   std::vector<uint8_t> Rgb;
+  // Outside the raster (or of a page that could not be rendered): a value that is no colour.
   uint32_t At(int X, int Y) const {
+    if (X < 0 || Y < 0 || X >= Width || Y >= Height) return 0xFF000000u;
     const uint8_t* p = Rgb.data() + 3 * (static_cast<size_t>(Y) * Width + X);
     return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
   }
@@ -79,6 +83,7 @@ struct TRaster {
 
 inline TRaster Render(const std::string& Pdf, const qtest::TScratchDir& Dir, int Page = 1) {
   TRaster r;
+  if (!qtest::NeedProgram("pdftoppm")) return r;
   std::string out = Dir / "render";
   const std::string n = std::to_string(Page);
   int rc = qtest::Run("pdftoppm -r 72 -f " + n + " -l " + n + " -singlefile " + qtest::Quote(Pdf) + " " +
@@ -102,6 +107,27 @@ inline TRaster Render(const std::string& Pdf, const qtest::TScratchDir& Dir, int
   r.Rgb.assign(ppm.begin() + static_cast<long>(at), ppm.end());
   EXPECT_EQ(r.Rgb.size(), size_t(3) * r.Width * r.Height);
   return r;
+}
+
+// The largest channel difference between the picture Dib (1, 4, 8 or 24 bits) and Rgb, three bytes a
+// pixel with rows from the top, of the same size.
+inline int MaxDifference(const TDib& Dib, const std::string& Rgb) {
+  const int w = DibWidth(Dib), h = DibHeight(Dib);
+  int worst = 0;
+  for (int top = 0; top < h; ++top)
+    for (int x = 0; x < w; ++x) {
+      const uint32_t v = getpixel(Dib, x, h - 1 - top);
+      int rgb[3];
+      if (DibBitCount(Dib) >= 24) {
+        rgb[0] = v & 0xFF, rgb[1] = (v >> 8) & 0xFF, rgb[2] = (v >> 16) & 0xFF;
+      } else {
+        const TDibColor& c = Dib.Colors[v & 0xFF];
+        rgb[0] = c.Red, rgb[1] = c.Green, rgb[2] = c.Blue;
+      }
+      for (int k = 0; k < 3; ++k)
+        worst = std::max(worst, std::abs(rgb[k] - uint8_t(Rgb[3 * (size_t(top) * w + x) + k])));
+    }
+  return worst;
 }
 
 // Each channel of A within Tolerance of the same channel of B.

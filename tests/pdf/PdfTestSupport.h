@@ -69,7 +69,7 @@ inline std::string PageOperators(const std::string& Pdf, int Page) {
 
 // qpdf --check passes without warnings.
 inline void ExpectQpdfClean(const std::string& File) {
-  if (!qtest::HaveProgram("qpdf")) return;
+  QTEST_REQUIRE_PROGRAM("qpdf");
   std::string out;
   int rc = qtest::Run("qpdf --check " + qtest::Quote(File) + " 2>&1", &out);
   EXPECT_EQ(rc, 0) << out;

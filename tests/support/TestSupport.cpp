@@ -47,6 +47,22 @@ std::filesystem::path PhotosDir() {
   return {};
 }
 
+std::vector<std::vector<std::string>> PhotoManifest() {
+  std::vector<std::vector<std::string>> rows;
+  const std::filesystem::path dir = PhotosDir();
+  if (dir.empty()) return rows;
+  std::ifstream in(dir / "manifest.tsv");
+  std::string line;
+  std::getline(in, line);  // the header
+  while (std::getline(in, line)) {
+    std::vector<std::string> cells;
+    std::stringstream s(line);
+    for (std::string cell; std::getline(s, cell, '\t');) cells.push_back(cell);
+    rows.push_back(std::move(cells));
+  }
+  return rows;
+}
+
 std::string ReadFile(const std::filesystem::path& Path) {
   std::ifstream in(Path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + Path.string());
@@ -79,6 +95,42 @@ std::string Quote(const std::string& Text) {
 }
 
 bool HaveProgram(const std::string& Name) { return Run("command -v " + Name + " >/dev/null 2>&1") == 0; }
+
+bool MissingAllowed() {
+  const char* allowed = std::getenv("QUIRVEL_TESTS_ALLOW_MISSING");
+  return allowed && std::string(allowed) == "1";
+}
+
+bool NeedProgram(const std::string& Name) {
+  if (HaveProgram(Name)) return true;
+  if (MissingAllowed())
+    std::fprintf(stderr, "note: %s is not installed; the checks that need it are left out\n", Name.c_str());
+  else
+    ADD_FAILURE() << Name << " is not installed; scripts/install-deps.sh --test installs it";
+  return false;
+}
+
+bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb) {
+  if (!NeedProgram("djpeg")) return false;
+  TScratchDir dir;
+  WriteFile(dir.Path() / "in.jpg", Jpeg);
+  std::string ppm;
+  if (Run("djpeg -ppm " + Quote(dir / "in.jpg") + " 2>/dev/null", &ppm) != 0) {
+    ADD_FAILURE() << "djpeg refuses the JPEG bytes";
+    return false;
+  }
+  int maxValue = 0, end = 0;
+  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &Width, &Height, &maxValue, &end) != 3 || maxValue != 255) {
+    ADD_FAILURE() << "djpeg wrote no 8-bit PPM";
+    return false;
+  }
+  Rgb = ppm.substr(static_cast<size_t>(end) + 1);
+  if (Rgb.size() != size_t{3} * Width * Height) {
+    ADD_FAILURE() << "djpeg's PPM is short";
+    return false;
+  }
+  return true;
+}
 
 TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
                                  const std::string& Args, const std::string& Env) {

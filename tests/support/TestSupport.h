@@ -2,6 +2,8 @@
 // Helpers shared by the tests: scratch folders, a message box that records and answers, the photo
 // corpus, and running external programs (qpdf, pdftoppm, jbig2dec, ...).
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -44,6 +46,18 @@ class TRecordingMessageBox final : public TMessageBox {
 // The photo corpus made by make-photos.sh (QUIRVEL_PHOTOS, or <build>/photos); empty when absent.
 std::filesystem::path PhotosDir();
 
+// The external readers (qpdf, poppler, jbig2dec, ImageMagick, ...) and the photo corpus belong to the
+// tests: the test command installs and makes them, and there a missing one fails the test that needs
+// it. Only a run by hand with QUIRVEL_TESTS_ALLOW_MISSING=1 in the environment may skip such a test
+// instead, and each skip says what was missing.
+bool MissingAllowed();
+// True when Name can be run. Otherwise records a failure of the running test, or with missing tools
+// allowed notes the gap on standard error; false either way. For checks in the middle of a test.
+bool NeedProgram(const std::string& Name);
+// The corpus's manifest.tsv as rows of cells (file, width, height, format, type, bmp_bits,
+// exif_orientation, ...), without the header row; empty when there is no corpus.
+std::vector<std::vector<std::string>> PhotoManifest();
+
 // Reads a whole file; throws on failure.
 std::string ReadFile(const std::filesystem::path& Path);
 void WriteFile(const std::filesystem::path& Path, const std::string& Bytes);
@@ -53,6 +67,11 @@ int Run(const std::string& Command, std::string* Output = nullptr);
 // Quotes a text for the shell.
 std::string Quote(const std::string& Text);
 bool HaveProgram(const std::string& Name);
+
+// Decodes JPEG bytes with libjpeg's own djpeg into Width x Height pixels, three bytes (red, green,
+// blue) each, rows from the top: a reference independent of the program's picture library. False
+// (with a recorded failure) when djpeg is missing or refuses the bytes.
+bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb);
 
 // The outcome of running the program under test.
 struct TProgramResult {
@@ -81,3 +100,22 @@ class TFileSizeLimit {
 };
 
 }  // namespace qtest
+
+// Ends the running test unless the program Name can be run: a failure, or a skip when missing tools
+// are allowed (see MissingAllowed).
+#define QTEST_REQUIRE_PROGRAM(Name)                                                        \
+  do {                                                                                     \
+    if (!::qtest::HaveProgram(Name)) {                                                     \
+      if (::qtest::MissingAllowed()) GTEST_SKIP() << (Name) << " is not installed";        \
+      FAIL() << (Name) << " is not installed; scripts/install-deps.sh --test installs it"; \
+    }                                                                                      \
+  } while (false)
+
+// Ends the running test unless the photo corpus is there, in the same way.
+#define QTEST_REQUIRE_PHOTOS()                                                                            \
+  do {                                                                                                    \
+    if (::qtest::PhotosDir().empty()) {                                                                   \
+      if (::qtest::MissingAllowed()) GTEST_SKIP() << "the photo corpus is not made";                      \
+      FAIL() << "the photo corpus is missing: set QUIRVEL_PHOTOS or run scripts/test.sh, which makes it"; \
+    }                                                                                                     \
+  } while (false)

@@ -1,0 +1,21 @@
+#pragma once
+// The picture library's entry for small pictures of large files (thumbnails): a JPEG is decoded at a
+// reduced scale instead of full size, which costs a fraction of the time.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/Dib.h"
+
+// Reads FileName like OpenDib(Dib, FileName, Format, nullptr). A JPEG is decoded at the smallest of
+// libjpeg's DCT scales 1/8, 1/4 and 1/2 whose upright picture still has at least MinLongSide pixels on
+// its longer side, or at full size when none has; every other format at full size. Turned upright by
+// the orientation tag like OpenDib. FullWidth and FullHeight receive the upright size the picture has
+// at full scale (what OpenDib would give). Returns 1 on success, 0 with Dib->Bits nullptr and nothing
+// held otherwise. Safe to call from any thread.
+int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide, int* FullWidth,
+                   int* FullHeight);
+
+// The same from a file's bytes in memory (for tests and fuzzing).
+int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib,
+                         int* FullWidth, int* FullHeight);

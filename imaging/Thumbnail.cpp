@@ -1,0 +1,58 @@
+#include "imaging/Thumbnail.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "imaging/LoadPicture.h"
+#include "imaging/Pictaro.h"
+
+TThumbnailSize ThumbnailFit(int Width, int Height) {
+  if (Width <= 0 || Height <= 0) return {0, 0};
+  int64_t w = ThumbnailBox, h = int64_t{Height} * ThumbnailBox / Width;
+  if (h > ThumbnailBox) {
+    h = ThumbnailBox;
+    w = int64_t{Width} * ThumbnailBox / Height;
+  }
+  return {static_cast<int>(std::max<int64_t>(w, 1)), static_cast<int>(std::max<int64_t>(h, 1))};
+}
+
+void Resize(const TDib& Src, int NewWidth, int NewHeight, TDib* Dst) {
+  std::memset(Dst, 0, sizeof *Dst);
+  if (!Src.Bits || !Src.Header || NewWidth <= 0 || NewHeight <= 0) return;
+  const int64_t xStep = int64_t{DibWidth(Src)} * 1024 / NewWidth;
+  const int64_t yStep = int64_t{DibHeight(Src)} * 1024 / NewHeight;
+  const int bits = DibBitCount(Src);
+  newdib(Dst, NewWidth, NewHeight, bits, Src.Header, static_cast<int>(DibPaletteColors(Src)));
+  if (!Dst->Bits || (bits != 1 && bits != 4 && bits != 8 && bits != 24)) return;
+  for (int y = 0; y < NewHeight; ++y) {
+    const int64_t sy = (y * yStep) >> 10;
+    const uint8_t* from = Src.Bits + sy * Src.RowBytes;
+    uint8_t* to = Dst->Bits + int64_t{y} * Dst->RowBytes;
+    for (int x = 0; x < NewWidth; ++x) {
+      const int64_t sx = (x * xStep) >> 10;
+      switch (bits) {
+        case 1: setpixel(*Dst, x, y, getpixel(Src, static_cast<int>(sx), static_cast<int>(sy))); break;
+        case 4: {
+          const unsigned nibble = (sx & 1) ? from[sx / 2] & 0x0F : from[sx / 2] >> 4;
+          to[x / 2] |= static_cast<uint8_t>((x & 1) ? nibble : nibble << 4);
+          break;
+        }
+        case 8: to[x] = from[sx]; break;
+        default: std::memcpy(to + 3 * int64_t{x}, from + 3 * sx, 3); break;
+      }
+    }
+  }
+}
+
+TMadeThumbnail MakeThumbnail(const char* FileName) {
+  TDib picture;
+  int fullWidth = 0, fullHeight = 0;
+  LoadPictureReduced(FileName, -1, ThumbnailBox, &picture, &fullWidth, &fullHeight);
+  if (!picture.Bits) return {TThumbnailKind::Unreadable, picture};
+  const TThumbnailSize fit = ThumbnailFit(fullWidth, fullHeight);
+  TDib thumbnail;
+  Resize(picture, fit.Width, fit.Height, &thumbnail);
+  if (!thumbnail.Bits) return {TThumbnailKind::Temporary, picture};
+  deldib(picture);
+  return {TThumbnailKind::Cached, thumbnail};
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Thumbnails: the fit of a picture into the 80 x 80 box, Resize (nearest-neighbour sampling in 1/1024
+// fixed point), and making a photo's thumbnail from its file.
+
+#include <cstdint>
+
+#include "imaging/Dib.h"
+
+// The largest thumbnail: ThumbnailBox x ThumbnailBox pixels.
+constexpr int ThumbnailBox = 80;
+
+struct TThumbnailSize {
+  int Width, Height;
+};
+
+// The size of a Width x Height picture fitted into the box keeping its proportions, enlarged when it
+// is smaller: width 80 and height Height * 80 div Width, or, when that is more than 80, height 80 and
+// width Width * 80 div Height. A side never comes out below 1, so a picture more than 80 times as wide
+// as high still gets a thumbnail. A picture without pixels (a side 0 or less) fits as 0 x 0.
+TThumbnailSize ThumbnailFit(int Width, int Height);
+
+// *Dst receives a new picture of NewWidth x NewHeight with Src's bit count and, for 8 bits or fewer,
+// Src's colour table; target pixel (x, y) takes source pixel ((x * XStep) >> 10, (y * YStep) >> 10) in
+// stored-row coordinates, with XStep = Width * 1024 div NewWidth and YStep likewise. 1, 4, 8 and 24 bits
+// are copied; other depths stay all zero. Dst->Bits is nullptr when the picture cannot be made (no
+// memory, a size of 0 or less, Src without a picture). Src is neither changed nor freed.
+void Resize(const TDib& Src, int NewWidth, int NewHeight, TDib* Dst);
+
+// What MakeThumbnail made of a photo file.
+enum class TThumbnailKind {
+  Cached,      // Picture is the thumbnail, to be kept in the photo's entry
+  Temporary,   // no memory for the thumbnail: Picture is the picture itself, to be drawn once and freed
+  Unreadable,  // the file cannot be read; Picture holds nothing
+};
+
+struct TMadeThumbnail {
+  TThumbnailKind Kind;
+  TDib Picture;  // owned by the caller (freed with deldib), or Bits nullptr
+};
+
+// Reads the photo file FileName as LoadPicture does with format -1, a JPEG at the smallest DCT scale
+// that still covers the thumbnail, and resizes it to the fit of the picture's full upright size.
+// Safe to call from any thread; reports nothing.
+TMadeThumbnail MakeThumbnail(const char* FileName);

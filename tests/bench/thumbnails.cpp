@@ -1,0 +1,199 @@
+// Thumbnails of 24-megapixel photos, side by side in one run:
+//   - one thumbnail made the fast way (DCT-scaled decoding, then Resize) against decoding the same
+//     photo at full size, the way a thumbnail would otherwise start; and libjpeg's own 1/8-scale
+//     decoding, the floor of the method;
+//   - an album of 500 such photos in the grid at the size of the main window's photo page: time until
+//     the grid first shows (grey cells), and until every thumbnail of the first screen is there, against
+//     making the first screen's thumbnails one after the other from full-size decodings;
+//   - scrolling through all 500 after they are made: picture files read (counted at the thumbnail maker,
+//     the grid's only way to picture files) and time per scroll step.
+#include <benchmark/benchmark.h>
+#include <jpeglib.h>
+
+#include <QApplication>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "album/AlbumModel.h"
+#include "imaging/LoadPicture.h"
+#include "imaging/Pictaro.h"
+#include "imaging/Thumbnail.h"
+#include "imaging/ThumbnailCell.h"
+#include "support/TestSupport.h"
+#include "ui/ThumbnailGrid.h"
+
+namespace {
+
+constexpr int AlbumSize = 500;
+// The grid's visible area on the photo page of a main window of 800 x 600: 8 columns, 4 rows in view.
+constexpr int GridWidth = 8 * CellWidth, GridHeight = 420;
+
+struct TSetup {
+  std::vector<std::string> Photos;  // the corpus's 24 MP photos
+  std::string Plain;                // one of them without an orientation tag
+  qtest::TScratchDir Dir;
+  std::vector<std::string> Album;  // 500 names, links to those photos
+  TSetup() {
+    const auto photos = qtest::PhotosDir();
+    for (const auto& f : qtest::PhotoManifest())
+      if (f.size() > 6 && f[0].rfind("photos/", 0) == 0 && std::stoll(f[1]) * std::stoll(f[2]) == 24000000) {
+        Photos.push_back((photos / f[0]).string());
+        if (Plain.empty() && f[6] == "1") Plain = Photos.back();
+      }
+    for (int i = 0; i < AlbumSize && !Photos.empty(); ++i) {
+      const std::string link = Dir / ("foto" + std::to_string(i) + ".jpg");
+      std::filesystem::create_symlink(Photos[i % Photos.size()], link);
+      Album.push_back(link);
+    }
+  }
+};
+
+TSetup& Setup() {
+  static TSetup setup;
+  return setup;
+}
+
+void FullDecode(benchmark::State& State) {
+  const auto& s = Setup();
+  if (s.Plain.empty()) return State.SkipWithError("photo corpus not made");
+  for (auto _ : State) {
+    TDib dib;
+    LoadPicture(s.Plain.c_str(), -1, nullptr, &dib);
+    if (!dib.Bits) return State.SkipWithError("decoding failed");
+    deldib(dib);
+  }
+}
+
+void FastThumbnail(benchmark::State& State) {
+  const auto& s = Setup();
+  if (s.Plain.empty()) return State.SkipWithError("photo corpus not made");
+  for (auto _ : State) {
+    const TMadeThumbnail made = MakeThumbnail(s.Plain.c_str());
+    if (made.Kind != TThumbnailKind::Cached) return State.SkipWithError("no thumbnail");
+    deldib(made.Picture);
+  }
+}
+
+// libjpeg alone decoding the photo at 1/8 scale, rows thrown away: what the fast thumbnail cannot go
+// below, since every scale has to read all of the photo's entropy-coded data.
+void LibjpegEighthScale(benchmark::State& State) {
+  const auto& s = Setup();
+  if (s.Plain.empty()) return State.SkipWithError("photo corpus not made");
+  const std::string bytes = qtest::ReadFile(s.Plain);
+  std::vector<unsigned char> row(6000 * 3);
+  for (auto _ : State) {
+    jpeg_decompress_struct info;
+    jpeg_error_mgr err;
+    info.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    jpeg_read_header(&info, TRUE);
+    info.scale_num = 1, info.scale_denom = 8;
+    jpeg_start_decompress(&info);
+    while (info.output_scanline < info.output_height) {
+      JSAMPROW r = row.data();
+      jpeg_read_scanlines(&info, &r, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+  }
+}
+
+// The first screen the way the grid would make it without the worker: each visible photo decoded at
+// full size and resized, one after the other.
+void FirstScreenFromFullDecodes(benchmark::State& State) {
+  const auto& s = Setup();
+  if (s.Album.empty()) return State.SkipWithError("photo corpus not made");
+  const int cells = 8 * 4;
+  for (auto _ : State)
+    for (int i = 0; i < cells; ++i) {
+      TDib full, thumb;
+      LoadPicture(s.Album[i].c_str(), -1, nullptr, &full);
+      const TThumbnailSize fit = ThumbnailFit(DibWidth(full), DibHeight(full));
+      Resize(full, fit.Width, fit.Height, &thumb);
+      deldib(full), deldib(thumb);
+    }
+}
+
+// Opening the album in the grid: counters say how long until the grid shows and until the first
+// screen's thumbnails are all there, and how many files scrolling through everything read afterwards.
+void AlbumOf500(benchmark::State& State) {
+  const auto& s = Setup();
+  if (s.Album.empty()) return State.SkipWithError("photo corpus not made");
+  using TClock = std::chrono::steady_clock;
+  double shown = 0, firstScreen = 0, scrollStep = 0, filesReadScrolling = 0, cells = 0;
+  for (auto _ : State) {
+    std::atomic<int> filesRead = 0;
+    TAlbumModel album;
+    for (const std::string& name : s.Album) SetEntryFileName(*album.Pics.Append(), name);
+    const auto start = TClock::now();
+    TThumbnailGrid grid(album, nullptr, [&](const std::string& Name) {
+      ++filesRead;
+      return MakeThumbnail(Name.c_str());
+    });
+    const QScrollArea* area = grid.ScrollBox1;
+    grid.resize(GridWidth + area->verticalScrollBar()->sizeHint().width() + 2 * area->frameWidth(),
+                GridHeight + 2 * area->frameWidth());
+    grid.show();
+    grid.PaintBox1Paint();
+    grid.PaintBox1->repaint();
+    shown += std::chrono::duration<double>(TClock::now() - start).count();
+    const int visible = GridColumns(grid.PaintBox1->width()) * ((GridHeight + CellHeight - 1) / CellHeight);
+    cells = visible;
+    const auto firstScreenMade = [&] {
+      for (int i = 0; i < visible; ++i)
+        if (!album.Pics[i].Thumbnail.Bits) return false;
+      return true;
+    };
+    while (!firstScreenMade()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    firstScreen += std::chrono::duration<double>(TClock::now() - start).count();
+
+    // The rest are made behind the first screen; then scroll to the end and back, painting each step.
+    while (grid.MakingThumbnails()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    QApplication::processEvents();
+    const int before = filesRead;
+    QScrollBar* bar = grid.ScrollBox1->verticalScrollBar();
+    int steps = 0;
+    const auto scrollStart = TClock::now();
+    for (int direction : {1, -1})
+      for (bool moving = true; moving; ++steps) {
+        const int old = bar->value();
+        for (int i = 0; i < 5; ++i) direction > 0 ? grid.FormMouseWheelDown() : grid.FormMouseWheelUp();
+        grid.PaintBox1->repaint();
+        QApplication::processEvents();
+        moving = bar->value() != old;
+      }
+    scrollStep += std::chrono::duration<double>(TClock::now() - scrollStart).count() / steps;
+    filesReadScrolling += filesRead - before;
+  }
+  const double n = static_cast<double>(State.iterations());
+  State.counters["shown_ms"] = shown / n * 1e3;
+  State.counters["first_screen_ms"] = firstScreen / n * 1e3;
+  State.counters["first_screen_cells"] = cells;
+  State.counters["scroll_step_ms"] = scrollStep / n * 1e3;
+  State.counters["files_read_scrolling"] = filesReadScrolling / n;
+}
+
+}  // namespace
+
+BENCHMARK(FullDecode)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+BENCHMARK(FastThumbnail)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+BENCHMARK(LibjpegEighthScale)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+BENCHMARK(FirstScreenFromFullDecodes)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(AlbumOf500)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
