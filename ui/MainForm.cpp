@@ -8,6 +8,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QThread>
+#include <QWheelEvent>
 #include <cmath>
 
 #include "album/AlbumFile.h"
@@ -22,6 +23,8 @@
 #include "platform/WindowPlacement.h"
 #include "ui/ExportRunner.h"
 #include "ui/ProgressPanel.h"
+#include "ui/ThumbnailGrid.h"
+#include "ui/ViewPicForm.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -46,6 +49,7 @@ const TCheckField KCheckFields[] = {
     {&Ui::TMainForm::RahmenCheck, &TLayoutSettings::RahmenCheck},
     {&Ui::TMainForm::ShowPDFCheck, &TLayoutSettings::ShowPDFCheck},
     {&Ui::TMainForm::SeparateCheck, &TLayoutSettings::SeparateCheck},
+    {&Ui::TMainForm::EmbedFontsCheck, &TLayoutSettings::EmbedFonts},
     {&Ui::TMainForm::FilenamesCheck, &TLayoutSettings::FilenamesCheck},
     {&Ui::TMainForm::PathCheck, &TLayoutSettings::PathCheck},
 };
@@ -98,9 +102,10 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell, QW
   ui.ListView2->setColumnWidth(0, 150);
   ui.ListView2->setColumnWidth(1, 300);
   ui.ListView2->installEventFilter(this);
-  // The plain photo list takes the keys itself; KeyEdit stays for a view that needs a keyboard carrier.
-  ui.KeyEdit->hide();
-  ui.PhotoView->SetAlbum(&FAlbum);
+  // The grid goes between the text box and the file-name label, and takes what height there is.
+  FGrid = new TThumbnailGrid(FAlbum, ui.FotosPage);
+  ui.PhotoColumn->insertWidget(ui.PhotoColumn->indexOf(ui.Label1), FGrid, 1);
+  FViewer = new TViewPicForm(FShell, FStore, this);
 
   FStatusText = new QLabel(this);
   FStatusText->setFixedWidth(250);
@@ -125,10 +130,12 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell, QW
   connect(ui.Shape1, &TColorSwatch::MouseDown, this, &TMainForm::Shape1MouseDown);
   connect(ui.Shape2, &TColorSwatch::MouseDown, this, &TMainForm::Shape2MouseDown);
   connect(ui.SavePDFBtn, &QPushButton::clicked, this, &TMainForm::SavePDFBtnClick);
-  connect(ui.PhotoView, &TPhotoList::CurrentChosen, this, [this] {
-    adibchanged();
-    ShowCurrentPhoto();
-  });
+  connect(FGrid, &TThumbnailGrid::CurrentTextChanged, this,
+          [this](const QString& Text) { SetMemoText(Text.toStdString()); });
+  connect(FGrid, &TThumbnailGrid::StatusTextChanged, FStatusText, &QLabel::setText);
+  connect(FGrid, &TThumbnailGrid::FileNameChanged, ui.Label1, &QLabel::setText);
+  connect(FGrid, &TThumbnailGrid::OpenPicture, this,
+          [this](const QString& FileName) { FViewer->ShowPicture(FileName.toStdString(), this); });
   // Esc deletes the current photo, as "Foto löschen" is the window's cancel button (EscapeKeyDown).
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, &TMainForm::EscapeKeyDown);
@@ -143,7 +150,11 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell, QW
   for (const QKeySequence& keys :
        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
     connect(new QShortcut(keys, this), &QShortcut::activated, this, [turnPage] { turnPage(-1); });
-  ui.PhotoView->setFocus();
+  FGrid->KeyEdit->setFocus();
+  ExportRun = [this](std::vector<TExportPhoto> Photos, const TLayoutSettings& Settings,
+                     const std::string& FileName) {
+    return RunExport(this, std::move(Photos), Settings, FileName, *this);
+  };
 
   SetSettings(FirstStartSettings());
   RepaintGrid();
@@ -153,7 +164,8 @@ TMainForm::~TMainForm() {
   // A window that goes without having been closed (the session ends) still keeps its settings; one
   // that was never shown never read them, so it must not write its defaults over them.
   if (FShown && !FStorageWritten) WriteFormStorage();
-  FUi->PhotoView->SetAlbum(nullptr);
+  // The grid works on FAlbum and its workers call back into it: it goes before the album does.
+  delete FGrid;
 }
 
 TLayoutSettings TMainForm::Settings() const {
@@ -283,11 +295,15 @@ void TMainForm::EscapeKeyDown() {
 }
 
 void TMainForm::NachVornBtnClick() {
-  if (MovePhotoForward(FAlbum)) RepaintGrid();
+  if (!MovePhotoForward(FAlbum)) return;
+  FGrid->ScrollImageInView();  // the moved photo stays in sight
+  RepaintGrid();
 }
 
 void TMainForm::NachHintenBtnClick() {
-  if (MovePhotoBack(FAlbum)) RepaintGrid();
+  if (!MovePhotoBack(FAlbum)) return;
+  FGrid->ScrollImageInView();
+  RepaintGrid();
 }
 
 void TMainForm::Memo1Change() {
@@ -296,16 +312,11 @@ void TMainForm::Memo1Change() {
     ShowError("Fehler: Nicht genug Arbeitsspeicher für den Text.");
 }
 
-void TMainForm::adibchanged() {
-  if (!FAlbum.HasCurrent()) return;
-  SetMemoText(EntryText(FAlbum.Pics[FAlbum.CurPic - 1]));
-}
-
 void TMainForm::ShowCurrentText() {
-  // The list marks photo CurPic as current, and the text box edits photo CurPic: it shows that photo's
+  // The grid marks photo CurPic as current, and the text box edits photo CurPic: it shows that photo's
   // text, so what the user types never silently replaces a text the box did not show.
   if (FAlbum.HasCurrent())
-    adibchanged();
+    FGrid->adibchanged();
   else
     ClearMemo();
 }
@@ -321,14 +332,19 @@ void TMainForm::SetMemoText(std::string_view PhotoText) {
   FUi->Memo1->setPlainText(Utf8(BoxTextOfPhotoText(PhotoText)));
 }
 
-void TMainForm::RepaintGrid() {
-  FUi->PhotoView->RepaintPhotos();
-  ShowCurrentPhoto();
+void TMainForm::RepaintGrid() { FGrid->PaintBox1Paint(); }
+
+void TMainForm::ShowMovedPhoto() {
+  FGrid->adibchanged();
+  FGrid->ScrollImageInView();
+  RepaintGrid();
 }
 
-void TMainForm::ShowCurrentPhoto() {
-  FStatusText->setText(Utf8(CurrentPhotoStatus(FAlbum)));
-  FUi->Label1->setText(FAlbum.HasCurrent() ? Utf8(EntryFileName(FAlbum.Pics[FAlbum.CurPic - 1])) : QString());
+void TMainForm::wheelEvent(QWheelEvent* Event) {
+  // On the page "Fotos" the wheel scrolls the grid from anywhere in the window; elsewhere it does
+  // nothing here. Controls that scroll themselves (the text box, the grid) take their wheel first.
+  if (FUi->PageControl2->currentWidget() == FUi->FotosPage) FGrid->WheelTurned(Event->angleDelta().y());
+  Event->accept();
 }
 
 // ---- Search ---------------------------------------------------------------------------------------
@@ -345,8 +361,7 @@ void TMainForm::ListView2DblClick() {
   if (selected.isEmpty()) return;
   if (!JumpToHit(FAlbum, FUi->ListView2->indexOfTopLevelItem(selected.front()))) return;
   FUi->PageControl2->setCurrentWidget(FUi->FotosPage);
-  adibchanged();
-  RepaintGrid();
+  ShowMovedPhoto();
 }
 
 void TMainForm::ListView2KeyDown(int Key) {
@@ -392,7 +407,8 @@ void TMainForm::SavePDFBtnClick() {
   std::vector<std::string> files;
   if (!FDialogs.ChooseFiles(PdfSaveDialog(), files)) return;
   const TLayoutSettings settings = Settings();
-  const TExportResult result = RunExport(this, ExportPhotos(FAlbum), settings, files.front(), *this);
+  const TExportResult result = ExportRun(ExportPhotos(FAlbum), settings, files.front());
+  // Missing pictures are reported, and the PDF is shown all the same: it holds everything else.
   ShowExportFailure(result);
   if (result.Ok() && settings.ShowPDFCheck) OpenPDFFileInDefaultApplication(result.ViewFile);
 }

@@ -5,16 +5,23 @@
 // interfaces, so tests drive the real window with scripted dialogs; message boxes go to the core's
 // process-wide TMessageBox.
 //
+// The page "Fotos" shows the album in a TThumbnailGrid, which moves CurPic itself and tells the window
+// the current photo's text (for the text box), the status line, the file name and when to open the
+// viewer. The viewer TViewPicForm is made once with the window, so its zoom stays between openings; its
+// print window keeps its values in the same per-user store.
+//
 // Start order: the controls show the first-start settings; at the first showing the per-user store is
 // read (frame, colours, fonts, "show the PDF", window position), then the album named on the command
 // line is opened, whose settings win. Closing asks first and then writes the per-user store.
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "album/AlbumModel.h"
 #include "album/LayoutSettings.h"
+#include "export/AlbumExport.h"
 #include "platform/ProgressSink.h"
 
 namespace Ui {
@@ -26,6 +33,8 @@ class TProgressPanel;
 class TSettingsStore;
 class TShell;
 class TSpinEdit;
+class TThumbnailGrid;
+class TViewPicForm;
 struct TWindowPlacement;
 
 class TMainForm : public QMainWindow, public TProgressSink {
@@ -55,6 +64,14 @@ class TMainForm : public QMainWindow, public TProgressSink {
   TProgressPanel* ProgressPanel() const { return FProgressPanel; }
   // The status bar's first panel (250 pixels): which photo is current.
   QLabel* StatusText() const { return FStatusText; }
+  TThumbnailGrid* Grid() const { return FGrid; }
+  TViewPicForm* Viewer() const { return FViewer; }
+
+  // Runs the export of SavePDFBtnClick and returns its result: RunExport (ExportRunner.h) behind the
+  // progress dialog. Tests may put another run in its place.
+  std::function<TExportResult(std::vector<TExportPhoto> Photos, const TLayoutSettings& Settings,
+                              const std::string& FileName)>
+      ExportRun;
 
  public slots:
   void NewBtnClick();
@@ -79,6 +96,8 @@ class TMainForm : public QMainWindow, public TProgressSink {
   void showEvent(QShowEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
+  // The wheel over the window, where no control takes it: FormMouseWheelDown / FormMouseWheelUp.
+  void wheelEvent(QWheelEvent* Event) override;
 
  private:
   void FormShow();
@@ -86,15 +105,16 @@ class TMainForm : public QMainWindow, public TProgressSink {
   bool FormCloseQuery();
   void EscapeKeyDown();
 
-  // The current photo's text into the text box, without running Memo1Change.
-  void adibchanged();
+  // The text box: emptied, or showing the current photo's text (through the grid's adibchanged), or a
+  // given photo text; none of these runs Memo1Change.
   void ClearMemo();
   void ShowCurrentText();
   void SetMemoText(std::string_view PhotoText);
-  // Shows the photo list anew, marks and scrolls to the current photo, and updates the status line and
-  // the file-name label under the list.
+  // The grid anew after a change of the photo list or of CurPic: size, cells, the status line and the
+  // file-name label.
   void RepaintGrid();
-  void ShowCurrentPhoto();
+  // After a move of CurPic: the text box, the current cell scrolled into view, the grid repainted.
+  void ShowMovedPhoto();
   void ShowFontsAndColors();
   void OpenPDFFileInDefaultApplication(const std::string& FileName);
 
@@ -115,4 +135,6 @@ class TMainForm : public QMainWindow, public TProgressSink {
   bool FStorageWritten = false;
   QLabel* FStatusText = nullptr;
   TProgressPanel* FProgressPanel = nullptr;
+  TThumbnailGrid* FGrid = nullptr;
+  TViewPicForm* FViewer = nullptr;
 };

@@ -99,6 +99,46 @@ class MainFormExportTest : public QObject {
     QCOMPARE(f.Shell.Opened.size(), size_t(1));
   }
 
+  void MissingPicturesAreReportedAndThePdfStillShown() {
+    TMainFormFixture f;
+    f.AddPhotos({FPhotos[0]});
+    // The spool lost two pictures: the writer put white areas in their place and counted them.
+    f.Form.ExportRun = [&](std::vector<TExportPhoto> Photos, const TLayoutSettings& Settings,
+                           const std::string& FileName) {
+      TExportResult result = RunExport(&f.Form, std::move(Photos), Settings, FileName, f.Form);
+      result.Missing = 2;
+      return result;
+    };
+    const std::string pdf = FDir / "fehlend.pdf";
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{pdf});
+    f.Click("SavePDFBtn");
+    QCOMPARE(f.Box.Shown.size(), size_t(1));
+    QCOMPARE(f.Box.Shown[0].Text, MissingPicturesMessage(2));
+    QVERIFY(f.Box.Shown[0].Icon == TMsgIcon::Error);
+    QCOMPARE(f.Shell.Opened, std::vector<std::string>{pdf});
+  }
+
+  void EmbedFontsIsOffUntilTickedAndStaysOutOfTheStore() {
+    TMainFormFixture f;
+    f.Form.show();
+    auto* embed = f.Control<QCheckBox>("EmbedFontsCheck");
+    QCOMPARE(embed->text(), QStringLiteral("Schriften einbetten"));
+    QVERIFY(!embed->isChecked() && !f.Form.Settings().EmbedFonts);
+    f.AddPhotos({FPhotos[0]});
+    embed->setChecked(true);
+    f.Control<QCheckBox>("ShowPDFCheck")->setChecked(false);
+    const std::string pdf = FDir / "eingebettet.pdf";
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{pdf});
+    f.Click("SavePDFBtn");
+    // Every font of the page (heading and texts fit Windows-1252) is an embedded subset.
+    std::string fonts;
+    QCOMPARE(qtest::Run("pdffonts " + qtest::Quote(pdf), &fonts), 0);
+    QVERIFY2(std::regex_search(fonts, std::regex("CID TrueType +Identity-H +yes +yes +yes")), fonts.c_str());
+    QVERIFY2(!std::regex_search(fonts, std::regex(" no +no +")), fonts.c_str());
+    QVERIFY(f.Form.close());
+    for (const auto& [key, value] : f.Store.Values) QVERIFY(key.second.find("Embed") == std::string::npos);
+  }
+
   void CancellingLeavesNoFileBehind() {
     TMainFormFixture f;
     f.Form.show();
