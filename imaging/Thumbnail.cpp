@@ -5,6 +5,7 @@
 
 #include "imaging/LoadPicture.h"
 #include "imaging/Pictaro.h"
+#include "imaging/ThumbnailCache.h"
 
 TThumbnailSize ThumbnailFit(int Width, int Height) {
   if (Width <= 0 || Height <= 0) return {0, 0};
@@ -44,15 +45,40 @@ void Resize(const TDib& Src, int NewWidth, int NewHeight, TDib* Dst) {
   }
 }
 
-TMadeThumbnail MakeThumbnail(const char* FileName) {
+namespace {
+
+// The thumbnail of a picture whose whole upright size is FullWidth x FullHeight; takes Picture.
+TMadeThumbnail ThumbnailFrom(TDib Picture, int FullWidth, int FullHeight) {
+  const TThumbnailSize fit = ThumbnailFit(FullWidth, FullHeight);
+  TDib thumbnail;
+  Resize(Picture, fit.Width, fit.Height, &thumbnail);
+  if (!thumbnail.Bits) return {TThumbnailKind::Temporary, Picture};
+  deldib(Picture);
+  return {TThumbnailKind::Cached, thumbnail};
+}
+
+}  // namespace
+
+TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache) {
   TDib picture;
   int fullWidth = 0, fullHeight = 0;
-  LoadPictureReduced(FileName, -1, ThumbnailBox, &picture, &fullWidth, &fullHeight);
+  if (Cache && Cache->Read(FileName, &picture, &fullWidth, &fullHeight))
+    return ThumbnailFrom(picture, fullWidth, fullHeight);
+  // The stamp is taken before reading, so an entry never names a later state of the file than the
+  // one its picture came from.
+  TFileStamp stamp;
+  const bool stamped = Cache && FileStampOf(FileName, stamp);
+  LoadPictureReduced(FileName, -1, Cache ? ThumbnailCacheSide : ThumbnailBox, &picture, &fullWidth,
+                     &fullHeight);
   if (!picture.Bits) return {TThumbnailKind::Unreadable, picture};
-  const TThumbnailSize fit = ThumbnailFit(fullWidth, fullHeight);
-  TDib thumbnail;
-  Resize(picture, fit.Width, fit.Height, &thumbnail);
-  if (!thumbnail.Bits) return {TThumbnailKind::Temporary, picture};
-  deldib(picture);
-  return {TThumbnailKind::Cached, thumbnail};
+  if (stamped && std::max(fullWidth, fullHeight) > ThumbnailCacheSide) {
+    TDib entry;
+    ShrinkDib(&entry, picture, ThumbnailCacheSide);
+    if (entry.Bits) {
+      Cache->Store(FileName, stamp, entry, fullWidth, fullHeight);
+      deldib(picture);
+      picture = entry;
+    }
+  }
+  return ThumbnailFrom(picture, fullWidth, fullHeight);
 }

@@ -38,7 +38,11 @@ struct TMadeThumbnail {
   TDib Picture;  // owned by the caller (freed with deldib), or Bits nullptr
 };
 
+class TThumbnailCache;
+
 // Reads the photo file FileName as LoadPicture does with format -1, a JPEG at the smallest DCT scale
 // that still covers the thumbnail, and resizes it to the fit of the picture's full upright size.
-// Safe to call from any thread; reports nothing.
-TMadeThumbnail MakeThumbnail(const char* FileName);
+// With a Cache, a picture larger than the cache's entries is first shrunk by averaging to an entry,
+// which is stored, and the thumbnail is resized from that entry; a valid entry is used instead of the
+// file, so a photo once seen is not decoded again. Safe to call from any thread; reports nothing.
+TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache = nullptr);

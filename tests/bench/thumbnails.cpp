@@ -6,7 +6,9 @@
 //     the grid first shows (grey cells), and until every thumbnail of the first screen is there, against
 //     making the first screen's thumbnails one after the other from full-size decodings;
 //   - scrolling through all 500 after they are made: picture files read (counted at the thumbnail maker,
-//     the grid's only way to picture files) and time per scroll step.
+//     the grid's only way to picture files) and time per scroll step;
+//   - the same with the desktop's shared thumbnail folder: a thumbnail made while its entry is stored,
+//     one made from a stored entry, and the album opened once with an empty folder and then again.
 #include <benchmark/benchmark.h>
 #include <jpeglib.h>
 
@@ -24,6 +26,7 @@
 #include "imaging/LoadPicture.h"
 #include "imaging/Pictaro.h"
 #include "imaging/Thumbnail.h"
+#include "imaging/ThumbnailCache.h"
 #include "imaging/ThumbnailCell.h"
 #include "support/TestSupport.h"
 #include "ui/ThumbnailGrid.h"
@@ -39,6 +42,7 @@ struct TSetup {
   std::string Plain;                // one of them without an orientation tag
   qtest::TScratchDir Dir;
   std::vector<std::string> Album;  // 500 names, links to those photos
+  TThumbnailCache Cache{Dir / "thumbnails/normal"};
   TSetup() {
     const auto photos = qtest::PhotosDir();
     for (const auto& f : qtest::PhotoManifest())
@@ -75,6 +79,32 @@ void FastThumbnail(benchmark::State& State) {
   if (s.Plain.empty()) return State.SkipWithError("photo corpus not made");
   for (auto _ : State) {
     const TMadeThumbnail made = MakeThumbnail(s.Plain.c_str());
+    if (made.Kind != TThumbnailKind::Cached) return State.SkipWithError("no thumbnail");
+    deldib(made.Picture);
+  }
+}
+
+// A thumbnail made from the photo while its entry goes into the shared folder (the first sight).
+void FirstThumbnailStoringItsEntry(benchmark::State& State) {
+  const auto& s = Setup();
+  if (s.Plain.empty()) return State.SkipWithError("photo corpus not made");
+  for (auto _ : State) {
+    State.PauseTiming();
+    std::filesystem::remove(s.Cache.EntryName(s.Plain));
+    State.ResumeTiming();
+    const TMadeThumbnail made = MakeThumbnail(s.Plain.c_str(), &s.Cache);
+    if (made.Kind != TThumbnailKind::Cached) return State.SkipWithError("no thumbnail");
+    deldib(made.Picture);
+  }
+}
+
+// A thumbnail made from the photo's stored entry (every later sight, also in later runs).
+void ThumbnailFromItsEntry(benchmark::State& State) {
+  const auto& s = Setup();
+  if (s.Plain.empty()) return State.SkipWithError("photo corpus not made");
+  deldib(MakeThumbnail(s.Plain.c_str(), &s.Cache).Picture);
+  for (auto _ : State) {
+    const TMadeThumbnail made = MakeThumbnail(s.Plain.c_str(), &s.Cache);
     if (made.Kind != TThumbnailKind::Cached) return State.SkipWithError("no thumbnail");
     deldib(made.Picture);
   }
@@ -123,8 +153,10 @@ void FirstScreenFromFullDecodes(benchmark::State& State) {
 
 // Opening the album in the grid: counters say how long until the grid shows and until the first
 // screen's thumbnails are all there, and how many files scrolling through everything read afterwards.
+// Argument 0: without the shared folder; 1: the first opening with an empty folder; 2: the next one.
 void AlbumOf500(benchmark::State& State) {
   const auto& s = Setup();
+  const TThumbnailCache* cache = State.range(0) > 0 ? &s.Cache : nullptr;
   if (s.Album.empty()) return State.SkipWithError("photo corpus not made");
   using TClock = std::chrono::steady_clock;
   double shown = 0, firstScreen = 0, scrollStep = 0, filesReadScrolling = 0, cells = 0;
@@ -135,7 +167,7 @@ void AlbumOf500(benchmark::State& State) {
     const auto start = TClock::now();
     TThumbnailGrid grid(album, nullptr, [&](const std::string& Name) {
       ++filesRead;
-      return MakeThumbnail(Name.c_str());
+      return MakeThumbnail(Name.c_str(), cache);
     });
     const QScrollArea* area = grid.ScrollBox1;
     grid.resize(GridWidth + area->verticalScrollBar()->sizeHint().width() + 2 * area->frameWidth(),
@@ -184,9 +216,12 @@ void AlbumOf500(benchmark::State& State) {
 
 BENCHMARK(FullDecode)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 BENCHMARK(FastThumbnail)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+BENCHMARK(FirstThumbnailStoringItsEntry)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+BENCHMARK(ThumbnailFromItsEntry)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 BENCHMARK(LibjpegEighthScale)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 BENCHMARK(FirstScreenFromFullDecodes)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
-BENCHMARK(AlbumOf500)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(AlbumOf500)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(AlbumOf500)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

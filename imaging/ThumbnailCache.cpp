@@ -1,0 +1,313 @@
+#include "imaging/ThumbnailCache.h"
+
+#include <fcntl.h>
+#include <nettle/md5.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "imaging/Pictaro.h"
+#include "imaging/pictaro/DibAlloc.h"
+#include "platform/UnixFile.h"
+
+namespace {
+
+constexpr const char* KSoftware = "Quirvel";
+// Our entries are a few kilobytes; anything much larger under a digest name is not ours.
+constexpr uint64_t KMaxEntryBytes = 256 * 1024;
+
+// The bytes a path keeps unescaped in a file URI, as the desktop's programs agree on.
+bool KeptInUri(unsigned char C) {
+  if ((C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9')) return true;
+  return std::string_view("!$&'()*+,-./:=@_~").find(static_cast<char>(C)) != std::string_view::npos;
+}
+
+std::string Md5Hex(const std::string& Text) {
+  md5_ctx context;
+  md5_init(&context);
+  md5_update(&context, Text.size(), reinterpret_cast<const uint8_t*>(Text.data()));
+  uint8_t digest[MD5_DIGEST_SIZE];
+  md5_digest(&context, sizeof digest, digest);
+  static constexpr char KHex[] = "0123456789abcdef";
+  std::string hex;
+  for (const uint8_t b : digest) {
+    hex += KHex[b >> 4];
+    hex += KHex[b & 15];
+  }
+  return hex;
+}
+
+std::string AbsolutePath(const std::string& FileName) {
+  if (FileName.empty()) return {};
+  if (FileName.front() == '/') return FileName;
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(FileName, error);
+  return error ? std::string() : absolute.lexically_normal().string();
+}
+
+bool ParseInt(std::string_view Text, int64_t& Value) {
+  const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
+  return error == std::errc() && end == Text.data() + Text.size();
+}
+
+// libpng reports errors by longjmp; the frames between png calls and these handlers hold no C++
+// objects with destructors.
+[[noreturn]] void PngError(png_structp Png, png_const_charp) { png_longjmp(Png, 1); }
+void PngWarning(png_structp, png_const_charp) {}
+
+struct TPngReadSource {
+  const std::vector<uint8_t>* Bytes;
+  size_t Pos;
+};
+
+void ReadFromMemory(png_structp Png, png_bytep Out, size_t Length) {
+  auto* source = static_cast<TPngReadSource*>(png_get_io_ptr(Png));
+  if (Length > source->Bytes->size() - source->Pos) png_error(Png, "truncated");
+  std::memcpy(Out, source->Bytes->data() + source->Pos, Length);
+  source->Pos += Length;
+}
+
+// What an entry says of itself.
+struct TEntryText {
+  std::string Uri, Software;
+  int64_t Modified = -1, Size = -1, Width = 0, Height = 0;
+};
+
+class TPngReader {
+ public:
+  TPngReader() {
+    FPng = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+    if (FPng) FInfo = png_create_info_struct(FPng);
+  }
+  ~TPngReader() {
+    if (FPng) png_destroy_read_struct(&FPng, FInfo ? &FInfo : nullptr, nullptr);
+  }
+  TPngReader(const TPngReader&) = delete;
+  TPngReader& operator=(const TPngReader&) = delete;
+
+  // Decodes an 8-bit RGB entry of at most ThumbnailCacheSide a side into Dib (bottom-up BGR rows).
+  bool Decode(const std::vector<uint8_t>& Bytes, TEntryText& Text, TDib* Dib) {
+    if (!FInfo) return false;
+    TPngReadSource source{&Bytes, 0};
+    if (setjmp(png_jmpbuf(FPng))) return false;
+    png_set_read_fn(FPng, &source, ReadFromMemory);
+    png_set_user_limits(FPng, ThumbnailCacheSide, ThumbnailCacheSide);
+    png_set_chunk_malloc_max(FPng, KMaxEntryBytes);
+    png_read_info(FPng, FInfo);
+    png_uint_32 width = 0, height = 0;
+    int depth = 0, colourType = 0, interlace = 0;
+    png_get_IHDR(FPng, FInfo, &width, &height, &depth, &colourType, &interlace, nullptr, nullptr);
+    if (depth != 8 || colourType != PNG_COLOR_TYPE_RGB || interlace != PNG_INTERLACE_NONE) return false;
+    ReadText(Text);
+    if (!pictaro::AllocDib(Dib, width, height, 24, pictaro::TPixels::Zeroed)) return false;
+    FRows.resize(height);
+    // PNG rows run top-down, stored rows bottom-up; BGR order as the picture holds it.
+    for (png_uint_32 y = 0; y < height; ++y) FRows[y] = Dib->Bits + int64_t(height - 1 - y) * Dib->RowBytes;
+    png_set_bgr(FPng);
+    png_read_image(FPng, FRows.data());
+    png_read_end(FPng, FInfo);
+    ReadText(Text);
+    return true;
+  }
+
+ private:
+  void ReadText(TEntryText& Text) {
+    png_textp texts = nullptr;
+    int count = 0;
+    png_get_text(FPng, FInfo, &texts, &count);
+    for (int i = 0; i < count; ++i) {
+      const std::string_view key(texts[i].key);
+      const std::string_view value(texts[i].text, texts[i].text_length);
+      if (key == "Thumb::URI")
+        Text.Uri = value;
+      else if (key == "Software")
+        Text.Software = value;
+      else if (key == "Thumb::MTime")
+        ParseInt(value, Text.Modified);
+      else if (key == "Thumb::Size")
+        ParseInt(value, Text.Size);
+      else if (key == "Thumb::Image::Width")
+        ParseInt(value, Text.Width);
+      else if (key == "Thumb::Image::Height")
+        ParseInt(value, Text.Height);
+    }
+  }
+
+  png_structp FPng = nullptr;
+  png_infop FInfo = nullptr;
+  // Kept here rather than in Decode's frame, whose locals a longjmp may leave indeterminate.
+  std::vector<png_bytep> FRows;
+};
+
+class TPngWriter {
+ public:
+  explicit TPngWriter(FILE* File) {
+    FPng = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+    if (FPng) FInfo = png_create_info_struct(FPng);
+    FFile = File;
+  }
+  ~TPngWriter() {
+    if (FPng) png_destroy_write_struct(&FPng, FInfo ? &FInfo : nullptr);
+  }
+  TPngWriter(const TPngWriter&) = delete;
+  TPngWriter& operator=(const TPngWriter&) = delete;
+
+  bool Write(const TDib& Picture, std::vector<png_text>& Texts) {
+    if (!FInfo) return false;
+    const int width = DibWidth(Picture), height = DibHeight(Picture);
+    std::vector<png_bytep> rows(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+      rows[static_cast<size_t>(y)] = Picture.Bits + int64_t(height - 1 - y) * Picture.RowBytes;
+    if (setjmp(png_jmpbuf(FPng))) return false;
+    png_init_io(FPng, FFile);
+    png_set_IHDR(FPng, FInfo, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_text(FPng, FInfo, Texts.data(), static_cast<int>(Texts.size()));
+    png_write_info(FPng, FInfo);
+    png_set_bgr(FPng);
+    png_write_image(FPng, rows.data());
+    png_write_end(FPng, FInfo);
+    return true;
+  }
+
+ private:
+  png_structp FPng = nullptr;
+  png_infop FInfo = nullptr;
+  FILE* FFile = nullptr;
+};
+
+png_text TextChunk(const char* Key, const std::string& Value) {
+  png_text text{};
+  text.compression = PNG_TEXT_COMPRESSION_NONE;
+  text.key = const_cast<char*>(Key);
+  text.text = const_cast<char*>(Value.c_str());
+  text.text_length = Value.size();
+  return text;
+}
+
+// Creates Folder and its parents that are missing, each with the permissions 0700.
+bool MakeFolders(const std::string& Folder) {
+  std::string partial;
+  for (size_t at = 1; at <= Folder.size(); ++at) {
+    if (at < Folder.size() && Folder[at] != '/') continue;
+    partial = Folder.substr(0, at);
+    if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  struct stat info;
+  return ::stat(Folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+bool FileStampOf(const std::string& FileName, TFileStamp& Stamp) {
+  struct stat info;
+  if (::stat(FileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  Stamp = {static_cast<int64_t>(info.st_mtim.tv_sec), static_cast<int64_t>(info.st_size)};
+  return true;
+}
+
+std::string FileUri(const std::string& AbsolutePath) {
+  static constexpr char KHex[] = "0123456789ABCDEF";
+  std::string uri = "file://";
+  for (const char c : AbsolutePath) {
+    const auto b = static_cast<unsigned char>(c);
+    if (KeptInUri(b)) {
+      uri += c;
+    } else {
+      uri += '%';
+      uri += KHex[b >> 4];
+      uri += KHex[b & 15];
+    }
+  }
+  return uri;
+}
+
+std::string TThumbnailCache::DefaultFolder() {
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  if (cache && cache[0] == '/') return std::string(cache) + "/thumbnails/normal";
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + "/.cache/thumbnails/normal";
+  return {};
+}
+
+std::string TThumbnailCache::EntryName(const std::string& FileName) const {
+  const std::string absolute = AbsolutePath(FileName);
+  if (FFolder.empty() || absolute.empty()) return {};
+  return FFolder + "/" + Md5Hex(FileUri(absolute)) + ".png";
+}
+
+bool TThumbnailCache::Read(const std::string& FileName, TDib* Picture, int* FullWidth,
+                           int* FullHeight) const {
+  std::memset(Picture, 0, sizeof *Picture);
+  const std::string entry = EntryName(FileName);
+  TFileStamp stamp;
+  if (entry.empty() || !FileStampOf(FileName, stamp)) return false;
+  std::vector<uint8_t> bytes;
+  if (ReadRegularFile(entry.c_str(), bytes, KMaxEntryBytes) != 0) return false;
+  TEntryText text;
+  pictaro::TDibOwner dib;
+  {
+    TPngReader reader;
+    if (!reader.Decode(bytes, text, dib.Get())) return false;
+  }
+  const int width = DibWidth(*dib), height = DibHeight(*dib);
+  // The picture must be the whole photo's shape: a mismatch means a damaged or foreign entry.
+  const bool shapeFits =
+      text.Width > 0 && text.Height > 0 && text.Width <= INT32_MAX && text.Height <= INT32_MAX &&
+      std::max(width, height) == std::min<int64_t>(ThumbnailCacheSide, std::max(text.Width, text.Height)) &&
+      std::abs(int64_t{width} * text.Height - int64_t{height} * text.Width) <=
+          std::max(text.Width, text.Height);
+  if (text.Software != KSoftware || text.Uri != FileUri(AbsolutePath(FileName)) ||
+      text.Modified != stamp.Modified || text.Size != stamp.Size || !shapeFits)
+    return false;
+  *FullWidth = static_cast<int>(text.Width);
+  *FullHeight = static_cast<int>(text.Height);
+  dib.ReleaseTo(Picture);
+  return true;
+}
+
+void TThumbnailCache::Store(const std::string& FileName, const TFileStamp& Stamp, const TDib& Picture,
+                            int FullWidth, int FullHeight) const {
+  const std::string entry = EntryName(FileName);
+  if (entry.empty() || !Picture.Bits || DibBitCount(Picture) != 24 || DibWidth(Picture) <= 0 ||
+      DibHeight(Picture) <= 0 || std::max(DibWidth(Picture), DibHeight(Picture)) > ThumbnailCacheSide)
+    return;
+  TFileStamp now;
+  if (!FileStampOf(FileName, now) || !(now == Stamp) || !MakeFolders(FFolder)) return;
+
+  std::string temporary = FFolder + "/.quirvel-XXXXXX";
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return;
+  FILE* file = ::fdopen(fd, "wb");
+  if (!file) {
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    return;
+  }
+  const std::string uri = FileUri(AbsolutePath(FileName)), modified = std::to_string(Stamp.Modified),
+                    size = std::to_string(Stamp.Size), width = std::to_string(FullWidth),
+                    height = std::to_string(FullHeight);
+  std::vector<png_text> texts = {TextChunk("Thumb::URI", uri),
+                                 TextChunk("Thumb::MTime", modified),
+                                 TextChunk("Thumb::Size", size),
+                                 TextChunk("Thumb::Image::Width", width),
+                                 TextChunk("Thumb::Image::Height", height),
+                                 TextChunk("Software", KSoftware)};
+  bool written;
+  {
+    TPngWriter writer(file);
+    written = writer.Write(Picture, texts);
+  }
+  written = (std::fclose(file) == 0) && written;
+  if (!written || ::rename(temporary.c_str(), entry.c_str()) != 0) ::unlink(temporary.c_str());
+}
