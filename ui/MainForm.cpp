@@ -17,6 +17,7 @@
 #include "album/StoredSettings.h"
 #include "export/AlbumExport.h"
 #include "imaging/Pictaro.h"
+#include "imaging/Thumbnail.h"
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
 #include "platform/Shell.h"
@@ -87,7 +88,8 @@ class TWaitCursor {
 
 }  // namespace
 
-TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell, QWidget* Parent)
+TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
+                     const TThumbnailCache* Thumbnails, QWidget* Parent)
     : QMainWindow(Parent),
       FUi(std::make_unique<Ui::TMainForm>()),
       FDialogs(Dialogs),
@@ -103,7 +105,9 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell, QW
   ui.ListView2->setColumnWidth(1, 300);
   ui.ListView2->installEventFilter(this);
   // The grid goes between the text box and the file-name label, and takes what height there is.
-  FGrid = new TThumbnailGrid(FAlbum, ui.FotosPage);
+  FGrid = new TThumbnailGrid(FAlbum, ui.FotosPage, [Thumbnails](const std::string& FileName) {
+    return MakeThumbnail(FileName.c_str(), Thumbnails);
+  });
   ui.PhotoColumn->insertWidget(ui.PhotoColumn->indexOf(ui.Label1), FGrid, 1);
   FViewer = new TViewPicForm(FShell, FStore, this);
 

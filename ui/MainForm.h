@@ -33,6 +33,7 @@ class TProgressPanel;
 class TSettingsStore;
 class TShell;
 class TSpinEdit;
+class TThumbnailCache;
 class TThumbnailGrid;
 class TViewPicForm;
 struct TWindowPlacement;
@@ -41,7 +42,10 @@ class TMainForm : public QMainWindow, public TProgressSink {
   Q_OBJECT
 
  public:
-  TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell, QWidget* Parent = nullptr);
+  // Thumbnails: the shared thumbnail folder the grid keeps its thumbnails in, or nullptr for none; it
+  // must outlive the window.
+  TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
+            const TThumbnailCache* Thumbnails = nullptr, QWidget* Parent = nullptr);
   ~TMainForm() override;
 
   TAlbumModel& Album() { return FAlbum; }

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "imaging/ThumbnailCache.h"
 #include "platform/Messages.h"
 #include "platform/Shell.h"
 #include "ui/IniSettingsStore.h"
@@ -29,9 +30,10 @@ int RunMainWindow(const std::string& Album) {
   TQtDialogs dialogs;
   TIniSettingsStore store;
   TXdgShell shell;
+  const TThumbnailCache thumbnails(TThumbnailCache::DefaultFolder());
   int result = 0;
   {
-    TMainForm form(dialogs, store, shell);
+    TMainForm form(dialogs, store, shell, &thumbnails);
     dialogs.SetParent(&form);
     TQtMessageBox messages(&form);
     SetMessageBox(&messages);

@@ -14,6 +14,7 @@
 
 #include "MainFormFixture.h"
 #include "imaging/Pictaro.h"
+#include "imaging/ThumbnailCache.h"
 #include "ui/PrintForm.h"
 #include "ui/SpinEdit.h"
 #include "ui/ViewPicForm.h"
@@ -177,6 +178,25 @@ class MainFormGridTest : public QObject {
     QWheelEvent onSearch = WheelDown(&f.Form);
     QApplication::sendEvent(&f.Form, &onSearch);
     QCOMPARE(bar->value(), 20);
+  }
+
+  void ThumbnailsGoIntoTheSharedFolderTheWindowIsGiven() {
+    qtest::TScratchDir dir;
+    const std::string photo = dir / "photo.jpg";
+    QCOMPARE(qtest::Run("convert -size 300x200 xc:orange " + qtest::Quote(photo)), 0);
+    const TThumbnailCache cache(dir / "thumbnails/normal");
+    qtest::TRecordingMessageBox box;
+    qtest::TScriptedDialogs dialogs;
+    TMemorySettingsStore store;
+    TRecordingShell shell;
+    TMainForm form(dialogs, store, shell, &cache);
+    dialogs.FileAnswers.push_back(std::vector<std::string>{photo});
+    form.findChild<QAbstractButton*>(QStringLiteral("NewFotoBtn"))->click();
+    form.show();
+    form.Grid()->PaintBox1Paint();
+    QTRY_VERIFY(form.Album().Pics[0].Thumbnail.Bits != nullptr);
+    QCOMPARE(DibWidth(form.Album().Pics[0].Thumbnail), 80);
+    QVERIFY(std::filesystem::exists(cache.EntryName(photo)));
   }
 };
 
