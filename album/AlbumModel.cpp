@@ -6,3 +6,8 @@ void TAlbumModel::FreeAllPics() {
   Pics.Clear();
   CurPic = 1;
 }
+
+std::string CurrentPhotoStatus(const TAlbumModel& Album) {
+  if (!Album.HasCurrent()) return "Bild: keins   ";
+  return "Thumbnail: " + std::to_string(Album.CurPic) + " von " + std::to_string(Album.Pics.Count);
+}

@@ -28,3 +28,7 @@ class TAlbumModel {
   int32_t CurPic = 1;
   std::vector<std::string> HitList;
 };
+
+// The status bar's line about the current photo: "Thumbnail: 3 von 12" with photo 3 of 12 current,
+// "Bild: keins   " (three blanks at the end) when no photo is.
+std::string CurrentPhotoStatus(const TAlbumModel& Album);

@@ -1,5 +1,6 @@
 #include "album/DynaArray.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -10,7 +11,8 @@ namespace {
 
 void* ZeroFilled(size_t Bytes) { return std::calloc(1, Bytes); }
 
-TDynaArray::TAllocator GAllocator = &ZeroFilled;
+// Replaced only by tests; read by every thread that grows an array (the PDF writer's tables too).
+std::atomic<TDynaArray::TAllocator> GAllocator{&ZeroFilled};
 
 void ReportAllocationFailure(int Error, uint64_t Bytes) {
   MessageBox().Show("Error " + std::to_string(Error) + " while trying to allocate " + std::to_string(Bytes) +
@@ -21,7 +23,7 @@ void ReportAllocationFailure(int Error, uint64_t Bytes) {
 // A block size that does not fit the 32-bit bookkeeping is treated like a failed allocation.
 void* Allocate(uint64_t Bytes) {
   if (Bytes > UINT32_MAX) return nullptr;
-  return GAllocator(static_cast<size_t>(Bytes));
+  return GAllocator.load()(static_cast<size_t>(Bytes));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/Dialogs.h"
+
 namespace {
 
 // Rounds halves to even and stops at the ends of the 32-bit range, so no corrupt value is UB.
@@ -60,6 +62,37 @@ void AssignFont(TFontSpec& Target, const TFontSpec& Source) {
   SetFontSize(Target, Source.Size);
 }
 
+static_assert(int{KFontBold} == int{fsBold} && int{KFontItalic} == int{fsItalic} &&
+                  int{KFontUnderline} == int{fsUnderline} && int{KFontStrikeOut} == int{fsStrikeOut},
+              "the album's style bits are the font dialog's");
+
+TFontChoice FontChoiceOf(const TFontSpec& Font) {
+  TFontChoice choice;
+  choice.Name = Font.Name;
+  choice.Size = Font.Size;
+  choice.Style = Font.Style & (KFontBold | KFontItalic | KFontUnderline | KFontStrikeOut);
+  choice.Color = Font.Color;
+  return choice;
+}
+
+void ApplyFontChoice(TFontSpec& Font, const TFontChoice& Choice) {
+  Font.Name = Choice.Name;
+  Font.Style = Choice.Style & (KFontBold | KFontItalic | KFontUnderline | KFontStrikeOut);
+  Font.Color = Choice.Color;
+  SetFontSize(Font, Choice.Size);
+}
+
+std::string FontDescription(const TFontSpec& Font) {
+  std::string text = Font.Name + ", " + std::to_string(Font.Size) + " pt";
+  const std::pair<uint8_t, const char*> styles[] = {{KFontBold, "fett"},
+                                                    {KFontItalic, "kursiv"},
+                                                    {KFontUnderline, "unterstrichen"},
+                                                    {KFontStrikeOut, "durchgestrichen"}};
+  for (const auto& [bit, word] : styles)
+    if (Font.Style & bit) text += std::string(", ") + word;
+  return text;
+}
+
 TFontSpec DefaultHeadingFont() {
   TFontSpec font;
   font.Name = "Arial Black";
@@ -104,6 +137,16 @@ bool ParseDecimal(std::string_view Text, double& Value) {
   if (ec != std::errc() || end != copy.data() + copy.size() || !std::isfinite(parsed)) return false;
   Value = parsed;
   return true;
+}
+
+std::string DecimalFieldText(double Value, char DecimalSeparator) {
+  if (!std::isfinite(Value)) Value = 0;
+  char text[400];  // the longest fixed form of a double has a few hundred digits
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, Value, std::chars_format::fixed);
+  std::string result(text, ec == std::errc() ? end : text);
+  for (char& c : result)
+    if (c == '.') c = DecimalSeparator;
+  return result;
 }
 
 double ReadDecimalField(std::string_view Text, TFieldLimits Limits) {

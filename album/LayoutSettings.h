@@ -48,6 +48,15 @@ void SetFontHeight(TFontSpec& Font, int32_t Height);
 // colour and the size in points. Target keeps its PixelsPerInch; its Height follows from the size.
 void AssignFont(TFontSpec& Target, const TFontSpec& Source);
 
+// What the font dialog shows of Font (face, size in points, style, colour), and taking its answer back:
+// face, style and colour are copied, the size is set with SetFontSize; character set, pitch and
+// PixelsPerInch stay as they were.
+struct TFontChoice;
+TFontChoice FontChoiceOf(const TFontSpec& Font);
+void ApplyFontChoice(TFontSpec& Font, const TFontChoice& Choice);
+// The font in words, for a label beside its button: "Arial Black, 16 pt, fett, kursiv".
+std::string FontDescription(const TFontSpec& Font);
+
 // "Arial Black", 21 pixels (16 points) at 96 ppi, regular, ANSI, window-text colour.
 TFontSpec DefaultHeadingFont();
 // "Arial", 13 pixels (10 points) at 96 ppi, regular, ANSI, window-text colour.
@@ -90,6 +99,9 @@ double ReadDecimalField(std::string_view Text, TFieldLimits Limits);
 int32_t ReadWholeField(std::string_view Text, TFieldLimits Limits);
 // Parses a decimal number as ReadDecimalField does, without limits. False for unreadable text.
 bool ParseDecimal(std::string_view Text, double& Value);
+// A decimal field's text for Value: the shortest digits that read back as exactly Value, never with an
+// exponent, and DecimalSeparator between the whole and the fractional part ("12,5", "210").
+std::string DecimalFieldText(double Value, char DecimalSeparator);
 
 struct TLayoutSettings {
   // Tab "Einstellungen"

@@ -90,3 +90,28 @@ std::string WithJpegExtension(std::string_view Filter) {
   }
   return out;
 }
+
+std::string BoxTextOfPhotoText(std::string_view Text) {
+  std::string box;
+  box.reserve(Text.size());
+  for (size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] != '\r') {
+      box += Text[i];
+    } else {
+      box += '\n';
+      if (i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
+    }
+  }
+  return box;
+}
+
+std::string PhotoTextOfBoxText(std::string_view BoxText) {
+  std::string text;
+  text.reserve(BoxText.size() + BoxText.size() / 16);
+  for (char c : BoxText) {
+    if (c == '\r') continue;
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  return text;
+}

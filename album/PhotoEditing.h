@@ -44,5 +44,10 @@ bool MovePhotoBack(TAlbumModel& Album);
 // no photo is current or memory ran out; the old text then stays.
 bool SetCurrentPhotoText(TAlbumModel& Album, std::string_view Text);
 
+// The text box shows a photo's text with each break as "\n", whether it is stored as CR LF or as a
+// lone CR; the box's text comes back as its lines joined by CR LF.
+std::string BoxTextOfPhotoText(std::string_view Text);
+std::string PhotoTextOfBoxText(std::string_view BoxText);
+
 // The add dialog's filter: every "*.JPG;", in any letter case, becomes "*.JPG;*.JPEG;".
 std::string WithJpegExtension(std::string_view Filter);

@@ -4,11 +4,8 @@
 #include "app/CommandLine.h"
 #include "app/Signals.h"
 #include "app/WindowStart.h"
-#include "platform/Messages.h"
 #include "platform/TempFolder.h"
-#include "ui/MainForm.h"
-#include "ui/QtDevice.h"
-#include "ui/QtMessageBox.h"
+#include "ui/WindowApp.h"
 
 int main(int argc, char* argv[]) {
   RemoveStaleTempFolders();
@@ -23,17 +20,6 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationDisplayName(QStringLiteral("PDF-Quirvel"));
   SetProgramIdentity();
   QuitOnInterrupt();
-
-  TQtDesktopDevice desktop;
-  SetDesktopDevice(&desktop);
-  TMainForm form;
-  TQtMessageBox messages(&form);
-  SetMessageBox(&messages);
-  form.show();
   // An album named as the first argument is opened once the window shows.
-  if (const std::string album = WindowAlbum(args); !album.empty()) form.OpenFileNow(album);
-  const int result = app.exec();
-  SetMessageBox(nullptr);
-  SetDesktopDevice(nullptr);
-  return result;
+  return RunMainWindow(WindowAlbum(args));
 }

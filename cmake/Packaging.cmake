@@ -17,7 +17,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Opening the finished PDF, the fonts whose widths match the album's default fonts, and a native
-# Wayland window (without it the window runs through XWayland).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-liberation2, qt6-wayland")
+# Opening the finished PDF, the fonts whose widths match the album's default fonts, a native Wayland
+# window (without it the window runs through XWayland), and German texts in Qt's own dialogs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-liberation2, qt6-wayland, qt6-translations-l10n")
 include(CPack)

@@ -1,5 +1,5 @@
-# AddressSanitizer and UndefinedBehaviorSanitizer for the whole build, every target included.
-# The fuzz targets need them too, so QUIRVEL_FUZZ turns them on.
+# AddressSanitizer and UndefinedBehaviorSanitizer, or ThreadSanitizer, for the whole build, every target
+# included. The fuzz targets need the first two, so QUIRVEL_FUZZ turns them on.
 if(QUIRVEL_FUZZ AND NOT QUIRVEL_SANITIZE)
   message(STATUS "QUIRVEL_FUZZ needs the sanitizers: QUIRVEL_SANITIZE is turned on")
   set(QUIRVEL_SANITIZE ON)
@@ -7,6 +7,11 @@ endif()
 if(QUIRVEL_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(QUIRVEL_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
 endif()
 
 # Our own code that the fuzz targets link is compiled with libFuzzer's coverage instrumentation (edge

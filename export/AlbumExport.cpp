@@ -51,7 +51,9 @@ class TExportRun {
         FSettings(LayoutSnapshot(Settings)),
         FFileName(FileName),
         FOptions(Options),
-        FMetrics(Options.Metrics ? Options.Metrics : SharedFontMetrics()),
+        // Font metrics keep state between calls (the selected font, cached advances): an export
+        // that was given none measures with its own, so exports on several threads share nothing.
+        FMetrics(Options.Metrics ? Options.Metrics : std::make_shared<TFreeTypeFonts>()),
         FEmbedding(FontsToEmbed(FSettings, PhotoTexts(Photos))),
         FMeasures(MakeLayoutMeasures(FSettings, FMetrics, FEmbedding)),
         FFlow(FSettings) {}

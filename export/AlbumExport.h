@@ -5,7 +5,9 @@
 // The export reads a snapshot of the settings and of the photo list taken when it starts and touches
 // no user interface: picture-loading progress goes to a TProgressSink, its own progress to a
 // TExportListener, and it stops between two pictures when the cancel flag is set. It may therefore run
-// off the user-interface thread, provided the font metrics it is given are not used elsewhere meanwhile.
+// off the user-interface thread, and several exports may run at once, provided the font metrics one is
+// given are not used elsewhere meanwhile. Its messages go to the process-wide message box (Messages.h)
+// from the exporting thread.
 //
 // Two cores: photos are loaded and encoded on the calling thread and on one helper thread of the
 // export's (TPicturePipeline), while pages are laid out in order on the calling thread; at most two
@@ -87,7 +89,7 @@ struct TExportOptions {
   TExportListener* Listener = nullptr;
   const std::atomic<bool>* Cancel = nullptr;  // checked before each picture
   TShell* Shell = nullptr;  // when set and ShowPDFCheck is on, opens ViewFile after a successful export
-  std::shared_ptr<TFontMetrics> Metrics;  // nullptr: the process's shared system fonts
+  std::shared_ptr<TFontMetrics> Metrics;  // nullptr: system fonts of this export's own
 };
 
 // Writes the album to FileName as described above. Never throws for input or output failures or for

@@ -294,15 +294,16 @@ void TThumbnailCache::Store(const std::string& FileName, const TFileStamp& Stamp
     ::unlink(temporary.c_str());
     return;
   }
+  // The chunks point into these strings, which must live until the file is written.
   const std::string uri = FileUri(AbsolutePath(FileName)), modified = std::to_string(Stamp.Modified),
                     size = std::to_string(Stamp.Size), width = std::to_string(FullWidth),
-                    height = std::to_string(FullHeight);
+                    height = std::to_string(FullHeight), software = KSoftware;
   std::vector<png_text> texts = {TextChunk("Thumb::URI", uri),
                                  TextChunk("Thumb::MTime", modified),
                                  TextChunk("Thumb::Size", size),
                                  TextChunk("Thumb::Image::Width", width),
                                  TextChunk("Thumb::Image::Height", height),
-                                 TextChunk("Software", KSoftware)};
+                                 TextChunk("Software", software)};
   bool written;
   {
     TPngWriter writer(file);

@@ -1,8 +1,11 @@
 #include "platform/Device.h"
 
+#include <atomic>
+
 namespace {
-TDevice* gDesktop = nullptr;
-}
+// Set by the window at start; read wherever pictures are prepared for the screen.
+std::atomic<TDevice*> gDesktop{nullptr};
+}  // namespace
 
 void SetDesktopDevice(TDevice* Device) { gDesktop = Device; }
 

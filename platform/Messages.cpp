@@ -1,5 +1,6 @@
 #include "platform/Messages.h"
 
+#include <atomic>
 #include <cstdio>
 
 namespace {
@@ -14,16 +15,19 @@ class TStderrMessageBox final : public TMessageBox {
 };
 
 TStderrMessageBox GStderrBox;
-TMessageBox* GBox = &GStderrBox;
+// Read by every thread that reports something (an export runs on a worker thread).
+std::atomic<TMessageBox*> GBox{&GStderrBox};
 
 }  // namespace
 
 void SetMessageBox(TMessageBox* Box) { GBox = Box ? Box : &GStderrBox; }
 
-TMessageBox& MessageBox() { return *GBox; }
+TMessageBox& MessageBox() { return *GBox.load(); }
 
 void ShowInfo(const std::string& Text) {
-  GBox->Show(Text, std::string(), TMsgIcon::Information, TMsgButtons::Ok);
+  MessageBox().Show(Text, std::string(), TMsgIcon::Information, TMsgButtons::Ok);
 }
 
-void ShowError(const std::string& Text) { GBox->Show(Text, std::string(), TMsgIcon::Error, TMsgButtons::Ok); }
+void ShowError(const std::string& Text) {
+  MessageBox().Show(Text, std::string(), TMsgIcon::Error, TMsgButtons::Ok);
+}

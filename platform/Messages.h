@@ -4,6 +4,11 @@
 //
 // The core never opens a box itself: it calls the process-wide box set with SetMessageBox. Until one
 // is set, messages go to standard error and every question is answered with Cancel.
+//
+// Work that runs off the user-interface thread (an export) calls the box from its own thread, so a
+// box installed while such work runs must accept calls from any thread; the window's box hands the
+// question to the user-interface thread and waits for the answer. SetMessageBox and MessageBox may be
+// called from any thread.
 
 #include <string>
 

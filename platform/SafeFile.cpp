@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -14,11 +15,13 @@
 
 namespace {
 
-TWriteFunction GWrite = nullptr;
-TSyncFunction GSync = nullptr;
+// Replaced only by tests; read by every thread that writes a file.
+std::atomic<TWriteFunction> GWrite{nullptr};
+std::atomic<TSyncFunction> GSync{nullptr};
 
 ssize_t DoWrite(int Fd, const void* Data, size_t Count) {
-  return GWrite ? GWrite(Fd, Data, Count) : ::write(Fd, Data, Count);
+  const TWriteFunction write = GWrite.load();
+  return write ? write(Fd, Data, Count) : ::write(Fd, Data, Count);
 }
 
 // Owns a file descriptor.
@@ -80,7 +83,8 @@ void SetSyncFunction(TSyncFunction Function) { GSync = Function; }
 
 int SyncToDisk(int Fd) {
   for (;;) {
-    if ((GSync ? GSync(Fd) : ::fsync(Fd)) == 0) return 0;
+    const TSyncFunction sync = GSync.load();
+    if ((sync ? sync(Fd) : ::fsync(Fd)) == 0) return 0;
     if (errno != EINTR) return errno;
   }
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 
 build_pkgs=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev libwebp-dev nettle-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev libicu-dev
   fonts-liberation2 fonts-dejavu-core fonts-noto-core fonts-noto-cjk

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quirvel twice and runs every test in both builds:
+# Installs what is missing, builds Quirvel twice and runs every test in both builds, then a third, small
+# build for threads:
 #   build/       optimised (gcc), with the benchmarks compiled
 #   build-asan/  clang with AddressSanitizer + UndefinedBehaviorSanitizer, and the libFuzzer targets
+#   build-tsan/  clang with ThreadSanitizer: the core with the export and platform tests, among them two
+#                exports running at once (the window exports on a worker thread)
 # The photo corpus for the picture tests is made once into build/photos (about four minutes).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -45,3 +48,13 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=D
   -DQUIRVEL_TESTS=ON -DQUIRVEL_SANITIZE=ON -DQUIRVEL_FUZZ=ON >/dev/null
 cmake --build "$root/build-asan" -j"$jobs"
 (cd "$root/build-asan" && ctest -j"$jobs" --output-on-failure)
+
+# Qt itself is not built with ThreadSanitizer and synchronises its threads in ways the sanitizer cannot
+# see, so the window stays out of this build.
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQUIRVEL_TESTS=ON -DQUIRVEL_UI=OFF -DQUIRVEL_TSAN=ON >/dev/null
+cmake --build "$root/build-tsan" -j"$jobs" --target test_export test_platform
+export TSAN_OPTIONS=halt_on_error=1
+"$root/build-tsan/tests/test_export"
+"$root/build-tsan/tests/test_platform"

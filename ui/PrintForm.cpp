@@ -139,8 +139,8 @@ TPrintForm::TPrintForm(const TDib& Picture, QPrinter& Printer, TSettingsStore& S
 }
 
 TPrintChoice TPrintForm::Choice() const {
-  return {UseFullCheck->isChecked(), SverhCheck->isChecked(), ZentrCheck->isChecked(), BreitEdit->Value(),
-          HochEdit->Value()};
+  return {UseFullCheck->isChecked(), SverhCheck->isChecked(), ZentrCheck->isChecked(),
+          BreitEdit->WholeValue(), HochEdit->WholeValue()};
 }
 
 bool TPrintForm::PrinterReady() const {
@@ -176,7 +176,7 @@ void TPrintForm::ReadSettings() {
     if (FSettings.Read(Section, name, value)) {
       bool ok = false;
       const int n = QString::fromStdString(value).toInt(&ok);
-      if (ok) field->setValue(n);
+      if (ok) field->SetValue(n);
     }
   // A stored "1" or "0" checks one of two buttons; for a check box the second is none.
   const auto flag = [&](const char* Name, QAbstractButton* On, QAbstractButton* Off) {
@@ -191,8 +191,8 @@ void TPrintForm::ReadSettings() {
 }
 
 void TPrintForm::WriteSettings() {
-  FSettings.Write(Section, "BreitEdit_Value", std::to_string(BreitEdit->value()));
-  FSettings.Write(Section, "HochEdit_Value", std::to_string(HochEdit->value()));
+  FSettings.Write(Section, "BreitEdit_Value", std::to_string(BreitEdit->WholeValue()));
+  FSettings.Write(Section, "HochEdit_Value", std::to_string(HochEdit->WholeValue()));
   FSettings.Write(Section, "UseFullCheck_Checked", UseFullCheck->isChecked() ? "1" : "0");
   FSettings.Write(Section, "SverhCheck_Checked", SverhCheck->isChecked() ? "1" : "0");
   FSettings.Write(Section, "ZentrCheck_Checked", ZentrCheck->isChecked() ? "1" : "0");
@@ -237,10 +237,11 @@ void TPrintForm::Couple(bool FromWidth) {
     const auto derive = [&](bool Width, int Value) {
       return Width ? CoupledHoch(Value, iw, ih, pw, ph) : CoupledBreit(Value, iw, ih, pw, ph);
     };
-    const double x = derive(FromWidth, from->Value());
-    to->setValue(Truncated(x));
+    // The percentage typed so far: the other follows each keystroke.
+    const double x = derive(FromWidth, static_cast<int>(from->Typed()));
+    to->SetValue(Truncated(x));
     // Out of the field's limits: the other percentage follows the corrected one, once.
-    if (x > 100 || x < 1) from->setValue(Truncated(derive(!FromWidth, to->value())));
+    if (x > 100 || x < 1) from->SetValue(Truncated(derive(!FromWidth, to->WholeValue())));
   }
   PrintPaintBox->update();
   Coupling = false;

@@ -30,11 +30,14 @@ void TProgressPanel::SetProStatus(int Percent) {
 
 void TProgressPanel::paintEvent(QPaintEvent* Event) {
   QPainter painter(this);
-  const QRect r = rect();
-  const int x = SplitX(r, FProStatus);
-  painter.fillRect(QRect(r.x(), r.y(), x - r.x(), r.height()).intersected(Event->rect()), KNavy);
-  painter.fillRect(QRect(x, r.y(), r.right() + 1 - x, r.height()).intersected(Event->rect()),
+  StatusBar1DrawPanel(painter, rect(), Event->rect());
+}
+
+void TProgressPanel::StatusBar1DrawPanel(QPainter& Painter, const QRect& R, const QRect& Clip) {
+  const int x = SplitX(R, FProStatus);
+  Painter.fillRect(QRect(R.x(), R.y(), x - R.x(), R.height()).intersected(Clip), KNavy);
+  Painter.fillRect(QRect(x, R.y(), R.right() + 1 - x, R.height()).intersected(Clip),
                    palette().color(QPalette::Button));
-  FProRect = r;
+  FProRect = R;
   FPaintedUpTo = FProStatus;
 }

@@ -25,6 +25,10 @@ class TProgressPanel : public QWidget {
   void paintEvent(QPaintEvent* Event) override;
 
  private:
+  // Draws the bar into R (the whole panel), limited to Clip: navy up to the split, button face after.
+  void StatusBar1DrawPanel(QPainter& Painter, const QRect& R, const QRect& Clip);
+
+ private:
   int FProStatus = 0;
   int FPaintedUpTo = 0;  // the percentage the panel shows now
   QRect FProRect;

@@ -63,16 +63,19 @@ TThumbnailGrid::TThumbnailGrid(TAlbumModel& Album, QWidget* Parent, TThumbnailMa
     : QWidget(Parent), FAlbum(Album) {
   // KeyEdit lies behind the scroll area: it only carries the keyboard focus and the grid's keys.
   KeyEdit = new QLineEdit(QStringLiteral("KeyEdit"), this);
+  KeyEdit->setObjectName(QStringLiteral("KeyEdit"));
   KeyEdit->setReadOnly(true);
   KeyEdit->setGeometry(0, 0, 1, 1);
   KeyEdit->installEventFilter(this);
 
   ScrollBox1 = new QScrollArea(this);
+  ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
   ScrollBox1->setBackgroundRole(QPalette::Dark);
   ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   ScrollBox1->setFocusPolicy(Qt::NoFocus);
   PaintBox1 = new TGridSurface(*this, ScrollBox1);
+  PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
   ScrollBox1->setWidget(PaintBox1);
   ScrollBox1->viewport()->installEventFilter(this);
   auto* layout = new QVBoxLayout(this);
@@ -103,14 +106,12 @@ void TThumbnailGrid::PaintBox1Paint() {
   ClearTemporary();
   SizeSurface();
   PaintBox1->update();
-  QString status, fileName;
+  const QString status = QString::fromStdString(CurrentPhotoStatus(FAlbum));
+  QString fileName;
   if (FAlbum.HasCurrent()) {
     const TPicEntry* entry = FAlbum.Pics.Seek(FAlbum.CurPic - 1);
-    status = QStringLiteral("Thumbnail: %1 von %2").arg(FAlbum.CurPic).arg(FAlbum.Pics.Count);
     fileName =
         QString::fromUtf8(EntryFileName(*entry).data(), static_cast<qsizetype>(EntryFileName(*entry).size()));
-  } else {
-    status = QStringLiteral("Bild: keins   ");
   }
   if (status != FStatusText) emit StatusTextChanged(FStatusText = status);
   if (fileName != FFileName) emit FileNameChanged(FFileName = fileName);
@@ -279,6 +280,12 @@ void TThumbnailGrid::FormMouseWheelDown() { Scroll(20); }
 
 void TThumbnailGrid::FormMouseWheelUp() { Scroll(-20); }
 
+void TThumbnailGrid::WheelTurned(int AngleDelta) {
+  FWheelRest += AngleDelta;
+  for (; FWheelRest <= -120; FWheelRest += 120) FormMouseWheelDown();
+  for (; FWheelRest >= 120; FWheelRest -= 120) FormMouseWheelUp();
+}
+
 bool TThumbnailGrid::eventFilter(QObject* Watched, QEvent* Event) {
   if (Watched == KeyEdit && Event->type() == QEvent::KeyPress) {
     KeyEditKeyDown(static_cast<QKeyEvent*>(Event)->key());
@@ -288,10 +295,7 @@ bool TThumbnailGrid::eventFilter(QObject* Watched, QEvent* Event) {
     if (Event->type() == QEvent::Resize) {
       SizeSurface();
     } else if (Event->type() == QEvent::Wheel) {
-      // One step of 20 pixels per notch (120 units); fine-grained wheels add up to notches.
-      FWheelRest += static_cast<QWheelEvent*>(Event)->angleDelta().y();
-      for (; FWheelRest <= -120; FWheelRest += 120) FormMouseWheelDown();
-      for (; FWheelRest >= 120; FWheelRest -= 120) FormMouseWheelUp();
+      WheelTurned(static_cast<QWheelEvent*>(Event)->angleDelta().y());
       return true;
     }
   }

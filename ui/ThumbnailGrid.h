@@ -49,6 +49,9 @@ class TThumbnailGrid : public QWidget {
   // The wheel: scroll the grid down or up by 20 pixels.
   void FormMouseWheelDown();
   void FormMouseWheelUp();
+  // A wheel turned by AngleDelta (120 a notch, negative towards the user): one scroll of 20 pixels per
+  // notch; fine-grained wheels add up to notches.
+  void WheelTurned(int AngleDelta);
   // Scrolls so that the current cell's frame is visible.
   void ScrollImageInView();
   // Tells the owner the current photo's text.

@@ -57,7 +57,6 @@ TViewPicForm::TViewPicForm(TShell& Shell, TSettingsStore& Settings, QWidget* Par
   PrintBrn = new QPushButton(QStringLiteral("&Drucken"), this);
   OpenBtn = new QPushButton(QStringLiteral("Öffnen..."), this);
   ZoomEd = new TSpinEdit(5, 9000, 10, 100, this);
-  ZoomEd->setSuffix(QString());
   auto* zoomLabel = new QLabel(QStringLiteral("Zoom:"), this);
   zoomLabel->setBuddy(ZoomEd);
 
@@ -118,7 +117,7 @@ bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner) {
 
 QSize TViewPicForm::ZoomedSize() const {
   // A zoom of 0 or less shows nothing until the field corrects it.
-  const double zoom = std::max(ZoomEd->Value(), 0);
+  const double zoom = std::max(ZoomEd->Typed(), 0.0);
   const auto zoomed = [zoom](int Side) {
     return static_cast<int>(std::min(std::trunc(Side * zoom / 100), double{QWIDGETSIZE_MAX}));
   };

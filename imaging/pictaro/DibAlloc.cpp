@@ -11,7 +11,8 @@
 #include "imaging/PictaroDecode.h"
 
 namespace {
-uint64_t gMaxPixels = 400'000'000;
+// Read by every thread that decodes pictures; lowered only by fuzz targets and tests.
+std::atomic<uint64_t> gMaxPixels{400'000'000};
 
 std::atomic<int> gHeld{0};  // blocks handed out by TakeDibBlock and not yet freed
 std::mutex gSpareLock;
@@ -19,11 +20,7 @@ void* gSpare = nullptr;  // guarded by gSpareLock, as is gSpareSize
 size_t gSpareSize = 0;
 }  // namespace
 
-uint64_t SetPictureLimit(uint64_t MaxPixels) {
-  const uint64_t old = gMaxPixels;
-  gMaxPixels = MaxPixels;
-  return old;
-}
+uint64_t SetPictureLimit(uint64_t MaxPixels) { return gMaxPixels.exchange(MaxPixels); }
 
 uint64_t PictureLimit() { return gMaxPixels; }
 

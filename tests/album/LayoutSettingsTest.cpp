@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "album/LayoutSettings.h"
+#include "platform/Dialogs.h"
 
 namespace {
 
@@ -139,6 +140,38 @@ TEST(LayoutSettings, FieldTextUnreadableCountsAsMinimum) {
   EXPECT_EQ(ReadWholeField("x3", KCountLimits), 1);
   EXPECT_EQ(ReadWholeField("250", KCountLimits), 100);
   EXPECT_EQ(ReadWholeField("4,6", KCountLimits), 5);
+}
+
+TEST(LayoutSettings, DecimalFieldTextReadsBackExactly) {
+  EXPECT_EQ(DecimalFieldText(12.5, ','), "12,5");
+  EXPECT_EQ(DecimalFieldText(210, ','), "210");
+  EXPECT_EQ(DecimalFieldText(0.1, '.'), "0.1");
+  EXPECT_EQ(DecimalFieldText(1e-7, ','), "0,0000001") << "never an exponent";
+  for (double v : {15.239999999999998, 1.0 / 3, 9999.99}) {
+    double back = 0;
+    ASSERT_TRUE(ParseDecimal(DecimalFieldText(v, ','), back));
+    EXPECT_EQ(back, v);
+  }
+}
+
+TEST(LayoutSettings, FontDialogChoiceKeepsWhatTheDialogDoesNotShow) {
+  TFontSpec font = DefaultHeadingFont();
+  font.Charset = 238;
+  font.Pitch = 2;
+  font.PixelsPerInch = 120;
+  TFontChoice choice = FontChoiceOf(font);
+  EXPECT_EQ(choice.Name, "Arial Black");
+  EXPECT_EQ(choice.Size, font.Size);
+  choice.Name = "DejaVu Serif";
+  choice.Size = 12;
+  choice.Style = fsItalic | fsStrikeOut;
+  choice.Color = 0x000000FF;
+  ApplyFontChoice(font, choice);
+  EXPECT_EQ(font.Height, -20);  // 12 points at 120 pixels per inch
+  EXPECT_EQ(font.Charset, 238);
+  EXPECT_EQ(font.Pitch, 2);
+  EXPECT_EQ(font.Color, 0x000000FFu);
+  EXPECT_EQ(FontDescription(font), "DejaVu Serif, 12 pt, kursiv, durchgestrichen");
 }
 
 }  // namespace

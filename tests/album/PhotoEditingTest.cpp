@@ -131,4 +131,12 @@ TEST(PhotoEditing, JpegFilterGainsJpegInAnyLetterCase) {
   EXPECT_EQ(WithJpegExtension(""), "");
 }
 
+TEST(PhotoEditing, TextBoxShowsEveryBreakAndGivesBackCrLf) {
+  // Stored lone CRs (default texts) and CR LF (typed) both show as line breaks.
+  EXPECT_EQ(BoxTextOfPhotoText("a\rb\r\nc\r"), "a\nb\nc\n");
+  EXPECT_EQ(BoxTextOfPhotoText("\r\r\n"), "\n\n");
+  EXPECT_EQ(PhotoTextOfBoxText("a\nb\n"), "a\r\nb\r\n");
+  EXPECT_EQ(PhotoTextOfBoxText("a\r\nb"), "a\r\nb") << "a stray CR is not doubled";
+}
+
 }  // namespace

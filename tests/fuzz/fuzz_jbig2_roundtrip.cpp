@@ -23,8 +23,8 @@
 #include "imaging/Jbig2Encode.h"
 #include "imaging/Pictaro.h"
 #include "pdf/PictureSpool.h"
+#include "platform/SafeFile.h"
 #include "platform/TempFolder.h"
-#include "platform/UnixFile.h"
 
 // Last: jbig2.h needs the fixed-size integer types and size_t declared before it, and defines
 // "inline" away, which would break every C++ header after it.
@@ -133,9 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
 
   FuzzCheck(jbig2encode(input.CPath(), globals.CPath(), page.CPath()) == Jbig2Ok, "jbig2encode failed");
   std::string pageBytes, globalsBytes;
-  FuzzCheck(
-      ReadRegularFile(page.CPath(), pageBytes) == 0 && ReadRegularFile(globals.CPath(), globalsBytes) == 0,
-      "an output file is missing");
+  FuzzCheck(ReadWholeFile(page.Path(), pageBytes).Ok() && ReadWholeFile(globals.Path(), globalsBytes).Ok(),
+            "an output file is missing");
   FuzzCheck(globalsBytes.empty(), "the page was meant to need no global segments");
 
   // The darker colour is black; two equally bright colours are both black when dark, else both white.

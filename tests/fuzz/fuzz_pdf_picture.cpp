@@ -17,7 +17,7 @@
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PictureEncoding.h"
 #include "pdf/PictureSpool.h"
-#include "platform/UnixFile.h"
+#include "platform/SafeFile.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   canvas.EndDoc();
 
   std::string bytes;
-  FuzzCheck(ReadRegularFile(pdf.CPath(), bytes) == 0, "the PDF file cannot be read");
+  FuzzCheck(ReadWholeFile(pdf.Path(), bytes).Ok(), "the PDF file cannot be read");
   FuzzCheck(TrailerPointsAtTable(bytes), "the trailer does not point at the cross-reference table");
   return 0;
 }

@@ -97,31 +97,31 @@ class PrintFormTest : public QObject {
     form.show();
     const int pw = pdf.Printer.width(), ph = pdf.Printer.height();
     // Shown: the height follows the width's 50 %.
-    QCOMPARE(form.HochEdit->value(), int(200.0 * 50 / 400 * pw / ph));
+    QCOMPARE(form.HochEdit->WholeValue(), int(200.0 * 50 / 400 * pw / ph));
     // Each keystroke in the width sets the height at once.
     form.BreitEdit->lineEdit()->selectAll();
     QTest::keyClicks(form.BreitEdit->lineEdit(), "8");
-    QCOMPARE(form.HochEdit->value(), int(200.0 * 8 / 400 * pw / ph));
+    QCOMPARE(form.HochEdit->WholeValue(), int(200.0 * 8 / 400 * pw / ph));
     QTest::keyClicks(form.BreitEdit->lineEdit(), "0");
-    QCOMPARE(form.HochEdit->value(), int(200.0 * 80 / 400 * pw / ph));
+    QCOMPARE(form.HochEdit->WholeValue(), int(200.0 * 80 / 400 * pw / ph));
     // The height drives the width the same way; beyond 100 % the height is held and the width
     // derived back from it.
-    form.HochEdit->setValue(100);
-    QCOMPARE(form.BreitEdit->value(), 100);
-    QCOMPARE(form.HochEdit->value(), int(200.0 * 100 / 400 * pw / ph));
+    form.HochEdit->SetValue(100);
+    QCOMPARE(form.BreitEdit->WholeValue(), 100);
+    QCOMPARE(form.HochEdit->WholeValue(), int(200.0 * 100 / 400 * pw / ph));
     // Without the aspect ratio the two are independent.
     form.SverhCheck->click();
-    form.BreitEdit->setValue(30);
-    form.HochEdit->setValue(90);
-    QCOMPARE(form.BreitEdit->value(), 30);
+    form.BreitEdit->SetValue(30);
+    form.HochEdit->SetValue(90);
+    QCOMPARE(form.BreitEdit->WholeValue(), 30);
 
     // A picture far wider than the page drives the height below 1: held at 1, width from it.
     const TPicture strip(4000, 10, 0);
     TPrintForm narrow(strip.Dib, pdf.Printer, settings);
     narrow.show();
-    narrow.BreitEdit->setValue(20);
-    QCOMPARE(narrow.HochEdit->value(), 1);
-    QCOMPARE(narrow.BreitEdit->value(), std::min(100, int(4000.0 * 1 / 10 * ph / pw)));
+    narrow.BreitEdit->SetValue(20);
+    QCOMPARE(narrow.HochEdit->WholeValue(), 1);
+    QCOMPARE(narrow.BreitEdit->WholeValue(), std::min(100, int(4000.0 * 1 / 10 * ph / pw)));
   }
 
   void ValuesAreStoredWhicheverButtonCloses() {
@@ -136,11 +136,11 @@ class PrintFormTest : public QObject {
     {
       TPrintForm form(picture.Dib, pdf.Printer, settings);
       form.show();
-      QCOMPARE(form.BreitEdit->value(), 30);
-      QCOMPARE(form.HochEdit->value(), 70);
+      QCOMPARE(form.BreitEdit->WholeValue(), 30);
+      QCOMPARE(form.HochEdit->WholeValue(), 70);
       QVERIFY(form.UserdefCheck->isChecked());
       QVERIFY(!form.SverhCheck->isChecked());
-      form.HochEdit->setValue(64);
+      form.HochEdit->SetValue(64);
       form.CancelBitBtn2->click();
     }
     std::string value;

@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include "ui/MainForm.h"
 #include "ui/ProgressPanel.h"
 
 class ProgressPanelTest : public QObject {
@@ -32,13 +31,6 @@ class ProgressPanelTest : public QObject {
     panel.SetProStatus(100);
     image = panel.grab().toImage();
     QCOMPARE(QColor(image.pixel(99, 5)), TProgressPanel::KNavy);
-  }
-
-  void MainWindowIsAProgressSink() {
-    TMainForm form;
-    TProgressSink& sink = form;
-    sink.Progress(55);
-    QCOMPARE(form.ProgressPanel()->ProStatus(), 55);
   }
 };
 

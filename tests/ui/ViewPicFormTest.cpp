@@ -82,9 +82,9 @@ class ViewPicFormTest : public QObject {
           Form.ZoomEd->lineEdit()->setText(QStringLiteral("20000"));
           QCOMPARE(Form.PaintBox1->size(), QSize(8000, 6000));
           QTest::keyClick(Form.ZoomEd->lineEdit(), Qt::Key_Return);  // the field corrects it
-          QCOMPARE(Form.ZoomEd->Value(), 9000);
+          QCOMPARE(Form.ZoomEd->WholeValue(), 9000);
           QCOMPARE(Form.PaintBox1->size(), QSize(3600, 2700));
-          Form.ZoomEd->setValue(250);
+          Form.ZoomEd->SetValue(250);
         }();
       } else {
         // Reopened for another photo: the zoom stays.
@@ -117,7 +117,7 @@ class ViewPicFormTest : public QObject {
       Form.resize(300, 250);
       Form.show();
       if (!QTest::qWaitForWindowExposed(&Form)) return 0;
-      Form.ZoomEd->setValue(2000);  // 800 x 600: larger than the window
+      Form.ZoomEd->SetValue(2000);  // 800 x 600: larger than the window
       QApplication::processEvents();
       [&] {
         QScrollBar* h = Form.ScrollBox1->horizontalScrollBar();

@@ -1,0 +1,215 @@
+// The export from the main window: it runs on a worker thread behind a modal progress dialog, can be
+// cancelled, hands its messages to the user-interface thread, and the PDF it writes passes qpdf.
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <functional>
+#include <regex>
+
+#include "MainFormFixture.h"
+#include "imaging/Pictaro.h"
+#include "platform/TempFolder.h"
+#include "ui/ExportRunner.h"
+#include "ui/ProgressPanel.h"
+#include "ui/QtMessageBox.h"
+#include "ui/SpinEdit.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void WriteJpeg(const std::string& FileName, int Width, int Height) {
+  TDib dib{};
+  newdib(&dib, Width, Height, 24, nullptr, 0);
+  for (int y = 0; y < Height; ++y)
+    for (int x = 0; x < Width; ++x) setpixel(dib, x, y, static_cast<uint32_t>(x * 255 / Width) << 8 | 0x40);
+  SaveDib(dib, FileName.c_str(), 7, 0);
+  deldib(dib);
+}
+
+// Runs Act on the modal window on top once it is of type T and Act returns true; polls meanwhile.
+template <typename T>
+void WhenModal(std::function<bool(T&)> Act) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, Act] {
+    T* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (modal && Act(*modal)) {
+      timer->stop();
+      timer->deleteLater();
+    }
+  });
+  timer->start(5);
+}
+
+int FilesIn(const fs::path& Dir, const std::string& Extension) {
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(Dir))
+    if (entry.path().extension() == Extension) ++count;
+  return count;
+}
+
+}  // namespace
+
+class MainFormExportTest : public QObject {
+  Q_OBJECT
+
+  qtest::TScratchDir FDir;
+  std::vector<std::string> FPhotos;
+
+ private slots:
+  void initTestCase() {
+    for (int i = 0; i < 4; ++i) {
+      FPhotos.push_back(FDir / ("foto" + std::to_string(i) + ".jpg"));
+      WriteJpeg(FPhotos.back(), 640, 480);
+    }
+  }
+
+  void ExportRunsToTheEndAndOpensThePdf() {
+    TMainFormFixture f;
+    f.Form.show();
+    f.AddPhotos(FPhotos);
+    std::vector<QString> states;
+    WhenModal<TExportProgressDialog>([&](TExportProgressDialog& Dialog) {
+      states.push_back(Dialog.findChild<QLabel*>(QStringLiteral("ExportState"))->text());
+      return true;
+    });
+    const std::string pdf = FDir / "album.pdf";
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{pdf});
+    f.Click("SavePDFBtn");
+    QVERIFY(f.Dialogs.FileDialogs.back().Kind == TFileDialogKind::SavePdf);
+    QVERIFY(f.Box.Shown.empty());
+    QCOMPARE(states.size(), size_t(1));  // the dialog was up while the export ran
+    QCOMPARE(f.Shell.Opened, std::vector<std::string>{pdf});
+    QCOMPARE(qtest::Run("qpdf --check " + qtest::Quote(pdf) + " >/dev/null"), 0);
+    std::string info;
+    qtest::Run("pdfinfo " + qtest::Quote(pdf), &info);
+    QVERIFY2(std::regex_search(info, std::regex("Pages: +1\n")), info.c_str());
+    QTRY_VERIFY(f.Form.ProgressPanel()->ProStatus() > 0);  // the loader's progress reached the status bar
+
+    // A file that cannot be created: the information message, nothing opened.
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{FDir / "fehlt/album.pdf"});
+    f.Click("SavePDFBtn");
+    QCOMPARE(f.Box.Shown.back().Text, std::string("Konnte PDF-Datei nicht erstellen!"));
+    QVERIFY(f.Box.Shown.back().Icon == TMsgIcon::Information);
+    QCOMPARE(f.Shell.Opened.size(), size_t(1));
+  }
+
+  void MissingPicturesAreReportedAndThePdfStillShown() {
+    TMainFormFixture f;
+    f.AddPhotos({FPhotos[0]});
+    // The spool lost two pictures: the writer put white areas in their place and counted them.
+    f.Form.ExportRun = [&](std::vector<TExportPhoto> Photos, const TLayoutSettings& Settings,
+                           const std::string& FileName) {
+      TExportResult result = RunExport(&f.Form, std::move(Photos), Settings, FileName, f.Form);
+      result.Missing = 2;
+      return result;
+    };
+    const std::string pdf = FDir / "fehlend.pdf";
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{pdf});
+    f.Click("SavePDFBtn");
+    QCOMPARE(f.Box.Shown.size(), size_t(1));
+    QCOMPARE(f.Box.Shown[0].Text, MissingPicturesMessage(2));
+    QVERIFY(f.Box.Shown[0].Icon == TMsgIcon::Error);
+    QCOMPARE(f.Shell.Opened, std::vector<std::string>{pdf});
+  }
+
+  void EmbedFontsIsOffUntilTickedAndStaysOutOfTheStore() {
+    TMainFormFixture f;
+    f.Form.show();
+    auto* embed = f.Control<QCheckBox>("EmbedFontsCheck");
+    QCOMPARE(embed->text(), QStringLiteral("Schriften einbetten"));
+    QVERIFY(!embed->isChecked() && !f.Form.Settings().EmbedFonts);
+    f.AddPhotos({FPhotos[0]});
+    embed->setChecked(true);
+    f.Control<QCheckBox>("ShowPDFCheck")->setChecked(false);
+    const std::string pdf = FDir / "eingebettet.pdf";
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{pdf});
+    f.Click("SavePDFBtn");
+    // Every font of the page (heading and texts fit Windows-1252) is an embedded subset.
+    std::string fonts;
+    QCOMPARE(qtest::Run("pdffonts " + qtest::Quote(pdf), &fonts), 0);
+    QVERIFY2(std::regex_search(fonts, std::regex("CID TrueType +Identity-H +yes +yes +yes")), fonts.c_str());
+    QVERIFY2(!std::regex_search(fonts, std::regex(" no +no +")), fonts.c_str());
+    QVERIFY(f.Form.close());
+    for (const auto& [key, value] : f.Store.Values) QVERIFY(key.second.find("Embed") == std::string::npos);
+  }
+
+  void CancellingLeavesNoFileBehind() {
+    TMainFormFixture f;
+    f.Form.show();
+    f.AddPhotos(FPhotos);
+    f.Control<TSpinEdit>("XMalEd")->SetValue(100);  // far more pictures than the test waits for
+    WhenModal<TExportProgressDialog>([](TExportProgressDialog& Dialog) {
+      if (!Dialog.findChild<QLabel*>(QStringLiteral("ExportState"))
+               ->text()
+               .startsWith(QStringLiteral("Foto")))
+        return false;
+      Dialog.findChild<QPushButton*>(QStringLiteral("ExportCancel"))->click();
+      return true;
+    });
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{FDir / "abgebrochen.pdf"});
+    f.Click("SavePDFBtn");
+    QVERIFY(!fs::exists(FDir / "abgebrochen.pdf"));
+    QCOMPARE(FilesIn(FDir.Path(), ".part"), 0);
+    QVERIFY(fs::is_empty(TempFolder()));
+    QVERIFY(f.Box.Shown.empty());
+    QVERIFY(f.Shell.Opened.empty());
+  }
+
+  void MessagesOfTheWorkerAreShownByTheWindow() {
+    // One file per page, and page 2's name is taken by a folder: the export asks the window's message
+    // box from its worker thread, waits for OK, and goes on with page 3.
+    TMainFormFixture f;
+    TQtMessageBox qtBox(&f.Form);
+    SetMessageBox(&qtBox);
+    f.Form.show();
+    f.AddPhotos({FPhotos[0], FPhotos[1], FPhotos[2]});
+    f.Control<QCheckBox>("SeparateCheck")->setChecked(true);
+    f.Control<QCheckBox>("ShowPDFCheck")->setChecked(false);
+    f.Control<TSpinEdit>("CountXEd")->SetValue(1);
+    f.Control<TSpinEdit>("CountYEd")->SetValue(1);
+    fs::create_directory(FDir / "seite0002.pdf");
+    QString text, title;
+    WhenModal<QMessageBox>([&](QMessageBox& Box) {
+      text = Box.text();
+      title = Box.windowTitle();
+      Box.button(QMessageBox::Ok)->click();
+      return true;
+    });
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{FDir / "seite.pdf"});
+    f.Click("SavePDFBtn");
+    SetMessageBox(&f.Box);
+    QCOMPARE(text.toStdString(), FDir / "seite0002.pdf");
+    QCOMPARE(title, QStringLiteral("Datei konnte nicht erstellt werden"));
+    QVERIFY(fs::exists(FDir / "seite0001.pdf") && fs::exists(FDir / "seite0003.pdf"));
+  }
+
+  // Last: once told to quit, the application runs no further event loop (no dialog) of this process.
+  void QuittingCancelsTheExport() {
+    // A signal at logout ends the event loops, the export's dialog's among them.
+    TMainFormFixture f;
+    f.Form.show();
+    f.AddPhotos(FPhotos);
+    f.Control<TSpinEdit>("XMalEd")->SetValue(100);
+    WhenModal<TExportProgressDialog>([](TExportProgressDialog& Dialog) {
+      if (!Dialog.findChild<QLabel*>(QStringLiteral("ExportState"))
+               ->text()
+               .startsWith(QStringLiteral("Foto")))
+        return false;
+      QCoreApplication::exit(143);
+      return true;
+    });
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{FDir / "beendet.pdf"});
+    f.Click("SavePDFBtn");
+    QVERIFY(!fs::exists(FDir / "beendet.pdf"));
+    QCOMPARE(FilesIn(FDir.Path(), ".part"), 0);
+  }
+};
+
+QTEST_MAIN(MainFormExportTest)
+#include "MainFormExportTest.moc"

@@ -1,0 +1,128 @@
+#include "ui/ExportRunner.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
+#include <thread>
+
+#include "platform/ProgressSink.h"
+
+namespace {
+
+// Hands the export's reports to the dialog on the user-interface thread. Posted calls carry the dialog
+// as their context, so none is delivered after the dialog is gone.
+class TDialogListener final : public TExportListener {
+ public:
+  explicit TDialogListener(TExportProgressDialog& Dialog) : FDialog(Dialog) {}
+  void PhotoStarting(size_t Index, size_t Count) override {
+    TExportProgressDialog* dialog = &FDialog;
+    QMetaObject::invokeMethod(
+        dialog, [dialog, Index, Count] { dialog->ShowPhoto(Index, Count); }, Qt::QueuedConnection);
+  }
+  void PageFinished(int32_t Page) override {
+    TExportProgressDialog* dialog = &FDialog;
+    QMetaObject::invokeMethod(
+        dialog, [dialog, Page] { dialog->ShowPageFinished(Page); }, Qt::QueuedConnection);
+  }
+
+ private:
+  TExportProgressDialog& FDialog;
+};
+
+TExportResult FailedRun(const std::string& FileName, const std::string& Why) {
+  TExportResult result;
+  result.Status = TExportStatus::WriteFailed;
+  result.Message = "Fehler: Die PDF-Datei „" + FileName + "“ konnte nicht erzeugt werden (" + Why + ").";
+  return result;
+}
+
+}  // namespace
+
+TExportProgressDialog::TExportProgressDialog(QWidget* Parent) : QDialog(Parent) {
+  setObjectName(QStringLiteral("ExportProgressDialog"));
+  setWindowTitle(QStringLiteral("PDF-Datei erzeugen"));
+  setModal(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(QStringLiteral("PDF-Datei wird erzeugt ..."), this));
+  FState = new QLabel(this);
+  FState->setObjectName(QStringLiteral("ExportState"));
+  layout->addWidget(FState);
+  FBar = new QProgressBar(this);
+  FBar->setRange(0, 1);
+  FBar->setValue(0);
+  FBar->setMinimumWidth(320);
+  layout->addWidget(FBar);
+  FCancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+  FCancelButton->setObjectName(QStringLiteral("ExportCancel"));
+  layout->addWidget(FCancelButton, 0, Qt::AlignRight);
+  connect(FCancelButton, &QPushButton::clicked, this, &TExportProgressDialog::reject);
+  ShowState();
+}
+
+void TExportProgressDialog::ShowPhoto(size_t Index, size_t Count) {
+  FPhoto = Index + 1;
+  FPhotos = Count;
+  ShowState();
+}
+
+void TExportProgressDialog::ShowPageFinished(int32_t Page) {
+  FPage = Page + 1;
+  ShowState();
+}
+
+void TExportProgressDialog::ShowState() {
+  if (FCancel) return;
+  if (FPhotos == 0) {
+    FState->setText(QStringLiteral("Seite %1").arg(FPage));
+    return;
+  }
+  FState->setText(QStringLiteral("Foto %1 von %2, Seite %3").arg(FPhoto).arg(FPhotos).arg(FPage));
+  FBar->setRange(0, static_cast<int>(std::min<size_t>(FPhotos, INT_MAX)));
+  FBar->setValue(static_cast<int>(std::min<size_t>(FPhoto - 1, INT_MAX)));
+}
+
+void TExportProgressDialog::reject() {
+  if (FCancel.exchange(true)) return;
+  FState->setText(QStringLiteral("Wird abgebrochen ..."));
+  FCancelButton->setEnabled(false);
+}
+
+TExportResult RunExport(QWidget* Parent, std::vector<TExportPhoto> Photos, const TLayoutSettings& Settings,
+                        const std::string& FileName, TProgressSink& PictureProgress) {
+  TExportProgressDialog dialog(Parent);
+  TDialogListener listener(dialog);
+  TExportResult result;
+  std::atomic<bool> finished{false};
+
+  std::thread worker([&] {
+    TExportOptions options;
+    options.Listener = &listener;
+    options.PictureProgress = &PictureProgress;
+    options.Cancel = &dialog.CancelFlag();
+    try {
+      result = ExportAlbum(Photos, Settings, FileName, options);
+    } catch (const std::bad_alloc&) {
+      result = FailedRun(FileName, "nicht genug Arbeitsspeicher");
+    } catch (const std::exception& e) {
+      result = FailedRun(FileName, e.what());
+    }
+    finished = true;
+    QMetaObject::invokeMethod(
+        &dialog, [&dialog] { dialog.done(QDialog::Accepted); }, Qt::QueuedConnection);
+  });
+
+  dialog.exec();
+  // The dialog ends only when the export has; should its loop have been left otherwise (the program is
+  // quitting), the export is cancelled and the loop kept turning, since a message the worker waits for
+  // needs this thread.
+  if (!finished) {
+    dialog.reject();
+    while (!finished) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  worker.join();
+  return result;
+}
