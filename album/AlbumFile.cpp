@@ -55,6 +55,9 @@ bool ReadGroups(TByteReader& In, TAlbumImage& Image) {
   if (!In.ReadU32(Image.Shape1) || !In.ReadU32(Image.Shape2) || !ReadFlag(In, Image.RahmenCheck))
     return false;
   Image.HasG4 = true;
+  if (In.AtEnd()) return true;
+  if (!In.ReadI32(Image.PictureDpi) || !ReadFlag(In, Image.KeepJpeg)) return false;
+  Image.HasG5 = true;
   return true;
 }
 
@@ -87,6 +90,10 @@ void ApplySettings(const TAlbumImage& Image, TLayoutSettings& Settings) {
     Settings.Shape2 = Image.Shape2;
     Settings.RahmenCheck = Image.RahmenCheck;
   }
+  // A file without G5 was saved with its settings at their defaults (or before they existed).
+  const TLayoutSettings defaults;
+  Settings.PictureDpi = Image.HasG5 ? ClampPictureDpi(Image.PictureDpi) : defaults.PictureDpi;
+  Settings.KeepJpeg = Image.HasG5 ? Image.KeepJpeg : defaults.KeepJpeg;
 }
 
 struct TDecodedPhoto {
@@ -131,6 +138,11 @@ std::string EncodeAlbum(const TAlbumModel& Album, const TLayoutSettings& Setting
   PutU32(out, Settings.Shape1);
   PutU32(out, Settings.Shape2);
   PutFlag(out, Settings.RahmenCheck);
+  const TLayoutSettings defaults;
+  if (Settings.PictureDpi != defaults.PictureDpi || Settings.KeepJpeg != defaults.KeepJpeg) {
+    PutI32(out, Settings.PictureDpi);
+    PutFlag(out, Settings.KeepJpeg);
+  }
   return out;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The album file (*.qvl): the photo list, the two fonts and twenty layout settings, little-endian,
+// The album file (*.qvl): the photo list, the two fonts and the layout settings, little-endian,
 // written front to back without gaps.
 //
 //   magic AB CD 00 00 | i32 photo count K (0 or less: no photos) | K photo records
@@ -10,18 +10,22 @@
 //   G2: PageWidthEd, PageHeightEd (mm), XMalEd (doubles)                                   24 bytes
 //   G3: ZoomInFotosCheck (flag)                                                             1 byte
 //   G4: Shape1, Shape2 (colours 0x00BBGGRR), RahmenCheck (flag)                             9 bytes
+//   G5: PictureDpi (i32, 0 for "Original"), KeepJpeg (flag)                                 5 bytes
 //
 // Texts are encoded as DiskText.h describes. A flag is written 1 or 0 and read as set when non-zero.
-// The writer always writes all four groups. The album name, SeparateCheck and RahmenBreiteEd are not
-// in the file.
+// The writer always writes G1 to G4, and G5 only when one of its settings differs from its default,
+// so an album at the defaults is the same file as before G5 existed, and a reader that knows only G1
+// to G4 reads any file (it ignores what follows G4). The album name, SeparateCheck, RahmenBreiteEd
+// and EmbedFonts are not in the file.
 //
 // Reading checks the whole file before anything in memory changes:
 // - not an album (fewer than four bytes, or other magic): refused, album and settings unchanged;
 // - a count or length larger than the bytes left, a file ending inside a photo record, a font record,
 //   settings 1-10 or inside one of the groups: refused as incomplete, album and settings unchanged;
 // - a file ending exactly before a group: that group and the later ones are skipped, their settings
-//   keep their values;
-// - bytes after G4 are ignored.
+//   keep their values; except G5, whose settings then take their defaults, since the writer leaves
+//   G5 out exactly when they are at their defaults;
+// - bytes after G5 are ignored.
 // A loaded number outside its field's limits becomes the nearest limit (ClampDecimal, ClampWhole).
 // Loaded fonts are assigned as the font dialogs assign (AssignFont): the settings' fonts keep their
 // PixelsPerInch. A photo with text length 0 loads with an empty text, not without one.
@@ -61,6 +65,8 @@ struct TAlbumImage {
   bool HasG3 = false, ZoomInFotosCheck = false;
   bool HasG4 = false, RahmenCheck = false;
   uint32_t Shape1 = 0, Shape2 = 0;
+  bool HasG5 = false, KeepJpeg = false;
+  int32_t PictureDpi = 0;
 };
 
 // The bytes of the album file for Album and Settings.

@@ -161,6 +161,11 @@ int32_t ReadWholeField(std::string_view Text, TFieldLimits Limits) {
   return ClampWhole(value, Limits);
 }
 
+int32_t ClampPictureDpi(double Dpi) {
+  if (std::isnan(Dpi) || Dpi <= 0) return KPictureDpiOriginal;
+  return ClampWhole(Dpi, KPictureDpiLimits);
+}
+
 TLayoutSettings FirstStartSettings() { return TLayoutSettings{}; }
 
 void ResetForNewAlbum(TLayoutSettings& Settings) {
@@ -187,4 +192,5 @@ void ClampAll(TLayoutSettings& Settings) {
   Settings.CountYEd = ClampWhole(Settings.CountYEd, KCountLimits);
   Settings.XMalEd = ClampWhole(Settings.XMalEd, KCountLimits);
   Settings.RahmenBreiteEd = ClampWhole(Settings.RahmenBreiteEd, KFrameWidthLimits);
+  Settings.PictureDpi = ClampPictureDpi(Settings.PictureDpi);
 }

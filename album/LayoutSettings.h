@@ -67,10 +67,27 @@ struct TFieldLimits {
   double Min;
   double Max;
 };
-constexpr TFieldLimits KMarginLimits{0, 100};      // RandXEd, RandYEd, SpaceHED, SpaceVEd
-constexpr TFieldLimits KPageSizeLimits{1, 10000};  // PageWidthEd, PageHeightEd
-constexpr TFieldLimits KCountLimits{1, 100};       // CountXEd, CountYEd, XMalEd
-constexpr TFieldLimits KFrameWidthLimits{1, 100};  // RahmenBreiteEd
+constexpr TFieldLimits KMarginLimits{0, 100};        // RandXEd, RandYEd, SpaceHED, SpaceVEd
+constexpr TFieldLimits KPageSizeLimits{1, 10000};    // PageWidthEd, PageHeightEd
+constexpr TFieldLimits KCountLimits{1, 100};         // CountXEd, CountYEd, XMalEd
+constexpr TFieldLimits KFrameWidthLimits{1, 100};    // RahmenBreiteEd
+constexpr TFieldLimits KPictureDpiLimits{50, 2400};  // PictureDpi, when not KPictureDpiOriginal
+
+// PictureDpi's value for "Original": every picture keeps all its pixels.
+constexpr int32_t KPictureDpiOriginal = 0;
+// The choices of "Bildauflösung" on the tab "PDF-Datei erzeugen", in the order shown.
+struct TPictureDpiChoice {
+  int32_t Dpi;
+  const char* Caption;
+};
+constexpr TPictureDpiChoice KPictureDpiChoices[] = {
+    {KPictureDpiOriginal, "Original"},
+    {300, "Druck (300 dpi)"},
+    {150, "Bildschirm (150 dpi)"},
+};
+// A PictureDpi value brought inside its limits: "Original" for 0 or less (and NaN), otherwise a whole
+// number of KPictureDpiLimits.
+int32_t ClampPictureDpi(double Dpi);
 
 // A decimal field's value brought inside Limits (NaN: the minimum).
 double ClampDecimal(double Value, TFieldLimits Limits);
@@ -115,6 +132,13 @@ struct TLayoutSettings {
   // Fonts are embedded as subsets for every text, also for texts that fit Windows-1252 (for print
   // shops). Off: only fonts with texts outside Windows-1252 are embedded. Not part of the album file.
   bool EmbedFonts = false;
+  // "Bildauflösung": the most pixels per inch a picture keeps at the size it is placed at (it is scaled
+  // down when it has more), or KPictureDpiOriginal for all of them. One of KPictureDpiChoices in the
+  // window; the command line also takes other values within KPictureDpiLimits.
+  int32_t PictureDpi = KPictureDpiOriginal;
+  // "JPEG-Fotos unverändert übernehmen": a JPEG file that needs no scaling goes into the PDF as its own
+  // bytes, not decoded and encoded again.
+  bool KeepJpeg = false;
   // Tab "Fotos"
   std::string CapED = "Familienfotos";
   bool FilenamesCheck = true;

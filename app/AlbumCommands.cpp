@@ -78,7 +78,14 @@ TSettingValue Number(const char* Name, double Value) {
 
 TSettingValue Colour(const char* Name, uint32_t Value) { return {Name, std::to_string(Value), Hex(Value)}; }
 
-// The twenty settings of the album file, in its order, under their control names.
+// PictureDpi: the number, or "Original" (JSON 0) for every pixel.
+TSettingValue PictureDpi(const char* Name, int32_t Value) {
+  return {Name, std::to_string(Value),
+          Value == KPictureDpiOriginal ? "Original" : std::to_string(Value) + " dpi"};
+}
+
+// The settings of the album file, in its order, under their control names (the last two under the
+// names of their fields).
 std::vector<TSettingValue> FileSettings(const TLayoutSettings& S) {
   return {Flag("TextCheck", S.TextCheck),
           Flag("CaptionCheck", S.CaptionCheck),
@@ -99,7 +106,9 @@ std::vector<TSettingValue> FileSettings(const TLayoutSettings& S) {
           Flag("ZoomInFotosCheck", S.ZoomInFotosCheck),
           Colour("Shape1", S.Shape1),
           Colour("Shape2", S.Shape2),
-          Flag("RahmenCheck", S.RahmenCheck)};
+          Flag("RahmenCheck", S.RahmenCheck),
+          PictureDpi("PictureDpi", S.PictureDpi),
+          Flag("KeepJpeg", S.KeepJpeg)};
 }
 
 std::string FontJson(const TFontSpec& Font) {

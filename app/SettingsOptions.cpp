@@ -79,6 +79,22 @@ uint32_t Colour(const std::string& Option, const std::string& Text) {
   return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
 }
 
+// "original" (in any case) or a whole number of dots per inch within KPictureDpiLimits.
+int32_t PictureDpi(const std::string& Option, const std::string& Text) {
+  std::string lower = Text;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  if (lower == "original") return KPictureDpiOriginal;
+  double value = 0;
+  if (!ParseDecimal(Text, value) || value != std::floor(value) || value < KPictureDpiLimits.Min ||
+      value > KPictureDpiLimits.Max) {
+    throw TCommandError("Fehler: " + Option + " erwartet „original“ oder eine ganze Zahl von " +
+                        std::to_string(int(KPictureDpiLimits.Min)) + " bis " +
+                        std::to_string(int(KPictureDpiLimits.Max)) + ", nicht " + Quoted(Text) + ".");
+  }
+  return static_cast<int32_t>(value);
+}
+
 void RefuseValue(const TOption& Option) {
   if (Option.HasValue) throw TCommandError("Fehler: Die Option " + Option.Name + " hat keinen Wert.");
 }
@@ -102,6 +118,7 @@ bool ApplySettingsOption(const TCommandArgs& Args, size_t& Pos, TLayoutSettings&
       {"--frame", &TLayoutSettings::RahmenCheck, true},
       {"--no-default-texts", &TLayoutSettings::FilenamesCheck, false},
       {"--with-path", &TLayoutSettings::PathCheck, true},
+      {"--keep-jpeg", &TLayoutSettings::KeepJpeg, true},
   };
   for (const TSwitch& s : KSwitches) {
     if (name != s.Name) continue;
@@ -126,6 +143,8 @@ bool ApplySettingsOption(const TCommandArgs& Args, size_t& Pos, TLayoutSettings&
     Settings.Shape2 = Colour(name, TakeValue(Args, Pos, option));
   } else if (name == "--background") {
     Settings.Shape1 = Colour(name, TakeValue(Args, Pos, option));
+  } else if (name == "--dpi") {
+    Settings.PictureDpi = PictureDpi(name, TakeValue(Args, Pos, option));
   } else {
     return false;
   }
@@ -151,6 +170,11 @@ const std::string& SettingsOptionsHelp() {
       "  --frame-colour RRGGBB      Rahmenfarbe, z. B. 000000 für Schwarz\n"
       "  --background RRGGBB        Hintergrundfarbe\n"
       "  --no-default-texts         neue Fotos ohne Dateinamen als Vorgabetext\n"
-      "  --with-path                Vorgabetext mit Pfad\n";
+      "  --with-path                Vorgabetext mit Pfad\n"
+      "  --dpi original|300|150|N   Bildauflösung: Fotos mit mehr Pixeln je Zoll ihrer Größe auf\n"
+      "                             der Seite werden verkleinert (N von 50 bis 2400); Vorgabe\n"
+      "                             original: alle Pixel\n"
+      "  --keep-jpeg                JPEG-Fotos unverändert übernehmen, wo keine Verkleinerung\n"
+      "                             nötig ist\n";
   return help;
 }

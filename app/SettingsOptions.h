@@ -7,6 +7,8 @@
 //   --no-texts  --no-heading  --heading-first-page-only  --no-page-numbers  --zoom-in  --frame
 //   --frame-colour RRGGBB  --background RRGGBB   hexadecimal, red first
 //   --no-default-texts  --with-path
+//   --dpi original|N                              resolution limit, N whole from 50 to 2400
+//   --keep-jpeg
 //
 // A value may follow as the next argument or after "=". Unlike a settings field in the window, which
 // quietly moves a value to its nearest limit, a value outside the limits or unreadable is refused with
@@ -15,8 +17,8 @@
 #include <cstddef>
 #include <string>
 
-#include "app/CommandLine.h"
 #include "album/LayoutSettings.h"
+#include "app/CommandLine.h"
 
 // When Args[Pos] is a settings option, applies it (and its value) to Settings, moves Pos to the last
 // argument it used and returns true; otherwise returns false and changes nothing. Throws

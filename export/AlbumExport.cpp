@@ -69,6 +69,7 @@ class TExportRun {
   void ReportPageFileFailure(const std::string& Name);
   void StartPage();
   void BreakPage();
+  TPictureLoadPlan LoadPlan() const;
   void PlacePictures();
   void AnnouncePhotos(size_t UpTo);
   std::string WriteFailure(int Errno) const;
@@ -93,6 +94,8 @@ bool TExportRun::OpenDocument(const std::string& Target) {
   FDoc.Canvas = std::make_unique<TPDFCanvas>(FMetrics);
   FDoc.Canvas->PageWidth = FFlow.Grid().W;
   FDoc.Canvas->PageHeight = FFlow.Grid().H;
+  FDoc.Canvas->ImageDpi = FSettings.PictureDpi;
+  FDoc.Canvas->KeepJpeg = FSettings.KeepJpeg;
   // A font is embedded for all its texts or for none, so it is asked for before the first text.
   for (const auto& [embed, spec] : {std::pair{FEmbedding.Heading, &FSettings.HeadingFont},
                                     std::pair{FEmbedding.Text, &FSettings.TextFont}})
@@ -150,24 +153,37 @@ void TExportRun::AnnouncePhotos(size_t UpTo) {
     if (FOptions.Listener) FOptions.Listener->PhotoStarting(FAnnounced, FPhotos.size());
 }
 
+// How the pictures are loaded: whole, or under a resolution limit no larger than any cell can show
+// them, or as JPEG files that need not be decoded.
+TPictureLoadPlan TExportRun::LoadPlan() const {
+  TPictureLoadPlan plan;
+  plan.Dpi = FSettings.PictureDpi;
+  plan.KeepJpeg = FSettings.KeepJpeg;
+  if (plan.Dpi > 0) {
+    auto bounds = std::make_shared<const TPlacementBounds>(FSettings, PhotoTexts(FPhotos), FMeasures);
+    plan.Range = [bounds](size_t Photo, int32_t IW, int32_t IH) { return bounds->Range(Photo, IW, IH); };
+  }
+  return plan;
+}
+
 // Every photo loaded as many times as the settings say, in order, each load placed in the next cell.
 // The pipeline loads and encodes on two threads; what is placed where is decided here, in order.
 void TExportRun::PlacePictures() {
   std::vector<std::string> files;
   files.reserve(FPhotos.size());
   for (const TExportPhoto& photo : FPhotos) files.push_back(photo.FileName);
-  FPipeline = std::make_unique<TPicturePipeline>(std::move(files), FSettings.XMalEd, FOptions.PictureProgress,
-                                                 FOptions.Cancel);
+  FPipeline = std::make_unique<TPicturePipeline>(std::move(files), FSettings.XMalEd, LoadPlan(),
+                                                 FOptions.PictureProgress, FOptions.Cancel);
   const auto cancelled = [this] { return FOptions.Cancel && FOptions.Cancel->load(); };
   size_t photo = 0;
   int32_t copy = 0;
-  const TDib* picture = nullptr;
+  const TPictureSource* picture = nullptr;
   for (;;) {
     if (cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
     if (!FPipeline->Next(photo, copy, picture)) break;
     AnnouncePhotos(photo + 1);
     if (cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
-    if (!picture->Bits) {
+    if (!picture->Loaded()) {
       ++FResult.Unreadable;
       FPipeline->Drop();
       FPipeline->SkipPhoto(photo);  // the remaining loads would fail alike and use no cell either
@@ -175,11 +191,11 @@ void TExportRun::PlacePictures() {
     }
     if (FFlow.PageFull()) BreakPage();
     const TPicturePlacement placement =
-        PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), DibWidth(*picture),
-                     DibHeight(*picture), FPhotos[photo].Text, FMeasures);
-    const int32_t number = DrawPicturePlacement(*FDoc.Canvas, FSettings, placement, *picture);
-    if (number >= 0)
-      FPipeline->Encode(*FDoc.Canvas, number);
+        PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), picture->Width, picture->Height,
+                     FPhotos[photo].Text, FMeasures);
+    const TPlacedImage placed = DrawPicturePlacement(*FDoc.Canvas, FSettings, placement, *picture);
+    if (placed.Placed())
+      FPipeline->Encode(*FDoc.Canvas, placed);
     else
       FPipeline->Drop();
     ++FResult.Pictures;

@@ -14,6 +14,10 @@
 // decoded pictures are held at any time. The output is the same as when everything runs one after the
 // other. Picture-loading progress is reported for the pictures the calling thread loads.
 //
+// Pictures: under a resolution limit (PictureDpi) each is loaded no larger than its largest possible
+// place needs and encoded at the limit of the place it gets; with KeepJpeg, JPEG files that can go
+// into the PDF as they are are not decoded at all (PictureLoad.h, TPDFCanvas::PlacePicture).
+//
 // Pages: a new page is begun only when another picture has been loaded and is about to be placed, so
 // no empty page ever follows the last picture, not even when the photos after it cannot be read. An
 // album without (readable) photos gives one page with background, heading and page number.

@@ -42,13 +42,13 @@ void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TP
   }
 }
 
-int32_t DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
-                             const TPicturePlacement& Placement, const TDib& Picture) {
+TPlacedImage DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
+                                  const TPicturePlacement& Placement, const TPictureSource& Picture) {
   const TPicturePlacement& p = Placement;
-  int32_t number = -1;
+  TPlacedImage placed;
   if (p.DrawPicture) {
     if (p.Clip) Canvas.BeginClip(p.ClipX1, p.ClipY1, p.ClipX2, p.ClipY2);
-    number = Canvas.PlaceDIB(p.X, p.Y, p.Width, p.Height, Picture);
+    placed = Canvas.PlacePicture(p.X, p.Y, p.Width, p.Height, Picture);
     if (p.Frame) {
       Canvas.Pen.Color = p.FrameColor;
       Canvas.Pen.Width = p.FramePen;
@@ -58,9 +58,9 @@ int32_t DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings
     }
     if (p.Clip) Canvas.EndClip();
   }
-  if (p.Lines.empty()) return number;
+  if (p.Lines.empty()) return placed;
   Canvas.Font = PdfFontFor(Settings.TextFont);
   for (size_t k = p.Lines.size(); k-- > 0;)
     if (!p.Lines[k].Text.empty()) Canvas.TextOut(p.Lines[k].X, p.Lines[k].Y, p.Lines[k].Text);
-  return number;
+  return placed;
 }

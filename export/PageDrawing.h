@@ -9,6 +9,7 @@
 #include "export/PageLayout.h"
 #include "imaging/Dib.h"
 #include "pdf/PDFWriterCanvas.h"
+#include "pdf/PictureEncoding.h"
 
 // The writer's font for a dialog font: name, size in points (FontPoints), style bits, resolved colour.
 TPDFFont PdfFontFor(const TFontSpec& Font);
@@ -19,7 +20,6 @@ void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TP
 
 // The picture (when Placement.DrawPicture) clipped to its cell under maximal enlargement, its frame,
 // and its text lines, written from the last line to the first. The picture is only placed
-// (TPDFCanvas::PlaceDIB): the caller has it encoded under the number returned, or gets -1 when it was
-// not drawn.
-int32_t DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
-                             const TPicturePlacement& Placement, const TDib& Picture);
+// (TPDFCanvas::PlacePicture): the caller has it encoded as the result says, unless nothing was placed.
+TPlacedImage DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
+                                  const TPicturePlacement& Placement, const TPictureSource& Picture);

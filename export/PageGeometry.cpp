@@ -34,6 +34,14 @@ TFittedPicture FitPicture(int32_t CellX, int32_t CellY, int32_t CW, int32_t E, i
   return f;
 }
 
+TPlacedSize PlacedPictureSize(int32_t CW, int32_t E, int32_t IW, int32_t IH, bool ZoomIn) {
+  const TFittedPicture f = FitPicture(0, 0, CW, E, IW, IH, ZoomIn);
+  // No picture area at all means nothing to show the picture in, also when enlarging would give it
+  // a positive size.
+  if (E <= 0 || f.D <= 0 || f.h <= 0) return {};
+  return {true, ZoomIn ? f.D + 1 : f.D, ZoomIn ? f.h + 1 : f.h};
+}
+
 int32_t FramePenWidth(int32_t FrameWidth) { return static_cast<int32_t>(std::nearbyint(FrameWidth / 3.0)); }
 
 std::string NumberedFileName(const std::string& ChosenName, int32_t Page) {

@@ -44,6 +44,16 @@ struct TFittedPicture {
 TFittedPicture FitPicture(int32_t CellX, int32_t CellY, int32_t CW, int32_t E, int32_t IW, int32_t IH,
                           bool ZoomIn);
 
+// The rectangle a picture of IW x IH pixels is drawn in, in a cell CW wide whose picture area is E high:
+// FitPicture's size, one point larger each way with ZoomIn (so that no hairline of background shows
+// at the cell edges the clip cuts). Not Drawn, and no size, when the picture area or the fitted size
+// is not positive.
+struct TPlacedSize {
+  bool Drawn = false;
+  int32_t Width = 0, Height = 0;
+};
+TPlacedSize PlacedPictureSize(int32_t CW, int32_t E, int32_t IW, int32_t IH, bool ZoomIn);
+
 // The pen width of picture frames: the frame width setting divided by 3, rounded (10 -> 3, 1 -> 0).
 int32_t FramePenWidth(int32_t FrameWidth);
 

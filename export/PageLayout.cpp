@@ -29,6 +29,18 @@ int32_t Centred(int32_t Left, int32_t Width, int32_t TextWidth) {
   return Saturate(int64_t{Left} + Half(Saturate(int64_t{Width} - TextWidth)));
 }
 
+// The lines of a photo's text in a cell of Grid; none when texts are off.
+std::vector<std::string> PhotoTextLines(const TLayoutSettings& Settings, const TPageGrid& Grid,
+                                        std::string_view Text, const TLayoutMeasures& Measures) {
+  if (!Settings.TextCheck) return {};
+  return BreakTextLines(Text, Grid.CW, Measures.Wrap);
+}
+
+// The height left for the picture in a cell of Grid by Lines lines of text.
+int32_t PictureArea(const TLayoutSettings& Settings, const TPageGrid& Grid, size_t Lines) {
+  return Saturate(int64_t{Grid.CH} - static_cast<int64_t>(Lines) * FontPoints(Settings.TextFont));
+}
+
 }  // namespace
 
 int32_t FontPoints(const TFontSpec& Font) {
@@ -109,23 +121,19 @@ TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid&
   p.CellX = Grid.CellX(Col);
   p.CellY = Grid.CellY(Row);
 
-  std::vector<std::string> lines;
-  if (Settings.TextCheck) lines = BreakTextLines(Text, Grid.CW, Measures.Wrap);
+  std::vector<std::string> lines = PhotoTextLines(Settings, Grid, Text, Measures);
   const int64_t fs = FontPoints(Settings.TextFont);
-  p.E = Saturate(int64_t{Grid.CH} - static_cast<int64_t>(lines.size()) * fs);
+  p.E = PictureArea(Settings, Grid, lines.size());
 
   const bool zoomIn = Settings.ZoomInFotosCheck;
   p.Fit = FitPicture(p.CellX, p.CellY, Grid.CW, p.E, IW, IH, zoomIn);
-  // No picture area at all means nothing to show the picture in, also when enlarging would give it
-  // a positive size.
-  p.DrawPicture = p.E > 0 && p.Fit.D > 0 && p.Fit.h > 0;
+  const TPlacedSize size = PlacedPictureSize(Grid.CW, p.E, IW, IH, zoomIn);
+  p.DrawPicture = size.Drawn;
   if (p.DrawPicture) {
     p.X = p.Fit.X;
     p.Y = p.Fit.Y;
-    // The enlarged picture gets one extra point so that no hairline of background shows at the cell
-    // edges the clip cuts.
-    p.Width = zoomIn ? p.Fit.D + 1 : p.Fit.D;
-    p.Height = zoomIn ? p.Fit.h + 1 : p.Fit.h;
+    p.Width = size.Width;
+    p.Height = size.Height;
     p.Clip = zoomIn;
     p.ClipX1 = p.CellX;
     p.ClipY1 = p.CellY;
@@ -150,6 +158,37 @@ TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid&
     p.Lines.push_back(std::move(line));
   }
   return p;
+}
+
+TPlacementBounds::TPlacementBounds(const TLayoutSettings& Settings, const std::vector<std::string>& Texts,
+                                   const TLayoutMeasures& Measures)
+    : FZoomIn(Settings.ZoomInFotosCheck) {
+  // Only the heading space tells the pages apart: page 1, and every later page alike.
+  const TPageGrid grids[2] = {PageGridFor(Settings, 1), PageGridFor(Settings, 2)};
+  FCellWidth = grids[0].CW;
+  FAreas.reserve(Texts.size());
+  for (const std::string& text : Texts) {
+    const size_t lines = PhotoTextLines(Settings, grids[0], text, Measures).size();
+    FAreas.push_back({PictureArea(Settings, grids[0], lines), PictureArea(Settings, grids[1], lines)});
+  }
+}
+
+TPlacementRange TPlacementBounds::Range(size_t Photo, int32_t IW, int32_t IH) const {
+  TPlacementRange range;
+  if (Photo >= FAreas.size()) return range;
+  for (int32_t area : FAreas[Photo]) {
+    const TPlacedSize size = PlacedPictureSize(FCellWidth, area, IW, IH, FZoomIn);
+    if (!size.Drawn) continue;
+    if (!range.Largest.Drawn) {
+      range.Smallest = range.Largest = size;
+      continue;
+    }
+    range.Smallest.Width = std::min(range.Smallest.Width, size.Width);
+    range.Smallest.Height = std::min(range.Smallest.Height, size.Height);
+    range.Largest.Width = std::max(range.Largest.Width, size.Width);
+    range.Largest.Height = std::max(range.Largest.Height, size.Height);
+  }
+  return range;
 }
 
 TPageFlow::TPageFlow(const TLayoutSettings& Settings)

@@ -5,6 +5,7 @@
 //
 // Everything is in whole points in top-down page coordinates (PageGeometry.h). Texts are UTF-8.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -99,6 +100,31 @@ struct TPicturePlacement {
 TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid& Grid, int32_t Col,
                                int32_t Row, int32_t IW, int32_t IH, std::string_view Text,
                                const TLayoutMeasures& Measures);
+
+// The smallest and the largest rectangle a photo can be drawn in on any page of an export, each side
+// on its own; neither Drawn when no page would draw it. For loading a picture with no more pixels than
+// it can be shown with before its cell is known.
+struct TPlacementRange {
+  TPlacedSize Smallest, Largest;
+};
+
+// The picture areas each photo's text leaves in a cell of page 1 and of the later pages: the heading
+// space may differ between them, the cell width and the text lines do not. Made once when an export
+// starts, from the settings as the export reads them (LayoutSnapshot) and the photos' texts; Range
+// may then be called on any thread.
+class TPlacementBounds {
+ public:
+  TPlacementBounds(const TLayoutSettings& Settings, const std::vector<std::string>& Texts,
+                   const TLayoutMeasures& Measures);
+  // What PlacePicture gives photo Photo of IW x IH pixels on the pages of the export, at most and at
+  // least.
+  TPlacementRange Range(size_t Photo, int32_t IW, int32_t IH) const;
+
+ private:
+  int32_t FCellWidth = 0;
+  bool FZoomIn = false;
+  std::vector<std::array<int32_t, 2>> FAreas;
+};
 
 // The walk through the cells: left to right, top to bottom, page after page. A new page is begun only
 // when another picture is about to be placed, so a full last page is never followed by an empty one.

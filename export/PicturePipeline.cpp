@@ -4,30 +4,26 @@
 #include <system_error>
 #include <utility>
 
-#include "imaging/LoadPicture.h"
-#include "imaging/Pictaro.h"
-#include "pdf/PDFWriterCanvas.h"
-
 namespace {
 
 // Frees a slot's picture and makes the slot idle.
 template <class TSlotType>
 void Clear(TSlotType& Slot) {
-  deldib(Slot.Picture);
-  Slot.Picture = TDib{};
+  Slot.Picture.Clear();
   Slot.Canvas = nullptr;
-  Slot.Number = -1;
+  Slot.Placed = TPlacedImage{};
   Slot.Dropped = false;
   Slot.State = decltype(Slot.State)::Idle;
 }
 
 }  // namespace
 
-TPicturePipeline::TPicturePipeline(std::vector<std::string> Files, int32_t Copies, TProgressSink* Progress,
-                                   const std::atomic<bool>* Cancel)
+TPicturePipeline::TPicturePipeline(std::vector<std::string> Files, int32_t Copies, TPictureLoadPlan Plan,
+                                   TProgressSink* Progress, const std::atomic<bool>* Cancel)
     : FFiles(std::move(Files)),
       FCopies(std::max<int32_t>(Copies, 0)),
       FItems(FFiles.size() * static_cast<size_t>(FCopies)),
+      FPlan(std::move(Plan)),
       FProgress(Progress),
       FCancel(Cancel) {
   if (FItems < 2) return;  // nothing to share
@@ -50,13 +46,39 @@ TPicturePipeline::~TPicturePipeline() {
 }
 
 bool TPicturePipeline::ClaimNext(size_t& Item) {
-  if (FNextClaim >= FItems || (FCancel && FCancel->load())) return false;
+  if (FNextClaim >= FItems || (FCancel && FCancel->load()) || FParked.size() >= KMaxParked) return false;
   Item = FNextClaim++;
   return true;
 }
 
 void TPicturePipeline::Load(TSlot& Slot, TProgressSink* Progress) {
-  LoadPicture(FFiles[Slot.Item / static_cast<size_t>(FCopies)].c_str(), -1, Progress, &Slot.Picture);
+  const size_t photo = Slot.Item / static_cast<size_t>(FCopies);
+  LoadPictureForPdf(FFiles[photo], photo, FPlan, Progress, Slot.Picture);
+}
+
+std::list<TPicturePipeline::TParked> TPicturePipeline::Park(TSlot& Slot) {
+  std::list<TParked> parked;
+  const TPictureSource& loaded = Slot.Picture.Source();
+  const TPictureKind kind = PlacedKind(loaded.Dib);
+  if (!Slot.Picture.EncodesAhead() || kind == TPictureKind::None) return parked;
+  TParked& p = parked.emplace_back();
+  p.Item = Slot.Item;
+  p.Source.Width = loaded.Width;
+  p.Source.Height = loaded.Height;
+  p.Source.EncodedKind = kind;
+  p.Source.Encoded = &p.Encoded;
+  EncodePicture(loaded.Dib, kind, Slot.Picture.AheadWidth(), Slot.Picture.AheadHeight(), p.Encoded);
+  Slot.Picture.Clear();
+  return parked;
+}
+
+void TPicturePipeline::Loaded(TSlot& Slot, std::list<TParked>& Parked) {
+  if (Parked.empty()) {
+    Slot.State = TState::Loaded;
+    return;
+  }
+  FParked.splice(FParked.end(), Parked);
+  Clear(Slot);
 }
 
 void TPicturePipeline::ThrowHelperError() {
@@ -69,7 +91,8 @@ void TPicturePipeline::Help() {
     FChanged.wait(lock, [this] {
       if (FStop) return true;
       switch (FHelper.State) {
-        case TState::Idle: return FNextClaim < FItems && !(FCancel && FCancel->load());
+        case TState::Idle:
+          return FNextClaim < FItems && !(FCancel && FCancel->load()) && FParked.size() < KMaxParked;
         case TState::Loaded: return FHelper.Dropped || FHelper.Canvas;
         default: return false;
       }
@@ -80,8 +103,9 @@ void TPicturePipeline::Help() {
       FHelper.State = TState::Loading;
       lock.unlock();
       Load(FHelper, nullptr);  // silently: progress is reported on the export's thread only
+      std::list<TParked> parked = Park(FHelper);
       lock.lock();
-      FHelper.State = TState::Loaded;
+      Loaded(FHelper, parked);
     } else if (FHelper.Dropped) {
       Clear(FHelper);
     } else {
@@ -89,7 +113,7 @@ void TPicturePipeline::Help() {
       lock.unlock();
       std::exception_ptr error;
       try {
-        FHelper.Canvas->EncodePlaced(FHelper.Number, FHelper.Picture, FHelper.Scratch);
+        FHelper.Canvas->EncodePlaced(FHelper.Placed, FHelper.Picture.Source(), FHelper.Scratch);
       } catch (...) {
         error = std::current_exception();
       }
@@ -108,71 +132,112 @@ void TPicturePipeline::EncodeOwn() {
     TSlot& Slot;
     ~TClearOnExit() { Clear(Slot); }
   } clear{FOwn};
-  FOwn.Canvas->EncodePlaced(FOwn.Number, FOwn.Picture, FOwn.Scratch);
+  FOwn.Canvas->EncodePlaced(FOwn.Placed, FOwn.Picture.Source(), FOwn.Scratch);
 }
 
-bool TPicturePipeline::Next(size_t& Photo, int32_t& Copy, const TDib*& Picture) {
+bool TPicturePipeline::Next(size_t& Photo, int32_t& Copy, const TPictureSource*& Picture) {
+  FParkedOut.clear();  // neither placed nor dropped by the caller: not wanted
   std::unique_lock<std::mutex> lock(FLock);
   for (;;) {
     ThrowHelperError();
     if (FNextOut >= FItems) return false;
     const size_t item = FNextOut;
+    for (auto parked = FParked.begin(); parked != FParked.end(); ++parked) {
+      if (parked->Item != item) continue;
+      FParkedOut.splice(FParkedOut.end(), FParked, parked);
+      FChanged.notify_all();  // room for another
+      ++FNextOut;
+      FOut = TOut::Parked;
+      Photo = item / static_cast<size_t>(FCopies);
+      Copy = static_cast<int32_t>(item % static_cast<size_t>(FCopies));
+      Picture = &FParkedOut.front().Source;
+      return true;
+    }
     const bool helperHasIt = FHelper.State != TState::Idle && FHelper.Item == item;
     if (helperHasIt && FHelper.State == TState::Loaded) return HandOut(FHelper, false, Photo, Copy, Picture);
-    // While the helper still loads this picture, or before taking it on here, the picture placed last
-    // on this thread is encoded: one picture per thread at a time.
-    if (FOwn.State != TState::Idle) {
+    if (FOwn.State == TState::Loaded && !FOwn.Canvas && FOwn.Item == item)
+      return HandOut(FOwn, true, Photo, Copy, Picture);
+    if (FOwn.State != TState::Idle && (FOwn.Canvas || FOwn.Item < item)) {
+      // The picture placed last on this thread is encoded before the thread takes on another: one
+      // picture per thread at a time. One handed out but neither placed nor dropped, or loaded ahead
+      // for a photo skipped since, is not wanted.
       lock.unlock();
       if (FOwn.Canvas)
         EncodeOwn();
       else
-        Clear(FOwn);  // neither placed nor dropped by the caller: not wanted
+        Clear(FOwn);
       lock.lock();
       continue;
     }
-    if (helperHasIt || item < FNextClaim) {
+    // With its slot free, this thread takes on the picture wanted now when nobody has it, or else the
+    // next one ahead while the helper still loads the one wanted now, so that neither waits for the
+    // other while there is a picture to load.
+    size_t take = item;
+    bool claimed = false;
+    if (FOwn.State == TState::Idle) {
+      if (!helperHasIt && item >= FNextClaim) {
+        FNextClaim = item + 1;
+        claimed = true;
+      } else if (helperHasIt) {
+        claimed = ClaimNext(take);
+      }
+    }
+    if (!claimed) {
       FChanged.wait(lock);
       continue;
     }
-    FNextClaim = item + 1;
-    FOwn.Item = item;
+    FOwn.Item = take;
     FOwn.State = TState::Loading;
     lock.unlock();
     FChanged.notify_all();  // the helper may take on the picture after this one meanwhile
     Load(FOwn, FProgress);
+    std::list<TParked> parked = Park(FOwn);
     lock.lock();
-    FOwn.State = TState::Loaded;
-    return HandOut(FOwn, true, Photo, Copy, Picture);
+    Loaded(FOwn, parked);
   }
 }
 
-bool TPicturePipeline::HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy, const TDib*& Picture) {
+bool TPicturePipeline::HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy,
+                               const TPictureSource*& Picture) {
   ++FNextOut;
-  FOwnCurrent = Own;
+  FOut = Own ? TOut::Own : TOut::Helper;
   Photo = Slot.Item / static_cast<size_t>(FCopies);
   Copy = static_cast<int32_t>(Slot.Item % static_cast<size_t>(FCopies));
-  Picture = &Slot.Picture;
+  Picture = &Slot.Picture.Source();
   return true;
 }
 
-void TPicturePipeline::Encode(TPDFCanvas& Canvas, int32_t Number) {
-  if (FOwnCurrent) {
+void TPicturePipeline::Encode(TPDFCanvas& Canvas, const TPlacedImage& Placed) {
+  if (FOut == TOut::Parked) {
+    // Only its bytes are left to copy.
+    struct TClearOnExit {
+      std::list<TParked>& Out;
+      ~TClearOnExit() { Out.clear(); }
+    } clear{FParkedOut};
+    if (!FParkedOut.empty()) Canvas.EncodePlaced(Placed, FParkedOut.front().Source, FOwn.Scratch);
+    return;
+  }
+  if (FOut == TOut::Own) {
     // Encoded when this thread needs its slot again, so that a picture the helper has loaded
     // meanwhile can be placed first and the helper is not kept waiting.
     FOwn.Canvas = &Canvas;
-    FOwn.Number = Number;
+    FOwn.Placed = Placed;
     return;
   }
   {
     std::lock_guard<std::mutex> lock(FLock);
     FHelper.Canvas = &Canvas;
-    FHelper.Number = Number;
+    FHelper.Placed = Placed;
   }
   FChanged.notify_all();
 }
 
 void TPicturePipeline::Drop() {
-  if (FOwnCurrent) {
+  if (FOut == TOut::Parked) {
+    FParkedOut.clear();
+    return;
+  }
+  if (FOut == TOut::Own) {
     Clear(FOwn);
     return;
   }
@@ -188,8 +253,9 @@ void TPicturePipeline::SkipPhoto(size_t Photo) {
     std::lock_guard<std::mutex> lock(FLock);
     FNextOut = std::max(FNextOut, std::min(FItems, (Photo + 1) * static_cast<size_t>(FCopies)));
     FNextClaim = std::max(FNextClaim, FNextOut);
-    // A load the helper took on for that photo is of no use any more.
+    // A load the helper took on for that photo is of no use any more, nor one encoded ahead.
     if (FHelper.State != TState::Idle && FHelper.Item < FNextOut && !FHelper.Canvas) FHelper.Dropped = true;
+    FParked.remove_if([this](const TParked& Parked) { return Parked.Item < FNextOut; });
   }
   FChanged.notify_all();
 }

@@ -5,16 +5,24 @@
 // Loading (decoding) a photo and encoding it for the PDF are the costly parts, and neither cost is the
 // same for every photo, so the pipeline runs them whole on two threads: the export's own and a helper
 // of its own. Whichever thread is free takes the next picture in order, decodes it, and, once the
-// export has placed it, encodes it into the writer (TPDFCanvas::EncodePlaced). The export gets the
-// pictures in order from Next, however the two threads share them out. Each thread holds one decoded
-// picture at a time, so at most two are held at any time; the PDF is the same as when everything runs
-// one after the other, since where a picture goes is decided in order and only its encoding moves.
+// export has placed it, encodes it into the writer (TPDFCanvas::EncodePlaced); while the helper still
+// loads the picture the export wants next, the export's thread loads the one after it. The export
+// gets the pictures in order from Next, however the two threads share them out.
+//
+// A picture whose encoding cannot depend on its place (TLoadedPicture::EncodesAhead: under a
+// resolution limit, every place it can get is the same size) is encoded at once by the thread that
+// loaded it, which then goes on to the next picture while only the encoded bytes wait for the place;
+// so neither thread waits for the other to finish a picture. At most KMaxParked such pictures wait.
+//
+// Each thread holds one decoded picture at a time (and while it scales one down to a limit, the
+// smaller copy), so at most two are held at any time; the PDF is the same as when everything runs one
+// after the other, since where a picture goes is decided in order and only its encoding moves.
 //
 // The pictures are the items of a fixed sequence: photo 0 loaded Copies times, then photo 1, and so
-// on, every load reading the file anew. SkipPhoto drops the remaining loads of a photo (after one of
-// them failed). Picture-loading progress goes to Progress for the pictures the export's thread
-// decodes; the helper decodes silently, so that Progress is only ever called on that thread. When the
-// cancel flag is set the helper starts no more pictures.
+// on, every load reading the file anew as Plan says (LoadPictureForPdf). SkipPhoto drops the remaining loads
+// of a photo (after one of them failed). Picture-loading progress goes to Progress for the pictures the
+// export's thread decodes; the helper decodes silently, so that Progress is only ever called on that thread.
+// When the cancel flag is set the helper starts no more pictures.
 //
 // All functions are called on the export's thread. An encoding the helper could not write to the
 // spool is thrown (TSystemError) out of the next Next or Flush. The destructor lets the picture the
@@ -26,31 +34,32 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <list>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "imaging/Dib.h"
+#include "export/PictureLoad.h"
+#include "pdf/PDFWriterCanvas.h"
 #include "pdf/PictureEncoding.h"
 
-class TPDFCanvas;
 class TProgressSink;
 
 class TPicturePipeline {
  public:
-  TPicturePipeline(std::vector<std::string> Files, int32_t Copies, TProgressSink* Progress,
-                   const std::atomic<bool>* Cancel);
+  TPicturePipeline(std::vector<std::string> Files, int32_t Copies, TPictureLoadPlan Plan,
+                   TProgressSink* Progress, const std::atomic<bool>* Cancel);
   ~TPicturePipeline();
   TPicturePipeline(const TPicturePipeline&) = delete;
   TPicturePipeline& operator=(const TPicturePipeline&) = delete;
 
-  // The next picture in order, loaded: which photo and which load of it, and the picture (Bits nullptr
+  // The next picture in order, loaded: which photo and which load of it, and the picture (not Loaded
   // when the file could not be read). False when no picture is left. The picture stays the pipeline's;
   // the caller follows each Next with Encode or Drop.
-  bool Next(size_t& Photo, int32_t& Copy, const TDib*& Picture);
-  // The picture from Next is placed in Canvas under Number: it is encoded there, now or later.
-  void Encode(TPDFCanvas& Canvas, int32_t Number);
+  bool Next(size_t& Photo, int32_t& Copy, const TPictureSource*& Picture);
+  // The picture from Next is placed in Canvas as Placed says: it is encoded there, now or later.
+  void Encode(TPDFCanvas& Canvas, const TPlacedImage& Placed);
   // The picture from Next is not placed: it is freed.
   void Drop();
   // No more loads of Photo.
@@ -64,37 +73,54 @@ class TPicturePipeline {
   struct TSlot {
     TState State = TState::Idle;
     size_t Item = 0;
-    TDib Picture{};
+    TLoadedPicture Picture;
     TPDFCanvas* Canvas = nullptr;  // where to encode it; nullptr until placed
-    int32_t Number = -1;
+    TPlacedImage Placed;
     bool Dropped = false;
     TEncodedPicture Scratch;
   };
+  // A picture encoded as soon as it was loaded: only its encoded bytes wait for its place.
+  struct TParked {
+    size_t Item = 0;
+    TPictureSource Source;  // its size and kind; Source.Encoded points at Encoded
+    TEncodedPicture Encoded;
+  };
+  static constexpr size_t KMaxParked = 4;
+  // Which picture Next returned last.
+  enum class TOut { Own, Helper, Parked };
 
   void Help();
   // Encodes and frees the picture of the export's own slot if it was placed; one not placed yet stays.
   // Called without the lock.
   void EncodeOwn();
-  bool ClaimNext(size_t& Item);  // under the lock
+  bool ClaimNext(size_t& Item);  // under the lock; not while KMaxParked pictures wait
   void Load(TSlot& Slot, TProgressSink* Progress);
+  // Encodes Slot's picture if it may be encoded ahead and frees it; returns it parked, or nothing.
+  // Called without the lock, by the thread that loaded it.
+  std::list<TParked> Park(TSlot& Slot);
+  // After Slot's picture was loaded: parks it when Parked holds it, else marks it loaded. Under the lock.
+  void Loaded(TSlot& Slot, std::list<TParked>& Parked);
   void ThrowHelperError();  // under the lock
   // Returns Slot's loaded picture from Next (Own: the export thread's); under the lock.
-  bool HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy, const TDib*& Picture);
+  bool HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy, const TPictureSource*& Picture);
 
   const std::vector<std::string> FFiles;
   const int32_t FCopies;
   const size_t FItems;
+  const TPictureLoadPlan FPlan;
   TProgressSink* const FProgress;
   const std::atomic<bool>* const FCancel;
 
   std::mutex FLock;
   std::condition_variable FChanged;
-  size_t FNextClaim = 0;     // the first item neither thread has taken
-  size_t FNextOut = 0;       // the item Next returns next
-  bool FOwnCurrent = false;  // the picture Next returned last is the export thread's own
+  size_t FNextClaim = 0;  // the first item neither thread has taken
+  size_t FNextOut = 0;    // the item Next returns next
+  TOut FOut = TOut::Own;
   bool FStop = false;
-  TSlot FOwn;     // the export thread's picture; touched only by that thread
-  TSlot FHelper;  // the helper's picture, guarded by FLock while the helper does not work on it
+  TSlot FOwn;                  // the export thread's picture; touched only by that thread
+  TSlot FHelper;               // the helper's picture, guarded by FLock while the helper does not work on it
+  std::list<TParked> FParked;  // guarded by FLock; a list, so that Source.Encoded stays valid
+  std::list<TParked> FParkedOut;  // the one Next returned last, until Encode or Drop
   std::exception_ptr FError;
   std::thread FThread;
 };

@@ -18,18 +18,16 @@ std::string PictureExtension(const char* FileName) {
   return ext;
 }
 
-namespace {
-
 // Such files are JPEG whatever the caller expected.
-int FormatFor(const char* FileName, int Format) { return PictureExtension(FileName) == ".JPEG" ? 7 : Format; }
-
-}  // namespace
+int PictureFormatFor(const char* FileName, int Format) {
+  return PictureExtension(FileName) == ".JPEG" ? 7 : Format;
+}
 
 void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out) {
-  OpenDib(Out, FileName, FormatFor(FileName, Format), Owner);
+  OpenDib(Out, FileName, PictureFormatFor(FileName, Format), Owner);
 }
 
 void LoadPictureReduced(const char* FileName, int Format, int MinLongSide, TDib* Out, int* FullWidth,
                         int* FullHeight) {
-  OpenDibReduced(Out, FileName, FormatFor(FileName, Format), MinLongSide, FullWidth, FullHeight);
+  OpenDibReduced(Out, FileName, PictureFormatFor(FileName, Format), MinLongSide, FullWidth, FullHeight);
 }

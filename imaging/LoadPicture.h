@@ -21,3 +21,7 @@ void LoadPictureReduced(const char* FileName, int Format, int MinLongSide, TDib*
 
 // The extension as LoadPicture sees it: dot included, ASCII letters upper-cased, "" when none.
 std::string PictureExtension(const char* FileName);
+
+// The format LoadPicture reads FileName with when its caller asks for Format: 7 for a ".JPEG" name,
+// Format otherwise.
+int PictureFormatFor(const char* FileName, int Format);

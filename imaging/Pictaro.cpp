@@ -23,8 +23,7 @@
 
 namespace {
 
-// Files larger than this are not pictures we can hold (a 400-megapixel 24-bit BMP is 1.2 GB).
-constexpr uint64_t MaxFileSize = uint64_t{2} << 30;
+constexpr uint64_t MaxFileSize = KMaxPictureFileSize;
 
 enum class TKind { Unknown, Bmp, Jpeg, Png, Tiff, Gif, Webp };
 
@@ -113,20 +112,44 @@ int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress
   return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib);
 }
 
-int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib,
-                         int* FullWidth, int* FullHeight) {
+namespace {
+
+// A JPEG decoded at the scale Scale asks for, any other picture at full size.
+int DecodeScaled(const uint8_t* Data, size_t Size, int Format, const pictaro::TJpegScale& Scale,
+                 TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight) {
   std::memset(Dib, 0, sizeof *Dib);
   *FullWidth = *FullHeight = 0;
   if (!Data || Size == 0) return 0;
   if (Sniff(Data, Size) == TKind::Jpeg && (Format == -1 || Format == 0 || Format == 7)) {
+    pictaro::TProgressReporter reporter(Progress);
+    reporter.Report(0);
     TDib out{};
-    if (!pictaro::DecodeJpegReduced(Data, Size, MinLongSide, &out, FullWidth, FullHeight)) return 0;
+    if (!pictaro::DecodeJpegScaled(Data, Size, Scale, reporter, &out, FullWidth, FullHeight)) return 0;
+    reporter.Report(100);
     *Dib = out;
     return 1;
   }
-  if (!DecodePicture(Data, Size, Format, nullptr, Dib)) return 0;
+  if (!DecodePicture(Data, Size, Format, Progress, Dib)) return 0;
   *FullWidth = DibWidth(*Dib), *FullHeight = DibHeight(*Dib);
   return 1;
+}
+
+}  // namespace
+
+int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib,
+                         int* FullWidth, int* FullHeight) {
+  pictaro::TJpegScale scale;
+  scale.MinLongSide = std::max(MinLongSide, 1);
+  scale.Fast = true;
+  return DecodeScaled(Data, Size, Format, scale, nullptr, Dib, FullWidth, FullHeight);
+}
+
+int DecodePictureAtLeast(const uint8_t* Data, size_t Size, int Format, int MinWidth, int MinHeight,
+                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight) {
+  pictaro::TJpegScale scale;
+  scale.MinWidth = std::max(MinWidth, 1);
+  scale.MinHeight = std::max(MinHeight, 1);
+  return DecodeScaled(Data, Size, Format, scale, Progress, Dib, FullWidth, FullHeight);
 }
 
 int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide, int* FullWidth,

@@ -6,9 +6,15 @@
 //
 // Format numbers: -1 and 0 decide by the file's content (not its name), 3 is a Windows bitmap, 7 JPEG.
 
+#include <cstdint>
+
 #include "imaging/Dib.h"
 
 class TProgressSink;
+
+// Files larger than this are not pictures the library can hold (a 400-megapixel 24-bit BMP is 1.2 GB);
+// OpenDib refuses them unread.
+constexpr uint64_t KMaxPictureFileSize = uint64_t{2} << 30;
 
 // Reads FileName into Dib. Format: -1 or 0 (by content), 3 (BMP), 7 (JPEG). Progress, if given, receives
 // percentages 0..100 while the picture decodes. On any failure Dib->Bits is nullptr (and nothing is
@@ -16,8 +22,8 @@ class TProgressSink;
 int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress);
 
 // Writes Dib to FileName: format 3 writes a BMP of the picture's own depth, 7 a JPEG with three 8-bit
-// components (red, green, blue) at quality 90, from a picture of 1, 4, 8, 24 or 32 bits. Returns 1 when the file was written completely. JPEG
-// takes no picture wider or higher than KMaxJpegSide pixels.
+// components (red, green, blue) at quality 90, from a picture of 1, 4, 8, 24 or 32 bits. Returns 1 when the
+// file was written completely. JPEG takes no picture wider or higher than KMaxJpegSide pixels.
 int SaveDib(TDib Dib, const char* FileName, int Format, int Reserved);
 constexpr int KMaxJpegSide = 65500;
 
@@ -45,6 +51,13 @@ void DIBHalftoneDIBXY(TDib* Out, TDib Source, int Width, int Height);
 // pixels it covers. A picture already within MaxSide is copied at its size. Out->Bits is nullptr when
 // memory is short or Source is no such picture. Freed with deldib.
 void ShrinkDib(TDib* Out, TDib Source, int MaxSide);
+
+// A 24-bit copy of Source (1, 4, 8, 24 or 32 bits) scaled down to exactly Width x Height pixels, neither
+// larger than the source's side (the two sides may shrink by different factors). Each target pixel is
+// the average of the source area it covers, source pixels on its edges counted by the part inside it.
+// Out->Bits is nullptr when memory is short or the sizes or Source are no such picture. Freed with
+// deldib.
+void ScaleDib(TDib* Out, TDib Source, int Width, int Height);
 
 // The open-dialog filter of every readable format ("description|patterns|..."), owned by the library.
 const char* GetDIBOpenFilter();

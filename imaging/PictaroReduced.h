@@ -1,11 +1,13 @@
 #pragma once
-// The picture library's entry for small pictures of large files (thumbnails): a JPEG is decoded at a
-// reduced scale instead of full size, which costs a fraction of the time.
+// The picture library's entries for small pictures of large files (thumbnails, print-size PDFs): a JPEG
+// is decoded at a reduced scale instead of full size, which costs a fraction of the time.
 
 #include <cstddef>
 #include <cstdint>
 
 #include "imaging/Dib.h"
+
+class TProgressSink;
 
 // Reads FileName like OpenDib(Dib, FileName, Format, nullptr). A JPEG is decoded at the smallest of
 // libjpeg's DCT scales 1/8, 1/4 and 1/2 whose upright picture still has at least MinLongSide pixels on
@@ -19,3 +21,11 @@ int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide,
 // The same from a file's bytes in memory (for tests and fuzzing).
 int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib,
                          int* FullWidth, int* FullHeight);
+
+// For a picture that will be scaled down to at most MinWidth x MinHeight pixels (upright) anyway, such
+// as a photo going into a print-size PDF: a JPEG in Data decoded at the smallest of the DCT scales
+// 1/8, 1/4, 1/2 whose upright picture still has at least MinWidth x MinHeight pixels (full size when
+// none has; then exactly as DecodePicture decodes it); every other format at full size. Otherwise as
+// DecodePictureReduced; Progress as DecodePicture.
+int DecodePictureAtLeast(const uint8_t* Data, size_t Size, int Format, int MinWidth, int MinHeight,
+                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight);

@@ -1,7 +1,8 @@
-// Pictures placed on the pages: PlaceDIB writes the placement operators and the picture's record at
+// Pictures placed on the pages: PlacePicture writes the placement operators and the picture's record at
 // once, EncodePlaced (on any thread) encodes the picture into the document's spool, DrawDIB does both,
-// and EndDoc copies every spooled picture into its image object(s), JPEG for colour pictures and JBIG2
-// (an image and a globals object) for black-and-white ones. The page resources already name every
+// and EndDoc copies every spooled picture into its image object(s), JPEG for colour pictures (a JPEG
+// file's own bytes where they can go as they are) and JBIG2 (an image and a globals object) for
+// black-and-white ones. The page resources already name every
 // record of FImages by object number (XObjectNames), so each record always produces its object or
 // objects here: a picture that could not be encoded or read back is written as a small white stand-in
 // of the same kind, and counted in MissingPictures.
@@ -22,10 +23,24 @@ int64_t TowardsZero(int32_t D) { return D > 0 ? int64_t(D) - 1 : int64_t(D) + 1;
 
 }  // namespace
 
-int32_t TPDFCanvas::PlaceDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, const TDib& Dib) {
-  if (!FActive || Width == 0 || Height == 0) return -1;
-  const TPictureKind kind = PlacedKind(Dib);
-  if (kind == TPictureKind::None) return -1;
+TPlacedImage TPDFCanvas::PlaceDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, const TDib& Dib) {
+  return PlacePicture(X, Y, Width, Height, TPictureSource::Of(Dib));
+}
+
+TPlacedImage TPDFCanvas::PlacePicture(int32_t X, int32_t Y, int32_t Width, int32_t Height,
+                                      const TPictureSource& Source) {
+  TPlacedImage placed;
+  if (!FActive || Width == 0 || Height == 0) return placed;
+  placed.MaxWidth = PixelsForPoints(Width, ImageDpi);
+  placed.MaxHeight = PixelsForPoints(Height, ImageDpi);
+  const TJpegHeader& header = Source.Header;
+  placed.AsIs = KeepJpeg && !Source.Jpeg.empty() && DctTakesAsIs(header) &&
+                (ImageDpi <= 0 ||
+                 (header.UprightWidth() <= placed.MaxWidth && header.UprightHeight() <= placed.MaxHeight));
+  const TPictureKind kind = placed.AsIs      ? TPictureKind::Jpeg
+                            : Source.Encoded ? Source.EncodedKind
+                                             : PlacedKind(Source.Dib);
+  if (kind == TPictureKind::None) return TPlacedImage{};
   try {
     if (!FSpool) {
       std::unique_lock<std::shared_mutex> use(FSpoolUse);
@@ -33,48 +48,79 @@ int32_t TPDFCanvas::PlaceDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height
     }
     TPdfImage* record = FImages->Append();
     if (!record) throw std::bad_alloc();
-    *record = TPdfImage{kind == TPictureKind::Jbig2, false, 0, 0, 0, 0, 0};
-    const int32_t number = static_cast<int32_t>(FImages->Count) - 1;
-
-    const int64_t w = TowardsZero(Width), h = TowardsZero(Height);
-    WriteLine("q");
-    FLine.clear();
-    AppendInt(FLine, w);
-    FLine += " 0 0 ";
-    AppendInt(FLine, h);
-    FLine += ' ';
-    AppendInt(FLine, X);
-    FLine += ' ';
-    AppendInt(FLine, int64_t(PageHeight) - Y - h);
-    FLine += " cm";
-    WriteLine();
-    FLine.assign("/Im");
-    AppendInt(FLine, number);
-    FLine += " Do";
-    WriteLine();
-    WriteLine("Q");
-    return number;
+    *record = TPdfImage{kind == TPictureKind::Jbig2, false, false, 0, 0, 0, 0, 0};
+    placed.Number = static_cast<int32_t>(FImages->Count) - 1;
+    WritePlacement(X, Y, Width, Height, placed.Number, placed.AsIs ? header.Orientation : 1);
+    return placed;
   } catch (...) {
     Abandon();
     throw;
   }
 }
 
-void TPDFCanvas::EncodePlaced(int32_t Number, const TDib& Dib, TEncodedPicture& Scratch) {
+void TPDFCanvas::WritePlacement(int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t Number,
+                                int Orientation) {
+  // The box: w x h units with its lower-left corner at (x, y). The image's unit square goes onto it,
+  // its first stored row at the top; a picture that must be turned or mirrored to stand upright gets
+  // the matrix that puts each corner of the stored picture where the upright picture has it.
+  const int64_t w = TowardsZero(Width), h = TowardsZero(Height);
+  const int64_t x = X, y = int64_t(PageHeight) - Y - h;
+  int64_t m[6];
+  switch (Orientation) {
+    case 2: m[0] = -w, m[1] = 0, m[2] = 0, m[3] = h, m[4] = x + w, m[5] = y; break;       // mirrored
+    case 3: m[0] = -w, m[1] = 0, m[2] = 0, m[3] = -h, m[4] = x + w, m[5] = y + h; break;  // half turn
+    case 4: m[0] = w, m[1] = 0, m[2] = 0, m[3] = -h, m[4] = x, m[5] = y + h; break;       // upside down
+    case 5: m[0] = 0, m[1] = -h, m[2] = -w, m[3] = 0, m[4] = x + w, m[5] = y + h; break;  // transposed
+    case 6: m[0] = 0, m[1] = -h, m[2] = w, m[3] = 0, m[4] = x, m[5] = y + h; break;       // turn clockwise
+    case 7: m[0] = 0, m[1] = h, m[2] = w, m[3] = 0, m[4] = x, m[5] = y; break;            // transversed
+    case 8: m[0] = 0, m[1] = h, m[2] = -w, m[3] = 0, m[4] = x + w, m[5] = y; break;       // anticlockwise
+    default: m[0] = w, m[1] = 0, m[2] = 0, m[3] = h, m[4] = x, m[5] = y; break;
+  }
+  WriteLine("q");
+  FLine.clear();
+  for (int64_t v : m) {
+    AppendInt(FLine, v);
+    FLine += ' ';
+  }
+  FLine += "cm";
+  WriteLine();
+  FLine.assign("/Im");
+  AppendInt(FLine, Number);
+  FLine += " Do";
+  WriteLine();
+  WriteLine("Q");
+}
+
+void TPDFCanvas::EncodePlaced(const TPlacedImage& Placed, const TPictureSource& Source,
+                              TEncodedPicture& Scratch) {
   std::shared_lock<std::shared_mutex> use(FSpoolUse);
-  if (!FSpool) return;  // no document, or one that was abandoned
-  EncodePicture(Dib, PlacedKind(Dib), Scratch);
+  if (!FSpool || !Placed.Placed()) return;  // no document, or one that was abandoned
   TPdfImage done{};
-  if (Scratch.Ok) {
+  if (Placed.AsIs) {
+    const std::string_view data = Source.Jpeg.substr(0, Source.Header.Length);
     done.Encoded = true;
-    done.Width = Scratch.Width;
-    done.Height = Scratch.Height;
-    done.DataSize = Scratch.Data.size();
-    done.GlobalsSize = Scratch.Globals.size();
-    done.Offset = FSpool->Append(Scratch.Data, Scratch.Globals);
+    done.Grey = Source.Header.Components == 1;
+    done.Width = Source.Header.Width;
+    done.Height = Source.Header.Height;
+    done.DataSize = data.size();
+    done.Offset = FSpool->Append(data, {});
+  } else {
+    const TEncodedPicture* encoded = Source.Encoded;
+    if (!encoded) {
+      EncodePicture(Source.Dib, PlacedKind(Source.Dib), Placed.MaxWidth, Placed.MaxHeight, Scratch);
+      encoded = &Scratch;
+    }
+    if (encoded->Ok) {
+      done.Encoded = true;
+      done.Width = encoded->Width;
+      done.Height = encoded->Height;
+      done.DataSize = encoded->Data.size();
+      done.GlobalsSize = encoded->Globals.size();
+      done.Offset = FSpool->Append(encoded->Data, encoded->Globals);
+    }
   }
   std::lock_guard<std::mutex> lock(FSpooledLock);
-  FSpooled.emplace_back(Number, done);
+  FSpooled.emplace_back(Placed.Number, done);
 }
 
 void TPDFCanvas::CollectEncoded() {
@@ -93,11 +139,12 @@ void TPDFCanvas::DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TD
                          int32_t SrcY, int32_t SrcWidth, int32_t SrcHeight) {
   (void)SrcX, (void)SrcY;  // the whole picture is always placed
   if (SrcWidth == 0 || SrcHeight == 0) return;
-  const int32_t number = PlaceDIB(X, Y, Width, Height, Dib);
-  if (number < 0) return;
+  const TPictureSource source = TPictureSource::Of(Dib);
+  const TPlacedImage placed = PlacePicture(X, Y, Width, Height, source);
+  if (!placed.Placed()) return;
   try {
     if (!FEncodeBuffer) FEncodeBuffer = std::make_unique<TEncodedPicture>();
-    EncodePlaced(number, Dib, *FEncodeBuffer);
+    EncodePlaced(placed, source, *FEncodeBuffer);
   } catch (...) {
     Abandon();
     throw;
@@ -148,7 +195,8 @@ void TPDFCanvas::WriteImage(const TPdfImage& Image) {
     dictionary += " /Height ";
     AppendInt(dictionary, Image.Height);
     // The length counts the line feed after the data too, as the page streams' lengths do.
-    dictionary += " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length ";
+    dictionary += Image.Grey ? " /BitsPerComponent 8 /ColorSpace /DeviceGray /Length "
+                             : " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length ";
     AppendInt(dictionary, int64_t(data.size()) + 1);
     dictionary += " /Filter /DCTDecode >>";
     WriteImageStream(dictionary, data);

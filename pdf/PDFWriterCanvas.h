@@ -104,6 +104,7 @@ struct TEmbeddedFont;
 struct TPdfImage {
   bool Bilevel;   // a JBIG2 image object and its globals object; otherwise one JPEG object
   bool Encoded;   // the bytes are in the spool; false: a white stand-in is written in their place
+  bool Grey;      // a JPEG of one component (a file taken as it is): /DeviceGray, not /DeviceRGB
   int32_t Width;  // pixels, as encoded
   int32_t Height;
   uint64_t Offset;  // of the data in the spool; the globals follow it
@@ -112,7 +113,17 @@ struct TPdfImage {
 };
 
 struct TEncodedPicture;
+struct TPictureSource;
 class TPictureSpool;
+
+// What placing a picture decided, for encoding it later (TPDFCanvas::EncodePlaced).
+struct TPlacedImage {
+  int32_t Number = -1;  // the picture's record, /Im + Number; -1: nothing was placed
+  // The most pixels the encoded picture may have each way (0: no limit): ImageDpi at the size placed.
+  int32_t MaxWidth = 0, MaxHeight = 0;
+  bool AsIs = false;  // the JPEG file's own bytes go in, turned by the placement's matrix
+  bool Placed() const { return Number >= 0; }
+};
 
 class TPDFCanvas {
  public:
@@ -181,8 +192,9 @@ class TPDFCanvas {
   // The picture is encoded before the call returns and waits in a temporary file, so Dib stays the
   // caller's, who may free it at once: JBIG2 for 1-bit pictures in black and white, JPEG for all
   // others (palette pictures, and 1-bit pictures in other colours, from their colours; pictures too
-  // large for JPEG shrunk to fit). Nothing is drawn while idle, for a record without pixels, for other
-  // depths (16 bits, say) and for a zero Width, Height, SrcWidth or SrcHeight.
+  // large for JPEG shrunk to fit; with ImageDpi, pictures with more pixels than their rectangle allows
+  // scaled down to that). Nothing is drawn while idle, for a record without pixels, for other depths
+  // (16 bits, say) and for a zero Width, Height, SrcWidth or SrcHeight.
   //
   // Throws TSystemError when the temporary file cannot be written and std::bad_alloc when memory is
   // short; the document is then abandoned, as after a failed NewPage.
@@ -191,21 +203,37 @@ class TPDFCanvas {
 
   // DrawDIB in two halves, so that encoding, the costly half, can run on another thread while this one
   // goes on drawing. PlaceDIB writes the operators and makes the picture's record exactly as DrawDIB
-  // does (Dib's own size as the source), and returns the number to encode it under, or -1 when nothing
-  // was placed. Same failures as DrawDIB.
-  int32_t PlaceDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, const TDib& Dib);
-  // Encodes Dib, the picture placed under Number, into the document's temporary file. May be called
-  // from any thread, several at once, while the writer's own thread goes on drawing; Scratch holds the
-  // encoder's output meanwhile (one per thread). Ending the document takes the pictures encoded by
-  // then (a number never encoded is written as a stand-in), so the caller sees to it that every call
-  // for a document has returned first. Ending or abandoning a document waits for calls still running;
-  // a call for a document that is no longer open does nothing. Throws TSystemError when the temporary
-  // file cannot be written; the caller then abandons the document on the writer's thread. The writer
-  // itself must outlive every call.
-  void EncodePlaced(int32_t Number, const TDib& Dib, TEncodedPicture& Scratch);
+  // does (Dib's own size as the source), and returns what encoding needs to know: the number to encode
+  // it under (-1 when nothing was placed) and its pixel limit. Same failures as DrawDIB.
+  TPlacedImage PlaceDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, const TDib& Dib);
+  // PlaceDIB for a source that may hold a JPEG file's bytes instead of, or besides, its pixels. With
+  // KeepJpeg on, a JPEG that DCTDecode takes as it is (DctTakesAsIs) and whose stored size is within
+  // the pixel limit is placed as it is: AsIs, its orientation tag turning it in the placement's matrix
+  // (the picture still fills the same rectangle, upright). Otherwise the decoded picture is placed;
+  // nothing, when the source holds none.
+  TPlacedImage PlacePicture(int32_t X, int32_t Y, int32_t Width, int32_t Height,
+                            const TPictureSource& Source);
+  // Encodes Source, the picture placed as Placed says, into the document's temporary file: the JPEG
+  // file's bytes through its end-of-image marker when AsIs, a picture encoded already as it is (its
+  // encoder was given the same limit), otherwise Source's picture scaled down to the pixel limit if it
+  // is larger (EncodePicture). May be called from any thread, several at once,
+  // while the writer's own thread goes on drawing; Scratch holds the encoder's output meanwhile (one
+  // per thread). Ending the document takes the pictures encoded by then (a number never encoded is
+  // written as a stand-in), so the caller sees to it that every call for a document has returned
+  // first. Ending or abandoning a document waits for calls still running; a call for a document that
+  // is no longer open does nothing. Throws TSystemError when the temporary file cannot be written; the
+  // caller then abandons the document on the writer's thread. The writer itself must outlive every
+  // call.
+  void EncodePlaced(const TPlacedImage& Placed, const TPictureSource& Source, TEncodedPicture& Scratch);
 
   int32_t PageWidth = 595;
   int32_t PageHeight = 841;
+  // Pictures placed while ImageDpi is above 0 go in with at most that many pixels per inch of the
+  // rectangle they are placed in (PixelsForPoints of its width and height), scaled down when they have
+  // more; 0 keeps every pixel. Read when a picture is placed.
+  int32_t ImageDpi = 0;
+  // JPEG files placed through PlacePicture go in as their own bytes where they can (see there).
+  bool KeepJpeg = false;
   TPen Pen;
   TBrush Brush;
   TPDFFont Font;
@@ -250,6 +278,9 @@ class TPDFCanvas {
   int64_t PointY(int32_t Y) const { return int64_t(PageHeight) - 1 - Y; }
 
   // Pictures (ImageObjects.cpp).
+  // Writes the placement of image Number into the box of X, Y, Width, Height, the image turned by
+  // Orientation (the EXIF values 1 to 8; 1 leaves it as it is).
+  void WritePlacement(int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t Number, int Orientation);
   // Puts what EncodePlaced reported into the records.
   void CollectEncoded();
   void WriteImages();

@@ -1,5 +1,9 @@
 #include "pdf/PictureEncoding.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
 #include "imaging/Jbig2Encode.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroMemory.h"
@@ -34,7 +38,8 @@ TPictureKind PlacedKind(const TDib& Dib) {
   }
 }
 
-void EncodePicture(const TDib& Dib, TPictureKind Kind, TEncodedPicture& Out) noexcept {
+void EncodePicture(const TDib& Dib, TPictureKind Kind, int32_t MaxWidth, int32_t MaxHeight,
+                   TEncodedPicture& Out) noexcept {
   Out.Ok = false;
   Out.Width = Out.Height = 0;
   Out.Data.clear();
@@ -47,10 +52,19 @@ void EncodePicture(const TDib& Dib, TPictureKind Kind, TEncodedPicture& Out) noe
       return;
     }
     if (Kind != TPictureKind::Jpeg) return;
-    TDibHolder shrunk;
     const TDib* picture = &Dib;
-    if (DibWidth(Dib) > KMaxJpegSide || DibHeight(Dib) > KMaxJpegSide) {
-      ShrinkDib(shrunk.Receive(), Dib, KMaxJpegSide);
+    const int32_t width = DibWidth(Dib), height = DibHeight(Dib);
+    const int32_t fitWidth = MaxWidth > 0 ? std::min(width, MaxWidth) : width;
+    const int32_t fitHeight = MaxHeight > 0 ? std::min(height, MaxHeight) : height;
+    TDibHolder scaled;
+    if (fitWidth != width || fitHeight != height) {
+      ScaleDib(scaled.Receive(), Dib, fitWidth, fitHeight);
+      if (!scaled.Get().Bits) return;
+      picture = &scaled.Get();
+    }
+    TDibHolder shrunk;
+    if (DibWidth(*picture) > KMaxJpegSide || DibHeight(*picture) > KMaxJpegSide) {
+      ShrinkDib(shrunk.Receive(), *picture, KMaxJpegSide);
       if (!shrunk.Get().Bits) return;
       picture = &shrunk.Get();
     }
@@ -61,4 +75,33 @@ void EncodePicture(const TDib& Dib, TPictureKind Kind, TEncodedPicture& Out) noe
     Out.Ok = false;  // memory ran out
   }
   if (!Out.Ok) Out.Data.clear();
+}
+
+int32_t PixelsForPoints(int64_t Points, int32_t Dpi) {
+  if (Dpi <= 0) return 0;
+  const int64_t length = std::llabs(Points);
+  const int64_t pixels = (length * Dpi + 71) / 72;
+  return static_cast<int32_t>(std::clamp<int64_t>(pixels, 1, std::numeric_limits<int32_t>::max()));
+}
+
+TPictureSource TPictureSource::Of(const TDib& Dib) {
+  TPictureSource source;
+  source.Dib = Dib;
+  source.Width = DibWidth(Dib);
+  source.Height = DibHeight(Dib);
+  return source;
+}
+
+bool DctTakesAsIs(const TJpegHeader& Header) {
+  const TJpegHeader& h = Header;
+  if (h.Length == 0 || h.Precision != 8 || h.Width <= 0 || h.Height <= 0 || h.Process < 0 || h.Process > 2)
+    return false;
+  if (h.Components == 1) return true;
+  if (h.Components != 3) return false;
+  // A reader converts three components from YCbCr unless an Adobe marker says they are RGB (0).
+  if (h.AdobeTransform == 1) return true;
+  if (h.AdobeTransform == 0) return !h.Jfif;  // a JFIF marker would make decoders read YCbCr after all
+  if (h.AdobeTransform > 1) return false;
+  const bool namedRgb = h.ComponentIds[0] == 'R' && h.ComponentIds[1] == 'G' && h.ComponentIds[2] == 'B';
+  return h.Jfif || !namedRgb;
 }

@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "imaging/Dib.h"
+#include "imaging/JpegHeader.h"
 
 enum class TPictureKind {
   None,   // not placed: no pixels, no size, or a depth the writer does not take (16 bits, say)
@@ -34,8 +36,44 @@ struct TEncodedPicture {
   std::string Globals;  // the JBIG2 globals stream (empty with this encoder); nothing for JPEG
 };
 
-// Encodes Dib as Kind says. A JPEG picture wider or higher than JPEG allows is first shrunk, both
-// sides by the same factor, to fit: it is the size it is placed at on the page that counts. Palette
-// pictures are encoded from their colours, exactly as if they had been turned into 24 bits first.
-// Reuses Out's buffers. Never throws.
-void EncodePicture(const TDib& Dib, TPictureKind Kind, TEncodedPicture& Out) noexcept;
+// Encodes Dib as Kind says. A JPEG picture wider than MaxWidth or higher than MaxHeight pixels (0: no
+// limit) is first scaled down to them (ScaleDib, each side on its own, only the sides beyond their
+// limit); one still wider or higher than JPEG allows is then shrunk, both sides by the same factor, to
+// fit: it is the size it is placed at on the page that counts. Black-and-white pictures (JBIG2) keep
+// every pixel: averaging would turn them grey. Palette pictures are encoded from their colours, exactly
+// as if they had been turned into 24 bits first. Reuses Out's buffers. Never throws.
+void EncodePicture(const TDib& Dib, TPictureKind Kind, int32_t MaxWidth, int32_t MaxHeight,
+                   TEncodedPicture& Out) noexcept;
+
+// The most pixels a picture placed Points page units (1/72 inch) long needs at Dpi pixels per inch:
+// Points / 72 x Dpi, rounded up, at least 1. 0 when Dpi is 0 (no limit). Negative lengths count by
+// their size.
+int32_t PixelsForPoints(int64_t Points, int32_t Dpi);
+
+// A picture to place: the decoded picture, or the bytes of a JPEG file whose pixels need not be
+// decoded to go into the PDF (its header told its size and orientation), or both; or a picture encoded
+// already, for a place whose pixel limit was known before (EncodePicture with that limit). The source
+// only points at them; whoever made it keeps them alive until the picture is encoded.
+struct TPictureSource {
+  TDib Dib{};  // the decoded picture, upright; Bits nullptr: not decoded
+  // The upright size of the picture at full scale: the size it is laid out by, also when Dib was
+  // decoded at a reduced scale.
+  int32_t Width = 0, Height = 0;
+  std::string_view Jpeg;                          // the JPEG file's bytes; empty: none
+  TJpegHeader Header;                             // of Jpeg
+  const TEncodedPicture* Encoded = nullptr;       // the picture encoded already; Dib and Jpeg hold none
+  TPictureKind EncodedKind = TPictureKind::None;  // what Encoded is
+
+  // A decoded picture alone, at its own size.
+  static TPictureSource Of(const TDib& Dib);
+  // There is something to place.
+  bool Loaded() const { return Dib.Bits != nullptr || !Jpeg.empty() || Encoded != nullptr; }
+};
+
+// True when PDF's DCTDecode filter (as of PDF 1.3) shows the JPEG Header describes as it is, as
+// /DeviceGray (one component) or /DeviceRGB (three): complete (Length > 0), 8 bits per sample,
+// baseline, extended sequential or progressive Huffman coding, and for three components colours a
+// reader turns into RGB the way the file means them (YCbCr, or RGB marked by an Adobe marker). Four
+// components (CMYK, YCCK), arithmetic coding, lossless and hierarchical processes and other precisions
+// are not taken.
+bool DctTakesAsIs(const TJpegHeader& Header);

@@ -15,15 +15,9 @@
 # that on a shared, noisy machine the ratios of each round can be compared.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-quirvel=${1:-$root/build/quirvel}
-photos=${2:-${QUIRVEL_PHOTOS:-$root/build/photos}/photos}
-rounds=${ROUNDS:-1}
-[[ -x $quirvel ]] || { echo "no program at $quirvel (build the target quirvel first)" >&2; exit 1; }
-mapfile -t files < <(ls "$photos"/*.jpg | sort)
-[[ ${#files[@]} -gt 0 ]] || { echo "no photos in $photos" >&2; exit 1; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=scripts/bench-lib.sh
+source "$root/scripts/bench-lib.sh"
+bench_setup "$@"
 mkdir -p "$work/policy"
 cat > "$work/policy/policy.xml" <<'XML'
 <policymap>
@@ -34,35 +28,6 @@ cat > "$work/policy/policy.xml" <<'XML'
 </policymap>
 XML
 export MAGICK_CONFIGURE_PATH="$work/policy"
-
-# Runs a command under time -v with a fresh temporary folder; prints "name;wall s;cpu s;peak MiB;tmp MiB".
-measure() {
-  local name=$1; shift
-  local tmp="$work/tmp"
-  rm -rf "$tmp" && mkdir -p "$tmp"
-  touch "$work/running"
-  ( peak=0
-    while [[ -e $work/running ]]; do
-      size=$(du -sb "$tmp" 2>/dev/null | cut -f1) || size=0
-      ((size > peak)) && peak=$size
-      sleep 0.05
-    done
-    echo "$peak" > "$work/tmp-peak" ) &
-  local sampler=$!
-  local status=0
-  TMPDIR="$tmp" MAGICK_TEMPORARY_PATH="$tmp" /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null 2>"$work/err.txt" ||
-    status=$?
-  rm -f "$work/running"
-  wait "$sampler"
-  if ((status != 0)); then echo "$name failed:" >&2; tail -5 "$work/err.txt" >&2; return 1; fi
-  awk -v name="$name" -v tmp="$(cat "$work/tmp-peak")" -F': ' '
-    /Elapsed \(wall clock\)/ { n = split($2, t, ":"); wall = (n == 3) ? t[1]*3600 + t[2]*60 + t[3] : t[1]*60 + t[2] }
-    /User time/ { user = $2 } /System time/ { sys = $2 } /Maximum resident/ { rss = $2 / 1024 }
-    END { printf "%s;%.2f;%.2f;%.0f;%.0f\n", name, wall, user + sys, rss, tmp / 1048576 }' "$work/time.txt"
-}
-
-# Every run reads the photos from the page cache, not only the ones after the first.
-cat "${files[@]}" >/dev/null
 
 # A4 at 150 dpi is 1240 x 1754 pixels; two columns and three rows of 560 x 520 cells fill it. Asking
 # the JPEG decoder for at least twice the cell lets it decode at 1/4 or 1/8 of the size.

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QWheelEvent>
 #include <cmath>
+#include <iterator>
 
 #include "album/AlbumFile.h"
 #include "album/PhotoEditing.h"
@@ -51,6 +52,7 @@ const TCheckField KCheckFields[] = {
     {&Ui::TMainForm::ShowPDFCheck, &TLayoutSettings::ShowPDFCheck},
     {&Ui::TMainForm::SeparateCheck, &TLayoutSettings::SeparateCheck},
     {&Ui::TMainForm::EmbedFontsCheck, &TLayoutSettings::EmbedFonts},
+    {&Ui::TMainForm::KeepJpegCheck, &TLayoutSettings::KeepJpeg},
     {&Ui::TMainForm::FilenamesCheck, &TLayoutSettings::FilenamesCheck},
     {&Ui::TMainForm::PathCheck, &TLayoutSettings::PathCheck},
 };
@@ -100,6 +102,8 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
 
   for (const TNumberField<double>& f : KDecimalFields) (ui.*f.Edit)->SetField(f.Limits, true);
   for (const TNumberField<int32_t>& f : KWholeFields) (ui.*f.Edit)->SetField(f.Limits, false);
+  for (const TPictureDpiChoice& choice : KPictureDpiChoices)
+    ui.PictureDpiBox->addItem(Utf8(choice.Caption), choice.Dpi);
   ui.ListView2->setHeaderLabels({QStringLiteral("Dateiname"), QStringLiteral("Beschreibung")});
   ui.ListView2->setColumnWidth(0, 150);
   ui.ListView2->setColumnWidth(1, 300);
@@ -179,6 +183,7 @@ TLayoutSettings TMainForm::Settings() const {
   for (const TNumberField<double>& f : KDecimalFields) settings.*f.Field = (ui.*f.Edit)->Value();
   for (const TNumberField<int32_t>& f : KWholeFields)
     settings.*f.Field = static_cast<int32_t>((ui.*f.Edit)->Value());
+  settings.PictureDpi = ui.PictureDpiBox->currentData().toInt();
   settings.CapED = ui.CapED->text().toStdString();
   return settings;
 }
@@ -189,8 +194,22 @@ void TMainForm::SetSettings(const TLayoutSettings& Settings) {
   for (const TCheckField& f : KCheckFields) (ui.*f.Box)->setChecked(Settings.*f.Field);
   for (const TNumberField<double>& f : KDecimalFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
   for (const TNumberField<int32_t>& f : KWholeFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
+  ShowPictureDpi(Settings.PictureDpi);
   ui.CapED->setText(Utf8(Settings.CapED));
   ShowFontsAndColors();
+}
+
+void TMainForm::ShowPictureDpi(int32_t Dpi) {
+  QComboBox& box = *FUi->PictureDpiBox;
+  // A resolution set on the command line may be none of the offered ones: it gets an entry of its
+  // own after them, so that reading the form back keeps it. The entry goes when another album comes.
+  while (box.count() > static_cast<int>(std::size(KPictureDpiChoices))) box.removeItem(box.count() - 1);
+  int index = box.findData(Dpi);
+  if (index < 0) {
+    box.addItem(QStringLiteral("%1 dpi").arg(Dpi), Dpi);
+    index = box.count() - 1;
+  }
+  box.setCurrentIndex(index);
 }
 
 void TMainForm::ShowFontsAndColors() {

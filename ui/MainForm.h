@@ -120,6 +120,8 @@ class TMainForm : public QMainWindow, public TProgressSink {
   // After a move of CurPic: the text box, the current cell scrolled into view, the grid repainted.
   void ShowMovedPhoto();
   void ShowFontsAndColors();
+  // Selects the "Bildauflösung" entry of Dpi (KPictureDpiOriginal or dots per inch).
+  void ShowPictureDpi(int32_t Dpi);
   void OpenPDFFileInDefaultApplication(const std::string& FileName);
 
   void ReadFormStorage();

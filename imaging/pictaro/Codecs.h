@@ -33,11 +33,19 @@ bool DecodePng(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TD
 bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
 bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
 bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
-// A JPEG decoded at the smallest DCT scale (1/8, 1/4, 1/2, else full size) whose upright picture still
-// has at least MinLongSide pixels on its longer side, turned upright; Full... receive the upright size
-// of the picture at full scale.
-bool DecodeJpegReduced(const uint8_t* Data, size_t Size, int MinLongSide, TDib* Out, int* FullWidth,
-                       int* FullHeight);
+// How large a JPEG decoded at a reduced scale must still be, upright: at least MinLongSide pixels on its
+// longer side, MinWidth wide and MinHeight high.
+struct TJpegScale {
+  int MinLongSide = 0, MinWidth = 0, MinHeight = 0;
+  // For thumbnails: chroma and block edges are not smoothed, and a progressive picture wanted at 1/8
+  // is taken from its first scans alone.
+  bool Fast = false;
+};
+// A JPEG decoded at the smallest DCT scale (1/8, 1/4, 1/2, else full size) whose upright picture is
+// still as large as Scale asks, turned upright; Full... receive the upright size of the picture at
+// full scale.
+bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale, TProgressReporter& Progress,
+                      TDib* Out, int* FullWidth, int* FullHeight);
 
 // Writes the picture to FileName; false when it is not a picture this writer takes or any write
 // failed (a partly written file is removed).

@@ -164,10 +164,10 @@ void PlaceBand(const TDib& Out, const uint8_t* Band, size_t BandStride, int64_t 
 }
 
 // Decodes into a new picture, turned upright by Orientation (1..8) as it is decoded, so that the
-// picture exists only once in memory. MinLongSide > 0 decodes at the smallest of the library's DCT
-// scales 1/8, 1/4, 1/2 whose longer side still has that many pixels (full size when none has); the
-// IDCT of a scaled decoding works on fewer coefficients and writes a fraction of the pixels.
-bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation, int MinLongSide) {
+// picture exists only once in memory. A Scale asking for anything decodes at the smallest of the
+// library's DCT scales 1/8, 1/4, 1/2 whose upright picture is still that large (full size when none
+// is); the IDCT of a scaled decoding works on fewer coefficients and writes a fraction of the pixels.
+bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation, const TJpegScale& Scale) {
   jpeg_decompress_struct* info = &s->Info;
   info->err = &s->Err.Pub;
   if (setjmp(s->Err.Jump)) return false;
@@ -188,20 +188,25 @@ bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation
     default: info->out_color_space = JCS_EXT_BGR; break;
   }
   s->FullWidth = info->image_width, s->FullHeight = info->image_height;
-  if (MinLongSide > 0) {
+  const bool swap = Orientation >= 5;
+  if (Scale.MinLongSide > 0 || Scale.MinWidth > 0 || Scale.MinHeight > 0) {
     for (unsigned denom = 8; denom > 1; denom /= 2) {
       info->scale_num = 1, info->scale_denom = denom;
       jpeg_calc_output_dimensions(info);
-      if (std::max(info->output_width, info->output_height) >= static_cast<JDIMENSION>(MinLongSide)) break;
+      const int64_t across = swap ? info->output_height : info->output_width;
+      const int64_t down = swap ? info->output_width : info->output_height;
+      if (std::max(across, down) >= Scale.MinLongSide && across >= Scale.MinWidth && down >= Scale.MinHeight)
+        break;
       info->scale_denom = 1;
     }
-    // A picture wanted small gains nothing from smoothed chroma or block edges.
-    info->do_fancy_upsampling = FALSE;
-    info->do_block_smoothing = FALSE;
+    // A picture decoded at a reduced scale is shown small or averaged down further: smoothing its
+    // chroma as it is upsampled costs a tenth of the decoding and shows nowhere. A thumbnail gains
+    // nothing from smoothed block edges either.
+    if (info->scale_denom > 1 || Scale.Fast) info->do_fancy_upsampling = FALSE;
+    if (Scale.Fast) info->do_block_smoothing = FALSE;
   }
   jpeg_calc_output_dimensions(info);
   const int64_t w = info->output_width, h = info->output_height;
-  const bool swap = Orientation >= 5;
   // Every pixel of every row is written below before the picture is handed out, so the rows need no
   // clearing (a failed decode discards the picture).
   if (!AllocDib(s->Dib.Get(), swap ? h : w, swap ? w : h, grey ? 8 : 24, TPixels::Unset)) return false;
@@ -213,7 +218,7 @@ bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation
   // At 1/8 scale a block becomes one pixel, its DC coefficient's average: a progressive picture has all
   // of those after its first scans, so the rest of the file is never decoded. The DC may still lack
   // its last refinement bits, an error of a few levels at most, invisible at that size.
-  const bool dcOnly = MinLongSide > 0 && info->scale_denom == 8 && info->progressive_mode;
+  const bool dcOnly = Scale.Fast && info->scale_denom == 8 && info->progressive_mode;
   if (dcOnly) info->buffered_image = TRUE;
   jpeg_start_decompress(info);
   if (info->output_width != w || info->output_height != h) return false;
@@ -352,20 +357,19 @@ bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
   InitError(s.Err);
   s.Progress.Pub.progress_monitor = ProgressMonitor;
   s.Progress.Reporter = &Progress;
-  if (!RunDecode(&s, Data, Size, JpegExifOrientation(Data, Size), 0)) return false;
+  if (!RunDecode(&s, Data, Size, JpegExifOrientation(Data, Size), TJpegScale{})) return false;
   s.Dib.ReleaseTo(Out);
   return true;
 }
 
-bool DecodeJpegReduced(const uint8_t* Data, size_t Size, int MinLongSide, TDib* Out, int* FullWidth,
-                       int* FullHeight) {
+bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale, TProgressReporter& Progress,
+                      TDib* Out, int* FullWidth, int* FullHeight) {
   TJpegDecode s;
   InitError(s.Err);
-  TProgressReporter silent(nullptr);
   s.Progress.Pub.progress_monitor = ProgressMonitor;
-  s.Progress.Reporter = &silent;
+  s.Progress.Reporter = &Progress;
   const int orientation = JpegExifOrientation(Data, Size);
-  if (!RunDecode(&s, Data, Size, orientation, std::max(MinLongSide, 1))) return false;
+  if (!RunDecode(&s, Data, Size, orientation, Scale)) return false;
   const bool swap = orientation >= 5;
   *FullWidth = static_cast<int>(swap ? s.FullHeight : s.FullWidth);
   *FullHeight = static_cast<int>(swap ? s.FullWidth : s.FullHeight);

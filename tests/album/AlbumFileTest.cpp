@@ -31,7 +31,7 @@ void AddPhoto(TAlbumModel& Album, const std::string& FileName, const char* Text)
   }
 }
 
-// A non-default value in every one of the twenty settings, so a round trip proves each travels.
+// A non-default value in every setting of the file, so a round trip proves each travels.
 TLayoutSettings OddSettings() {
   TLayoutSettings s;
   s.TextCheck = false;
@@ -54,6 +54,8 @@ TLayoutSettings OddSettings() {
   s.Shape1 = 0x00112233;
   s.Shape2 = 0x80000005;
   s.RahmenCheck = true;
+  s.PictureDpi = 150;
+  s.KeepJpeg = true;
   s.HeadingFont.Name = "DejaVu Sans";
   s.HeadingFont.Style = KFontBold | KFontUnderline;
   SetFontSize(s.HeadingFont, 24);
@@ -199,18 +201,18 @@ TEST(AlbumFileLoad, Cp1252BytesFromOlderAlbumsBecomeUtf8) {
 TEST(AlbumFileLoad, GroupsPresentOrSkippedAtEveryBoundary) {
   const TLayoutSettings saved = OddSettings();
   const std::string full = EncodeAlbum(TAlbumModel{}, saved);
-  const size_t base = full.size() - 37;  // end of setting 10
+  const size_t base = full.size() - 42;  // end of setting 10
   struct {
     size_t Length;
-    bool G1, G2, G3, G4;
-  } rows[] = {{base, false, false, false, false},
-              {base + 3, true, false, false, false},
-              {base + 27, true, true, false, false},
-              {base + 28, true, true, true, false},
-              {base + 37, true, true, true, true}};
+    bool G1, G2, G3, G4, G5;
+  } rows[] = {{base, false, false, false, false, false},    {base + 3, true, false, false, false, false},
+              {base + 27, true, true, false, false, false}, {base + 28, true, true, true, false, false},
+              {base + 37, true, true, true, true, false},   {base + 42, true, true, true, true, true}};
   for (const auto& row : rows) {
     TAlbumModel album;
-    TLayoutSettings s;  // first-start values
+    TLayoutSettings s;  // first-start values, but for G5's, which a file without G5 sets to the defaults
+    s.PictureDpi = 300;
+    s.KeepJpeg = true;
     const TAlbumFileResult r = LoadAlbumBytes(std::string_view(full).substr(0, row.Length), album, s);
     ASSERT_TRUE(r.Ok) << row.Length << ": " << r.Message;
     EXPECT_EQ(s.PageNrCheck, saved.PageNrCheck);
@@ -221,11 +223,39 @@ TEST(AlbumFileLoad, GroupsPresentOrSkippedAtEveryBoundary) {
     EXPECT_EQ(s.ZoomInFotosCheck, row.G3 ? saved.ZoomInFotosCheck : false);
     EXPECT_EQ(s.Shape2, row.G4 ? saved.Shape2 : KColorWhite);
     EXPECT_EQ(s.RahmenCheck, row.G4 ? saved.RahmenCheck : false);
+    EXPECT_EQ(s.PictureDpi, row.G5 ? saved.PictureDpi : KPictureDpiOriginal);
+    EXPECT_EQ(s.KeepJpeg, row.G5 && saved.KeepJpeg);
   }
-  // Bytes after G4 are ignored.
+  // A file ending inside G5 is incomplete; bytes after G5 are ignored.
   TAlbumModel album;
   TLayoutSettings s;
+  for (size_t cut = 1; cut < 5; ++cut)
+    EXPECT_FALSE(LoadAlbumBytes(std::string_view(full).substr(0, full.size() - cut), album, s).Ok) << cut;
   EXPECT_TRUE(LoadAlbumBytes(full + "extra", album, s).Ok);
+}
+
+// The picture settings' group is written only when one of them is not at its default, so an album at
+// the defaults keeps the bytes it always had; stored values outside the limits load as the nearest.
+TEST(AlbumFileLoad, PictureSettingsGroupOnlyWhenNeeded) {
+  TLayoutSettings settings;
+  EXPECT_EQ(EncodeAlbum(TAlbumModel{}, settings).size(), 137u);
+  settings.KeepJpeg = true;
+  EXPECT_EQ(EncodeAlbum(TAlbumModel{}, settings).substr(137), Bytes({0, 0, 0, 0, 1}));
+  settings.KeepJpeg = false;
+  settings.PictureDpi = 300;
+  const std::string bytes = EncodeAlbum(TAlbumModel{}, settings);
+  EXPECT_EQ(bytes.substr(137), Bytes({0x2C, 1, 0, 0, 0}));
+  struct {
+    int32_t Stored, Loaded;
+  } rows[] = {{300, 300}, {10, 50}, {-5, KPictureDpiOriginal}, {99999, 2400}};
+  for (const auto& row : rows) {
+    std::string stored = bytes;
+    std::memcpy(&stored[137], &row.Stored, 4);
+    TAlbumModel album;
+    TLayoutSettings s;
+    ASSERT_TRUE(LoadAlbumBytes(stored, album, s).Ok);
+    EXPECT_EQ(s.PictureDpi, row.Loaded) << row.Stored;
+  }
 }
 
 TEST(AlbumFileLoad, EveryTruncationInsideRecordsOrGroupsIsRefusedAndChangesNothing) {

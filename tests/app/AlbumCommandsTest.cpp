@@ -87,7 +87,7 @@ TEST_F(AlbumCommands, OptionsSetTheSettings) {
   const TResult r = Quirvel(
       "album new --columns 4 --rows=5 --copies 2 --page-size 100x150,5 --margins 10,12.5 --spacing '2,5;3' "
       "--no-texts --no-heading --heading-first-page-only --no-page-numbers --zoom-in --frame "
-      "--frame-colour FF8000 --background '#0000ff' --with-path a.qvl " +
+      "--frame-colour FF8000 --background '#0000ff' --with-path --dpi 300 --keep-jpeg a.qvl " +
       pad + "/p.jpg");
   ASSERT_EQ(r.Status, 0) << r.Err;
   TAlbumModel album;
@@ -106,6 +106,8 @@ TEST_F(AlbumCommands, OptionsSetTheSettings) {
   EXPECT_TRUE(s.ZoomInFotosCheck && s.RahmenCheck && s.PathCheck);
   EXPECT_EQ(s.Shape2, 0x000080FFu);  // RRGGBB in, 0x00BBGGRR stored
   EXPECT_EQ(s.Shape1, 0x00FF0000u);
+  EXPECT_EQ(s.PictureDpi, 300);
+  EXPECT_TRUE(s.KeepJpeg);
   // With the path, the text is the whole path with a line break before its 50th, 100th, ...
   // character: the path's pieces of 49, 50, ..., 50 characters and "p.jpg", joined by breaks.
   std::string expected = path.substr(0, 49);
@@ -118,6 +120,12 @@ TEST_F(AlbumCommands, OptionsSetTheSettings) {
   ASSERT_TRUE(OpenAlbumFile(Dir / "b.qvl", plain, s).Ok);
   EXPECT_STREQ(plain.Pics[0].Text, "");
   EXPECT_FALSE(s.FilenamesCheck);
+  // An album without those two options is at their defaults: the file says so by leaving them out.
+  EXPECT_EQ(s.PictureDpi, KPictureDpiOriginal);
+  EXPECT_FALSE(s.KeepJpeg);
+  ASSERT_EQ(Quirvel("album new --dpi ORIGINAL --dpi=72 c.qvl").Status, 0);
+  ASSERT_TRUE(OpenAlbumFile(Dir / "c.qvl", plain, s).Ok);
+  EXPECT_EQ(s.PictureDpi, 72);
 }
 
 TEST_F(AlbumCommands, BadValuesAreRefusedWithGermanMessages) {
@@ -136,6 +144,8 @@ TEST_F(AlbumCommands, BadValuesAreRefusedWithGermanMessages) {
       {"--frame-colour 12345",
        "Fehler: --frame-colour erwartet eine Farbe RRGGBB (hexadezimal), nicht „12345“.\n"},
       {"--frame=1", "Fehler: Die Option --frame hat keinen Wert.\n"},
+      {"--dpi 49", "Fehler: --dpi erwartet „original“ oder eine ganze Zahl von 50 bis 2400, nicht „49“.\n"},
+      {"--keep-jpeg=1", "Fehler: Die Option --keep-jpeg hat keinen Wert.\n"},
       {"--columns", "Fehler: Zur Option --columns fehlt der Wert.\n"},
   };
   for (const auto& row : rows) {
@@ -164,6 +174,7 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   TLayoutSettings s;
   s.Shape1 = 0x00112233;
   s.RandXEd = 12.5;
+  s.PictureDpi = 150;
   ASSERT_TRUE(SaveAlbumFile(Dir / "a.qvl", album, s).Ok);
 
   TResult r = Quirvel("album show --json a.qvl");
@@ -176,13 +187,14 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   EXPECT_NE(r.Out.find(R"("textFont": {"name": "Arial", "charset": 0, "color": 2147483656, "pitch": 0, )"
                        R"("pixelsPerInch": 96, "size": 10, "style": 0})"),
             std::string::npos);
-  for (const char* setting : {R"("TextCheck": true)", R"("RandXEd": 12.5)", R"("CountXEd": 2)",
-                              R"("PathCheck": false)", R"("Shape1": 1122867)", R"("RahmenCheck": false)"})
+  for (const char* setting :
+       {R"("TextCheck": true)", R"("RandXEd": 12.5)", R"("CountXEd": 2)", R"("PathCheck": false)",
+        R"("Shape1": 1122867)", R"("RahmenCheck": false)", R"("PictureDpi": 150)", R"("KeepJpeg": false)"})
     EXPECT_NE(r.Out.find(setting), std::string::npos) << setting;
   if (qtest::NeedProgram("python3")) {
     qtest::WriteFile(Dir.Path() / "out.json", r.Out);
     EXPECT_EQ(qtest::Run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); "
-                         "assert len(d[\"settings\"]) == 20 and len(d[\"photos\"]) == 2' " +
+                         "assert len(d[\"settings\"]) == 22 and len(d[\"photos\"]) == 2' " +
                          qtest::Quote(Dir / "out.json")),
               0);
   }
@@ -191,6 +203,7 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_NE(r.Out.find("Fotos: 2"), std::string::npos);
   EXPECT_NE(r.Out.find("RandXEd             12,5"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("PictureDpi          150 dpi"), std::string::npos) << r.Out;
 
   qtest::WriteFile(Dir.Path() / "fake.qvl", "PK\x03\x04 not an album");
   r = Quirvel("album show fake.qvl");

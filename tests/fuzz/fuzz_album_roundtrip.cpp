@@ -31,6 +31,7 @@ TLayoutSettings Disturbed(TLayoutSettings S) {
   for (double* mm : {&S.PageWidthEd, &S.PageHeightEd}) *mm = *mm == 99.5 ? 98.5 : 99.5;
   for (int32_t* n : {&S.CountXEd, &S.CountYEd, &S.XMalEd}) *n = *n == 7 ? 8 : 7;
   S.Shape1 ^= 1, S.Shape2 ^= 1;
+  S.PictureDpi = S.PictureDpi == 300 ? 150 : 300, S.KeepJpeg = !S.KeepJpeg;
   return S;
 }
 

@@ -4,15 +4,18 @@
 // cross-reference table that its trailer points to.
 //
 // Input: the rectangle (X, Y, Width, Height, 16 bits each, signed), a byte of flags (bit 0: place the
-// picture a second time, bit 1: on a new page), then the picture file's bytes.
+// picture a second time, bit 1: on a new page, bit 2: at most 30 pixels per inch, so that it is scaled
+// down, bit 3: a JPEG's own bytes where they can go as they are), then the picture file's bytes.
 
 #include <memory>
 #include <string>
 
 #include "FuzzCheck.h"
+#include "imaging/JpegHeader.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
 #include "pdf/PDFWriterCanvas.h"
+#include "pdf/PictureEncoding.h"
 #include "pdf/PictureSpool.h"
 #include "platform/SafeFile.h"
 
@@ -52,11 +55,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   TDibHolder picture;
   if (!DecodePicture(in.Rest(), in.RestSize(), -1, nullptr, picture.Receive())) return 0;
   const TDib& dib = picture.Get();
+  TPictureSource source = TPictureSource::Of(dib);
+  if ((flags & 8) && ReadJpegHeader(in.Rest(), in.RestSize(), source.Header))
+    source.Jpeg = std::string_view(reinterpret_cast<const char*>(in.Rest()), in.RestSize());
 
   TTempFile pdf("fuzzpdf", ".pdf");
   TPDFCanvas canvas(std::make_shared<TNoFonts>());
+  canvas.ImageDpi = (flags & 4) ? 30 : 0;
+  canvas.KeepJpeg = (flags & 8) != 0;
   FuzzCheck(canvas.BeginDoc(pdf.Path()), "BeginDoc failed");
-  canvas.DrawDIB(x, y, width, height, dib, 0, 0, DibWidth(dib), DibHeight(dib));
+  TEncodedPicture scratch;
+  canvas.EncodePlaced(canvas.PlacePicture(x, y, width, height, source), source, scratch);
   if (flags & 1) {
     if (flags & 2) canvas.NewPage();
     canvas.DrawDIB(y, x, height, width, dib, 0, 0, DibWidth(dib), DibHeight(dib));

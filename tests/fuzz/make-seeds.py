@@ -165,7 +165,7 @@ def album(photos, fonts=None, base=None, groups=4, tail=b""):
         base = struct.pack("<BBddddBiiB", 1, 1, 15.0, 15.0, 5.0, 5.0, 1, 2, 3, 1)
     out += base
     g = [struct.pack("<BBB", 1, 1, 0), struct.pack("<ddd", 210.0, 297.0, 1.0), b"\0",
-         struct.pack("<IIB", 0xFFFFFF, 0x80000005, 1)]
+         struct.pack("<IIB", 0xFFFFFF, 0x80000005, 1), struct.pack("<iB", 300, 1)]
     for group in g[:groups]:
         out += group
     return out + tail
@@ -175,9 +175,9 @@ def album_seeds():
     for t in ("fuzz_album_reader", "fuzz_album_roundtrip"):
         one = [(b"/home/anna/Bilder/a.jpg", b"Am Strand")]
         write(t, "no-photos.qvl", album([]))
-        for g in range(5):
+        for g in range(6):
             write(t, "groups-%d.qvl" % g, album(one, groups=g))
-        write(t, "trailing-bytes.qvl", album(one, tail=b"\x01\x02\x03"))
+        write(t, "trailing-bytes.qvl", album(one, groups=5, tail=b"\x01\x02\x03"))
         write(t, "negative-count.qvl", album(-5))
         # Texts in Windows-1252 and in UTF-8, with CR LF and lone CR line breaks.
         latin = [("/home/jörg/Fotos/Grüße €.jpg".encode("cp1252"), "Köln\r\nDom\rNacht".encode("cp1252"))]

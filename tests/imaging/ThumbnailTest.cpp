@@ -288,6 +288,37 @@ void WaitIdle(const TThumbnailMaker& Maker) {
 
 }  // namespace
 
+// For a print-size PDF: the smallest scale whose upright picture is at least as wide and as high as
+// asked, each side on its own; full size when none is.
+TEST(Thumbnail, PrintSizeDecodingCoversBothSidesAsked) {
+  const std::string plain = TwoColourJpeg(1), turned = TwoColourJpeg(6);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(plain.data());
+  struct {
+    int MinWidth, MinHeight, Width, Height;
+  } rows[] = {{100, 75, 100, 75}, {100, 76, 200, 150}, {51, 1, 100, 75}, {401, 1, 400, 300}, {1, 1, 50, 38}};
+  for (const auto& r : rows) {
+    TDib dib;
+    int w = 0, h = 0;
+    ASSERT_EQ(DecodePictureAtLeast(bytes, plain.size(), -1, r.MinWidth, r.MinHeight, nullptr, &dib, &w, &h),
+              1);
+    EXPECT_EQ(DibWidth(dib), r.Width) << r.MinWidth << " x " << r.MinHeight;
+    EXPECT_EQ(DibHeight(dib), r.Height) << r.MinWidth << " x " << r.MinHeight;
+    EXPECT_EQ(w, 400);
+    deldib(dib);
+  }
+  // Upright 300 x 400: a quarter of it is 75 x 100.
+  TDib dib;
+  int w = 0, h = 0;
+  ASSERT_EQ(DecodePictureAtLeast(reinterpret_cast<const uint8_t*>(turned.data()), turned.size(), -1, 75, 100,
+                                 nullptr, &dib, &w, &h),
+            1);
+  EXPECT_EQ(DibWidth(dib), 75);
+  EXPECT_EQ(DibHeight(dib), 100);
+  EXPECT_EQ(h, 400);
+  EXPECT_GT(qtest::DibRgb(dib, 37, 5).Red, 200);
+  deldib(dib);
+}
+
 TEST(ThumbnailMaker, NewRequestsReplaceTheQueueAndResultsComeOnceEach) {
   TScriptedMake make;
   make.HoldNextAt("a");

@@ -430,7 +430,7 @@ TEST_F(ImageObjects, SpoolFailureThrowsAndLeavesNoFiles) {
     try {
       if (split) {
         TEncodedPicture scratch;
-        pdf.EncodePlaced(pdf.PlaceDIB(0, 0, 10, 10, noisy.Dib), noisy.Dib, scratch);
+        pdf.EncodePlaced(pdf.PlaceDIB(0, 0, 10, 10, noisy.Dib), TPictureSource::Of(noisy.Dib), scratch);
       } else {
         pdf.DrawDIB(0, 0, 10, 10, noisy.Dib, 0, 0, 300, 300);
       }

@@ -2,6 +2,7 @@
 // cancelled, hands its messages to the user-interface thread, and the PDF it writes passes qpdf.
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -137,6 +138,65 @@ class MainFormExportTest : public QObject {
     QVERIFY2(!std::regex_search(fonts, std::regex(" no +no +")), fonts.c_str());
     QVERIFY(f.Form.close());
     for (const auto& [key, value] : f.Store.Values) QVERIFY(key.second.find("Embed") == std::string::npos);
+  }
+
+  void PrintSizeChoicesReachTheExportAndTravelWithTheAlbum() {
+    TMainFormFixture f;
+    f.Form.show();
+    auto* dpi = f.Control<QComboBox>("PictureDpiBox");
+    auto* keep = f.Control<QCheckBox>("KeepJpegCheck");
+    QCOMPARE(dpi->currentText(), QStringLiteral("Original"));
+    QCOMPARE(dpi->count(), 3);
+    QVERIFY(!keep->isChecked());
+    QCOMPARE(keep->text(), QStringLiteral("JPEG-Fotos unverändert übernehmen"));
+
+    // 150 dpi on a 10 x 10 grid: each place is under 60 points wide, so the 640-pixel photo goes into
+    // the PDF with at most 60 / 72 x 150 pixels across.
+    f.AddPhotos({FPhotos[0]});
+    dpi->setCurrentText(QStringLiteral("Bildschirm (150 dpi)"));
+    keep->setChecked(true);
+    f.Control<TSpinEdit>("CountXEd")->SetValue(10);
+    f.Control<TSpinEdit>("CountYEd")->SetValue(10);
+    f.Control<QCheckBox>("ShowPDFCheck")->setChecked(false);
+    const std::string pdf = FDir / "klein.pdf";
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{pdf});
+    f.Click("SavePDFBtn");
+    std::string images;
+    QCOMPARE(qtest::Run("pdfimages -list " + qtest::Quote(pdf), &images), 0);
+    std::smatch size;
+    QVERIFY2(std::regex_search(images, size, std::regex(R"(\n +1 +0 image +(\d+) +(\d+))")), images.c_str());
+    QVERIFY2(std::stoi(size[1]) <= 125 && std::stoi(size[2]) <= 94, images.c_str());
+
+    // Saved with the album, kept by New, and given back by Open after an album without them.
+    const std::string album = FDir / "druck.qvl";
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{album});
+    f.Click("SaveAsBtn");
+    const std::string plain = FDir / "schlicht.qvl";
+    dpi->setCurrentIndex(0);
+    keep->setChecked(false);
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{plain});
+    f.Click("SaveAsBtn");
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{album});
+    f.Click("OpenBtn");
+    QCOMPARE(f.Form.Settings().PictureDpi, 150);
+    QVERIFY(keep->isChecked() && f.Form.Settings().KeepJpeg);
+    f.Click("NewBtn");
+    QCOMPARE(dpi->currentText(), QStringLiteral("Bildschirm (150 dpi)"));
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{plain});
+    f.Click("OpenBtn");
+    QCOMPARE(dpi->currentText(), QStringLiteral("Original"));
+    QVERIFY(!f.Form.Settings().KeepJpeg);
+
+    // A resolution none of the entries offers (set on the command line) is shown and kept.
+    TLayoutSettings settings = f.Form.Settings();
+    settings.PictureDpi = 200;
+    f.Form.SetSettings(settings);
+    QCOMPARE(dpi->currentText(), QStringLiteral("200 dpi"));
+    QCOMPARE(f.Form.Settings().PictureDpi, 200);
+    settings.PictureDpi = 300;
+    f.Form.SetSettings(settings);
+    QCOMPARE(dpi->count(), 3);
+    QCOMPARE(dpi->currentText(), QStringLiteral("Druck (300 dpi)"));
   }
 
   void CancellingLeavesNoFileBehind() {

@@ -1,0 +1,106 @@
+#include "export/PictureLoad.h"
+
+#include <algorithm>
+
+#include "imaging/JpegHeader.h"
+#include "imaging/LoadPicture.h"
+#include "imaging/Pictaro.h"
+#include "imaging/PictaroDecode.h"
+#include "imaging/PictaroReduced.h"
+#include "platform/UnixFile.h"
+
+namespace {
+
+// The pixel limits of the places a photo of Width x Height can get: where it is placed smallest and
+// largest (every pixel without a limit).
+struct TLimits {
+  int32_t FewestWidth, FewestHeight, MostWidth, MostHeight;
+  bool Exact;  // every place is the same size, so the limit is known before the place is
+};
+
+TLimits LimitsFor(const TPictureLoadPlan& Plan, size_t Photo, int32_t Width, int32_t Height) {
+  if (Plan.Dpi <= 0 || !Plan.Range) return {Width, Height, Width, Height, false};
+  const TPlacementRange range = Plan.Range(Photo, Width, Height);
+  const TPlacedSize& small = range.Smallest;
+  const TPlacedSize& large = range.Largest;
+  return {PixelsForPoints(small.Width, Plan.Dpi), PixelsForPoints(small.Height, Plan.Dpi),
+          PixelsForPoints(large.Width, Plan.Dpi), PixelsForPoints(large.Height, Plan.Dpi),
+          small.Drawn && small.Width == large.Width && small.Height == large.Height};
+}
+
+}  // namespace
+
+void TLoadedPicture::Clear() {
+  deldib(FSource.Dib);
+  FSource = TPictureSource{};
+  FBytes.clear();
+  FBytes.shrink_to_fit();
+  FAhead = false;
+  FAheadWidth = FAheadHeight = 0;
+}
+
+void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
+                       TProgressSink* Progress, TLoadedPicture& Out) {
+  Out.Clear();
+  TPictureSource& source = Out.FSource;
+  if (Plan.Dpi <= 0 && !Plan.KeepJpeg) {
+    TDib dib;
+    LoadPicture(FileName.c_str(), -1, Progress, &dib);
+    if (dib.Bits) source = TPictureSource::Of(dib);
+    return;
+  }
+  // A decoded picture is encoded ahead when its limit is known now (and it is not one to go in as
+  // it is, which is not decoded, or kept beside its bytes for a larger place).
+  const auto decoded = [&](const TLimits& Limits, bool KeepBytes) {
+    Out.FAhead = Limits.Exact && !KeepBytes;
+    Out.FAheadWidth = Limits.MostWidth;
+    Out.FAheadHeight = Limits.MostHeight;
+    if (!KeepBytes) {
+      Out.FBytes.clear();
+      Out.FBytes.shrink_to_fit();
+    }
+  };
+
+  const int format = PictureFormatFor(FileName.c_str(), -1);
+  std::vector<uint8_t>& bytes = Out.FBytes;
+  if (ReadRegularFile(FileName.c_str(), bytes, KMaxPictureFileSize) != 0 || bytes.empty()) return;
+  TJpegHeader header;
+  if (!ReadJpegHeader(bytes.data(), bytes.size(), header)) {
+    // Not a JPEG whose header we can follow: decoded whole, by whichever decoder takes it.
+    TDib dib;
+    if (DecodePicture(bytes.data(), bytes.size(), format, Progress, &dib)) {
+      source = TPictureSource::Of(dib);
+      decoded(LimitsFor(Plan, Photo, source.Width, source.Height), false);
+    }
+    Out.FBytes.clear();
+    Out.FBytes.shrink_to_fit();
+    return;
+  }
+
+  const int32_t width = header.UprightWidth(), height = header.UprightHeight();
+  const TLimits limits = LimitsFor(Plan, Photo, width, height);
+  const bool mayGoAsIs = Plan.KeepJpeg && DctTakesAsIs(header);
+  if (mayGoAsIs && width <= limits.FewestWidth && height <= limits.FewestHeight) {
+    // Wherever it is placed, the writer takes the file as it is: nothing to decode.
+    source.Width = width;
+    source.Height = height;
+    source.Jpeg = std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    source.Header = header;
+    return;
+  }
+  TDib dib;
+  int fullWidth = 0, fullHeight = 0;
+  if (!DecodePictureAtLeast(bytes.data(), bytes.size(), format, std::min(width, limits.MostWidth),
+                            std::min(height, limits.MostHeight), Progress, &dib, &fullWidth, &fullHeight))
+    return;
+  source.Dib = dib;
+  source.Width = fullWidth;
+  source.Height = fullHeight;
+  // A larger place may still take the file as it is.
+  const bool keepBytes = mayGoAsIs && !limits.Exact;
+  if (keepBytes) {
+    source.Jpeg = std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    source.Header = header;
+  }
+  decoded(limits, keepBytes);
+}

@@ -1,0 +1,69 @@
+#pragma once
+// How the export loads a photo for the PDF writer (TPDFCanvas::PlacePicture).
+//
+// Without a resolution limit or JPEG pass-through, a photo is loaded whole, exactly as LoadPicture
+// loads it. With them, a JPEG's header is read first, and the photo is decoded no more than the PDF
+// can use:
+// - a JPEG that goes into the PDF as it is (pass-through on, DctTakesAsIs, and within the pixel limit
+//   even where it is placed smallest) is not decoded at all: its size and orientation come from its
+//   header;
+// - any other JPEG is decoded at the smallest DCT scale that still has the pixels its largest
+//   placement allows (DecodePictureAtLeast), to be scaled down to the exact limit of the place it gets
+//   when it is encoded; the file's bytes are kept beside it when it may still go in as it is;
+// - every other picture is decoded whole, and scaled down when it is encoded.
+// A file that cannot be read, or whose pixels cannot be decoded when they are needed, is not loaded,
+// as with LoadPicture.
+//
+// Safe to call from any thread as long as the plan's Range is.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "export/PageLayout.h"
+#include "pdf/PictureEncoding.h"
+
+class TProgressSink;
+
+struct TPictureLoadPlan {
+  int32_t Dpi = 0;        // the writer's ImageDpi: 0 for every pixel
+  bool KeepJpeg = false;  // the writer's KeepJpeg
+  // Where photo Photo of IW x IH pixels (upright, at full scale) may be placed; asked when Dpi > 0.
+  std::function<TPlacementRange(size_t Photo, int32_t IW, int32_t IH)> Range;
+};
+
+// One loaded photo: owns the decoded picture and the file's bytes its source points at.
+class TLoadedPicture {
+ public:
+  TLoadedPicture() = default;
+  ~TLoadedPicture() { Clear(); }
+  TLoadedPicture(const TLoadedPicture&) = delete;
+  TLoadedPicture& operator=(const TLoadedPicture&) = delete;
+
+  // What was loaded; Source().Loaded() is false when the file could not be read.
+  const TPictureSource& Source() const { return FSource; }
+  // True when the decoded picture's encoding does not depend on where it is placed: under a limit,
+  // every place the photo can get on any page is the same size, so the pixel limit is known now and
+  // the picture is not one the writer will take as it is. It may then be encoded before it is placed
+  // (EncodePicture with AheadWidth and AheadHeight), and only its encoded bytes kept.
+  bool EncodesAhead() const { return FAhead; }
+  int32_t AheadWidth() const { return FAheadWidth; }
+  int32_t AheadHeight() const { return FAheadHeight; }
+  // Frees the picture and the bytes.
+  void Clear();
+
+ private:
+  friend void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
+                                TProgressSink* Progress, TLoadedPicture& Out);
+  TPictureSource FSource;
+  std::vector<uint8_t> FBytes;
+  bool FAhead = false;
+  int32_t FAheadWidth = 0, FAheadHeight = 0;
+};
+
+// Loads photo Photo of the album, the file FileName, into Out as Plan says (see above); whatever Out
+// held before is freed first. Progress receives the decoder's percentages.
+void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
+                       TProgressSink* Progress, TLoadedPicture& Out);
