@@ -93,21 +93,22 @@ std::string FontDescription(const TFontSpec& Font) {
   return text;
 }
 
-TFontSpec DefaultHeadingFont() {
+namespace {
+
+// A font as chosen on a 96-pixels-per-inch screen; Height in pixels, negative for the character height.
+TFontSpec ScreenFont(const char* Name, int32_t Height) {
   TFontSpec font;
-  font.Name = "Arial Black";
+  font.Name = Name;
   font.PixelsPerInch = 96;
-  SetFontHeight(font, -21);
+  SetFontHeight(font, Height);
   return font;
 }
 
-TFontSpec DefaultTextFont() {
-  TFontSpec font;
-  font.Name = "Arial";
-  font.PixelsPerInch = 96;
-  SetFontHeight(font, -13);
-  return font;
-}
+}  // namespace
+
+TFontSpec DefaultHeadingFont() { return ScreenFont("Arial Black", -21); }
+
+TFontSpec DefaultTextFont() { return ScreenFont("Arial", -13); }
 
 double ClampDecimal(double Value, TFieldLimits Limits) {
   if (std::isnan(Value) || Value < Limits.Min) return Limits.Min;
