@@ -97,9 +97,9 @@ bool TExportRun::OpenDocument(const std::string& Target) {
   FDoc.Canvas->ImageDpi = FSettings.PictureDpi;
   FDoc.Canvas->KeepJpeg = FSettings.KeepJpeg;
   // A font is embedded for all its texts or for none, so it is asked for before the first text.
-  for (const auto& [embed, spec] : {std::pair{FEmbedding.Heading, &FSettings.HeadingFont},
+  for (const auto& [embed, font] : {std::pair{FEmbedding.Heading, &FSettings.HeadingFont},
                                     std::pair{FEmbedding.Text, &FSettings.TextFont}})
-    if (embed) FDoc.Canvas->EmbedFont(spec->Name, PdfFontFor(*spec).Style);
+    if (embed) FDoc.Canvas->EmbedFont(font->Name, PdfFontFor(*font).Style);
   return FDoc.File->Created() && FDoc.Canvas->BeginDoc(FDoc.File->TempName());
 }
 
