@@ -14,7 +14,7 @@ const char* const KNotAnAlbum = "Fehler: Die Datei ist keine gültige Quirvel Da
 const char* const KCannotOpen = "Fehler: Konnte Datei nicht öffnen...";
 const char* const KCannotCreate = "Fehler: Konnte Datei nicht erstellen...";
 
-TAlbumFileResult Failure(std::string Message) { return TAlbumFileResult{false, std::move(Message)}; }
+TAlbumFileResult Failure(std::string Message) { return TAlbumFileResult{false, std::move(Message), {}}; }
 
 TAlbumFileResult Incomplete(const std::string& Where) {
   return Failure("Fehler: Die Datei ist unvollständig oder beschädigt: sie endet " + Where +
@@ -58,6 +58,7 @@ bool ReadGroups(TByteReader& In, TAlbumImage& Image) {
   if (In.AtEnd()) return true;
   if (!In.ReadI32(Image.PictureDpi) || !ReadFlag(In, Image.KeepJpeg)) return false;
   Image.HasG5 = true;
+  Image.Extensions = ParseExtensions(In);
   return true;
 }
 
@@ -139,10 +140,13 @@ std::string EncodeAlbum(const TAlbumModel& Album, const TLayoutSettings& Setting
   PutU32(out, Settings.Shape2);
   PutFlag(out, Settings.RahmenCheck);
   const TLayoutSettings defaults;
-  if (Settings.PictureDpi != defaults.PictureDpi || Settings.KeepJpeg != defaults.KeepJpeg) {
+  const std::string extensions = EncodeExtensions(Album, Settings);
+  if (Settings.PictureDpi != defaults.PictureDpi || Settings.KeepJpeg != defaults.KeepJpeg ||
+      !extensions.empty()) {
     PutI32(out, Settings.PictureDpi);
     PutFlag(out, Settings.KeepJpeg);
   }
+  out += extensions;
   return out;
 }
 
@@ -191,7 +195,9 @@ TAlbumFileResult LoadAlbumBytes(std::string_view Bytes, TAlbumModel& Album, TLay
     }
   }
   ApplySettings(image, Settings);
-  return {};
+  TAlbumFileResult result;
+  result.Warning = ApplyExtensions(image.Extensions, Album, Settings);
+  return result;
 }
 
 TAlbumFileResult OpenAlbumFile(const std::string& FileName, TAlbumModel& Album, TLayoutSettings& Settings) {

@@ -11,11 +11,13 @@
 //   G3: ZoomInFotosCheck (flag)                                                             1 byte
 //   G4: Shape1, Shape2 (colours 0x00BBGGRR), RahmenCheck (flag)                             9 bytes
 //   G5: PictureDpi (i32, 0 for "Original"), KeepJpeg (flag)                                 5 bytes
+//   G6: tagged entries for what came later (AlbumExtensions.h)
 //
 // Texts are encoded as DiskText.h describes. A flag is written 1 or 0 and read as set when non-zero.
 // The writer always writes G1 to G4, and G5 only when one of its settings differs from its default,
 // so an album at the defaults is the same file as before G5 existed, and a reader that knows only G1
-// to G4 reads any file (it ignores what follows G4). The album name, SeparateCheck, RahmenBreiteEd
+// to G4 reads any file (it ignores what follows G4). G6 is written when one of its entries is, and G5
+// then always, so that a reader knowing G1 to G5 still finds G5 where it looks. The album name, SeparateCheck, RahmenBreiteEd
 // and EmbedFonts are not in the file.
 //
 // Reading checks the whole file before anything in memory changes:
@@ -25,7 +27,8 @@
 // - a file ending exactly before a group: that group and the later ones are skipped, their settings
 //   keep their values; except G5, whose settings then take their defaults, since the writer leaves
 //   G5 out exactly when they are at their defaults;
-// - bytes after G5 are ignored.
+// - bytes after G5 are G6 when they begin with its magic, and ignored otherwise; a damaged G6 loads
+//   with a warning (AlbumExtensions.h).
 // A loaded number outside its field's limits becomes the nearest limit (ClampDecimal, ClampWhole).
 // Loaded fonts are assigned as the font dialogs assign (AssignFont): the settings' fonts keep their
 // PixelsPerInch. A photo with text length 0 loads with an empty text, not without one.
@@ -36,6 +39,7 @@
 #include <string_view>
 #include <vector>
 
+#include "album/AlbumExtensions.h"
 #include "album/AlbumModel.h"
 #include "album/LayoutSettings.h"
 
@@ -44,6 +48,8 @@ constexpr uint32_t AlbumMagic = 52651;  // 0x0000CDAB
 struct TAlbumFileResult {
   bool Ok = true;
   std::string Message;  // German, "Fehler: ..."; empty when Ok
+  // German, for an album that loaded but had a part ignored (a damaged G6 entry); shown as a warning.
+  std::string Warning;
 };
 
 // The validated content of an album file before it is applied. Views point into the file's bytes.
@@ -67,6 +73,7 @@ struct TAlbumImage {
   uint32_t Shape1 = 0, Shape2 = 0;
   bool HasG5 = false, KeepJpeg = false;
   int32_t PictureDpi = 0;
+  TAlbumExtensions Extensions;  // G6
 };
 
 // The bytes of the album file for Album and Settings.

@@ -184,8 +184,7 @@ void AlbumShow(const TCommandArgs& Args, std::ostream& Out) {
 
   TAlbumModel album;
   TLayoutSettings settings = FirstStartSettings();
-  const TAlbumFileResult loaded = OpenAlbumFile(positional.front(), album, settings);
-  if (!loaded.Ok) throw TCommandError(loaded.Message);
+  OpenAlbumOrThrow(positional.front(), album, settings);
   if (json)
     PrintJson(album, settings, Out);
   else

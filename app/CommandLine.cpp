@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <iostream>
 #include <ostream>
 
+#include "album/AlbumFile.h"
 #include "app/ExportCommand.h"
 #include "app/Signals.h"
 
@@ -164,4 +166,10 @@ std::string AbsolutePhotoPath(const std::string& Path) {
   if (!std::filesystem::is_regular_file(absolute, error))
     throw TCommandError("Fehler: Foto nicht gefunden: " + Quoted(Path) + ".");
   return absolute.lexically_normal().string();
+}
+
+void OpenAlbumOrThrow(const std::string& FileName, TAlbumModel& Album, TLayoutSettings& Settings) {
+  const TAlbumFileResult loaded = OpenAlbumFile(FileName, Album, Settings);
+  if (!loaded.Ok) throw TCommandError(loaded.Message);
+  if (!loaded.Warning.empty()) std::cerr << "Warnung: " << loaded.Warning << '\n';
 }

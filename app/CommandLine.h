@@ -16,6 +16,9 @@
 #include <string_view>
 #include <vector>
 
+#include "album/AlbumModel.h"
+#include "album/LayoutSettings.h"
+
 // A failure the user sees as it is: the message is German and complete ("Fehler: ...").
 class TCommandError : public std::runtime_error {
  public:
@@ -76,6 +79,9 @@ bool WantsHelp(const TCommandArgs& Args);
 std::string Quoted(std::string_view Text);
 // True for an argument that looks like an option ("-x", "--long"), not for "-" alone.
 bool IsOption(const std::string& Arg);
+// Opens the album file FileName into Album and Settings, throwing TCommandError with the German message
+// when it cannot be loaded; a warning about a part that was ignored goes to standard error.
+void OpenAlbumOrThrow(const std::string& FileName, TAlbumModel& Album, TLayoutSettings& Settings);
 // A photo path from the command line made absolute (and normalised), so that an album works from any
 // folder. Throws TCommandError when the path is invalid or names no regular file.
 std::string AbsolutePhotoPath(const std::string& Path);

@@ -116,8 +116,7 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   TAlbumModel album;
   TLayoutSettings settings = FirstStartSettings();
   if (inputs.size() == 1 && (HasAlbumExtension(inputs[0]) || HasAlbumMagic(inputs[0]))) {
-    const TAlbumFileResult loaded = OpenAlbumFile(inputs[0], album, settings);
-    if (!loaded.Ok) throw TCommandError(loaded.Message);
+    OpenAlbumOrThrow(inputs[0], album, settings);
   } else {
     std::vector<std::string> photos;
     std::error_code error;

@@ -282,6 +282,7 @@ void TMainForm::OpenFileNow(const std::string& FileName) {
     return;
   }
   SetSettings(settings);
+  if (!loaded.Warning.empty()) MessageBox().Show(loaded.Warning, "", TMsgIcon::Warning, TMsgButtons::Ok);
 }
 
 void TMainForm::SaveAsBtnClick() {

@@ -455,3 +455,37 @@ TEST_F(AlbumFileDisk, ReplacingKeepsPermissionsAndSymbolicLinks) {
 }
 
 }  // namespace
+
+// The sixth group, written by hand: magic "QXG6", an entry count, then tag, length and bytes per entry.
+// An entry of an unknown tag is skipped; a group cut short loads the album with a warning; bytes after
+// G5 without the magic are not ours and are ignored, as they always were.
+TEST(AlbumFileLoad, SixthGroupSkipsUnknownEntriesAndSurvivesDamage) {
+  const std::string g5 = Bytes({0, 0, 0, 0, 0});
+  const std::string magic = Bytes({'Q', 'X', 'G', '6'});
+  const std::string unknownEntry = Bytes({'Z', 'Z', 'Z', 'Z', 3, 0, 0, 0, 1, 2, 3});
+  struct {
+    const char* What;
+    std::string Tail;
+    bool Warned;
+  } rows[] = {
+      {"no sixth group", g5, false},
+      {"foreign bytes after G5", g5 + "extra", false},
+      {"one unknown entry", g5 + magic + Bytes({1, 0, 0, 0}) + unknownEntry, false},
+      {"no entries", g5 + magic + Bytes({0, 0, 0, 0}), false},
+      {"count cut short", g5 + magic + Bytes({1, 0}), true},
+      {"entry cut short", g5 + magic + Bytes({2, 0, 0, 0}) + unknownEntry + Bytes({'Z', 'Z', 'Z', 'Z', 9, 0}), true},
+      {"a count of four billion", g5 + magic + Bytes({0xFF, 0xFF, 0xFF, 0xFF}) + unknownEntry, true},
+  };
+  for (const auto& row : rows) {
+    TAlbumModel album;
+    AddPhoto(album, "/a.jpg", "A");
+    TLayoutSettings s;
+    const std::string bytes = EncodeAlbum(album, s) + row.Tail;
+    TAlbumModel loaded;
+    const TAlbumFileResult r = LoadAlbumBytes(bytes, loaded, s);
+    ASSERT_TRUE(r.Ok) << row.What << ": " << r.Message;
+    EXPECT_EQ(r.Warning.empty(), !row.Warned) << row.What << ": " << r.Warning;
+    ASSERT_EQ(loaded.Pics.Count, 1u) << row.What;
+    EXPECT_STREQ(loaded.Pics[0].Text, "A") << row.What;
+  }
+}

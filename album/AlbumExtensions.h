@@ -1,0 +1,54 @@
+#pragma once
+// The album file's sixth group (G6): what albums learned after G5, as tagged entries, so that each kind
+// of data can be added, is left out while it is at its default, and is skipped by a reader that does
+// not know it.
+//
+//   G6: u32 KExtensionsMagic | u32 entry count E | E entries: u32 tag, u32 length L, L bytes
+//
+// G6 follows G5 and is written only when at least one entry is; G5 is then written too, even at its
+// defaults, because a reader that knows G1 to G5 takes the five bytes after G4 as G5 and ignores what
+// follows. Bytes after G5 that do not start with the magic are not ours and are ignored, as before.
+//
+// Entries are looked at one by one. An entry of a tag this version does not know is skipped. An entry
+// this version knows whose bytes make no sense, or a group cut short, does not refuse the album: what
+// it would have set keeps its default, and a German warning says what was ignored; the photos and the
+// other settings load as they are.
+//
+// Adding a kind of entry: a tag below, its encoding in EncodeExtensions (only when not at its default)
+// and its decoding in ApplyExtensions.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "album/AlbumModel.h"
+#include "album/LayoutSettings.h"
+
+class TByteReader;
+
+constexpr uint32_t KExtensionsMagic = 0x36475851;  // "QXG6" in the file
+
+struct TAlbumEntry {
+  uint32_t Tag = 0;
+  std::string_view Data;  // into the file's bytes
+};
+
+// What G6 holds, as found in the file.
+struct TAlbumExtensions {
+  bool Present = false;              // the group was there
+  bool Damaged = false;              // it ended early: entries after Entries.back() were lost
+  std::vector<TAlbumEntry> Entries;  // complete entries, in file order
+};
+
+// The G6 bytes for Album and Settings; empty when every entry is at its default.
+std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Settings);
+
+// Reads G6 from In when it starts there; reads nothing otherwise. Never fails: a damaged group is
+// marked Damaged and keeps the entries complete before the damage. Entry views stay inside In's bytes,
+// and the entry count is checked against the bytes left before anything is stored.
+TAlbumExtensions ParseExtensions(TByteReader& In);
+
+// Sets what the entries say on Album (loaded already) and Settings, and the defaults for what they do
+// not say. Returns the German warning for whatever was ignored; empty when nothing was.
+std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Album, TLayoutSettings& Settings);
