@@ -5,7 +5,8 @@
 //
 // Coordinates are whole page units (1/72 inch) with the origin at the top left and y downwards; a
 // page of W x H units is treated like a bitmap of W x H pixels whose pixel (x, y) lies at PDF
-// (x, H - 1 - y). Each operation's exact geometry is the writer's (PDFWriterCanvas.h); a surface that
+// (x, H - 1 - y); a reader shows the box from (0, 0) to (MediaBoxSide(W), MediaBoxSide(H)) in PDF
+// units. Each operation's exact geometry is the writer's (PDFWriterCanvas.h); a surface that
 // draws pixels draws that geometry as a reader renders it. Texts are UTF-8.
 //
 // Pen, Brush and Font are read by the operations that use them; a surface keeps no other state
@@ -63,6 +64,10 @@ struct TPlacedImage {
   bool AsIs = false;  // the JPEG file's own bytes go in, turned by the placement's matrix
   bool Placed() const { return Number >= 0; }
 };
+
+// The side a reader shows of a page side of Side units: the page's box is one unit smaller than the
+// page, which ends with its last pixel row and column, and at least one unit.
+constexpr int64_t MediaBoxSide(int32_t Side) { return Side > 2 ? int64_t{Side} - 1 : 1; }
 
 class TDrawingSurface {
  public:

@@ -133,6 +133,10 @@ TTextShaper::TPrimary& TTextShaper::PrimaryFor(std::string_view Name, TFontStyle
   return primary;
 }
 
+TFontFace* TTextShaper::PrimaryFace(std::string_view Name, TFontStyles Style) {
+  return PrimaryFor(Name, Style).Face;
+}
+
 TFontFace* TTextShaper::FaceFor(TPrimary& Primary, char32_t Char) {
   auto known = Primary.Fallbacks.find(Char);
   if (known != Primary.Fallbacks.end()) return known->second;

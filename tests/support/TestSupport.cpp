@@ -4,8 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -130,6 +132,84 @@ bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& 
     return false;
   }
   return true;
+}
+
+bool PdfPagePixels(const std::filesystem::path& Pdf, int Page, int Width, int Height, std::string& Rgb) {
+  if (!NeedProgram("pdftoppm")) return false;
+  TScratchDir dir;
+  const std::string page = std::to_string(Page);
+  if (Run("pdftoppm -f " + page + " -l " + page + " -scale-to-x " + std::to_string(Width) + " -scale-to-y " +
+          std::to_string(Height) + " -singlefile " + Quote(Pdf.string()) + " " + Quote(dir / "page")) != 0) {
+    ADD_FAILURE() << "pdftoppm cannot render page " << Page << " of " << Pdf;
+    return false;
+  }
+  const std::string ppm = ReadFile(dir.Path() / "page.ppm");
+  int w = 0, h = 0, maxValue = 0, end = 0;
+  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &w, &h, &maxValue, &end) != 3 || maxValue != 255 ||
+      w != Width || h != Height) {
+    ADD_FAILURE() << "pdftoppm wrote no 8-bit PPM of " << Width << " x " << Height;
+    return false;
+  }
+  Rgb = ppm.substr(static_cast<size_t>(end) + 1);
+  if (Rgb.size() != size_t{3} * w * h) {
+    ADD_FAILURE() << "pdftoppm's PPM is short";
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+std::vector<double> Blurred(const std::string& Rgb, int Width, int Height) {
+  std::vector<double> a(Rgb.size()), b(Rgb.size());
+  for (size_t i = 0; i < Rgb.size(); ++i) a[i] = static_cast<uint8_t>(Rgb[i]);
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int y = 0; y < Height; ++y)
+      for (int x = 0; x < Width; ++x)
+        for (int c = 0; c < 3; ++c) {
+          double sum = 0;
+          int n = 0;
+          for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+              const int xx = x + dx, yy = y + dy;
+              if (xx < 0 || yy < 0 || xx >= Width || yy >= Height) continue;
+              sum += a[(size_t(yy) * Width + xx) * 3 + c];
+              ++n;
+            }
+          b[(size_t(y) * Width + x) * 3 + c] = sum / n;
+        }
+    a.swap(b);
+  }
+  return a;
+}
+
+}  // namespace
+
+TPictureDifference ComparePictures(const std::string& A, const std::string& B, int Width, int Height) {
+  TPictureDifference d;
+  if (A.size() != size_t{3} * Width * Height || B.size() != A.size() || Width <= 0 || Height <= 0) {
+    ADD_FAILURE() << "pictures of different sizes";
+    d.Mean = d.WorstTile = 255;
+    return d;
+  }
+  const std::vector<double> a = Blurred(A, Width, Height), b = Blurred(B, Width, Height);
+  double total = 0;
+  for (size_t i = 0; i < a.size(); ++i) total += std::abs(a[i] - b[i]);
+  d.Mean = total / a.size();
+  constexpr int tile = 16;
+  for (int ty = 0; ty < Height; ty += tile)
+    for (int tx = 0; tx < Width; tx += tile) {
+      double sum = 0;
+      int n = 0;
+      for (int y = ty; y < std::min(ty + tile, Height); ++y)
+        for (int x = tx; x < std::min(tx + tile, Width); ++x)
+          for (int c = 0; c < 3; ++c, ++n) {
+            const size_t i = (size_t(y) * Width + x) * 3 + c;
+            sum += std::abs(a[i] - b[i]);
+          }
+      if (sum / n > d.WorstTile) d.WorstTile = sum / n, d.WorstTileX = tx, d.WorstTileY = ty;
+    }
+  return d;
 }
 
 TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
