@@ -1,0 +1,110 @@
+// The page preview inside the real window: it shows on the settings pages, starts on the current
+// photo's page, turns pages, redraws when a field is typed into, shows the photos once their pictures
+// are made, and leaves out a photo that cannot be read, as the PDF does.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include "MainFormFixture.h"
+#include "imaging/Pictaro.h"
+#include "ui/PagePreview.h"
+#include "ui/SpinEdit.h"
+
+namespace {
+
+// Count pure-red photos (JPEG) and one file that is no picture, in Dir.
+std::vector<std::string> Photos(const qtest::TScratchDir& Dir, int Count, bool Broken) {
+  TDib dib{};
+  newdib(&dib, 60, 40, 24, nullptr, 0);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x) setpixel(dib, x, y, 0x0000FF);
+  std::vector<std::string> names;
+  for (int i = 1; i <= Count; ++i) {
+    names.push_back(Dir / ("p" + std::to_string(i) + ".jpg"));
+    SaveDib(dib, names.back().c_str(), 7, 0);
+  }
+  deldib(dib);
+  if (Broken) {
+    names.insert(names.begin() + 1, Dir / "broken.jpg");
+    qtest::WriteFile(names[1], "no picture");
+  }
+  return names;
+}
+
+// Red pixels of the page as drawn.
+int RedPixels(const QImage& Page) {
+  int red = 0;
+  for (int y = 0; y < Page.height(); ++y)
+    for (int x = 0; x < Page.width(); ++x) {
+      const QColor c = Page.pixelColor(x, y);
+      red += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+    }
+  return red;
+}
+
+}  // namespace
+
+class PagePreviewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void FollowsTheSettingsAndTurnsPages() {
+    qtest::TScratchDir dir;
+    TMainFormFixture f;
+    f.AddPhotos(Photos(dir, 13, false));
+    f.Form.resize(900, 640);
+    f.SelectPhoto(8);
+    TPagePreview* preview = f.Form.Preview();
+    QSignalSpy redrawn(preview, &TPagePreview::Redrawn);
+    // The first-start grid of 2 x 3: 13 photos on three pages, photo 8 on page 2.
+    f.Control<QTabWidget>("PageControl2")->setCurrentWidget(f.Control<QWidget>("EinstellungenPage"));
+    QVERIFY(redrawn.wait());
+    QVERIFY(preview->isVisible());
+    QCOMPARE(preview->PageLabel->text(), QStringLiteral("Seite 2 von 3"));
+
+    // Typing into a field redraws: three columns make pages of 3 x 3, 13 photos two pages.
+    f.Control<QTabWidget>("PageControl2")->setCurrentWidget(f.Control<QWidget>("PdfPage"));
+    QLineEdit* columns = f.Control<TSpinEdit>("CountXEd")->lineEdit();
+    columns->selectAll();
+    redrawn.clear();
+    QTest::keyClicks(columns, "3");
+    QVERIFY(redrawn.wait());
+    QCOMPARE(preview->PageLabel->text(), QStringLiteral("Seite 2 von 2"));
+    QVERIFY(!preview->NextPageBtn->isEnabled());
+
+    // The button and Bild auf turn back; page 1 holds red photos once their pictures are made.
+    preview->PrevPageBtn->click();
+    QVERIFY(redrawn.wait());
+    QCOMPARE(preview->Page(), 1);
+    QVERIFY(!preview->PrevPageBtn->isEnabled());
+    preview->setFocus();
+    QTest::keyClick(preview, Qt::Key_PageDown);
+    QVERIFY(redrawn.wait());
+    QCOMPARE(preview->Page(), 2);
+    QTest::keyClick(preview, Qt::Key_PageUp);
+    QVERIFY(redrawn.wait());
+    while (preview->MakingPictures() || RedPixels(preview->PageImage()) == 0) QVERIFY(redrawn.wait());
+    QVERIFY(RedPixels(preview->PageImage()) > 0);
+  }
+
+  void UnreadablePhotoTakesNoCell() {
+    qtest::TScratchDir dir;
+    TMainFormFixture f;
+    // Six readable photos and a broken one fill one page of 2 x 3 once the broken one is known.
+    f.AddPhotos(Photos(dir, 6, true));
+    f.Form.show();
+    TPagePreview* preview = f.Form.Preview();
+    QSignalSpy redrawn(preview, &TPagePreview::Redrawn);
+    f.Control<QTabWidget>("PageControl2")->setCurrentWidget(f.Control<QWidget>("MehrPage"));
+    QVERIFY(redrawn.wait());
+    while (preview->MakingPictures() || preview->PageCount() != 1) QVERIFY(redrawn.wait());
+    QCOMPARE(preview->PageLabel->text(), QStringLiteral("Seite 1 von 1"));
+  }
+};
+
+QTEST_MAIN(PagePreviewTest)
+#include "PagePreviewTest.moc"
