@@ -7,6 +7,10 @@
 // positions stay as the user left them. ShowPicture loads a photo, shows the viewer modally and frees
 // the picture when it closes; the viewer never loads or frees Picture otherwise. Every painting
 // stretches the picture anew from Picture with PaintDib, limited to the part being painted.
+//
+// "Einpassen" fits the picture into the window, also as the window is resized, and the zoom field
+// (which it disables) shows the fitted percentage; off, the zoom field rules. The check box is kept in
+// the per-user store (section TViewPicForm, value Einpassen).
 
 #include <QDialog>
 #include <functional>
@@ -15,6 +19,7 @@
 
 #include "imaging/Dib.h"
 
+class QCheckBox;
 class QPrinter;
 class QPushButton;
 class QScrollArea;
@@ -45,6 +50,7 @@ class TViewPicForm : public QDialog {
   QPushButton* PrintBrn;
   QPushButton* OpenBtn;
   TSpinEdit* ZoomEd;
+  QCheckBox* FitCheck;
   QScrollArea* ScrollBox1;
   QWidget* PaintBox1;
   QStatusBar* StatusBar1;
@@ -56,10 +62,13 @@ class TViewPicForm : public QDialog {
   void SetPrinter(QPrinter* Printer) { FPrinter = Printer; }
   QPrinter& Printer();
 
-  // The zoomed size of the picture: trunc(size * zoom / 100), 0 for a zoom of 0 or less.
+  // The zoomed size of the picture: trunc(size * zoom / 100), 0 for a zoom of 0 or less; with
+  // "Einpassen", the largest size in the picture's proportion that fits the visible area.
   QSize ZoomedSize() const;
 
   void ZoomEdChange();
+  // "Einpassen" turned on or off: kept in the store, the picture fitted or zoomed.
+  void FitCheckClick();
   // The painting routine: sizes the surface to the zoomed picture, or has it painted when it fits.
   void PaintBox1Paint();
   void PrintBrnClick();
@@ -69,6 +78,9 @@ class TViewPicForm : public QDialog {
   void PaintBox1MouseUp();
   // Draws the picture onto Painter, which paints PaintBox1, within Clip.
   void PaintPicture(QPainter& Painter, const QRect& Clip);
+
+ protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
 
  private:
   TShell& FShell;

@@ -1,5 +1,6 @@
 // The picture viewer through Qt Test: opening (and failing to open) a photo, the zoom field's
 // keystrokes and limits, zoom kept between openings, dragging with any button, the shell's "open".
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -142,6 +143,61 @@ class ViewPicFormTest : public QObject {
       return int(QDialog::Accepted);
     };
     QVERIFY(viewer.ShowPicture(WritePicture(dir, "a.bmp", 40, 30), nullptr));
+  }
+
+  void FitIntoTheWindowIsKeptPerUser() {
+    qtest::TScratchDir dir;
+    TRecordingShell shell;
+    TMemorySettingsStore settings;
+    // Fitted into a visible area of 200 x 150: the largest size in proportion, and the zoom field's
+    // percentage (whole, at least 5).
+    struct TRow {
+      int Width, Height;
+      QSize Fitted;
+      int Zoom;
+    };
+    const TRow rows[] = {
+        {40, 30, {200, 150}, 500},   // enlarged, both sides fill
+        {10, 100, {15, 150}, 150},   // the height limits
+        {1000, 300, {200, 60}, 20},  // shrunk, the width limits
+        {8000, 100, {200, 2}, 5},    // 2.5 % is below the field's lowest value
+    };
+    int checked = 0;
+    for (const TRow& row : rows) {
+      TViewPicForm viewer(shell, settings);
+      viewer.ShowModal = [&](TViewPicForm& Form) {
+        Form.ScrollBox1->setFrameShape(QFrame::NoFrame);
+        Form.ScrollBox1->setFixedSize(200, 150);
+        Form.show();
+        if (!QTest::qWaitForWindowExposed(&Form)) return 0;
+        if (&row == rows) Form.FitCheck->click();  // the first viewer turns it on; the others read it
+        QApplication::processEvents();
+        [&] {
+          QVERIFY(Form.FitCheck->isChecked());
+          QVERIFY(!Form.ZoomEd->isEnabled());
+          QCOMPARE(Form.PaintBox1->size(), row.Fitted);
+          QCOMPARE(Form.ZoomEd->WholeValue(), row.Zoom);
+          ++checked;
+        }();
+        Form.hide();
+        return int(QDialog::Accepted);
+      };
+      QVERIFY(viewer.ShowPicture(WritePicture(dir, "p.bmp", row.Width, row.Height), nullptr));
+    }
+    QCOMPARE(checked, 4);
+    const std::pair<std::string, std::string> key{"TViewPicForm", "Einpassen"};
+    QCOMPARE(settings.Values[key], std::string("1"));
+
+    // Off again: the zoom field rules.
+    TViewPicForm viewer(shell, settings);
+    viewer.ShowModal = [&](TViewPicForm& Form) {
+      Form.FitCheck->click();
+      Form.ZoomEd->SetValue(100);
+      [&] { QCOMPARE(Form.PaintBox1->size(), QSize(40, 30)); }();
+      return int(QDialog::Accepted);
+    };
+    QVERIFY(viewer.ShowPicture(WritePicture(dir, "q.bmp", 40, 30), nullptr));
+    QCOMPARE(settings.Values[key], std::string("0"));
   }
 };
 
