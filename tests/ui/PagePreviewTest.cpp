@@ -1,6 +1,6 @@
 // The page preview inside the real window: it shows on the settings pages, starts on the current
-// photo's page, turns pages, redraws when a field is typed into, shows the photos once their pictures
-// are made, and leaves out a photo that cannot be read, as the PDF does.
+// photo's page, turns pages, redraws when a field is typed into and shows the photos once their
+// pictures are made.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -16,8 +16,8 @@
 
 namespace {
 
-// Count pure-red photos (JPEG) and one file that is no picture, in Dir.
-std::vector<std::string> Photos(const qtest::TScratchDir& Dir, int Count, bool Broken) {
+// Count pure-red photos (JPEG) in Dir.
+std::vector<std::string> Photos(const qtest::TScratchDir& Dir, int Count) {
   TDib dib{};
   newdib(&dib, 60, 40, 24, nullptr, 0);
   for (int y = 0; y < 40; ++y)
@@ -28,10 +28,6 @@ std::vector<std::string> Photos(const qtest::TScratchDir& Dir, int Count, bool B
     SaveDib(dib, names.back().c_str(), 7, 0);
   }
   deldib(dib);
-  if (Broken) {
-    names.insert(names.begin() + 1, Dir / "broken.jpg");
-    qtest::WriteFile(names[1], "no picture");
-  }
   return names;
 }
 
@@ -55,7 +51,7 @@ class PagePreviewTest : public QObject {
   void FollowsTheSettingsAndTurnsPages() {
     qtest::TScratchDir dir;
     TMainFormFixture f;
-    f.AddPhotos(Photos(dir, 13, false));
+    f.AddPhotos(Photos(dir, 13));
     f.Form.resize(900, 640);
     f.SelectPhoto(8);
     TPagePreview* preview = f.Form.Preview();
@@ -89,20 +85,6 @@ class PagePreviewTest : public QObject {
     QVERIFY(redrawn.wait());
     while (preview->MakingPictures() || RedPixels(preview->PageImage()) == 0) QVERIFY(redrawn.wait());
     QVERIFY(RedPixels(preview->PageImage()) > 0);
-  }
-
-  void UnreadablePhotoTakesNoCell() {
-    qtest::TScratchDir dir;
-    TMainFormFixture f;
-    // Six readable photos and a broken one fill one page of 2 x 3 once the broken one is known.
-    f.AddPhotos(Photos(dir, 6, true));
-    f.Form.show();
-    TPagePreview* preview = f.Form.Preview();
-    QSignalSpy redrawn(preview, &TPagePreview::Redrawn);
-    f.Control<QTabWidget>("PageControl2")->setCurrentWidget(f.Control<QWidget>("MehrPage"));
-    QVERIFY(redrawn.wait());
-    while (preview->MakingPictures() || preview->PageCount() != 1) QVERIFY(redrawn.wait());
-    QCOMPARE(preview->PageLabel->text(), QStringLiteral("Seite 1 von 1"));
   }
 };
 
