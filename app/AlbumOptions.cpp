@@ -73,6 +73,22 @@ void TAlbumOptions::ApplyTo(const TCommandArgs& Args, TLayoutSettings& Settings)
   Settings.EmbedFonts = EmbedFonts;
 }
 
+std::vector<std::string> ParseAlbumCommand(const TCommandArgs& Args, const std::string& Command,
+                                           TAlbumOptions& Album, const std::function<bool(size_t& Pos)>& Own) {
+  std::vector<std::string> positional;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < Args.size(); ++i) {
+    const std::string& arg = Args[i];
+    if (optionsEnded || !IsOption(arg))
+      positional.push_back(arg);
+    else if (arg == "--")
+      optionsEnded = true;
+    else if (!Own(i) && !Album.Take(Args, i))
+      throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel " + Command + "“.");
+  }
+  return positional;
+}
+
 const std::string& AlbumOptionsHelp() {
   static const std::string help =
       "  --name TEXT          Überschrift (Vorgabe „Familienfotos“)\n"
@@ -82,26 +98,31 @@ const std::string& AlbumOptionsHelp() {
   return help;
 }
 
-void LoadAlbumInput(const std::string& Output, const std::vector<std::string>& Inputs, const std::string& FileKind,
-                    const std::string& Usage, TAlbumModel& Album, TLayoutSettings& Settings) {
+std::string LoadAlbumInput(const std::vector<std::string>& Positional, const std::string& FileKind,
+                           const std::string& Usage, TAlbumModel& Album, TLayoutSettings& Settings) {
+  if (Positional.empty()) throw TCommandError("Fehler: Der Name der " + FileKind + " fehlt.");
+  if (Positional.size() < 2) throw TCommandError("Fehler: Es fehlt ein Album (ALBUM.qvl) oder mindestens ein Foto.");
+  const std::string& output = Positional[0];
+  const std::vector<std::string> inputs(Positional.begin() + 1, Positional.end());
   // The output comes first; an album there means the arguments were swapped, and writing would
   // destroy the album.
-  if (HasAlbumExtension(Output) || HasAlbumMagic(Output))
-    throw TCommandError("Fehler: " + Quoted(Output) + " ist eine Albumdatei. Zuerst kommt der Name der " +
+  if (HasAlbumExtension(output) || HasAlbumMagic(output))
+    throw TCommandError("Fehler: " + Quoted(output) + " ist eine Albumdatei. Zuerst kommt der Name der " +
                         FileKind + ", dann das Album: " + Usage);
   Settings = FirstStartSettings();
-  if (Inputs.size() == 1 && (HasAlbumExtension(Inputs[0]) || HasAlbumMagic(Inputs[0]))) {
-    OpenAlbumOrThrow(Inputs[0], Album, Settings);
-    return;
+  if (inputs.size() == 1 && (HasAlbumExtension(inputs[0]) || HasAlbumMagic(inputs[0]))) {
+    OpenAlbumOrThrow(inputs[0], Album, Settings);
+    return output;
   }
   std::vector<std::string> photos;
   std::error_code error;
-  const std::filesystem::path target = std::filesystem::weakly_canonical(Output, error);
-  for (const std::string& input : Inputs) {
+  const std::filesystem::path target = std::filesystem::weakly_canonical(output, error);
+  for (const std::string& input : inputs) {
     photos.push_back(AbsolutePhotoPath(input));
     if (!error && std::filesystem::weakly_canonical(photos.back(), error) == target)
-      throw TCommandError("Fehler: Die " + FileKind + " " + Quoted(Output) + " würde das Foto ersetzen.");
+      throw TCommandError("Fehler: Die " + FileKind + " " + Quoted(output) + " würde das Foto ersetzen.");
   }
   if (AddPhotos(Album, photos, Settings.FilenamesCheck, Settings.PathCheck) != photos.size())
     throw TCommandError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
+  return output;
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,13 +34,21 @@ struct TAlbumOptions {
   void ApplyTo(const TCommandArgs& Args, TLayoutSettings& Settings) const;
 };
 
+// Splits the arguments of Command ("export") into its options and the positional arguments, which it
+// returns: "--" ends the options; Own takes the command's own options (true when it took the one at
+// Pos, moving Pos past its value), Album the album options; any other option is refused with
+// TUsageError.
+std::vector<std::string> ParseAlbumCommand(const TCommandArgs& Args, const std::string& Command,
+                                           TAlbumOptions& Album, const std::function<bool(size_t& Pos)>& Own);
+
 // The options' help lines, for a command's --help.
 const std::string& AlbumOptionsHelp();
 
-// Reads the album Inputs name, or the photos, for writing Output, a FileKind ("PDF-Datei",
-// "PNG-Datei"): one input that is an album (by its extension .qvl or its content) is opened with its
-// settings; otherwise every input is a photo, with the settings of a program start. Throws
-// TCommandError when Output is an album itself (the arguments were swapped; Usage shows the right
-// order) or one of the photos, or an input cannot be read.
-void LoadAlbumInput(const std::string& Output, const std::vector<std::string>& Inputs, const std::string& FileKind,
-                    const std::string& Usage, TAlbumModel& Album, TLayoutSettings& Settings);
+// Reads the album or the photos that Positional (OUTPUT INPUT...) names, for writing OUTPUT, a FileKind
+// ("PDF-Datei", "PNG-Datei"), and returns OUTPUT. One input that is an album (by its extension .qvl
+// or its content) is opened with its settings; otherwise every input is a photo, with the settings of
+// a program start. Throws TCommandError when an argument is missing, OUTPUT is an album itself (the
+// arguments were swapped; Usage shows the right order) or one of the photos, or an input cannot be
+// read.
+std::string LoadAlbumInput(const std::vector<std::string>& Positional, const std::string& FileKind,
+                           const std::string& Usage, TAlbumModel& Album, TLayoutSettings& Settings);

@@ -27,21 +27,11 @@ struct TExportArgs {
 
 TExportArgs ParseArgs(const TCommandArgs& Args) {
   TExportArgs parsed;
-  bool optionsEnded = false;
-  for (size_t i = 0; i < Args.size(); ++i) {
-    const std::string& arg = Args[i];
-    if (optionsEnded || !IsOption(arg)) {
-      parsed.Positional.push_back(arg);
-    } else if (arg == "--") {
-      optionsEnded = true;
-    } else if (arg == "--separate") {
-      parsed.Separate = true;
-    } else if (arg == "--open") {
-      parsed.Open = true;
-    } else if (!parsed.Album.Take(Args, i)) {
-      throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel export“.");
-    }
-  }
+  parsed.Positional = ParseAlbumCommand(Args, "export", parsed.Album, [&](size_t& Pos) {
+    if (Args[Pos] == "--separate") return parsed.Separate = true;
+    if (Args[Pos] == "--open") return parsed.Open = true;
+    return false;
+  });
   return parsed;
 }
 
@@ -49,14 +39,9 @@ bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 void Export(const TCommandArgs& Args, std::ostream& Out) {
   const TExportArgs parsed = ParseArgs(Args);
-  if (parsed.Positional.empty()) throw TCommandError("Fehler: Der Name der PDF-Datei fehlt.");
-  if (parsed.Positional.size() < 2)
-    throw TCommandError("Fehler: Es fehlt ein Album (ALBUM.qvl) oder mindestens ein Foto.");
-  const std::string output = parsed.Positional[0];
-  const std::vector<std::string> inputs(parsed.Positional.begin() + 1, parsed.Positional.end());
   TAlbumModel album;
   TLayoutSettings settings;
-  LoadAlbumInput(output, inputs, "PDF-Datei", "quirvel export AUSGABE.pdf ALBUM.qvl", album, settings);
+  const std::string output = LoadAlbumInput(parsed.Positional, "PDF-Datei", "quirvel export AUSGABE.pdf ALBUM.qvl", album, settings);
   parsed.Album.ApplyTo(Args, settings);
   settings.SeparateCheck = parsed.Separate;
   settings.ShowPDFCheck = parsed.Open;

@@ -50,26 +50,22 @@ int32_t WholeNumber(const std::string& Value, int32_t Min, int32_t Max, const st
 
 TPreviewArgs ParseArgs(const TCommandArgs& Args) {
   TPreviewArgs parsed;
-  bool optionsEnded = false;
-  for (size_t i = 0; i < Args.size(); ++i) {
-    const std::string& arg = Args[i];
-    if (optionsEnded || !IsOption(arg)) {
-      parsed.Positional.push_back(arg);
-    } else if (arg == "--") {
-      optionsEnded = true;
-    } else if (IsOptionNamed(arg, "--page")) {
-      const std::string value = OptionValue(Args, i, "--page");
+  parsed.Positional = ParseAlbumCommand(Args, "preview", parsed.Album, [&](size_t& Pos) {
+    if (IsOptionNamed(Args[Pos], "--page")) {
+      const std::string value = OptionValue(Args, Pos, "--page");
       parsed.Page = value == "all" ? 0
                                    : WholeNumber(value, 1, INT32_MAX,
                                                  "Fehler: --page erwartet eine Seitenzahl ab 1 oder „all“, nicht ");
-    } else if (IsOptionNamed(arg, "--width")) {
-      parsed.Width = WholeNumber(OptionValue(Args, i, "--width"), 1, KMaxSide,
+      return true;
+    }
+    if (IsOptionNamed(Args[Pos], "--width")) {
+      parsed.Width = WholeNumber(OptionValue(Args, Pos, "--width"), 1, KMaxSide,
                                  "Fehler: --width erwartet eine ganze Zahl von 1 bis " + std::to_string(KMaxSide) +
                                      " Pixeln, nicht ");
-    } else if (!parsed.Album.Take(Args, i)) {
-      throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel preview“.");
+      return true;
     }
-  }
+    return false;
+  });
   return parsed;
 }
 
@@ -125,14 +121,9 @@ void WritePage(const TPageRaster& Raster, const std::string& FileName) {
 
 void Preview(const TCommandArgs& Args, std::ostream& Out) {
   const TPreviewArgs parsed = ParseArgs(Args);
-  if (parsed.Positional.empty()) throw TCommandError("Fehler: Der Name der PNG-Datei fehlt.");
-  if (parsed.Positional.size() < 2)
-    throw TCommandError("Fehler: Es fehlt ein Album (ALBUM.qvl) oder mindestens ein Foto.");
-  const std::string output = parsed.Positional[0];
-  const std::vector<std::string> inputs(parsed.Positional.begin() + 1, parsed.Positional.end());
   TAlbumModel album;
   TLayoutSettings settings;
-  LoadAlbumInput(output, inputs, "PNG-Datei", "quirvel preview AUSGABE.png ALBUM.qvl", album, settings);
+  const std::string output = LoadAlbumInput(parsed.Positional, "PNG-Datei", "quirvel preview AUSGABE.png ALBUM.qvl", album, settings);
   parsed.Album.ApplyTo(Args, settings);
 
   TPhotos photos;

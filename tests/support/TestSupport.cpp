@@ -112,6 +112,26 @@ bool NeedProgram(const std::string& Name) {
   return false;
 }
 
+namespace {
+
+// An 8-bit binary PPM (P6) as a reader wrote it: its size and RGB samples; false, with a failure
+// recorded in Who's name, when it is none or is short.
+bool ParsePpm(const std::string& Ppm, const char* Who, int& Width, int& Height, std::string& Rgb) {
+  int maxValue = 0, end = 0;
+  if (std::sscanf(Ppm.c_str(), "P6 %d %d %d%n", &Width, &Height, &maxValue, &end) != 3 || maxValue != 255) {
+    ADD_FAILURE() << Who << " wrote no 8-bit PPM";
+    return false;
+  }
+  Rgb = Ppm.substr(static_cast<size_t>(end) + 1);
+  if (Rgb.size() != size_t{3} * Width * Height) {
+    ADD_FAILURE() << Who << "'s PPM is short";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb) {
   if (!NeedProgram("djpeg")) return false;
   TScratchDir dir;
@@ -121,17 +141,7 @@ bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& 
     ADD_FAILURE() << "djpeg refuses the JPEG bytes";
     return false;
   }
-  int maxValue = 0, end = 0;
-  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &Width, &Height, &maxValue, &end) != 3 || maxValue != 255) {
-    ADD_FAILURE() << "djpeg wrote no 8-bit PPM";
-    return false;
-  }
-  Rgb = ppm.substr(static_cast<size_t>(end) + 1);
-  if (Rgb.size() != size_t{3} * Width * Height) {
-    ADD_FAILURE() << "djpeg's PPM is short";
-    return false;
-  }
-  return true;
+  return ParsePpm(ppm, "djpeg", Width, Height, Rgb);
 }
 
 bool PdfPagePixels(const std::filesystem::path& Pdf, int Page, int Width, int Height, std::string& Rgb) {
@@ -143,19 +153,10 @@ bool PdfPagePixels(const std::filesystem::path& Pdf, int Page, int Width, int He
     ADD_FAILURE() << "pdftoppm cannot render page " << Page << " of " << Pdf;
     return false;
   }
-  const std::string ppm = ReadFile(dir.Path() / "page.ppm");
-  int w = 0, h = 0, maxValue = 0, end = 0;
-  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &w, &h, &maxValue, &end) != 3 || maxValue != 255 ||
-      w != Width || h != Height) {
-    ADD_FAILURE() << "pdftoppm wrote no 8-bit PPM of " << Width << " x " << Height;
-    return false;
-  }
-  Rgb = ppm.substr(static_cast<size_t>(end) + 1);
-  if (Rgb.size() != size_t{3} * w * h) {
-    ADD_FAILURE() << "pdftoppm's PPM is short";
-    return false;
-  }
-  return true;
+  int w = 0, h = 0;
+  if (!ParsePpm(ReadFile(dir.Path() / "page.ppm"), "pdftoppm", w, h, Rgb)) return false;
+  EXPECT_TRUE(w == Width && h == Height) << "pdftoppm rendered " << w << " x " << h;
+  return w == Width && h == Height;
 }
 
 namespace {
