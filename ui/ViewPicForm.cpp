@@ -101,6 +101,7 @@ TViewPicForm::TViewPicForm(TShell& Shell, TSettingsStore& Settings, QWidget* Par
   connect(OpenBtn, &QPushButton::clicked, this, &TViewPicForm::OpenBtnClick);
   connect(ZoomEd, &TSpinEdit::Changed, this, &TViewPicForm::ZoomEdChange);
   connect(FitCheck, &QCheckBox::toggled, this, &TViewPicForm::FitCheckClick);
+  if (FitCheck->isChecked()) ScrollBox1->setAlignment(Qt::AlignCenter);
   ScrollBox1->viewport()->installEventFilter(this);
 }
 
@@ -149,6 +150,8 @@ void TViewPicForm::ZoomEdChange() { PaintBox1Paint(); }
 void TViewPicForm::FitCheckClick() {
   FSettings.Write(KViewerSection, KFitName, FitCheck->isChecked() ? "1" : "0");
   ZoomEd->setEnabled(!FitCheck->isChecked());
+  // A fitted picture stands in the middle of the window; a zoomed one at its top left, as always.
+  ScrollBox1->setAlignment(FitCheck->isChecked() ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
   PaintBox1Paint();
 }
 
