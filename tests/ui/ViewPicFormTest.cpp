@@ -187,17 +187,6 @@ class ViewPicFormTest : public QObject {
     QCOMPARE(checked, 4);
     const std::pair<std::string, std::string> key{"TViewPicForm", "Einpassen"};
     QCOMPARE(settings.Values[key], std::string("1"));
-
-    // Off again: the zoom field rules.
-    TViewPicForm viewer(shell, settings);
-    viewer.ShowModal = [&](TViewPicForm& Form) {
-      Form.FitCheck->click();
-      Form.ZoomEd->SetValue(100);
-      [&] { QCOMPARE(Form.PaintBox1->size(), QSize(40, 30)); }();
-      return int(QDialog::Accepted);
-    };
-    QVERIFY(viewer.ShowPicture(WritePicture(dir, "q.bmp", 40, 30), nullptr));
-    QCOMPARE(settings.Values[key], std::string("0"));
   }
 };
 
