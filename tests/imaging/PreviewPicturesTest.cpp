@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <semaphore>
 
 #include "imaging/Pictaro.h"
 #include "imaging/PreviewPictures.h"
@@ -21,22 +20,11 @@ TEST(PreviewPictures, ShownAtTheirSizeOthersOnlyKnownBrokenUnreadable) {
   deldib(dib);
   qtest::WriteFile(dir / "broken.jpg", "no picture");
 
-  std::mutex lock;
-  std::condition_variable woken;
-  bool waiting = false;
-  TPreviewPictures pictures(
-      [&] {
-        const std::lock_guard hold(lock);
-        waiting = true;
-        woken.notify_one();
-      },
-      nullptr);
+  std::counting_semaphore<> results(0);  // released by the workers each time results wait
+  TPreviewPictures pictures([&] { results.release(); }, nullptr);
   pictures.Want({dir / "a.bmp", dir / "broken.jpg"}, 20, {dir / "c.bmp"});
   for (int known = 0; known < 3;) {
-    std::unique_lock hold(lock);
-    woken.wait(hold, [&] { return waiting; });
-    waiting = false;
-    hold.unlock();
+    results.acquire();
     pictures.TakeResults();
     known = 0;
     for (const char* name : {"a.bmp", "broken.jpg", "c.bmp"}) known += pictures.Find(dir / name) != nullptr;

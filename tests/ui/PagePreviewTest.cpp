@@ -10,7 +10,6 @@
 #include <QtTest>
 
 #include "MainFormFixture.h"
-#include "imaging/Pictaro.h"
 #include "ui/PagePreview.h"
 #include "ui/SpinEdit.h"
 
@@ -18,16 +17,13 @@ namespace {
 
 // Count pure-red photos (JPEG) in Dir.
 std::vector<std::string> Photos(const qtest::TScratchDir& Dir, int Count) {
-  TDib dib{};
-  newdib(&dib, 60, 40, 24, nullptr, 0);
-  for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 60; ++x) setpixel(dib, x, y, 0x0000FF);
+  QImage red(60, 40, QImage::Format_RGB888);
+  red.fill(Qt::red);
   std::vector<std::string> names;
   for (int i = 1; i <= Count; ++i) {
     names.push_back(Dir / ("p" + std::to_string(i) + ".jpg"));
-    SaveDib(dib, names.back().c_str(), 7, 0);
+    red.save(QString::fromStdString(names.back()), "JPEG");
   }
-  deldib(dib);
   return names;
 }
 
