@@ -58,7 +58,8 @@ int64_t DarkLines(const TDib& Dib, int64_t X, int64_t Y, int StepX, int StepY, i
 }
 
 // Copies the part of Dib from stored column Left, stored row Bottom, Width x Height, into Out.
-bool Crop(const TDib& Dib, int64_t Left, int64_t Bottom, int64_t Width, int64_t Height, pictaro::TDibOwner& Out) {
+bool Crop(const TDib& Dib, int64_t Left, int64_t Bottom, int64_t Width, int64_t Height,
+          pictaro::TDibOwner& Out) {
   const int bits = Dib.Header->biBitCount;
   if (!pictaro::AllocDib(Out.Get(), Width, Height, bits, pictaro::TPixels::Unset)) return false;
   for (int i = 0; i < 256 && i < static_cast<int>(Dib.Header->biClrUsed); ++i)
@@ -78,7 +79,8 @@ TJpegHeadRead ReadJpegHead(const uint8_t* Data, size_t Size, TJpegHead& Head, si
   *Needed = 0;
   if (Size < 4) {
     *Needed = 4;
-    return Size >= 2 && (Data[0] != 0xFF || Data[1] != 0xD8) ? TJpegHeadRead::NotJpeg : TJpegHeadRead::NeedMore;
+    return Size >= 2 && (Data[0] != 0xFF || Data[1] != 0xD8) ? TJpegHeadRead::NotJpeg
+                                                             : TJpegHeadRead::NeedMore;
   }
   if (Data[0] != 0xFF || Data[1] != 0xD8) return TJpegHeadRead::NotJpeg;
   bool exif = false;

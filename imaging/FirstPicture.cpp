@@ -17,8 +17,8 @@ constexpr size_t KMostRead = 1024 * 1024;
 
 }  // namespace
 
-bool ReadFirstPicture(const std::string& FileName, const TThumbnailCache* Cache, TDib* Picture, int* FullWidth,
-                      int* FullHeight) {
+bool ReadFirstPicture(const std::string& FileName, const TThumbnailCache* Cache, TDib* Picture,
+                      int* FullWidth, int* FullHeight) {
   std::memset(Picture, 0, sizeof *Picture);
   *FullWidth = *FullHeight = 0;
   std::vector<uint8_t> head;

@@ -16,5 +16,5 @@ class TThumbnailCache;
 // FullWidth x FullHeight: the photo's upright size, from the JPEG's frame header or else the entry;
 // 0 x 0 when neither tells it. Reads the start of the file only (at most 1 MiB). False, with
 // Picture->Bits nullptr, when there is no first picture; reports nothing. Safe from any thread.
-bool ReadFirstPicture(const std::string& FileName, const TThumbnailCache* Cache, TDib* Picture, int* FullWidth,
-                      int* FullHeight);
+bool ReadFirstPicture(const std::string& FileName, const TThumbnailCache* Cache, TDib* Picture,
+                      int* FullWidth, int* FullHeight);

@@ -87,7 +87,8 @@ TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache)
 TMadeThumbnail MakeFirstThumbnail(const char* FileName, const TThumbnailCache* Cache) {
   TDib picture;
   int fullWidth = 0, fullHeight = 0;
-  if (!ReadFirstPicture(FileName, Cache, &picture, &fullWidth, &fullHeight)) return {TThumbnailKind::Unreadable, {}};
+  if (!ReadFirstPicture(FileName, Cache, &picture, &fullWidth, &fullHeight))
+    return {TThumbnailKind::Unreadable, {}};
   const int w = DibWidth(picture), h = DibHeight(picture);
   const TThumbnailSize fit = fullWidth > 0 ? ThumbnailFit(fullWidth, fullHeight) : ThumbnailFit(w, h);
   TDib fitted;

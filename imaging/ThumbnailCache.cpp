@@ -352,12 +352,14 @@ void TThumbnailCache::Store(const std::string& FileName, const TFileStamp& Stamp
 
 std::string TThumbnailCache::LargeFolder() const {
   constexpr std::string_view normal = "/normal";
-  if (FFolder.size() <= normal.size() || FFolder.compare(FFolder.size() - normal.size(), normal.size(), normal) != 0)
+  if (FFolder.size() <= normal.size() ||
+      FFolder.compare(FFolder.size() - normal.size(), normal.size(), normal) != 0)
     return {};
   return FFolder.substr(0, FFolder.size() - normal.size()) + "/large";
 }
 
-bool TThumbnailCache::ReadAny(const std::string& FileName, TDib* Picture, int* FullWidth, int* FullHeight) const {
+bool TThumbnailCache::ReadAny(const std::string& FileName, TDib* Picture, int* FullWidth,
+                              int* FullHeight) const {
   std::memset(Picture, 0, sizeof *Picture);
   *FullWidth = *FullHeight = 0;
   const std::string absolute = AbsolutePath(FileName);
@@ -394,13 +396,14 @@ void TThumbnailCache::RemoveStaleTemporaries() const {
   const uid_t me = ::geteuid();
   while (const dirent* e = ::readdir(folder.get())) {
     const std::string_view name(e->d_name);
-    if (name.size() != KTemporaryPrefix.size() + 6 || name.substr(0, KTemporaryPrefix.size()) != KTemporaryPrefix ||
+    if (name.size() != KTemporaryPrefix.size() + 6 ||
+        name.substr(0, KTemporaryPrefix.size()) != KTemporaryPrefix ||
         !std::all_of(name.begin() + KTemporaryPrefix.size(), name.end(),
                      [](char C) { return std::isalnum(static_cast<unsigned char>(C)) != 0; }))
       continue;
     struct stat info;
-    if (::fstatat(::dirfd(folder.get()), e->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
-        info.st_uid == me && static_cast<int64_t>(info.st_mtim.tv_sec) < before)
+    if (::fstatat(::dirfd(folder.get()), e->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(info.st_mode) && info.st_uid == me && static_cast<int64_t>(info.st_mtim.tv_sec) < before)
       ::unlinkat(::dirfd(folder.get()), e->d_name, 0);
   }
 }

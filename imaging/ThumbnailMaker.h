@@ -65,7 +65,8 @@ class TThumbnailMaker {
  private:
   void Work();
   // Puts a finished picture into the outbox, unless it is of an older generation; called locked.
-  void Deliver(std::unique_lock<std::mutex>& Lock, std::string Name, TMadeThumbnail Made, unsigned Generation);
+  void Deliver(std::unique_lock<std::mutex>& Lock, std::string Name, TMadeThumbnail Made,
+               unsigned Generation);
 
   TNotify FNotify;
   TMake FMake;

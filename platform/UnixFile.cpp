@@ -33,7 +33,9 @@ bool ReadFully(int Fd, void* Data, size_t Size) {
 namespace {
 
 // O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
-int OpenForReading(const char* FileName) { return ::open(FileName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); }
+int OpenForReading(const char* FileName) {
+  return ::open(FileName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+}
 
 // 0 when Fd, just opened by OpenForReading, is a regular file, else the errno of the failure.
 int CheckRegular(const TFd& Fd, struct stat& St) {

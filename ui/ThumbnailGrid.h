@@ -9,8 +9,8 @@
 // Thumbnails are cached in the photo entries. Those not made yet are made by a TThumbnailMaker on
 // worker threads, the visible cells first and then the others; a cell waiting for its thumbnail shows
 // the photo's first picture when the maker found one (its EXIF picture, another program's entry),
-// else a grey square; a file that cannot be read shows a black one. Painting and scrolling never wait for a file.
-// A file that could not be read is tried again at the next PaintBox1Paint, not at every paint.
+// else a grey square; a file that cannot be read shows a black one. Painting and scrolling never wait for a
+// file. A file that could not be read is tried again at the next PaintBox1Paint, not at every paint.
 
 #include <QWidget>
 #include <map>
@@ -30,8 +30,8 @@ class TThumbnailGrid : public QWidget {
  public:
   // Make makes one thumbnail on a worker thread (MakeThumbnail unless a test gives another); First,
   // when given, a first picture to show until then (MakeFirstThumbnail in the window).
-  explicit TThumbnailGrid(TAlbumModel& Album, QWidget* Parent = nullptr, TThumbnailMaker::TMake Make = nullptr,
-                          TThumbnailMaker::TMake First = nullptr);
+  explicit TThumbnailGrid(TAlbumModel& Album, QWidget* Parent = nullptr,
+                          TThumbnailMaker::TMake Make = nullptr, TThumbnailMaker::TMake First = nullptr);
   ~TThumbnailGrid() override;
 
   QScrollArea* ScrollBox1;

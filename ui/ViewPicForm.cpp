@@ -117,7 +117,8 @@ bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner) {
           [](const std::string& File) {
             TDib picture;
             LoadPicture(File.c_str(), 0, nullptr, &picture);
-            return TMadeThumbnail{picture.Bits ? TThumbnailKind::Temporary : TThumbnailKind::Unreadable, picture};
+            return TMadeThumbnail{picture.Bits ? TThumbnailKind::Temporary : TThumbnailKind::Unreadable,
+                                  picture};
           });
     // A decoding of this file still running from an earlier opening is not started again: its
     // result serves.
@@ -196,8 +197,8 @@ void TViewPicForm::PaintPicture(QPainter& Painter, const QRect& Clip) {
   const TDib& shown = Picture.Bits ? Picture : FFirst;
   if (!shown.Bits || PaintBox1->size() != ZoomedSize()) return;
   TQtPainterDevice device(Painter, DtRasDisplay, Clip);
-  PaintDib(device, 0, 0, PaintBox1->width(), PaintBox1->height(), shown, 0, 0, DibWidth(shown), DibHeight(shown),
-           true, RopSrcCopy, false, nullptr);
+  PaintDib(device, 0, 0, PaintBox1->width(), PaintBox1->height(), shown, 0, 0, DibWidth(shown),
+           DibHeight(shown), true, RopSrcCopy, false, nullptr);
 }
 
 void TViewPicForm::PaintBox1MouseDown(QPoint Position) {

@@ -101,7 +101,7 @@ class TViewPicForm : public QDialog {
   QPoint FPress;
   int FScrollH = 0, FScrollV = 0;
   const TThumbnailCache* FThumbnails = nullptr;
-  TDib FFirst{};     // the first picture while the photo is decoded
-  QSize FFullSize;   // the photo's upright size while its first picture shows
+  TDib FFirst{};                              // the first picture while the photo is decoded
+  QSize FFullSize;                            // the photo's upright size while its first picture shows
   std::unique_ptr<TThumbnailMaker> FDecoder;  // decodes photos for their first pictures' places
 };

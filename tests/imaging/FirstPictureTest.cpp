@@ -36,8 +36,8 @@ void Convert(const std::string& Arguments, const std::string& Out) {
 std::string ExifSegment(const std::string& Picture, uint32_t Offset, uint32_t Length, uint32_t Ifd1 = 14) {
   const auto u16 = [](unsigned V) { return std::string{char(V & 0xFF), char(V >> 8)}; };
   const auto u32 = [&](uint32_t V) { return u16(V & 0xFFFF) + u16(V >> 16); };
-  const std::string tiff = "II*" + std::string(1, '\0') + u32(8) + u16(0) + u32(Ifd1) +  // IFD0: empty
-                           u16(2) + u16(0x0201) + u16(4) + u32(1) + u32(Offset) +        // IFD1 at 14
+  const std::string tiff = "II*" + std::string(1, '\0') + u32(8) + u16(0) + u32(Ifd1) +     // IFD0: empty
+                           u16(2) + u16(0x0201) + u16(4) + u32(1) + u32(Offset) +           // IFD1 at 14
                            u16(0x0202) + u16(4) + u32(1) + u32(Length) + u32(0) + Picture;  // picture at 44
   const size_t length = 2 + 6 + tiff.size();
   return "\xFF\xE1" + std::string{char(length >> 8), char(length & 0xFF)} + std::string("Exif\0\0", 6) + tiff;
@@ -148,15 +148,15 @@ TEST(FirstPicture, OtherProgramsEntriesServeWhileTheyNameTheFilesState) {
     bool Used;
   } rows[] = {
       {"normal", stamp.Modified, "128x85", true},
-      {"large", stamp.Modified, "256x171", true},     // the larger size, beside "normal"
+      {"large", stamp.Modified, "256x171", true},       // the larger size, beside "normal"
       {"normal", stamp.Modified + 1, "128x85", false},  // the photo changed since
       {"normal", stamp.Modified, "128x128", false},     // not the photo's proportions
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(std::string(r.Folder) + " " + r.Size);
     std::filesystem::remove_all(dir / "thumbnails");
-    const std::filesystem::path entry =
-        std::filesystem::path(dir / "thumbnails") / r.Folder / std::filesystem::path(cache.EntryName(photo)).filename();
+    const std::filesystem::path entry = std::filesystem::path(dir / "thumbnails") / r.Folder /
+                                        std::filesystem::path(cache.EntryName(photo)).filename();
     std::filesystem::create_directories(entry.parent_path());
     // Another program's entry in RGBA: half transparent green, over white (127, 255, 127).
     ASSERT_EQ(qtest::Run("convert -size " + std::string(r.Size) + " xc:'rgba(0,255,0,0.5)' -set Thumb::URI " +

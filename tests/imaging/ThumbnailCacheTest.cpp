@@ -68,8 +68,9 @@ TEST(ThumbnailCache, APhotoIsDecodedOnceAndItsEntryServesUntilTheFileChanges) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   ASSERT_EQ(::stat(cache.Folder().c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
-  EXPECT_EQ(Identify(entry, "%m %w %h %[channels] %z %[Thumb::URI] %[Thumb::Image::Width] %[Thumb::Image::Height]"),
-            "PNG 128 64 srgba 8 " + FileUri(photo) + " 600 300");
+  EXPECT_EQ(
+      Identify(entry, "%m %w %h %[channels] %z %[Thumb::URI] %[Thumb::Image::Width] %[Thumb::Image::Height]"),
+      "PNG 128 64 srgba 8 " + FileUri(photo) + " 600 300");
   TFileStamp stamp;
   ASSERT_TRUE(FileStampOf(photo, stamp));
   EXPECT_EQ(Identify(entry, "%[Thumb::MTime] %[Thumb::Size]"),
@@ -136,9 +137,9 @@ TEST(ThumbnailCache, TheFirstStoreRemovesOurTemporaryEntriesOlderThanADay) {
   const std::string photo = MakePhoto(dir, "photo.jpg");
   const TThumbnailCache cache(dir / "normal");
   std::filesystem::create_directories(cache.Folder());
-  const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
-                          std::chrono::system_clock::now().time_since_epoch())
-                          .count();
+  const int64_t now =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+          .count();
   struct {
     const char* Name;
     int64_t Age;
@@ -155,6 +156,7 @@ TEST(ThumbnailCache, TheFirstStoreRemovesOurTemporaryEntriesOlderThanADay) {
     SetModified(cache.Folder() + "/" + r.Name, now - r.Age);
   }
   deldib(MakeThumbnail(photo.c_str(), &cache).Picture);
-  for (const auto& r : rows) EXPECT_EQ(std::filesystem::exists(cache.Folder() + "/" + r.Name), r.Kept) << r.Name;
+  for (const auto& r : rows)
+    EXPECT_EQ(std::filesystem::exists(cache.Folder() + "/" + r.Name), r.Kept) << r.Name;
   EXPECT_TRUE(std::filesystem::exists(cache.EntryName(photo)));
 }
