@@ -180,6 +180,17 @@ void FirstScreenFromFullDecodes(benchmark::State& State) {
     }
 }
 
+// Sizes the grid as the main window does, shows and paints it; returns the number of visible cells.
+int ShowGrid(TThumbnailGrid& Grid) {
+  const QScrollArea* area = Grid.ScrollBox1;
+  Grid.resize(GridWidth + area->verticalScrollBar()->sizeHint().width() + 2 * area->frameWidth(),
+              GridHeight + 2 * area->frameWidth());
+  Grid.show();
+  Grid.PaintBox1Paint();
+  Grid.PaintBox1->repaint();
+  return GridColumns(Grid.PaintBox1->width()) * ((GridHeight + CellHeight - 1) / CellHeight);
+}
+
 // Opening the album in the grid: counters say how long until the grid shows and until the first
 // screen's thumbnails are all there, and how many files scrolling through everything read afterwards.
 // Argument 0: without the shared folder; 1: the first opening with an empty folder; 2: the next one.
@@ -198,14 +209,8 @@ void AlbumOf500(benchmark::State& State) {
       ++filesRead;
       return MakeThumbnail(Name.c_str(), cache);
     });
-    const QScrollArea* area = grid.ScrollBox1;
-    grid.resize(GridWidth + area->verticalScrollBar()->sizeHint().width() + 2 * area->frameWidth(),
-                GridHeight + 2 * area->frameWidth());
-    grid.show();
-    grid.PaintBox1Paint();
-    grid.PaintBox1->repaint();
+    const int visible = ShowGrid(grid);
     shown += std::chrono::duration<double>(TClock::now() - start).count();
-    const int visible = GridColumns(grid.PaintBox1->width()) * ((GridHeight + CellHeight - 1) / CellHeight);
     cells = visible;
     const auto firstScreenMade = [&] {
       for (int i = 0; i < visible; ++i)
@@ -276,13 +281,7 @@ void FirstScreenWithFirstPictures(benchmark::State& State) {
     TThumbnailGrid grid(
         album, nullptr, [&](const std::string& Name) { return MakeThumbnail(Name.c_str(), &cache); },
         [&](const std::string& Name) { return MakeFirstThumbnail(Name.c_str(), &cache); });
-    const QScrollArea* area = grid.ScrollBox1;
-    grid.resize(GridWidth + area->verticalScrollBar()->sizeHint().width() + 2 * area->frameWidth(),
-                GridHeight + 2 * area->frameWidth());
-    grid.show();
-    grid.PaintBox1Paint();
-    grid.PaintBox1->repaint();
-    const int visible = GridColumns(grid.PaintBox1->width()) * ((GridHeight + CellHeight - 1) / CellHeight);
+    const int visible = ShowGrid(grid);
     const auto all = [&](bool Thumbnails) {
       for (int i = 0; i < visible; ++i)
         if (!(Thumbnails ? album.Pics[i].Thumbnail.Bits != nullptr : grid.ShowsPicture(i))) return false;
