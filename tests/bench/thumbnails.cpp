@@ -246,27 +246,10 @@ void AlbumOf500(benchmark::State& State) {
   State.counters["files_read_scrolling"] = filesReadScrolling / n;
 }
 
-TExifSetup& ExifSetup() {
-  static TExifSetup setup;
-  return setup;
-}
-
-// The first picture of one photo with an EXIF picture: the head of the file read, the EXIF picture
-// decoded, turned and fitted into the box.
-void FirstPictureFromExif(benchmark::State& State) {
-  const TExifSetup& exif = ExifSetup();
-  if (exif.Album.empty()) return State.SkipWithError("photo corpus, convert or exiftool missing");
-  for (auto _ : State) {
-    const TMadeThumbnail made = MakeFirstThumbnail(exif.Album[0].c_str());
-    if (made.Kind != TThumbnailKind::First) return State.SkipWithError("no first picture");
-    deldib(made.Picture);
-  }
-}
-
 // The album opened as the window opens it, with first pictures, never seen before (an empty shared
 // folder each time). Argument 0: the photos with EXIF pictures; 1: the same photos without.
 void FirstScreenWithFirstPictures(benchmark::State& State) {
-  const TExifSetup& exif = ExifSetup();
+  static TExifSetup exif;
   const std::vector<std::string>& photos = State.range(0) == 0 ? exif.Album : Setup().Album;
   if (photos.empty()) return State.SkipWithError("photo corpus, convert or exiftool missing");
   using TClock = std::chrono::steady_clock;
@@ -308,7 +291,6 @@ BENCHMARK(LibjpegEighthScale)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRea
 BENCHMARK(FirstScreenFromFullDecodes)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(AlbumOf500)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(AlbumOf500)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-BENCHMARK(FirstPictureFromExif)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
 BENCHMARK(FirstScreenWithFirstPictures)
     ->Arg(0)
     ->Arg(1)

@@ -361,14 +361,11 @@ TEST(ThumbnailMaker, FirstPicturesComeBeforeAnyThumbnailOnceEachAndOnlyWhenFound
   std::condition_variable changed;
   bool notified = false;
   std::vector<std::string> calls, results;
-  const auto picture = [](TThumbnailKind Kind) {
-    TDib dib;
-    newdib(&dib, 2, 2, 24, nullptr, 0);
-    return TMadeThumbnail{Kind, dib};
-  };
-  const auto record = [&](const std::string& Call) {
+  const auto call = [&](const std::string& Name, TThumbnailKind Kind) {
     const std::lock_guard guard(lock);
-    calls.push_back(Call);
+    calls.push_back(Name);
+    if (Name == "first c") throw std::runtime_error("a broken file");
+    return TMadeThumbnail{Name == "first b" ? TThumbnailKind::Unreadable : Kind, {}};  // "b" has none
   };
   TThumbnailMaker maker(
       [&] {
@@ -376,31 +373,21 @@ TEST(ThumbnailMaker, FirstPicturesComeBeforeAnyThumbnailOnceEachAndOnlyWhenFound
         notified = true;
         changed.notify_all();
       },
-      1,
-      [&](const std::string& Name) {
-        record(Name);
-        return picture(TThumbnailKind::Cached);
-      },
-      [&](const std::string& Name) {
-        record("first " + Name);
-        if (Name == "c") throw std::runtime_error("a broken file");
-        return Name == "b" ? TMadeThumbnail{TThumbnailKind::Unreadable, {}} : picture(TThumbnailKind::First);
-      });
+      1, [&](const std::string& Name) { return call(Name, TThumbnailKind::Cached); },
+      [&](const std::string& Name) { return call("first " + Name, TThumbnailKind::First); });
   const auto collect = [&](size_t Count) {
     while (results.size() < Count) {
       std::unique_lock wait(lock);
       changed.wait(wait, [&] { return notified; });
       notified = false;
       wait.unlock();
-      for (TThumbnailResult& r : maker.TakeResults()) {
+      for (const TThumbnailResult& r : maker.TakeResults())
         results.push_back((r.Made.Kind == TThumbnailKind::First ? "first " : "") + r.FileName);
-        deldib(r.Made.Picture);
-      }
     }
   };
   maker.Request({"a", "b", "c"});
   collect(4);
-  // "b" has no first picture and "c"'s broke: neither gives a result, and both get their thumbnail.
+  // Neither "b" without a first picture nor "c", whose broke, gives one; both get their thumbnail.
   EXPECT_EQ(results, (std::vector<std::string>{"first a", "a", "b", "c"}));
   maker.Request({"c", "a"});  // asked again: the thumbnails, but no first picture a second time
   collect(6);
