@@ -1,6 +1,6 @@
 #pragma once
 // Thumbnails: the fit of a picture into the 80 x 80 box, Resize (nearest-neighbour sampling in 1/1024
-// fixed point), and making a photo's thumbnail from its file.
+// fixed point), and making a photo's thumbnail, or a first picture to show until then, from its file.
 
 #include <cstdint>
 
