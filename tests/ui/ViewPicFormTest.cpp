@@ -176,6 +176,23 @@ class ViewPicFormTest : public QObject {
     };
     QVERIFY(viewer.ShowPicture(photo, nullptr));
     QVERIFY(checked);
+
+    // The photo's coded data cut short: its first picture shows, then the viewer says so and closes.
+    const std::string bytes = qtest::ReadFile(photo);
+    qtest::WriteFile(photo, bytes.substr(0, bytes.size() - 200));
+    qtest::TRecordingMessageBox box;
+    viewer.ShowModal = [&](TViewPicForm& Form) {
+      QSignalSpy closed(&Form, &QDialog::rejected);
+      [&] {
+        QVERIFY(Form.ShowsFirstPicture());
+        QVERIFY(closed.wait());
+        QVERIFY(!Form.ShowsFirstPicture());
+      }();
+      return 0;
+    };
+    QVERIFY(viewer.ShowPicture(photo, nullptr));
+    QCOMPARE(box.Shown.size(), size_t(1));
+    QCOMPARE(box.Shown[0].Text, std::string("Konnte die Bilddatei nicht öffnen!"));
   }
 };
 
