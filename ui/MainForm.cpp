@@ -109,11 +109,13 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   ui.ListView2->setColumnWidth(1, 300);
   ui.ListView2->installEventFilter(this);
   // The grid goes between the text box and the file-name label, and takes what height there is.
-  FGrid = new TThumbnailGrid(FAlbum, ui.FotosPage, [Thumbnails](const std::string& FileName) {
-    return MakeThumbnail(FileName.c_str(), Thumbnails);
-  });
+  FGrid = new TThumbnailGrid(
+      FAlbum, ui.FotosPage,
+      [Thumbnails](const std::string& FileName) { return MakeThumbnail(FileName.c_str(), Thumbnails); },
+      [Thumbnails](const std::string& FileName) { return MakeFirstThumbnail(FileName.c_str(), Thumbnails); });
   ui.PhotoColumn->insertWidget(ui.PhotoColumn->indexOf(ui.Label1), FGrid, 1);
   FViewer = new TViewPicForm(FShell, FStore, this);
+  FViewer->SetThumbnailCache(Thumbnails);
 
   FStatusText = new QLabel(this);
   FStatusText->setFixedWidth(250);

@@ -14,9 +14,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "imaging/FirstPicture.h"
 #include "imaging/LoadPicture.h"
 #include "imaging/PaintDib.h"
 #include "imaging/Pictaro.h"
+#include "imaging/ThumbnailMaker.h"
 #include "platform/Messages.h"
 #include "platform/Shell.h"
 #include "ui/PrintForm.h"
@@ -91,7 +93,10 @@ TViewPicForm::TViewPicForm(TShell& Shell, TSettingsStore& Settings, QWidget* Par
   connect(ZoomEd, &TSpinEdit::Changed, this, &TViewPicForm::ZoomEdChange);
 }
 
-TViewPicForm::~TViewPicForm() = default;
+TViewPicForm::~TViewPicForm() {
+  FDecoder.reset();  // no worker may call back into a viewer that is going
+  DropFirst();
+}
 
 QPrinter& TViewPicForm::Printer() {
   if (FPrinter) return *FPrinter;
@@ -100,19 +105,71 @@ QPrinter& TViewPicForm::Printer() {
 }
 
 bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner) {
-  TDib picture;
-  LoadPicture(Name.c_str(), 0, Owner, &picture);
-  Picture = picture;
   FileName = Name;
-  if (!Picture.Bits) {
-    MessageBox().Show("Konnte die Bilddatei nicht öffnen!", "Fehler", TMsgIcon::Error, TMsgButtons::Ok);
-    return false;
+  Picture = TDib{};
+  DropFirst();
+  int fullWidth = 0, fullHeight = 0;
+  if (ReadFirstPicture(Name, FThumbnails, &FFirst, &fullWidth, &fullHeight) && fullWidth > 0) {
+    FFullSize = QSize(fullWidth, fullHeight);
+    if (!FDecoder)
+      FDecoder = std::make_unique<TThumbnailMaker>(
+          [this] { QMetaObject::invokeMethod(this, &TViewPicForm::TakeDecoded, Qt::QueuedConnection); }, 1,
+          [](const std::string& File) {
+            TDib picture;
+            LoadPicture(File.c_str(), 0, nullptr, &picture);
+            return TMadeThumbnail{picture.Bits ? TThumbnailKind::Temporary : TThumbnailKind::Unreadable,
+                                  picture};
+          });
+    // A decoding of this file still running from an earlier opening is not started again: its
+    // result serves.
+    FDecoder->Request({Name});
+  } else {
+    DropFirst();
+    LoadPicture(Name.c_str(), 0, Owner, &Picture);
+    if (!Picture.Bits) {
+      MessageBox().Show("Konnte die Bilddatei nicht öffnen!", "Fehler", TMsgIcon::Error, TMsgButtons::Ok);
+      return false;
+    }
   }
+  PrintBrn->setEnabled(Picture.Bits != nullptr);
   PaintBox1Paint();
   ShowModal(*this);
+  DropFirst();
   deldib(Picture);
   Picture.Bits = nullptr;
+  PrintBrn->setEnabled(true);
   return true;
+}
+
+void TViewPicForm::TakeDecoded() {
+  for (TThumbnailResult& r : FDecoder->TakeResults()) {
+    // Only the photo whose first picture shows wants it; the viewer may have moved on or closed.
+    if (!FFirst.Bits || r.FileName != FileName) {
+      deldib(r.Made.Picture);
+      continue;
+    }
+    DropFirst();
+    if (!r.Made.Picture.Bits) {
+      PaintBox1Paint();
+      MessageBox().Show("Konnte die Bilddatei nicht öffnen!", "Fehler", TMsgIcon::Error, TMsgButtons::Ok);
+      reject();
+      continue;
+    }
+    Picture = r.Made.Picture;
+    PrintBrn->setEnabled(true);
+    PaintBox1Paint();
+    emit PictureDecoded();
+  }
+}
+
+void TViewPicForm::DropFirst() {
+  deldib(FFirst);
+  FFirst = TDib{};
+}
+
+QSize TViewPicForm::PictureSize() const {
+  if (Picture.Bits) return {DibWidth(Picture), DibHeight(Picture)};
+  return FFirst.Bits ? FFullSize : QSize(0, 0);
 }
 
 QSize TViewPicForm::ZoomedSize() const {
@@ -121,14 +178,15 @@ QSize TViewPicForm::ZoomedSize() const {
   const auto zoomed = [zoom](int Side) {
     return static_cast<int>(std::min(std::trunc(Side * zoom / 100), double{QWIDGETSIZE_MAX}));
   };
-  return {zoomed(DibWidth(Picture)), zoomed(DibHeight(Picture))};
+  const QSize size = PictureSize();
+  return {zoomed(size.width()), zoomed(size.height())};
 }
 
 void TViewPicForm::ZoomEdChange() { PaintBox1Paint(); }
 
 void TViewPicForm::PaintBox1Paint() {
   if (FHoldPainting) return;
-  const QSize size = Picture.Bits ? ZoomedSize() : QSize(0, 0);
+  const QSize size = Picture.Bits || FFirst.Bits ? ZoomedSize() : QSize(0, 0);
   if (PaintBox1->size() != size)
     PaintBox1->resize(size);  // the resize brings a new painting
   else
@@ -136,10 +194,11 @@ void TViewPicForm::PaintBox1Paint() {
 }
 
 void TViewPicForm::PaintPicture(QPainter& Painter, const QRect& Clip) {
-  if (!Picture.Bits || PaintBox1->size() != ZoomedSize()) return;
+  const TDib& shown = Picture.Bits ? Picture : FFirst;
+  if (!shown.Bits || PaintBox1->size() != ZoomedSize()) return;
   TQtPainterDevice device(Painter, DtRasDisplay, Clip);
-  PaintDib(device, 0, 0, PaintBox1->width(), PaintBox1->height(), Picture, 0, 0, DibWidth(Picture),
-           DibHeight(Picture), true, RopSrcCopy, false, nullptr);
+  PaintDib(device, 0, 0, PaintBox1->width(), PaintBox1->height(), shown, 0, 0, DibWidth(shown),
+           DibHeight(shown), true, RopSrcCopy, false, nullptr);
 }
 
 void TViewPicForm::PaintBox1MouseDown(QPoint Position) {

@@ -7,6 +7,11 @@
 // positions stay as the user left them. ShowPicture loads a photo, shows the viewer modally and frees
 // the picture when it closes; the viewer never loads or frees Picture otherwise. Every painting
 // stretches the picture anew from Picture with PaintDib, limited to the part being painted.
+//
+// A photo with a first picture (FirstPicture.h: its EXIF picture, a shared-folder entry) whose full
+// size is known is shown at once: the first picture, stretched to the photo's size, while a worker
+// thread decodes the photo; Picture then takes its place (PictureDecoded). Until then Picture holds
+// nothing and printing waits. A photo that turns out unreadable then says so and closes the viewer.
 
 #include <QDialog>
 #include <functional>
@@ -16,6 +21,8 @@
 #include "imaging/Dib.h"
 
 class QPrinter;
+class TThumbnailCache;
+class TThumbnailMaker;
 class QPushButton;
 class QScrollArea;
 class QStatusBar;
@@ -35,8 +42,15 @@ class TViewPicForm : public QDialog {
 
   // Opening a photo: loads FileName (format 0, progress to Owner) into Picture and shows the viewer
   // modally, freeing the picture when it closes. A file that cannot be read shows "Konnte die
-  // Bilddatei nicht öffnen!" instead. True when the viewer was shown.
+  // Bilddatei nicht öffnen!" instead. True when the viewer was shown. With a first picture, the viewer
+  // shows that at once and Picture comes from the worker (no progress to Owner).
   bool ShowPicture(const std::string& FileName, TProgressSink* Owner);
+  // The shared thumbnail folder whose entries may serve as first pictures; nullptr for none.
+  void SetThumbnailCache(const TThumbnailCache* Cache) { FThumbnails = Cache; }
+  // True while the first picture shows and the photo is being decoded.
+  bool ShowsFirstPicture() const { return FFirst.Bits != nullptr; }
+  // The size of the photo shown, in pixels: Picture's, or the photo's while its first picture shows.
+  QSize PictureSize() const;
 
   TDib Picture{};        // put here by the opener, who frees it
   std::string FileName;  // the picture's file
@@ -70,7 +84,14 @@ class TViewPicForm : public QDialog {
   // Draws the picture onto Painter, which paints PaintBox1, within Clip.
   void PaintPicture(QPainter& Painter, const QRect& Clip);
 
+ signals:
+  // The decoded photo has taken the first picture's place.
+  void PictureDecoded();
+
  private:
+  void TakeDecoded();
+  void DropFirst();
+
   TShell& FShell;
   TSettingsStore& FSettings;
   QPrinter* FPrinter = nullptr;
@@ -79,4 +100,8 @@ class TViewPicForm : public QDialog {
   bool FHoldPainting = false;
   QPoint FPress;
   int FScrollH = 0, FScrollV = 0;
+  const TThumbnailCache* FThumbnails = nullptr;
+  TDib FFirst{};                              // the first picture while the photo is decoded
+  QSize FFullSize;                            // the photo's upright size while its first picture shows
+  std::unique_ptr<TThumbnailMaker> FDecoder;  // decodes photos for their first pictures' places
 };

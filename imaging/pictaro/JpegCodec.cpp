@@ -377,6 +377,17 @@ bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale,
   return true;
 }
 
+bool DecodeJpegTurned(const uint8_t* Data, size_t Size, int Orientation, TDib* Out) {
+  TJpegDecode s;
+  InitError(s.Err);
+  TProgressReporter silent(nullptr);
+  s.Progress.Pub.progress_monitor = ProgressMonitor;
+  s.Progress.Reporter = &silent;
+  if (!RunDecode(&s, Data, Size, Orientation, TJpegScale{})) return false;
+  s.Dib.ReleaseTo(Out);
+  return true;
+}
+
 bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes) {
   Bytes.clear();
   const int bits = Dib.Header->biBitCount;

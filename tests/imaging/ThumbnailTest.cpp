@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 #include "PictureOracle.h"
@@ -353,4 +354,42 @@ TEST(ThumbnailMaker, NewRequestsReplaceTheQueueAndResultsComeOnceEach) {
     maker.Request({"g", "bad"});
   }
   for (TThumbnailResult& r : results) deldib(r.Made.Picture);
+}
+
+TEST(ThumbnailMaker, FirstPicturesComeBeforeAnyThumbnailOnceEachAndOnlyWhenFound) {
+  std::mutex lock;
+  std::condition_variable changed;
+  bool notified = false;
+  std::vector<std::string> calls, results;
+  const auto call = [&](const std::string& Name, TThumbnailKind Kind) {
+    const std::lock_guard guard(lock);
+    calls.push_back(Name);
+    if (Name == "first c") throw std::runtime_error("a broken file");
+    return TMadeThumbnail{Name == "first b" ? TThumbnailKind::Unreadable : Kind, {}};  // "b" has none
+  };
+  TThumbnailMaker maker(
+      [&] {
+        const std::lock_guard guard(lock);
+        notified = true;
+        changed.notify_all();
+      },
+      1, [&](const std::string& Name) { return call(Name, TThumbnailKind::Cached); },
+      [&](const std::string& Name) { return call("first " + Name, TThumbnailKind::First); });
+  const auto collect = [&](size_t Count) {
+    while (results.size() < Count) {
+      std::unique_lock wait(lock);
+      changed.wait(wait, [&] { return notified; });
+      notified = false;
+      wait.unlock();
+      for (const TThumbnailResult& r : maker.TakeResults())
+        results.push_back((r.Made.Kind == TThumbnailKind::First ? "first " : "") + r.FileName);
+    }
+  };
+  maker.Request({"a", "b", "c"});
+  collect(4);
+  // Neither "b" without a first picture nor "c", whose broke, gives one; both get their thumbnail.
+  EXPECT_EQ(results, (std::vector<std::string>{"first a", "a", "b", "c"}));
+  maker.Request({"c", "a"});  // asked again: the thumbnails, but no first picture a second time
+  collect(6);
+  EXPECT_EQ(calls, (std::vector<std::string>{"first a", "first b", "first c", "a", "b", "c", "c", "a"}));
 }

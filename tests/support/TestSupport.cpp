@@ -110,6 +110,16 @@ bool NeedProgram(const std::string& Name) {
   return false;
 }
 
+bool AddExifThumbnail(const std::string& Photo, const std::string& Thumbnail, int Orientation) {
+  if (!NeedProgram("exiftool")) return false;
+  const std::string orientation = Orientation ? " -Orientation#=" + std::to_string(Orientation) : "";
+  if (Run("exiftool -q -overwrite_original " + Quote("-ThumbnailImage<=" + Thumbnail) + orientation + " " +
+          Quote(Photo)) == 0)
+    return true;
+  ADD_FAILURE() << "exiftool could not put " << Thumbnail << " into " << Photo;
+  return false;
+}
+
 bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb) {
   if (!NeedProgram("djpeg")) return false;
   TScratchDir dir;

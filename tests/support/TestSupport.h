@@ -73,6 +73,11 @@ bool HaveProgram(const std::string& Name);
 // (with a recorded failure) when djpeg is missing or refuses the bytes.
 bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb);
 
+// Puts the JPEG file Thumbnail into the JPEG file Photo's EXIF block as its small picture, and sets the
+// orientation tag to Orientation unless it is 0, with exiftool (an independent writer). False, with a
+// recorded failure, when exiftool is missing or fails.
+bool AddExifThumbnail(const std::string& Photo, const std::string& Thumbnail, int Orientation = 0);
+
 // The outcome of running the program under test.
 struct TProgramResult {
   int Status = -1;

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include "imaging/Pictaro.h"
@@ -142,6 +143,56 @@ class ViewPicFormTest : public QObject {
       return int(QDialog::Accepted);
     };
     QVERIFY(viewer.ShowPicture(WritePicture(dir, "a.bmp", 40, 30), nullptr));
+  }
+
+  void AFirstPictureShowsAtOnceUntilThePhotoIsDecoded() {
+    QVERIFY(qtest::NeedProgram("convert"));
+    qtest::TScratchDir dir;
+    const std::string photo = dir / "photo.jpg", small = dir / "small.jpg";
+    // A red photo of 600 x 400 whose EXIF picture is green.
+    QCOMPARE(qtest::Run("convert -size 600x400 xc:red " + qtest::Quote(photo)), 0);
+    QCOMPARE(qtest::Run("convert -size 150x100 xc:lime " + qtest::Quote(small)), 0);
+    QVERIFY(qtest::AddExifThumbnail(photo, small));
+    TRecordingShell shell;
+    TMemorySettingsStore settings;
+    TViewPicForm viewer(shell, settings);
+    bool checked = false;
+    viewer.ShowModal = [&](TViewPicForm& Form) {
+      QSignalSpy decoded(&Form, &TViewPicForm::PictureDecoded);
+      const auto colour = [&] { return Form.PaintBox1->grab().toImage().pixelColor(300, 200); };
+      [&] {
+        QVERIFY(Form.ShowsFirstPicture());
+        QCOMPARE(Form.PaintBox1->size(), QSize(600, 400));
+        QVERIFY(colour().green() > 200 && colour().red() < 60);
+        QVERIFY(!Form.PrintBrn->isEnabled());
+        QVERIFY(decoded.wait());
+        QVERIFY(!Form.ShowsFirstPicture());
+        QCOMPARE(DibWidth(Form.Picture), 600);
+        QVERIFY(colour().red() > 200 && colour().green() < 60);
+        QVERIFY(Form.PrintBrn->isEnabled());
+        checked = true;
+      }();
+      return 0;
+    };
+    QVERIFY(viewer.ShowPicture(photo, nullptr));
+    QVERIFY(checked);
+
+    // The photo's coded data cut short: its first picture shows, then the viewer says so and closes.
+    const std::string bytes = qtest::ReadFile(photo);
+    qtest::WriteFile(photo, bytes.substr(0, bytes.size() - 200));
+    qtest::TRecordingMessageBox box;
+    viewer.ShowModal = [&](TViewPicForm& Form) {
+      QSignalSpy closed(&Form, &QDialog::rejected);
+      [&] {
+        QVERIFY(Form.ShowsFirstPicture());
+        QVERIFY(closed.wait());
+        QVERIFY(!Form.ShowsFirstPicture());
+      }();
+      return 0;
+    };
+    QVERIFY(viewer.ShowPicture(photo, nullptr));
+    QCOMPARE(box.Shown.size(), size_t(1));
+    QCOMPARE(box.Shown[0].Text, std::string("Konnte die Bilddatei nicht öffnen!"));
   }
 };
 
