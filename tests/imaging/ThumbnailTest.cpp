@@ -1,17 +1,22 @@
 // Thumbnails: the fit into the 80 x 80 box, Resize at every depth, the grid cell on the memory device,
-// the grid's geometry, making a thumbnail from a JPEG at a reduced scale, and the worker-thread maker.
+// the grid's geometry, making a thumbnail from a JPEG at a reduced scale, and the worker-thread maker
+// (also with two makers sharing one thumbnail folder).
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
+#include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "PictureOracle.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroReduced.h"
 #include "imaging/Thumbnail.h"
+#include "imaging/ThumbnailCache.h"
 #include "imaging/ThumbnailCell.h"
 #include "imaging/ThumbnailMaker.h"
 #include "platform/MemoryDevice.h"
@@ -353,4 +358,72 @@ TEST(ThumbnailMaker, NewRequestsReplaceTheQueueAndResultsComeOnceEach) {
     maker.Request({"g", "bad"});
   }
   for (TThumbnailResult& r : results) deldib(r.Made.Picture);
+}
+
+// Two windows' grids at once, each with two workers, over the same photos and one thumbnail folder: the
+// pictures are decoded, stored and read back on four threads. The test command also runs this under
+// ThreadSanitizer. Waits on the makers' notices, never on a clock.
+TEST(ThumbnailMaker, TwoMakersWithTwoWorkersShareOneFolder) {
+  qtest::TScratchDir dir;
+  std::vector<std::string> names;
+  const std::string jpeg = TwoColourJpeg(1);  // 400 x 300
+  for (int i = 0; i < 6; ++i) {
+    names.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
+    qtest::WriteFile(names.back(), jpeg);
+  }
+  names.push_back(dir / "missing.jpg");
+  const TThumbnailCache cache(dir / "thumbnails");
+  const auto make = [&cache](const std::string& Name) { return MakeThumbnail(Name.c_str(), &cache); };
+
+  struct TInbox {
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Notified = false;
+    std::vector<TThumbnailResult> Results;
+  } inbox[2];
+  {
+    std::vector<std::unique_ptr<TThumbnailMaker>> makers;
+    for (TInbox& box : inbox)
+      makers.push_back(std::make_unique<TThumbnailMaker>(
+          [&box] {
+            const std::lock_guard lock(box.Lock);
+            box.Notified = true;
+            box.Changed.notify_all();
+          },
+          2, make));
+    for (auto& maker : makers) maker->Request(names);
+    makers[1]->Request({names.rbegin(), names.rend()});  // scrolled: the same photos, another order
+    for (int m = 0; m < 2; ++m)
+      while (inbox[m].Results.size() < names.size()) {
+        std::unique_lock lock(inbox[m].Lock);
+        inbox[m].Changed.wait(lock, [&] { return inbox[m].Notified; });
+        inbox[m].Notified = false;
+        lock.unlock();
+        for (TThumbnailResult& r : makers[m]->TakeResults()) inbox[m].Results.push_back(r);
+      }
+    // Asked again and gone at once: the workers stop after the picture each is making.
+    makers[0]->Request({"/nonexistent/a.jpg", names[0]});
+  }
+  for (TInbox& box : inbox) {
+    ASSERT_EQ(box.Results.size(), names.size());
+    std::set<std::string> seen;
+    for (TThumbnailResult& r : box.Results) {
+      seen.insert(r.FileName);
+      if (r.FileName == names.back()) {
+        EXPECT_EQ(r.Made.Kind, TThumbnailKind::Unreadable);
+      } else {
+        EXPECT_EQ(r.Made.Kind, TThumbnailKind::Cached) << r.FileName;
+        EXPECT_EQ(DibWidth(r.Made.Picture), 80);  // 400 x 300 into the 80 x 80 box
+        EXPECT_EQ(DibHeight(r.Made.Picture), 60);
+      }
+      deldib(r.Made.Picture);
+    }
+    EXPECT_EQ(seen.size(), names.size());
+  }
+  // One entry per readable photo, and no file half written.
+  std::vector<std::string> entries;
+  for (const auto& entry : std::filesystem::directory_iterator(cache.Folder()))
+    entries.push_back(entry.path().filename().string());
+  EXPECT_EQ(entries.size(), 6u);
+  for (const std::string& entry : entries) EXPECT_EQ(entry.substr(entry.size() - 4), ".png") << entry;
 }

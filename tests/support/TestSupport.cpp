@@ -143,6 +143,20 @@ TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesyst
   return r;
 }
 
+TEnvOverride::TEnvOverride(std::string Name, const std::string& Value) : FName(std::move(Name)) {
+  const char* old = std::getenv(FName.c_str());
+  FHadOld = old != nullptr;
+  if (old) FOld = old;
+  setenv(FName.c_str(), Value.c_str(), 1);
+}
+
+TEnvOverride::~TEnvOverride() {
+  if (FHadOld)
+    setenv(FName.c_str(), FOld.c_str(), 1);
+  else
+    unsetenv(FName.c_str());
+}
+
 TFileSizeLimit::TFileSizeLimit(unsigned long long Bytes) {
   FOldSignal = std::signal(SIGXFSZ, SIG_IGN);
   rlimit limit{};

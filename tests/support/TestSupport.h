@@ -85,6 +85,19 @@ struct TProgramResult {
 TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
                                  const std::string& Args, const std::string& Env = {});
 
+// Sets the environment variable Name to Value for as long as it lives, then puts back what was there.
+class TEnvOverride {
+ public:
+  TEnvOverride(std::string Name, const std::string& Value);
+  ~TEnvOverride();
+  TEnvOverride(const TEnvOverride&) = delete;
+  TEnvOverride& operator=(const TEnvOverride&) = delete;
+
+ private:
+  std::string FName, FOld;
+  bool FHadOld;
+};
+
 // A file size limit stands in for a full disk: while it lives, writes past Bytes fail with EFBIG, as
 // on a full disk they fail with ENOSPC.
 class TFileSizeLimit {
