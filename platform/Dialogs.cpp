@@ -93,6 +93,6 @@ std::string TFileProposals::Proposal(TFileDialogKind Kind) const {
   const auto chosen = FChosen.find(Kind);
   if (chosen == FChosen.end()) return {};
   for (const std::string& file : chosen->second)
-    if (!FFailedFolders.count(FolderOf(file))) return file;
+    if (!FolderFailed(FolderOf(file))) return file;
   return {};
 }

@@ -48,6 +48,8 @@ class TFileProposals {
   void Chosen(TFileDialogKind Kind, const std::string& File);
   void Failed(const std::string& File);
   std::string Proposal(TFileDialogKind Kind) const;
+  // True when writing a chosen file failed in Folder (and no file was chosen there since).
+  bool FolderFailed(const std::string& Folder) const { return FFailedFolders.count(Folder) > 0; }
 
  private:
   static constexpr size_t KRemembered = 8;  // per kind, most recent first

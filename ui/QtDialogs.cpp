@@ -1,6 +1,7 @@
 #include "ui/QtDialogs.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -63,11 +64,14 @@ bool TQtDialogs::ChooseFiles(const TFileDialog& Dialog, std::vector<std::string>
                                        : QFileDialog::ExistingFile);
   if (!Dialog.DefaultExt.empty()) dialog.setDefaultSuffix(QString::fromStdString(Dialog.DefaultExt));
   const QString last = QString::fromStdString(FProposals.Proposal(Dialog.Kind));
-  if (!last.isEmpty()) {
-    if (Dialog.Multiple)
-      dialog.setDirectory(QFileInfo(last).absolutePath());
-    else
-      dialog.selectFile(last);
+  if (last.isEmpty()) {
+    // Always a folder of our choosing: left alone, the dialog would open where any dialog was last.
+    const QString here = QDir::currentPath();
+    dialog.setDirectory(FProposals.FolderFailed(here.toStdString()) ? QDir::homePath() : here);
+  } else if (Dialog.Multiple) {
+    dialog.setDirectory(QFileInfo(last).absolutePath());
+  } else {
+    dialog.selectFile(last);
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   Files.clear();
