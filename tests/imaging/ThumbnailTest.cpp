@@ -360,70 +360,60 @@ TEST(ThumbnailMaker, NewRequestsReplaceTheQueueAndResultsComeOnceEach) {
   for (TThumbnailResult& r : results) deldib(r.Made.Picture);
 }
 
-// Two windows' grids at once, each with two workers, over the same photos and one thumbnail folder: the
+// Two windows' grids at once, each with two workers, over the same photos and one thumbnail folder:
 // pictures are decoded, stored and read back on four threads. The test command also runs this under
 // ThreadSanitizer. Waits on the makers' notices, never on a clock.
 TEST(ThumbnailMaker, TwoMakersWithTwoWorkersShareOneFolder) {
   qtest::TScratchDir dir;
   std::vector<std::string> names;
   const std::string jpeg = TwoColourJpeg(1);  // 400 x 300
-  for (int i = 0; i < 6; ++i) {
-    names.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
-    qtest::WriteFile(names.back(), jpeg);
-  }
+  for (int i = 0; i < 6; ++i)
+    qtest::WriteFile(names.emplace_back(dir / ("p" + std::to_string(i) + ".jpg")), jpeg);
   names.push_back(dir / "missing.jpg");
   const TThumbnailCache cache(dir / "thumbnails");
-  const auto make = [&cache](const std::string& Name) { return MakeThumbnail(Name.c_str(), &cache); };
-
-  struct TInbox {
-    std::mutex Lock;
-    std::condition_variable Changed;
-    bool Notified = false;
-    std::vector<TThumbnailResult> Results;
-  } inbox[2];
+  std::mutex lock;
+  std::condition_variable notified;
+  bool notice[2] = {false, false};
+  std::vector<TThumbnailResult> results[2];
   {
     std::vector<std::unique_ptr<TThumbnailMaker>> makers;
-    for (TInbox& box : inbox)
+    for (int m = 0; m < 2; ++m)
       makers.push_back(std::make_unique<TThumbnailMaker>(
-          [&box] {
-            const std::lock_guard lock(box.Lock);
-            box.Notified = true;
-            box.Changed.notify_all();
+          [&, m] {
+            const std::lock_guard hold(lock);
+            notice[m] = true;
+            notified.notify_all();
           },
-          2, make));
+          2, [&cache](const std::string& Name) { return MakeThumbnail(Name.c_str(), &cache); }));
     for (auto& maker : makers) maker->Request(names);
     makers[1]->Request({names.rbegin(), names.rend()});  // scrolled: the same photos, another order
     for (int m = 0; m < 2; ++m)
-      while (inbox[m].Results.size() < names.size()) {
-        std::unique_lock lock(inbox[m].Lock);
-        inbox[m].Changed.wait(lock, [&] { return inbox[m].Notified; });
-        inbox[m].Notified = false;
-        lock.unlock();
-        for (TThumbnailResult& r : makers[m]->TakeResults()) inbox[m].Results.push_back(r);
+      while (results[m].size() < names.size()) {
+        std::unique_lock hold(lock);
+        notified.wait(hold, [&] { return notice[m]; });
+        notice[m] = false;
+        hold.unlock();
+        for (TThumbnailResult& r : makers[m]->TakeResults()) results[m].push_back(r);
       }
-    // Asked again and gone at once: the workers stop after the picture each is making.
-    makers[0]->Request({"/nonexistent/a.jpg", names[0]});
+    makers[0]->Request({names[0]});  // and gone at once: the workers stop after their picture
   }
-  for (TInbox& box : inbox) {
-    ASSERT_EQ(box.Results.size(), names.size());
+  for (std::vector<TThumbnailResult>& made : results) {
+    ASSERT_EQ(made.size(), names.size());
     std::set<std::string> seen;
-    for (TThumbnailResult& r : box.Results) {
+    for (TThumbnailResult& r : made) {
       seen.insert(r.FileName);
-      if (r.FileName == names.back()) {
-        EXPECT_EQ(r.Made.Kind, TThumbnailKind::Unreadable);
-      } else {
-        EXPECT_EQ(r.Made.Kind, TThumbnailKind::Cached) << r.FileName;
-        EXPECT_EQ(DibWidth(r.Made.Picture), 80);  // 400 x 300 into the 80 x 80 box
-        EXPECT_EQ(DibHeight(r.Made.Picture), 60);
-      }
+      const bool missing = r.FileName == names.back();
+      EXPECT_EQ(r.Made.Kind, missing ? TThumbnailKind::Unreadable : TThumbnailKind::Cached) << r.FileName;
+      EXPECT_EQ(DibWidth(r.Made.Picture), missing ? 0 : 80);  // 400 x 300 into the 80 x 80 box
+      EXPECT_EQ(DibHeight(r.Made.Picture), missing ? 0 : 60);
       deldib(r.Made.Picture);
     }
     EXPECT_EQ(seen.size(), names.size());
   }
   // One entry per readable photo, and no file half written.
-  std::vector<std::string> entries;
+  std::set<std::string> entries;
   for (const auto& entry : std::filesystem::directory_iterator(cache.Folder()))
-    entries.push_back(entry.path().filename().string());
-  EXPECT_EQ(entries.size(), 6u);
-  for (const std::string& entry : entries) EXPECT_EQ(entry.substr(entry.size() - 4), ".png") << entry;
+    entries.insert(entry.path().extension().string());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cache.Folder()), {}), 6);
+  EXPECT_EQ(entries, std::set<std::string>{".png"});
 }
