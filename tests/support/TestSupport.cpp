@@ -34,6 +34,7 @@ TRecordingMessageBox::~TRecordingMessageBox() { SetMessageBox(nullptr); }
 bool TRecordingMessageBox::Show(const std::string& Text, const std::string& Title, TMsgIcon Icon,
                                 TMsgButtons Buttons) {
   Shown.push_back({Text, Title, Icon, Buttons});
+  if (OnShow) OnShow();
   if (Answers.empty()) return true;
   bool answer = Answers.front();
   Answers.erase(Answers.begin());

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,8 @@ class TRecordingMessageBox final : public TMessageBox {
   bool Show(const std::string& Text, const std::string& Title, TMsgIcon Icon, TMsgButtons Buttons) override;
 
   std::vector<TShown> Shown;
-  std::vector<bool> Answers;  // consumed front to back; when empty, OK
+  std::vector<bool> Answers;     // consumed front to back; when empty, OK
+  std::function<void()> OnShow;  // when set, called after each message is recorded
 };
 
 // The photo corpus made by make-photos.sh (QUIRVEL_PHOTOS, or <build>/photos); empty when absent.

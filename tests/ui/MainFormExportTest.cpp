@@ -44,26 +44,6 @@ bool CancelAtAPhoto(TExportProgressDialog& Dialog, QEvent&) {
   return true;
 }
 
-// Records messages like the fixture's box and ends Told when one comes; installed for its lifetime, then
-// Previous again.
-class TAnnouncingBox final : public TMessageBox {
- public:
-  TAnnouncingBox(QEventLoop& Told, TMessageBox& Previous) : FTold(Told), FPrevious(Previous) {
-    SetMessageBox(this);
-  }
-  ~TAnnouncingBox() override { SetMessageBox(&FPrevious); }
-  bool Show(const std::string& Text, const std::string& Title, TMsgIcon Icon, TMsgButtons Buttons) override {
-    Shown.push_back({Text, Title, Icon, Buttons});
-    FTold.quit();
-    return true;
-  }
-  std::vector<qtest::TRecordingMessageBox::TShown> Shown;
-
- private:
-  QEventLoop& FTold;
-  TMessageBox& FPrevious;
-};
-
 int FilesIn(const fs::path& Dir, const std::string& Extension) {
   int count = 0;
   for (const auto& entry : fs::directory_iterator(Dir))
@@ -128,18 +108,19 @@ class MainFormExportTest : public QObject {
     TMainFormFixture f;
     f.Shell.Watch = [](const std::string& FileName) { return TXdgShell().OpenWatched(FileName); };
     QEventLoop told;
-    TAnnouncingBox box(told, f.Box);
+    f.Box.OnShow = [&told] { told.quit(); };
     f.AddPhotos({FPhotos[0]});
     const std::string pdf = FDir / "ungezeigt.pdf";
     f.Dialogs.FileAnswers.push_back(std::vector<std::string>{pdf});
     f.Click("SavePDFBtn");
     QCOMPARE(f.Shell.Opened, std::vector<std::string>{pdf});
-    if (box.Shown.empty()) told.exec();
-    QCOMPARE(box.Shown.size(), size_t(1));
-    QCOMPARE(box.Shown[0].Text, "Die PDF-Datei „" + pdf +
-                                    "“ konnte nicht angezeigt werden: Es ist kein Programm zum Anzeigen von "
-                                    "PDF-Dateien eingerichtet.");
-    QVERIFY(box.Shown[0].Icon == TMsgIcon::Error);
+    if (f.Box.Shown.empty()) told.exec();
+    QCOMPARE(f.Box.Shown.size(), size_t(1));
+    QCOMPARE(f.Box.Shown[0].Text,
+             "Die PDF-Datei „" + pdf +
+                 "“ konnte nicht angezeigt werden: Es ist kein Programm zum Anzeigen von "
+                 "PDF-Dateien eingerichtet.");
+    QVERIFY(f.Box.Shown[0].Icon == TMsgIcon::Error);
   }
 
   void MissingPicturesAreReportedAndThePdfStillShown() {

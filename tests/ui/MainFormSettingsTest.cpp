@@ -12,7 +12,6 @@
 #include <QStatusBar>
 #include <QTranslator>
 #include <QtTest>
-#include <cstdlib>
 
 #include "MainFormFixture.h"
 #include "album/StoredSettings.h"
@@ -22,28 +21,6 @@
 #include "ui/ProgressPanel.h"
 #include "ui/SpinEdit.h"
 #include "ui/WindowApp.h"
-
-namespace {
-
-// Points XDG_CONFIG_HOME somewhere else for as long as it lives.
-class TConfigHome {
- public:
-  explicit TConfigHome(const std::string& Path) {
-    if (const char* old = std::getenv("XDG_CONFIG_HOME")) FOld = old;
-    setenv("XDG_CONFIG_HOME", Path.c_str(), 1);
-  }
-  ~TConfigHome() {
-    if (FOld.empty())
-      unsetenv("XDG_CONFIG_HOME");
-    else
-      setenv("XDG_CONFIG_HOME", FOld.c_str(), 1);
-  }
-
- private:
-  std::string FOld;
-};
-
-}  // namespace
 
 class MainFormSettingsTest : public QObject {
   Q_OBJECT
@@ -240,7 +217,7 @@ class MainFormSettingsTest : public QObject {
   void IniFileRoundTripAndAnUnwritableFolder() {
     qtest::TScratchDir dir;
     {
-      TConfigHome home(dir / "config");
+      const qtest::TEnvOverride home("XDG_CONFIG_HOME", dir / "config");
       QCOMPARE(TIniSettingsStore::DefaultFileName(),
                QString::fromStdString(dir / "config/quirvel/quirvel.ini"));
       TIniSettingsStore store;
@@ -261,7 +238,7 @@ class MainFormSettingsTest : public QObject {
     {
       // A file where the folder should be: the store cannot be written; the window says so and closes.
       qtest::WriteFile(dir / "blocked", "");
-      TConfigHome home(dir / "blocked");
+      const qtest::TEnvOverride home("XDG_CONFIG_HOME", dir / "blocked");
       TIniSettingsStore store;
       qtest::TRecordingMessageBox box;
       qtest::TScriptedDialogs dialogs;
