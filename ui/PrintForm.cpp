@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
@@ -129,7 +130,10 @@ TPrintForm::TPrintForm(const TDib& Picture, QPrinter& Printer, TSettingsStore& S
     // and its button says what it does instead of "Drucken".
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
-      if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("&Übernehmen"));
+      if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) {
+        ok->setText(QStringLiteral("&Übernehmen"));
+        ok->setIcon(QIcon());  // not the printer's
+      }
     return dialog.exec() == QDialog::Accepted;
   };
 
