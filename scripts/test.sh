@@ -4,7 +4,7 @@
 #   build/       optimised (gcc), with the benchmarks compiled
 #   build-asan/  clang with AddressSanitizer + UndefinedBehaviorSanitizer, and the libFuzzer targets
 #   build-tsan/  clang with ThreadSanitizer: the core with the export and platform tests, among them two
-#                exports running at once (the window exports on a worker thread)
+#                exports running at once and the window's export job, and the thumbnail makers' workers
 # The photo corpus for the picture tests is made once into build/photos (about four minutes).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -54,7 +54,9 @@ cmake --build "$root/build-asan" -j"$jobs"
 unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUIRVEL_TESTS=ON -DQUIRVEL_UI=OFF -DQUIRVEL_TSAN=ON >/dev/null
-cmake --build "$root/build-tsan" -j"$jobs" --target test_export test_platform
+cmake --build "$root/build-tsan" -j"$jobs" --target test_export test_platform test_imaging
 export TSAN_OPTIONS=halt_on_error=1
 "$root/build-tsan/tests/test_export"
 "$root/build-tsan/tests/test_platform"
+# Of the picture tests only the thumbnail makers have threads; the others run in the two builds above.
+"$root/build-tsan/tests/test_imaging" --gtest_filter='ThumbnailMaker.*'

@@ -24,6 +24,7 @@
 #include "platform/Shell.h"
 #include "platform/WindowPlacement.h"
 #include "ui/ExportRunner.h"
+#include "ui/OpenFailureReport.h"
 #include "ui/ProgressPanel.h"
 #include "ui/ThumbnailGrid.h"
 #include "ui/ViewPicForm.h"
@@ -291,7 +292,9 @@ void TMainForm::SaveAsBtnClick() {
   std::vector<std::string> files;
   if (!FDialogs.ChooseFiles(AlbumSaveDialog(), files)) return;
   const TAlbumFileResult saved = SaveAlbumFile(files.front(), FAlbum, Settings());
-  if (!saved.Ok) ShowError(saved.Message);
+  if (saved.Ok) return;
+  FDialogs.FileFailed(files.front());
+  ShowError(saved.Message);
 }
 
 // ---- The photo page -------------------------------------------------------------------------------
@@ -303,6 +306,7 @@ void TMainForm::NewFotoBtnClick() {
   if (AddPhotos(FAlbum, files, settings.FilenamesCheck, settings.PathCheck) != files.size())
     ShowError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
   RepaintGrid();
+  ShowCurrentText();  // into an empty album the first photo has become current
 }
 
 void TMainForm::DelFotoBtnClick() {
@@ -434,14 +438,19 @@ void TMainForm::SavePDFBtnClick() {
   if (!FDialogs.ChooseFiles(PdfSaveDialog(), files)) return;
   const TLayoutSettings settings = Settings();
   const TExportResult result = ExportRun(ExportPhotos(FAlbum), settings, files.front());
+  if (result.Status == TExportStatus::CannotCreate || result.Status == TExportStatus::WriteFailed)
+    FDialogs.FileFailed(files.front());
   // Missing pictures are reported, and the PDF is shown all the same: it holds everything else.
   ShowExportFailure(result);
   if (result.Ok() && settings.ShowPDFCheck) OpenPDFFileInDefaultApplication(result.ViewFile);
 }
 
 void TMainForm::OpenPDFFileInDefaultApplication(const std::string& FileName) {
-  const TWaitCursor wait;
-  FShell.OpenFile(FileName);
+  TOpening opening = [&] {
+    const TWaitCursor wait;
+    return FShell.OpenWatched(FileName);
+  }();
+  ReportOpenFailure(this, std::move(opening), FileName);
 }
 
 // ---- Status bar -----------------------------------------------------------------------------------

@@ -59,6 +59,8 @@ TViewPicForm::TViewPicForm(TShell& Shell, TSettingsStore& Settings, QWidget* Par
   PrintBrn = new QPushButton(QStringLiteral("&Drucken"), this);
   OpenBtn = new QPushButton(QStringLiteral("Öffnen..."), this);
   ZoomEd = new TSpinEdit(5, 9000, 10, 100, this);
+  // No button is the default: Enter belongs to the zoom field and must not close the viewer.
+  for (QPushButton* button : {ReadyBtn, PrintBrn, OpenBtn}) button->setAutoDefault(false);
   auto* zoomLabel = new QLabel(QStringLiteral("Zoom:"), this);
   zoomLabel->setBuddy(ZoomEd);
 

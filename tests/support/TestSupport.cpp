@@ -34,6 +34,7 @@ TRecordingMessageBox::~TRecordingMessageBox() { SetMessageBox(nullptr); }
 bool TRecordingMessageBox::Show(const std::string& Text, const std::string& Title, TMsgIcon Icon,
                                 TMsgButtons Buttons) {
   Shown.push_back({Text, Title, Icon, Buttons});
+  if (OnShow) OnShow();
   if (Answers.empty()) return true;
   bool answer = Answers.front();
   Answers.erase(Answers.begin());
@@ -151,6 +152,20 @@ TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesyst
                  &r.Out);
   r.Err = ReadFile(errFile);
   return r;
+}
+
+TEnvOverride::TEnvOverride(std::string Name, const std::string& Value) : FName(std::move(Name)) {
+  const char* old = std::getenv(FName.c_str());
+  FHadOld = old != nullptr;
+  if (old) FOld = old;
+  setenv(FName.c_str(), Value.c_str(), 1);
+}
+
+TEnvOverride::~TEnvOverride() {
+  if (FHadOld)
+    setenv(FName.c_str(), FOld.c_str(), 1);
+  else
+    unsetenv(FName.c_str());
 }
 
 TFileSizeLimit::TFileSizeLimit(unsigned long long Bytes) {

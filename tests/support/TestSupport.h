@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,8 @@ class TRecordingMessageBox final : public TMessageBox {
   bool Show(const std::string& Text, const std::string& Title, TMsgIcon Icon, TMsgButtons Buttons) override;
 
   std::vector<TShown> Shown;
-  std::vector<bool> Answers;  // consumed front to back; when empty, OK
+  std::vector<bool> Answers;     // consumed front to back; when empty, OK
+  std::function<void()> OnShow;  // when set, called after each message is recorded
 };
 
 // The photo corpus made by make-photos.sh (QUIRVEL_PHOTOS, or <build>/photos); empty when absent.
@@ -89,6 +91,19 @@ struct TProgramResult {
 // variables ("NAME=value ...", quoted for the shell) after the display's are removed.
 TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
                                  const std::string& Args, const std::string& Env = {});
+
+// Sets the environment variable Name to Value for as long as it lives, then puts back what was there.
+class TEnvOverride {
+ public:
+  TEnvOverride(std::string Name, const std::string& Value);
+  ~TEnvOverride();
+  TEnvOverride(const TEnvOverride&) = delete;
+  TEnvOverride& operator=(const TEnvOverride&) = delete;
+
+ private:
+  std::string FName, FOld;
+  bool FHadOld;
+};
 
 // A file size limit stands in for a full disk: while it lives, writes past Bytes fail with EFBIG, as
 // on a full disk they fail with ENOSPC.

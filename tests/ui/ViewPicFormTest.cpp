@@ -54,14 +54,15 @@ class ViewPicFormTest : public QObject {
     TRecordingShell shell;
     TMemorySettingsStore settings;
     TViewPicForm viewer(shell, settings);
-    int shown = 0;
+    int shown = 0, checked = 0;  // checked: showings whose checks all ran
     viewer.ShowModal = [&](TViewPicForm& Form) {
       ++shown;
       Form.show();
-      if (!QTest::qWaitForWindowExposed(&Form)) return 0;
+      const bool exposed = QTest::qWaitForWindowExposed(&Form);
       // Zoom 100: pixel for pixel.
       if (shown == 1) {
         [&] {
+          QVERIFY(exposed);
           QCOMPARE(Form.PaintBox1->size(), QSize(40, 30));
           const QImage image = Form.PaintBox1->grab().toImage();
           QCOMPARE(image.pixelColor(7, 3), QColor(7, 3, 0));
@@ -83,13 +84,19 @@ class ViewPicFormTest : public QObject {
           Form.ZoomEd->lineEdit()->setText(QStringLiteral("20000"));
           QCOMPARE(Form.PaintBox1->size(), QSize(8000, 6000));
           QTest::keyClick(Form.ZoomEd->lineEdit(), Qt::Key_Return);  // the field corrects it
+          QVERIFY(Form.isVisible());                                 // and the viewer stays
           QCOMPARE(Form.ZoomEd->WholeValue(), 9000);
           QCOMPARE(Form.PaintBox1->size(), QSize(3600, 2700));
           Form.ZoomEd->SetValue(250);
+          ++checked;
         }();
       } else {
         // Reopened for another photo: the zoom stays.
-        [&] { QCOMPARE(Form.PaintBox1->size(), QSize(25, 250)); }();
+        [&] {
+          QVERIFY(exposed);
+          QCOMPARE(Form.PaintBox1->size(), QSize(25, 250));
+          ++checked;
+        }();
       }
       Form.hide();
       return int(QDialog::Accepted);
@@ -99,6 +106,7 @@ class ViewPicFormTest : public QObject {
     QCOMPARE(shell.Opened, std::vector<std::string>{dir / "a.bmp"});
     QVERIFY(viewer.ShowPicture(WritePicture(dir, "b.bmp", 10, 100), nullptr));
     QCOMPARE(shown, 2);
+    QCOMPARE(checked, 2);
 
     // A file that cannot be read never reaches the viewer.
     QVERIFY(!viewer.ShowPicture(dir / "missing.jpg", nullptr));
@@ -114,13 +122,15 @@ class ViewPicFormTest : public QObject {
     TRecordingShell shell;
     TMemorySettingsStore settings;
     TViewPicForm viewer(shell, settings);
+    bool checked = false;
     viewer.ShowModal = [&](TViewPicForm& Form) {
       Form.resize(300, 250);
       Form.show();
-      if (!QTest::qWaitForWindowExposed(&Form)) return 0;
+      const bool exposed = QTest::qWaitForWindowExposed(&Form);
       Form.ZoomEd->SetValue(2000);  // 800 x 600: larger than the window
       QApplication::processEvents();
       [&] {
+        QVERIFY(exposed);
         QScrollBar* h = Form.ScrollBox1->horizontalScrollBar();
         QScrollBar* v = Form.ScrollBox1->verticalScrollBar();
         QVERIFY(h->maximum() > 100 && v->maximum() > 100);
@@ -138,11 +148,13 @@ class ViewPicFormTest : public QObject {
         QApplication::sendEvent(Form.PaintBox1, &move);  // released: no longer dragging
         QCOMPARE(h->value(), 20);
         Form.PaintBox1->removeEventFilter(&counter);
+        checked = true;
       }();
       Form.hide();
       return int(QDialog::Accepted);
     };
     QVERIFY(viewer.ShowPicture(WritePicture(dir, "a.bmp", 40, 30), nullptr));
+    QVERIFY(checked);
   }
 
   void AFirstPictureShowsAtOnceUntilThePhotoIsDecoded() {
