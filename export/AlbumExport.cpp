@@ -216,11 +216,11 @@ void TExportRun::PlacePictures() {
 std::string TExportRun::WriteFailure(int Errno, const std::string& FailedFile) const {
   const std::string target = FDoc.File ? FDoc.File->Target() : FFileName;
   // The pictures wait in the private temporary folder, which may lie on another, fuller disk.
-  const std::string where =
-      IsTempFolderPath(FailedFile)
-          ? ", denn der temporäre Ordner " + Quoted(std::filesystem::path(FailedFile).parent_path().string()) +
-                " ließ sich nicht beschreiben"
-          : "";
+  const std::string where = IsTempFolderPath(FailedFile)
+                                ? ", denn der temporäre Ordner " +
+                                      Quoted(std::filesystem::path(FailedFile).parent_path().string()) +
+                                      " ließ sich nicht beschreiben"
+                                : "";
   return "Fehler: Konnte die PDF-Datei " + Quoted(target) + " nicht schreiben" + where + ". " +
          SystemErrorText(Errno);
 }

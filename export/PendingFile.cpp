@@ -100,7 +100,8 @@ size_t RemoveStalePendingFiles(const std::string& Folder) {
   // The names are gathered first: nothing is removed while the folder is being read.
   std::vector<std::string> candidates;
   std::error_code error;
-  const std::filesystem::path folder = Folder.empty() ? std::filesystem::path(".") : std::filesystem::path(Folder);
+  const std::filesystem::path folder =
+      Folder.empty() ? std::filesystem::path(".") : std::filesystem::path(Folder);
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const std::string name = it->path().filename().string();
     const pid_t pid = ProcessTagPid(PartTag(name));

@@ -34,7 +34,8 @@ TPicturePipeline::TPicturePipeline(std::vector<std::string> Files, int32_t Copie
       FCancel(Cancel) {
   if (FItems < 2) return;  // nothing to share
   try {
-    if (GHelperStartFails) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    if (GHelperStartFails)
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     FThread = std::thread([this] { Help(); });
   } catch (const std::system_error&) {
     // No second thread to be had: the export's own thread does everything.
@@ -100,8 +101,7 @@ void TPicturePipeline::Help() {
     FChanged.wait(lock, [this] {
       if (FStop) return true;
       switch (FHelper.State) {
-        case TState::Idle:
-          return FNextClaim < FItems && !Cancelled() && FParked.size() < KMaxParked;
+        case TState::Idle: return FNextClaim < FItems && !Cancelled() && FParked.size() < KMaxParked;
         case TState::Loaded: return FHelper.Dropped || FHelper.Canvas;
         default: return false;
       }

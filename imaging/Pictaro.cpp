@@ -153,7 +153,8 @@ int DecodePictureAtLeast(const uint8_t* Data, size_t Size, int Format, int MinWi
 }
 
 bool JpegDecodesCleanly(const uint8_t* Data, size_t Size) {
-  if (!Data || Size < 4 || Sniff(Data, Size) != TKind::Jpeg || Data[Size - 2] != 0xFF || Data[Size - 1] != 0xD9)
+  if (!Data || Size < 4 || Sniff(Data, Size) != TKind::Jpeg || Data[Size - 2] != 0xFF ||
+      Data[Size - 1] != 0xD9)
     return false;
   pictaro::TJpegScale scale;
   scale.MinWidth = scale.MinHeight = 1;  // the smallest scale

@@ -144,7 +144,9 @@ bool TPDFCanvas::TextOutShaped(int64_t X, int64_t Baseline, std::string_view Tex
   WriteLine();
 
   const int64_t size = std::clamp<int64_t>(Font.Size < 0 ? -int64_t{Font.Size} : Font.Size, 1, 0xFFFF);
-  const auto thousandths = [](int64_t ShapeUnits) { return RoundedMulDiv(ShapeUnits, 1000, KShapeUnitsPerEm); };
+  const auto thousandths = [](int64_t ShapeUnits) {
+    return RoundedMulDiv(ShapeUnits, 1000, KShapeUnitsPerEm);
+  };
   int64_t shaperPen = 0;  // shape units
   int64_t readerPen = 0;  // 1/1000 em, as a reader adds up the declared widths
   int32_t rise = 0;       // shape units
@@ -217,7 +219,8 @@ bool TPDFCanvas::TextOutShaped(int64_t X, int64_t Baseline, std::string_view Tex
         const TShapedGlyph& glyph = glyphs[g];
         int32_t width = 0;
         bool carries = false;
-        const uint32_t cid = CidFor(font, glyph.Glyph, textOf(glyph.TextStart, glyph.TextEnd), width, carries);
+        const uint32_t cid =
+            CidFor(font, glyph.Glyph, textOf(glyph.TextStart, glyph.TextEnd), width, carries);
         carried = carried && (g > first || carries);
         cluster.push_back({cid, width, thousandths(shaperPen + glyph.OffsetX), glyph.OffsetY});
         shaperPen += glyph.Advance;
