@@ -134,19 +134,23 @@ class Interrupt : public ::testing::Test {
     for (const auto& entry : fs::directory_iterator(Tmp))
       EXPECT_NE(entry.path().filename().string().rfind("quirvel-", 0), 0u) << Context << ": " << entry.path();
   }
+  // Writes photo.jpg (W x H black pixels) and returns the arguments of an export of Pages pages of it.
+  std::vector<std::string> PagesOf(int W, int H, int Pages) {
+    TDib dib{};
+    newdib(&dib, W, H, 24, nullptr, 0);
+    EXPECT_EQ(SaveDib(dib, (Dir / "photo.jpg").c_str(), 7, 0), 1);
+    deldib(dib);
+    std::vector<std::string> args = {"export", "--columns", "1", "--rows", "1", "out.pdf"};
+    args.insert(args.end(), Pages, "photo.jpg");
+    return args;
+  }
   qtest::TScratchDir Dir;
   const fs::path Tmp = Dir.Path() / "tmp";
 };
 
 TEST_F(Interrupt, ExportStopsCleanlyWithTheSignalsExitStatus) {
   // Forty pages of a 6-megapixel photo: the signal comes after page 1, long before the end.
-  TDib dib{};
-  newdib(&dib, 3000, 2000, 24, nullptr, 0);
-  ASSERT_NE(dib.Bits, nullptr);
-  ASSERT_EQ(SaveDib(dib, (Dir / "photo.jpg").c_str(), 7, 0), 1);
-  deldib(dib);
-  std::vector<std::string> args = {"export", "--columns", "1", "--rows", "1", "out.pdf"};
-  args.insert(args.end(), 40, "photo.jpg");
+  const std::vector<std::string> args = PagesOf(3000, 2000, 40);
 
   for (const auto& [signal, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
     const std::string context = strsignal(signal);
@@ -173,13 +177,7 @@ TEST_F(Interrupt, WindowEndsWithoutAsking) {
 // A run killed outright leaves its temporary PDF beside the target; the next export into that
 // folder removes it, and the next start removes the private temporary folder.
 TEST_F(Interrupt, WhatAKilledRunLeftGoesWithTheNextExport) {
-  TDib dib{};
-  newdib(&dib, 300, 200, 24, nullptr, 0);
-  ASSERT_NE(dib.Bits, nullptr);
-  ASSERT_EQ(SaveDib(dib, (Dir / "photo.jpg").c_str(), 7, 0), 1);
-  deldib(dib);
-  std::vector<std::string> args = {"export", "--columns", "1", "--rows", "1", "out.pdf"};
-  args.insert(args.end(), 400, "photo.jpg");
+  const std::vector<std::string> args = PagesOf(300, 200, 400);
   const auto parts = [this] {
     int count = 0;
     for (const auto& entry : fs::directory_iterator(Dir.Path())) count += entry.path().extension() == ".part";
