@@ -8,11 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <thread>
 
 #include "imaging/Pictaro.h"
 #include "support/TestSupport.h"
@@ -76,18 +73,6 @@ class TChild {
       if (!ReadSome()) return false;
     return true;
   }
-  // Waits until the program has installed its handler for Signal.
-  bool WaitForHandler(int Signal) {
-    for (int i = 0; i < 6000; ++i) {
-      std::ifstream status("/proc/" + std::to_string(FPid) + "/status");
-      std::string line;
-      while (std::getline(status, line))
-        if (line.rfind("SigCgt:", 0) == 0 && (std::stoull(line.substr(7), nullptr, 16) >> (Signal - 1) & 1))
-          return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-  }
   void Signal(int Signal) { kill(FPid, Signal); }
   // The exit status after the program ended by itself; -1 when a signal killed it.
   int Wait() {
@@ -134,23 +119,19 @@ class Interrupt : public ::testing::Test {
     for (const auto& entry : fs::directory_iterator(Tmp))
       EXPECT_NE(entry.path().filename().string().rfind("quirvel-", 0), 0u) << Context << ": " << entry.path();
   }
-  // Writes photo.jpg (W x H black pixels) and returns the arguments of an export of Pages pages of it.
-  std::vector<std::string> PagesOf(int W, int H, int Pages) {
-    TDib dib{};
-    newdib(&dib, W, H, 24, nullptr, 0);
-    EXPECT_EQ(SaveDib(dib, (Dir / "photo.jpg").c_str(), 7, 0), 1);
-    deldib(dib);
-    std::vector<std::string> args = {"export", "--columns", "1", "--rows", "1", "out.pdf"};
-    args.insert(args.end(), Pages, "photo.jpg");
-    return args;
-  }
   qtest::TScratchDir Dir;
   const fs::path Tmp = Dir.Path() / "tmp";
 };
 
 TEST_F(Interrupt, ExportStopsCleanlyWithTheSignalsExitStatus) {
   // Forty pages of a 6-megapixel photo: the signal comes after page 1, long before the end.
-  const std::vector<std::string> args = PagesOf(3000, 2000, 40);
+  TDib dib{};
+  newdib(&dib, 3000, 2000, 24, nullptr, 0);
+  ASSERT_NE(dib.Bits, nullptr);
+  ASSERT_EQ(SaveDib(dib, (Dir / "photo.jpg").c_str(), 7, 0), 1);
+  deldib(dib);
+  std::vector<std::string> args = {"export", "--columns", "1", "--rows", "1", "out.pdf"};
+  args.insert(args.end(), 40, "photo.jpg");
 
   for (const auto& [signal, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
     const std::string context = strsignal(signal);
@@ -172,29 +153,6 @@ TEST_F(Interrupt, WindowEndsWithoutAsking) {
   child.Signal(SIGTERM);
   EXPECT_EQ(child.Wait(), 143) << child.Err();
   ExpectNothingLeft("window");
-}
-
-// A run killed outright leaves its temporary PDF beside the target; the next export into that
-// folder removes it, and the next start removes the private temporary folder.
-TEST_F(Interrupt, WhatAKilledRunLeftGoesWithTheNextExport) {
-  const std::vector<std::string> args = PagesOf(300, 200, 400);
-  const auto parts = [this] {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator(Dir.Path())) count += entry.path().extension() == ".part";
-    return count;
-  };
-  {
-    TChild child(Dir.Path(), Tmp, args);
-    ASSERT_TRUE(child.WaitFor("Seite 1 fertig\n")) << child.Err();
-    child.Signal(SIGKILL);
-    EXPECT_EQ(child.Wait(), -1);
-  }
-  ASSERT_EQ(parts(), 1);
-  TChild next(Dir.Path(), Tmp, {"export", "other.pdf", "photo.jpg"});
-  EXPECT_EQ(next.Wait(), 0) << next.Err();
-  EXPECT_EQ(parts(), 0);
-  EXPECT_TRUE(fs::remove(Dir.Path() / "other.pdf"));
-  ExpectNothingLeft("after the next export");
 }
 
 }  // namespace
