@@ -16,10 +16,8 @@ void Clear(TSlotType& Slot) {
   Slot.State = decltype(Slot.State)::Idle;
 }
 
-}  // namespace
-
-namespace {
 std::atomic<bool> GHelperStartFails{false};
+
 }  // namespace
 
 void FailHelperStartsForTesting(bool Fail) { GHelperStartFails = Fail; }
