@@ -40,6 +40,8 @@ struct TJpegScale {
   // For thumbnails: chroma and block edges are not smoothed, and a progressive picture wanted at 1/8
   // is taken from its first scans alone.
   bool Fast = false;
+  // Any warning of the library (corrupt data, stray bytes, a scan cut short) fails the decoding.
+  bool Strict = false;
 };
 // A JPEG decoded at the smallest DCT scale (1/8, 1/4, 1/2, else full size) whose upright picture is
 // still as large as Scale asks, turned upright; Full... receive the upright size of the picture at

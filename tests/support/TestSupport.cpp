@@ -131,11 +131,18 @@ bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& 
     return false;
   }
   int maxValue = 0, end = 0;
-  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &Width, &Height, &maxValue, &end) != 3 || maxValue != 255) {
-    ADD_FAILURE() << "djpeg wrote no 8-bit PPM";
+  char kind = 0;
+  if (std::sscanf(ppm.c_str(), "P%c %d %d %d%n", &kind, &Width, &Height, &maxValue, &end) != 4 ||
+      (kind != '6' && kind != '5') || maxValue != 255) {
+    ADD_FAILURE() << "djpeg wrote no 8-bit PPM or PGM";
     return false;
   }
   Rgb = ppm.substr(static_cast<size_t>(end) + 1);
+  if (kind == '5') {  // grey: each sample three times
+    std::string grey;
+    grey.swap(Rgb);
+    for (char sample : grey) Rgb.append(3, sample);
+  }
   if (Rgb.size() != size_t{3} * Width * Height) {
     ADD_FAILURE() << "djpeg's PPM is short";
     return false;

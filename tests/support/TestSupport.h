@@ -71,8 +71,9 @@ std::string Quote(const std::string& Text);
 bool HaveProgram(const std::string& Name);
 
 // Decodes JPEG bytes with libjpeg's own djpeg into Width x Height pixels, three bytes (red, green,
-// blue) each, rows from the top: a reference independent of the program's picture library. False
-// (with a recorded failure) when djpeg is missing or refuses the bytes.
+// blue; a grey picture's sample three times) each, rows from the top: a reference independent of the
+// program's picture library. False (with a recorded failure) when djpeg is missing or refuses the
+// bytes.
 bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb);
 
 // Puts the JPEG file Thumbnail into the JPEG file Photo's EXIF block as its small picture, and sets the
@@ -129,6 +130,16 @@ class TFileSizeLimit {
       if (::qtest::MissingAllowed()) GTEST_SKIP() << (Name) << " is not installed";        \
       FAIL() << (Name) << " is not installed; scripts/install-deps.sh --test installs it"; \
     }                                                                                      \
+  } while (false)
+
+// Ends the running test unless Condition holds (an installed font, a locale), in the same way; What
+// says what is missing.
+#define QTEST_REQUIRE(Condition, What)                                                                  \
+  do {                                                                                                  \
+    if (!(Condition)) {                                                                                 \
+      if (::qtest::MissingAllowed()) GTEST_SKIP() << (What) << " is missing";                           \
+      FAIL() << (What) << " is missing; scripts/install-deps.sh --test and scripts/test.sh provide it"; \
+    }                                                                                                   \
   } while (false)
 
 // Ends the running test unless the photo corpus is there, in the same way.
