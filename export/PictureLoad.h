@@ -4,15 +4,15 @@
 // Without a resolution limit or JPEG pass-through, a photo is loaded whole, exactly as LoadPicture
 // loads it. With them, a JPEG's header is read first, and the photo is decoded no more than the PDF
 // can use:
-// - a JPEG that goes into the PDF as it is (pass-through on, DctTakesAsIs, and within the pixel limit
-//   even where it is placed smallest) is not decoded at all: its size and orientation come from its
-//   header;
+// - a JPEG that goes into the PDF as it is (pass-through on, DctTakesAsIs, within the pixel limit even
+//   where it is placed smallest, and read by libjpeg without a warning, JpegDecodesCleanly) is not
+//   decoded into a picture: its size and orientation come from its header;
 // - any other JPEG is decoded at the smallest DCT scale that still has the pixels its largest
 //   placement allows (DecodePictureAtLeast), to be scaled down to the exact limit of the place it gets
 //   when it is encoded; the file's bytes are kept beside it when it may still go in as it is;
 // - every other picture is decoded whole, and scaled down when it is encoded.
-// A file that cannot be read, or whose pixels cannot be decoded when they are needed, is not loaded,
-// as with LoadPicture.
+// A file that cannot be read, or whose pixels cannot be decoded, is not loaded, as with LoadPicture:
+// whether a photo is unreadable depends neither on pass-through nor on the limit.
 //
 // Safe to call from any thread as long as the plan's Range is.
 

@@ -152,6 +152,21 @@ int DecodePictureAtLeast(const uint8_t* Data, size_t Size, int Format, int MinWi
   return DecodeScaled(Data, Size, Format, scale, Progress, Dib, FullWidth, FullHeight);
 }
 
+bool JpegDecodesCleanly(const uint8_t* Data, size_t Size) {
+  if (!Data || Size < 4 || Sniff(Data, Size) != TKind::Jpeg || Data[Size - 2] != 0xFF ||
+      Data[Size - 1] != 0xD9)
+    return false;
+  pictaro::TJpegScale scale;
+  scale.MinWidth = scale.MinHeight = 1;  // the smallest scale
+  scale.Strict = true;
+  pictaro::TProgressReporter silent(nullptr);
+  TDib dib{};
+  int width = 0, height = 0;
+  if (!pictaro::DecodeJpegScaled(Data, Size, scale, silent, &dib, &width, &height)) return false;
+  deldib(dib);
+  return true;
+}
+
 int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide, int* FullWidth,
                    int* FullHeight) {
   std::memset(Dib, 0, sizeof *Dib);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "imaging/FirstPicture.h"
 #include "imaging/LoadPicture.h"
 #include "imaging/Pictaro.h"
 #include "imaging/ThumbnailCache.h"
@@ -81,4 +82,21 @@ TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache)
     }
   }
   return ThumbnailFrom(picture, fullWidth, fullHeight);
+}
+
+TMadeThumbnail MakeFirstThumbnail(const char* FileName, const TThumbnailCache* Cache) {
+  TDib picture;
+  int fullWidth = 0, fullHeight = 0;
+  if (!ReadFirstPicture(FileName, Cache, &picture, &fullWidth, &fullHeight))
+    return {TThumbnailKind::Unreadable, {}};
+  const int w = DibWidth(picture), h = DibHeight(picture);
+  const TThumbnailSize fit = fullWidth > 0 ? ThumbnailFit(fullWidth, fullHeight) : ThumbnailFit(w, h);
+  TDib fitted;
+  if (fit.Width <= w && fit.Height <= h)
+    ScaleDib(&fitted, picture, fit.Width, fit.Height);
+  else
+    Resize(picture, fit.Width, fit.Height, &fitted);
+  deldib(picture);
+  if (!fitted.Bits) return {TThumbnailKind::Unreadable, {}};
+  return {TThumbnailKind::First, fitted};
 }

@@ -151,9 +151,13 @@ void TPDFCanvas::DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TD
   }
 }
 
-void TPDFCanvas::WriteImages() {
+bool TPDFCanvas::WriteImages() {
   CollectEncoded();
-  for (uint32_t k = 0; k < FImages->Count; ++k) WriteImage((*FImages)[static_cast<int32_t>(k)]);
+  for (uint32_t k = 0; k < FImages->Count; ++k) {
+    if (Cancel && Cancel->load()) return false;
+    WriteImage((*FImages)[static_cast<int32_t>(k)]);
+  }
+  return true;
 }
 
 void TPDFCanvas::WriteImage(const TPdfImage& Image) {

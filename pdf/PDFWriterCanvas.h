@@ -27,6 +27,7 @@
 // EmbeddedFonts.cpp. Font metrics without a shaper write every text in Windows-1252, a character it
 // lacks as "?".
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -101,8 +102,10 @@ class TPDFCanvas final : public TDrawingSurface {
   // Ends the open page and begins the next; nothing while idle.
   void NewPage();
   // Ends the last page, writes fonts, page tree, pages, catalog, outlines, pictures, cross-reference
-  // table and trailer, and closes the file; nothing while idle, so a second call writes nothing.
-  void EndDoc();
+  // table and trailer, and closes the file; nothing while idle, so a second call writes nothing. True
+  // then. False when the Cancel flag was set before or while it wrote (it is looked at before the
+  // fonts and between two pictures): the document is then abandoned.
+  bool EndDoc();
   // Drops the open document at once: no more pages, fonts or pictures are written, the output file is
   // closed as far as it got (the caller removes it), and the pending pictures' temporary files are
   // removed. The writer is idle afterwards; nothing when no document is open. Never throws. The way
@@ -188,6 +191,8 @@ class TPDFCanvas final : public TDrawingSurface {
   int32_t ImageDpi = 0;
   // JPEG files placed through PlacePicture go in as their own bytes where they can (see there).
   bool KeepJpeg = false;
+  // When given, EndDoc stops once it is set (see there); the flag must outlive the writer.
+  const std::atomic<bool>* Cancel = nullptr;
 
  private:
   // Document structure (DocumentStructure.cpp).
@@ -220,7 +225,9 @@ class TPDFCanvas final : public TDrawingSurface {
   bool WritesShaped(std::string_view Text);
   bool TextOutShaped(int64_t X, int64_t Baseline, std::string_view Text);
   int32_t EmbeddedFontNumber(TFontFace* Face);
-  uint32_t CidFor(TEmbeddedFont& Font, uint32_t Glyph, std::string_view Text, int32_t& Width);
+  // The CID Glyph is written as for Text, and its width; Carries tells whether the font's ToUnicode
+  // map gives Text back for that CID.
+  uint32_t CidFor(TEmbeddedFont& Font, uint32_t Glyph, std::string_view Text, int32_t& Width, bool& Carries);
   // Subsets every embedded font and works out the object numbers of their parts.
   void PrepareEmbeddedFonts(int32_t FirstPartObj);
   void WriteType0Dictionary(const TEmbeddedFont& Font);
@@ -234,7 +241,8 @@ class TPDFCanvas final : public TDrawingSurface {
   void WritePlacement(int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t Number, int Orientation);
   // Puts what EncodePlaced reported into the records.
   void CollectEncoded();
-  void WriteImages();
+  // False when Cancel was set between two pictures: the rest is not written.
+  bool WriteImages();
   void WriteImage(const TPdfImage& Image);
   // One stream object: Dictionary (it may span lines), "stream", Data, a line feed, "endstream".
   void WriteImageStream(std::string_view Dictionary, std::string_view Data);

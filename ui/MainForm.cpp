@@ -24,6 +24,7 @@
 #include "platform/Shell.h"
 #include "platform/WindowPlacement.h"
 #include "ui/ExportRunner.h"
+#include "ui/OpenFailureReport.h"
 #include "ui/PagePreview.h"
 #include "ui/ProgressPanel.h"
 #include "ui/ThumbnailGrid.h"
@@ -110,11 +111,13 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   ui.ListView2->setColumnWidth(1, 300);
   ui.ListView2->installEventFilter(this);
   // The grid goes between the text box and the file-name label, and takes what height there is.
-  FGrid = new TThumbnailGrid(FAlbum, ui.FotosPage, [Thumbnails](const std::string& FileName) {
-    return MakeThumbnail(FileName.c_str(), Thumbnails);
-  });
+  FGrid = new TThumbnailGrid(
+      FAlbum, ui.FotosPage,
+      [Thumbnails](const std::string& FileName) { return MakeThumbnail(FileName.c_str(), Thumbnails); },
+      [Thumbnails](const std::string& FileName) { return MakeFirstThumbnail(FileName.c_str(), Thumbnails); });
   ui.PhotoColumn->insertWidget(ui.PhotoColumn->indexOf(ui.Label1), FGrid, 1);
   FViewer = new TViewPicForm(FShell, FStore, this);
+  FViewer->SetThumbnailCache(Thumbnails);
   FPreview = new TPagePreview(FAlbum, [this] { return Settings(); }, Thumbnails, this);
   FPreview->hide();
   // The preview's places: below the two columns of "Einstellungen", to the right of the controls of
@@ -329,7 +332,9 @@ void TMainForm::SaveAsBtnClick() {
   std::vector<std::string> files;
   if (!FDialogs.ChooseFiles(AlbumSaveDialog(), files)) return;
   const TAlbumFileResult saved = SaveAlbumFile(files.front(), FAlbum, Settings());
-  if (!saved.Ok) ShowError(saved.Message);
+  if (saved.Ok) return;
+  FDialogs.FileFailed(files.front());
+  ShowError(saved.Message);
 }
 
 // ---- The photo page -------------------------------------------------------------------------------
@@ -341,6 +346,7 @@ void TMainForm::NewFotoBtnClick() {
   if (AddPhotos(FAlbum, files, settings.FilenamesCheck, settings.PathCheck) != files.size())
     ShowError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
   RepaintGrid();
+  ShowCurrentText();  // into an empty album the first photo has become current
 }
 
 void TMainForm::DelFotoBtnClick() {
@@ -491,14 +497,19 @@ void TMainForm::SavePDFBtnClick() {
   if (!FDialogs.ChooseFiles(PdfSaveDialog(), files)) return;
   const TLayoutSettings settings = Settings();
   const TExportResult result = ExportRun(ExportPhotos(FAlbum), settings, files.front());
+  if (result.Status == TExportStatus::CannotCreate || result.Status == TExportStatus::WriteFailed)
+    FDialogs.FileFailed(files.front());
   // Missing pictures are reported, and the PDF is shown all the same: it holds everything else.
   ShowExportFailure(result);
   if (result.Ok() && settings.ShowPDFCheck) OpenPDFFileInDefaultApplication(result.ViewFile);
 }
 
 void TMainForm::OpenPDFFileInDefaultApplication(const std::string& FileName) {
-  const TWaitCursor wait;
-  FShell.OpenFile(FileName);
+  TOpening opening = [&] {
+    const TWaitCursor wait;
+    return FShell.OpenWatched(FileName);
+  }();
+  ReportOpenFailure(this, std::move(opening), FileName);
 }
 
 // ---- Status bar -----------------------------------------------------------------------------------

@@ -15,9 +15,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "imaging/FirstPicture.h"
 #include "imaging/LoadPicture.h"
 #include "imaging/PaintDib.h"
 #include "imaging/Pictaro.h"
+#include "imaging/ThumbnailMaker.h"
 #include "platform/Messages.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
@@ -62,6 +64,8 @@ TViewPicForm::TViewPicForm(TShell& Shell, TSettingsStore& Settings, QWidget* Par
   PrintBrn = new QPushButton(QStringLiteral("&Drucken"), this);
   OpenBtn = new QPushButton(QStringLiteral("Öffnen..."), this);
   ZoomEd = new TSpinEdit(5, 9000, 10, 100, this);
+  // No button is the default: Enter belongs to the zoom field and must not close the viewer.
+  for (QPushButton* button : {ReadyBtn, PrintBrn, OpenBtn}) button->setAutoDefault(false);
   auto* zoomLabel = new QLabel(QStringLiteral("Zoom:"), this);
   zoomLabel->setBuddy(ZoomEd);
   FitCheck = new QCheckBox(QStringLiteral("Einpassen"), this);
@@ -105,7 +109,10 @@ TViewPicForm::TViewPicForm(TShell& Shell, TSettingsStore& Settings, QWidget* Par
   ScrollBox1->viewport()->installEventFilter(this);
 }
 
-TViewPicForm::~TViewPicForm() = default;
+TViewPicForm::~TViewPicForm() {
+  FDecoder.reset();  // no worker may call back into a viewer that is going
+  DropFirst();
+}
 
 QPrinter& TViewPicForm::Printer() {
   if (FPrinter) return *FPrinter;
@@ -114,25 +121,77 @@ QPrinter& TViewPicForm::Printer() {
 }
 
 bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner) {
-  TDib picture;
-  LoadPicture(Name.c_str(), 0, Owner, &picture);
-  Picture = picture;
   FileName = Name;
-  if (!Picture.Bits) {
-    MessageBox().Show("Konnte die Bilddatei nicht öffnen!", "Fehler", TMsgIcon::Error, TMsgButtons::Ok);
-    return false;
+  Picture = TDib{};
+  DropFirst();
+  int fullWidth = 0, fullHeight = 0;
+  if (ReadFirstPicture(Name, FThumbnails, &FFirst, &fullWidth, &fullHeight) && fullWidth > 0) {
+    FFullSize = QSize(fullWidth, fullHeight);
+    if (!FDecoder)
+      FDecoder = std::make_unique<TThumbnailMaker>(
+          [this] { QMetaObject::invokeMethod(this, &TViewPicForm::TakeDecoded, Qt::QueuedConnection); }, 1,
+          [](const std::string& File) {
+            TDib picture;
+            LoadPicture(File.c_str(), 0, nullptr, &picture);
+            return TMadeThumbnail{picture.Bits ? TThumbnailKind::Temporary : TThumbnailKind::Unreadable,
+                                  picture};
+          });
+    // A decoding of this file still running from an earlier opening is not started again: its
+    // result serves.
+    FDecoder->Request({Name});
+  } else {
+    DropFirst();
+    LoadPicture(Name.c_str(), 0, Owner, &Picture);
+    if (!Picture.Bits) {
+      MessageBox().Show("Konnte die Bilddatei nicht öffnen!", "Fehler", TMsgIcon::Error, TMsgButtons::Ok);
+      return false;
+    }
   }
+  PrintBrn->setEnabled(Picture.Bits != nullptr);
   PaintBox1Paint();
   ShowModal(*this);
+  DropFirst();
   deldib(Picture);
   Picture.Bits = nullptr;
+  PrintBrn->setEnabled(true);
   return true;
+}
+
+void TViewPicForm::TakeDecoded() {
+  for (TThumbnailResult& r : FDecoder->TakeResults()) {
+    // Only the photo whose first picture shows wants it; the viewer may have moved on or closed.
+    if (!FFirst.Bits || r.FileName != FileName) {
+      deldib(r.Made.Picture);
+      continue;
+    }
+    DropFirst();
+    if (!r.Made.Picture.Bits) {
+      PaintBox1Paint();
+      MessageBox().Show("Konnte die Bilddatei nicht öffnen!", "Fehler", TMsgIcon::Error, TMsgButtons::Ok);
+      reject();
+      continue;
+    }
+    Picture = r.Made.Picture;
+    PrintBrn->setEnabled(true);
+    PaintBox1Paint();
+    emit PictureDecoded();
+  }
+}
+
+void TViewPicForm::DropFirst() {
+  deldib(FFirst);
+  FFirst = TDib{};
+}
+
+QSize TViewPicForm::PictureSize() const {
+  if (Picture.Bits) return {DibWidth(Picture), DibHeight(Picture)};
+  return FFirst.Bits ? FFullSize : QSize(0, 0);
 }
 
 QSize TViewPicForm::ZoomedSize() const {
   if (FitCheck->isChecked()) {
-    const QSize room = ScrollBox1->maximumViewportSize();
-    const double w = DibWidth(Picture), h = DibHeight(Picture);
+    const QSize room = ScrollBox1->maximumViewportSize(), picture = PictureSize();
+    const double w = picture.width(), h = picture.height();
     if (w <= 0 || h <= 0) return {0, 0};
     const double scale = std::min(room.width() / w, room.height() / h);
     return {static_cast<int>(w * scale), static_cast<int>(h * scale)};
@@ -142,7 +201,8 @@ QSize TViewPicForm::ZoomedSize() const {
   const auto zoomed = [zoom](int Side) {
     return static_cast<int>(std::min(std::trunc(Side * zoom / 100), double{QWIDGETSIZE_MAX}));
   };
-  return {zoomed(DibWidth(Picture)), zoomed(DibHeight(Picture))};
+  const QSize size = PictureSize();
+  return {zoomed(size.width()), zoomed(size.height())};
 }
 
 void TViewPicForm::ZoomEdChange() { PaintBox1Paint(); }
@@ -163,12 +223,13 @@ bool TViewPicForm::eventFilter(QObject* Watched, QEvent* Event) {
 
 void TViewPicForm::PaintBox1Paint() {
   if (FHoldPainting) return;
-  if (FitCheck->isChecked() && Picture.Bits && DibWidth(Picture) > 0) {
+  const QSize picture = PictureSize();
+  if (FitCheck->isChecked() && picture.width() > 0) {
     // The field shows the fitted percentage; showing it is no change of the zoom.
     const QSignalBlocker quiet(ZoomEd);
-    ZoomEd->SetValue(std::trunc(100.0 * ZoomedSize().width() / DibWidth(Picture)));
+    ZoomEd->SetValue(std::trunc(100.0 * ZoomedSize().width() / picture.width()));
   }
-  const QSize size = Picture.Bits ? ZoomedSize() : QSize(0, 0);
+  const QSize size = picture.isEmpty() ? QSize(0, 0) : ZoomedSize();
   if (PaintBox1->size() != size)
     PaintBox1->resize(size);  // the resize brings a new painting
   else
@@ -176,10 +237,11 @@ void TViewPicForm::PaintBox1Paint() {
 }
 
 void TViewPicForm::PaintPicture(QPainter& Painter, const QRect& Clip) {
-  if (!Picture.Bits || PaintBox1->size() != ZoomedSize()) return;
+  const TDib& shown = Picture.Bits ? Picture : FFirst;
+  if (!shown.Bits || PaintBox1->size() != ZoomedSize()) return;
   TQtPainterDevice device(Painter, DtRasDisplay, Clip);
-  PaintDib(device, 0, 0, PaintBox1->width(), PaintBox1->height(), Picture, 0, 0, DibWidth(Picture),
-           DibHeight(Picture), true, RopSrcCopy, false, nullptr);
+  PaintDib(device, 0, 0, PaintBox1->width(), PaintBox1->height(), shown, 0, 0, DibWidth(shown),
+           DibHeight(shown), true, RopSrcCopy, false, nullptr);
 }
 
 void TViewPicForm::PaintBox1MouseDown(QPoint Position) {

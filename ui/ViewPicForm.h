@@ -11,6 +11,11 @@
 // "Einpassen" fits the picture into the window, also as the window is resized, and the zoom field
 // (which it disables) shows the fitted percentage; off, the zoom field rules. The check box is kept in
 // the per-user store (section TViewPicForm, value Einpassen).
+//
+// A photo with a first picture (FirstPicture.h: its EXIF picture, a shared-folder entry) whose full
+// size is known is shown at once: the first picture, stretched to the photo's size, while a worker
+// thread decodes the photo; Picture then takes its place (PictureDecoded). Until then Picture holds
+// nothing and printing waits. A photo that turns out unreadable then says so and closes the viewer.
 
 #include <QDialog>
 #include <functional>
@@ -21,6 +26,8 @@
 
 class QCheckBox;
 class QPrinter;
+class TThumbnailCache;
+class TThumbnailMaker;
 class QPushButton;
 class QScrollArea;
 class QStatusBar;
@@ -40,8 +47,15 @@ class TViewPicForm : public QDialog {
 
   // Opening a photo: loads FileName (format 0, progress to Owner) into Picture and shows the viewer
   // modally, freeing the picture when it closes. A file that cannot be read shows "Konnte die
-  // Bilddatei nicht öffnen!" instead. True when the viewer was shown.
+  // Bilddatei nicht öffnen!" instead. True when the viewer was shown. With a first picture, the viewer
+  // shows that at once and Picture comes from the worker (no progress to Owner).
   bool ShowPicture(const std::string& FileName, TProgressSink* Owner);
+  // The shared thumbnail folder whose entries may serve as first pictures; nullptr for none.
+  void SetThumbnailCache(const TThumbnailCache* Cache) { FThumbnails = Cache; }
+  // True while the first picture shows and the photo is being decoded.
+  bool ShowsFirstPicture() const { return FFirst.Bits != nullptr; }
+  // The size of the photo shown, in pixels: Picture's, or the photo's while its first picture shows.
+  QSize PictureSize() const;
 
   TDib Picture{};        // put here by the opener, who frees it
   std::string FileName;  // the picture's file
@@ -79,10 +93,17 @@ class TViewPicForm : public QDialog {
   // Draws the picture onto Painter, which paints PaintBox1, within Clip.
   void PaintPicture(QPainter& Painter, const QRect& Clip);
 
+ signals:
+  // The decoded photo has taken the first picture's place.
+  void PictureDecoded();
+
  protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
  private:
+  void TakeDecoded();
+  void DropFirst();
+
   TShell& FShell;
   TSettingsStore& FSettings;
   QPrinter* FPrinter = nullptr;
@@ -91,4 +112,8 @@ class TViewPicForm : public QDialog {
   bool FHoldPainting = false;
   QPoint FPress;
   int FScrollH = 0, FScrollV = 0;
+  const TThumbnailCache* FThumbnails = nullptr;
+  TDib FFirst{};                              // the first picture while the photo is decoded
+  QSize FFullSize;                            // the photo's upright size while its first picture shows
+  std::unique_ptr<TThumbnailMaker> FDecoder;  // decodes photos for their first pictures' places
 };

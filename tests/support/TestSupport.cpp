@@ -36,6 +36,7 @@ TRecordingMessageBox::~TRecordingMessageBox() { SetMessageBox(nullptr); }
 bool TRecordingMessageBox::Show(const std::string& Text, const std::string& Title, TMsgIcon Icon,
                                 TMsgButtons Buttons) {
   Shown.push_back({Text, Title, Icon, Buttons});
+  if (OnShow) OnShow();
   if (Answers.empty()) return true;
   bool answer = Answers.front();
   Answers.erase(Answers.begin());
@@ -114,15 +115,22 @@ bool NeedProgram(const std::string& Name) {
 
 namespace {
 
-// An 8-bit binary PPM (P6) as a reader wrote it: its size and RGB samples; false, with a failure
-// recorded in Who's name, when it is none or is short.
+// An 8-bit binary PPM (P6) or PGM (P5, each sample then three times) as a reader wrote it: its size
+// and RGB samples; false, with a failure recorded in Who's name, when it is none or is short.
 bool ParsePpm(const std::string& Ppm, const char* Who, int& Width, int& Height, std::string& Rgb) {
   int maxValue = 0, end = 0;
-  if (std::sscanf(Ppm.c_str(), "P6 %d %d %d%n", &Width, &Height, &maxValue, &end) != 3 || maxValue != 255) {
-    ADD_FAILURE() << Who << " wrote no 8-bit PPM";
+  char kind = 0;
+  if (std::sscanf(Ppm.c_str(), "P%c %d %d %d%n", &kind, &Width, &Height, &maxValue, &end) != 4 ||
+      (kind != '6' && kind != '5') || maxValue != 255) {
+    ADD_FAILURE() << Who << " wrote no 8-bit PPM or PGM";
     return false;
   }
   Rgb = Ppm.substr(static_cast<size_t>(end) + 1);
+  if (kind == '5') {  // grey: each sample three times
+    std::string grey;
+    grey.swap(Rgb);
+    for (char sample : grey) Rgb.append(3, sample);
+  }
   if (Rgb.size() != size_t{3} * Width * Height) {
     ADD_FAILURE() << Who << "'s PPM is short";
     return false;
@@ -131,6 +139,16 @@ bool ParsePpm(const std::string& Ppm, const char* Who, int& Width, int& Height, 
 }
 
 }  // namespace
+
+bool AddExifThumbnail(const std::string& Photo, const std::string& Thumbnail, int Orientation) {
+  if (!NeedProgram("exiftool")) return false;
+  const std::string orientation = Orientation ? " -Orientation#=" + std::to_string(Orientation) : "";
+  if (Run("exiftool -q -overwrite_original " + Quote("-ThumbnailImage<=" + Thumbnail) + orientation + " " +
+          Quote(Photo)) == 0)
+    return true;
+  ADD_FAILURE() << "exiftool could not put " << Thumbnail << " into " << Photo;
+  return false;
+}
 
 bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb) {
   if (!NeedProgram("djpeg")) return false;
@@ -212,6 +230,20 @@ TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesyst
                  &r.Out);
   r.Err = ReadFile(errFile);
   return r;
+}
+
+TEnvOverride::TEnvOverride(std::string Name, const std::string& Value) : FName(std::move(Name)) {
+  const char* old = std::getenv(FName.c_str());
+  FHadOld = old != nullptr;
+  if (old) FOld = old;
+  setenv(FName.c_str(), Value.c_str(), 1);
+}
+
+TEnvOverride::~TEnvOverride() {
+  if (FHadOld)
+    setenv(FName.c_str(), FOld.c_str(), 1);
+  else
+    unsetenv(FName.c_str());
 }
 
 TFileSizeLimit::TFileSizeLimit(unsigned long long Bytes) {

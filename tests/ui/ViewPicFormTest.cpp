@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include "imaging/Pictaro.h"
@@ -54,14 +55,15 @@ class ViewPicFormTest : public QObject {
     TRecordingShell shell;
     TMemorySettingsStore settings;
     TViewPicForm viewer(shell, settings);
-    int shown = 0;
+    int shown = 0, checked = 0;  // checked: showings whose checks all ran
     viewer.ShowModal = [&](TViewPicForm& Form) {
       ++shown;
       Form.show();
-      if (!QTest::qWaitForWindowExposed(&Form)) return 0;
+      const bool exposed = QTest::qWaitForWindowExposed(&Form);
       // Zoom 100: pixel for pixel.
       if (shown == 1) {
         [&] {
+          QVERIFY(exposed);
           QCOMPARE(Form.PaintBox1->size(), QSize(40, 30));
           const QImage image = Form.PaintBox1->grab().toImage();
           QCOMPARE(image.pixelColor(7, 3), QColor(7, 3, 0));
@@ -83,13 +85,19 @@ class ViewPicFormTest : public QObject {
           Form.ZoomEd->lineEdit()->setText(QStringLiteral("20000"));
           QCOMPARE(Form.PaintBox1->size(), QSize(8000, 6000));
           QTest::keyClick(Form.ZoomEd->lineEdit(), Qt::Key_Return);  // the field corrects it
+          QVERIFY(Form.isVisible());                                 // and the viewer stays
           QCOMPARE(Form.ZoomEd->WholeValue(), 9000);
           QCOMPARE(Form.PaintBox1->size(), QSize(3600, 2700));
           Form.ZoomEd->SetValue(250);
+          ++checked;
         }();
       } else {
         // Reopened for another photo: the zoom stays.
-        [&] { QCOMPARE(Form.PaintBox1->size(), QSize(25, 250)); }();
+        [&] {
+          QVERIFY(exposed);
+          QCOMPARE(Form.PaintBox1->size(), QSize(25, 250));
+          ++checked;
+        }();
       }
       Form.hide();
       return int(QDialog::Accepted);
@@ -99,6 +107,7 @@ class ViewPicFormTest : public QObject {
     QCOMPARE(shell.Opened, std::vector<std::string>{dir / "a.bmp"});
     QVERIFY(viewer.ShowPicture(WritePicture(dir, "b.bmp", 10, 100), nullptr));
     QCOMPARE(shown, 2);
+    QCOMPARE(checked, 2);
 
     // A file that cannot be read never reaches the viewer.
     QVERIFY(!viewer.ShowPicture(dir / "missing.jpg", nullptr));
@@ -114,13 +123,15 @@ class ViewPicFormTest : public QObject {
     TRecordingShell shell;
     TMemorySettingsStore settings;
     TViewPicForm viewer(shell, settings);
+    bool checked = false;
     viewer.ShowModal = [&](TViewPicForm& Form) {
       Form.resize(300, 250);
       Form.show();
-      if (!QTest::qWaitForWindowExposed(&Form)) return 0;
+      const bool exposed = QTest::qWaitForWindowExposed(&Form);
       Form.ZoomEd->SetValue(2000);  // 800 x 600: larger than the window
       QApplication::processEvents();
       [&] {
+        QVERIFY(exposed);
         QScrollBar* h = Form.ScrollBox1->horizontalScrollBar();
         QScrollBar* v = Form.ScrollBox1->verticalScrollBar();
         QVERIFY(h->maximum() > 100 && v->maximum() > 100);
@@ -138,11 +149,71 @@ class ViewPicFormTest : public QObject {
         QApplication::sendEvent(Form.PaintBox1, &move);  // released: no longer dragging
         QCOMPARE(h->value(), 20);
         Form.PaintBox1->removeEventFilter(&counter);
+        checked = true;
       }();
       Form.hide();
       return int(QDialog::Accepted);
     };
     QVERIFY(viewer.ShowPicture(WritePicture(dir, "a.bmp", 40, 30), nullptr));
+    QVERIFY(checked);
+  }
+
+  void AFirstPictureShowsAtOnceUntilThePhotoIsDecoded() {
+    QVERIFY(qtest::NeedProgram("convert"));
+    qtest::TScratchDir dir;
+    const std::string photo = dir / "photo.jpg", small = dir / "small.jpg";
+    // A red photo of 600 x 400 whose EXIF picture is green.
+    QCOMPARE(qtest::Run("convert -size 600x400 xc:red " + qtest::Quote(photo)), 0);
+    QCOMPARE(qtest::Run("convert -size 150x100 xc:lime " + qtest::Quote(small)), 0);
+    QVERIFY(qtest::AddExifThumbnail(photo, small));
+    TRecordingShell shell;
+    TMemorySettingsStore settings;
+    TViewPicForm viewer(shell, settings);
+    bool checked = false;
+    viewer.ShowModal = [&](TViewPicForm& Form) {
+      QSignalSpy decoded(&Form, &TViewPicForm::PictureDecoded);
+      const auto colour = [&] { return Form.PaintBox1->grab().toImage().pixelColor(300, 200); };
+      [&] {
+        QVERIFY(Form.ShowsFirstPicture());
+        QCOMPARE(Form.PaintBox1->size(), QSize(600, 400));
+        QVERIFY(colour().green() > 200 && colour().red() < 60);
+        QVERIFY(!Form.PrintBrn->isEnabled());
+        // "Einpassen" fits the photo's size, not the first picture's: 600 x 400 into 200 x 150.
+        Form.ScrollBox1->setFrameShape(QFrame::NoFrame);
+        Form.ScrollBox1->setFixedSize(200, 150);
+        Form.FitCheck->click();
+        QCOMPARE(Form.PaintBox1->size(), QSize(200, 133));
+        QCOMPARE(Form.ZoomEd->WholeValue(), 33);
+        Form.FitCheck->click();
+        Form.ZoomEd->SetValue(100);
+        QVERIFY(decoded.wait());
+        QVERIFY(!Form.ShowsFirstPicture());
+        QCOMPARE(DibWidth(Form.Picture), 600);
+        QVERIFY(colour().red() > 200 && colour().green() < 60);
+        QVERIFY(Form.PrintBrn->isEnabled());
+        checked = true;
+      }();
+      return 0;
+    };
+    QVERIFY(viewer.ShowPicture(photo, nullptr));
+    QVERIFY(checked);
+
+    // The photo's coded data cut short: its first picture shows, then the viewer says so and closes.
+    const std::string bytes = qtest::ReadFile(photo);
+    qtest::WriteFile(photo, bytes.substr(0, bytes.size() - 200));
+    qtest::TRecordingMessageBox box;
+    viewer.ShowModal = [&](TViewPicForm& Form) {
+      QSignalSpy closed(&Form, &QDialog::rejected);
+      [&] {
+        QVERIFY(Form.ShowsFirstPicture());
+        QVERIFY(closed.wait());
+        QVERIFY(!Form.ShowsFirstPicture());
+      }();
+      return 0;
+    };
+    QVERIFY(viewer.ShowPicture(photo, nullptr));
+    QCOMPARE(box.Shown.size(), size_t(1));
+    QCOMPARE(box.Shown[0].Text, std::string("Konnte die Bilddatei nicht öffnen!"));
   }
 
   void FitIntoTheWindowIsKeptPerUser() {
