@@ -38,6 +38,8 @@ class TPageView final : public QWidget {
     FPane.PaintPage(painter);
   }
   void mousePressEvent(QMouseEvent*) override { FPane.setFocus(); }
+  // Also when the line below the page comes or goes.
+  void resizeEvent(QResizeEvent*) override { FPane.SettingsChanged(); }
 
  private:
   TPagePreview& FPane;
@@ -64,10 +66,15 @@ TPagePreview::TPagePreview(const TAlbumModel& Album, std::function<TLayoutSettin
   bar->addWidget(PageLabel);
   bar->addWidget(NextPageBtn);
   bar->addStretch();
+  UnreadableLabel = new QLabel(this);
+  UnreadableLabel->setAlignment(Qt::AlignCenter);
+  UnreadableLabel->setWordWrap(true);
+  UnreadableLabel->hide();
   auto* all = new QVBoxLayout(this);
   all->setContentsMargins(0, 0, 0, 0);
   all->addWidget(FView, 1);
   all->addLayout(bar);
+  all->addWidget(UnreadableLabel);
 
   connect(PrevPageBtn, &QToolButton::clicked, this, &TPagePreview::PreviousPage);
   connect(NextPageBtn, &QToolButton::clicked, this, &TPagePreview::NextPage);
@@ -125,11 +132,6 @@ void TPagePreview::TakePictures() {
 void TPagePreview::showEvent(QShowEvent* Event) {
   QWidget::showEvent(Event);
   if (FDirty) Schedule();
-}
-
-void TPagePreview::resizeEvent(QResizeEvent* Event) {
-  QWidget::resizeEvent(Event);
-  SettingsChanged();
 }
 
 void TPagePreview::Schedule() {
@@ -198,6 +200,14 @@ void TPagePreview::Redraw() {
   FPictures->Want(shown, std::max(layout.LargestPicture(FPage, scale), 1), others);
 
   PageLabel->setText(QStringLiteral("Seite %1 von %2").arg(FPage).arg(FPageCount));
+  const auto unreadable = std::count_if(photos.begin(), photos.end(), [](const TPreviewPhoto& Photo) {
+    return Photo.State == TPictureState::Unreadable;
+  });
+  UnreadableLabel->setText(
+      unreadable == 1 ? QStringLiteral("1 Foto kann nicht gelesen werden und fehlt in der PDF-Datei.")
+                      : QStringLiteral("%1 Fotos können nicht gelesen werden und fehlen in der PDF-Datei.")
+                            .arg(unreadable));
+  UnreadableLabel->setVisible(unreadable > 0);
   PrevPageBtn->setEnabled(FPage > 1);
   NextPageBtn->setEnabled(FPage < FPageCount);
   FView->update();

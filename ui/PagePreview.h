@@ -12,6 +12,8 @@
 // Pictures come from a TPreviewPictures of the pane's own: made on worker threads at the size the page
 // shows them, from the shared thumbnail folder when that is large enough. Until a photo's picture is
 // there, the grid's thumbnail stands in for it, and without one its place shows the grid's grey box.
+// A photo that cannot be read takes no cell, as in the PDF; a line below the page says how many there
+// are as soon as the pane knows of one.
 
 #include <QImage>
 #include <QWidget>
@@ -57,6 +59,7 @@ class TPagePreview : public QWidget {
   QToolButton* PrevPageBtn;
   QToolButton* NextPageBtn;
   QLabel* PageLabel;
+  QLabel* UnreadableLabel;  // hidden while every photo can be read
 
  signals:
   // The page was drawn anew.
@@ -64,7 +67,6 @@ class TPagePreview : public QWidget {
 
  protected:
   void showEvent(QShowEvent* Event) override;
-  void resizeEvent(QResizeEvent* Event) override;
 
  private:
   void Schedule();

@@ -1,6 +1,6 @@
 // The page preview inside the real window: it shows on the settings pages, starts on the current
-// photo's page, turns pages, redraws when a field is typed into and shows the photos once their
-// pictures are made.
+// photo's page, turns pages, redraws when a field is typed into, shows the photos once their
+// pictures are made and says below the page that a photo cannot be read.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -44,7 +44,11 @@ class PagePreviewTest : public QObject {
   void FollowsTheSettingsAndTurnsPages() {
     qtest::TScratchDir dir;
     TMainFormFixture f;
-    f.AddPhotos(Photos(dir, 13));
+    // Last, a fourteenth photo that is no picture: it moves no other photo.
+    std::vector<std::string> photos = Photos(dir, 13);
+    photos.push_back(dir / "broken.jpg");
+    qtest::WriteFile(photos.back(), "no picture");
+    f.AddPhotos(photos);
     f.Form.resize(900, 640);
     f.SelectPhoto(8);
     TPagePreview* preview = f.Form.Preview();
@@ -77,6 +81,9 @@ class PagePreviewTest : public QObject {
     QTest::keyClick(preview, Qt::Key_PageUp);
     QVERIFY(redrawn.wait());
     while (preview->MakingPictures() || !HasRed(preview->PageImage())) QVERIFY(redrawn.wait());
+    while (preview->UnreadableLabel->isHidden()) QVERIFY(redrawn.wait());
+    QCOMPARE(preview->UnreadableLabel->text(),
+             QStringLiteral("1 Foto kann nicht gelesen werden und fehlt in der PDF-Datei."));
   }
 };
 
