@@ -102,9 +102,7 @@ bool TExportRun::OpenDocument(const std::string& Target) {
   FDoc.Canvas->KeepJpeg = FSettings.KeepJpeg;
   FDoc.Canvas->Cancel = FOptions.Cancel;
   // A font is embedded for all its texts or for none, so it is asked for before the first text.
-  for (const auto& [embed, font] : {std::pair{FEmbedding.Heading, &FSettings.HeadingFont},
-                                    std::pair{FEmbedding.Text, &FSettings.TextFont}})
-    if (embed) FDoc.Canvas->EmbedFont(font->Name, PdfFontFor(*font).Style);
+  EmbedLayoutFonts(*FDoc.Canvas, FSettings, FEmbedding);
   return FDoc.File->Created() && FDoc.Canvas->BeginDoc(FDoc.File->TempName());
 }
 

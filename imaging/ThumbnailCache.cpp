@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "imaging/Pictaro.h"
+#include "imaging/PngWrite.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "platform/UnixFile.h"
@@ -177,60 +178,6 @@ class TPngReader {
   std::vector<uint8_t> FRgba;
 };
 
-class TPngWriter {
- public:
-  explicit TPngWriter(FILE* File) {
-    FPng = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
-    if (FPng) FInfo = png_create_info_struct(FPng);
-    FFile = File;
-  }
-  ~TPngWriter() {
-    if (FPng) png_destroy_write_struct(&FPng, FInfo ? &FInfo : nullptr);
-  }
-  TPngWriter(const TPngWriter&) = delete;
-  TPngWriter& operator=(const TPngWriter&) = delete;
-
-  // Writes Picture (24 bits) as 8-bit red, green, blue and an opaque alpha, as the shared folder's
-  // entries are.
-  bool Write(const TDib& Picture, std::vector<png_text>& Texts) {
-    if (!FInfo) return false;
-    const int width = DibWidth(Picture), height = DibHeight(Picture);
-    FRow.resize(static_cast<size_t>(width) * 4);
-    if (setjmp(png_jmpbuf(FPng))) return false;
-    png_init_io(FPng, FFile);
-    png_set_IHDR(FPng, FInfo, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_set_text(FPng, FInfo, Texts.data(), static_cast<int>(Texts.size()));
-    png_write_info(FPng, FInfo);
-    for (int y = 0; y < height; ++y) {
-      const uint8_t* from = Picture.Bits + int64_t(height - 1 - y) * Picture.RowBytes;
-      for (int x = 0; x < width; ++x, from += 3) {
-        uint8_t* to = FRow.data() + 4 * size_t(x);
-        to[0] = from[2], to[1] = from[1], to[2] = from[0], to[3] = 0xFF;
-      }
-      png_write_row(FPng, FRow.data());
-    }
-    png_write_end(FPng, FInfo);
-    return true;
-  }
-
- private:
-  png_structp FPng = nullptr;
-  png_infop FInfo = nullptr;
-  FILE* FFile = nullptr;
-  std::vector<uint8_t> FRow;  // outside Write's frame, for the same reason as the reader's rows
-};
-
-png_text TextChunk(const char* Key, const std::string& Value) {
-  png_text text{};
-  text.compression = PNG_TEXT_COMPRESSION_NONE;
-  text.key = const_cast<char*>(Key);
-  text.text = const_cast<char*>(Value.c_str());
-  text.text_length = Value.size();
-  return text;
-}
-
 // Creates Folder and its parents that are missing, each with the permissions 0700.
 bool MakeFolders(const std::string& Folder) {
   std::string partial;
@@ -331,21 +278,13 @@ void TThumbnailCache::Store(const std::string& FileName, const TFileStamp& Stamp
     ::unlink(temporary.c_str());
     return;
   }
-  // The chunks point into these strings, which must live until the file is written.
-  const std::string uri = FileUri(AbsolutePath(FileName)), modified = std::to_string(Stamp.Modified),
-                    size = std::to_string(Stamp.Size), width = std::to_string(FullWidth),
-                    height = std::to_string(FullHeight), software = KSoftware;
-  std::vector<png_text> texts = {TextChunk("Thumb::URI", uri),
-                                 TextChunk("Thumb::MTime", modified),
-                                 TextChunk("Thumb::Size", size),
-                                 TextChunk("Thumb::Image::Width", width),
-                                 TextChunk("Thumb::Image::Height", height),
-                                 TextChunk("Software", software)};
-  bool written;
-  {
-    TPngWriter writer(file);
-    written = writer.Write(Picture, texts);
-  }
+  const std::vector<TPngText> texts = {{"Thumb::URI", FileUri(AbsolutePath(FileName))},
+                                       {"Thumb::MTime", std::to_string(Stamp.Modified)},
+                                       {"Thumb::Size", std::to_string(Stamp.Size)},
+                                       {"Thumb::Image::Width", std::to_string(FullWidth)},
+                                       {"Thumb::Image::Height", std::to_string(FullHeight)},
+                                       {"Software", KSoftware}};
+  bool written = WriteRgbaPng(file, Picture, texts);
   written = (std::fclose(file) == 0) && written;
   if (!written || ::rename(temporary.c_str(), entry.c_str()) != 0) ::unlink(temporary.c_str());
 }

@@ -269,9 +269,9 @@ void TPDFCanvas::WritePageTree() {
     // The box is one unit smaller than the page, the last pixel row and column; it is kept at least
     // one unit wide and high, since an empty or inverted box is no page at all to a reader.
     FLine.assign("/MediaBox [0 0 ");
-    AppendInt(FLine, std::max<int64_t>(int64_t(size.Width) - 1, 1));
+    AppendInt(FLine, MediaBoxSide(size.Width));
     FLine += ' ';
-    AppendInt(FLine, std::max<int64_t>(int64_t(size.Height) - 1, 1));
+    AppendInt(FLine, MediaBoxSide(size.Height));
     FLine += ']';
     WriteLine();
     FLine.assign("/Contents ");

@@ -16,16 +16,11 @@
 #include "pdf/EmbeddedFont.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PdfFormat.h"
+#include "pdf/TextPlacement.h"
 #include "platform/TextEncoding.h"
 #include "platform/TextShaper.h"
 
 namespace {
-
-// V * Mul / Div rounded to the nearest integer, halves away from zero; Div > 0.
-int64_t RoundedMulDiv(int64_t V, int64_t Mul, int64_t Div) {
-  const int64_t product = V * Mul;
-  return product >= 0 ? (product + Div / 2) / Div : -((-product + Div / 2) / Div);
-}
 
 // The characters of the UTF-8 Text in reverse order.
 std::string Reversed(std::string_view Text) {
@@ -41,18 +36,13 @@ std::string Reversed(std::string_view Text) {
   return out;
 }
 
-bool SameFace(std::string_view Name, TFontStyles Style, const std::pair<std::string, TFontStyles>& Font) {
-  return Font.first == Name && (Font.second & (fsBold | fsItalic)) == (Style & (fsBold | fsItalic));
-}
-
 }  // namespace
 
 int32_t PdfTextWidth(TFontMetrics& Metrics, const TPDFFont& Font, std::string_view Text, bool Embedded) {
-  TTextShaper* shaper = Metrics.Shaper();
-  if (shaper && (Embedded || !FitsCp1252(Text))) {
-    const TShapedLine& line = shaper->Shape(Font.Name, Font.Style, Text);
+  if (WritesShapedText(Metrics, Text, Embedded)) {
+    const TShapedLine& line = Metrics.Shaper()->Shape(Font.Name, Font.Style, Text);
     if (!line.Runs.empty()) {
-      const int64_t size = std::clamp<int64_t>(Font.Size < 0 ? -int64_t{Font.Size} : Font.Size, 1, 0xFFFF);
+      const int64_t size = TextFontSize(Font.Size);
       return static_cast<int32_t>(
           std::min<int64_t>(RoundedMulDiv(line.Advance, size, KShapeUnitsPerEm), INT32_MAX));
     }
@@ -61,18 +51,8 @@ int32_t PdfTextWidth(TFontMetrics& Metrics, const TPDFFont& Font, std::string_vi
   return Metrics.TextExtent(Utf8ToCp1252(Text)).Width;
 }
 
-void TPDFCanvas::EmbedFont(std::string_view Name, TFontStyles Style) {
-  for (const auto& font : FEmbedRequests)
-    if (SameFace(Name, Style, font)) return;
-  FEmbedRequests.emplace_back(std::string(Name), Style);
-}
-
 bool TPDFCanvas::WritesShaped(std::string_view Text) {
-  if (!FMeasure->Shaper()) return false;
-  if (!FitsCp1252(Text)) return true;
-  for (const auto& font : FEmbedRequests)
-    if (SameFace(Font.Name, Font.Style, font)) return true;
-  return false;
+  return WritesShapedText(*FMeasure, Text, EmbedsFont(Font));
 }
 
 int32_t TPDFCanvas::EmbeddedFontNumber(TFontFace* Face) {
@@ -143,10 +123,7 @@ bool TPDFCanvas::TextOutShaped(int64_t X, int64_t Baseline, std::string_view Tex
   FLine += " Td";
   WriteLine();
 
-  const int64_t size = std::clamp<int64_t>(Font.Size < 0 ? -int64_t{Font.Size} : Font.Size, 1, 0xFFFF);
-  const auto thousandths = [](int64_t ShapeUnits) {
-    return RoundedMulDiv(ShapeUnits, 1000, KShapeUnitsPerEm);
-  };
+  const int64_t size = TextFontSize(Font.Size);
   int64_t shaperPen = 0;  // shape units
   int64_t readerPen = 0;  // 1/1000 em, as a reader adds up the declared widths
   int32_t rise = 0;       // shape units
@@ -177,7 +154,7 @@ bool TPDFCanvas::TextOutShaped(int64_t X, int64_t Baseline, std::string_view Tex
       endArray();
       rise = Glyph.Rise;
       FLine.clear();
-      AppendThousandths(FLine, RoundedMulDiv(rise, size * 1000, KShapeUnitsPerEm));
+      AppendThousandths(FLine, ShapedGlyphRise(rise, size));
       FLine += " Ts";
       WriteLine();
       FLine.assign("[");
@@ -222,7 +199,7 @@ bool TPDFCanvas::TextOutShaped(int64_t X, int64_t Baseline, std::string_view Tex
         const uint32_t cid =
             CidFor(font, glyph.Glyph, textOf(glyph.TextStart, glyph.TextEnd), width, carries);
         carried = carried && (g > first || carries);
-        cluster.push_back({cid, width, thousandths(shaperPen + glyph.OffsetX), glyph.OffsetY});
+        cluster.push_back({cid, width, ShapedGlyphX(shaperPen, glyph.OffsetX), glyph.OffsetY});
         shaperPen += glyph.Advance;
       }
       const std::string text = textOf(lead.ClusterStart, lead.ClusterEnd);
@@ -243,7 +220,7 @@ bool TPDFCanvas::TextOutShaped(int64_t X, int64_t Baseline, std::string_view Tex
                        [](const TDrawn& A, const TDrawn& B) { return A.X < B.X; });
       for (size_t k = 0; k + 1 < cluster.size(); ++k) draw(cluster[k]);
       const TDrawn& last = cluster.back();
-      const int64_t spacing = thousandths(shaperPen) - (last.X + last.Width);
+      const int64_t spacing = ShapedGlyphX(shaperPen, 0) - (last.X + last.Width);
       if (spacing != 0) {
         endArray();
         FLine.clear();

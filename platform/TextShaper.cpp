@@ -201,6 +201,10 @@ TTextShaper::TPrimary& TTextShaper::PrimaryFor(std::string_view Name, TFontStyle
   return primary;
 }
 
+TFontFace* TTextShaper::PrimaryFace(std::string_view Name, TFontStyles Style) {
+  return PrimaryFor(Name, Style).Face;
+}
+
 TFontFace* TTextShaper::FaceFor(TPrimary& Primary, std::u32string_view Chars) {
   const std::u32string key(Chars);
   auto known = Primary.Fallbacks.find(key);

@@ -71,6 +71,9 @@ class TTextShaper {
   // Shapes Text in the face for Name (UTF-8) and Style (fsBold and fsItalic choose the face). The
   // result stays valid until the next call.
   const TShapedLine& Shape(std::string_view Name, TFontStyles Style, std::string_view Text);
+  // The face fontconfig gives for Name and Style, the one a text in that font starts in; nullptr when
+  // no face can be opened. Kept for the shaper's life.
+  TFontFace* PrimaryFace(std::string_view Name, TFontStyles Style);
 
  private:
   struct TPrimary;

@@ -4,7 +4,8 @@
 #   build/       optimised (gcc), with the benchmarks compiled
 #   build-asan/  clang with AddressSanitizer + UndefinedBehaviorSanitizer, and the libFuzzer targets
 #   build-tsan/  clang with ThreadSanitizer: the core with the export and platform tests, among them two
-#                exports running at once and the window's export job, and the thumbnail makers' workers
+#                exports running at once and the window's export job, the thumbnail makers' workers
+#                and the preview's picture workers
 # The photo corpus for the picture tests is made once into build/photos (about four minutes).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -62,5 +63,6 @@ cmake --build "$root/build-tsan" -j"$jobs" --target test_export test_platform te
 export TSAN_OPTIONS=halt_on_error=1
 "$root/build-tsan/tests/test_export"
 "$root/build-tsan/tests/test_platform"
-# Of the picture tests only the thumbnail makers have threads; the others run in the two builds above.
-"$root/build-tsan/tests/test_imaging" --gtest_filter='ThumbnailMaker.*'
+# Of the picture tests only the thumbnail makers and the preview's pictures have threads; the others
+# run in the two builds above.
+"$root/build-tsan/tests/test_imaging" --gtest_filter='ThumbnailMaker.*:PreviewPictures.*'

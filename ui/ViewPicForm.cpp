@@ -1,5 +1,6 @@
 #include "ui/ViewPicForm.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -20,12 +21,16 @@
 #include "imaging/Pictaro.h"
 #include "imaging/ThumbnailMaker.h"
 #include "platform/Messages.h"
+#include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "ui/PrintForm.h"
 #include "ui/QtDevice.h"
 #include "ui/SpinEdit.h"
 
 namespace {
+
+constexpr const char* KViewerSection = "TViewPicForm";
+constexpr const char* KFitName = "Einpassen";
 
 // The drawing surface: hand cursor; its painting and mouse belong to the viewer.
 class TViewSurface final : public QWidget {
@@ -63,6 +68,11 @@ TViewPicForm::TViewPicForm(TShell& Shell, TSettingsStore& Settings, QWidget* Par
   for (QPushButton* button : {ReadyBtn, PrintBrn, OpenBtn}) button->setAutoDefault(false);
   auto* zoomLabel = new QLabel(QStringLiteral("Zoom:"), this);
   zoomLabel->setBuddy(ZoomEd);
+  FitCheck = new QCheckBox(QStringLiteral("Einpassen"), this);
+  FitCheck->setToolTip(QStringLiteral("Passt das Bild in das Fenster ein"));
+  std::string fit;
+  FitCheck->setChecked(FSettings.Read(KViewerSection, KFitName, fit) && fit == "1");
+  ZoomEd->setEnabled(!FitCheck->isChecked());
 
   ScrollBox1 = new QScrollArea(this);
   ScrollBox1->setBackgroundRole(QPalette::Dark);
@@ -79,6 +89,7 @@ TViewPicForm::TViewPicForm(TShell& Shell, TSettingsStore& Settings, QWidget* Par
   bar->addSpacing(16);
   bar->addWidget(zoomLabel);
   bar->addWidget(ZoomEd);
+  bar->addWidget(FitCheck);
   bar->addStretch();
   auto* all = new QVBoxLayout(this);
   all->setContentsMargins(4, 4, 4, 0);
@@ -93,6 +104,9 @@ TViewPicForm::TViewPicForm(TShell& Shell, TSettingsStore& Settings, QWidget* Par
   connect(PrintBrn, &QPushButton::clicked, this, &TViewPicForm::PrintBrnClick);
   connect(OpenBtn, &QPushButton::clicked, this, &TViewPicForm::OpenBtnClick);
   connect(ZoomEd, &TSpinEdit::Changed, this, &TViewPicForm::ZoomEdChange);
+  connect(FitCheck, &QCheckBox::toggled, this, &TViewPicForm::FitCheckClick);
+  if (FitCheck->isChecked()) ScrollBox1->setAlignment(Qt::AlignCenter);
+  ScrollBox1->viewport()->installEventFilter(this);
 }
 
 TViewPicForm::~TViewPicForm() {
@@ -175,6 +189,13 @@ QSize TViewPicForm::PictureSize() const {
 }
 
 QSize TViewPicForm::ZoomedSize() const {
+  if (FitCheck->isChecked()) {
+    const QSize room = ScrollBox1->maximumViewportSize(), picture = PictureSize();
+    const double w = picture.width(), h = picture.height();
+    if (w <= 0 || h <= 0) return {0, 0};
+    const double scale = std::min(room.width() / w, room.height() / h);
+    return {static_cast<int>(w * scale), static_cast<int>(h * scale)};
+  }
   // A zoom of 0 or less shows nothing until the field corrects it.
   const double zoom = std::max(ZoomEd->Typed(), 0.0);
   const auto zoomed = [zoom](int Side) {
@@ -186,9 +207,29 @@ QSize TViewPicForm::ZoomedSize() const {
 
 void TViewPicForm::ZoomEdChange() { PaintBox1Paint(); }
 
+void TViewPicForm::FitCheckClick() {
+  FSettings.Write(KViewerSection, KFitName, FitCheck->isChecked() ? "1" : "0");
+  ZoomEd->setEnabled(!FitCheck->isChecked());
+  // A fitted picture stands in the middle of the window; a zoomed one at its top left, as always.
+  ScrollBox1->setAlignment(FitCheck->isChecked() ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
+  PaintBox1Paint();
+}
+
+bool TViewPicForm::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched == ScrollBox1->viewport() && Event->type() == QEvent::Resize && FitCheck->isChecked())
+    PaintBox1Paint();
+  return QDialog::eventFilter(Watched, Event);
+}
+
 void TViewPicForm::PaintBox1Paint() {
   if (FHoldPainting) return;
-  const QSize size = Picture.Bits || FFirst.Bits ? ZoomedSize() : QSize(0, 0);
+  const QSize picture = PictureSize();
+  if (FitCheck->isChecked() && picture.width() > 0) {
+    // The field shows the fitted percentage; showing it is no change of the zoom.
+    const QSignalBlocker quiet(ZoomEd);
+    ZoomEd->SetValue(std::trunc(100.0 * ZoomedSize().width() / picture.width()));
+  }
+  const QSize size = picture.isEmpty() ? QSize(0, 0) : ZoomedSize();
   if (PaintBox1->size() != size)
     PaintBox1->resize(size);  // the resize brings a new painting
   else

@@ -8,6 +8,10 @@
 // the picture when it closes; the viewer never loads or frees Picture otherwise. Every painting
 // stretches the picture anew from Picture with PaintDib, limited to the part being painted.
 //
+// "Einpassen" fits the picture into the window, also as the window is resized, and the zoom field
+// (which it disables) shows the fitted percentage; off, the zoom field rules. The check box is kept in
+// the per-user store (section TViewPicForm, value Einpassen).
+//
 // A photo with a first picture (FirstPicture.h: its EXIF picture, a shared-folder entry) whose full
 // size is known is shown at once: the first picture, stretched to the photo's size, while a worker
 // thread decodes the photo; Picture then takes its place (PictureDecoded). Until then Picture holds
@@ -20,6 +24,7 @@
 
 #include "imaging/Dib.h"
 
+class QCheckBox;
 class QPrinter;
 class TThumbnailCache;
 class TThumbnailMaker;
@@ -59,6 +64,7 @@ class TViewPicForm : public QDialog {
   QPushButton* PrintBrn;
   QPushButton* OpenBtn;
   TSpinEdit* ZoomEd;
+  QCheckBox* FitCheck;
   QScrollArea* ScrollBox1;
   QWidget* PaintBox1;
   QStatusBar* StatusBar1;
@@ -70,10 +76,13 @@ class TViewPicForm : public QDialog {
   void SetPrinter(QPrinter* Printer) { FPrinter = Printer; }
   QPrinter& Printer();
 
-  // The zoomed size of the picture: trunc(size * zoom / 100), 0 for a zoom of 0 or less.
+  // The zoomed size of the picture: trunc(size * zoom / 100), 0 for a zoom of 0 or less; with
+  // "Einpassen", the largest size in the picture's proportion that fits the visible area.
   QSize ZoomedSize() const;
 
   void ZoomEdChange();
+  // "Einpassen" turned on or off: kept in the store, the picture fitted or zoomed.
+  void FitCheckClick();
   // The painting routine: sizes the surface to the zoomed picture, or has it painted when it fits.
   void PaintBox1Paint();
   void PrintBrnClick();
@@ -87,6 +96,9 @@ class TViewPicForm : public QDialog {
  signals:
   // The decoded photo has taken the first picture's place.
   void PictureDecoded();
+
+ protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
 
  private:
   void TakeDecoded();

@@ -4,8 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -111,6 +113,33 @@ bool NeedProgram(const std::string& Name) {
   return false;
 }
 
+namespace {
+
+// An 8-bit binary PPM (P6) or PGM (P5, each sample then three times) as a reader wrote it: its size
+// and RGB samples; false, with a failure recorded in Who's name, when it is none or is short.
+bool ParsePpm(const std::string& Ppm, const char* Who, int& Width, int& Height, std::string& Rgb) {
+  int maxValue = 0, end = 0;
+  char kind = 0;
+  if (std::sscanf(Ppm.c_str(), "P%c %d %d %d%n", &kind, &Width, &Height, &maxValue, &end) != 4 ||
+      (kind != '6' && kind != '5') || maxValue != 255) {
+    ADD_FAILURE() << Who << " wrote no 8-bit PPM or PGM";
+    return false;
+  }
+  Rgb = Ppm.substr(static_cast<size_t>(end) + 1);
+  if (kind == '5') {  // grey: each sample three times
+    std::string grey;
+    grey.swap(Rgb);
+    for (char sample : grey) Rgb.append(3, sample);
+  }
+  if (Rgb.size() != size_t{3} * Width * Height) {
+    ADD_FAILURE() << Who << "'s PPM is short";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool AddExifThumbnail(const std::string& Photo, const std::string& Thumbnail, int Orientation) {
   if (!NeedProgram("exiftool")) return false;
   const std::string orientation = Orientation ? " -Orientation#=" + std::to_string(Orientation) : "";
@@ -130,24 +159,66 @@ bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& 
     ADD_FAILURE() << "djpeg refuses the JPEG bytes";
     return false;
   }
-  int maxValue = 0, end = 0;
-  char kind = 0;
-  if (std::sscanf(ppm.c_str(), "P%c %d %d %d%n", &kind, &Width, &Height, &maxValue, &end) != 4 ||
-      (kind != '6' && kind != '5') || maxValue != 255) {
-    ADD_FAILURE() << "djpeg wrote no 8-bit PPM or PGM";
+  return ParsePpm(ppm, "djpeg", Width, Height, Rgb);
+}
+
+bool PdfPagePixels(const std::filesystem::path& Pdf, int Page, int Width, int Height, std::string& Rgb) {
+  if (!NeedProgram("pdftoppm")) return false;
+  TScratchDir dir;
+  const std::string page = std::to_string(Page);
+  if (Run("pdftoppm -f " + page + " -l " + page + " -scale-to-x " + std::to_string(Width) + " -scale-to-y " +
+          std::to_string(Height) + " -singlefile " + Quote(Pdf.string()) + " " + Quote(dir / "page")) != 0) {
+    ADD_FAILURE() << "pdftoppm cannot render page " << Page << " of " << Pdf;
     return false;
   }
-  Rgb = ppm.substr(static_cast<size_t>(end) + 1);
-  if (kind == '5') {  // grey: each sample three times
-    std::string grey;
-    grey.swap(Rgb);
-    for (char sample : grey) Rgb.append(3, sample);
+  int w = 0, h = 0;
+  if (!ParsePpm(ReadFile(dir.Path() / "page.ppm"), "pdftoppm", w, h, Rgb)) return false;
+  EXPECT_TRUE(w == Width && h == Height) << "pdftoppm rendered " << w << " x " << h;
+  return w == Width && h == Height;
+}
+
+namespace {
+
+// A 3 x 3 box blur, twice: a blur of three along the rows, then along the columns, each twice.
+std::vector<double> Blurred(const std::string& Rgb, int Width, int Height) {
+  std::vector<double> a(Rgb.size()), b(Rgb.size());
+  for (size_t i = 0; i < Rgb.size(); ++i) a[i] = static_cast<uint8_t>(Rgb[i]);
+  for (int pass = 0; pass < 4; ++pass) {
+    const bool rows = pass % 2 == 0;
+    const int length = rows ? Width : Height, step = rows ? 3 : 3 * Width;
+    for (size_t i = 0; i < a.size(); ++i) {
+      const int at = rows ? int(i / 3 % Width) : int(i / 3 / Width);
+      const double sum = a[i] + (at > 0 ? a[i - step] : 0) + (at + 1 < length ? a[i + step] : 0);
+      b[i] = sum / (1 + (at > 0) + (at + 1 < length));
+    }
+    a.swap(b);
   }
-  if (Rgb.size() != size_t{3} * Width * Height) {
-    ADD_FAILURE() << "djpeg's PPM is short";
-    return false;
+  return a;
+}
+
+}  // namespace
+
+TPictureDifference ComparePictures(const std::string& A, const std::string& B, int Width, int Height) {
+  TPictureDifference d;
+  if (A.size() != size_t{3} * Width * Height || B.size() != A.size() || Width <= 0 || Height <= 0) {
+    ADD_FAILURE() << "pictures of different sizes";
+    d.Mean = d.WorstTile = 255;
+    return d;
   }
-  return true;
+  const std::vector<double> a = Blurred(A, Width, Height), b = Blurred(B, Width, Height);
+  constexpr int tile = 16;
+  const int across = (Width + tile - 1) / tile;
+  std::vector<double> sums(size_t(across) * ((Height + tile - 1) / tile)), counts(sums.size());
+  for (size_t i = 0; i < a.size(); ++i) {
+    const size_t pixel = i / 3, t = pixel / Width / tile * across + pixel % Width / tile;
+    sums[t] += std::abs(a[i] - b[i]);
+    ++counts[t];
+    d.Mean += std::abs(a[i] - b[i]) / a.size();
+  }
+  for (size_t t = 0; t < sums.size(); ++t)
+    if (sums[t] / counts[t] > d.WorstTile)
+      d.WorstTile = sums[t] / counts[t], d.WorstTileX = int(t % across) * tile, d.WorstTileY = int(t / across) * tile;
+  return d;
 }
 
 TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,

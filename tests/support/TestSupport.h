@@ -76,6 +76,21 @@ bool HaveProgram(const std::string& Name);
 // bytes.
 bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb);
 
+// Renders page Page (from 1) of Pdf with poppler's pdftoppm at exactly Width x Height pixels into Rgb,
+// three bytes (red, green, blue) a pixel, rows from the top. False (with a recorded failure) when
+// pdftoppm is missing or fails.
+bool PdfPagePixels(const std::filesystem::path& Pdf, int Page, int Width, int Height, std::string& Rgb);
+
+// How far apart two pictures of Width x Height pixels (Rgb as above) are once both are slightly blurred
+// (a 3 x 3 box, twice), so that anti-aliasing and resampling count little and a missing or moved
+// shape counts much: the mean difference per channel over the whole picture, and the largest mean
+// difference of any tile of 16 x 16 pixels.
+struct TPictureDifference {
+  double Mean = 0, WorstTile = 0;
+  int WorstTileX = 0, WorstTileY = 0;  // its top-left pixel
+};
+TPictureDifference ComparePictures(const std::string& A, const std::string& B, int Width, int Height);
+
 // Puts the JPEG file Thumbnail into the JPEG file Photo's EXIF block as its small picture, and sets the
 // orientation tag to Orientation unless it is 0, with exiftool (an independent writer). False, with a
 // recorded failure, when exiftool is missing or fails.

@@ -1,5 +1,6 @@
 // The picture viewer through Qt Test: opening (and failing to open) a photo, the zoom field's
 // keystrokes and limits, zoom kept between openings, dragging with any button, the shell's "open".
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -177,6 +178,14 @@ class ViewPicFormTest : public QObject {
         QCOMPARE(Form.PaintBox1->size(), QSize(600, 400));
         QVERIFY(colour().green() > 200 && colour().red() < 60);
         QVERIFY(!Form.PrintBrn->isEnabled());
+        // "Einpassen" fits the photo's size, not the first picture's: 600 x 400 into 200 x 150.
+        Form.ScrollBox1->setFrameShape(QFrame::NoFrame);
+        Form.ScrollBox1->setFixedSize(200, 150);
+        Form.FitCheck->click();
+        QCOMPARE(Form.PaintBox1->size(), QSize(200, 133));
+        QCOMPARE(Form.ZoomEd->WholeValue(), 33);
+        Form.FitCheck->click();
+        Form.ZoomEd->SetValue(100);
         QVERIFY(decoded.wait());
         QVERIFY(!Form.ShowsFirstPicture());
         QCOMPARE(DibWidth(Form.Picture), 600);
@@ -205,6 +214,50 @@ class ViewPicFormTest : public QObject {
     QVERIFY(viewer.ShowPicture(photo, nullptr));
     QCOMPARE(box.Shown.size(), size_t(1));
     QCOMPARE(box.Shown[0].Text, std::string("Konnte die Bilddatei nicht öffnen!"));
+  }
+
+  void FitIntoTheWindowIsKeptPerUser() {
+    qtest::TScratchDir dir;
+    TRecordingShell shell;
+    TMemorySettingsStore settings;
+    // Fitted into a visible area of 200 x 150: the largest size in proportion, and the zoom field's
+    // percentage (whole, at least 5).
+    struct TRow {
+      int Width, Height;
+      QSize Fitted;
+      int Zoom;
+    };
+    const TRow rows[] = {
+        {40, 30, {200, 150}, 500},   // enlarged, both sides fill
+        {10, 100, {15, 150}, 150},   // the height limits
+        {1000, 300, {200, 60}, 20},  // shrunk, the width limits
+        {8000, 100, {200, 2}, 5},    // 2.5 % is below the field's lowest value
+    };
+    int checked = 0;
+    for (const TRow& row : rows) {
+      TViewPicForm viewer(shell, settings);
+      viewer.ShowModal = [&](TViewPicForm& Form) {
+        Form.ScrollBox1->setFrameShape(QFrame::NoFrame);
+        Form.ScrollBox1->setFixedSize(200, 150);
+        Form.show();
+        if (!QTest::qWaitForWindowExposed(&Form)) return 0;
+        if (&row == rows) Form.FitCheck->click();  // the first viewer turns it on; the others read it
+        QApplication::processEvents();
+        [&] {
+          QVERIFY(Form.FitCheck->isChecked());
+          QVERIFY(!Form.ZoomEd->isEnabled());
+          QCOMPARE(Form.PaintBox1->size(), row.Fitted);
+          QCOMPARE(Form.ZoomEd->WholeValue(), row.Zoom);
+          ++checked;
+        }();
+        Form.hide();
+        return int(QDialog::Accepted);
+      };
+      QVERIFY(viewer.ShowPicture(WritePicture(dir, "p.bmp", row.Width, row.Height), nullptr));
+    }
+    QCOMPARE(checked, 4);
+    const std::pair<std::string, std::string> key{"TViewPicForm", "Einpassen"};
+    QCOMPARE(settings.Values[key], std::string("1"));
   }
 };
 
