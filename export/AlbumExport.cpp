@@ -96,8 +96,9 @@ bool TExportRun::OpenDocument(const std::string& Target) {
   FDoc.Canvas.reset();
   FDoc.File = std::make_unique<TPendingFile>(Target);
   FDoc.Canvas = std::make_unique<TPDFCanvas>(FMetrics);
-  FDoc.Canvas->PageWidth = FFlow.Grid().W;
-  FDoc.Canvas->PageHeight = FFlow.Grid().H;
+  FDoc.Canvas->PageWidth = FFlow.Grid().PageW();
+  FDoc.Canvas->PageHeight = FFlow.Grid().PageH();
+  FDoc.Canvas->Bleed = FFlow.Grid().B;
   FDoc.Canvas->ImageDpi = FSettings.PictureDpi;
   FDoc.Canvas->KeepJpeg = FSettings.KeepJpeg;
   FDoc.Canvas->Cancel = FOptions.Cancel;
@@ -277,6 +278,12 @@ std::vector<TExportPhoto> ExportPhotos(const TAlbumModel& Album) {
 
 TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayoutSettings& Settings,
                           const std::string& FileName, const TExportOptions& Options) {
+  if (std::string error = PrintSettingsError(Settings); !error.empty()) {
+    TExportResult refused;
+    refused.Status = TExportStatus::Refused;
+    refused.Message = std::move(error);
+    return refused;
+  }
   TExportResult result = TExportRun(Photos, Settings, FileName, Options).Run();
   // The picture library kept the last photo's block for the next one; the run of photos is over.
   ReleaseSparePictureMemory();
@@ -296,7 +303,7 @@ std::string MissingPicturesMessage(int32_t Missing) {
 void ShowExportFailure(const TExportResult& Result) {
   if (Result.Status == TExportStatus::CannotCreate)
     ShowInfo(Result.Message);
-  else if (Result.Status == TExportStatus::WriteFailed)
+  else if (Result.Status == TExportStatus::WriteFailed || Result.Status == TExportStatus::Refused)
     ShowError(Result.Message);
   else if (Result.Ok() && Result.Missing > 0)
     ShowError(MissingPicturesMessage(Result.Missing));

@@ -66,6 +66,7 @@ enum class TExportStatus {
   CannotCreate,  // the first file could not be created: nothing was written
   WriteFailed,   // writing failed (a full disk, ...): the file being written was removed
   Cancelled,     // the cancel flag was set: the file being written was removed
+  Refused,       // the settings cannot be written (PrintSettingsError): nothing was written
 };
 
 struct TExportResult {
@@ -101,6 +102,6 @@ TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayout
 std::string MissingPicturesMessage(int32_t Missing);
 
 // Shows a failed export's message: "Konnte PDF-Datei nicht erstellen!" as an information message, a
-// write failure as an error message, and for an export that succeeded with missing pictures the
+// write failure or refused settings as an error message, and for an export that succeeded with missing pictures the
 // MissingPicturesMessage as an error message; nothing for a complete success or cancelling.
 void ShowExportFailure(const TExportResult& Result);

@@ -7,6 +7,13 @@
 #include "export/PageRaster.h"
 #include "pdf/PictureEncoding.h"
 
+namespace {
+
+// The line that shows the trim edge on a page with bleed.
+constexpr uint32_t KTrimLineColor = 0x808080;
+
+}  // namespace
+
 TPreviewLayout::TPreviewLayout(const std::vector<TPreviewPhoto>& Photos, const TLayoutSettings& Settings,
                                std::shared_ptr<TFontMetrics> Metrics)
     : FSettings(LayoutSnapshot(Settings)) {
@@ -65,6 +72,12 @@ void TPreviewLayout::DrawPage(int32_t Page, TPageRaster& Raster, const std::vect
     const TPictureSource source =
         photo < Photos.size() ? TPictureSource::Of(Photos[photo].Picture) : TPictureSource{};
     DrawPicturePlacement(Raster, FSettings, page.Pictures[k], source);
+  }
+  const TPageGrid& grid = page.Grid;
+  if (grid.B > 0) {
+    Raster.Pen = TPen{psSolid, 0, KTrimLineColor};
+    Raster.Brush.Style = bsClear;
+    Raster.Rectangle(grid.B, grid.B, grid.B + grid.W, grid.B + grid.H);
   }
 }
 

@@ -144,7 +144,7 @@ void TPDFCanvas::EndContentStream() {
   AppendInt(FLine, FStreamEnd - FStreamStart);
   WriteLine();
   EndObject();
-  *AppendRecord(*FPageSizes) = {PageWidth, PageHeight};
+  *AppendRecord(*FPageSizes) = {PageWidth, PageHeight, Bleed};
 }
 
 void TPDFCanvas::NewPage() {
@@ -274,12 +274,35 @@ void TPDFCanvas::WritePageTree() {
     AppendInt(FLine, MediaBoxSide(size.Height));
     FLine += ']';
     WriteLine();
+    if (size.Bleed > 0) WriteBleedBoxes(size);
     FLine.assign("/Contents ");
     AppendInt(FLine, int64_t(FFirstContentObj) + 2 * int64_t(i));
     FLine += " 0 R";
     WriteLine();
     EndDictObject();
   }
+}
+
+void TPDFCanvas::WriteBleedBoxes(const TPdfPageSize& Size) {
+  // The bleed box is the media box; the trim box is the page without its bleed, measured as the media
+  // box is (one unit short of the page's last row and column).
+  FLine.assign("/BleedBox [0 0 ");
+  AppendInt(FLine, MediaBoxSide(Size.Width));
+  FLine += ' ';
+  AppendInt(FLine, MediaBoxSide(Size.Height));
+  FLine += ']';
+  WriteLine();
+  const int64_t b = Size.Bleed;
+  FLine.assign("/TrimBox [");
+  AppendInt(FLine, b);
+  FLine += ' ';
+  AppendInt(FLine, b);
+  FLine += ' ';
+  AppendInt(FLine, b + MediaBoxSide(static_cast<int32_t>(std::max<int64_t>(1, Size.Width - 2 * b))));
+  FLine += ' ';
+  AppendInt(FLine, b + MediaBoxSide(static_cast<int32_t>(std::max<int64_t>(1, Size.Height - 2 * b))));
+  FLine += ']';
+  WriteLine();
 }
 
 void TPDFCanvas::WriteTrailer() {

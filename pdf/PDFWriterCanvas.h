@@ -53,6 +53,7 @@ struct TPdfObjectEntry {
 
 struct TPdfPageSize {
   int32_t Width, Height;
+  int32_t Bleed;  // the page's trim box lies this far inside it; 0: no trim box
 };
 
 // A font resource: Name is a malloc'ed, zero-terminated UTF-8 copy owned by the writer, for a font
@@ -191,6 +192,10 @@ class TPDFCanvas final : public TDrawingSurface {
   int32_t ImageDpi = 0;
   // JPEG files placed through PlacePicture go in as their own bytes where they can (see there).
   bool KeepJpeg = false;
+  // Above 0, the page has a bleed of this many units on every side, for a printer to cut away: the
+  // page (PageWidth x PageHeight) is the media box and the bleed box, and the trim box lies Bleed units
+  // inside it on every side. 0 writes the media box alone. Taken when a page ends.
+  int32_t Bleed = 0;
   // When given, EndDoc stops once it is set (see there); the flag must outlive the writer.
   const std::atomic<bool>* Cancel = nullptr;
 
@@ -206,6 +211,8 @@ class TPDFCanvas final : public TDrawingSurface {
   void BeginContentStream();
   void EndContentStream();
   void WritePageTree();
+  // The bleed box and the trim box of a page with bleed.
+  void WriteBleedBoxes(const TPdfPageSize& Size);
   // The line "X Y Width Height re" in PDF coordinates.
   void WriteRectPath(int64_t X, int64_t Y, int64_t Width, int64_t Height);
   void WriteTrailer();
