@@ -91,8 +91,10 @@ void ScaleAxis(int32_t& P1, int32_t& P2, double Scale, bool Low, bool High) {
     const double centre = (double(P1) + P2) / 2;
     a = centre - size / 2, b = centre + size / 2;
   }
-  P1 = static_cast<int32_t>(std::floor(a));
-  P2 = static_cast<int32_t>(std::ceil(b));
+  // A whole-numbered end stays whole: the scale's own rounding must not push it out by a unit.
+  constexpr double slack = 1e-6;
+  P1 = static_cast<int32_t>(std::floor(a + slack));
+  P2 = static_cast<int32_t>(std::ceil(b - slack));
 }
 
 }  // namespace

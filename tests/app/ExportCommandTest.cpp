@@ -127,6 +127,7 @@ TEST_F(ExportCommand, BadArgumentsFailWithGermanMessages) {
       {"export album.qvl out.pdf", "ist eine Albumdatei"},
       {"export a.jpg a.jpg", "würde das Foto ersetzen"},
       {"export missing/out.pdf a.jpg", "Konnte PDF-Datei nicht erstellen!"},
+      {"export --bleed 10 --page-size 297x9990 out.pdf a.jpg", "wäre die Seite 10010 mm hoch"},
   };
   for (const TCase& c : cases) {
     const TResult r = Quirvel(c.Args);
@@ -139,6 +140,30 @@ TEST_F(ExportCommand, BadArgumentsFailWithGermanMessages) {
   EXPECT_NE(bogus.Err.find("Fehler: Unbekannte Option „--bogus“"), std::string::npos) << bogus.Err;
   EXPECT_EQ(qtest::ReadFile(Dir / "album.qvl"), album);
   EXPECT_FALSE(fs::exists(Dir / "out.pdf"));
+}
+
+// With --bleed the page grows by the bleed on every side and the trim box is the page as it was, as
+// pdfinfo reads them (the media box one point short of the page, as always). Worked out by hand:
+// 210 mm = 595 points, 3 mm = 8; 100 mm = 283, 0,5 mm = 1.
+TEST_F(ExportCommand, BleedGivesTrimAndBleedBoxes) {
+  struct {
+    const char* Options;
+    const char* Media;
+    const char* Trim;
+  } rows[] = {
+      {"--bleed 3", "0.00     0.00   610.00   856.00", "8.00     8.00   602.00   848.00"},
+      {"--bleed 0,5 --page-size 100x100", "0.00     0.00   284.00   284.00", "1.00     1.00   283.00   283.00"},
+      {"", "0.00     0.00   594.00   840.00", "0.00     0.00   594.00   840.00"},  // no boxes but the media box
+  };
+  for (const auto& row : rows) {
+    const TResult r = Quirvel(std::string("export ") + row.Options + " out.pdf a.jpg");
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    std::string out;
+    ASSERT_EQ(qtest::Run("pdfinfo -box " + qtest::Quote(Dir / "out.pdf"), &out), 0);
+    EXPECT_NE(out.find(std::string("MediaBox:            ") + row.Media), std::string::npos) << out;
+    EXPECT_NE(out.find(std::string("BleedBox:            ") + row.Media), std::string::npos) << out;
+    EXPECT_NE(out.find(std::string("TrimBox:             ") + row.Trim), std::string::npos) << out;
+  }
 }
 
 TEST_F(ExportCommand, PageFileFailureExitsWithOne) {
