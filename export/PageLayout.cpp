@@ -180,7 +180,10 @@ TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid&
       p.DrawPicture ? int64_t{p.CellY} + Half(p.E - p.Fit.h) + p.Fit.h : int64_t{p.CellY};
   for (size_t k = 0; k < lines.size(); ++k) {
     const int64_t y = firstLine + static_cast<int64_t>(k) * fs;
-    if (y >= Grid.B + Grid.H) break;  // below the page: invisible, and later lines lie lower still
+    if (y >= Grid.B + Grid.H) {  // below the page: invisible, and later lines lie lower still
+      p.LinesLeftOut = lines.size() - k;
+      break;
+    }
     TTextPlacement line;
     line.X = Centred(p.CellX, Grid.CW, Measures.TextFont(lines[k]));
     line.Y = Saturate(y);

@@ -116,8 +116,9 @@ struct TPicturePlacement {
   uint32_t FrameColor = 0;  // resolved
   TBleedSides Bleed;
   // The photo text's lines, first line first. Lines that would start below the page (its trim box)
-  // are left out.
+  // are left out; LinesLeftOut counts them.
   std::vector<TTextPlacement> Lines;
+  size_t LinesLeftOut = 0;
 };
 
 // Places a picture of IW x IH pixels with its Text in cell (Col, Row) of Grid.
