@@ -176,3 +176,18 @@ TEST_F(ExportCommand, PageFileFailureExitsWithOne) {
 }
 
 }  // namespace
+
+// `quirvel check` takes the album options: a 40 x 30 photo on a page of its own is too small (exit
+// status 1, the summary on standard error). On a page of 5 mm (14 points) it is 14 x 10 points, its
+// box 13 x 9: 30 pixels over 9 points are 240 ppi, and --json says so for scripts.
+TEST_F(ExportCommand, CheckWiring) {
+  TResult r = Quirvel("check --columns 1 --rows 1 a.jpg");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Out.find("Foto 1 (a.jpg), Seite 1: "), std::string::npos) << r.Out;
+  EXPECT_EQ(r.Err, "Druckprüfung nicht bestanden: 1 Foto mit zu geringer Auflösung; keine Hinweise.\n");
+  r = Quirvel("check --json --page-size 5x5 --margins 0,0 --columns 1 --rows 1 --no-texts --no-heading "
+              "--no-page-numbers a.jpg");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("\"passed\": true"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("\"ppi\": 240,"), std::string::npos) << r.Out;
+}
