@@ -126,3 +126,10 @@ std::string LoadAlbumInput(const std::vector<std::string>& Positional, const std
     throw TCommandError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
   return output;
 }
+
+std::string UnreadablePhotosLine(int32_t Unreadable) {
+  if (Unreadable <= 0) return {};
+  return std::to_string(Unreadable) +
+         (Unreadable == 1 ? " Foto konnte nicht gelesen werden und fehlt im Album.\n"
+                          : " Fotos konnten nicht gelesen werden und fehlen im Album.\n");
+}

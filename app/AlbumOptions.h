@@ -52,3 +52,7 @@ const std::string& AlbumOptionsHelp();
 // read.
 std::string LoadAlbumInput(const std::vector<std::string>& Positional, const std::string& FileKind,
                            const std::string& Usage, TAlbumModel& Album, TLayoutSettings& Settings);
+
+// "1 Foto konnte nicht gelesen werden und fehlt im Album." / "N Fotos konnten ... und fehlen im
+// Album.", with its line end; empty for none.
+std::string UnreadablePhotosLine(int32_t Unreadable);

@@ -70,11 +70,7 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   for (const std::string& file : result.Files) Out << "PDF-Datei " << Quoted(file) << " geschrieben.\n";
   Out << result.Pictures << (result.Pictures == 1 ? " Bild" : " Bilder") << " auf " << result.Pages
       << (result.Pages == 1 ? " Seite" : " Seiten") << ".\n";
-  if (result.Unreadable > 0)
-    Out << result.Unreadable
-        << (result.Unreadable == 1 ? " Foto konnte nicht gelesen werden und fehlt"
-                                   : " Fotos konnten nicht gelesen werden und fehlen")
-        << " im Album.\n";
+  Out << UnreadablePhotosLine(result.Unreadable);
   std::string failures = MissingPicturesMessage(result.Missing);
   if (!result.FailedFiles.empty()) {
     if (!failures.empty()) failures += '\n';

@@ -165,9 +165,7 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
   }
   int32_t unreadable = 0;
   for (const TPreviewPhoto& photo : photos.Known) unreadable += photo.State == TPictureState::Unreadable;
-  if (unreadable > 0)
-    Out << unreadable << (unreadable == 1 ? " Foto konnte" : " Fotos konnten")
-        << " nicht gelesen werden und fehlt im Album.\n";
+  Out << UnreadablePhotosLine(unreadable);
 }
 
 }  // namespace
