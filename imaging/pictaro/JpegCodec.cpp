@@ -17,6 +17,8 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "imaging/ColorConvert.h"
+#include "imaging/JpegHeader.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
 #include "imaging/pictaro/Codecs.h"
@@ -79,6 +81,8 @@ struct TJpegDecode {
   bool Created = false;
   TDibOwner Dib;
   std::vector<uint8_t> CmykRow;
+  const std::string* Icc = nullptr;  // the file's profile, as ReadJpegIccProfile joined it
+  TColorProfilePtr CmykProfile;      // a CMYK file's own profile, which its pixels are converted with
   std::vector<uint8_t> Band;              // decoded rows waiting to be turned upright
   int64_t FullWidth = 0, FullHeight = 0;  // the stored size at full scale
   ~TJpegDecode() {
@@ -86,7 +90,8 @@ struct TJpegDecode {
   }
 };
 
-// Converts one row of CMYK samples to blue, green, red. Adobe files store the inks inverted.
+// Converts one row of CMYK samples to blue, green, red by the plain formula, for files without a
+// profile. Adobe files store the inks inverted.
 void CmykToBgr(const uint8_t* Cmyk, int Width, bool Inverted, uint8_t* Bgr) {
   for (int x = 0; x < Width; ++x, Cmyk += 4, Bgr += 3) {
     unsigned c = Cmyk[0], m = Cmyk[1], y = Cmyk[2], k = Cmyk[3];
@@ -104,7 +109,11 @@ bool ReadRows(TJpegDecode* s, JSAMPROW* Rows, JDIMENSION Count, bool Cmyk) {
     if (Cmyk) {
       JSAMPROW row = s->CmykRow.data();
       if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
-      CmykToBgr(row, static_cast<int>(info->output_width), info->saw_Adobe_marker, Rows[done++]);
+      const auto width = static_cast<int>(info->output_width);
+      const TPixelLayout layout = info->saw_Adobe_marker ? TPixelLayout::CmykInverted : TPixelLayout::Cmyk;
+      if (!s->CmykProfile || !ConvertToSrgb(*s->CmykProfile, layout, row, Rows[done], static_cast<size_t>(width)))
+        CmykToBgr(row, width, info->saw_Adobe_marker, Rows[done]);
+      ++done;
     } else {
       // Several rows per call lets the library hand over a whole block row at once.
       const JDIMENSION n = jpeg_read_scanlines(info, Rows + done, Count - done);
@@ -113,6 +122,12 @@ bool ReadRows(TJpegDecode* s, JSAMPROW* Rows, JDIMENSION Count, bool Cmyk) {
     }
   }
   return true;
+}
+
+// A CMYK file goes into the program as sRGB: through its own profile when it has one.
+void PrepareCmyk(TJpegDecode* s) {
+  if (s->Icc && !s->Icc->empty())
+    s->CmykProfile = ReadColorProfile(reinterpret_cast<const uint8_t*>(s->Icc->data()), s->Icc->size(), 4);
 }
 
 // Rows decoded at a time when the picture is turned on the way in.
@@ -188,6 +203,7 @@ bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation
     default: info->out_color_space = JCS_EXT_BGR; break;
   }
   s->FullWidth = info->image_width, s->FullHeight = info->image_height;
+  if (cmyk) PrepareCmyk(s);
   const bool swap = Orientation >= 5;
   if (Scale.MinLongSide > 0 || Scale.MinWidth > 0 || Scale.MinHeight > 0) {
     for (unsigned denom = 8; denom > 1; denom /= 2) {
@@ -352,24 +368,24 @@ bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality)
 
 }  // namespace
 
-bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out) {
-  TJpegDecode s;
-  InitError(s.Err);
-  s.Progress.Pub.progress_monitor = ProgressMonitor;
-  s.Progress.Reporter = &Progress;
-  if (!RunDecode(&s, Data, Size, JpegExifOrientation(Data, Size), TJpegScale{})) return false;
-  s.Dib.ReleaseTo(Out);
-  return true;
+bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out) {
+  int fullWidth = 0, fullHeight = 0;
+  return DecodeJpegScaled(Data, Size, TJpegScale{}, Progress, Color, Out, &fullWidth, &fullHeight);
 }
 
 bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale, TProgressReporter& Progress,
-                      TDib* Out, int* FullWidth, int* FullHeight) {
+                      TDecodeColor& Color, TDib* Out, int* FullWidth, int* FullHeight) {
   TJpegDecode s;
   InitError(s.Err);
   s.Progress.Pub.progress_monitor = ProgressMonitor;
   s.Progress.Reporter = &Progress;
+  ReadJpegIccProfile(Data, Size, Color.Icc);
+  s.Icc = &Color.Icc;
   const int orientation = JpegExifOrientation(Data, Size);
   if (!RunDecode(&s, Data, Size, orientation, Scale)) return false;
+  // A CMYK picture is sRGB now; a grey or RGB one keeps its numbers and its profile.
+  if (s.Info.out_color_space == JCS_CMYK) Color.Icc.clear();
+  Color.Channels = s.Info.out_color_space == JCS_GRAYSCALE ? 1 : 3;
   const bool swap = orientation >= 5;
   *FullWidth = static_cast<int>(swap ? s.FullHeight : s.FullWidth);
   *FullHeight = static_cast<int>(swap ? s.FullWidth : s.FullHeight);
