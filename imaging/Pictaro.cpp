@@ -247,6 +247,12 @@ int EncodeDib(TDib Dib, int Format, std::string& Bytes) {
   return pictaro::EncodeJpeg(Dib, 90, Bytes) ? 1 : 0;
 }
 
+int EncodeDibGrey(TDib Dib, std::string& Bytes) {
+  Bytes.clear();
+  if (!Dib.Bits || !Dib.Header) return 0;
+  return pictaro::EncodeJpeg(Dib, 90, Bytes, true) ? 1 : 0;
+}
+
 namespace {
 
 void MakeDib(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,

@@ -41,7 +41,9 @@ struct TMadeThumbnail {
 class TThumbnailCache;
 
 // Reads the photo file FileName as LoadPicture does with format -1, a JPEG at the smallest DCT scale
-// that still covers the thumbnail, and resizes it to the fit of the picture's full upright size.
+// that still covers the thumbnail (a HEIF file's embedded thumbnail when it does), transparent pixels
+// onto the cell's colour, and resizes it to the fit of the picture's full upright size, converted to
+// sRGB from the picture's profile (DibToScreen).
 // With a Cache, a picture larger than the cache's entries is first shrunk by averaging to an entry,
 // which is stored, and the thumbnail is resized from that entry; a valid entry is used instead of the
 // file, so a photo once seen is not decoded again. Safe to call from any thread; reports nothing.

@@ -101,8 +101,10 @@ QPrinter& TViewPicForm::Printer() {
 
 bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner) {
   TDib picture;
-  LoadPicture(Name.c_str(), 0, Owner, &picture);
+  TPictureColor colour;
+  LoadPicture(Name.c_str(), 0, Owner, &picture, &colour);
   Picture = picture;
+  Profile = colour.Profile;
   FileName = Name;
   if (!Picture.Bits) {
     MessageBox().Show("Konnte die Bilddatei nicht öffnen!", "Fehler", TMsgIcon::Error, TMsgButtons::Ok);
@@ -112,6 +114,7 @@ bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner) {
   ShowModal(*this);
   deldib(Picture);
   Picture.Bits = nullptr;
+  Profile = nullptr;
   return true;
 }
 
@@ -139,7 +142,7 @@ void TViewPicForm::PaintPicture(QPainter& Painter, const QRect& Clip) {
   if (!Picture.Bits || PaintBox1->size() != ZoomedSize()) return;
   TQtPainterDevice device(Painter, DtRasDisplay, Clip);
   PaintDib(device, 0, 0, PaintBox1->width(), PaintBox1->height(), Picture, 0, 0, DibWidth(Picture),
-           DibHeight(Picture), true, RopSrcCopy, false, nullptr);
+           DibHeight(Picture), true, RopSrcCopy, false, nullptr, Profile.get());
 }
 
 void TViewPicForm::PaintBox1MouseDown(QPoint Position) {
@@ -166,6 +169,7 @@ void TViewPicForm::OpenBtnClick() { FShell.OpenFile(FileName); }
 void TViewPicForm::PrintBrnClick() {
   QPrinter& printer = Printer();
   TPrintForm form(Picture, printer, FSettings, this);
+  form.Profile = Profile;
   if (ShowPrintForm(form) == QDialog::Accepted && form.PrinterReady())
-    PrintPicture(printer, Picture, form.Choice());
+    PrintPicture(printer, Picture, form.Choice(), Profile.get());
 }

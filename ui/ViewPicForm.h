@@ -6,13 +6,15 @@
 // The viewer is made once at program start and reused for every photo, so the zoom and the scroll
 // positions stay as the user left them. ShowPicture loads a photo, shows the viewer modally and frees
 // the picture when it closes; the viewer never loads or frees Picture otherwise. Every painting
-// stretches the picture anew from Picture with PaintDib, limited to the part being painted.
+// stretches the picture anew from Picture with PaintDib, limited to the part being painted, and
+// converts only those pixels from the picture's colour profile to the screen's sRGB.
 
 #include <QDialog>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 
 class QPrinter;
@@ -39,6 +41,7 @@ class TViewPicForm : public QDialog {
   bool ShowPicture(const std::string& FileName, TProgressSink* Owner);
 
   TDib Picture{};        // put here by the opener, who frees it
+  TColorProfilePtr Profile;  // what Picture's numbers mean; converted to sRGB where they are shown
   std::string FileName;  // the picture's file
 
   QPushButton* ReadyBtn;

@@ -69,7 +69,8 @@ bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale,
 bool WriteBmp(const TDib& Dib, const std::string& FileName);
 bool WriteJpeg(const TDib& Dib, const std::string& FileName, int Quality);
 // The bytes WriteJpeg would write, in Bytes (empty after a failure).
-bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes);
+// Grey: one component, each pixel's red channel.
+bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes, bool Grey = false);
 
 // The EXIF orientation (1..8) in a JPEG's APP1 segment; 1 when there is none or it is malformed.
 int JpegExifOrientation(const uint8_t* Data, size_t Size);

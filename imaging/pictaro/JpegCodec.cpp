@@ -328,7 +328,21 @@ void IndexedToBgr(const TDib& Dib, const uint8_t* Row, int Width, int Bits, uint
   }
 }
 
-bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality) {
+// One stored row as grey levels: each pixel's red channel.
+void RowToGrey(const TDib& Dib, const uint8_t* Row, int Width, int Bits, uint8_t* Grey) {
+  for (int x = 0; x < Width; ++x) {
+    if (Bits >= 24) {
+      Grey[x] = Row[static_cast<size_t>(x) * (Bits / 8) + 2];
+    } else {
+      const unsigned i = Bits == 8   ? Row[x]
+                         : Bits == 4 ? ((x & 1) ? Row[x >> 1] & 0x0F : Row[x >> 1] >> 4)
+                                     : (Row[x >> 3] >> (7 - (x & 7))) & 1;
+      Grey[x] = Dib.Colors[i].Red;
+    }
+  }
+}
+
+bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality, bool Grey) {
   jpeg_compress_struct* info = &s->Info;
   info->err = &s->Err.Pub;
   if (setjmp(s->Err.Jump)) return false;
@@ -343,15 +357,19 @@ bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality)
   info->image_width = static_cast<JDIMENSION>(width);
   info->image_height = static_cast<JDIMENSION>(height);
   // 32-bit pixels are blue, green, red and a byte nobody reads.
-  info->input_components = bits == 32 ? 4 : 3;
-  info->in_color_space = bits == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
+  info->input_components = Grey ? 1 : bits == 32 ? 4 : 3;
+  info->in_color_space = Grey ? JCS_GRAYSCALE : bits == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
   jpeg_set_defaults(info);
   jpeg_set_quality(info, Quality, TRUE);
   jpeg_start_compress(info, TRUE);
-  if (bits < 24) s->Row.resize(static_cast<size_t>(width) * 3);
+  if (bits < 24 || Grey) s->Row.resize(static_cast<size_t>(width) * 3);
   while (info->next_scanline < info->image_height) {
     const JDIMENSION y = info->next_scanline;
-    if (bits >= 24) {
+    if (Grey) {
+      RowToGrey(*Dib, RowFromTop(*Dib, y), width, bits, s->Row.data());
+      JSAMPROW row = s->Row.data();
+      jpeg_write_scanlines(info, &row, 1);
+    } else if (bits >= 24) {
       JSAMPROW rows[16];
       const JDIMENSION count = std::min<JDIMENSION>(16, info->image_height - y);
       for (JDIMENSION i = 0; i < count; ++i) rows[i] = RowFromTop(*Dib, y + i);
@@ -393,7 +411,7 @@ bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale,
   return true;
 }
 
-bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes) {
+bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes, bool Grey) {
   Bytes.clear();
   const int bits = Dib.Header->biBitCount;
   static_assert(KMaxJpegSide == JPEG_MAX_DIMENSION);
@@ -403,7 +421,7 @@ bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes) {
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
   TJpegEncode s;
   InitError(s.Err);
-  if (RunEncode(&s, &Dib, &Bytes, Quality)) return true;
+  if (RunEncode(&s, &Dib, &Bytes, Quality, Grey)) return true;
   Bytes.clear();
   return false;
 }
