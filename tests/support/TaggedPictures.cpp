@@ -293,6 +293,7 @@ std::string HeifPicture(const TTestPixels& Pixels, const THeifOptions& Options) 
   }
   heif_encoding_options* options = heif_encoding_options_alloc();
   options->image_orientation = static_cast<heif_orientation>(Options.Orientation);
+  options->macOS_compatibility_workaround_no_nclx_profile = Options.Primaries == 0;  // else no nclx is written
   heif_image_handle* handle = nullptr;
   const heif_error encoded = heif_context_encode_image(ctx, image, encoder, options, &handle);
   if (encoded.code == heif_error_Ok && Options.ThumbnailSide > 0) {

@@ -1,0 +1,149 @@
+// HEIF and AVIF pictures through the picture library: the file's own turn applied once, deep pictures
+// reduced to 8 bits, the embedded thumbnail for small pictures, colour from nclx; and odd files.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "PictureOracle.h"
+#include "imaging/PictaroDecode.h"
+#include "imaging/PictaroReduced.h"
+#include "support/TaggedPictures.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// 64 x 32: the top-left quarter red, the rest blue.
+qtest::TTestPixels Quartered() {
+  qtest::TTestPixels p = qtest::SolidPixels(64, 32, 0x2020D0);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 32; ++x) p.Rgb.replace((size_t(y) * 64 + x) * 3, 3, "\xD0\x20\x20");
+  return p;
+}
+
+struct TRead {
+  bool Ok = false;
+  TDib Dib{};
+  int FullWidth = 0, FullHeight = 0;
+  TPictureColor Color;
+  ~TRead() { deldib(Dib); }
+};
+
+void Read(const std::string& Bytes, TRead& Out, int MinLongSide = 0) {
+  const auto* data = reinterpret_cast<const uint8_t*>(Bytes.data());
+  if (MinLongSide > 0) {
+    Out.Ok = DecodePictureReduced(data, Bytes.size(), -1, MinLongSide, &Out.Dib, &Out.FullWidth, &Out.FullHeight,
+                                  &Out.Color) == 1;
+  } else {
+    Out.Ok = DecodePicture(data, Bytes.size(), -1, nullptr, &Out.Dib, &Out.Color) == 1;
+    Out.FullWidth = DibWidth(Out.Dib), Out.FullHeight = DibHeight(Out.Dib);
+  }
+}
+
+bool IsRed(const qtest::TRgb& C) { return C.Red > 170 && C.Blue < 80; }
+bool IsBlue(const qtest::TRgb& C) { return C.Blue > 170 && C.Red < 80; }
+
+TEST(HeifRead, WhatTheFileSaysIsWhatComesOut) {
+  struct TRow {
+    const char* Name;
+    qtest::THeifOptions Options;
+    int MinLongSide;
+    int Width, Height;          // of the picture handed out
+    int FullWidth, FullHeight;  // of the whole picture
+  };
+  qtest::THeifOptions turned;  // turned a quarter clockwise, in its boxes and in its EXIF data
+  turned.Orientation = 6;
+  qtest::THeifOptions mirrored;
+  mirrored.Orientation = 2;
+  mirrored.Avif = true;
+  qtest::THeifOptions deep;
+  deep.Bits = 10;
+  qtest::THeifOptions thumbnail;
+  thumbnail.ThumbnailSide = 32;
+  const TRow rows[] = {
+      {"turned", turned, 0, 32, 64, 32, 64},
+      {"mirrored avif", mirrored, 0, 64, 32, 64, 32},
+      {"10 bits", deep, 0, 64, 32, 64, 32},
+      // The thumbnail stands in when it covers what is asked, not otherwise.
+      {"thumbnail taken", thumbnail, 24, 32, 16, 64, 32},
+      {"thumbnail too small", thumbnail, 40, 64, 32, 64, 32},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    TRead r;
+    Read(qtest::HeifPicture(Quartered(), row.Options), r, row.MinLongSide);
+    ASSERT_TRUE(r.Ok);
+    ASSERT_EQ(DibBitCount(r.Dib), 24);
+    EXPECT_EQ(DibWidth(r.Dib), row.Width);
+    EXPECT_EQ(DibHeight(r.Dib), row.Height);
+    EXPECT_EQ(r.FullWidth, row.FullWidth);
+    EXPECT_EQ(r.FullHeight, row.FullHeight);
+    // Where the red quarter is, upright: top right once turned clockwise (once only), top right when
+    // mirrored, else top left; sampled in the middle of the quarters.
+    const int w = DibWidth(r.Dib), h = DibHeight(r.Dib);
+    const bool rightRed = row.Options.Orientation == 6 || row.Options.Orientation == 2;
+    const qtest::TRgb topLeft = qtest::DibRgb(r.Dib, w / 4, h / 4), topRight = qtest::DibRgb(r.Dib, 3 * w / 4, h / 4);
+    const qtest::TRgb bottomLeft = qtest::DibRgb(r.Dib, w / 4, 3 * h / 4);
+    EXPECT_TRUE(IsRed(rightRed ? topRight : topLeft));
+    EXPECT_TRUE(IsBlue(rightRed ? topLeft : topRight));
+    EXPECT_TRUE(IsBlue(bottomLeft));
+  }
+}
+
+TEST(HeifRead, CodedColoursBecomeAProfile) {
+  struct TRow {
+    int Primaries;
+    bool Profile;
+  };
+  // 12: Display P3 with the sRGB curve, a profile; 1: sRGB itself, none needed.
+  for (const TRow row : {TRow{12, true}, TRow{1, false}}) {
+    SCOPED_TRACE(row.Primaries);
+    qtest::THeifOptions options;
+    options.Primaries = row.Primaries;
+    TRead r;
+    Read(qtest::HeifPicture(qtest::SolidPixels(16, 16, 0x808080), options), r);
+    ASSERT_TRUE(r.Ok);
+    ASSERT_EQ(r.Color.Profile != nullptr, row.Profile);
+    if (row.Profile) {
+      EXPECT_FALSE(r.Color.Profile->IsSrgb());
+    }
+  }
+}
+
+// Replaces the four bytes of the first box of type Type.
+std::string Retyped(std::string File, const char* Type, const char* NewType) {
+  const size_t at = File.find(Type);
+  EXPECT_NE(at, std::string::npos) << Type;
+  if (at != std::string::npos) File.replace(at, 4, NewType);
+  return File;
+}
+
+TEST(HeifRead, OddFilesAreRefusedOrReadByTheirPrimaryImage) {
+  const std::string file = qtest::HeifPicture(qtest::SolidPixels(64, 32, 0x808080), {});
+  ASSERT_GT(file.size(), 200u);
+  std::string huge = file;
+  const size_t ispe = huge.find("ispe");
+  ASSERT_NE(ispe, std::string::npos);
+  for (size_t at : {ispe + 8, ispe + 12}) huge.replace(at, 4, std::string("\x00\x01\x86\xA0", 4));  // 100,000
+  // A file that says it is an image sequence, with a movie box after its pictures.
+  std::string sequence = Retyped(file, "heic", "msf1") + std::string("\x00\x00\x00\x08moov", 8);
+  struct TRow {
+    const char* Name;
+    std::string Bytes;
+    bool Ok;
+  };
+  const TRow rows[] = {
+      {"cut short", file.substr(0, file.size() / 2), false},
+      {"no primary image", Retyped(file, "pitm", "free"), false},
+      {"100,000 x 100,000", huge, false},
+      {"sequence", sequence, true},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    TRead r;
+    Read(row.Bytes, r);
+    EXPECT_EQ(r.Ok, row.Ok);
+    EXPECT_EQ(r.Dib.Bits != nullptr, row.Ok);
+  }
+}
+
+}  // namespace
