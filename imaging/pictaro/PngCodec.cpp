@@ -8,6 +8,7 @@
 // caller's state record.
 #include <png.h>
 
+#include <cmath>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
@@ -94,8 +95,14 @@ void ReadColour(TPngDecode* s, int Channels) {
     png_get_cHRM(s->Png, s->Info, &c.WhiteX, &c.WhiteY, &c.RedX, &c.RedY, &c.GreenX, &c.GreenY, &c.BlueX,
                  &c.BlueY);
     png_get_gAMA(s->Png, s->Info, &gamma);
-    // gAMA holds the encoding exponent; the profile's curve decodes.
-    if (gamma > 0.01 && gamma < 10) colour.Made = MakeRgbProfile(c, TTransfer::Gamma, 1.0 / gamma);
+    // Writers that mean sRGB give its primaries and gamma 1/2.2 (0.45455) as the PNG standard asks
+    // them to beside the sRGB chunk, and many leave the sRGB chunk out: that pair is sRGB. gAMA holds
+    // the encoding exponent; the profile's curve decodes.
+    const double srgb[8] = {0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
+    const double given[8] = {c.WhiteX, c.WhiteY, c.RedX, c.RedY, c.GreenX, c.GreenY, c.BlueX, c.BlueY};
+    bool isSrgb = std::fabs(gamma - 0.45455) < 0.0005;
+    for (int i = 0; i < 8; ++i) isSrgb = isSrgb && std::fabs(given[i] - srgb[i]) < 0.001;
+    if (!isSrgb && gamma > 0.01 && gamma < 10) colour.Made = MakeRgbProfile(c, TTransfer::Gamma, 1.0 / gamma);
   }
 }
 

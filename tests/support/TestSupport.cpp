@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <csignal>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -119,14 +120,34 @@ bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& 
     ADD_FAILURE() << "djpeg refuses the JPEG bytes";
     return false;
   }
-  int maxValue = 0, end = 0;
-  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &Width, &Height, &maxValue, &end) != 3 || maxValue != 255) {
-    ADD_FAILURE() << "djpeg wrote no 8-bit PPM";
+  return ReadPpm(ppm, Width, Height, Rgb);
+}
+
+bool ReadPpm(const std::string& Ppm, int& Width, int& Height, std::string& Rgb) {
+  // The header's four fields, separated by blanks and comments (Ghostscript writes one).
+  std::vector<std::string> fields;
+  size_t at = 0;
+  while (fields.size() < 4 && at < Ppm.size()) {
+    if (Ppm[at] == '#') {
+      at = Ppm.find('\n', at);
+      if (at == std::string::npos) break;
+    } else if (std::isspace(static_cast<unsigned char>(Ppm[at]))) {
+      ++at;
+    } else {
+      const size_t start = at;
+      while (at < Ppm.size() && !std::isspace(static_cast<unsigned char>(Ppm[at]))) ++at;
+      fields.push_back(Ppm.substr(start, at - start));
+    }
+  }
+  if (fields.size() != 4 || fields[0] != "P6" || fields[3] != "255" || at >= Ppm.size()) {
+    ADD_FAILURE() << "no 8-bit PPM";
     return false;
   }
-  Rgb = ppm.substr(static_cast<size_t>(end) + 1);
+  Width = std::atoi(fields[1].c_str());
+  Height = std::atoi(fields[2].c_str());
+  Rgb = Ppm.substr(at + 1);
   if (Rgb.size() != size_t{3} * Width * Height) {
-    ADD_FAILURE() << "djpeg's PPM is short";
+    ADD_FAILURE() << "the PPM is short";
     return false;
   }
   return true;

@@ -72,6 +72,9 @@ bool HaveProgram(const std::string& Name);
 // blue) each, rows from the top: a reference independent of the program's picture library. False
 // (with a recorded failure) when djpeg is missing or refuses the bytes.
 bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb);
+// Reads a binary PPM of 8-bit samples (P6) into Width x Height pixels, three bytes each, rows from the
+// top. False (with a recorded failure) for anything else.
+bool ReadPpm(const std::string& Ppm, int& Width, int& Height, std::string& Rgb);
 
 // The outcome of running the program under test.
 struct TProgramResult {
