@@ -187,6 +187,8 @@ void AddExportCommand(TCommandLine& CommandLine) {
                    "eines Albums können Fotos angegeben werden; sie erhalten ihren Dateinamen als Text, und\n"
                    "es gelten die Einstellungen eines Programmstarts. Ein Album wird an seinem Inhalt oder\n"
                    "an der Endung .qvl erkannt. Fotos, die sich nicht lesen lassen, fehlen im Album.\n"
+                   "Fotos: JPEG, PNG, TIFF, GIF, WebP, BMP, HEIC/HEIF und AVIF; ihre Farbprofile kommen\n"
+                   "mit in die PDF-Datei.\n"
                    "Der Fortschritt erscheint auf der Standardfehlerausgabe.\n\n"
                    "  --name TEXT          Überschrift (Vorgabe „Familienfotos“)\n"
                    "  --frame-width N      Rahmenbreite 1 bis 100 (Vorgabe 10)\n"

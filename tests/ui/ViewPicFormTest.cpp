@@ -9,6 +9,7 @@
 #include "imaging/Pictaro.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "support/TaggedPictures.h"
 #include "support/TestSupport.h"
 #include "ui/SpinEdit.h"
 #include "ui/ViewPicForm.h"
@@ -106,6 +107,29 @@ class ViewPicFormTest : public QObject {
     QCOMPARE(box.Shown[0].Text, std::string("Konnte die Bilddatei nicht öffnen!"));
     QCOMPARE(box.Shown[0].Title, std::string("Fehler"));
     QVERIFY(box.Shown[0].Icon == TMsgIcon::Error);
+  }
+
+  // A Display P3 photo shows its sRGB colour, not its P3 numbers.
+  void ShowsTaggedPhotosInTheirColours() {
+    qtest::TScratchDir dir;
+    TRecordingShell shell;
+    TMemorySettingsStore settings;
+    TViewPicForm viewer(shell, settings);
+    const qtest::TTestPixels p3 =
+        qtest::InProfile(qtest::SolidPixels(40, 30, 0x28B43C), qtest::TTestProfile::DisplayP3);
+    QVERIFY(std::abs(static_cast<uint8_t>(p3.Rgb[0]) - 0x28) > 20);
+    const std::string file = dir / "p3.png";
+    qtest::WriteFile(file, qtest::TaggedPicture(qtest::TTestFormat::Png, p3,
+                                                qtest::TestProfile(qtest::TTestProfile::DisplayP3)));
+    QColor shown;
+    viewer.ShowModal = [&](TViewPicForm& Form) {
+      Form.show();
+      if (QTest::qWaitForWindowExposed(&Form)) shown = Form.PaintBox1->grab().toImage().pixelColor(20, 15);
+      return 0;
+    };
+    QVERIFY(viewer.ShowPicture(file, nullptr));
+    QVERIFY(std::abs(shown.red() - 0x28) <= 2 && std::abs(shown.green() - 0xB4) <= 2 &&
+            std::abs(shown.blue() - 0x3C) <= 2);
   }
 
   void DraggingWithAnyButtonMovesThePictureWithOneDrawingPerMove() {
