@@ -1,18 +1,9 @@
 #include "support/TaggedPictures.h"
 
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 #include <lcms2.h>
 #include <libheif/heif.h>
-#include <png.h>
-#include <tiffio.h>
-#include <unistd.h>
-#include <webp/encode.h>
-#include <webp/mux.h>
 
-#include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "support/TestSupport.h"
@@ -43,131 +34,31 @@ cmsToneCurve* SrgbCurve() {
   return cmsBuildParametricToneCurve(nullptr, 4, p);
 }
 
-struct TMemoryOut {
-  std::string Bytes;
-};
-
-void PngWrite(png_structp Png, png_bytep Data, size_t Length) {
-  static_cast<TMemoryOut*>(png_get_io_ptr(Png))->Bytes.append(reinterpret_cast<const char*>(Data), Length);
-}
-void PngFlush(png_structp) {}
-
-std::string Jpeg(const TTestPixels& Pixels, bool Grey, const std::string& Icc, size_t SegmentSize) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr err{};
-  info.err = jpeg_std_error(&err);
-  jpeg_create_compress(&info);
-  unsigned char* out = nullptr;
-  unsigned long outSize = 0;
-  jpeg_mem_dest(&info, &out, &outSize);
-  info.image_width = static_cast<JDIMENSION>(Pixels.Width);
-  info.image_height = static_cast<JDIMENSION>(Pixels.Height);
-  info.input_components = Grey ? 1 : 3;
-  info.in_color_space = Grey ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 95, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  const size_t segments = Icc.empty() ? 0 : (Icc.size() + SegmentSize - 1) / SegmentSize;
-  for (size_t i = 0; i < segments; ++i) {
-    std::string body("ICC_PROFILE", 12);
-    body += static_cast<char>(i + 1);
-    body += static_cast<char>(segments);
-    body += Icc.substr(i * SegmentSize, SegmentSize);
-    jpeg_write_marker(&info, JPEG_APP0 + 2, reinterpret_cast<const JOCTET*>(body.data()),
-                      static_cast<unsigned>(body.size()));
+// The pixels as a PAM file (with alpha 0 in the left half when Alpha), for ImageMagick to read.
+std::string Pam(const TTestPixels& Pixels, bool Alpha) {
+  std::string pam = "P7\nWIDTH " + std::to_string(Pixels.Width) + "\nHEIGHT " + std::to_string(Pixels.Height) +
+                    (Alpha ? "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n" : "\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n");
+  for (int i = 0; i < Pixels.Width * Pixels.Height; ++i) {
+    pam.append(Pixels.Rgb, size_t(i) * 3, 3);
+    if (Alpha) pam += static_cast<char>(i % Pixels.Width < Pixels.Width / 2 ? 0 : 255);
   }
-  std::string row(static_cast<size_t>(Pixels.Width) * 3, '\0');
-  while (info.next_scanline < info.image_height) {
-    const char* src = Pixels.Rgb.data() + size_t{info.next_scanline} * Pixels.Width * 3;
-    if (Grey)
-      for (int x = 0; x < Pixels.Width; ++x) row[x] = src[3 * x];
-    else
-      std::memcpy(row.data(), src, row.size());
-    JSAMPROW r = reinterpret_cast<JSAMPROW>(row.data());
-    jpeg_write_scanlines(&info, &r, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::string bytes(reinterpret_cast<const char*>(out), outSize);
-  std::free(out);
-  return bytes;
+  return pam;
 }
 
-std::string Png(const TTestPixels& Pixels, bool Alpha, const std::string& Icc) {
-  TMemoryOut out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    ADD_FAILURE() << "libpng refused the test picture";
-    return {};
+// The JPEG with Icc put in after its start marker, in APP2 segments of SegmentSize bytes written in
+// the order Order gives (1-based segment numbers; empty: 1, 2, ...).
+std::string WithIcc(const std::string& Jpeg, const std::string& Icc, size_t SegmentSize, std::vector<int> Order) {
+  const size_t count = (Icc.size() + SegmentSize - 1) / SegmentSize;
+  if (Order.empty())
+    for (size_t i = 1; i <= count; ++i) Order.push_back(static_cast<int>(i));
+  std::string segments;
+  for (int n : Order) {
+    const std::string part = Icc.substr(size_t(n - 1) * SegmentSize, SegmentSize);
+    const size_t length = 2 + 14 + part.size();
+    segments += std::string("\xFF\xE2", 2) + static_cast<char>(length >> 8) + static_cast<char>(length & 0xFF);
+    segments += std::string("ICC_PROFILE", 12) + static_cast<char>(n) + static_cast<char>(count) + part;
   }
-  png_set_write_fn(png, &out, PngWrite, PngFlush);
-  png_set_IHDR(png, info, Pixels.Width, Pixels.Height, 8, Alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!Icc.empty())
-    png_set_iCCP(png, info, "icc", 0, reinterpret_cast<png_const_bytep>(Icc.data()),
-                 static_cast<png_uint_32>(Icc.size()));
-  png_write_info(png, info);
-  std::string row(static_cast<size_t>(Pixels.Width) * 4, '\0');
-  for (int y = 0; y < Pixels.Height; ++y) {
-    const char* src = Pixels.Rgb.data() + size_t(y) * Pixels.Width * 3;
-    for (int x = 0; x < Pixels.Width; ++x) {
-      if (Alpha) {
-        std::memcpy(&row[4 * x], src + 3 * x, 3);
-        row[4 * x + 3] = static_cast<char>(x < Pixels.Width / 2 ? 0 : 255);
-      } else {
-        std::memcpy(&row[3 * x], src + 3 * x, 3);
-      }
-    }
-    png_write_row(png, reinterpret_cast<png_bytep>(row.data()));
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return out.Bytes;
-}
-
-std::string Tiff(const TTestPixels& Pixels, const std::string& Icc) {
-  TScratchDir dir;
-  const std::string name = dir / "tagged.tif";
-  TIFF* tif = TIFFOpen(name.c_str(), "w");
-  if (!tif) {
-    ADD_FAILURE() << "libtiff cannot write " << name;
-    return {};
-  }
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(Pixels.Width));
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(Pixels.Height));
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, static_cast<uint32_t>(Pixels.Height));
-  if (!Icc.empty()) TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(Icc.size()), Icc.data());
-  for (int y = 0; y < Pixels.Height; ++y) {
-    std::string row = Pixels.Rgb.substr(size_t(y) * Pixels.Width * 3, size_t(Pixels.Width) * 3);
-    TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(y), 0);
-  }
-  TIFFClose(tif);
-  return ReadFile(name);
-}
-
-std::string Webp(const TTestPixels& Pixels, const std::string& Icc) {
-  uint8_t* encoded = nullptr;
-  const size_t size = WebPEncodeLosslessRGB(reinterpret_cast<const uint8_t*>(Pixels.Rgb.data()), Pixels.Width,
-                                            Pixels.Height, Pixels.Width * 3, &encoded);
-  std::string plain(reinterpret_cast<const char*>(encoded), size);
-  WebPFree(encoded);
-  if (Icc.empty()) return plain;
-  const WebPData image{reinterpret_cast<const uint8_t*>(plain.data()), plain.size()};
-  WebPMux* mux = WebPMuxCreate(&image, 1);
-  const WebPData icc{reinterpret_cast<const uint8_t*>(Icc.data()), Icc.size()};
-  WebPMuxSetChunk(mux, "ICCP", &icc, 1);
-  WebPData assembled{};
-  WebPMuxAssemble(mux, &assembled);
-  std::string bytes(reinterpret_cast<const char*>(assembled.bytes), assembled.size);
-  WebPDataClear(&assembled);
-  WebPMuxDelete(mux);
-  return bytes;
+  return Jpeg.substr(0, 2) + segments + Jpeg.substr(2);
 }
 
 heif_error HeifWrite(heif_context*, const void* Data, size_t Size, void* User) {
@@ -232,18 +123,31 @@ TTestPixels InProfile(const TTestPixels& Pixels, TTestProfile Profile) {
 }
 
 std::string TaggedPicture(TTestFormat Format, const TTestPixels& Pixels, const std::string& Icc,
-                          size_t SegmentSize) {
-  switch (Format) {
-    case TTestFormat::Jpeg: return Jpeg(Pixels, false, Icc, SegmentSize);
-    case TTestFormat::JpegGrey: return Jpeg(Pixels, true, Icc, SegmentSize);
-    case TTestFormat::Png: return Png(Pixels, false, Icc);
-    case TTestFormat::PngAlpha: return Png(Pixels, true, Icc);
-    case TTestFormat::Tiff: return Tiff(Pixels, Icc);
-    case TTestFormat::Webp: return Webp(Pixels, Icc);
-    case TTestFormat::Heic: return HeifPicture(Pixels, THeifOptions{false, 1, 8, false, 0, Icc, 0});
-    case TTestFormat::Avif: return HeifPicture(Pixels, THeifOptions{true, 1, 8, false, 0, Icc, 0});
+                          size_t SegmentSize, const std::vector<int>& Order) {
+  if (Format == TTestFormat::Heic || Format == TTestFormat::Avif) {
+    THeifOptions options;
+    options.Avif = Format == TTestFormat::Avif;
+    options.Icc = Icc;
+    return HeifPicture(Pixels, options);
   }
-  return {};
+  if (!NeedProgram("convert")) return {};
+  TScratchDir dir;
+  WriteFile(dir / "in.pam", Pam(Pixels, Format == TTestFormat::PngAlpha));
+  WriteFile(dir / "in.icc", Icc);
+  const bool jpeg = Format == TTestFormat::Jpeg || Format == TTestFormat::JpegGrey;
+  const std::string options = Format == TTestFormat::JpegGrey ? "-type Grayscale -quality 95"
+                              : jpeg                          ? "-quality 95"
+                              : Format == TTestFormat::Webp   ? "-define webp:lossless=true"
+                                                              : "";
+  const char* ext = jpeg ? "jpg" : Format == TTestFormat::Tiff ? "tif" : Format == TTestFormat::Webp ? "webp" : "png";
+  const std::string out = dir / (std::string("out.") + ext);
+  const std::string profile = Icc.empty() || jpeg ? "" : " -profile " + Quote(dir / "in.icc");
+  if (Run("convert " + Quote(dir / "in.pam") + " " + options + profile + " " + Quote(out) + " 2>&1") != 0) {
+    ADD_FAILURE() << "ImageMagick cannot write " << out;
+    return {};
+  }
+  const std::string bytes = ReadFile(out);
+  return jpeg && !Icc.empty() ? WithIcc(bytes, Icc, SegmentSize, Order) : bytes;
 }
 
 std::string HeifPicture(const TTestPixels& Pixels, const THeifOptions& Options) {
@@ -319,26 +223,6 @@ std::string HeifPicture(const TTestPixels& Pixels, const THeifOptions& Options) 
   heif_encoder_release(encoder);
   heif_context_free(ctx);
   return bytes;
-}
-
-std::string ReorderIccSegments(const std::string& Jpeg, const std::vector<int>& Segments) {
-  std::vector<std::string> icc;
-  std::string rest;
-  size_t p = 2;
-  while (p + 4 <= Jpeg.size() && static_cast<uint8_t>(Jpeg[p]) == 0xFF) {
-    const auto marker = static_cast<uint8_t>(Jpeg[p + 1]);
-    const size_t length = (static_cast<uint8_t>(Jpeg[p + 2]) << 8) | static_cast<uint8_t>(Jpeg[p + 3]);
-    if (marker == 0xDA) break;
-    std::string segment = Jpeg.substr(p, 2 + length);
-    if (marker == 0xE2 && segment.compare(4, 12, std::string("ICC_PROFILE", 12)) == 0)
-      icc.push_back(segment);
-    else
-      rest += segment;
-    p += 2 + length;
-  }
-  std::string out = Jpeg.substr(0, 2);
-  for (int s : Segments) out += icc.at(static_cast<size_t>(s - 1));
-  return out + rest + Jpeg.substr(p);
 }
 
 }  // namespace qtest

@@ -1,7 +1,7 @@
 #pragma once
 // Test pictures with colour profiles: the profiles are made here with Little CMS from their published
-// primaries and curves, and the picture files written with the format libraries themselves (libjpeg,
-// libpng, libtiff, libwebp, libheif), not with the program's picture library.
+// primaries and curves, and the picture files written by ImageMagick (a JPEG's profile segments put in
+// here, as the test needs them) and by libheif's encoders, not by the program's picture library.
 
 #include <cstdint>
 #include <string>
@@ -33,11 +33,12 @@ TTestPixels PatchPixels(const std::vector<uint32_t>& Colours, int Side);
 TTestPixels InProfile(const TTestPixels& Pixels, TTestProfile Profile);
 
 enum class TTestFormat { Jpeg, JpegGrey, Png, PngAlpha, Tiff, Webp, Heic, Avif };
-// The file's bytes, with Icc embedded when not empty (JPEG in APP2 segments of at most SegmentSize
-// bytes each). PngAlpha makes every pixel's alpha 0 in the left half and 255 in the right half.
-// Fails the running test (and returns "") when a library refuses.
+// The file's bytes, with Icc embedded when not empty (JPEG: in APP2 segments of at most SegmentSize
+// bytes each, written in the order Order gives as 1-based segment numbers, out of order, repeated or
+// left out; empty: all in order). PngAlpha makes the alpha 0 in the left half, 255 in the right half.
+// Fails the running test (and returns "") when ImageMagick or libheif is missing or refuses.
 std::string TaggedPicture(TTestFormat Format, const TTestPixels& Pixels, const std::string& Icc,
-                          size_t SegmentSize = 65519);
+                          size_t SegmentSize = 65519, const std::vector<int>& Order = {});
 
 // A HEIC or AVIF file through libheif's encoders: Orientation (1..8) written as the file's own
 // transformation, Bits 8 or 10, with alpha (left half transparent), with an embedded thumbnail of
@@ -53,10 +54,5 @@ struct THeifOptions {
   int Primaries = 0;
 };
 std::string HeifPicture(const TTestPixels& Pixels, const THeifOptions& Options);
-
-// The JPEG's APP2 ICC segments rewritten as Segments says: each entry the 1-based number of the
-// original segment to write at that place (out of order, repeated or left out), their sequence numbers
-// kept; the JPEG must carry a profile in several segments.
-std::string ReorderIccSegments(const std::string& Jpeg, const std::vector<int>& Segments);
 
 }  // namespace qtest
