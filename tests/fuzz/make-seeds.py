@@ -299,8 +299,12 @@ def s15(v):
     return struct.pack(">i", int(round(v * 65536)))
 
 
-def icc_profile(grey=False, version=2):
-    """A small display profile: D50 white and a gamma curve, with sRGB's colorants when RGB."""
+SRGB_COLORANTS = ((0.4361, 0.2225, 0.0139), (0.3851, 0.7169, 0.0971), (0.1431, 0.0606, 0.7141))
+P3_COLORANTS = ((0.5151, 0.2412, -0.0011), (0.2919, 0.6922, 0.0419), (0.1571, 0.0666, 0.7841))
+
+
+def icc_profile(grey=False, version=2, colorants=SRGB_COLORANTS):
+    """A small display profile: D50 white and a gamma curve, with the colorants given when RGB."""
     def xyz(x, y, z):
         return b"XYZ \0\0\0\0" + s15(x) + s15(y) + s15(z)
     curve = b"curv\0\0\0\0" + struct.pack(">IH", 1, 0x0233) + b"\0\0"  # gamma 2.2, padded
@@ -308,8 +312,8 @@ def icc_profile(grey=False, version=2):
     if grey:
         tags.append((b"kTRC", curve))
     else:
-        tags += [(b"rXYZ", xyz(0.4361, 0.2225, 0.0139)), (b"gXYZ", xyz(0.3851, 0.7169, 0.0971)),
-                 (b"bXYZ", xyz(0.1431, 0.0606, 0.7141)), (b"rTRC", curve), (b"gTRC", curve), (b"bTRC", curve)]
+        tags += [(b"rXYZ", xyz(*colorants[0])), (b"gXYZ", xyz(*colorants[1])), (b"bXYZ", xyz(*colorants[2])),
+                 (b"rTRC", curve), (b"gTRC", curve), (b"bTRC", curve)]
     offset = 128 + 4 + 12 * len(tags)
     table, data = b"", b""
     for sig, body in tags:
