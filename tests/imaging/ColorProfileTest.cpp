@@ -18,19 +18,6 @@ namespace {
 using qtest::TTestFormat;
 using qtest::TTestProfile;
 
-struct TDecoded {
-  bool Ok = false;
-  TDib Dib{};
-  TPictureColor Color;
-  ~TDecoded() { deldib(Dib); }
-};
-
-void Decode(const std::string& Bytes, TDecoded& Out, uint32_t Matte = 0xFFFFFF) {
-  Out.Color.Matte = Matte;
-  Out.Ok = DecodePicture(reinterpret_cast<const uint8_t*>(Bytes.data()), Bytes.size(), -1, nullptr, &Out.Dib,
-                         &Out.Color) == 1;
-}
-
 void PutBe32(std::string& S, size_t At, uint32_t V) {
   for (int i = 0; i < 4; ++i) S[At + i] = static_cast<char>(V >> (24 - 8 * i));
 }
@@ -61,8 +48,7 @@ TEST(ColorProfile, EveryFormatHandsOutItsProfile) {
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
     const std::string icc = qtest::TestProfile(row.Profile);
-    TDecoded d;
-    Decode(qtest::TaggedPicture(row.Format, qtest::SolidPixels(16, 8, 0x8060A0), icc, row.Segment), d);
+    const qtest::TDecodedPicture d(qtest::TaggedPicture(row.Format, qtest::SolidPixels(16, 8, 0x8060A0), icc, row.Segment));
     ASSERT_TRUE(d.Ok);
     ASSERT_TRUE(d.Color.Profile);
     EXPECT_EQ(d.Color.Profile->Bytes(), icc);
@@ -114,8 +100,7 @@ TEST(ColorProfile, DamagedProfilesAreIgnoredAndThePictureStays) {
     ASSERT_EQ((p3.size() + 199) / 200, 3u);  // three segments of 200 bytes to shuffle
     const std::string file =
         qtest::TaggedPicture(row.Format, qtest::SolidPixels(8, 8, 0x336699), row.Icc, row.Segment, row.Order);
-    TDecoded d;
-    Decode(file, d);
+    const qtest::TDecodedPicture d(file);
     ASSERT_TRUE(d.Ok);
     EXPECT_EQ(DibWidth(d.Dib), 8);
     EXPECT_EQ(d.Color.Profile != nullptr, row.Kept);
@@ -146,8 +131,7 @@ TEST(ColorProfile, TransparencyGoesOntoTheMatte) {
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
-    TDecoded d;
-    Decode(row.File, d, row.Matte);
+    const qtest::TDecodedPicture d(row.File, row.Matte);
     ASSERT_TRUE(d.Ok);
     const qtest::TRgb left = qtest::DibRgb(d.Dib, 1, 1), right = qtest::DibRgb(d.Dib, 14, 1);
     EXPECT_NEAR(left.Red, row.Left.Red, 3);
@@ -170,8 +154,7 @@ TEST(ColorProfile, ScreensShowTheSrgbColours) {
   const std::string file = dir / "p3.png";
   qtest::WriteFile(file, qtest::TaggedPicture(TTestFormat::Png, p3, qtest::TestProfile(TTestProfile::DisplayP3)));
 
-  TDecoded d;
-  Decode(qtest::ReadFile(file), d);
+  const qtest::TDecodedPicture d(qtest::ReadFile(file));
   ASSERT_TRUE(d.Ok && d.Color.Profile);
   TMadeThumbnail thumbnail = MakeThumbnail(file.c_str());
   ASSERT_EQ(thumbnail.Kind, TThumbnailKind::Cached);

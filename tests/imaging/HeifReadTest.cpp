@@ -5,8 +5,6 @@
 #include <cstring>
 
 #include "PictureOracle.h"
-#include "imaging/PictaroDecode.h"
-#include "imaging/PictaroReduced.h"
 #include "support/TaggedPictures.h"
 #include "support/TestSupport.h"
 
@@ -20,25 +18,6 @@ qtest::TTestPixels Quartered() {
   return p;
 }
 
-struct TRead {
-  bool Ok = false;
-  TDib Dib{};
-  int FullWidth = 0, FullHeight = 0;
-  TPictureColor Color;
-  ~TRead() { deldib(Dib); }
-};
-
-void Read(const std::string& Bytes, TRead& Out, int MinLongSide = 0) {
-  const auto* data = reinterpret_cast<const uint8_t*>(Bytes.data());
-  if (MinLongSide > 0) {
-    Out.Ok = DecodePictureReduced(data, Bytes.size(), -1, MinLongSide, &Out.Dib, &Out.FullWidth, &Out.FullHeight,
-                                  &Out.Color) == 1;
-  } else {
-    Out.Ok = DecodePicture(data, Bytes.size(), -1, nullptr, &Out.Dib, &Out.Color) == 1;
-    Out.FullWidth = DibWidth(Out.Dib), Out.FullHeight = DibHeight(Out.Dib);
-  }
-}
-
 bool IsRed(const qtest::TRgb& C) { return C.Red > 170 && C.Blue < 80; }
 bool IsBlue(const qtest::TRgb& C) { return C.Blue > 170 && C.Red < 80; }
 
@@ -49,6 +28,7 @@ TEST(HeifRead, WhatTheFileSaysIsWhatComesOut) {
     int MinLongSide;
     int Width, Height;          // of the picture handed out
     int FullWidth, FullHeight;  // of the whole picture
+    bool Profile;               // a profile other than sRGB comes with it
   };
   qtest::THeifOptions turned;  // turned a quarter clockwise, in its boxes and in its EXIF data
   turned.Orientation = 6;
@@ -59,19 +39,24 @@ TEST(HeifRead, WhatTheFileSaysIsWhatComesOut) {
   deep.Bits = 10;
   qtest::THeifOptions thumbnail;
   thumbnail.ThumbnailSide = 32;
+  // Coded colours: Display P3 with the sRGB curve becomes a profile, sRGB itself needs none.
+  qtest::THeifOptions p3, srgb;
+  p3.Primaries = 12, srgb.Primaries = 1;
   const TRow rows[] = {
-      {"turned", turned, 0, 32, 64, 32, 64},
-      {"mirrored avif", mirrored, 0, 64, 32, 64, 32},
-      {"10 bits", deep, 0, 64, 32, 64, 32},
+      {"turned", turned, 0, 32, 64, 32, 64, false},
+      {"mirrored avif", mirrored, 0, 64, 32, 64, 32, false},
+      {"10 bits", deep, 0, 64, 32, 64, 32, false},
       // The thumbnail stands in when it covers what is asked, not otherwise.
-      {"thumbnail taken", thumbnail, 24, 32, 16, 64, 32},
-      {"thumbnail too small", thumbnail, 40, 64, 32, 64, 32},
+      {"thumbnail taken", thumbnail, 24, 32, 16, 64, 32, false},
+      {"thumbnail too small", thumbnail, 40, 64, 32, 64, 32, false},
+      {"nclx p3", p3, 0, 64, 32, 64, 32, true},
+      {"nclx srgb", srgb, 0, 64, 32, 64, 32, false},
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
-    TRead r;
-    Read(qtest::HeifPicture(Quartered(), row.Options), r, row.MinLongSide);
+    const qtest::TDecodedPicture r(qtest::HeifPicture(Quartered(), row.Options), 0xFFFFFF, row.MinLongSide);
     ASSERT_TRUE(r.Ok);
+    EXPECT_EQ(r.Color.Profile && !r.Color.Profile->IsSrgb(), row.Profile);
     ASSERT_EQ(DibBitCount(r.Dib), 24);
     EXPECT_EQ(DibWidth(r.Dib), row.Width);
     EXPECT_EQ(DibHeight(r.Dib), row.Height);
@@ -86,26 +71,6 @@ TEST(HeifRead, WhatTheFileSaysIsWhatComesOut) {
     EXPECT_TRUE(IsRed(rightRed ? topRight : topLeft));
     EXPECT_TRUE(IsBlue(rightRed ? topLeft : topRight));
     EXPECT_TRUE(IsBlue(bottomLeft));
-  }
-}
-
-TEST(HeifRead, CodedColoursBecomeAProfile) {
-  struct TRow {
-    int Primaries;
-    bool Profile;
-  };
-  // 12: Display P3 with the sRGB curve, a profile; 1: sRGB itself, none needed.
-  for (const TRow row : {TRow{12, true}, TRow{1, false}}) {
-    SCOPED_TRACE(row.Primaries);
-    qtest::THeifOptions options;
-    options.Primaries = row.Primaries;
-    TRead r;
-    Read(qtest::HeifPicture(qtest::SolidPixels(16, 16, 0x808080), options), r);
-    ASSERT_TRUE(r.Ok);
-    ASSERT_EQ(r.Color.Profile != nullptr, row.Profile);
-    if (row.Profile) {
-      EXPECT_FALSE(r.Color.Profile->IsSrgb());
-    }
   }
 }
 
@@ -139,8 +104,7 @@ TEST(HeifRead, OddFilesAreRefusedOrReadByTheirPrimaryImage) {
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
-    TRead r;
-    Read(row.Bytes, r);
+    const qtest::TDecodedPicture r(row.Bytes);
     EXPECT_EQ(r.Ok, row.Ok);
     EXPECT_EQ(r.Dib.Bits != nullptr, row.Ok);
   }

@@ -3,7 +3,7 @@
 // as before. Checked with poppler's pdfimages and qpdf.
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <regex>
 
 #include "imaging/JpegHeader.h"
 #include "imaging/PictaroDecode.h"
@@ -18,39 +18,23 @@ namespace {
 using qtest::TTestFormat;
 using qtest::TTestProfile;
 
-// A picture decoded from a tagged file, with its profile.
+// A tagged file and the picture decoded from it, with its profile.
 struct TTagged {
+  TTagged(TTestFormat Format, const std::string& Icc)
+      : File(qtest::TaggedPicture(Format, qtest::SolidPixels(16, 16, 0x80A040), Icc)), Picture(File) {}
   std::string File;
-  TDib Dib{};
-  TPictureColor Color;
-  TTagged(TTestFormat Format, const std::string& Icc) {
-    File = qtest::TaggedPicture(Format, qtest::SolidPixels(16, 16, 0x80A040), Icc);
-    DecodePicture(reinterpret_cast<const uint8_t*>(File.data()), File.size(), -1, nullptr, &Dib, &Color);
-  }
-  ~TTagged() { deldib(Dib); }
+  qtest::TDecodedPicture Picture;
 };
 
-// pdfimages -list: the colour and component columns of each picture, "icc 3" say.
+// pdfimages -list: the colour and component columns of each picture ("icc 3"), after the heading.
 std::vector<std::string> ImageColours(const std::string& Pdf) {
   std::string out;
   EXPECT_EQ(qtest::Run("pdfimages -list " + qtest::Quote(Pdf), &out), 0);
-  std::istringstream lines(out);
   std::vector<std::string> colours;
-  std::string line;
-  for (int n = 0; std::getline(lines, line); ++n) {
-    if (n < 2) continue;  // the heading and its rule
-    std::istringstream cells(line);
-    std::string page, num, type, width, height, colour, comp;
-    cells >> page >> num >> type >> width >> height >> colour >> comp;
-    colours.push_back(colour + " " + comp);
-  }
+  const std::regex row(R"(\n +\d+ +\d+ +image +\d+ +\d+ +(\w+) +(\d+) )");
+  for (auto it = std::sregex_iterator(out.begin(), out.end(), row); it != std::sregex_iterator(); ++it)
+    colours.push_back((*it)[1].str() + " " + (*it)[2].str());
   return colours;
-}
-
-size_t Count(const std::string& Text, const std::string& What) {
-  size_t n = 0;
-  for (size_t at = Text.find(What); at != std::string::npos; at = Text.find(What, at + 1)) ++n;
-  return n;
 }
 
 TEST(ProfileObjects, ProfilesGoInOnceAndUntaggedPicturesStayDevicePictures) {
@@ -61,20 +45,19 @@ TEST(ProfileObjects, ProfilesGoInOnceAndUntaggedPicturesStayDevicePictures) {
   const TTagged adobeA(TTestFormat::Png, adobe), adobeB(TTestFormat::Tiff, adobe), p3Png(TTestFormat::Png, p3);
   const TTagged grey(TTestFormat::JpegGrey, qtest::TestProfile(TTestProfile::Grey));
   const TTagged p3Jpeg(TTestFormat::Jpeg, p3);
-  ASSERT_TRUE(srgb.Color.Profile && adobeA.Color.Profile && adobeB.Color.Profile && p3Png.Color.Profile &&
-              grey.Color.Profile && p3Jpeg.Color.Profile);
-  ASSERT_EQ(DibBitCount(grey.Dib), 8);
+  for (const TTagged* t : {&srgb, &adobeA, &adobeB, &p3Png, &grey, &p3Jpeg}) ASSERT_TRUE(t->Picture.Color.Profile);
+  ASSERT_EQ(DibBitCount(grey.Picture.Dib), 8);
 
   const auto source = [](const TTagged& T) {
-    TPictureSource s = TPictureSource::Of(T.Dib);
-    s.Profile = T.Color.Profile;
+    TPictureSource s = TPictureSource::Of(T.Picture.Dib);
+    s.Profile = T.Picture.Color.Profile;
     return s;
   };
   TPictureSource asIs;  // the JPEG's own bytes, with its own profile
   asIs.Jpeg = p3Jpeg.File;
   ASSERT_TRUE(ReadJpegHeader(reinterpret_cast<const uint8_t*>(p3Jpeg.File.data()), p3Jpeg.File.size(), asIs.Header));
   asIs.Width = asIs.Height = 16;
-  asIs.Profile = p3Jpeg.Color.Profile;
+  asIs.Profile = p3Jpeg.Picture.Color.Profile;
 
   struct TRow {
     const char* Name;
@@ -115,7 +98,9 @@ TEST(ProfileObjects, ProfilesGoInOnceAndUntaggedPicturesStayDevicePictures) {
     }
     const std::string bytes = qtest::ReadFile(file);
     EXPECT_EQ(bytes.substr(0, 8), std::string("%PDF-") + row.Version);
-    EXPECT_EQ(Count(bytes, "/Alternate"), row.Profiles);
+    const std::regex alternate("/Alternate");
+    EXPECT_EQ(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), alternate), std::sregex_iterator()),
+              static_cast<long>(row.Profiles));
     EXPECT_EQ(ImageColours(file), row.Colours);
     pdftest::ExpectQpdfClean(file);
   }

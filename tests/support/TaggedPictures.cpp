@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "imaging/PictaroDecode.h"
+#include "imaging/PictaroReduced.h"
 #include "support/TestSupport.h"
 
 namespace qtest {
@@ -67,6 +69,17 @@ heif_error HeifWrite(heif_context*, const void* Data, size_t Size, void* User) {
 }
 
 }  // namespace
+
+TDecodedPicture::TDecodedPicture(const std::string& Bytes, uint32_t Matte, int MinLongSide) {
+  const auto* data = reinterpret_cast<const uint8_t*>(Bytes.data());
+  Color.Matte = Matte;
+  if (MinLongSide > 0) {
+    Ok = DecodePictureReduced(data, Bytes.size(), -1, MinLongSide, &Dib, &FullWidth, &FullHeight, &Color) == 1;
+  } else {
+    Ok = DecodePicture(data, Bytes.size(), -1, nullptr, &Dib, &Color) == 1;
+    FullWidth = DibWidth(Dib), FullHeight = DibHeight(Dib);
+  }
+}
 
 std::string TestProfile(TTestProfile Profile) {
   switch (Profile) {

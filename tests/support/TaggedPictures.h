@@ -7,7 +7,22 @@
 #include <string>
 #include <vector>
 
+#include "imaging/Pictaro.h"
+
 namespace qtest {
+
+// A file's bytes decoded by the picture library with a matte, asking for the profile; at a reduced
+// size (DecodePictureReduced) when MinLongSide is above 0. Frees the picture when it goes.
+struct TDecodedPicture {
+  TDecodedPicture(const std::string& Bytes, uint32_t Matte = 0xFFFFFF, int MinLongSide = 0);
+  ~TDecodedPicture() { deldib(Dib); }
+  TDecodedPicture(const TDecodedPicture&) = delete;
+  TDecodedPicture& operator=(const TDecodedPicture&) = delete;
+  bool Ok = false;
+  TDib Dib{};
+  int FullWidth = 0, FullHeight = 0;
+  TPictureColor Color;
+};
 
 enum class TTestProfile {
   DisplayP3,  // D65, P3 primaries, the sRGB curve; version 4, as phones write it
