@@ -115,12 +115,10 @@ class ViewPicFormTest : public QObject {
     TRecordingShell shell;
     TMemorySettingsStore settings;
     TViewPicForm viewer(shell, settings);
-    const qtest::TTestPixels p3 =
-        qtest::InProfile(qtest::SolidPixels(40, 30, 0x28B43C), qtest::TTestProfile::DisplayP3);
-    QVERIFY(std::abs(static_cast<uint8_t>(p3.Rgb[0]) - 0x28) > 20);
-    const std::string file = dir / "p3.png";
-    qtest::WriteFile(file, qtest::TaggedPicture(qtest::TTestFormat::Png, p3,
-                                                qtest::TestProfile(qtest::TTestProfile::DisplayP3)));
+    const auto p3 = qtest::InProfile(qtest::SolidPixels(40, 30, 0x28B43C), qtest::TTestProfile::DisplayP3);
+    QVERIFY(std::abs(static_cast<uint8_t>(p3.Rgb[0]) - 0x28) > 20);  // P3 numbers, far from sRGB's
+    const std::string file = dir / "p3.png", icc = qtest::TestProfile(qtest::TTestProfile::DisplayP3);
+    qtest::WriteFile(file, qtest::TaggedPicture(qtest::TTestFormat::Png, p3, icc));
     QColor shown;
     viewer.ShowModal = [&](TViewPicForm& Form) {
       Form.show();
