@@ -31,20 +31,10 @@ using TTransformPtr = std::shared_ptr<const TTransform>;
 // profiles, and a hostile one with thousands only costs building them again.
 constexpr size_t KMaxTransforms = 64;
 
-struct TProfileOwner {
-  cmsHPROFILE Handle;
-  explicit TProfileOwner(cmsHPROFILE H) : Handle(H) {}
-  ~TProfileOwner() {
-    if (Handle) cmsCloseProfile(Handle);
-  }
-  TProfileOwner(const TProfileOwner&) = delete;
-  TProfileOwner& operator=(const TProfileOwner&) = delete;
-};
-
 cmsHTRANSFORM Build(const TColorProfile& Profile, TKind Kind) {
-  TProfileOwner own(cmsOpenProfileFromMem(Profile.Bytes().data(),
+  TLcmsProfile own(cmsOpenProfileFromMem(Profile.Bytes().data(),
                                           static_cast<cmsUInt32Number>(Profile.Bytes().size())));
-  TProfileOwner srgb(cmsCreate_sRGBProfile());
+  TLcmsProfile srgb(cmsCreate_sRGBProfile());
   if (!own.Handle || !srgb.Handle) return nullptr;
   const TColorSpace space = Profile.Space();
   switch (Kind) {

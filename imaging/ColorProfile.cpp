@@ -20,17 +20,6 @@ using pictaro::Be32;
 
 constexpr size_t KHeaderSize = 128;
 
-// Owns a Little CMS profile handle.
-struct TProfileHandle {
-  cmsHPROFILE Handle = nullptr;
-  explicit TProfileHandle(cmsHPROFILE H) : Handle(H) {}
-  ~TProfileHandle() {
-    if (Handle) cmsCloseProfile(Handle);
-  }
-  TProfileHandle(const TProfileHandle&) = delete;
-  TProfileHandle& operator=(const TProfileHandle&) = delete;
-};
-
 // The header's size field against the data, and every tag inside that size. Returns the size.
 size_t CheckedLength(const uint8_t* Data, size_t Size) {
   if (!Data || Size < KHeaderSize + 4) return 0;
@@ -124,7 +113,7 @@ TColorProfilePtr ReadColorProfile(const uint8_t* Data, size_t Size, int Channels
   SilenceColorErrors();
   const size_t length = CheckedLength(Data, Size);
   if (length == 0) return nullptr;
-  TProfileHandle handle(cmsOpenProfileFromMem(Data, static_cast<cmsUInt32Number>(length)));
+  TLcmsProfile handle(cmsOpenProfileFromMem(Data, static_cast<cmsUInt32Number>(length)));
   if (!handle.Handle) return nullptr;
   TColorSpace space{};
   if (!ColourSpaceFits(handle.Handle, Channels, space)) return nullptr;
@@ -161,7 +150,7 @@ TColorProfilePtr MakeRgbProfile(const TChromaticities& Space, TTransfer Transfer
   }
   if (!curve) return nullptr;
   cmsToneCurve* curves[3] = {curve, curve, curve};
-  TProfileHandle made(cmsCreateRGBProfile(&white, &primaries, curves));
+  TLcmsProfile made(cmsCreateRGBProfile(&white, &primaries, curves));
   cmsFreeToneCurve(curve);
   if (!made.Handle) return nullptr;
   // Version 2 is read by every PDF reader back to PDF 1.3; its curves are stored as tables.
