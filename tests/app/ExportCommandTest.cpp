@@ -149,9 +149,8 @@ TEST_F(ExportCommand, PageFileFailureExitsWithOne) {
 // A phone's HEIC and a camera's AdobeRGB JPEG: both in the PDF, each with its profile.
 TEST_F(ExportCommand, HeicAndTaggedJpegKeepTheirProfiles) {
   QTEST_REQUIRE_PROGRAM("pdfimages");
-  qtest::THeifOptions phone;
-  phone.Icc = qtest::TestProfile(qtest::TTestProfile::DisplayP3);
-  qtest::WriteFile(Dir / "phone.heic", qtest::HeifPicture(qtest::SolidPixels(64, 48, 0xC04020), phone));
+  const std::string p3 = qtest::TestProfile(qtest::TTestProfile::DisplayP3);
+  qtest::WriteFile(Dir / "phone.heic", qtest::HeifPicture(qtest::SolidPixels(64, 48, 0xC04020), {.Icc = p3}));
   qtest::WriteFile(Dir / "camera.jpg", qtest::TaggedPicture(qtest::TTestFormat::Jpeg, qtest::SolidPixels(48, 64, 0x2040C0),
                                                             qtest::TestProfile(qtest::TTestProfile::AdobeRgb)));
   const TResult r = Quirvel("export out.pdf phone.heic camera.jpg");

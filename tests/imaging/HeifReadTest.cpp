@@ -30,27 +30,17 @@ TEST(HeifRead, WhatTheFileSaysIsWhatComesOut) {
     int FullWidth, FullHeight;  // of the whole picture
     bool Profile;               // a profile other than sRGB comes with it
   };
-  qtest::THeifOptions turned;  // turned a quarter clockwise, in its boxes and in its EXIF data
-  turned.Orientation = 6;
-  qtest::THeifOptions mirrored;
-  mirrored.Orientation = 2;
-  mirrored.Avif = true;
-  qtest::THeifOptions deep;
-  deep.Bits = 10;
-  qtest::THeifOptions thumbnail;
-  thumbnail.ThumbnailSide = 32;
-  // Coded colours: Display P3 with the sRGB curve becomes a profile, sRGB itself needs none.
-  qtest::THeifOptions p3, srgb;
-  p3.Primaries = 12, srgb.Primaries = 1;
   const TRow rows[] = {
-      {"turned", turned, 0, 32, 64, 32, 64, false},
-      {"mirrored avif", mirrored, 0, 64, 32, 64, 32, false},
-      {"10 bits", deep, 0, 64, 32, 64, 32, false},
+      // Turned a quarter clockwise, in its boxes and in its EXIF data.
+      {"turned", {.Orientation = 6}, 0, 32, 64, 32, 64, false},
+      {"mirrored avif", {.Avif = true, .Orientation = 2}, 0, 64, 32, 64, 32, false},
+      {"10 bits", {.Bits = 10}, 0, 64, 32, 64, 32, false},
       // The thumbnail stands in when it covers what is asked, not otherwise.
-      {"thumbnail taken", thumbnail, 24, 32, 16, 64, 32, false},
-      {"thumbnail too small", thumbnail, 40, 64, 32, 64, 32, false},
-      {"nclx p3", p3, 0, 64, 32, 64, 32, true},
-      {"nclx srgb", srgb, 0, 64, 32, 64, 32, false},
+      {"thumbnail taken", {.ThumbnailSide = 32}, 24, 32, 16, 64, 32, false},
+      {"thumbnail too small", {.ThumbnailSide = 32}, 40, 64, 32, 64, 32, false},
+      // Coded colours: Display P3 with the sRGB curve becomes a profile, sRGB itself needs none.
+      {"nclx p3", {.Primaries = 12}, 0, 64, 32, 64, 32, true},
+      {"nclx srgb", {.Primaries = 1}, 0, 64, 32, 64, 32, false},
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
@@ -84,7 +74,6 @@ std::string Retyped(std::string File, const char* Type, const char* NewType) {
 
 TEST(HeifRead, OddFilesAreRefusedOrReadByTheirPrimaryImage) {
   const std::string file = qtest::HeifPicture(qtest::SolidPixels(64, 32, 0x808080), {});
-  ASSERT_GT(file.size(), 200u);
   std::string huge = file;
   const size_t ispe = huge.find("ispe");
   ASSERT_NE(ispe, std::string::npos);

@@ -54,9 +54,8 @@ TEST(ProfileObjects, ProfilesGoInOnceAndUntaggedPicturesStayDevicePictures) {
     return s;
   };
   TPictureSource asIs;  // the JPEG's own bytes, with its own profile
-  asIs.Jpeg = p3Jpeg.File;
+  asIs.Jpeg = p3Jpeg.File, asIs.Width = asIs.Height = 16;
   ASSERT_TRUE(ReadJpegHeader(reinterpret_cast<const uint8_t*>(p3Jpeg.File.data()), p3Jpeg.File.size(), asIs.Header));
-  asIs.Width = asIs.Height = 16;
   asIs.Profile = p3Jpeg.Picture.Color.Profile;
 
   struct TRow {

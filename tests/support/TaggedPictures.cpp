@@ -137,12 +137,8 @@ TTestPixels InProfile(const TTestPixels& Pixels, TTestProfile Profile) {
 
 std::string TaggedPicture(TTestFormat Format, const TTestPixels& Pixels, const std::string& Icc,
                           size_t SegmentSize, const std::vector<int>& Order) {
-  if (Format == TTestFormat::Heic || Format == TTestFormat::Avif) {
-    THeifOptions options;
-    options.Avif = Format == TTestFormat::Avif;
-    options.Icc = Icc;
-    return HeifPicture(Pixels, options);
-  }
+  if (Format == TTestFormat::Heic || Format == TTestFormat::Avif)
+    return HeifPicture(Pixels, {.Avif = Format == TTestFormat::Avif, .Icc = Icc});
   if (!NeedProgram("convert")) return {};
   TScratchDir dir;
   WriteFile(dir / "in.pam", Pam(Pixels, Format == TTestFormat::PngAlpha));

@@ -65,7 +65,7 @@ struct THeifOptions {
   int Bits = 8;
   bool Alpha = false;
   int ThumbnailSide = 0;
-  std::string Icc;
+  std::string Icc{};
   int Primaries = 0;
 };
 std::string HeifPicture(const TTestPixels& Pixels, const THeifOptions& Options);
