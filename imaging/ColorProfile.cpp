@@ -36,18 +36,19 @@ size_t CheckedLength(const uint8_t* Data, size_t Size) {
   return static_cast<size_t>(length);
 }
 
+// The signatures are read as plain numbers: a damaged header holds values no enumerator names.
 bool ColourSpaceFits(cmsHPROFILE Profile, int Channels, TColorSpace& Space) {
-  switch (cmsGetColorSpace(Profile)) {
+  switch (static_cast<uint32_t>(cmsGetColorSpace(Profile))) {
     case cmsSigGrayData: Space = TColorSpace::Grey; break;
     case cmsSigRgbData: Space = TColorSpace::Rgb; break;
     case cmsSigCmykData: Space = TColorSpace::Cmyk; break;
     default: return false;
   }
-  const cmsProfileClassSignature cls = cmsGetDeviceClass(Profile);
+  const auto cls = static_cast<uint32_t>(cmsGetDeviceClass(Profile));
   if (cls != cmsSigInputClass && cls != cmsSigDisplayClass && cls != cmsSigOutputClass &&
       cls != cmsSigColorSpaceClass)
     return false;
-  const cmsColorSpaceSignature pcs = cmsGetPCS(Profile);
+  const auto pcs = static_cast<uint32_t>(cmsGetPCS(Profile));
   if (pcs != cmsSigXYZData && pcs != cmsSigLabData) return false;
   return (Space == TColorSpace::Grey ? 1 : Space == TColorSpace::Rgb ? 3 : 4) == Channels;
 }
@@ -74,7 +75,7 @@ const TSrgbReference& SrgbReference() {
 // A matrix-shaper RGB profile with sRGB's colorants (within the rounding of the tag's numbers and of
 // the chromatic adaptation different makers used) and sRGB's tone curve in each channel.
 bool DescribesSrgb(cmsHPROFILE Profile) {
-  if (cmsGetColorSpace(Profile) != cmsSigRgbData || !cmsIsMatrixShaper(Profile)) return false;
+  if (static_cast<uint32_t>(cmsGetColorSpace(Profile)) != cmsSigRgbData || !cmsIsMatrixShaper(Profile)) return false;
   // A table would take precedence over the matrix for perceptual conversions.
   if (cmsIsTag(Profile, cmsSigAToB0Tag) || cmsIsTag(Profile, cmsSigAToB1Tag)) return false;
   const TSrgbReference& ref = SrgbReference();
