@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -21,6 +22,14 @@ namespace {
 
 // No side longer than this: libheif refuses such a file while reading its boxes.
 constexpr int KMaxHeifSide = 32768;
+
+// libheif's limit is one for each side, and a grid's output is allocated at the size its descriptor
+// gives, which need not be the size the file reports: a side limit whose square is the picture limit
+// keeps every picture libheif makes within that limit, before anything is allocated.
+int HeifSideLimit() {
+  const auto side = static_cast<uint64_t>(std::sqrt(static_cast<double>(PictureLimit())));
+  return static_cast<int>(std::clamp<uint64_t>(side, 1, KMaxHeifSide));
+}
 
 struct THeifContext {
   heif_context* Ctx = heif_context_alloc();
@@ -141,7 +150,7 @@ bool DecodeHeif(const uint8_t* Data, size_t Size, int MinLongSide, bool Thumbnai
   if (!LooksLikeHeif(Data, Size) || Size > INT_MAX) return false;
   THeifContext context;
   if (!context.Ctx) return false;
-  heif_context_set_maximum_image_size_limit(context.Ctx, KMaxHeifSide);
+  heif_context_set_maximum_image_size_limit(context.Ctx, HeifSideLimit());
   if (heif_context_read_from_memory_without_copy(context.Ctx, Data, Size, nullptr).code != heif_error_Ok)
     return false;
   // An image sequence or a collection: its primary image is the picture; no primary, no picture.
