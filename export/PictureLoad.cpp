@@ -93,8 +93,14 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
 
   const int32_t width = header.UprightWidth(), height = header.UprightHeight();
   const TLimits limits = LimitsFor(Plan, Photo, width, height);
-  const bool mayGoAsIs = Plan.KeepJpeg && DctTakesAsIs(header);
-  if (mayGoAsIs && width <= limits.FewestWidth && height <= limits.FewestHeight) {
+  // Only bytes libjpeg reads without a single warning go in as they are: a reader shows garbage, half
+  // a picture or nothing for a file whose data is damaged, even where our decoder gets by. Any other
+  // file is decoded and re-encoded, or is unreadable, exactly as without pass-through.
+  const bool fitsSmallest = width <= limits.FewestWidth && height <= limits.FewestHeight;
+  const bool fitsLargest = width <= limits.MostWidth && height <= limits.MostHeight;
+  const bool mayGoAsIs = Plan.KeepJpeg && (fitsSmallest || (fitsLargest && !limits.Exact)) &&
+                         DctTakesAsIs(header) && JpegDecodesCleanly(bytes.data(), header.Length);
+  if (mayGoAsIs && fitsSmallest) {
     // Wherever it is placed, the writer takes the file as it is: nothing to decode.
     source.Width = width;
     source.Height = height;
@@ -114,7 +120,7 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
   source.Width = fullWidth;
   source.Height = fullHeight;
   // A larger place may still take the file as it is.
-  const bool keepBytes = mayGoAsIs && !limits.Exact;
+  const bool keepBytes = mayGoAsIs;
   if (keepBytes) {
     source.Jpeg = std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     source.Header = header;

@@ -16,7 +16,7 @@ struct TJpegHeader {
   int Precision = 0;  // bits per sample
   int Components = 0;
   uint8_t ComponentIds[4] = {};  // of the first four components
-  bool Jfif = false;             // a JFIF marker: three components are YCbCr
+  bool Jfif = false;             // a JFIF marker of its full 14 bytes: three components are YCbCr
   int AdobeTransform = -1;       // the Adobe marker's colour transform; -1 when there is no such marker
   // Bytes from the start through the end-of-image marker that closes the last scan; 0 when the data
   // stops before that marker (a file cut short). Bytes after it (a second picture, padding) are not

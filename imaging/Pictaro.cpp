@@ -24,6 +24,8 @@
 namespace {
 
 constexpr uint64_t MaxFileSize = KMaxPictureFileSize;
+// A HEIF file's 'ftyp' box, which tells it, with its brands.
+constexpr size_t KHeifSniffBytes = 256;
 
 enum class TKind { Unknown, Bmp, Jpeg, Png, Tiff, Gif, Webp, Heif };
 
@@ -205,6 +207,22 @@ int DecodePictureAtLeast(const uint8_t* Data, size_t Size, int Format, int MinWi
   return DecodeScaled(Data, Size, Format, scale, Progress, Dib, FullWidth, FullHeight, Color);
 }
 
+bool JpegDecodesCleanly(const uint8_t* Data, size_t Size) {
+  if (!Data || Size < 4 || Sniff(Data, Size) != TKind::Jpeg || Data[Size - 2] != 0xFF ||
+      Data[Size - 1] != 0xD9)
+    return false;
+  pictaro::TJpegScale scale;
+  scale.MinWidth = scale.MinHeight = 1;  // the smallest scale
+  scale.Strict = true;
+  pictaro::TProgressReporter silent(nullptr);
+  pictaro::TDecodeColor colour;
+  TDib dib{};
+  int width = 0, height = 0;
+  if (!pictaro::DecodeJpegScaled(Data, Size, scale, silent, colour, &dib, &width, &height)) return false;
+  deldib(dib);
+  return true;
+}
+
 int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide, int* FullWidth,
                    int* FullHeight, TPictureColor* Color) {
   std::memset(Dib, 0, sizeof *Dib);
@@ -221,9 +239,12 @@ int OpenEmbeddedThumbnail(TDib* Dib, const char* FileName, int* FullWidth, int* 
   std::memset(Dib, 0, sizeof *Dib);
   *FullWidth = *FullHeight = 0;
   if (Color) Color->Profile = nullptr;
+  // Any other file is told by its first bytes, without reading it whole.
   std::vector<uint8_t> bytes;
-  if (!FileName || ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
-  if (Sniff(bytes.data(), bytes.size()) != TKind::Heif) return 0;
+  if (!FileName || ReadFileHead(FileName, bytes, KHeifSniffBytes) != 0 ||
+      Sniff(bytes.data(), bytes.size()) != TKind::Heif)
+    return 0;
+  if (ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
   pictaro::TProgressReporter reporter(nullptr);
   pictaro::TDecodeColor found = Asked(Color);
   TDib out{};

@@ -19,6 +19,14 @@ class TProgressSink;
 int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib,
                   TPictureColor* Color = nullptr);
 
+// True when libjpeg reads the JPEG file of Size bytes at Data without an error or a single warning:
+// its markers and tables, and every scan's coded data through the end-of-image marker, which must be
+// the last two bytes. It is decoded at 1/8 scale for this, so the coded data is read in full while the
+// pixels cost a sixty-fourth. For bytes that go elsewhere as they are (a PDF's JPEG pass-through),
+// where another reader decodes them: a file with damaged data may decode here with warnings only, but
+// readers draw it as garbage or not at all. False too for pictures above PictureLimit().
+bool JpegDecodesCleanly(const uint8_t* Data, size_t Size);
+
 // The largest picture, in pixels, that any decoder or newdib will allocate; larger pictures are refused
 // before anything is allocated. Default 400 megapixels. Fuzz targets lower it so that a tiny hostile
 // header cannot ask for a gigabyte. Returns the previous limit.

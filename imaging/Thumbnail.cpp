@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "imaging/ColorConvert.h"
+#include "imaging/FirstPicture.h"
 #include "imaging/LoadPicture.h"
 #include "imaging/Pictaro.h"
 #include "imaging/ThumbnailCache.h"
@@ -92,4 +93,24 @@ TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache)
     }
   }
   return ThumbnailFrom(picture, fullWidth, fullHeight, profile);
+}
+
+TMadeThumbnail MakeFirstThumbnail(const char* FileName, const TThumbnailCache* Cache) {
+  TDib picture;
+  int fullWidth = 0, fullHeight = 0;
+  TPictureColor colour;
+  colour.Matte = CellColor;
+  if (!ReadFirstPicture(FileName, Cache, &picture, &fullWidth, &fullHeight, &colour))
+    return {TThumbnailKind::Unreadable, {}};
+  const int w = DibWidth(picture), h = DibHeight(picture);
+  const TThumbnailSize fit = fullWidth > 0 ? ThumbnailFit(fullWidth, fullHeight) : ThumbnailFit(w, h);
+  TDib fitted;
+  if (fit.Width <= w && fit.Height <= h)
+    ScaleDib(&fitted, picture, fit.Width, fit.Height);
+  else
+    Resize(picture, fit.Width, fit.Height, &fitted);
+  deldib(picture);
+  if (!fitted.Bits) return {TThumbnailKind::Unreadable, {}};
+  DibToScreen(fitted, colour.Profile.get());
+  return {TThumbnailKind::First, fitted};
 }

@@ -164,14 +164,18 @@ int32_t TPDFCanvas::ProfileNumber(const TColorProfilePtr& Profile, bool Bilevel)
   return static_cast<int32_t>(FProfiles.size()) - 1;
 }
 
-void TPDFCanvas::WriteImages() {
+bool TPDFCanvas::WriteImages() {
   CollectEncoded();
   // The profiles follow the pictures: their numbers are known before the first picture is written.
   int64_t imageObjects = 0;
   for (uint32_t k = 0; k < FImages->Count; ++k) imageObjects += (*FImages)[static_cast<int32_t>(k)].Bilevel ? 2 : 1;
   FFirstProfileObj = FObjects->Count + imageObjects;
-  for (uint32_t k = 0; k < FImages->Count; ++k) WriteImage((*FImages)[static_cast<int32_t>(k)]);
+  for (uint32_t k = 0; k < FImages->Count; ++k) {
+    if (Cancel && Cancel->load()) return false;
+    WriteImage((*FImages)[static_cast<int32_t>(k)]);
+  }
   WriteProfiles();
+  return true;
 }
 
 void TPDFCanvas::WriteProfiles() {

@@ -33,6 +33,7 @@
 // EmbeddedFonts.cpp. Font metrics without a shaper write every text in Windows-1252, a character it
 // lacks as "?".
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -45,43 +46,10 @@
 #include "album/DynaArray.h"
 #include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
+#include "pdf/DrawingSurface.h"
 #include "pdf/PdfOutput.h"
 #include "pdf/ZlibCompress.h"
 #include "platform/FontMetrics.h"
-
-// Colours are 0x00BBGGRR: red in the lowest byte; the top byte is not looked at.
-enum TPenStyle : uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
-// Only bsClear is told apart; every other style fills with the colour.
-enum TBrushStyle : uint8_t {
-  bsSolid,
-  bsClear,
-  bsHorizontal,
-  bsVertical,
-  bsFDiagonal,
-  bsBDiagonal,
-  bsCross,
-  bsDiagCross
-};
-
-struct TPen {
-  TPenStyle Style = psSolid;
-  int32_t Width = 1;
-  uint32_t Color = 0;
-  bool operator==(const TPen&) const = default;
-};
-
-struct TBrush {
-  TBrushStyle Style = bsSolid;
-  uint32_t Color = 0xFFFFFF;
-  bool operator==(const TBrush&) const = default;
-};
-
-struct TPDFFont {
-  std::string Name = "Microsoft Sans Serif";  // UTF-8
-  int32_t Size = 8;                           // points; at 72 pixels per inch also the em in pixels
-  TFontStyles Style = 0;
-  uint32_t Color = 0;
-};
 
 // One entry per object number; entry 0 is the head of the free list.
 struct TPdfObjectEntry {
@@ -124,16 +92,7 @@ struct TEncodedPicture;
 struct TPictureSource;
 class TPictureSpool;
 
-// What placing a picture decided, for encoding it later (TPDFCanvas::EncodePlaced).
-struct TPlacedImage {
-  int32_t Number = -1;  // the picture's record, /Im + Number; -1: nothing was placed
-  // The most pixels the encoded picture may have each way (0: no limit): ImageDpi at the size placed.
-  int32_t MaxWidth = 0, MaxHeight = 0;
-  bool AsIs = false;  // the JPEG file's own bytes go in, turned by the placement's matrix
-  bool Placed() const { return Number >= 0; }
-};
-
-class TPDFCanvas {
+class TPDFCanvas final : public TDrawingSurface {
  public:
   // Measures with the process's shared system fonts.
   TPDFCanvas();
@@ -151,8 +110,10 @@ class TPDFCanvas {
   // Ends the open page and begins the next; nothing while idle.
   void NewPage();
   // Ends the last page, writes fonts, page tree, pages, catalog, outlines, pictures, cross-reference
-  // table and trailer, and closes the file; nothing while idle, so a second call writes nothing.
-  void EndDoc();
+  // table and trailer, and closes the file; nothing while idle, so a second call writes nothing. True
+  // then. False when the Cancel flag was set before or while it wrote (it is looked at before the
+  // fonts and between two pictures): the document is then abandoned.
+  bool EndDoc();
   // Drops the open document at once: no more pages, fonts or pictures are written, the output file is
   // closed as far as it got (the caller removes it), and the pending pictures' temporary files are
   // removed. The writer is idle afterwards; nothing when no document is open. Never throws. The way
@@ -171,13 +132,13 @@ class TPDFCanvas {
   void MoveTo(int32_t X, int32_t Y);
   void LineTo(int32_t X, int32_t Y);
   void FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
-  void Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
-  void SetLineCap(int32_t Cap);
-  void BeginClip(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
-  void EndClip();
+  void Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) override;
+  void SetLineCap(int32_t Cap) override;
+  void BeginClip(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) override;
+  void EndClip() override;
 
   // Text (see FontsAndText.cpp). TextOut puts the text cell's top-left corner at (X, Y).
-  void TextOut(int32_t X, int32_t Y, std::string_view Text);
+  void TextOut(int32_t X, int32_t Y, std::string_view Text) override;
   // Width of Text in the current Font, in page units; works with or without an open document.
   int32_t TextWidth(std::string_view Text);
   // The 1-based number of the font resource for Name and Style, adding one when there is none. Only
@@ -185,10 +146,7 @@ class TPDFCanvas {
   int32_t FontNumber(std::string_view Name, TFontStyles Style);
   // The PDF name of the font last selected for measuring, with its style suffix.
   std::string BaseFontName() const;
-  // Texts in the font of Name and Style (bold and italic count) are written in embedded subsets from
-  // now on, also those that fit Windows-1252. Kept from document to document; without a shaper it
-  // changes nothing.
-  void EmbedFont(std::string_view Name, TFontStyles Style);
+  // EmbedFont (DrawingSurface.h): kept from document to document; without a shaper it changes nothing.
 
   // Pictures (see ImageObjects.cpp). Places the whole of Dib stretched over the rectangle whose
   // top-left corner is X, Y and whose size is Width x Height. The picture is mapped to a box one unit
@@ -220,7 +178,7 @@ class TPDFCanvas {
   // (the picture still fills the same rectangle, upright). Otherwise the decoded picture is placed;
   // nothing, when the source holds none.
   TPlacedImage PlacePicture(int32_t X, int32_t Y, int32_t Width, int32_t Height,
-                            const TPictureSource& Source);
+                            const TPictureSource& Source) override;
   // Encodes Source, the picture placed as Placed says, into the document's temporary file: the JPEG
   // file's bytes through its end-of-image marker when AsIs, a picture encoded already as it is (its
   // encoder was given the same limit), otherwise Source's picture scaled down to the pixel limit if it
@@ -234,17 +192,15 @@ class TPDFCanvas {
   // call.
   void EncodePlaced(const TPlacedImage& Placed, const TPictureSource& Source, TEncodedPicture& Scratch);
 
-  int32_t PageWidth = 595;
-  int32_t PageHeight = 841;
+  // PageWidth, PageHeight, Pen, Brush and Font: see TDrawingSurface.
   // Pictures placed while ImageDpi is above 0 go in with at most that many pixels per inch of the
   // rectangle they are placed in (PixelsForPoints of its width and height), scaled down when they have
   // more; 0 keeps every pixel. Read when a picture is placed.
   int32_t ImageDpi = 0;
   // JPEG files placed through PlacePicture go in as their own bytes where they can (see there).
   bool KeepJpeg = false;
-  TPen Pen;
-  TBrush Brush;
-  TPDFFont Font;
+  // When given, EndDoc stops once it is set (see there); the flag must outlive the writer.
+  const std::atomic<bool>* Cancel = nullptr;
 
  private:
   // Document structure (DocumentStructure.cpp).
@@ -277,7 +233,9 @@ class TPDFCanvas {
   bool WritesShaped(std::string_view Text);
   bool TextOutShaped(int64_t X, int64_t Baseline, std::string_view Text);
   int32_t EmbeddedFontNumber(TFontFace* Face);
-  uint32_t CidFor(TEmbeddedFont& Font, uint32_t Glyph, std::string_view Text, int32_t& Width);
+  // The CID Glyph is written as for Text, and its width; Carries tells whether the font's ToUnicode
+  // map gives Text back for that CID.
+  uint32_t CidFor(TEmbeddedFont& Font, uint32_t Glyph, std::string_view Text, int32_t& Width, bool& Carries);
   // Subsets every embedded font and works out the object numbers of their parts.
   void PrepareEmbeddedFonts(int32_t FirstPartObj);
   void WriteType0Dictionary(const TEmbeddedFont& Font);
@@ -291,7 +249,8 @@ class TPDFCanvas {
   void WritePlacement(int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t Number, int Orientation);
   // Puts what EncodePlaced reported into the records.
   void CollectEncoded();
-  void WriteImages();
+  // False when Cancel was set between two pictures: the rest is not written.
+  bool WriteImages();
   void WriteImage(const TPdfImage& Image);
   // One stream object: Dictionary (it may span lines), "stream", Data, a line feed, "endstream".
   void WriteImageStream(std::string_view Dictionary, std::string_view Data);
@@ -346,7 +305,6 @@ class TPDFCanvas {
   int32_t FPenX = 0;
   int32_t FPenY = 0;
   std::vector<bool> FClips;  // open BeginClip calls: whether each wrote its "q"
-  std::vector<std::pair<std::string, TFontStyles>> FEmbedRequests;  // fonts to embed always
   std::vector<std::unique_ptr<TEmbeddedFont>> FEmbedded;            // this document's subsets
 
   std::unique_ptr<TZlibCompressor> FCompressor;

@@ -68,7 +68,9 @@ struct TPictureSource {
   // The upright size of the picture at full scale: the size it is laid out by, also when Dib was
   // decoded at a reduced scale.
   int32_t Width = 0, Height = 0;
-  std::string_view Jpeg;                          // the JPEG file's bytes; empty: none
+  // The JPEG file's bytes, only of a file libjpeg reads without a warning (JpegDecodesCleanly), since
+  // the writer may put them into the PDF as they are; empty: none.
+  std::string_view Jpeg;
   TJpegHeader Header;                             // of Jpeg
   const TEncodedPicture* Encoded = nullptr;       // the picture encoded already; Dib and Jpeg hold none
   TPictureKind EncodedKind = TPictureKind::None;  // what Encoded is

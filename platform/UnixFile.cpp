@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 
@@ -31,16 +32,26 @@ bool ReadFully(int Fd, void* Data, size_t Size) {
 
 namespace {
 
+// O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
+int OpenForReading(const char* FileName) {
+  return ::open(FileName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+}
+
+// 0 when Fd, just opened by OpenForReading, is a regular file, else the errno of the failure.
+int CheckRegular(const TFd& Fd, struct stat& St) {
+  if (!Fd.Valid()) return errno;
+  if (::fstat(Fd.Get(), &St) != 0) return errno;
+  if (!S_ISREG(St.st_mode)) return S_ISDIR(St.st_mode) ? EISDIR : EINVAL;
+  return 0;
+}
+
 template <class TBytes>
 int ReadRegular(const char* FileName, TBytes& Bytes, uint64_t MaxSize, bool* Opened) {
   Bytes.clear();
   if (Opened) *Opened = false;
-  // O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
-  TFd fd(::open(FileName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (!fd.Valid()) return errno;
+  TFd fd(OpenForReading(FileName));
   struct stat st {};
-  if (::fstat(fd.Get(), &st) != 0) return errno;
-  if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  if (const int error = CheckRegular(fd, st)) return error;
   if (static_cast<uint64_t>(st.st_size) > MaxSize) return EFBIG;
   if (Opened) *Opened = true;
   try {
@@ -75,4 +86,29 @@ int ReadRegularFile(const char* FileName, std::string& Bytes, uint64_t MaxSize, 
 
 int ReadRegularFile(const char* FileName, std::vector<uint8_t>& Bytes, uint64_t MaxSize, bool* Opened) {
   return ReadRegular(FileName, Bytes, MaxSize, Opened);
+}
+
+int ReadFileHead(const char* FileName, std::vector<uint8_t>& Bytes, size_t MaxSize) {
+  Bytes.clear();
+  TFd fd(OpenForReading(FileName));
+  struct stat st {};
+  if (const int error = CheckRegular(fd, st)) return error;
+  try {
+    Bytes.resize(std::min<uint64_t>(MaxSize, static_cast<uint64_t>(st.st_size)));
+  } catch (const std::bad_alloc&) {
+    return ENOMEM;
+  }
+  size_t done = 0;
+  while (done < Bytes.size()) {
+    const ssize_t n = ::read(fd.Get(), Bytes.data() + done, Bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      Bytes.clear();
+      return errno;
+    }
+    if (n == 0) break;  // the file shrank since fstat
+    done += static_cast<size_t>(n);
+  }
+  Bytes.resize(done);
+  return 0;
 }

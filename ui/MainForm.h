@@ -29,6 +29,7 @@ class TMainForm;
 }
 class QLabel;
 class TDialogs;
+class TPagePreview;
 class TProgressPanel;
 class TSettingsStore;
 class TShell;
@@ -69,6 +70,8 @@ class TMainForm : public QMainWindow, public TProgressSink {
   // The status bar's first panel (250 pixels): which photo is current.
   QLabel* StatusText() const { return FStatusText; }
   TThumbnailGrid* Grid() const { return FGrid; }
+  // The page preview beside the settings; it moves to the settings page shown.
+  TPagePreview* Preview() const { return FPreview; }
   TViewPicForm* Viewer() const { return FViewer; }
 
   // Runs the export of SavePDFBtnClick and returns its result: RunExport (ExportRunner.h) behind the
@@ -120,6 +123,9 @@ class TMainForm : public QMainWindow, public TProgressSink {
   // After a move of CurPic: the text box, the current cell scrolled into view, the grid repainted.
   void ShowMovedPhoto();
   void ShowFontsAndColors();
+  // Makes the page preview part of the settings page now shown, on its free side; turned to the
+  // current photo's page when the user comes from another page.
+  void PlacePreview();
   // Selects the "Bildauflösung" entry of Dpi (KPictureDpiOriginal or dots per inch).
   void ShowPictureDpi(int32_t Dpi);
   void OpenPDFFileInDefaultApplication(const std::string& FileName);
@@ -143,4 +149,7 @@ class TMainForm : public QMainWindow, public TProgressSink {
   TProgressPanel* FProgressPanel = nullptr;
   TThumbnailGrid* FGrid = nullptr;
   TViewPicForm* FViewer = nullptr;
+  TPagePreview* FPreview = nullptr;
+  QWidget* FPreviewHosts[3] = {};  // where the preview goes on "Einstellungen", "Mehr ...", "PDF-..."
+  bool FPreviewPlaced = false;     // on a settings page since the user came to them
 };

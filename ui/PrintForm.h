@@ -4,8 +4,9 @@
 // the printer setup, and PrintPicture, the print job the viewer runs when the window closed with OK.
 //
 // The window is made for one print request and holds a copy of the viewer's picture record, which it
-// never frees. Its percentages and options are kept in the settings store's section "TPrintForm": read
-// when the window shows, written and flushed when it closes, whichever button closed it.
+// never frees. Its percentages, options and window state (ShowCmd, as WindowPlacement.h counts it) are
+// kept in the settings store's section "TPrintForm": read when the window shows, written and flushed
+// when it closes, whichever button closed it.
 //
 // With no printer installed the window says so, its OK button stays disabled, and nothing is printed;
 // a printer chosen in the setup dialog (also printing to a PDF file) makes it ready.

@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <cstring>
+#include <set>
+#include <string_view>
 
 #include "album/AlbumModel.h"
 #include "imaging/Pictaro.h"
@@ -59,7 +61,8 @@ TDib CopyDib(const TDib& Dib) {
 
 }  // namespace
 
-TThumbnailGrid::TThumbnailGrid(TAlbumModel& Album, QWidget* Parent, TThumbnailMaker::TMake Make)
+TThumbnailGrid::TThumbnailGrid(TAlbumModel& Album, QWidget* Parent, TThumbnailMaker::TMake Make,
+                               TThumbnailMaker::TMake First)
     : QWidget(Parent), FAlbum(Album) {
   // KeyEdit lies behind the scroll area: it only carries the keyboard focus and the grid's keys.
   KeyEdit = new QLineEdit(QStringLiteral("KeyEdit"), this);
@@ -85,17 +88,26 @@ TThumbnailGrid::TThumbnailGrid(TAlbumModel& Album, QWidget* Parent, TThumbnailMa
 
   FMaker = std::make_unique<TThumbnailMaker>(
       [this] { QMetaObject::invokeMethod(this, &TThumbnailGrid::TakeThumbnails, Qt::QueuedConnection); },
-      TThumbnailMaker::DefaultWorkers(), std::move(Make));
+      TThumbnailMaker::DefaultWorkers(), std::move(Make), std::move(First));
 }
 
 TThumbnailGrid::~TThumbnailGrid() {
   FMaker.reset();  // no worker may call back into a grid that is going
   ClearTemporary();
+  for (auto& [name, picture] : FFirst) deldib(picture);
 }
 
 int TThumbnailGrid::Columns() const { return GridColumns(PaintBox1->width()); }
 
 bool TThumbnailGrid::MakingThumbnails() const { return !FMaker->Idle(); }
+
+bool TThumbnailGrid::ShowsPicture(int Index) const {
+  if (Index < 0 || Index >= static_cast<int>(FAlbum.Pics.Count)) return false;
+  const TPicEntry& entry = FAlbum.Pics[Index];
+  if (entry.Thumbnail.Bits) return true;
+  const auto first = FFirst.find(std::string(EntryFileName(entry)));
+  return first != FFirst.end();
+}
 
 void TThumbnailGrid::SizeSurface() {
   const int width = ScrollBox1->viewport()->width();
@@ -104,6 +116,7 @@ void TThumbnailGrid::SizeSurface() {
 
 void TThumbnailGrid::PaintBox1Paint() {
   ClearTemporary();
+  PruneFirst();
   SizeSurface();
   PaintBox1->update();
   const QString status = QString::fromStdString(CurrentPhotoStatus(FAlbum));
@@ -142,6 +155,7 @@ void TThumbnailGrid::PaintCells(QPainter& Painter, const QRect& Clip) {
       empty = UnreadablePictureColor;
     } else {
       missing.push_back(name);
+      if (const auto first = FFirst.find(name); first != FFirst.end()) picture = &first->second;
     }
     const uint32_t background = PaintThumbnailCell(device, x, y, picture, empty, i + 1 == FAlbum.CurPic);
     const QRect caption(x + 3, y + 90, 84, 20);
@@ -178,6 +192,22 @@ void TThumbnailGrid::TakeThumbnails() {
   if (results.empty()) return;
   for (TThumbnailResult& r : results) {
     TDib picture = r.Made.Picture;
+    if (r.Made.Kind == TThumbnailKind::First) {
+      // Wanted only while an entry of the file still waits for its thumbnail.
+      bool waiting = false;
+      for (uint32_t i = 0; i < FAlbum.Pics.Count && !waiting; ++i) {
+        const TPicEntry& entry = FAlbum.Pics[static_cast<int32_t>(i)];
+        waiting = !entry.Thumbnail.Bits && EntryFileName(entry) == r.FileName;
+      }
+      if (!waiting || FTemporary.count(r.FileName)) {
+        deldib(picture);
+        continue;
+      }
+      DropFirst(r.FileName);
+      FFirst[r.FileName] = picture;
+      continue;
+    }
+    DropFirst(r.FileName);
     if (r.Made.Kind != TThumbnailKind::Cached) {
       // Drawn from here until the next refresh, when the file is tried again.
       if (auto old = FTemporary.find(r.FileName); old != FTemporary.end()) deldib(old->second);
@@ -195,6 +225,30 @@ void TThumbnailGrid::TakeThumbnails() {
   }
   FRequested.clear();
   PaintBox1->update();
+}
+
+void TThumbnailGrid::DropFirst(const std::string& FileName) {
+  if (const auto first = FFirst.find(FileName); first != FFirst.end()) {
+    deldib(first->second);
+    FFirst.erase(first);
+  }
+}
+
+void TThumbnailGrid::PruneFirst() {
+  if (FFirst.empty()) return;
+  std::set<std::string_view> waiting;
+  for (uint32_t i = 0; i < FAlbum.Pics.Count; ++i) {
+    const TPicEntry& entry = FAlbum.Pics[static_cast<int32_t>(i)];
+    if (!entry.Thumbnail.Bits) waiting.insert(EntryFileName(entry));
+  }
+  for (auto first = FFirst.begin(); first != FFirst.end();) {
+    if (waiting.count(first->first)) {
+      ++first;
+    } else {
+      deldib(first->second);
+      first = FFirst.erase(first);
+    }
+  }
 }
 
 void TThumbnailGrid::ClearTemporary() {

@@ -7,9 +7,10 @@
 // the status bar's first panel, the file name label, and open the viewer.
 //
 // Thumbnails are cached in the photo entries. Those not made yet are made by a TThumbnailMaker on
-// worker threads, the visible cells first and then the others; a cell waiting for its thumbnail shows a
-// grey square, a file that cannot be read a black one. Painting and scrolling never wait for a file.
-// A file that could not be read is tried again at the next PaintBox1Paint, not at every paint.
+// worker threads, the visible cells first and then the others; a cell waiting for its thumbnail shows
+// the photo's first picture when the maker found one (its EXIF picture, another program's entry),
+// else a grey square; a file that cannot be read shows a black one. Painting and scrolling never wait for a
+// file. A file that could not be read is tried again at the next PaintBox1Paint, not at every paint.
 
 #include <QWidget>
 #include <map>
@@ -27,9 +28,10 @@ class TThumbnailGrid : public QWidget {
   Q_OBJECT
 
  public:
-  // Make makes one thumbnail on a worker thread (MakeThumbnail unless a test gives another).
+  // Make makes one thumbnail on a worker thread (MakeThumbnail unless a test gives another); First,
+  // when given, a first picture to show until then (MakeFirstThumbnail in the window).
   explicit TThumbnailGrid(TAlbumModel& Album, QWidget* Parent = nullptr,
-                          TThumbnailMaker::TMake Make = nullptr);
+                          TThumbnailMaker::TMake Make = nullptr, TThumbnailMaker::TMake First = nullptr);
   ~TThumbnailGrid() override;
 
   QScrollArea* ScrollBox1;
@@ -63,6 +65,8 @@ class TThumbnailGrid : public QWidget {
   void PaintCells(QPainter& Painter, const QRect& Clip);
   // True while thumbnails are being made or wait to be taken (for tests and benchmarks).
   bool MakingThumbnails() const;
+  // True when the cell of photo Index (from 0) shows a picture: its thumbnail, or a first picture.
+  bool ShowsPicture(int Index) const;
 
  signals:
   // The current photo's text, for the text box.
@@ -82,12 +86,16 @@ class TThumbnailGrid : public QWidget {
   void TakeThumbnails();
   void RequestMissing(const std::vector<std::string>& Visible);
   void ClearTemporary();
+  void DropFirst(const std::string& FileName);
+  void PruneFirst();
   void Scroll(int Pixels);
 
   TAlbumModel& FAlbum;
   std::unique_ptr<TThumbnailMaker> FMaker;
   // Files whose thumbnail could not be made: no picture (unreadable) or the picture itself to draw.
   std::map<std::string, TDib> FTemporary;
+  // First pictures of files whose thumbnail is still being made.
+  std::map<std::string, TDib> FFirst;
   std::vector<std::string> FRequested;
   QString FStatusText, FFileName;
   int FWheelRest = 0;

@@ -57,12 +57,17 @@ struct TJpegScale {
   // For thumbnails: chroma and block edges are not smoothed, and a progressive picture wanted at 1/8
   // is taken from its first scans alone.
   bool Fast = false;
+  // Any warning of the library (corrupt data, stray bytes, a scan cut short) fails the decoding.
+  bool Strict = false;
 };
 // A JPEG decoded at the smallest DCT scale (1/8, 1/4, 1/2, else full size) whose upright picture is
 // still as large as Scale asks, turned upright; Full... receive the upright size of the picture at
 // full scale.
 bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale, TProgressReporter& Progress,
                       TDecodeColor& Color, TDib* Out, int* FullWidth, int* FullHeight);
+// A JPEG decoded at full size and turned by Orientation (1..8) instead of its own tag: for the small
+// JPEG a photo carries inside its EXIF block, which is stored as the photo is.
+bool DecodeJpegTurned(const uint8_t* Data, size_t Size, int Orientation, TDib* Out);
 
 // Writes the picture to FileName; false when it is not a picture this writer takes or any write
 // failed (a partly written file is removed).
@@ -74,6 +79,8 @@ bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes, bool Grey = fa
 
 // The EXIF orientation (1..8) in a JPEG's APP1 segment; 1 when there is none or it is malformed.
 int JpegExifOrientation(const uint8_t* Data, size_t Size);
+// The orientation (1..8) in the first IFD of the TIFF structure at Tiff; 1 when absent or malformed.
+int TiffOrientation(const uint8_t* Tiff, size_t Size);
 // Turns a picture stored in orientation Orientation (the EXIF/TIFF tag value) upright. Returns false
 // (and leaves Dib as it was) only when memory for the turned copy is short; 1 and unknown values
 // leave the picture alone.

@@ -35,6 +35,7 @@ constexpr int MaxScans = 1000;
 struct TJpegError {
   jpeg_error_mgr Pub;
   std::jmp_buf Jump;
+  bool Strict;  // every warning ends the decoding
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr Info) {
@@ -44,8 +45,10 @@ struct TJpegError {
 void EmitMessage(j_common_ptr Info, int Level) {
   // A file that ends early, or a scan that ends at a marker before its last row, decodes to grey
   // rows; we treat it as the broken file it is. Other warnings (stray bytes before a marker, common
-  // in camera files) are let through.
-  if (Level < 0 && (Info->err->msg_code == JWRN_JPEG_EOF || Info->err->msg_code == JWRN_HIT_MARKER))
+  // in camera files) are let through, unless the decoding is strict.
+  if (Level >= 0) return;
+  const int code = Info->err->msg_code;
+  if (reinterpret_cast<TJpegError*>(Info->err)->Strict || code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)
     ErrorExit(Info);
 }
 
@@ -185,6 +188,7 @@ void PlaceBand(const TDib& Out, const uint8_t* Band, size_t BandStride, int64_t 
 bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation, const TJpegScale& Scale) {
   jpeg_decompress_struct* info = &s->Info;
   info->err = &s->Err.Pub;
+  s->Err.Strict = Scale.Strict;
   if (setjmp(s->Err.Jump)) return false;
   s->Created = true;  // the struct is zeroed, so destroying it after a failed create is harmless
   jpeg_create_decompress(info);
@@ -407,6 +411,17 @@ bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale,
   const bool swap = orientation >= 5;
   *FullWidth = static_cast<int>(swap ? s.FullHeight : s.FullWidth);
   *FullHeight = static_cast<int>(swap ? s.FullWidth : s.FullHeight);
+  s.Dib.ReleaseTo(Out);
+  return true;
+}
+
+bool DecodeJpegTurned(const uint8_t* Data, size_t Size, int Orientation, TDib* Out) {
+  TJpegDecode s;
+  InitError(s.Err);
+  TProgressReporter silent(nullptr);
+  s.Progress.Pub.progress_monitor = ProgressMonitor;
+  s.Progress.Reporter = &silent;
+  if (!RunDecode(&s, Data, Size, Orientation, TJpegScale{})) return false;
   s.Dib.ReleaseTo(Out);
   return true;
 }

@@ -74,7 +74,8 @@ bool ReadJpegHeader(const uint8_t* Data, size_t Size, TJpegHeader& Header) {
       if (bodySize < 6 + 3 * size_t(Header.Components)) return false;
       for (int i = 0; i < Header.Components && i < 4; ++i) Header.ComponentIds[i] = body[6 + 3 * i];
       frame = true;
-    } else if (marker == 0xE0 && bodySize >= 5 && std::memcmp(body, "JFIF\0", 5) == 0) {
+    } else if (marker == 0xE0 && bodySize >= 14 && std::memcmp(body, "JFIF\0", 5) == 0) {
+      // libjpeg, and the readers built on it, take a JFIF marker shorter than its 14 bytes for none.
       Header.Jfif = true;
     } else if (marker == 0xEE && bodySize >= 12 && std::memcmp(body, "Adobe", 5) == 0) {
       Header.AdobeTransform = body[11];

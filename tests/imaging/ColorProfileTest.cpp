@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <semaphore>
 
 #include "imaging/ColorConvert.h"
 #include "imaging/PaintDib.h"
 #include "imaging/PictaroDecode.h"
+#include "imaging/PreviewPictures.h"
 #include "imaging/Thumbnail.h"
 #include "platform/MemoryDevice.h"
 #include "support/TaggedPictures.h"
@@ -138,8 +140,9 @@ TEST(ColorProfile, TransparencyGoesOntoTheMatte) {
   }
 }
 
-// What the screen shows of a Display P3 picture: its sRGB colours, through the thumbnail and through
-// PaintDib on a display and on a printer. The chart's P3 numbers differ from those by far.
+// What the screen shows of a Display P3 picture: its sRGB colours, through the thumbnail, the page
+// preview's picture and PaintDib on a display and on a printer. The chart's P3 numbers differ from
+// those by far.
 TEST(ColorProfile, ScreensShowTheSrgbColours) {
   const std::vector<uint32_t> chart = {0xDC2828, 0x28B43C, 0xE6AA8C};
   const qtest::TTestPixels p3 = qtest::InProfile(qtest::PatchPixels(chart, 40), TTestProfile::DisplayP3);
@@ -152,6 +155,15 @@ TEST(ColorProfile, ScreensShowTheSrgbColours) {
   ASSERT_TRUE(d.Ok && d.Color.Profile);
   TMadeThumbnail thumbnail = MakeThumbnail(file.c_str());
   ASSERT_EQ(thumbnail.Kind, TThumbnailKind::Cached);
+  std::counting_semaphore<> made(0);  // released by the preview's workers each time results wait
+  TPreviewPictures preview([&] { made.release(); }, nullptr);
+  preview.Want({file}, 120, {});
+  while (!preview.Find(file)) {
+    made.acquire();
+    preview.TakeResults();
+  }
+  const TDib& previewed = preview.Find(file)->Picture;
+  ASSERT_EQ(DibWidth(previewed), 120);
   TMemoryDevice display(120, 40), printer(120, 40, 24, DtRasPrinter);
   PaintDib(display, 0, 0, 120, 40, d.Dib, 0, 0, 120, 40, true, RopSrcCopy, false, nullptr, d.Color.Profile.get());
   PaintDib(printer, 0, 0, 120, 40, d.Dib, 0, 0, 120, 40, false, RopSrcCopy, false, nullptr, d.Color.Profile.get());
@@ -159,8 +171,9 @@ TEST(ColorProfile, ScreensShowTheSrgbColours) {
   for (size_t i = 0; i < chart.size(); ++i) {
     SCOPED_TRACE(i);  // the patch
     const qtest::TRgb t = qtest::DibRgb(thumbnail.Picture, 80 * int(2 * i + 1) / 6, 13);
-    const uint32_t shown[3] = {uint32_t(t.Red << 16 | t.Green << 8 | t.Blue), display.Pixel(40 * int(i) + 20, 20),
-                               printer.Pixel(40 * int(i) + 20, 20)};
+    const qtest::TRgb v = qtest::DibRgb(previewed, 40 * int(i) + 20, 20);
+    const uint32_t shown[4] = {uint32_t(t.Red << 16 | t.Green << 8 | t.Blue), uint32_t(v.Red << 16 | v.Green << 8 | v.Blue),
+                               display.Pixel(40 * int(i) + 20, 20), printer.Pixel(40 * int(i) + 20, 20)};
     for (uint32_t s : shown)
       for (int shift : {16, 8, 0}) EXPECT_NEAR(int(s >> shift & 0xFF), int(chart[i] >> shift & 0xFF), 2);
   }
