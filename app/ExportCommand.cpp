@@ -91,6 +91,8 @@ void AddExportCommand(TCommandLine& CommandLine) {
                    "eines Albums können Fotos angegeben werden; sie erhalten ihren Dateinamen als Text, und\n"
                    "es gelten die Einstellungen eines Programmstarts. Ein Album wird an seinem Inhalt oder\n"
                    "an der Endung .qvl erkannt. Fotos, die sich nicht lesen lassen, fehlen im Album.\n"
+                   "Fotos: JPEG, PNG, TIFF, GIF, WebP, BMP, HEIC/HEIF und AVIF; ihre Farbprofile kommen\n"
+                   "mit in die PDF-Datei.\n"
                    "Der Fortschritt erscheint auf der Standardfehlerausgabe.\n\n" +
                        AlbumOptionsHelp() +
                        "  --separate           jede Seite in eine eigene Datei: AUSGABE0001.pdf, ...\n"
