@@ -135,3 +135,10 @@ void LoadAlbumOrPhotos(const std::vector<std::string>& Inputs, TAlbumModel& Albu
   if (AddPhotos(Album, photos, Settings.FilenamesCheck, Settings.PathCheck) != photos.size())
     throw TCommandError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
 }
+
+std::string UnreadablePhotosLine(int32_t Unreadable) {
+  if (Unreadable <= 0) return {};
+  return std::to_string(Unreadable) +
+         (Unreadable == 1 ? " Foto konnte nicht gelesen werden und fehlt im Album.\n"
+                          : " Fotos konnten nicht gelesen werden und fehlen im Album.\n");
+}

@@ -58,3 +58,7 @@ std::string LoadAlbumInput(const std::vector<std::string>& Positional, const std
 // when given, sees each photo's absolute path and may refuse it by throwing TCommandError.
 void LoadAlbumOrPhotos(const std::vector<std::string>& Inputs, TAlbumModel& Album, TLayoutSettings& Settings,
                        const std::function<void(const std::filesystem::path& Photo)>& CheckPhoto = {});
+
+// "1 Foto konnte nicht gelesen werden und fehlt im Album." / "N Fotos konnten ... und fehlen im
+// Album.", with its line end; empty for none.
+std::string UnreadablePhotosLine(int32_t Unreadable);

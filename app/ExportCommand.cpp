@@ -70,11 +70,7 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   for (const std::string& file : result.Files) Out << "PDF-Datei " << Quoted(file) << " geschrieben.\n";
   Out << result.Pictures << (result.Pictures == 1 ? " Bild" : " Bilder") << " auf " << result.Pages
       << (result.Pages == 1 ? " Seite" : " Seiten") << ".\n";
-  if (result.Unreadable > 0)
-    Out << result.Unreadable
-        << (result.Unreadable == 1 ? " Foto konnte nicht gelesen werden und fehlt"
-                                   : " Fotos konnten nicht gelesen werden und fehlen")
-        << " im Album.\n";
+  Out << UnreadablePhotosLine(result.Unreadable);
   std::string failures = MissingPicturesMessage(result.Missing);
   if (!result.FailedFiles.empty()) {
     if (!failures.empty()) failures += '\n';
@@ -95,6 +91,8 @@ void AddExportCommand(TCommandLine& CommandLine) {
                    "eines Albums können Fotos angegeben werden; sie erhalten ihren Dateinamen als Text, und\n"
                    "es gelten die Einstellungen eines Programmstarts. Ein Album wird an seinem Inhalt oder\n"
                    "an der Endung .qvl erkannt. Fotos, die sich nicht lesen lassen, fehlen im Album.\n"
+                   "Fotos: JPEG, PNG, TIFF, GIF, WebP, BMP, HEIC/HEIF und AVIF; ihre Farbprofile kommen\n"
+                   "mit in die PDF-Datei.\n"
                    "Der Fortschritt erscheint auf der Standardfehlerausgabe.\n\n" +
                        AlbumOptionsHelp() +
                        "  --separate           jede Seite in eine eigene Datei: AUSGABE0001.pdf, ...\n"

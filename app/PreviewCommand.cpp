@@ -22,6 +22,7 @@
 #include "export/PagePreview.h"
 #include "export/PageRaster.h"
 #include "export/PendingFile.h"
+#include "imaging/ColorConvert.h"
 #include "imaging/LoadPicture.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PngWrite.h"
@@ -154,8 +155,10 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
     for (size_t photo : shown) {
       StopWhenInterrupted();
       int fullWidth = 0, fullHeight = 0;
+      TPictureColor colour;
       LoadPictureReduced(photos.Files[photo].FileName.c_str(), -1, side, &photos.Known[photo].Picture, &fullWidth,
-                         &fullHeight);
+                         &fullHeight, &colour);
+      if (photos.Known[photo].Picture.Bits) DibToScreen(photos.Known[photo].Picture, colour.Profile.get());
     }
     TPageRaster raster(layout.PageWidth(), layout.PageHeight(), parsed.Width, static_cast<int32_t>(height), metrics);
     layout.DrawPage(page, raster, photos.Known);
@@ -166,9 +169,7 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
   }
   int32_t unreadable = 0;
   for (const TPreviewPhoto& photo : photos.Known) unreadable += photo.State == TPictureState::Unreadable;
-  if (unreadable > 0)
-    Out << unreadable << (unreadable == 1 ? " Foto konnte" : " Fotos konnten")
-        << " nicht gelesen werden und fehlt im Album.\n";
+  Out << UnreadablePhotosLine(unreadable);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <new>
 
+#include "export/ColorResolve.h"
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
 #include "export/PendingFile.h"
@@ -168,6 +169,7 @@ TPictureLoadPlan TExportRun::LoadPlan() const {
   TPictureLoadPlan plan;
   plan.Dpi = FSettings.PictureDpi;
   plan.KeepJpeg = FSettings.KeepJpeg;
+  plan.Matte = ResolveColor(FSettings.Shape1);  // transparent pixels show the page's background
   if (plan.Dpi > 0) {
     auto bounds = std::make_shared<const TPlacementBounds>(FSettings, PhotoTexts(FPhotos), FMeasures);
     plan.Range = [bounds](size_t Photo, int32_t IW, int32_t IH) { return bounds->Range(Photo, IW, IH); };

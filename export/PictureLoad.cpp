@@ -28,6 +28,14 @@ TLimits LimitsFor(const TPictureLoadPlan& Plan, size_t Photo, int32_t Width, int
           small.Drawn && small.Width == large.Width && small.Height == large.Height};
 }
 
+// The profile of a JPEG that goes in as it is, for its own numbers: grey or RGB.
+TColorProfilePtr JpegFileProfile(const std::vector<uint8_t>& Bytes, const TJpegHeader& Header) {
+  std::string icc;
+  if ((Header.Components != 1 && Header.Components != 3) || !ReadJpegIccProfile(Bytes.data(), Bytes.size(), icc))
+    return nullptr;
+  return ReadColorProfile(reinterpret_cast<const uint8_t*>(icc.data()), icc.size(), Header.Components);
+}
+
 }  // namespace
 
 void TLoadedPicture::Clear() {
@@ -43,10 +51,15 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
                        TProgressSink* Progress, TLoadedPicture& Out) {
   Out.Clear();
   TPictureSource& source = Out.FSource;
+  TPictureColor colour;
+  colour.Matte = Plan.Matte;
   if (Plan.Dpi <= 0 && !Plan.KeepJpeg) {
     TDib dib;
-    LoadPicture(FileName.c_str(), -1, Progress, &dib);
-    if (dib.Bits) source = TPictureSource::Of(dib);
+    LoadPicture(FileName.c_str(), -1, Progress, &dib, &colour);
+    if (dib.Bits) {
+      source = TPictureSource::Of(dib);
+      source.Profile = colour.Profile;
+    }
     return;
   }
   // A decoded picture is encoded ahead when its limit is known now (and it is not one to go in as
@@ -68,8 +81,9 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
   if (!ReadJpegHeader(bytes.data(), bytes.size(), header)) {
     // Not a JPEG whose header we can follow: decoded whole, by whichever decoder takes it.
     TDib dib;
-    if (DecodePicture(bytes.data(), bytes.size(), format, Progress, &dib)) {
+    if (DecodePicture(bytes.data(), bytes.size(), format, Progress, &dib, &colour)) {
       source = TPictureSource::Of(dib);
+      source.Profile = colour.Profile;
       decoded(LimitsFor(Plan, Photo, source.Width, source.Height), false);
     }
     Out.FBytes.clear();
@@ -92,14 +106,17 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
     source.Height = height;
     source.Jpeg = std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     source.Header = header;
+    source.Profile = JpegFileProfile(bytes, header);
     return;
   }
   TDib dib;
   int fullWidth = 0, fullHeight = 0;
   if (!DecodePictureAtLeast(bytes.data(), bytes.size(), format, std::min(width, limits.MostWidth),
-                            std::min(height, limits.MostHeight), Progress, &dib, &fullWidth, &fullHeight))
+                            std::min(height, limits.MostHeight), Progress, &dib, &fullWidth, &fullHeight,
+                            &colour))
     return;
   source.Dib = dib;
+  source.Profile = colour.Profile;
   source.Width = fullWidth;
   source.Height = fullHeight;
   // A larger place may still take the file as it is.

@@ -12,7 +12,9 @@
 //   when it is encoded; the file's bytes are kept beside it when it may still go in as it is;
 // - every other picture is decoded whole, and scaled down when it is encoded.
 // A file that cannot be read, or whose pixels cannot be decoded, is not loaded, as with LoadPicture:
-// whether a photo is unreadable depends neither on pass-through nor on the limit.
+// whether a photo is unreadable depends neither on pass-through nor on the limit. The source carries
+// the picture's checked colour profile (a JPEG that goes in as it is, its own), and transparent pixels
+// are composited onto the plan's matte.
 //
 // Safe to call from any thread as long as the plan's Range is.
 
@@ -32,6 +34,7 @@ struct TPictureLoadPlan {
   bool KeepJpeg = false;  // the writer's KeepJpeg
   // Where photo Photo of IW x IH pixels (upright, at full scale) may be placed; asked when Dpi > 0.
   std::function<TPlacementRange(size_t Photo, int32_t IW, int32_t IH)> Range;
+  uint32_t Matte = 0xFFFFFF;  // transparent pixels are composited onto this colour: the page's
 };
 
 // One loaded photo: owns the decoded picture and the file's bytes its source points at.

@@ -75,7 +75,9 @@ std::list<TPicturePipeline::TParked> TPicturePipeline::Park(TSlot& Slot) {
   p.Source.Height = loaded.Height;
   p.Source.EncodedKind = kind;
   p.Source.Encoded = &p.Encoded;
-  EncodePicture(loaded.Dib, kind, Slot.Picture.AheadWidth(), Slot.Picture.AheadHeight(), p.Encoded);
+  p.Source.Profile = loaded.Profile;
+  EncodePicture(loaded.Dib, kind, Slot.Picture.AheadWidth(), Slot.Picture.AheadHeight(), p.Encoded,
+                EncodesGrey(loaded.Profile));
   Slot.Picture.Clear();
   return parked;
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 struct TJpegHeader {
   int32_t Width = 0, Height = 0;  // as stored, before the orientation tag turns the picture
@@ -33,3 +34,9 @@ struct TJpegHeader {
 // first scan; Length then tells whether the file is complete. False for anything else, with Header
 // unspecified. Reads nothing outside Data; linear in Size.
 bool ReadJpegHeader(const uint8_t* Data, size_t Size, TJpegHeader& Header);
+
+// The ICC profile a JPEG file carries in its APP2 "ICC_PROFILE" segments before its first scan,
+// joined in the order of their sequence numbers (the segments may stand in any order). False, with
+// Icc empty, when there is none, or when the segments do not agree on their count, one is missing or
+// one is repeated: such a profile is no profile.
+bool ReadJpegIccProfile(const uint8_t* Data, size_t Size, std::string& Icc);

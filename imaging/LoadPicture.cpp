@@ -23,11 +23,11 @@ int PictureFormatFor(const char* FileName, int Format) {
   return PictureExtension(FileName) == ".JPEG" ? 7 : Format;
 }
 
-void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out) {
-  OpenDib(Out, FileName, PictureFormatFor(FileName, Format), Owner);
+void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, TPictureColor* Color) {
+  OpenDib(Out, FileName, PictureFormatFor(FileName, Format), Owner, Color);
 }
 
 void LoadPictureReduced(const char* FileName, int Format, int MinLongSide, TDib* Out, int* FullWidth,
-                        int* FullHeight) {
-  OpenDibReduced(Out, FileName, PictureFormatFor(FileName, Format), MinLongSide, FullWidth, FullHeight);
+                        int* FullHeight, TPictureColor* Color) {
+  OpenDibReduced(Out, FileName, PictureFormatFor(FileName, Format), MinLongSide, FullWidth, FullHeight, Color);
 }

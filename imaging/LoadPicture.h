@@ -4,20 +4,21 @@
 #include <string>
 
 #include "imaging/Dib.h"
+#include "imaging/Pictaro.h"
 
 class TProgressSink;
 
 // Reads FileName into *Out through OpenDib. A name whose extension (from the last '.' of the part
 // after the last '/' or '\', compared in ASCII upper case) is ".JPEG" is always read as JPEG
 // (format 7); any other name with the caller's Format. Reports nothing itself: Out->Bits nullptr
-// tells the caller that the file could not be read.
-void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out);
+// tells the caller that the file could not be read. Color as with OpenDib.
+void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, TPictureColor* Color = nullptr);
 
 // LoadPicture for pictures wanted small: a JPEG is decoded at the smallest reduced scale whose longer
 // side still has MinLongSide pixels (OpenDibReduced); FullWidth and FullHeight receive the upright size
 // of the picture at full scale. Safe to call from any thread.
 void LoadPictureReduced(const char* FileName, int Format, int MinLongSide, TDib* Out, int* FullWidth,
-                        int* FullHeight);
+                        int* FullHeight, TPictureColor* Color = nullptr);
 
 // The extension as LoadPicture sees it: dot included, ASCII letters upper-cased, "" when none.
 std::string PictureExtension(const char* FileName);

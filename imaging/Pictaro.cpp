@@ -25,8 +25,10 @@
 namespace {
 
 constexpr uint64_t MaxFileSize = KMaxPictureFileSize;
+// A HEIF file's 'ftyp' box, which tells it, with its brands.
+constexpr size_t KHeifSniffBytes = 256;
 
-enum class TKind { Unknown, Bmp, Jpeg, Png, Tiff, Gif, Webp };
+enum class TKind { Unknown, Bmp, Jpeg, Png, Tiff, Gif, Webp, Heif };
 
 TKind Sniff(const uint8_t* d, size_t n) {
   auto starts = [&](const char* magic, size_t len) { return n >= len && std::memcmp(d, magic, len) == 0; };
@@ -37,7 +39,43 @@ TKind Sniff(const uint8_t* d, size_t n) {
     return TKind::Tiff;
   if (starts("GIF87a", 6) || starts("GIF89a", 6)) return TKind::Gif;
   if (n >= 12 && std::memcmp(d, "RIFF", 4) == 0 && std::memcmp(d + 8, "WEBP", 4) == 0) return TKind::Webp;
+  if (pictaro::LooksLikeHeif(d, n)) return TKind::Heif;
   return TKind::Unknown;
+}
+
+// The checked profile of a picture a decoder made, from what the decoder found: nullptr unless it
+// describes the picture's numbers as they are (a grey profile for a grey picture, an RGB profile for
+// a colour or palette picture).
+TColorProfilePtr ProfileFor(const pictaro::TDecodeColor& Found, const TDib& Dib) {
+  TColorProfilePtr profile = Found.Made;
+  if (!profile && !Found.Icc.empty() && Found.Icc.size() <= KMaxProfileSize)
+    profile = ReadColorProfile(reinterpret_cast<const uint8_t*>(Found.Icc.data()), Found.Icc.size(),
+                               Found.Channels);
+  if (!profile || profile->Channels() != Found.Channels) return nullptr;
+  const int bits = DibBitCount(Dib);
+  const bool fits = profile->Space() == TColorSpace::Grey ? bits == 8
+                    : profile->Space() == TColorSpace::Rgb ? bits == 24 || bits <= 8
+                                                          : false;
+  return fits ? profile : nullptr;
+}
+
+// Hands a decoded picture and its colour to the caller.
+int Deliver(const TDib& Decoded, const pictaro::TDecodeColor& Found, TDib* Dib, TPictureColor* Color) {
+  if (Color) {
+    try {
+      Color->Profile = ProfileFor(Found, Decoded);
+    } catch (const std::bad_alloc&) {
+      Color->Profile = nullptr;  // the picture is still there, taken as sRGB
+    }
+  }
+  *Dib = Decoded;
+  return 1;
+}
+
+pictaro::TDecodeColor Asked(const TPictureColor* Color) {
+  pictaro::TDecodeColor asked;
+  if (Color) asked.Matte = Color->Matte & 0xFFFFFF;
+  return asked;
 }
 
 }  // namespace
@@ -79,8 +117,10 @@ void PackIndexRow(const uint8_t* Indices, int Width, int BitCount, uint8_t* Row)
 
 }  // namespace pictaro
 
-int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib) {
+int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib,
+                  TPictureColor* Color) {
   std::memset(Dib, 0, sizeof *Dib);
+  if (Color) Color->Profile = nullptr;
   if (!Data || Size == 0) return 0;
   TKind kind = Sniff(Data, Size);
   if ((Format == 3 && kind != TKind::Bmp) || (Format == 7 && kind != TKind::Jpeg)) return 0;
@@ -90,27 +130,32 @@ int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* P
   reporter.Report(0);
   TDib out{};
   bool ok = false;
+  pictaro::TDecodeColor found = Asked(Color);
+  int fullWidth = 0, fullHeight = 0;
   switch (kind) {
-    case TKind::Bmp: ok = pictaro::DecodeBmp(Data, Size, reporter, &out); break;
-    case TKind::Jpeg: ok = pictaro::DecodeJpeg(Data, Size, reporter, &out); break;
-    case TKind::Png: ok = pictaro::DecodePng(Data, Size, reporter, &out); break;
-    case TKind::Tiff: ok = pictaro::DecodeTiff(Data, Size, reporter, &out); break;
-    case TKind::Gif: ok = pictaro::DecodeGif(Data, Size, reporter, &out); break;
-    case TKind::Webp: ok = pictaro::DecodeWebp(Data, Size, reporter, &out); break;
+    case TKind::Bmp: ok = pictaro::DecodeBmp(Data, Size, reporter, found, &out); break;
+    case TKind::Jpeg: ok = pictaro::DecodeJpeg(Data, Size, reporter, found, &out); break;
+    case TKind::Png: ok = pictaro::DecodePng(Data, Size, reporter, found, &out); break;
+    case TKind::Tiff: ok = pictaro::DecodeTiff(Data, Size, reporter, found, &out); break;
+    case TKind::Gif: ok = pictaro::DecodeGif(Data, Size, reporter, found, &out); break;
+    case TKind::Webp: ok = pictaro::DecodeWebp(Data, Size, reporter, found, &out); break;
+    case TKind::Heif:
+      ok = pictaro::DecodeHeif(Data, Size, 0, false, reporter, found, &out, &fullWidth, &fullHeight);
+      break;
     case TKind::Unknown: break;
   }
   if (!ok || !out.Bits) return 0;
   reporter.Report(100);
-  *Dib = out;
-  return 1;
+  return Deliver(out, found, Dib, Color);
 }
 
-int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress) {
+int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress, TPictureColor* Color) {
   std::memset(Dib, 0, sizeof *Dib);
+  if (Color) Color->Profile = nullptr;
   if (!FileName) return 0;
   std::vector<uint8_t> bytes;
   if (ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
-  return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib);
+  return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib, Color);
 }
 
 namespace {
@@ -156,8 +201,12 @@ TPictureHeader ReadDibHeader(const char* FileName, int Format) {
       (Format != -1 && Format != 0 && Format != 3 && Format != 7))
     return header;
   pictaro::TDibHeaderSize size;
-  bool ok = kind == TKind::Tiff ? pictaro::TiffHeader(FileName, size) : ParseHeader(kind, bytes, size);
-  if (!ok && kind != TKind::Tiff && bytes.size() == KHeaderBytes) {
+  // TIFF and HEIF files are read by their libraries as far as they need; the others from their head.
+  const bool byLibrary = kind == TKind::Tiff || kind == TKind::Heif;
+  bool ok = kind == TKind::Tiff   ? pictaro::TiffHeader(FileName, size)
+            : kind == TKind::Heif ? pictaro::HeifHeader(FileName, size)
+                                  : ParseHeader(kind, bytes, size);
+  if (!ok && !byLibrary && bytes.size() == KHeaderBytes) {
     if (const int error = ReadRegularFile(FileName, bytes, MaxFileSize); error != 0) {
       header.Status = THeaderStatus::CannotRead;
       header.Errno = error;
@@ -177,22 +226,31 @@ TPictureHeader ReadDibHeader(const char* FileName, int Format) {
 
 namespace {
 
-// A JPEG decoded at the scale Scale asks for, any other picture at full size.
+// A JPEG decoded at the scale Scale asks for, a HEIF file's thumbnail for a thumbnail when it is large
+// enough, any other picture at full size.
 int DecodeScaled(const uint8_t* Data, size_t Size, int Format, const pictaro::TJpegScale& Scale,
-                 TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight) {
+                 TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight, TPictureColor* Color) {
   std::memset(Dib, 0, sizeof *Dib);
   *FullWidth = *FullHeight = 0;
+  if (Color) Color->Profile = nullptr;
   if (!Data || Size == 0) return 0;
-  if (Sniff(Data, Size) == TKind::Jpeg && (Format == -1 || Format == 0 || Format == 7)) {
+  const TKind kind = Sniff(Data, Size);
+  const bool jpeg = kind == TKind::Jpeg && (Format == -1 || Format == 0 || Format == 7);
+  const bool heif = kind == TKind::Heif && (Format == -1 || Format == 0);
+  if (jpeg || heif) {
     pictaro::TProgressReporter reporter(Progress);
     reporter.Report(0);
     TDib out{};
-    if (!pictaro::DecodeJpegScaled(Data, Size, Scale, reporter, &out, FullWidth, FullHeight)) return 0;
+    pictaro::TDecodeColor found = Asked(Color);
+    const bool ok = jpeg ? pictaro::DecodeJpegScaled(Data, Size, Scale, reporter, found, &out, FullWidth,
+                                                     FullHeight)
+                         : pictaro::DecodeHeif(Data, Size, Scale.Fast ? Scale.MinLongSide : 0, false, reporter,
+                                               found, &out, FullWidth, FullHeight);
+    if (!ok) return 0;
     reporter.Report(100);
-    *Dib = out;
-    return 1;
+    return Deliver(out, found, Dib, Color);
   }
-  if (!DecodePicture(Data, Size, Format, Progress, Dib)) return 0;
+  if (!DecodePicture(Data, Size, Format, Progress, Dib, Color)) return 0;
   *FullWidth = DibWidth(*Dib), *FullHeight = DibHeight(*Dib);
   return 1;
 }
@@ -200,19 +258,20 @@ int DecodeScaled(const uint8_t* Data, size_t Size, int Format, const pictaro::TJ
 }  // namespace
 
 int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib,
-                         int* FullWidth, int* FullHeight) {
+                         int* FullWidth, int* FullHeight, TPictureColor* Color) {
   pictaro::TJpegScale scale;
   scale.MinLongSide = std::max(MinLongSide, 1);
   scale.Fast = true;
-  return DecodeScaled(Data, Size, Format, scale, nullptr, Dib, FullWidth, FullHeight);
+  return DecodeScaled(Data, Size, Format, scale, nullptr, Dib, FullWidth, FullHeight, Color);
 }
 
 int DecodePictureAtLeast(const uint8_t* Data, size_t Size, int Format, int MinWidth, int MinHeight,
-                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight) {
+                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight,
+                         TPictureColor* Color) {
   pictaro::TJpegScale scale;
   scale.MinWidth = std::max(MinWidth, 1);
   scale.MinHeight = std::max(MinHeight, 1);
-  return DecodeScaled(Data, Size, Format, scale, Progress, Dib, FullWidth, FullHeight);
+  return DecodeScaled(Data, Size, Format, scale, Progress, Dib, FullWidth, FullHeight, Color);
 }
 
 bool JpegDecodesCleanly(const uint8_t* Data, size_t Size) {
@@ -223,20 +282,42 @@ bool JpegDecodesCleanly(const uint8_t* Data, size_t Size) {
   scale.MinWidth = scale.MinHeight = 1;  // the smallest scale
   scale.Strict = true;
   pictaro::TProgressReporter silent(nullptr);
+  pictaro::TDecodeColor colour;
   TDib dib{};
   int width = 0, height = 0;
-  if (!pictaro::DecodeJpegScaled(Data, Size, scale, silent, &dib, &width, &height)) return false;
+  if (!pictaro::DecodeJpegScaled(Data, Size, scale, silent, colour, &dib, &width, &height)) return false;
   deldib(dib);
   return true;
 }
 
 int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide, int* FullWidth,
-                   int* FullHeight) {
+                   int* FullHeight, TPictureColor* Color) {
   std::memset(Dib, 0, sizeof *Dib);
   *FullWidth = *FullHeight = 0;
+  if (Color) Color->Profile = nullptr;
   std::vector<uint8_t> bytes;
   if (!FileName || ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
-  return DecodePictureReduced(bytes.data(), bytes.size(), Format, MinLongSide, Dib, FullWidth, FullHeight);
+  return DecodePictureReduced(bytes.data(), bytes.size(), Format, MinLongSide, Dib, FullWidth, FullHeight,
+                              Color);
+}
+
+int OpenEmbeddedThumbnail(TDib* Dib, const char* FileName, int* FullWidth, int* FullHeight,
+                          TPictureColor* Color) {
+  std::memset(Dib, 0, sizeof *Dib);
+  *FullWidth = *FullHeight = 0;
+  if (Color) Color->Profile = nullptr;
+  // Any other file is told by its first bytes, without reading it whole.
+  std::vector<uint8_t> bytes;
+  if (!FileName || ReadFileHead(FileName, bytes, KHeifSniffBytes) != 0 ||
+      Sniff(bytes.data(), bytes.size()) != TKind::Heif)
+    return 0;
+  if (ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
+  pictaro::TProgressReporter reporter(nullptr);
+  pictaro::TDecodeColor found = Asked(Color);
+  TDib out{};
+  if (!pictaro::DecodeHeif(bytes.data(), bytes.size(), 1, true, reporter, found, &out, FullWidth, FullHeight))
+    return 0;
+  return Deliver(out, found, Dib, Color);
 }
 
 int SaveDib(TDib Dib, const char* FileName, int Format, int) {
@@ -252,6 +333,12 @@ int EncodeDib(TDib Dib, int Format, std::string& Bytes) {
   Bytes.clear();
   if (!Dib.Bits || !Dib.Header || Format != 7) return 0;
   return pictaro::EncodeJpeg(Dib, 90, Bytes) ? 1 : 0;
+}
+
+int EncodeDibGrey(TDib Dib, std::string& Bytes) {
+  Bytes.clear();
+  if (!Dib.Bits || !Dib.Header) return 0;
+  return pictaro::EncodeJpeg(Dib, 90, Bytes, true) ? 1 : 0;
 }
 
 namespace {
@@ -333,12 +420,15 @@ void setpixel(TDib Dib, int x, int y, uint32_t Value) {
 }
 
 const char* GetDIBOpenFilter() {
-  return "Alle Bilddateien|*.JPG;*.JPEG;*.JPE;*.JFIF;*.BMP;*.DIB;*.PNG;*.TIF;*.TIFF;*.GIF;*.WEBP"
+  return "Alle Bilddateien|*.JPG;*.JPEG;*.JPE;*.JFIF;*.BMP;*.DIB;*.PNG;*.TIF;*.TIFF;*.GIF;*.WEBP;*.HEIC;*.HEIF;"
+         "*.AVIF"
          "|JPEG-Dateien (*.jpg, *.jpeg)|*.JPG;*.JPEG;*.JPE;*.JFIF"
          "|Windows-Bitmaps (*.bmp)|*.BMP;*.DIB"
          "|PNG-Dateien (*.png)|*.PNG"
          "|TIFF-Dateien (*.tif)|*.TIF;*.TIFF"
          "|GIF-Dateien (*.gif)|*.GIF"
          "|WebP-Dateien (*.webp)|*.WEBP"
+         "|HEIF-Dateien (*.heic, *.heif)|*.HEIC;*.HEIF"
+         "|AVIF-Dateien (*.avif)|*.AVIF"
          "|Alle Dateien (*.*)|*.*";
 }

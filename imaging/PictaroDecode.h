@@ -6,15 +6,18 @@
 #include <cstdint>
 
 #include "imaging/Dib.h"
+#include "imaging/Pictaro.h"
 
 class TProgressSink;
 
 // Decodes Size bytes at Data into Dib, exactly as OpenDib decodes a file's content. Format: -1 or 0
-// pick the decoder by the leading bytes (BMP, JPEG, PNG, TIFF, GIF, WebP); 3 accepts only BMP, 7 only
+// pick the decoder by the leading bytes (BMP, JPEG, PNG, TIFF, GIF, WebP, HEIF/AVIF); 3 accepts only BMP, 7 only
 // JPEG; any other number fails. Returns 1 and a picture of 1, 4, 8 or 24 bits per pixel, or 0 with
 // Dib->Bits nullptr and nothing held. Progress, if given, receives percentages 0..100 and must not
 // throw (an exception from it is swallowed, since it would otherwise cross C library frames).
-int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib);
+// Color as with OpenDib.
+int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib,
+                  TPictureColor* Color = nullptr);
 
 // True when libjpeg reads the JPEG file of Size bytes at Data without an error or a single warning:
 // its markers and tables, and every scan's coded data through the end-of-image marker, which must be

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "imaging/ColorConvert.h"
 #include "imaging/LoadPicture.h"
 #include "imaging/Pictaro.h"
 #include "imaging/ThumbnailCache.h"
@@ -27,8 +28,9 @@ TMadeThumbnail TPreviewPictures::Make(const std::string& FileName) {
   const int side = std::max(FSide.load(), 1);
   TDib picture{};
   int width = 0, height = 0;
+  TPictureColor colour;  // stays without a profile for an entry of the shared folder, which is sRGB
   if (!(side <= ThumbnailCacheSide && FCache && FCache->Read(FileName, &picture, &width, &height)))
-    LoadPictureReduced(FileName.c_str(), -1, side, &picture, &width, &height);
+    LoadPictureReduced(FileName.c_str(), -1, side, &picture, &width, &height, &colour);
   if (!picture.Bits) return {TThumbnailKind::Unreadable, picture};
   if (LongSide(picture) > side) {
     TDib smaller;
@@ -38,6 +40,8 @@ TMadeThumbnail TPreviewPictures::Make(const std::string& FileName) {
       picture = smaller;
     }
   }
+  // The preview is shown on the screen, as the grid's thumbnails are: in sRGB, converted once small.
+  DibToScreen(picture, colour.Profile.get());
   const std::lock_guard lock(FSizesLock);
   FSizes[FileName] = {width, height};
   return {TThumbnailKind::Cached, picture};

@@ -8,9 +8,9 @@
 // whether they can be read and how large they are (the layout places them by that). Each Want replaces
 // the requests of the one before, so turning pages drops work nobody waits for. A picture is taken
 // from the shared thumbnail folder's entry when Side fits it, and otherwise decoded at a reduced scale
-// (LoadPictureReduced); it is never kept larger than Side. Pictures of photos not shown are freed as
-// soon as they arrive or stop being shown, so the store holds one page's pictures and a few numbers
-// for every other photo.
+// (LoadPictureReduced); it is never kept larger than Side, and is in sRGB, converted from its profile
+// as the grid's thumbnails are. Pictures of photos not shown are freed as soon as they arrive or stop
+// being shown, so the store holds one page's pictures and a few numbers for every other photo.
 //
 // Notify runs on a worker thread when results are waiting and should only ask the window's thread to
 // call TakeResults. Want, TakeResults, Find and Keep are for one thread (the window's); the destructor

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 
 // The largest thumbnail: ThumbnailBox x ThumbnailBox pixels.
@@ -39,12 +40,17 @@ enum class TThumbnailKind {
 struct TMadeThumbnail {
   TThumbnailKind Kind;
   TDib Picture;  // owned by the caller (freed with deldib), or Bits nullptr
+  // What Picture's numbers mean where a maker leaves them as they are (the viewer's whole photos);
+  // nullptr for sRGB, as thumbnails and first pictures always are.
+  TColorProfilePtr Profile = nullptr;
 };
 
 class TThumbnailCache;
 
 // Reads the photo file FileName as LoadPicture does with format -1, a JPEG at the smallest DCT scale
-// that still covers the thumbnail, and resizes it to the fit of the picture's full upright size.
+// that still covers the thumbnail (a HEIF file's embedded thumbnail when it does), transparent pixels
+// onto the cell's colour, and resizes it to the fit of the picture's full upright size, converted to
+// sRGB from the picture's profile (DibToScreen).
 // With a Cache, a picture larger than the cache's entries is first shrunk by averaging to an entry,
 // which is stored, and the thumbnail is resized from that entry; a valid entry is used instead of the
 // file, so a photo once seen is not decoded again. Safe to call from any thread; reports nothing.
@@ -52,6 +58,6 @@ TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache 
 
 // The first picture of the photo file FileName (ReadFirstPicture), resized to the fit of the photo's
 // full upright size (of the picture's own size when that is not known), area-averaged when it
-// shrinks: Kind First. Kind Unreadable, Picture holding nothing, when there is no first picture;
+// shrinks, transparent pixels onto the cell's colour, converted to sRGB from its profile: Kind First. Kind Unreadable, Picture holding nothing, when there is no first picture;
 // that says nothing about the photo itself. Safe to call from any thread; reports nothing.
 TMadeThumbnail MakeFirstThumbnail(const char* FileName, const TThumbnailCache* Cache = nullptr);

@@ -140,9 +140,9 @@ class TPngReader {
       const uint8_t* from = FRows[y];
       uint8_t* to = Dib->Bits + int64_t(height - 1 - y) * Dib->RowBytes;
       for (png_uint_32 x = 0; x < width; ++x, from += 4, to += 3) {
-        to[0] = pictaro::OverWhite(from[2], from[3]);
-        to[1] = pictaro::OverWhite(from[1], from[3]);
-        to[2] = pictaro::OverWhite(from[0], from[3]);
+        to[0] = pictaro::Over(from[2], from[3], 255);
+        to[1] = pictaro::Over(from[1], from[3], 255);
+        to[2] = pictaro::Over(from[0], from[3], 255);
       }
     }
     return true;

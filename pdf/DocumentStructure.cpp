@@ -94,7 +94,7 @@ bool TPDFCanvas::BeginDoc(const std::string& FileName) {
     FPageSizes = std::make_unique<TDynaArrayOf<TPdfPageSize>>();
     FFonts = std::make_unique<TDynaArrayOf<TPdfFontEntry>>();
     FCompressor = std::make_unique<TZlibCompressor>();
-    WriteLine("%PDF-1.3");
+    WriteLine(KPdfHeader);
     *AppendRecord(*FObjects) = {0, 65535, true};
     FProcSetObj = BeginObject();
     WriteLine("[/PDF /Text /ImageB /ImageC /ImageI]");

@@ -14,6 +14,12 @@
 // and every page's resources name all of them. Line ends are single line feeds; the file ends in
 // "%%EOF" without one.
 //
+// Colour: a picture placed with a profile other than sRGB gets /ICCBased with that profile, written
+// once per document after the pictures however many pictures share it (compressed, with /N and
+// /Alternate); pictures without one keep /DeviceRGB and /DeviceGray, so a document without profiles
+// is byte for byte what it was before profiles existed. A document with a profile of ICC version 4
+// says PDF 1.5 in its header, which such profiles need; every other says 1.3.
+//
 // Errors: BeginDoc returns false when the file cannot be created. A failed write or close throws
 // TSystemError, a failed compression TPdfCompressError, out of memory std::bad_alloc, out of the call
 // that caused it (BeginDoc, NewPage, EndDoc); the document is then abandoned (see Abandon): the file is
@@ -38,6 +44,7 @@
 #include <vector>
 
 #include "album/DynaArray.h"
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 #include "pdf/DrawingSurface.h"
 #include "pdf/PdfOutput.h"
@@ -73,8 +80,9 @@ struct TEmbeddedFont;
 struct TPdfImage {
   bool Bilevel;   // a JBIG2 image object and its globals object; otherwise one JPEG object
   bool Encoded;   // the bytes are in the spool; false: a white stand-in is written in their place
-  bool Grey;      // a JPEG of one component (a file taken as it is): /DeviceGray, not /DeviceRGB
-  int32_t Width;  // pixels, as encoded
+  bool Grey;      // a JPEG of one component: /DeviceGray (or a grey profile), not /DeviceRGB
+  int32_t Profile;  // the colour profile's position in the document's profiles; -1: Device colours
+  int32_t Width;    // pixels, as encoded
   int32_t Height;
   uint64_t Offset;  // of the data in the spool; the globals follow it
   uint64_t DataSize;
@@ -255,11 +263,17 @@ class TPDFCanvas final : public TDrawingSurface {
   void WriteImageStream(std::string_view Dictionary, std::string_view Data);
   // Drops the pictures of the document: records, encoder, spool file.
   void RemovePendingImages() noexcept;
+  // The position of Profile in FProfiles, adding it when no profile with its digest is there; -1 for
+  // no profile, sRGB, or one that does not describe a picture of Kind.
+  int32_t ProfileNumber(const TColorProfilePtr& Profile, bool Bilevel);
+  // Writes FProfiles as ICC stream objects, the first getting the next object number.
+  void WriteProfiles();
 
   std::unique_ptr<TDynaArrayOf<TPdfObjectEntry>> FObjects;
   std::unique_ptr<TDynaArrayOf<TPdfPageSize>> FPageSizes;
   std::unique_ptr<TDynaArrayOf<TPdfFontEntry>> FFonts;
   std::unique_ptr<TDynaArrayOf<TPdfImage>> FImages;
+  std::vector<TColorProfilePtr> FProfiles;  // the document's colour profiles, distinct by digest
   std::unique_ptr<TPictureSpool> FSpool;  // made with the document's first picture
   // Held shared by EncodePlaced while it uses FSpool, exclusively to drop FSpool: a document ended or
   // abandoned on the writer's thread waits for encodings running elsewhere.
@@ -268,6 +282,7 @@ class TPDFCanvas final : public TDrawingSurface {
   std::vector<std::pair<int32_t, TPdfImage>> FSpooled;  // what EncodePlaced did, guarded by FSpooledLock
   std::unique_ptr<TEncodedPicture> FEncodeBuffer;       // for DrawDIB
   std::string FImageBytes;  // one picture's spooled bytes while its object is written
+  int64_t FFirstProfileObj = 0;
   int32_t FCatalogObj = 0;
   int32_t FProcSetObj = 0;
   int32_t FFirstContentObj = 0;

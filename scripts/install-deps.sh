@@ -8,6 +8,7 @@ build_pkgs=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev libwebp-dev nettle-dev
+  liblcms2-dev libheif-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev libicu-dev
   fonts-liberation2 fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   librsvg2-bin scdoc dpkg-dev
@@ -15,7 +16,7 @@ build_pkgs=(
 test_pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  jbig2dec libjbig2dec0-dev qpdf poppler-utils libjpeg-turbo-progs
+  jbig2dec libjbig2dec0-dev qpdf poppler-utils libjpeg-turbo-progs ghostscript libheif-examples
   imagemagick libimage-exiftool-perl img2pdf
   desktop-file-utils appstream shared-mime-info xdg-utils man-db locales
 )

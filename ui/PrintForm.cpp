@@ -226,7 +226,7 @@ void TPrintForm::PaintPreview(QPainter& Painter) {
   const TPrintRect place = PicturePlace(paper.Width, paper.Height, iw, ih, Choice());
   TQtPainterDevice device(Painter);
   PaintDib(device, paper.X + place.X, paper.Y + place.Y, place.Width, place.Height, Picture, 0, 0, iw, ih,
-           true, RopSrcCopy, true, nullptr);
+           true, RopSrcCopy, true, nullptr, Profile.get());
 }
 
 void TPrintForm::PrintPaintBoxPaint() {
@@ -270,7 +270,7 @@ void TPrintForm::PrintSetupBtnClick() {
   PrintPaintBoxPaint();
 }
 
-bool PrintPicture(QPrinter& Printer, const TDib& Picture, const TPrintChoice& Choice) {
+bool PrintPicture(QPrinter& Printer, const TDib& Picture, const TPrintChoice& Choice, const TColorProfile* Profile) {
   Printer.setDocName(QStringLiteral("Quirvel Bild"));
   QPainter painter;
   if (!painter.begin(&Printer)) {
@@ -281,6 +281,6 @@ bool PrintPicture(QPrinter& Printer, const TDib& Picture, const TPrintChoice& Ch
   const TPrintRect place = PicturePlace(Printer.width(), Printer.height(), iw, ih, Choice);
   TQtPainterDevice device(painter, DtRasPrinter);
   PaintDib(device, place.X, place.Y, place.Width, place.Height, Picture, 0, 0, iw, ih, false, RopSrcCopy,
-           true, nullptr);
+           true, nullptr, Profile);
   return painter.end();
 }

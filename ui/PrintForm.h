@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 #include "imaging/PrintLayout.h"
 
@@ -33,6 +34,7 @@ class TPrintForm : public QDialog {
   TPrintForm(const TDib& Picture, QPrinter& Printer, TSettingsStore& Settings, QWidget* Parent = nullptr);
 
   TDib Picture;           // a copy of the viewer's record; not freed here
+  TColorProfilePtr Profile;  // what the picture's numbers mean (nullptr: sRGB)
   bool Coupling = false;  // set while one percentage is being derived from the other
 
   QLabel* RxLabel1;
@@ -87,4 +89,6 @@ class TPrintForm : public QDialog {
 
 // Prints Picture on one page of Printer as Choice says, under the job title "Quirvel Bild". False, after
 // a German message, when the print job could not be started.
-bool PrintPicture(QPrinter& Printer, const TDib& Picture, const TPrintChoice& Choice);
+// Profile: what the picture's numbers mean; the printer gets sRGB.
+bool PrintPicture(QPrinter& Printer, const TDib& Picture, const TPrintChoice& Choice,
+                  const TColorProfile* Profile = nullptr);

@@ -123,25 +123,31 @@ QPrinter& TViewPicForm::Printer() {
 bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner) {
   FileName = Name;
   Picture = TDib{};
+  Profile = nullptr;
   DropFirst();
   int fullWidth = 0, fullHeight = 0;
-  if (ReadFirstPicture(Name, FThumbnails, &FFirst, &fullWidth, &fullHeight) && fullWidth > 0) {
+  TPictureColor firstColour;
+  if (ReadFirstPicture(Name, FThumbnails, &FFirst, &fullWidth, &fullHeight, &firstColour) && fullWidth > 0) {
+    FFirstProfile = firstColour.Profile;
     FFullSize = QSize(fullWidth, fullHeight);
     if (!FDecoder)
       FDecoder = std::make_unique<TThumbnailMaker>(
           [this] { QMetaObject::invokeMethod(this, &TViewPicForm::TakeDecoded, Qt::QueuedConnection); }, 1,
           [](const std::string& File) {
             TDib picture;
-            LoadPicture(File.c_str(), 0, nullptr, &picture);
+            TPictureColor colour;
+            LoadPicture(File.c_str(), 0, nullptr, &picture, &colour);
             return TMadeThumbnail{picture.Bits ? TThumbnailKind::Temporary : TThumbnailKind::Unreadable,
-                                  picture};
+                                  picture, colour.Profile};
           });
     // A decoding of this file still running from an earlier opening is not started again: its
     // result serves.
     FDecoder->Request({Name});
   } else {
     DropFirst();
-    LoadPicture(Name.c_str(), 0, Owner, &Picture);
+    TPictureColor colour;
+    LoadPicture(Name.c_str(), 0, Owner, &Picture, &colour);
+    Profile = colour.Profile;
     if (!Picture.Bits) {
       MessageBox().Show("Konnte die Bilddatei nicht öffnen!", "Fehler", TMsgIcon::Error, TMsgButtons::Ok);
       return false;
@@ -153,6 +159,7 @@ bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner) {
   DropFirst();
   deldib(Picture);
   Picture.Bits = nullptr;
+  Profile = nullptr;
   PrintBrn->setEnabled(true);
   return true;
 }
@@ -172,6 +179,7 @@ void TViewPicForm::TakeDecoded() {
       continue;
     }
     Picture = r.Made.Picture;
+    Profile = r.Made.Profile;
     PrintBrn->setEnabled(true);
     PaintBox1Paint();
     emit PictureDecoded();
@@ -181,6 +189,7 @@ void TViewPicForm::TakeDecoded() {
 void TViewPicForm::DropFirst() {
   deldib(FFirst);
   FFirst = TDib{};
+  FFirstProfile = nullptr;
 }
 
 QSize TViewPicForm::PictureSize() const {
@@ -241,7 +250,7 @@ void TViewPicForm::PaintPicture(QPainter& Painter, const QRect& Clip) {
   if (!shown.Bits || PaintBox1->size() != ZoomedSize()) return;
   TQtPainterDevice device(Painter, DtRasDisplay, Clip);
   PaintDib(device, 0, 0, PaintBox1->width(), PaintBox1->height(), shown, 0, 0, DibWidth(shown),
-           DibHeight(shown), true, RopSrcCopy, false, nullptr);
+           DibHeight(shown), true, RopSrcCopy, false, nullptr, Picture.Bits ? Profile.get() : FFirstProfile.get());
 }
 
 void TViewPicForm::PaintBox1MouseDown(QPoint Position) {
@@ -268,6 +277,7 @@ void TViewPicForm::OpenBtnClick() { FShell.OpenFile(FileName); }
 void TViewPicForm::PrintBrnClick() {
   QPrinter& printer = Printer();
   TPrintForm form(Picture, printer, FSettings, this);
+  form.Profile = Profile;
   if (ShowPrintForm(form) == QDialog::Accepted && form.PrinterReady())
-    PrintPicture(printer, Picture, form.Choice());
+    PrintPicture(printer, Picture, form.Choice(), Profile.get());
 }

@@ -6,22 +6,25 @@
 // The viewer is made once at program start and reused for every photo, so the zoom and the scroll
 // positions stay as the user left them. ShowPicture loads a photo, shows the viewer modally and frees
 // the picture when it closes; the viewer never loads or frees Picture otherwise. Every painting
-// stretches the picture anew from Picture with PaintDib, limited to the part being painted.
+// stretches the picture anew from Picture with PaintDib, limited to the part being painted, and
+// converts only those pixels from the picture's colour profile to the screen's sRGB.
 //
 // "Einpassen" fits the picture into the window, also as the window is resized, and the zoom field
 // (which it disables) shows the fitted percentage; off, the zoom field rules. The check box is kept in
 // the per-user store (section TViewPicForm, value Einpassen).
 //
-// A photo with a first picture (FirstPicture.h: its EXIF picture, a shared-folder entry) whose full
-// size is known is shown at once: the first picture, stretched to the photo's size, while a worker
-// thread decodes the photo; Picture then takes its place (PictureDecoded). Until then Picture holds
-// nothing and printing waits. A photo that turns out unreadable then says so and closes the viewer.
+// A photo with a first picture (FirstPicture.h: its EXIF picture or HEIF thumbnail, a shared-folder
+// entry) whose full size is known is shown at once: the first picture, stretched to the photo's size
+// and converted from its own profile, while a worker thread decodes the photo; Picture and Profile
+// then take its place (PictureDecoded). Until then Picture holds nothing and printing waits. A photo
+// that turns out unreadable then says so and closes the viewer.
 
 #include <QDialog>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 
 class QCheckBox;
@@ -58,6 +61,7 @@ class TViewPicForm : public QDialog {
   QSize PictureSize() const;
 
   TDib Picture{};        // put here by the opener, who frees it
+  TColorProfilePtr Profile;  // what Picture's numbers mean; converted to sRGB where they are shown
   std::string FileName;  // the picture's file
 
   QPushButton* ReadyBtn;
@@ -114,6 +118,7 @@ class TViewPicForm : public QDialog {
   int FScrollH = 0, FScrollV = 0;
   const TThumbnailCache* FThumbnails = nullptr;
   TDib FFirst{};                              // the first picture while the photo is decoded
+  TColorProfilePtr FFirstProfile;             // what FFirst's numbers mean
   QSize FFullSize;                            // the photo's upright size while its first picture shows
   std::unique_ptr<TThumbnailMaker> FDecoder;  // decodes photos for their first pictures' places
 };

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 
 class TProgressSink;
@@ -27,12 +28,28 @@ class TProgressReporter {
   int FLast = -1;
 };
 
-bool DecodeBmp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
-bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
-bool DecodePng(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
-bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
-bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
-bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
+// What a decoder is asked and tells about colour, beside the pixels.
+struct TDecodeColor {
+  uint32_t Matte = 0xFFFFFF;  // in: transparent pixels are composited onto this colour (0x00BBGGRR)
+  std::string Icc;            // out: the ICC profile the file embeds, unchecked; empty: none
+  int Channels = 0;           // out: the colour components the picture's numbers have (1 or 3)
+  TColorProfilePtr Made;      // out: a profile made from the file's other colour tags (checked)
+};
+
+bool DecodeBmp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
+bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
+bool DecodePng(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
+bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
+bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
+bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
+// HEIF and AVIF through libheif: the primary image, turned and mirrored as the file says (its EXIF
+// orientation is not applied again), reduced to 8 bits, alpha composited. With MinLongSide above 0,
+// the file's embedded thumbnail instead when its longer side has at least that many pixels (with
+// ThumbnailOnly, that thumbnail or nothing); Full... receive the primary image's size either way.
+bool DecodeHeif(const uint8_t* Data, size_t Size, int MinLongSide, bool ThumbnailOnly,
+                TProgressReporter& Progress, TDecodeColor& Color, TDib* Out, int* FullWidth, int* FullHeight);
+// True when Data starts like a HEIF or AVIF file (an 'ftyp' box libheif knows).
+bool LooksLikeHeif(const uint8_t* Data, size_t Size);
 // How large a JPEG decoded at a reduced scale must still be, upright: at least MinLongSide pixels on its
 // longer side, MinWidth wide and MinHeight high.
 struct TJpegScale {
@@ -47,7 +64,7 @@ struct TJpegScale {
 // still as large as Scale asks, turned upright; Full... receive the upright size of the picture at
 // full scale.
 bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale, TProgressReporter& Progress,
-                      TDib* Out, int* FullWidth, int* FullHeight);
+                      TDecodeColor& Color, TDib* Out, int* FullWidth, int* FullHeight);
 // A JPEG decoded at full size and turned by Orientation (1..8) instead of its own tag: for the small
 // JPEG a photo carries inside its EXIF block, which is stored as the photo is.
 bool DecodeJpegTurned(const uint8_t* Data, size_t Size, int Orientation, TDib* Out);
@@ -66,13 +83,16 @@ bool WebpHeader(const uint8_t* Data, size_t Size, TDibHeaderSize& Out);
 // The same for a TIFF file read through libtiff as far as its first directory, wherever that lies,
 // turned by its orientation tag as the decoder turns it.
 bool TiffHeader(const char* FileName, TDibHeaderSize& Out);
+// The same for a HEIF or AVIF file: its primary image as its boxes describe it, turned as the file says.
+bool HeifHeader(const char* FileName, TDibHeaderSize& Out);
 
 // Writes the picture to FileName; false when it is not a picture this writer takes or any write
 // failed (a partly written file is removed).
 bool WriteBmp(const TDib& Dib, const std::string& FileName);
 bool WriteJpeg(const TDib& Dib, const std::string& FileName, int Quality);
 // The bytes WriteJpeg would write, in Bytes (empty after a failure).
-bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes);
+// Grey: one component, each pixel's red channel.
+bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes, bool Grey = false);
 
 // The EXIF orientation (1..8) in a JPEG's APP1 segment; 1 when there is none or it is malformed.
 int JpegExifOrientation(const uint8_t* Data, size_t Size);
@@ -88,9 +108,16 @@ void PackIndexRow(const uint8_t* Indices, int Width, int BitCount, uint8_t* Row)
 // The smallest of 1, 4, 8 bits that holds Colors colour indices.
 int BitsForColors(int Colors);
 
-// Composites Alpha of 0..255 over white.
-inline uint8_t OverWhite(unsigned Value, unsigned Alpha) {
-  return static_cast<uint8_t>((Value * Alpha + 255u * (255u - Alpha) + 127u) / 255u);
+// Composites Value with Alpha of 0..255 over Back.
+inline uint8_t Over(unsigned Value, unsigned Alpha, unsigned Back) {
+  return static_cast<uint8_t>((Value * Alpha + Back * (255u - Alpha) + 127u) / 255u);
 }
+// The matte's channels, blue, green, red, as Over takes them.
+struct TMatte {
+  explicit TMatte(uint32_t Color)
+      : Blue((Color >> 16) & 0xFF), Green((Color >> 8) & 0xFF), Red(Color & 0xFF) {}
+  unsigned Blue, Green, Red;
+  bool Grey() const { return Blue == Green && Green == Red; }
+};
 
 }  // namespace pictaro

@@ -1,5 +1,6 @@
 // First pictures: a JPEG's EXIF picture turned by the photo's orientation tag and checked against its
-// proportions, damaged EXIF blocks, and other programs' entries in the shared thumbnail folder.
+// proportions, damaged EXIF blocks, a HEIF file's embedded thumbnail, both in the photo's colours, and
+// other programs' entries in the shared thumbnail folder.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include "imaging/Pictaro.h"
 #include "imaging/Thumbnail.h"
 #include "imaging/ThumbnailCache.h"
+#include "support/TaggedPictures.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -166,6 +168,38 @@ TEST(FirstPicture, OtherProgramsEntriesServeWhileTheyNameTheFilesState) {
     if (r.Used) {
       EXPECT_NEAR(qtest::DibRgb(first.Picture, 40, 26).Red, 127, 2);
     }
+    deldib(first.Picture);
+  }
+}
+
+// A Display P3 photo's first picture shows the sRGB colour its numbers mean: a HEIC's embedded
+// thumbnail, and a tagged JPEG's EXIF picture, which holds the photo's P3 numbers untagged.
+TEST(FirstPicture, HeifThumbnailAndTaggedExifPictureShowTheirSrgbColours) {
+  constexpr uint32_t red = 0xDC2828;
+  const std::string p3 = qtest::TestProfile(qtest::TTestProfile::DisplayP3);
+  const qtest::TTestPixels photo = qtest::InProfile(qtest::SolidPixels(60, 40, red), qtest::TTestProfile::DisplayP3);
+  const qtest::TTestPixels small = qtest::InProfile(qtest::SolidPixels(30, 20, red), qtest::TTestProfile::DisplayP3);
+  ASSERT_GT(std::abs(static_cast<uint8_t>(photo.Rgb[0]) - 0xDC), 15);  // P3 numbers: far from sRGB's
+  qtest::TScratchDir dir;
+  qtest::WriteFile(dir / "photo.heic", qtest::HeifPicture(photo, {.ThumbnailSide = 30, .Icc = p3}));
+  qtest::WriteFile(dir / "photo.jpg", qtest::TaggedPicture(qtest::TTestFormat::Jpeg, photo, p3));
+  qtest::WriteFile(dir / "small.jpg", qtest::TaggedPicture(qtest::TTestFormat::Jpeg, small, ""));
+  ASSERT_TRUE(qtest::AddExifThumbnail(dir / "photo.jpg", dir / "small.jpg"));
+  for (const char* name : {"photo.heic", "photo.jpg"}) {
+    SCOPED_TRACE(name);
+    TDib picture;
+    int w = 0, h = 0;
+    ASSERT_TRUE(ReadFirstPicture(dir / name, nullptr, &picture, &w, &h));
+    EXPECT_EQ(DibWidth(picture), 30);  // the small picture, not the photo
+    EXPECT_EQ(w, 60);
+    EXPECT_EQ(h, 40);
+    deldib(picture);
+    const TMadeThumbnail first = MakeFirstThumbnail((dir / name).c_str());
+    ASSERT_EQ(first.Kind, TThumbnailKind::First);
+    const qtest::TRgb c = qtest::DibRgb(first.Picture, 40, 26);
+    EXPECT_NEAR(c.Red, 0xDC, 6);
+    EXPECT_NEAR(c.Green, 0x28, 6);
+    EXPECT_NEAR(c.Blue, 0x28, 6);
     deldib(first.Picture);
   }
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "imaging/Pictaro.h"
+#include "support/TaggedPictures.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -51,6 +52,8 @@ TEST(PictureHeader, BadFiles) {
     int Width, Height;
   } rows[] = {
       {"plain.jpg", jpeg, THeaderStatus::Ok, 30, 20},
+      // A HEIF picture turned a quarter by the file: its size as shown.
+      {"turned.heic", qtest::HeifPicture(qtest::SolidPixels(64, 48, 0x808080), {.Orientation = 6}), THeaderStatus::Ok, 48, 64},
       {"late-frame.jpg", jpeg.substr(0, 2) + comment + comment + jpeg.substr(2), THeaderStatus::Ok, 30, 20},
       {"cut.jpg", jpeg.substr(0, frame), THeaderStatus::NotAPicture, 0, 0},
       {"twelve-bit.jpg", twelveBit, THeaderStatus::NotAPicture, 0, 0},

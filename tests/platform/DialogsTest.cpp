@@ -27,6 +27,7 @@ TEST(Dialogs, FilterLines) {
   const std::vector<std::string> photos = FileDialogFilterLines(WithJpegExtension(GetDIBOpenFilter()));
   ASSERT_FALSE(photos.empty());
   EXPECT_EQ(photos[0].rfind("Alle Bilddateien (*.JPG *.JPEG ", 0), 0u) << photos[0];
+  EXPECT_NE(photos[0].find(" *.HEIC *.HEIF *.AVIF"), std::string::npos) << photos[0];
   EXPECT_EQ(photos[1], "JPEG-Dateien (*.JPG *.JPEG *.JPE *.JFIF)");
 }
 

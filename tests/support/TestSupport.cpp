@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cmath>
 #include <csignal>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -116,17 +117,31 @@ bool NeedProgram(const std::string& Name) {
 namespace {
 
 // An 8-bit binary PPM (P6) or PGM (P5, each sample then three times) as a reader wrote it: its size
-// and RGB samples; false, with a failure recorded in Who's name, when it is none or is short.
+// and RGB samples; false, with a failure recorded in Who's name, when it is none or is short. The
+// header's four fields may be separated by comments (Ghostscript writes one).
 bool ParsePpm(const std::string& Ppm, const char* Who, int& Width, int& Height, std::string& Rgb) {
-  int maxValue = 0, end = 0;
-  char kind = 0;
-  if (std::sscanf(Ppm.c_str(), "P%c %d %d %d%n", &kind, &Width, &Height, &maxValue, &end) != 4 ||
-      (kind != '6' && kind != '5') || maxValue != 255) {
+  std::vector<std::string> fields;
+  size_t at = 0;
+  while (fields.size() < 4 && at < Ppm.size()) {
+    if (Ppm[at] == '#') {
+      at = Ppm.find('\n', at);
+      if (at == std::string::npos) break;
+    } else if (std::isspace(static_cast<unsigned char>(Ppm[at]))) {
+      ++at;
+    } else {
+      const size_t start = at;
+      while (at < Ppm.size() && !std::isspace(static_cast<unsigned char>(Ppm[at]))) ++at;
+      fields.push_back(Ppm.substr(start, at - start));
+    }
+  }
+  if (fields.size() != 4 || (fields[0] != "P6" && fields[0] != "P5") || fields[3] != "255" || at >= Ppm.size()) {
     ADD_FAILURE() << Who << " wrote no 8-bit PPM or PGM";
     return false;
   }
-  Rgb = Ppm.substr(static_cast<size_t>(end) + 1);
-  if (kind == '5') {  // grey: each sample three times
+  Width = std::atoi(fields[1].c_str());
+  Height = std::atoi(fields[2].c_str());
+  Rgb = Ppm.substr(at + 1);
+  if (fields[0] == "P5") {  // grey: each sample three times
     std::string grey;
     grey.swap(Rgb);
     for (char sample : grey) Rgb.append(3, sample);
@@ -160,6 +175,10 @@ bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& 
     return false;
   }
   return ParsePpm(ppm, "djpeg", Width, Height, Rgb);
+}
+
+bool ReadPpm(const std::string& Ppm, int& Width, int& Height, std::string& Rgb) {
+  return ParsePpm(Ppm, "the reader", Width, Height, Rgb);
 }
 
 bool PdfPagePixels(const std::filesystem::path& Pdf, int Page, int Width, int Height, std::string& Rgb) {

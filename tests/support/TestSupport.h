@@ -75,6 +75,9 @@ bool HaveProgram(const std::string& Name);
 // program's picture library. False (with a recorded failure) when djpeg is missing or refuses the
 // bytes.
 bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb);
+// Reads a binary PPM (P6) or PGM (P5) of 8-bit samples into Width x Height pixels, three bytes each,
+// rows from the top. False (with a recorded failure) for anything else.
+bool ReadPpm(const std::string& Ppm, int& Width, int& Height, std::string& Rgb);
 
 // Renders page Page (from 1) of Pdf with poppler's pdftoppm at exactly Width x Height pixels into Rgb,
 // three bytes (red, green, blue) a pixel, rows from the top. False (with a recorded failure) when
