@@ -100,6 +100,9 @@ bool TExportRun::OpenDocument(const std::string& Target) {
   FDoc.Canvas->PageWidth = FFlow.Grid().PageW();
   FDoc.Canvas->PageHeight = FFlow.Grid().PageH();
   FDoc.Canvas->Bleed = FFlow.Grid().B;
+  FDoc.Canvas->PdfA = FSettings.PdfA;
+  FDoc.Canvas->Title = FSettings.CapED;
+  FDoc.Canvas->Created = FOptions.Created;
   FDoc.Canvas->ImageDpi = FSettings.PictureDpi;
   FDoc.Canvas->KeepJpeg = FSettings.KeepJpeg;
   FDoc.Canvas->Cancel = FOptions.Cancel;
@@ -169,6 +172,7 @@ TPictureLoadPlan TExportRun::LoadPlan() const {
   TPictureLoadPlan plan;
   plan.Dpi = FSettings.PictureDpi;
   plan.KeepJpeg = FSettings.KeepJpeg;
+  if (FSettings.PdfA == TPdfA::A1b) plan.MaxProfileVersion = 2;
   plan.Matte = ResolveColor(FSettings.Shape1);  // transparent pixels show the page's background
   if (plan.Dpi > 0) {
     auto bounds = std::make_shared<const TPlacementBounds>(FSettings, PhotoTexts(FPhotos), FMeasures);
@@ -243,6 +247,9 @@ TExportResult TExportRun::Run() {
   } catch (const TExportStop& stop) {
     FResult.Status = stop.Status;
     FResult.Message = stop.Message;
+  } catch (const TPdfArchiveError& e) {
+    FResult.Status = TExportStatus::WriteFailed;
+    FResult.Message = e.what();
   } catch (const TSystemError& e) {
     FResult.Status = TExportStatus::WriteFailed;
     FResult.Message = WriteFailure(e.ErrorCode(), e.FileName());

@@ -50,10 +50,10 @@ int32_t FontPoints(const TFontSpec& Font) {
 
 TFontEmbedding FontsToEmbed(const TLayoutSettings& Settings, const std::vector<std::string>& Texts) {
   TFontEmbedding e;
-  e.Heading = Settings.EmbedFonts || (Settings.CaptionCheck && !FitsCp1252(Settings.CapED));
-  e.Text = Settings.EmbedFonts ||
-           (Settings.TextCheck &&
-            std::any_of(Texts.begin(), Texts.end(), [](const std::string& T) { return !FitsCp1252(T); }));
+  const bool all = Settings.EmbedFonts || Settings.PdfA != TPdfA::None;
+  e.Heading = all || (Settings.CaptionCheck && !FitsCp1252(Settings.CapED));
+  e.Text = all || (Settings.TextCheck && std::any_of(Texts.begin(), Texts.end(),
+                                                     [](const std::string& T) { return !FitsCp1252(T); }));
   const TPDFFont heading = PdfFontFor(Settings.HeadingFont), text = PdfFontFor(Settings.TextFont);
   if (heading.Name == text.Name && ((heading.Style ^ text.Style) & (fsBold | fsItalic)) == 0)
     e.Heading = e.Text = e.Heading || e.Text;

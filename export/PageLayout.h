@@ -41,7 +41,7 @@ struct TFontEmbedding {
   bool Text = false;
 };
 
-// The fonts to embed when the album's texts are Texts: all with EmbedFonts on; otherwise the heading
+// The fonts to embed when the album's texts are Texts: all with EmbedFonts on or PDF/A; otherwise the heading
 // font when the heading is shown and does not fit Windows-1252, and the text font when a photo text
 // shown does not. Heading and text font of the same face and style are embedded together.
 TFontEmbedding FontsToEmbed(const TLayoutSettings& Settings, const std::vector<std::string>& Texts);

@@ -94,7 +94,11 @@ bool TPDFCanvas::BeginDoc(const std::string& FileName) {
     FPageSizes = std::make_unique<TDynaArrayOf<TPdfPageSize>>();
     FFonts = std::make_unique<TDynaArrayOf<TPdfFontEntry>>();
     FCompressor = std::make_unique<TZlibCompressor>();
-    WriteLine(KPdfHeader);
+    if (PdfA == TPdfA::None) {
+      WriteLine(KPdfHeader);
+    } else {
+      WriteArchivalComment();
+    }
     *AppendRecord(*FObjects) = {0, 65535, true};
     FProcSetObj = BeginObject();
     WriteLine("[/PDF /Text /ImageB /ImageC /ImageI]");
@@ -141,7 +145,7 @@ void TPDFCanvas::EndContentStream() {
   WriteLine("endobj");
   BeginObject();
   FLine.clear();
-  AppendInt(FLine, FStreamEnd - FStreamStart);
+  AppendInt(FLine, StreamLength(FCompressed.size()));
   WriteLine();
   EndObject();
   *AppendRecord(*FPageSizes) = {PageWidth, PageHeight, Bleed};
@@ -189,15 +193,18 @@ bool TPDFCanvas::EndDoc() {
     AppendInt(FLine, int64_t(FCatalogObj) + 1);
     FLine += " 0 R";
     WriteLine();
+    WriteArchivalCatalogEntries();
     EndDictObject();
     BeginDictObject();
     WriteLine("/Type /Outlines");
     WriteLine("/Count 0");
     EndDictObject();
+    WriteArchivalObjects();
     if (!WriteImages()) {
       Abandon();
       return false;
     }
+    WriteInfoDictionary();
     WriteTrailer();
     FFile.Close();
   } catch (...) {
@@ -241,7 +248,8 @@ void TPDFCanvas::WritePageTree() {
 
   // Every page names every picture and every font; the resource lines are the same for all pages.
   std::string xobjects = "/Resources <</XObject << ";
-  xobjects += XObjectNames(FPagesObj + pages + 3);
+  // After the pages: catalog, outlines and the archival parts.
+  xobjects += XObjectNames(FPagesObj + pages + 3 + ArchivalObjectCount());
   xobjects += " >>";
   std::string fonts = "/Font << ";
   for (uint32_t n = 1; n <= FFonts->Count; ++n) {
@@ -334,6 +342,7 @@ void TPDFCanvas::WriteTrailer() {
   AppendInt(FLine, FCatalogObj);
   FLine += " 0 R";
   WriteLine();
+  WriteArchivalTrailerEntries();
   WriteLine(">>");
   WriteLine("startxref");
   FLine.clear();

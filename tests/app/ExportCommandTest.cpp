@@ -193,6 +193,38 @@ TEST_F(ExportCommand, CheckWiring) {
   EXPECT_NE(r.Out.find("\"ppi\": 240,"), std::string::npos) << r.Out;
 }
 
+// A font whose licence bits allow no embedding (Liberation Sans with its OS/2 fsType made 2,
+// "restricted", the only face fontconfig knows here): PDF/A cannot have it, so the export fails
+// with a message that names it and writes nothing; the print check names it as well.
+TEST_F(ExportCommand, PdfARefusesAFontThatMayNotBeEmbedded) {
+  std::string font = qtest::ReadFile("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
+  const auto word = [&font](size_t At) { return size_t(uint8_t(font[At])) << 8 | uint8_t(font[At + 1]); };
+  size_t fsType = 0;
+  for (size_t n = 0, tables = word(4); n < tables; ++n)
+    if (font.compare(12 + 16 * n, 4, "OS/2") == 0)
+      fsType = (word(12 + 16 * n + 8) << 16 | word(12 + 16 * n + 10)) + 8;
+  ASSERT_GT(fsType, 0u);
+  font[fsType] = 0;
+  font[fsType + 1] = 2;
+  fs::create_directory(Dir / "fonts");
+  qtest::WriteFile(Dir / "fonts/restricted.ttf", font);
+  qtest::WriteFile(Dir / "fonts.conf", "<?xml version=\"1.0\"?><fontconfig><dir>" + (Dir / "fonts") +
+                                           "</dir><cachedir>" + (Dir / "cache") + "</cachedir></fontconfig>");
+  const std::string env = "FONTCONFIG_FILE=" + qtest::Quote(Dir / "fonts.conf");
+  TResult r = qtest::RunWithoutDisplay(QUIRVEL_EXE, Dir.Path(), "export --pdfa 1b a.pdf a.jpg", env);
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(
+      r.Err.find(
+          "Fehler: Die Lizenz der Schrift „Liberation Sans“ verbietet das Einbetten, das PDF/A "
+          "verlangt. Wählen Sie für Überschrift und Texte eine andere Schrift oder schalten Sie PDF/A aus."),
+      std::string::npos)
+      << r.Err;
+  EXPECT_FALSE(fs::exists(Dir / "a.pdf"));
+  r = qtest::RunWithoutDisplay(QUIRVEL_EXE, Dir.Path(), "check --pdfa a.jpg", env);
+  EXPECT_NE(r.Out.find("Schrift „Liberation Sans“: Ihre Lizenz verbietet das Einbetten"), std::string::npos)
+      << r.Out;
+}
+
 // A phone's HEIC and a camera's AdobeRGB JPEG: both in the PDF, each with its profile.
 TEST_F(ExportCommand, HeicAndTaggedJpegKeepTheirProfiles) {
   QTEST_REQUIRE_PROGRAM("pdfimages");

@@ -1,11 +1,19 @@
 // Albums for print shops, end to end: what a bleed changes and what it must not, read back by
-// poppler's pdftoppm.
+// poppler's pdftoppm; archival PDFs judged by Apache PDFBox's Preflight and read by pdfimages and
+// pdffonts.
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "export/AlbumExport.h"
 #include "imaging/Pictaro.h"
 #include "pdf/ImageTestSupport.h"
+#include "support/TaggedPictures.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -61,6 +69,140 @@ TEST(PrintReady, TrimBoxWithBleedRendersAsThePageWithout) {
     const std::string corner = Render(dir / "bleed.pdf", 72, 0, 0, 1, 1);
     ASSERT_GE(corner.size(), 3u);
     EXPECT_EQ(corner.substr(corner.size() - 3), "\xC0\xFF\xC0");
+  }
+}
+
+// Debian's Preflight and the libraries it needs on the class path.
+const char* const KPreflightJars[] = {"preflight",       "pdfbox2",          "fontbox2", "xmpbox",
+                                      "commons-logging", "javax.activation", "jaxb-api"};
+
+// Preflight's verdict on Pdf as PDF/A-1b: its whole output.
+std::string Preflight(const std::string& Pdf) {
+  std::string classPath;
+  for (const char* jar : KPreflightJars) {
+    const std::string file = std::string("/usr/share/java/") + jar + ".jar";
+    EXPECT_TRUE(std::filesystem::exists(file)) << file << ": scripts/install-deps.sh --test installs it";
+    classPath += (classPath.empty() ? "" : ":") + file;
+  }
+  std::string out;
+  qtest::Run(
+      "java -cp " + classPath + " org.apache.pdfbox.preflight.Validator_A1b " + qtest::Quote(Pdf) + " 2>&1",
+      &out);
+  return out;
+}
+
+// The colour column of `pdfimages -list`, image by image ("rgb", "gray", "icc").
+std::vector<std::string> ImageColours(const std::string& Pdf) {
+  std::string out;
+  EXPECT_EQ(qtest::Run("pdfimages -list " + qtest::Quote(Pdf), &out), 0);
+  std::vector<std::string> colours;
+  static const std::regex row(R"(^\s*\d+\s+\d+\s+image\s+\d+\s+\d+\s+(\S+))");
+  std::istringstream lines(out);
+  std::string line;
+  for (std::smatch m; std::getline(lines, line);)
+    if (std::regex_search(line, m, row)) colours.push_back(m[1]);
+  return colours;
+}
+
+// The "emb" column of pdffonts, font by font.
+std::vector<std::string> FontsEmbedded(const std::string& Pdf) {
+  std::string out;
+  EXPECT_EQ(qtest::Run("pdffonts " + qtest::Quote(Pdf), &out), 0);
+  std::vector<std::string> embedded;
+  static const std::regex row(R"((yes|no)\s+(yes|no)\s+(yes|no)\s+\d+\s+\d+\s*$)");
+  std::istringstream lines(out);
+  std::string line;
+  for (std::smatch m; std::getline(lines, line);)
+    if (std::regex_search(line, m, row)) embedded.push_back(m[1]);
+  return embedded;
+}
+
+// PDF/A-1b as a print service checks it: Preflight finds nothing, for texts in several scripts (each
+// font embedded, "Schriften einbetten" off), 1-bit and grey pictures, pictures with profiles of ICC
+// version 2 (kept as ICCBased) and 4 (converted: PDF 1.4 knows no version 4), CMYK (converted), a
+// damaged profile (dropped: the picture counts as sRGB) and a transparent PNG (onto the page). The
+// JPEGs go in as they are where PDF/A allows it. With PDF/A-2b the same albums fail Preflight's
+// PDF/A-1 rules only where the parts differ: the part number, the subsets' CIDSets, which part 2 does
+// not ask for, and the version 4 profile it keeps.
+TEST(PrintReady, ArchivalPdfsPassPreflight) {
+  QTEST_REQUIRE_PROGRAM("java");
+  QTEST_REQUIRE_PROGRAM("pdfimages");
+  QTEST_REQUIRE_PROGRAM("pdffonts");
+  QTEST_REQUIRE_PHOTOS();
+  using qtest::TTestFormat;
+  using qtest::TTestProfile;
+  qtest::TScratchDir dir;
+  const qtest::TTestPixels pixels = qtest::PatchPixels({0xFF0000, 0x00FF00, 0x0000FF, 0x808080}, 16);
+  const auto tagged = [&](const std::string& Name, TTestFormat Format, const std::string& Icc) {
+    qtest::WriteFile(dir / Name, qtest::TaggedPicture(Format, pixels, Icc));
+    return dir / Name;
+  };
+  WritePhoto(dir / "plain.jpg", 64, 40);
+  imgtest::TOwned bilevel(
+      imgtest::MakePicture(64, 48, 1, {0, 0xFFFFFF}, [](int X, int Top) { return (X + Top) / 5 % 2u; }));
+  ASSERT_EQ(SaveDib(bilevel.Dib, (dir / "bilevel.bmp").c_str(), 3, 0), 1);
+  std::string damaged = qtest::TestProfile(TTestProfile::AdobeRgb);
+  damaged.replace(128, 4, "\xFF\xFF\xFF\x7F");  // the tag count: far more tags than the profile holds
+  const std::vector<TExportPhoto> scripts = {{dir / "plain.jpg", "Kairo – القاهرة"},
+                                             {dir / "plain.jpg", "東京の夜 – 서울"},
+                                             {dir / "plain.jpg", "मुंबई, Ελλάδα, Москва"}};
+  const std::vector<TExportPhoto> kinds = {{dir / "bilevel.bmp", ""},
+                                           {tagged("grey.jpg", TTestFormat::JpegGrey, ""), ""}};
+  const std::vector<TExportPhoto> profiles = {
+      {tagged("adobe.jpg", TTestFormat::Jpeg, qtest::TestProfile(TTestProfile::AdobeRgb)), ""},
+      {tagged("p3.jpg", TTestFormat::Jpeg, qtest::TestProfile(TTestProfile::DisplayP3)), ""},
+      {qtest::PhotosDir() / "formats/f14_jpeg-cmyk.jpg", ""},
+      {tagged("damaged.jpg", TTestFormat::Jpeg, damaged), ""},
+      {tagged("alpha.png", TTestFormat::PngAlpha, qtest::TestProfile(TTestProfile::AdobeRgb)), ""}};
+  const struct {
+    const char* What;
+    TPdfA Level;
+    const std::vector<TExportPhoto>& Photos;
+    double Bleed;
+    const char* Heading;
+    std::vector<std::string> Colours;
+    const char* Errors;  // Preflight's distinct error codes, sorted; empty: valid
+  } rows[] = {
+      {"scripts", TPdfA::A1b, scripts, 3, "Reise – 旅行", {"rgb", "rgb", "rgb"}, ""},
+      {"1-bit and grey, an empty heading", TPdfA::A1b, kinds, 0, "", {"gray", "gray"}, ""},
+      {"profiles", TPdfA::A1b, profiles, 0, "Reise", {"icc", "rgb", "rgb", "rgb", "icc"}, ""},
+      {"scripts, 2b", TPdfA::A2b, scripts, 0, "Reise – 旅行", {"rgb", "rgb", "rgb"}, "3.1.11 7.11.2"},
+      {"profiles, 2b",
+       TPdfA::A2b,
+       profiles,
+       0,
+       "Reise",
+       {"icc", "icc", "rgb", "rgb", "icc"},
+       "2.1.6 3.1.11 7.11.2"},
+  };
+  for (const auto& row : rows) {
+    TLayoutSettings settings;
+    settings.ShowPDFCheck = false;
+    settings.KeepJpeg = true;
+    settings.CountXEd = 2;
+    settings.CountYEd = 3;
+    settings.PdfA = row.Level;
+    settings.Bleed = row.Bleed;
+    settings.CapED = row.Heading;
+    const std::string pdf = dir / "a.pdf";
+    const TExportResult result = ExportAlbum(row.Photos, settings, pdf, {});
+    ASSERT_TRUE(result.Ok()) << row.What << ": " << result.Message;
+    EXPECT_EQ(ImageColours(pdf), row.Colours) << row.What;
+    const std::vector<std::string> embedded = FontsEmbedded(pdf);
+    EXPECT_FALSE(embedded.empty()) << row.What;  // the page numbers' font at least
+    EXPECT_EQ(std::count(embedded.begin(), embedded.end(), "yes"), std::ssize(embedded)) << row.What;
+    const std::string verdict = Preflight(pdf);
+    std::set<std::string> codes;
+    static const std::regex code(R"(^(\d+\.\d+(\.\d+)?) : )");
+    std::istringstream lines(verdict);
+    std::string line;
+    for (std::smatch m; std::getline(lines, line);)
+      if (std::regex_search(line, m, code)) codes.insert(m[1].str());
+    std::string errors;
+    for (const std::string& c : codes) errors += (errors.empty() ? "" : " ") + c;
+    EXPECT_EQ(errors, row.Errors) << row.What << "\n" << verdict;
+    if (!*row.Errors)
+      EXPECT_NE(verdict.find("is a valid PDF/A-1b file"), std::string::npos) << row.What << "\n" << verdict;
   }
 }
 
