@@ -72,49 +72,35 @@ TEST(PrintReady, TrimBoxWithBleedRendersAsThePageWithout) {
   }
 }
 
-// Debian's Preflight and the libraries it needs on the class path.
-const char* const KPreflightJars[] = {"preflight",       "pdfbox2",          "fontbox2", "xmpbox",
-                                      "commons-logging", "javax.activation", "jaxb-api"};
-
-// Preflight's verdict on Pdf as PDF/A-1b: its whole output.
-std::string Preflight(const std::string& Pdf) {
+// Preflight (Debian's, with the libraries it needs) as a command that judges a file as PDF/A-1b.
+std::string PreflightCommand() {
   std::string classPath;
-  for (const char* jar : KPreflightJars) {
+  for (const char* jar :
+       {"preflight", "pdfbox2", "fontbox2", "xmpbox", "commons-logging", "javax.activation", "jaxb-api"}) {
     const std::string file = std::string("/usr/share/java/") + jar + ".jar";
     EXPECT_TRUE(std::filesystem::exists(file)) << file << ": scripts/install-deps.sh --test installs it";
     classPath += (classPath.empty() ? "" : ":") + file;
   }
-  std::string out;
-  qtest::Run(
-      "java -cp " + classPath + " org.apache.pdfbox.preflight.Validator_A1b " + qtest::Quote(Pdf) + " 2>&1",
-      &out);
-  return out;
+  return "java -cp " + classPath + " org.apache.pdfbox.preflight.Validator_A1b ";
 }
 
-// The colour column of `pdfimages -list`, image by image ("rgb", "gray", "icc").
-std::vector<std::string> ImageColours(const std::string& Pdf) {
-  std::string out;
-  EXPECT_EQ(qtest::Run("pdfimages -list " + qtest::Quote(Pdf), &out), 0);
-  std::vector<std::string> colours;
-  static const std::regex row(R"(^\s*\d+\s+\d+\s+image\s+\d+\s+\d+\s+(\S+))");
-  std::istringstream lines(out);
+// The first group Row finds in each line Command prints for Pdf; the whole output in Out.
+std::vector<std::string> Column(const std::string& Command, const std::string& Pdf, const std::regex& Row,
+                                std::string& Out) {
+  qtest::Run(Command + qtest::Quote(Pdf) + " 2>&1", &Out);
+  std::vector<std::string> cells;
+  std::istringstream lines(Out);
   std::string line;
   for (std::smatch m; std::getline(lines, line);)
-    if (std::regex_search(line, m, row)) colours.push_back(m[1]);
-  return colours;
+    if (std::regex_search(line, m, Row)) cells.push_back(m[1]);
+  return cells;
 }
 
-// The "emb" column of pdffonts, font by font.
-std::vector<std::string> FontsEmbedded(const std::string& Pdf) {
-  std::string out;
-  EXPECT_EQ(qtest::Run("pdffonts " + qtest::Quote(Pdf), &out), 0);
-  std::vector<std::string> embedded;
-  static const std::regex row(R"((yes|no)\s+(yes|no)\s+(yes|no)\s+\d+\s+\d+\s*$)");
-  std::istringstream lines(out);
-  std::string line;
-  for (std::smatch m; std::getline(lines, line);)
-    if (std::regex_search(line, m, row)) embedded.push_back(m[1]);
-  return embedded;
+template <class TCells>
+std::string Joined(const TCells& Cells) {
+  std::string joined;
+  for (const std::string& cell : Cells) joined += (joined.empty() ? "" : " ") + cell;
+  return joined;
 }
 
 // PDF/A-1b as a print service checks it: Preflight finds nothing, for texts in several scripts (each
@@ -146,63 +132,51 @@ TEST(PrintReady, ArchivalPdfsPassPreflight) {
   const std::vector<TExportPhoto> scripts = {{dir / "plain.jpg", "Kairo – القاهرة"},
                                              {dir / "plain.jpg", "東京の夜 – 서울"},
                                              {dir / "plain.jpg", "मुंबई, Ελλάδα, Москва"}};
-  const std::vector<TExportPhoto> kinds = {{dir / "bilevel.bmp", ""},
-                                           {tagged("grey.jpg", TTestFormat::JpegGrey, ""), ""}};
-  const std::vector<TExportPhoto> profiles = {
+  const std::vector<TExportPhoto> pictures = {
       {tagged("adobe.jpg", TTestFormat::Jpeg, qtest::TestProfile(TTestProfile::AdobeRgb)), ""},
       {tagged("p3.jpg", TTestFormat::Jpeg, qtest::TestProfile(TTestProfile::DisplayP3)), ""},
       {qtest::PhotosDir() / "formats/f14_jpeg-cmyk.jpg", ""},
       {tagged("damaged.jpg", TTestFormat::Jpeg, damaged), ""},
-      {tagged("alpha.png", TTestFormat::PngAlpha, qtest::TestProfile(TTestProfile::AdobeRgb)), ""}};
+      {tagged("alpha.png", TTestFormat::PngAlpha, qtest::TestProfile(TTestProfile::AdobeRgb)), ""},
+      {dir / "bilevel.bmp", ""},
+      {tagged("grey.jpg", TTestFormat::JpegGrey, ""), ""}};
   const struct {
     const char* What;
     TPdfA Level;
     const std::vector<TExportPhoto>& Photos;
     double Bleed;
     const char* Heading;
-    std::vector<std::string> Colours;
+    const char* Colours;  // pdfimages' colour column
     const char* Errors;  // Preflight's distinct error codes, sorted; empty: valid
   } rows[] = {
-      {"scripts", TPdfA::A1b, scripts, 3, "Reise – 旅行", {"rgb", "rgb", "rgb"}, ""},
-      {"1-bit and grey, an empty heading", TPdfA::A1b, kinds, 0, "", {"gray", "gray"}, ""},
-      {"profiles", TPdfA::A1b, profiles, 0, "Reise", {"icc", "rgb", "rgb", "rgb", "icc"}, ""},
-      {"scripts, 2b", TPdfA::A2b, scripts, 0, "Reise – 旅行", {"rgb", "rgb", "rgb"}, "3.1.11 7.11.2"},
-      {"profiles, 2b",
-       TPdfA::A2b,
-       profiles,
-       0,
-       "Reise",
-       {"icc", "icc", "rgb", "rgb", "icc"},
-       "2.1.6 3.1.11 7.11.2"},
+      {"scripts", TPdfA::A1b, scripts, 3, "Reise – 旅行", "rgb rgb rgb", ""},
+      {"pictures, an empty heading", TPdfA::A1b, pictures, 0, "", "icc rgb rgb rgb icc gray gray", ""},
+      {"2b scripts", TPdfA::A2b, scripts, 0, "Reise – 旅行", "rgb rgb rgb", "3.1.11 7.11.2"},
+      {"2b pictures", TPdfA::A2b, pictures, 0, "", "icc icc rgb rgb icc gray gray", "2.1.6 3.1.11 7.11.2"},
   };
   for (const auto& row : rows) {
     TLayoutSettings settings;
-    settings.ShowPDFCheck = false;
     settings.KeepJpeg = true;
-    settings.CountXEd = 2;
-    settings.CountYEd = 3;
     settings.PdfA = row.Level;
     settings.Bleed = row.Bleed;
     settings.CapED = row.Heading;
     const std::string pdf = dir / "a.pdf";
     const TExportResult result = ExportAlbum(row.Photos, settings, pdf, {});
     ASSERT_TRUE(result.Ok()) << row.What << ": " << result.Message;
-    EXPECT_EQ(ImageColours(pdf), row.Colours) << row.What;
-    const std::vector<std::string> embedded = FontsEmbedded(pdf);
+    std::string out;
+    const auto colours =
+        Column("pdfimages -list ", pdf, std::regex(R"(^\s*\d+\s+\d+\s+image\s+\d+\s+\d+\s+(\S+))"), out);
+    EXPECT_EQ(Joined(colours), row.Colours) << row.What << "\n" << out;
+    const auto embedded =
+        Column("pdffonts ", pdf, std::regex(R"((yes|no)\s+(yes|no)\s+(yes|no)\s+\d+\s+\d+\s*$)"), out);
     EXPECT_FALSE(embedded.empty()) << row.What;  // the page numbers' font at least
-    EXPECT_EQ(std::count(embedded.begin(), embedded.end(), "yes"), std::ssize(embedded)) << row.What;
-    const std::string verdict = Preflight(pdf);
-    std::set<std::string> codes;
-    static const std::regex code(R"(^(\d+\.\d+(\.\d+)?) : )");
-    std::istringstream lines(verdict);
-    std::string line;
-    for (std::smatch m; std::getline(lines, line);)
-      if (std::regex_search(line, m, code)) codes.insert(m[1].str());
-    std::string errors;
-    for (const std::string& c : codes) errors += (errors.empty() ? "" : " ") + c;
-    EXPECT_EQ(errors, row.Errors) << row.What << "\n" << verdict;
+    EXPECT_EQ(std::count(embedded.begin(), embedded.end(), "yes"), std::ssize(embedded)) << row.What << "\n"
+                                                                                         << out;
+    const auto found = Column(PreflightCommand(), pdf, std::regex(R"(^(\d+\.\d+(\.\d+)?) : )"), out);
+    const std::string errors = Joined(std::set<std::string>(found.begin(), found.end()));
+    EXPECT_EQ(errors, row.Errors) << row.What << "\n" << out;
     if (!*row.Errors)
-      EXPECT_NE(verdict.find("is a valid PDF/A-1b file"), std::string::npos) << row.What << "\n" << verdict;
+      EXPECT_NE(out.find("is a valid PDF/A-1b file"), std::string::npos) << row.What << "\n" << out;
   }
 }
 
