@@ -159,6 +159,7 @@ TPictureLoadPlan TExportRun::LoadPlan() const {
   TPictureLoadPlan plan;
   plan.Dpi = FSettings.PictureDpi;
   plan.KeepJpeg = FSettings.KeepJpeg;
+  for (const TExportPhoto& photo : FPhotos) plan.Turns.push_back(photo.Turn);
   if (plan.Dpi > 0) {
     auto bounds = std::make_shared<const TPlacementBounds>(FSettings, PhotoTexts(FPhotos), FMeasures);
     plan.Range = [bounds](size_t Photo, int32_t IW, int32_t IH) { return bounds->Range(Photo, IW, IH); };
@@ -254,7 +255,7 @@ std::vector<TExportPhoto> ExportPhotos(const TAlbumModel& Album) {
   photos.reserve(Album.Pics.Count);
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
     const TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
-    photos.push_back({std::string(EntryFileName(entry)), std::string(EntryText(entry))});
+    photos.push_back({std::string(EntryFileName(entry)), std::string(EntryText(entry)), entry.Turn});
   }
   return photos;
 }

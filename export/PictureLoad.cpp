@@ -4,6 +4,7 @@
 
 #include "imaging/JpegHeader.h"
 #include "imaging/LoadPicture.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
 #include "imaging/PictaroReduced.h"
@@ -43,9 +44,10 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
                        TProgressSink* Progress, TLoadedPicture& Out) {
   Out.Clear();
   TPictureSource& source = Out.FSource;
+  const int turn = Photo < Plan.Turns.size() ? Plan.Turns[Photo] : 0;
   if (Plan.Dpi <= 0 && !Plan.KeepJpeg) {
     TDib dib;
-    LoadPicture(FileName.c_str(), -1, Progress, &dib);
+    LoadPicture(FileName.c_str(), -1, Progress, &dib, turn);
     if (dib.Bits) source = TPictureSource::Of(dib);
     return;
   }
@@ -68,7 +70,7 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
   if (!ReadJpegHeader(bytes.data(), bytes.size(), header)) {
     // Not a JPEG whose header we can follow: decoded whole, by whichever decoder takes it.
     TDib dib;
-    if (DecodePicture(bytes.data(), bytes.size(), format, Progress, &dib)) {
+    if (DecodePicture(bytes.data(), bytes.size(), format, Progress, &dib, turn)) {
       source = TPictureSource::Of(dib);
       decoded(LimitsFor(Plan, Photo, source.Width, source.Height), false);
     }
@@ -77,6 +79,7 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
     return;
   }
 
+  header.Orientation = TurnedOrientation(header.Orientation, turn);
   const int32_t width = header.UprightWidth(), height = header.UprightHeight();
   const TLimits limits = LimitsFor(Plan, Photo, width, height);
   const bool mayGoAsIs = Plan.KeepJpeg && DctTakesAsIs(header);
@@ -91,7 +94,7 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
   TDib dib;
   int fullWidth = 0, fullHeight = 0;
   if (!DecodePictureAtLeast(bytes.data(), bytes.size(), format, std::min(width, limits.MostWidth),
-                            std::min(height, limits.MostHeight), Progress, &dib, &fullWidth, &fullHeight))
+                            std::min(height, limits.MostHeight), Progress, &dib, &fullWidth, &fullHeight, turn))
     return;
   source.Dib = dib;
   source.Width = fullWidth;

@@ -14,6 +14,10 @@
 // A file that cannot be read, or whose pixels cannot be decoded when they are needed, is not loaded,
 // as with LoadPicture.
 //
+// A photo the user turned is turned as it is decoded, and every size above is that of the turned
+// picture; a JPEG that goes in as it is keeps its bytes, and its header's orientation becomes the
+// turned one (TurnedOrientation), which the writer applies in the placement's matrix.
+//
 // Safe to call from any thread as long as the plan's Range is.
 
 #include <cstddef>
@@ -30,6 +34,7 @@ class TProgressSink;
 struct TPictureLoadPlan {
   int32_t Dpi = 0;        // the writer's ImageDpi: 0 for every pixel
   bool KeepJpeg = false;  // the writer's KeepJpeg
+  std::vector<int> Turns;  // each photo's quarter turns (PhotoTurn.h); photos beyond its end: none
   // Where photo Photo of IW x IH pixels (upright, at full scale) may be placed; asked when Dpi > 0.
   std::function<TPlacementRange(size_t Photo, int32_t IW, int32_t IH)> Range;
 };

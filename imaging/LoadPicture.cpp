@@ -23,8 +23,8 @@ int PictureFormatFor(const char* FileName, int Format) {
   return PictureExtension(FileName) == ".JPEG" ? 7 : Format;
 }
 
-void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out) {
-  OpenDib(Out, FileName, PictureFormatFor(FileName, Format), Owner);
+void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, int Turn) {
+  OpenDib(Out, FileName, PictureFormatFor(FileName, Format), Owner, Turn);
 }
 
 void LoadPictureReduced(const char* FileName, int Format, int MinLongSide, TDib* Out, int* FullWidth,

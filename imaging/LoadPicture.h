@@ -10,8 +10,8 @@ class TProgressSink;
 // Reads FileName into *Out through OpenDib. A name whose extension (from the last '.' of the part
 // after the last '/' or '\', compared in ASCII upper case) is ".JPEG" is always read as JPEG
 // (format 7); any other name with the caller's Format. Reports nothing itself: Out->Bits nullptr
-// tells the caller that the file could not be read.
-void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out);
+// tells the caller that the file could not be read. Turn: the photo's quarter turns (PhotoTurn.h).
+void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, int Turn = 0);
 
 // LoadPicture for pictures wanted small: a JPEG is decoded at the smallest reduced scale whose longer
 // side still has MinLongSide pixels (OpenDibReduced); FullWidth and FullHeight receive the upright size

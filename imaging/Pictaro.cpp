@@ -16,6 +16,7 @@
 #include "imaging/PictaroDecode.h"
 #include "imaging/PictaroMemory.h"
 #include "imaging/PictaroReduced.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "platform/ProgressSink.h"
@@ -78,7 +79,7 @@ void PackIndexRow(const uint8_t* Indices, int Width, int BitCount, uint8_t* Row)
 
 }  // namespace pictaro
 
-int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib) {
+int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib, int Turn) {
   std::memset(Dib, 0, sizeof *Dib);
   if (!Data || Size == 0) return 0;
   TKind kind = Sniff(Data, Size);
@@ -91,25 +92,30 @@ int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* P
   bool ok = false;
   switch (kind) {
     case TKind::Bmp: ok = pictaro::DecodeBmp(Data, Size, reporter, &out); break;
-    case TKind::Jpeg: ok = pictaro::DecodeJpeg(Data, Size, reporter, &out); break;
+    case TKind::Jpeg: ok = pictaro::DecodeJpeg(Data, Size, reporter, &out, Turn); break;
     case TKind::Png: ok = pictaro::DecodePng(Data, Size, reporter, &out); break;
-    case TKind::Tiff: ok = pictaro::DecodeTiff(Data, Size, reporter, &out); break;
+    case TKind::Tiff: ok = pictaro::DecodeTiff(Data, Size, reporter, &out, Turn); break;
     case TKind::Gif: ok = pictaro::DecodeGif(Data, Size, reporter, &out); break;
     case TKind::Webp: ok = pictaro::DecodeWebp(Data, Size, reporter, &out); break;
     case TKind::Unknown: break;
   }
   if (!ok || !out.Bits) return 0;
+  // The other formats carry no orientation tag: they are turned after decoding.
+  if (kind != TKind::Jpeg && kind != TKind::Tiff && !TurnDib(out, Turn)) {
+    deldib(out);
+    return 0;
+  }
   reporter.Report(100);
   *Dib = out;
   return 1;
 }
 
-int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress) {
+int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress, int Turn) {
   std::memset(Dib, 0, sizeof *Dib);
   if (!FileName) return 0;
   std::vector<uint8_t> bytes;
   if (ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
-  return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib);
+  return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib, Turn);
 }
 
 namespace {
@@ -129,7 +135,7 @@ int DecodeScaled(const uint8_t* Data, size_t Size, int Format, const pictaro::TJ
     *Dib = out;
     return 1;
   }
-  if (!DecodePicture(Data, Size, Format, Progress, Dib)) return 0;
+  if (!DecodePicture(Data, Size, Format, Progress, Dib, Scale.Turn)) return 0;
   *FullWidth = DibWidth(*Dib), *FullHeight = DibHeight(*Dib);
   return 1;
 }
@@ -145,8 +151,9 @@ int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLo
 }
 
 int DecodePictureAtLeast(const uint8_t* Data, size_t Size, int Format, int MinWidth, int MinHeight,
-                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight) {
+                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight, int Turn) {
   pictaro::TJpegScale scale;
+  scale.Turn = Turn;
   scale.MinWidth = std::max(MinWidth, 1);
   scale.MinHeight = std::max(MinHeight, 1);
   return DecodeScaled(Data, Size, Format, scale, Progress, Dib, FullWidth, FullHeight);
@@ -159,6 +166,15 @@ int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide,
   std::vector<uint8_t> bytes;
   if (!FileName || ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
   return DecodePictureReduced(bytes.data(), bytes.size(), Format, MinLongSide, Dib, FullWidth, FullHeight);
+}
+
+bool IsPictureFile(const char* FileName) {
+  TFd fd;
+  uint64_t size = 0;
+  if (!FileName || OpenRegularFile(FileName, fd, &size) != 0 || size == 0) return false;
+  uint8_t head[12] = {};
+  const size_t length = static_cast<size_t>(std::min<uint64_t>(size, sizeof head));
+  return ReadAt(fd.Get(), 0, head, length) && Sniff(head, length) != TKind::Unknown;
 }
 
 int SaveDib(TDib Dib, const char* FileName, int Format, int) {

@@ -13,8 +13,11 @@ class TProgressSink;
 // pick the decoder by the leading bytes (BMP, JPEG, PNG, TIFF, GIF, WebP); 3 accepts only BMP, 7 only
 // JPEG; any other number fails. Returns 1 and a picture of 1, 4, 8 or 24 bits per pixel, or 0 with
 // Dib->Bits nullptr and nothing held. Progress, if given, receives percentages 0..100 and must not
-// throw (an exception from it is swallowed, since it would otherwise cross C library frames).
-int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib);
+// throw (an exception from it is swallowed, since it would otherwise cross C library frames). The
+// picture comes out upright by its orientation tag and then turned by Turn quarter turns clockwise
+// (PhotoTurn.h); a turned picture that finds no memory fails like any other.
+int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib,
+                  int Turn = 0);
 
 // The largest picture, in pixels, that any decoder or newdib will allocate; larger pictures are refused
 // before anything is allocated. Default 400 megapixels. Fuzz targets lower it so that a tiny hostile

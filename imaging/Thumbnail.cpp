@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "imaging/LoadPicture.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "imaging/ThumbnailCache.h"
 
@@ -81,4 +82,10 @@ TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache)
     }
   }
   return ThumbnailFrom(picture, fullWidth, fullHeight);
+}
+
+TMadeThumbnail MakeTurnedThumbnail(const char* FileName, const TThumbnailCache* Cache, int Turn) {
+  TMadeThumbnail made = MakeThumbnail(FileName, Cache);
+  if (made.Kind == TThumbnailKind::Cached && !TurnDib(made.Picture, Turn)) made.Kind = TThumbnailKind::Temporary;
+  return made;
 }

@@ -46,3 +46,8 @@ class TThumbnailCache;
 // which is stored, and the thumbnail is resized from that entry; a valid entry is used instead of the
 // file, so a photo once seen is not decoded again. Safe to call from any thread; reports nothing.
 TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache = nullptr);
+
+// MakeThumbnail, then the thumbnail turned by Turn quarter turns clockwise (PhotoTurn.h). The cache
+// keeps the picture upright, since every photo of the file shares it whatever its turn. A thumbnail
+// that finds no memory to be turned comes back as Temporary, unturned.
+TMadeThumbnail MakeTurnedThumbnail(const char* FileName, const TThumbnailCache* Cache, int Turn);

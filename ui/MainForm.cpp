@@ -24,6 +24,7 @@
 #include "platform/Shell.h"
 #include "platform/WindowPlacement.h"
 #include "ui/ExportRunner.h"
+#include "ui/PhotoArranging.h"
 #include "ui/ProgressPanel.h"
 #include "ui/ThumbnailGrid.h"
 #include "ui/ViewPicForm.h"
@@ -142,8 +143,9 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
           [this](const QString& Text) { SetMemoText(Text.toStdString()); });
   connect(FGrid, &TThumbnailGrid::StatusTextChanged, FStatusText, &QLabel::setText);
   connect(FGrid, &TThumbnailGrid::FileNameChanged, ui.Label1, &QLabel::setText);
-  connect(FGrid, &TThumbnailGrid::OpenPicture, this,
-          [this](const QString& FileName) { FViewer->ShowPicture(FileName.toStdString(), this); });
+  connect(FGrid, &TThumbnailGrid::OpenPicture, this, [this](const QString& FileName) {
+    FViewer->ShowPicture(FileName.toStdString(), this, FAlbum.HasCurrent() ? FAlbum.Pics[FAlbum.CurPic - 1].Turn : 0);
+  });
   // Esc deletes the current photo, as "Foto löschen" is the window's cancel button (EscapeKeyDown).
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, &TMainForm::EscapeKeyDown);
@@ -165,6 +167,7 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   };
 
   SetSettings(FirstStartSettings());
+  FArranging = new TPhotoArranging(*this, ui, Dialogs);
   RepaintGrid();
 }
 
@@ -185,18 +188,23 @@ TLayoutSettings TMainForm::Settings() const {
     settings.*f.Field = static_cast<int32_t>((ui.*f.Edit)->Value());
   settings.PictureDpi = ui.PictureDpiBox->currentData().toInt();
   settings.CapED = ui.CapED->text().toStdString();
+  settings.TextTemplate = ui.TextTemplateEd->text().toStdString();
   return settings;
 }
 
 void TMainForm::SetSettings(const TLayoutSettings& Settings) {
   Ui::TMainForm& ui = *FUi;
+  FShowingSettings = true;
   FHeld = Settings;
   for (const TCheckField& f : KCheckFields) (ui.*f.Box)->setChecked(Settings.*f.Field);
   for (const TNumberField<double>& f : KDecimalFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
   for (const TNumberField<int32_t>& f : KWholeFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
   ShowPictureDpi(Settings.PictureDpi);
   ui.CapED->setText(Utf8(Settings.CapED));
+  ui.TextTemplateEd->setText(Utf8(Settings.TextTemplate));
   ShowFontsAndColors();
+  FShowingSettings = false;
+  if (FArranging) FArranging->SettingsShown();
 }
 
 void TMainForm::ShowPictureDpi(int32_t Dpi) {
@@ -260,6 +268,7 @@ void TMainForm::NewBtnClick() {
   ResetForNewAlbum(settings);
   SetSettings(settings);
   FAlbum.CurPic = 1;
+  FArranging->Fresh();
   RepaintGrid();
   ShowCurrentText();
 }
@@ -282,6 +291,7 @@ void TMainForm::OpenFileNow(const std::string& FileName) {
     return;
   }
   SetSettings(settings);
+  FArranging->Fresh();
   if (!loaded.Warning.empty()) MessageBox().Show(loaded.Warning, "", TMsgIcon::Warning, TMsgButtons::Ok);
 }
 
@@ -289,7 +299,10 @@ void TMainForm::SaveAsBtnClick() {
   std::vector<std::string> files;
   if (!FDialogs.ChooseFiles(AlbumSaveDialog(), files)) return;
   const TAlbumFileResult saved = SaveAlbumFile(files.front(), FAlbum, Settings());
-  if (!saved.Ok) ShowError(saved.Message);
+  if (!saved.Ok)
+    ShowError(saved.Message);
+  else
+    FArranging->Saved();
 }
 
 // ---- The photo page -------------------------------------------------------------------------------
@@ -297,19 +310,11 @@ void TMainForm::SaveAsBtnClick() {
 void TMainForm::NewFotoBtnClick() {
   std::vector<std::string> files;
   if (!FDialogs.ChooseFiles(PhotoAddDialog(WithJpegExtension(GetDIBOpenFilter())), files)) return;
-  const TLayoutSettings settings = Settings();
-  if (AddPhotos(FAlbum, files, settings.FilenamesCheck, settings.PathCheck) != files.size())
-    ShowError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
-  RepaintGrid();
+  FArranging->AddPhotos(files);
 }
 
-void TMainForm::DelFotoBtnClick() {
-  const TDeleteResult deleted = DeleteCurrentPhoto(FAlbum);
-  if (!deleted.Deleted) return;
-  // The text box follows the current number, so an edit never lands on a photo it does not show.
-  SetMemoText(deleted.TextToShow);
-  RepaintGrid();
-}
+// The text box then follows the current number, so an edit never lands on a photo it does not show.
+void TMainForm::DelFotoBtnClick() { FArranging->DeleteSelected(); }
 
 void TMainForm::EscapeKeyDown() {
   if (FUi->PageControl2->currentWidget() != FUi->FotosPage) return;
@@ -318,22 +323,13 @@ void TMainForm::EscapeKeyDown() {
   DelFotoBtnClick();
 }
 
-void TMainForm::NachVornBtnClick() {
-  if (!MovePhotoForward(FAlbum)) return;
-  FGrid->ScrollImageInView();  // the moved photo stays in sight
-  RepaintGrid();
-}
+// The moved photos stay in sight.
+void TMainForm::NachVornBtnClick() { FArranging->MoveForward(); }
 
-void TMainForm::NachHintenBtnClick() {
-  if (!MovePhotoBack(FAlbum)) return;
-  FGrid->ScrollImageInView();
-  RepaintGrid();
-}
+void TMainForm::NachHintenBtnClick() { FArranging->MoveBack(); }
 
 void TMainForm::Memo1Change() {
-  if (!FAlbum.HasCurrent()) return;
-  if (!SetCurrentPhotoText(FAlbum, PhotoTextOfBoxText(FUi->Memo1->toPlainText().toStdString())))
-    ShowError("Fehler: Nicht genug Arbeitsspeicher für den Text.");
+  FArranging->TextTyped(PhotoTextOfBoxText(FUi->Memo1->toPlainText().toStdString()));
 }
 
 void TMainForm::ShowCurrentText() {

@@ -7,7 +7,8 @@
 //
 // The page "Fotos" shows the album in a TThumbnailGrid, which moves CurPic itself and tells the window
 // the current photo's text (for the text box), the status line, the file name and when to open the
-// viewer. The viewer TViewPicForm is made once with the window, so its zoom stays between openings; its
+// viewer. Every change of the album goes through TPhotoArranging (PhotoArranging.h), which keeps the
+// undo history and marks the title while the album differs from its file. The viewer TViewPicForm is made once with the window, so its zoom stays between openings; its
 // print window keeps its values in the same per-user store.
 //
 // Start order: the controls show the first-start settings; at the first showing the per-user store is
@@ -29,6 +30,7 @@ class TMainForm;
 }
 class QLabel;
 class TDialogs;
+class TPhotoArranging;
 class TProgressPanel;
 class TSettingsStore;
 class TShell;
@@ -69,6 +71,7 @@ class TMainForm : public QMainWindow, public TProgressSink {
   // The status bar's first panel (250 pixels): which photo is current.
   QLabel* StatusText() const { return FStatusText; }
   TThumbnailGrid* Grid() const { return FGrid; }
+  TPhotoArranging* Arranging() const { return FArranging; }
   TViewPicForm* Viewer() const { return FViewer; }
 
   // Runs the export of SavePDFBtnClick and returns its result: RunExport (ExportRunner.h) behind the
@@ -104,6 +107,7 @@ class TMainForm : public QMainWindow, public TProgressSink {
   void wheelEvent(QWheelEvent* Event) override;
 
  private:
+  friend class TPhotoArranging;
   void FormShow();
   // Asks "Programm beenden"; true when the window may close.
   bool FormCloseQuery();
@@ -143,4 +147,6 @@ class TMainForm : public QMainWindow, public TProgressSink {
   TProgressPanel* FProgressPanel = nullptr;
   TThumbnailGrid* FGrid = nullptr;
   TViewPicForm* FViewer = nullptr;
+  TPhotoArranging* FArranging = nullptr;
+  bool FShowingSettings = false;  // while SetSettings fills the controls
 };

@@ -1,5 +1,6 @@
 #pragma once
-// TQtDialogs: the window's dialogs with Qt (file dialogs, TFontColorDialog, the colour dialog), their
+// TQtDialogs: the window's dialogs with Qt (file dialogs, TFontColorDialog, the colour dialog,
+// TSortDialog), their
 // texts German through Qt's translations. Each kind of file dialog proposes the file last chosen in it
 // (the photo dialog its folder).
 
@@ -18,6 +19,7 @@ class TQtDialogs final : public TDialogs {
   bool ChooseFiles(const TFileDialog& Dialog, std::vector<std::string>& Files) override;
   bool ChooseFont(TFontChoice& Font) override;
   bool ChooseColor(uint32_t& Color) override;
+  bool ChooseSort(TSortChoice& Choice) override;
 
  private:
   QPointer<QWidget> FParent;

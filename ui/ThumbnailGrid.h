@@ -10,7 +10,17 @@
 // worker threads, the visible cells first and then the others; a cell waiting for its thumbnail shows a
 // grey square, a file that cannot be read a black one. Painting and scrolling never wait for a file.
 // A file that could not be read is tried again at the next PaintBox1Paint, not at every paint.
+//
+// Selection (PhotoSelection.h): a click selects one photo, Ctrl+click adds or takes out one, Shift+click
+// and Shift+arrows select a range, Ctrl+A all; the current photo is the one last clicked. Entf asks the
+// window to delete (DeleteRequested). Dragging a selected photo with the left button moves the whole
+// selection: an insertion mark shows where it goes, the grid scrolls while the pointer is near its top
+// or bottom edge, and releasing asks the window to move it there (SelectionDropped). Files and folders
+// dragged in from a file manager (text/uri-list) show the same mark; dropping them asks the window to
+// add them there (FilesDropped). The grid changes no photo's place itself: the window does, so that
+// every change can be undone.
 
+#include <QStringList>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -20,7 +30,9 @@
 #include "imaging/ThumbnailMaker.h"
 
 class QLineEdit;
+class QMimeData;
 class QScrollArea;
+class QTimer;
 class TAlbumModel;
 
 class TThumbnailGrid : public QWidget {
@@ -40,10 +52,14 @@ class TThumbnailGrid : public QWidget {
   // record and tells the status texts. Called after every change of the list or the current photo.
   void PaintBox1Paint();
   // Mouse button pressed at (X, Y) on the surface: focus to KeyEdit, select the photo whose frame holds
-  // the point.
-  void PaintBox1MouseDown(int X, int Y);
-  // A key pressed in KeyEdit (a Qt key code): arrows move CurPic, Enter opens the viewer.
-  void KeyEditKeyDown(int Key);
+  // the point (with Ctrl and Shift as above). A plain press on a photo already selected keeps the
+  // selection, so that it can be dragged; the release then selects that photo alone.
+  void PaintBox1MouseDown(int X, int Y, Qt::KeyboardModifiers Modifiers = {}, Qt::MouseButton Button = Qt::LeftButton);
+  void PaintBox1MouseMove(int X, int Y, Qt::MouseButtons Buttons);
+  void PaintBox1MouseUp(int X, int Y);
+  // A key pressed in KeyEdit (a Qt key code): arrows move CurPic (with Shift extending the selection),
+  // Enter opens the viewer, Ctrl+A selects all, Entf asks for deleting.
+  void KeyEditKeyDown(int Key, Qt::KeyboardModifiers Modifiers = {});
   // Opens the current photo in the viewer, if there is one.
   void PaintBox1DblClick();
   // The wheel: scroll the grid down or up by 20 pixels.
@@ -63,6 +79,10 @@ class TThumbnailGrid : public QWidget {
   void PaintCells(QPainter& Painter, const QRect& Clip);
   // True while thumbnails are being made or wait to be taken (for tests and benchmarks).
   bool MakingThumbnails() const;
+  // Where the insertion mark stands while something is dragged over the grid (0 .. Count), else -1.
+  int DropGap() const { return FGap; }
+  // One step of scrolling while a drag waits near the top or bottom edge (the timer's work).
+  void AutoScrollStep();
 
  signals:
   // The current photo's text, for the text box.
@@ -73,6 +93,12 @@ class TThumbnailGrid : public QWidget {
   void FileNameChanged(const QString& Text);
   // The user wants to see the current photo: the owner opens the viewer on FileName.
   void OpenPicture(const QString& FileName);
+  // Entf in the grid: delete the selected photos.
+  void DeleteRequested();
+  // The selection was dragged to the gap before photo Gap (counted from 0; Count: the end).
+  void SelectionDropped(int Gap);
+  // Files and folders were dropped at Gap, in the order the file manager gave them.
+  void FilesDropped(const QStringList& Paths, int Gap);
 
  protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -83,6 +109,13 @@ class TThumbnailGrid : public QWidget {
   void RequestMissing(const std::vector<std::string>& Visible);
   void ClearTemporary();
   void Scroll(int Pixels);
+  // The pointer is at Pos (viewport coordinates) with something dragged: mark and scrolling follow it.
+  void DragOver(const QPoint& Pos);
+  void EndDrag();
+  bool ViewportDragEvent(QEvent* Event);
+  // After the selection changed by mouse or key: text box, scrolling, repaint.
+  void ShowSelection();
+  void PaintInsertionMark(QPainter& Painter, int Columns, int Count);
 
   TAlbumModel& FAlbum;
   std::unique_ptr<TThumbnailMaker> FMaker;
@@ -91,4 +124,13 @@ class TThumbnailGrid : public QWidget {
   std::vector<std::string> FRequested;
   QString FStatusText, FFileName;
   int FWheelRest = 0;
+  // Dragging: the photo pressed, where, whether the release is to select it alone, and the drag.
+  int FPressed = -1;
+  QPoint FPressPos;
+  bool FSelectOnRelease = false;
+  bool FDragging = false;
+  int FGap = -1;
+  QPoint FDragPos;  // the pointer in viewport coordinates
+  int FScrollSpeed = 0;
+  QTimer* FAutoScroll = nullptr;
 };

@@ -99,9 +99,9 @@ QPrinter& TViewPicForm::Printer() {
   return *FOwnPrinter;
 }
 
-bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner) {
+bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner, int Turn) {
   TDib picture;
-  LoadPicture(Name.c_str(), 0, Owner, &picture);
+  LoadPicture(Name.c_str(), 0, Owner, &picture, Turn);
   Picture = picture;
   FileName = Name;
   if (!Picture.Bits) {

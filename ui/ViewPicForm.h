@@ -35,8 +35,9 @@ class TViewPicForm : public QDialog {
 
   // Opening a photo: loads FileName (format 0, progress to Owner) into Picture and shows the viewer
   // modally, freeing the picture when it closes. A file that cannot be read shows "Konnte die
-  // Bilddatei nicht öffnen!" instead. True when the viewer was shown.
-  bool ShowPicture(const std::string& FileName, TProgressSink* Owner);
+  // Bilddatei nicht öffnen!" instead. True when the viewer was shown. Turn: the photo's quarter turns
+  // on top of its orientation tag (PhotoTurn.h).
+  bool ShowPicture(const std::string& FileName, TProgressSink* Owner, int Turn = 0);
 
   TDib Picture{};        // put here by the opener, who frees it
   std::string FileName;  // the picture's file

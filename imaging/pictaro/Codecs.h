@@ -28,9 +28,11 @@ class TProgressReporter {
 };
 
 bool DecodeBmp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
-bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
+// JPEG and TIFF pictures come out turned upright by their orientation tag and then by Turn quarter
+// turns clockwise (TurnedOrientation), in one step.
+bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out, int Turn = 0);
 bool DecodePng(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
-bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
+bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out, int Turn = 0);
 bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
 bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
 // How large a JPEG decoded at a reduced scale must still be, upright: at least MinLongSide pixels on its
@@ -40,10 +42,12 @@ struct TJpegScale {
   // For thumbnails: chroma and block edges are not smoothed, and a progressive picture wanted at 1/8
   // is taken from its first scans alone.
   bool Fast = false;
+  // Quarter turns clockwise after the orientation tag; the sizes above are those of the turned picture.
+  int Turn = 0;
 };
 // A JPEG decoded at the smallest DCT scale (1/8, 1/4, 1/2, else full size) whose upright picture is
-// still as large as Scale asks, turned upright; Full... receive the upright size of the picture at
-// full scale.
+// still as large as Scale asks, turned upright and by Scale.Turn; Full... receive the size of the
+// picture so turned at full scale.
 bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale, TProgressReporter& Progress,
                       TDib* Out, int* FullWidth, int* FullHeight);
 
@@ -54,6 +58,9 @@ bool WriteJpeg(const TDib& Dib, const std::string& FileName, int Quality);
 // The bytes WriteJpeg would write, in Bytes (empty after a failure).
 bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes);
 
+// The TIFF structure inside a JPEG's first "Exif" APP1 segment before the first scan: *Tiff points into
+// Data, *TiffSize bytes long. False when there is none or the markers before it are malformed.
+bool JpegExifBlock(const uint8_t* Data, size_t Size, const uint8_t** Tiff, size_t* TiffSize);
 // The EXIF orientation (1..8) in a JPEG's APP1 segment; 1 when there is none or it is malformed.
 int JpegExifOrientation(const uint8_t* Data, size_t Size);
 // Turns a picture stored in orientation Orientation (the EXIF/TIFF tag value) upright. Returns false

@@ -19,6 +19,7 @@
 
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "imaging/pictaro/FileWriter.h"
@@ -352,12 +353,13 @@ bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality)
 
 }  // namespace
 
-bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out) {
+bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out, int Turn) {
   TJpegDecode s;
   InitError(s.Err);
   s.Progress.Pub.progress_monitor = ProgressMonitor;
   s.Progress.Reporter = &Progress;
-  if (!RunDecode(&s, Data, Size, JpegExifOrientation(Data, Size), TJpegScale{})) return false;
+  if (!RunDecode(&s, Data, Size, TurnedOrientation(JpegExifOrientation(Data, Size), Turn), TJpegScale{}))
+    return false;
   s.Dib.ReleaseTo(Out);
   return true;
 }
@@ -368,7 +370,7 @@ bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale,
   InitError(s.Err);
   s.Progress.Pub.progress_monitor = ProgressMonitor;
   s.Progress.Reporter = &Progress;
-  const int orientation = JpegExifOrientation(Data, Size);
+  const int orientation = TurnedOrientation(JpegExifOrientation(Data, Size), Scale.Turn);
   if (!RunDecode(&s, Data, Size, orientation, Scale)) return false;
   const bool swap = orientation >= 5;
   *FullWidth = static_cast<int>(swap ? s.FullHeight : s.FullWidth);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/PictaroDecode.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 
@@ -77,7 +78,7 @@ struct TRgbaImage {
 
 }  // namespace
 
-bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out) {
+bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out, int Turn) {
   TTiffSource source{Data, Size, 0};
   TTiffOptions options;
   if (!options.Options) return false;
@@ -142,7 +143,7 @@ bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
     }
     Progress.Report(row + rows, height);
   }
-  if (!ApplyOrientation(*dib, orientation)) return false;
+  if (!ApplyOrientation(*dib, TurnedOrientation(orientation, Turn))) return false;
   dib.ReleaseTo(Out);
   return true;
 }

@@ -194,7 +194,7 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   if (qtest::NeedProgram("python3")) {
     qtest::WriteFile(Dir.Path() / "out.json", r.Out);
     EXPECT_EQ(qtest::Run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); "
-                         "assert len(d[\"settings\"]) == 22 and len(d[\"photos\"]) == 2' " +
+                         "assert len(d[\"settings\"]) == 23 and len(d[\"photos\"]) == 2' " +
                          qtest::Quote(Dir / "out.json")),
               0);
   }

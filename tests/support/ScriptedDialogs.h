@@ -16,6 +16,7 @@ class TScriptedDialogs final : public TDialogs {
   bool ChooseFiles(const TFileDialog& Dialog, std::vector<std::string>& Files) override;
   bool ChooseFont(TFontChoice& Font) override;
   bool ChooseColor(uint32_t& Color) override;
+  bool ChooseSort(TSortChoice& Choice) override;
 
   std::vector<TFileDialog> FileDialogs;                             // asked for, in order
   std::vector<TFontChoice> FontsShown;                              // what each font dialog started with
@@ -23,6 +24,8 @@ class TScriptedDialogs final : public TDialogs {
   std::deque<std::optional<std::vector<std::string>>> FileAnswers;  // nullopt: Cancel
   std::deque<std::optional<TFontChoice>> FontAnswers;
   std::deque<std::optional<uint32_t>> ColorAnswers;
+  std::vector<TSortChoice> SortsShown;
+  std::deque<std::optional<TSortChoice>> SortAnswers;
 };
 
 }  // namespace qtest
