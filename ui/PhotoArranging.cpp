@@ -48,8 +48,12 @@ TPhotoArranging::TPhotoArranging(TMainForm& Form, Ui::TMainForm& Controls, TDial
   TThumbnailGrid* grid = Form.Grid();
   connect(FUi.TurnLeftBtn, &QPushButton::clicked, this, [this] { TurnSelected(3); });
   connect(FUi.TurnRightBtn, &QPushButton::clicked, this, [this] { TurnSelected(1); });
-  FUi.TurnLeftBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-  FUi.TurnRightBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  // On the page "Fotos", wherever the focus is on it; turned at once, not after a button's animation.
+  for (const auto& [keys, turns] : {std::pair{Qt::Key_L, 3}, std::pair{Qt::Key_R, 1}}) {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | keys), FUi.FotosPage);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this, turns] { TurnSelected(turns); });
+  }
   connect(FUi.SortBtn, &QPushButton::clicked, this, &TPhotoArranging::SortBtnClick);
   connect(FUi.RegenTextsBtn, &QPushButton::clicked, this, &TPhotoArranging::RegenTextsBtnClick);
   connect(FUi.UndoBtn, &QPushButton::clicked, this, &TPhotoArranging::UndoBtnClick);

@@ -283,7 +283,7 @@ void TThumbnailGrid::PaintBox1MouseMove(int X, int Y, Qt::MouseButtons Buttons) 
     FDragging = true;
     FSelectOnRelease = false;
   }
-  DragOver(ScrollBox1->viewport()->mapFrom(PaintBox1, QPoint(X, Y)));
+  DragOver(PaintBox1->mapTo(ScrollBox1->viewport(), QPoint(X, Y)));
 }
 
 void TThumbnailGrid::PaintBox1MouseUp(int X, int Y) {
