@@ -24,7 +24,7 @@ bool InsertAt(TAlbumModel& Album, const std::vector<uint32_t>& Places, TPhotoRec
       list.push_back(old[fromOld++]);
     }
   }
-  if (!RewritePhotoList(Album, list, old)) return false;
+  if (!RewritePhotoList(Album, list)) return false;
   Held.TakeAll();  // the album owns them now
   if (newCurrent >= 0) Album.CurPic = static_cast<int32_t>(newCurrent + 1);
   return true;
@@ -49,7 +49,7 @@ bool RemoveAt(TAlbumModel& Album, const std::vector<uint32_t>& Places, TPhotoRec
       list.push_back(old[i]);
     }
   }
-  if (!RewritePhotoList(Album, list, old)) {
+  if (!RewritePhotoList(Album, list)) {
     taken.TakeAll();  // still the album's
     return false;
   }
@@ -69,7 +69,7 @@ bool Reorder(TAlbumModel& Album, const std::vector<uint32_t>& Order) {
     list[i] = old[Order[i]];
     if (static_cast<int64_t>(Order[i]) == current) newCurrent = static_cast<int64_t>(i);
   }
-  RewritePhotoList(Album, list, old);  // the same count: never grows
+  RewritePhotoList(Album, list);  // the same count: never grows
   if (newCurrent >= 0) Album.CurPic = static_cast<int32_t>(newCurrent + 1);
   return true;
 }

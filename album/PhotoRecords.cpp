@@ -1,5 +1,6 @@
 #include "album/PhotoRecords.h"
 
+#include <cstring>
 #include <utility>
 
 TPhotoRecords& TPhotoRecords::operator=(TPhotoRecords&& Other) noexcept {
@@ -18,37 +19,19 @@ void TPhotoRecords::Release() {
   FEntries.clear();
 }
 
+// The records lie side by side in one block, and are plain bytes: they are copied as such.
 std::vector<TPicEntry> PhotoList(const TAlbumModel& Album) {
   std::vector<TPicEntry> list(Album.Pics.Count);
-  for (uint32_t i = 0; i < Album.Pics.Count; ++i) list[i] = Album.Pics[static_cast<int32_t>(i)];
+  if (!list.empty()) std::memcpy(list.data(), Album.Pics.RawData(), list.size() * sizeof(TPicEntry));
   return list;
 }
 
-namespace {
-
-// Grows or shrinks Pics to Count records; the new ones are all zero. False when it cannot grow.
-bool ResizePics(TAlbumModel& Album, uint32_t Count) {
-  while (Album.Pics.Count > Count) Album.Pics.Delete(static_cast<int32_t>(Album.Pics.Count) - 1);
-  while (Album.Pics.Count < Count)
-    if (!Album.Pics.Append()) return false;
-  return true;
-}
-
-void WriteRecords(TAlbumModel& Album, const std::vector<TPicEntry>& List) {
-  for (uint32_t i = 0; i < List.size(); ++i) Album.Pics[static_cast<int32_t>(i)] = List[i];
-}
-
-}  // namespace
-
-bool RewritePhotoList(TAlbumModel& Album, const std::vector<TPicEntry>& List, const std::vector<TPicEntry>& Old) {
-  if (!ResizePics(Album, static_cast<uint32_t>(List.size()))) {
-    // Shrinking never fails, so the old list always fits again.
-    ResizePics(Album, static_cast<uint32_t>(Old.size()));
-    WriteRecords(Album, Old);
-    return false;
-  }
-  WriteRecords(Album, List);
-  // No record is current after a rewrite, as after Delete; readers Seek first.
-  if (Album.Pics.Count > 0) Album.Pics.Seek(0);
+bool RewritePhotoList(TAlbumModel& Album, const std::vector<TPicEntry>& List) {
+  // A failed resize leaves the array as it was, with the old records in it.
+  if (!Album.Pics.SetCount(static_cast<uint32_t>(List.size()))) return false;
+  if (List.empty()) return true;
+  std::memcpy(&Album.Pics[0], List.data(), List.size() * sizeof(TPicEntry));
+  // Record 0 is current afterwards, so that CurEntry points into the new block.
+  Album.Pics.Seek(0);
   return true;
 }

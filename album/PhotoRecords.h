@@ -39,8 +39,7 @@ class TPhotoRecords {
 // The album's records, in order, as plain copies (the album still owns what they point to).
 std::vector<TPicEntry> PhotoList(const TAlbumModel& Album);
 
-// Makes List the album's photo list, record for record, growing or shrinking Pics as needed; the album
-// owns the records afterwards. False when Pics cannot grow for lack of memory: the album then holds
-// Old again (its photo list before), and List's records still belong to the caller. CurPic is not
-// touched.
-bool RewritePhotoList(TAlbumModel& Album, const std::vector<TPicEntry>& List, const std::vector<TPicEntry>& Old);
+// Makes List the album's photo list, record for record, growing or shrinking Pics in one step; the
+// album owns the records afterwards. False when Pics cannot get its new block for lack of memory: the
+// album is then unchanged, and List's records still belong to the caller. CurPic is not touched.
+bool RewritePhotoList(TAlbumModel& Album, const std::vector<TPicEntry>& List);
