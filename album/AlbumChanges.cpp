@@ -132,7 +132,9 @@ bool TSetTexts::Redo(TAlbumModel& Album, TLayoutSettings&) {
   return SetTexts(Album, FPlaces, FAfter, FBefore);
 }
 
-bool TSetTexts::Undo(TAlbumModel& Album, TLayoutSettings&) { return SetTexts(Album, FPlaces, FBefore, FAfter); }
+bool TSetTexts::Undo(TAlbumModel& Album, TLayoutSettings&) {
+  return SetTexts(Album, FPlaces, FBefore, FAfter);
+}
 
 bool TSetTexts::Absorb(TAlbumChange& Next) {
   auto* next = dynamic_cast<TSetTexts*>(&Next);

@@ -38,7 +38,8 @@ bool DecodeTurns(std::string_view Data, TAlbumModel& Album) {
   in.ReadBytes(count, turns);
   for (char turn : turns)
     if (static_cast<uint8_t>(turn) > 3) return false;
-  for (uint32_t i = 0; i < count; ++i) Album.Pics[static_cast<int32_t>(i)].Turn = static_cast<uint8_t>(turns[i]);
+  for (uint32_t i = 0; i < count; ++i)
+    Album.Pics[static_cast<int32_t>(i)].Turn = static_cast<uint8_t>(turns[i]);
   return true;
 }
 
@@ -50,7 +51,8 @@ std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Se
   // Each kind of entry appends itself here with PutEntry when it is not at its default.
   // 'TMPL': the text template, UTF-8.
   if (!Settings.TextTemplate.empty()) PutEntry(entries, count, KTemplateTag, Settings.TextTemplate);
-  if (const std::string turns = EncodeTurns(Album); !turns.empty()) PutEntry(entries, count, KTurnsTag, turns);
+  if (const std::string turns = EncodeTurns(Album); !turns.empty())
+    PutEntry(entries, count, KTurnsTag, turns);
   if (count == 0) return {};
   std::string out;
   PutU32(out, KExtensionsMagic);
@@ -86,7 +88,8 @@ TAlbumExtensions ParseExtensions(TByteReader& In) {
   return found;
 }
 
-std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Album, TLayoutSettings& Settings) {
+std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Album,
+                            TLayoutSettings& Settings) {
   std::string warning;
   const auto warn = [&warning](const char* Sentence) {
     if (!warning.empty()) warning += ' ';
@@ -107,6 +110,7 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
         warn("Die Drehungen der Fotos sind beschädigt; die Fotos werden ungedreht gezeigt.");
     }
   }
-  if (Extensions.Damaged) warn("Das Ende der Albumdatei ist beschädigt; was dort gespeichert war, wurde nicht geladen.");
+  if (Extensions.Damaged)
+    warn("Das Ende der Albumdatei ist beschädigt; was dort gespeichert war, wurde nicht geladen.");
   return warning;
 }

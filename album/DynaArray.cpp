@@ -128,7 +128,8 @@ bool TDynaArray::SetCount(uint32_t NewCount) {
     AllocBytes = static_cast<uint32_t>(bytes);
   }
   // Slots the block kept may hold the bytes of records deleted before.
-  if (NewCount > oldCount) std::memset(At(static_cast<int32_t>(oldCount)), 0, size_t{NewCount - oldCount} * RecordSize);
+  if (NewCount > oldCount)
+    std::memset(At(static_cast<int32_t>(oldCount)), 0, size_t{NewCount - oldCount} * RecordSize);
   Cursor = -1;
   SetCurrent(nullptr);
   return true;

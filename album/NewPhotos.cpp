@@ -10,7 +10,8 @@
 namespace fs = std::filesystem;
 
 bool MakePhotoRecords(const std::vector<std::string>& Paths, const TLayoutSettings& Settings,
-                      TPhotoRecords& Records, const std::atomic<bool>* Cancel, const TFilesProgress& Progress) {
+                      TPhotoRecords& Records, const std::atomic<bool>* Cancel,
+                      const TFilesProgress& Progress) {
   for (size_t i = 0; i < Paths.size(); ++i) {
     if (Cancel && Cancel->load()) return false;
     const std::optional<std::string> text = NewPhotoText(Settings, Paths[i]);
@@ -34,7 +35,8 @@ std::vector<uint32_t> PlacesAt(uint32_t Gap, size_t Count) {
 namespace {
 
 // The files directly in Folder, in natural name order; false when it cannot be read.
-bool FolderFiles(const std::string& Folder, std::vector<std::string>& Files, const std::atomic<bool>* Cancel) {
+bool FolderFiles(const std::string& Folder, std::vector<std::string>& Files,
+                 const std::atomic<bool>* Cancel) {
   std::error_code error;
   fs::directory_iterator entries(Folder, error);
   if (error) return false;
@@ -76,10 +78,11 @@ TDroppedFiles CollectDroppedFiles(const std::vector<std::string>& Paths, const s
 
 std::string RefusedFilesMessage(const std::vector<std::string>& Refused) {
   if (Refused.empty()) return {};
-  std::string message = Refused.size() == 1
-                            ? "Diese Datei ist kein Bild, das Quirvel lesen kann, und wurde nicht hinzugefügt:\n"
-                            : "Diese " + std::to_string(Refused.size()) +
-                                  " Dateien sind keine Bilder, die Quirvel lesen kann, und wurden nicht hinzugefügt:\n";
+  std::string message =
+      Refused.size() == 1
+          ? "Diese Datei ist kein Bild, das Quirvel lesen kann, und wurde nicht hinzugefügt:\n"
+          : "Diese " + std::to_string(Refused.size()) +
+                " Dateien sind keine Bilder, die Quirvel lesen kann, und wurden nicht hinzugefügt:\n";
   for (size_t i = 0; i < Refused.size() && i < KRefusedNamed; ++i) message += "\n" + Refused[i];
   if (Refused.size() > KRefusedNamed)
     message += "\n… und " + std::to_string(Refused.size() - KRefusedNamed) + " weitere.";

@@ -36,7 +36,8 @@ struct TDroppedFiles {
 // its subfolders), in natural name order (PhotoSort.h); a file for itself. Files that are not pictures
 // (IsPictureFile), cannot be read or have vanished are named in Refused; a folder that cannot be read
 // too. Folders among a folder's entries are passed over.
-TDroppedFiles CollectDroppedFiles(const std::vector<std::string>& Paths, const std::atomic<bool>* Cancel = nullptr,
+TDroppedFiles CollectDroppedFiles(const std::vector<std::string>& Paths,
+                                  const std::atomic<bool>* Cancel = nullptr,
                                   const TFilesProgress& Progress = {});
 
 // The German message naming the refused files: one line each, at most KRefusedNamed of them and then

@@ -16,7 +16,9 @@ class TPhotoRecords {
  public:
   TPhotoRecords() = default;
   ~TPhotoRecords() { Release(); }
-  TPhotoRecords(TPhotoRecords&& Other) noexcept : FEntries(std::move(Other.FEntries)) { Other.FEntries.clear(); }
+  TPhotoRecords(TPhotoRecords&& Other) noexcept : FEntries(std::move(Other.FEntries)) {
+    Other.FEntries.clear();
+  }
   TPhotoRecords& operator=(TPhotoRecords&& Other) noexcept;
   TPhotoRecords(const TPhotoRecords&) = delete;
   TPhotoRecords& operator=(const TPhotoRecords&) = delete;

@@ -39,8 +39,9 @@ std::string TNameCollator::Key(std::string_view Name) const {
   if (U_FAILURE(status)) return std::string(Name);
   std::string key(static_cast<size_t>(length) * 4 + 16, '\0');
   for (;;) {
-    const int32_t needed = ucol_getSortKey(FCollator, reinterpret_cast<const UChar*>(text.data()), length,
-                                           reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+    const int32_t needed =
+        ucol_getSortKey(FCollator, reinterpret_cast<const UChar*>(text.data()), length,
+                        reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
     if (needed <= static_cast<int32_t>(key.size())) {
       key.resize(needed > 0 ? static_cast<size_t>(needed) - 1 : 0);  // without the closing zero
       return key;
@@ -90,7 +91,8 @@ void SortByName(std::vector<std::string>& Paths) {
 }
 
 size_t UnknownKeys(const std::vector<TSortKeyValue>& Keys) {
-  return static_cast<size_t>(std::count_if(Keys.begin(), Keys.end(), [](const TSortKeyValue& K) { return !K.Known; }));
+  return static_cast<size_t>(
+      std::count_if(Keys.begin(), Keys.end(), [](const TSortKeyValue& K) { return !K.Known; }));
 }
 
 std::string MissingDatesMessage(size_t Count) {

@@ -36,7 +36,8 @@ std::string GermanLongDate(int Year, int Month, int Day) {
 }
 
 bool TemplateNeedsDate(std::string_view Template) {
-  return Template.find("{Datum}") != std::string_view::npos || Template.find("{Uhrzeit}") != std::string_view::npos;
+  return Template.find("{Datum}") != std::string_view::npos ||
+         Template.find("{Uhrzeit}") != std::string_view::npos;
 }
 
 std::string FillTextTemplate(std::string_view Template, std::string_view Path, const TDateTaken& Date) {

@@ -214,14 +214,16 @@ void AlbumSort(const TCommandArgs& Args, std::ostream& Out) {
       else if (by == "file-date")
         key = TSortKey::FileDate;
       else
-        throw TUsageError("Fehler: " + Quoted(by) + " ist kein Sortierschlüssel; möglich sind date, name und file-date.");
+        throw TUsageError("Fehler: " + Quoted(by) +
+                          " ist kein Sortierschlüssel; möglich sind date, name und file-date.");
     } else if (!optionsEnded && IsOption(arg)) {
       throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album sort“.");
     } else {
       positional.push_back(arg);
     }
   }
-  if (!key) throw TUsageError("Fehler: Wonach sortiert wird, fehlt: --by date, --by name oder --by file-date.");
+  if (!key)
+    throw TUsageError("Fehler: Wonach sortiert wird, fehlt: --by date, --by name oder --by file-date.");
   if (positional.empty()) throw TCommandError("Fehler: Der Name der Albumdatei fehlt.");
   if (positional.size() > 1) throw TCommandError("Fehler: „quirvel album sort“ sortiert genau ein Album.");
 
@@ -230,7 +232,8 @@ void AlbumSort(const TCommandArgs& Args, std::ostream& Out) {
   TLayoutSettings settings = FirstStartSettings();
   OpenAlbumOrThrow(albumName, album, settings);
   std::vector<std::string> files;
-  for (uint32_t i = 0; i < album.Pics.Count; ++i) files.emplace_back(EntryFileName(album.Pics[static_cast<int32_t>(i)]));
+  for (uint32_t i = 0; i < album.Pics.Count; ++i)
+    files.emplace_back(EntryFileName(album.Pics[static_cast<int32_t>(i)]));
   std::vector<TSortKeyValue> keys;
   if (!SortKeysOf(files, *key, keys, &InterruptFlag()))
     throw TCommandError("Abgebrochen: Das Album wurde nicht geändert.");
@@ -293,14 +296,13 @@ void AddAlbumCommands(TCommandLine& CommandLine) {
        "Albumdatei. Mit --json als ein JSON-Objekt mit \"photos\", \"headingFont\", \"textFont\"\n"
        "und \"settings\".\n",
        AlbumShow});
-  CommandLine.Add(
-      {{"album", "sort"},
-       "--by date|name|file-date [--reverse] ALBUM.qvl",
-       "sortiert die Fotos eines Albums",
-       "Sortiert die Fotos der Albumdatei ALBUM.qvl und schreibt sie neu: nach Aufnahmedatum\n"
-       "(date: EXIF-Datum, sonst Änderungszeit der Datei), nach Dateinamen (name: deutsche\n"
-       "Reihenfolge, Groß- und Kleinschreibung gleich, \"IMG_2\" vor \"IMG_10\") oder nach\n"
-       "Änderungszeit der Datei (file-date); mit --reverse absteigend. Fotos mit gleichem\n"
-       "Schlüssel behalten ihre Reihenfolge; Fotos ohne Datei stehen am Ende.\n",
-       AlbumSort});
+  CommandLine.Add({{"album", "sort"},
+                   "--by date|name|file-date [--reverse] ALBUM.qvl",
+                   "sortiert die Fotos eines Albums",
+                   "Sortiert die Fotos der Albumdatei ALBUM.qvl und schreibt sie neu: nach Aufnahmedatum\n"
+                   "(date: EXIF-Datum, sonst Änderungszeit der Datei), nach Dateinamen (name: deutsche\n"
+                   "Reihenfolge, Groß- und Kleinschreibung gleich, \"IMG_2\" vor \"IMG_10\") oder nach\n"
+                   "Änderungszeit der Datei (file-date); mit --reverse absteigend. Fotos mit gleichem\n"
+                   "Schlüssel behalten ihre Reihenfolge; Fotos ohne Datei stehen am Ende.\n",
+                   AlbumSort});
 }

@@ -94,7 +94,8 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
   TDib dib;
   int fullWidth = 0, fullHeight = 0;
   if (!DecodePictureAtLeast(bytes.data(), bytes.size(), format, std::min(width, limits.MostWidth),
-                            std::min(height, limits.MostHeight), Progress, &dib, &fullWidth, &fullHeight, turn))
+                            std::min(height, limits.MostHeight), Progress, &dib, &fullWidth, &fullHeight,
+                            turn))
     return;
   source.Dib = dib;
   source.Width = fullWidth;

@@ -140,7 +140,8 @@ bool ParseExifDateTime(std::string_view Text, TExifDate& Date) {
       Text[16] != ':')
     return false;
   if (!Digits(Text, 0, 4, Date.Year) || !Digits(Text, 5, 2, Date.Month) || !Digits(Text, 8, 2, Date.Day) ||
-      !Digits(Text, 11, 2, Date.Hour) || !Digits(Text, 14, 2, Date.Minute) || !Digits(Text, 17, 2, Date.Second))
+      !Digits(Text, 11, 2, Date.Hour) || !Digits(Text, 14, 2, Date.Minute) ||
+      !Digits(Text, 17, 2, Date.Second))
     return false;
   return Date.Year >= KFirstPhotoYear && Date.Year <= KLastPhotoYear && Date.Month >= 1 && Date.Month <= 12 &&
          Date.Day >= 1 && Date.Day <= DaysInMonth(Date.Year, Date.Month) && Date.Hour <= 23 &&
@@ -150,8 +151,8 @@ bool ParseExifDateTime(std::string_view Text, TExifDate& Date) {
 bool ParseExifOffset(std::string_view Text, int& Minutes) {
   Text = Trimmed(Text);
   int hours = 0, minutes = 0;
-  if (Text.size() != 6 || (Text[0] != '+' && Text[0] != '-') || Text[3] != ':' || !Digits(Text, 1, 2, hours) ||
-      !Digits(Text, 4, 2, minutes) || hours > 14 || minutes > 59)
+  if (Text.size() != 6 || (Text[0] != '+' && Text[0] != '-') || Text[3] != ':' ||
+      !Digits(Text, 1, 2, hours) || !Digits(Text, 4, 2, minutes) || hours > 14 || minutes > 59)
     return false;
   Minutes = (hours * 60 + minutes) * (Text[0] == '-' ? -1 : 1);
   return true;
@@ -160,7 +161,8 @@ bool ParseExifOffset(std::string_view Text, int& Minutes) {
 bool ExifDateTaken(const uint8_t* Data, size_t Size, TExifDate& Date) {
   const uint8_t* tiff = Data;
   size_t tiffSize = Size;
-  if (Size >= 2 && Data[0] == 0xFF && Data[1] == 0xD8 && !pictaro::JpegExifBlock(Data, Size, &tiff, &tiffSize))
+  if (Size >= 2 && Data[0] == 0xFF && Data[1] == 0xD8 &&
+      !pictaro::JpegExifBlock(Data, Size, &tiff, &tiffSize))
     return false;
   return DateFromTiff(MemoryReader(tiff, tiffSize), Date);
 }

@@ -23,6 +23,4 @@ int TurnedOrientation(int Orientation, int Turns) {
   return 1;  // not reached: every value 1..8 is in one table
 }
 
-bool TurnDib(TDib& Dib, int Turns) {
-  return pictaro::ApplyOrientation(Dib, TurnedOrientation(1, Turns));
-}
+bool TurnDib(TDib& Dib, int Turns) { return pictaro::ApplyOrientation(Dib, TurnedOrientation(1, Turns)); }

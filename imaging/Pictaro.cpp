@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "imaging/PhotoTurn.h"
 #include "imaging/PictaroDecode.h"
 #include "imaging/PictaroMemory.h"
 #include "imaging/PictaroReduced.h"
-#include "imaging/PhotoTurn.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "platform/ProgressSink.h"
@@ -79,7 +79,8 @@ void PackIndexRow(const uint8_t* Indices, int Width, int BitCount, uint8_t* Row)
 
 }  // namespace pictaro
 
-int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib, int Turn) {
+int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib,
+                  int Turn) {
   std::memset(Dib, 0, sizeof *Dib);
   if (!Data || Size == 0) return 0;
   TKind kind = Sniff(Data, Size);

@@ -86,6 +86,7 @@ TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache)
 
 TMadeThumbnail MakeTurnedThumbnail(const char* FileName, const TThumbnailCache* Cache, int Turn) {
   TMadeThumbnail made = MakeThumbnail(FileName, Cache);
-  if (made.Kind == TThumbnailKind::Cached && !TurnDib(made.Picture, Turn)) made.Kind = TThumbnailKind::Temporary;
+  if (made.Kind == TThumbnailKind::Cached && !TurnDib(made.Picture, Turn))
+    made.Kind = TThumbnailKind::Temporary;
   return made;
 }

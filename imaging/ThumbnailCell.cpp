@@ -32,8 +32,8 @@ int GapAtPoint(int X, int Y, int Columns, int Count) {
   return static_cast<int>(std::clamp<int64_t>(row * Columns + column + (rightHalf ? 1 : 0), 0, Count));
 }
 
-uint32_t PaintThumbnailCell(TDevice& DC, int X, int Y, const TDib* Picture, uint32_t EmptyColor,
-                            bool Current, bool Selected) {
+uint32_t PaintThumbnailCell(TDevice& DC, int X, int Y, const TDib* Picture, uint32_t EmptyColor, bool Current,
+                            bool Selected) {
   const bool hasPicture = Picture && Picture->Bits;
   const TThumbnailSize size = hasPicture ? ThumbnailFit(DibWidth(*Picture), DibHeight(*Picture))
                                          : TThumbnailSize{ThumbnailBox, ThumbnailBox};

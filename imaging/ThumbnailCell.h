@@ -44,5 +44,5 @@ int GapAtPoint(int X, int Y, int Columns, int Count);
 // background, and Picture fitted into the box by PaintDib (halftoned on palette displays, the
 // picture's own palette). Picture nullptr, or one without pixels, draws an 80 x 80 square of
 // EmptyColor instead. Returns the background colour, for the caption.
-uint32_t PaintThumbnailCell(TDevice& DC, int X, int Y, const TDib* Picture, uint32_t EmptyColor,
-                            bool Current, bool Selected = false);
+uint32_t PaintThumbnailCell(TDevice& DC, int X, int Y, const TDib* Picture, uint32_t EmptyColor, bool Current,
+                            bool Selected = false);

@@ -67,7 +67,8 @@ bool RunJob(QWidget* Parent, const QString& Title, const QString& Text, const TJ
   bool finished = false;
   const TJobProgress progress = [&dialog](size_t Done, size_t Total) {
     TJobDialog* target = &dialog;
-    QMetaObject::invokeMethod(target, [target, Done, Total] { target->Show(Done, Total); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        target, [target, Done, Total] { target->Show(Done, Total); }, Qt::QueuedConnection);
   };
   std::thread worker([&] {
     try {
@@ -81,7 +82,8 @@ bool RunJob(QWidget* Parent, const QString& Title, const QString& Text, const TJ
       finished = true;
     }
     ended.notify_all();
-    QMetaObject::invokeMethod(&dialog, [&dialog] { dialog.done(QDialog::Accepted); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &dialog, [&dialog] { dialog.done(QDialog::Accepted); }, Qt::QueuedConnection);
   });
   bool done = false;
   {

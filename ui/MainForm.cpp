@@ -144,7 +144,8 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   connect(FGrid, &TThumbnailGrid::StatusTextChanged, FStatusText, &QLabel::setText);
   connect(FGrid, &TThumbnailGrid::FileNameChanged, ui.Label1, &QLabel::setText);
   connect(FGrid, &TThumbnailGrid::OpenPicture, this, [this](const QString& FileName) {
-    FViewer->ShowPicture(FileName.toStdString(), this, FAlbum.HasCurrent() ? FAlbum.Pics[FAlbum.CurPic - 1].Turn : 0);
+    FViewer->ShowPicture(FileName.toStdString(), this,
+                         FAlbum.HasCurrent() ? FAlbum.Pics[FAlbum.CurPic - 1].Turn : 0);
   });
   // Esc deletes the current photo, as "Foto löschen" is the window's cancel button (EscapeKeyDown).
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);

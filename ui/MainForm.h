@@ -8,8 +8,9 @@
 // The page "Fotos" shows the album in a TThumbnailGrid, which moves CurPic itself and tells the window
 // the current photo's text (for the text box), the status line, the file name and when to open the
 // viewer. Every change of the album goes through TPhotoArranging (PhotoArranging.h), which keeps the
-// undo history and marks the title while the album differs from its file. The viewer TViewPicForm is made once with the window, so its zoom stays between openings; its
-// print window keeps its values in the same per-user store.
+// undo history and marks the title while the album differs from its file. The viewer TViewPicForm is made
+// once with the window, so its zoom stays between openings; its print window keeps its values in the same
+// per-user store.
 //
 // Start order: the controls show the first-start settings; at the first showing the per-user store is
 // read (frame, colours, fonts, "show the PDF", window position), then the album named on the command

@@ -60,7 +60,8 @@ TPhotoArranging::TPhotoArranging(TMainForm& Form, Ui::TMainForm& Controls, TDial
   connect(FUi.RedoBtn, &QPushButton::clicked, this, &TPhotoArranging::RedoBtnClick);
   for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Z)})
     connect(new QShortcut(keys, &Form), &QShortcut::activated, this, &TPhotoArranging::UndoBtnClick);
-  for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+  for (const QKeySequence& keys :
+       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
     connect(new QShortcut(keys, &Form), &QShortcut::activated, this, &TPhotoArranging::RedoBtnClick);
   // The photo text has no undo of its own: its keys undo the album's steps, typing included.
   FUi.Memo1->setUndoRedoEnabled(false);
@@ -96,10 +97,18 @@ TPhotoArranging::TPhotoArranging(TMainForm& Form, Ui::TMainForm& Controls, TDial
 // ---- Changes ----------------------------------------------------------------------------------------
 
 bool TPhotoArranging::Do(std::unique_ptr<TAlbumChange> Change, const char* Message) {
+  return Step([&](TAlbumModel& Album,
+                  TLayoutSettings& Settings) { return FHistory.Do(std::move(Change), Album, Settings); },
+              Message);
+}
+
+bool TPhotoArranging::Step(const std::function<bool(TAlbumModel&, TLayoutSettings&)>& Run,
+                           const char* Message) {
   TLayoutSettings settings = FForm.Settings();
-  const bool done = FHistory.Do(std::move(Change), FForm.Album(), settings);
-  if (!done) ShowError(Message);
-  if (done && !(settings == FForm.Settings())) FForm.SetSettings(settings);
+  const bool done = Run(FForm.Album(), settings);
+  if (!done && Message) ShowError(Message);
+  // An undone or redone settings step changed them: the controls show them again.
+  if (!(settings == FForm.Settings())) FForm.SetSettings(settings);
   ShowChange();
   return done;
 }
@@ -127,7 +136,8 @@ void TPhotoArranging::AddPhotos(const std::vector<std::string>& Paths) {
   };
   // Texts with the date taken read every file.
   if (TemplateNeedsDate(settings.TextTemplate)) {
-    if (!RunJob(&FForm, QStringLiteral("Fotos hinzufügen"), QStringLiteral("Die Aufnahmedaten werden gelesen ..."), make))
+    if (!RunJob(&FForm, QStringLiteral("Fotos hinzufügen"),
+                QStringLiteral("Die Aufnahmedaten werden gelesen ..."), make))
       return;
   } else {
     const std::atomic<bool> never{false};
@@ -150,12 +160,13 @@ void TPhotoArranging::DropFiles(const QStringList& Paths, int Gap) {
   TDroppedFiles dropped;
   TPhotoRecords records;
   bool made = true;
-  const bool ran = RunJob(&FForm, QStringLiteral("Fotos hinzufügen"), QStringLiteral("Die Dateien werden geprüft ..."),
-                          [&](const std::atomic<bool>& Cancel, const TJobProgress& Progress) {
-                            dropped = CollectDroppedFiles(paths, &Cancel, Progress);
-                            if (!dropped.Cancelled)
-                              made = MakePhotoRecords(dropped.Pictures, settings, records, &Cancel, Progress);
-                          });
+  const bool ran =
+      RunJob(&FForm, QStringLiteral("Fotos hinzufügen"), QStringLiteral("Die Dateien werden geprüft ..."),
+             [&](const std::atomic<bool>& Cancel, const TJobProgress& Progress) {
+               dropped = CollectDroppedFiles(paths, &Cancel, Progress);
+               if (!dropped.Cancelled)
+                 made = MakePhotoRecords(dropped.Pictures, settings, records, &Cancel, Progress);
+             });
   if (!ran || dropped.Cancelled) return;
   if (!made) {
     ShowError(KNoMemoryForPhotos);
@@ -208,7 +219,8 @@ void TPhotoArranging::SortBtnClick() {
   std::vector<TSortKeyValue> keys;
   if (choice.Key == TSortKey::FileName) {
     SortKeysOf(files, choice.Key, keys);
-  } else if (!RunJob(&FForm, QStringLiteral("Fotos sortieren"), QStringLiteral("Die Daten der Fotos werden gelesen ..."),
+  } else if (!RunJob(&FForm, QStringLiteral("Fotos sortieren"),
+                     QStringLiteral("Die Daten der Fotos werden gelesen ..."),
                      [&](const std::atomic<bool>& Cancel, const TJobProgress& Progress) {
                        SortKeysOf(files, choice.Key, keys, &Cancel, Progress);
                      })) {
@@ -245,15 +257,17 @@ void TPhotoArranging::RegenTextsBtnClick() {
     }
   };
   if (TemplateNeedsDate(settings.TextTemplate)) {
-    if (!RunJob(&FForm, QStringLiteral("Texte neu erzeugen"), QStringLiteral("Die Aufnahmedaten werden gelesen ..."), make))
+    if (!RunJob(&FForm, QStringLiteral("Texte neu erzeugen"),
+                QStringLiteral("Die Aufnahmedaten werden gelesen ..."), make))
       return;
   } else {
     const std::atomic<bool> never{false};
     make(never, {});
   }
-  if (typed && !MessageBox().Show("Einige der ausgewählten Fotos haben Texte, die von Hand geschrieben wurden. "
-                                  "Sollen auch diese Texte ersetzt werden?",
-                                  "Texte neu erzeugen", TMsgIcon::Question, TMsgButtons::OkCancel))
+  if (typed &&
+      !MessageBox().Show("Einige der ausgewählten Fotos haben Texte, die von Hand geschrieben wurden. "
+                         "Sollen auch diese Texte ersetzt werden?",
+                         "Texte neu erzeugen", TMsgIcon::Question, TMsgButtons::OkCancel))
     return;
   Do(std::make_unique<TSetTexts>(std::move(places), std::move(texts)), KNoMemoryForText);
 }
@@ -264,7 +278,8 @@ void TPhotoArranging::TextTyped(std::string_view PhotoText) {
   TLayoutSettings settings = FForm.Settings();
   std::vector<uint32_t> place{static_cast<uint32_t>(album.CurPic - 1)};
   // Typing changes neither the grid nor the text box: only the history and the title follow.
-  if (!FHistory.Do(std::make_unique<TSetTexts>(std::move(place), std::vector<TPhotoText>{std::string(PhotoText)}, true),
+  if (!FHistory.Do(std::make_unique<TSetTexts>(std::move(place),
+                                               std::vector<TPhotoText>{std::string(PhotoText)}, true),
                    FForm.Album(), settings))
     ShowError(KNoMemoryForText);
   ShowState();
@@ -275,7 +290,8 @@ void TPhotoArranging::SettingsEdited(const QString& Control) {
   const TLayoutSettings now = FForm.Settings();
   if (SameAlbumSettings(FShownSettings, now)) return;
   TLayoutSettings settings = now;
-  FHistory.Do(std::make_unique<TChangeSettings>(FShownSettings, now, Control.toStdString()), FForm.Album(), settings);
+  FHistory.Do(std::make_unique<TChangeSettings>(FShownSettings, now, Control.toStdString()), FForm.Album(),
+              settings);
   FShownSettings = now;
   ShowState();
 }
@@ -283,19 +299,15 @@ void TPhotoArranging::SettingsEdited(const QString& Control) {
 void TPhotoArranging::SettingsShown() { FShownSettings = FForm.Settings(); }
 
 void TPhotoArranging::UndoBtnClick() {
-  TLayoutSettings settings = FForm.Settings();
   if (!FHistory.CanUndo()) return;
-  if (!FHistory.Undo(FForm.Album(), settings)) ShowError(KNoMemoryForPhotos);
-  if (!(settings == FForm.Settings())) FForm.SetSettings(settings);
-  ShowChange();
+  Step([this](TAlbumModel& Album, TLayoutSettings& Settings) { return FHistory.Undo(Album, Settings); },
+       KNoMemoryForPhotos);
 }
 
 void TPhotoArranging::RedoBtnClick() {
-  TLayoutSettings settings = FForm.Settings();
   if (!FHistory.CanRedo()) return;
-  if (!FHistory.Redo(FForm.Album(), settings)) ShowError(KNoMemoryForPhotos);
-  if (!(settings == FForm.Settings())) FForm.SetSettings(settings);
-  ShowChange();
+  Step([this](TAlbumModel& Album, TLayoutSettings& Settings) { return FHistory.Redo(Album, Settings); },
+       KNoMemoryForPhotos);
 }
 
 void TPhotoArranging::Fresh() {
@@ -331,7 +343,8 @@ void TPhotoArranging::ShowState() {
 }
 
 bool TPhotoArranging::eventFilter(QObject* Watched, QEvent* Event) {
-  if (Watched == FUi.Memo1 && (Event->type() == QEvent::ShortcutOverride || Event->type() == QEvent::KeyPress)) {
+  if (Watched == FUi.Memo1 &&
+      (Event->type() == QEvent::ShortcutOverride || Event->type() == QEvent::KeyPress)) {
     const auto* key = static_cast<QKeyEvent*>(Event);
     if (IsUndoKey(*key) || IsRedoKey(*key)) {
       // Not taken by the text box: the window's shortcuts get them.

@@ -17,6 +17,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -76,6 +77,8 @@ class TPhotoArranging final : public QObject {
   // Makes Change through the history with the window's settings and shows the result. False when it
   // failed for lack of memory (Message is then shown).
   bool Do(std::unique_ptr<TAlbumChange> Change, const char* Message);
+  // Runs one step of the history (Do, Undo, Redo) on the album and the window's settings, as Do.
+  bool Step(const std::function<bool(TAlbumModel&, TLayoutSettings&)>& Run, const char* Message);
   void Reorder(std::vector<uint32_t> Order);
   // Inserts Records at Gap and selects them.
   void Insert(uint32_t Gap, TPhotoRecords Records);

@@ -197,7 +197,8 @@ void TThumbnailGrid::PaintInsertionMark(QPainter& Painter, int Columns, int Coun
   // last cell rather than before the next row's first.
   int column = FGap % Columns, row = FGap / Columns;
   if (FGap == Count && Count > 0 && column == 0) column = Columns, --row;
-  Painter.fillRect(QRect(column * CellWidth - 2, row * CellHeight, 4, CellHeight), ColorFromRef(InsertionMarkColor));
+  Painter.fillRect(QRect(column * CellWidth - 2, row * CellHeight, 4, CellHeight),
+                   ColorFromRef(InsertionMarkColor));
 }
 
 void TThumbnailGrid::RequestMissing(const std::vector<std::string>& Visible) {
@@ -252,7 +253,8 @@ void TThumbnailGrid::ClearTemporary() {
   FRequested.clear();
 }
 
-void TThumbnailGrid::PaintBox1MouseDown(int X, int Y, Qt::KeyboardModifiers Modifiers, Qt::MouseButton Button) {
+void TThumbnailGrid::PaintBox1MouseDown(int X, int Y, Qt::KeyboardModifiers Modifiers,
+                                        Qt::MouseButton Button) {
   KeyEdit->setFocus();
   FSelectOnRelease = false;
   FPressed = -1;

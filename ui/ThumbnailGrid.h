@@ -54,7 +54,8 @@ class TThumbnailGrid : public QWidget {
   // Mouse button pressed at (X, Y) on the surface: focus to KeyEdit, select the photo whose frame holds
   // the point (with Ctrl and Shift as above). A plain press on a photo already selected keeps the
   // selection, so that it can be dragged; the release then selects that photo alone.
-  void PaintBox1MouseDown(int X, int Y, Qt::KeyboardModifiers Modifiers = {}, Qt::MouseButton Button = Qt::LeftButton);
+  void PaintBox1MouseDown(int X, int Y, Qt::KeyboardModifiers Modifiers = {},
+                          Qt::MouseButton Button = Qt::LeftButton);
   void PaintBox1MouseMove(int X, int Y, Qt::MouseButtons Buttons);
   void PaintBox1MouseUp(int X, int Y);
   // A key pressed in KeyEdit (a Qt key code): arrows move CurPic (with Shift extending the selection),

@@ -17,9 +17,9 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
-#include "imaging/PhotoTurn.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "imaging/pictaro/FileWriter.h"

@@ -533,7 +533,8 @@ TEST(AlbumFileLoad, TemplateAndTurnsRoundTripAndOlderReadersIgnoreThem) {
 // A 'TURN' entry that does not fit the album is ignored as a whole, with a warning; so is a template
 // that is no UTF-8. The photos and the other entries load.
 TEST(AlbumFileLoad, DamagedTurnsAndTemplatesAreIgnoredWithAWarning) {
-  const std::string turnsDamaged = "Die Drehungen der Fotos sind beschädigt; die Fotos werden ungedreht gezeigt.";
+  const std::string turnsDamaged =
+      "Die Drehungen der Fotos sind beschädigt; die Fotos werden ungedreht gezeigt.";
   struct {
     const char* What;
     std::string Entries;

@@ -68,17 +68,15 @@ TEST(PhotoSelection, BlockOrders) {
     uint32_t GapAt;
     const char* Expected;
   } rows[] = {
-      {Gap, {3, 4}, 0, "deabcf"},   // dragged to the front
-      {Gap, {0, 1}, 6, "cdefab"},   // to the end
-      {Gap, {1, 4}, 3, "acbedf"},   // two apart, gathered before d
-      {Gap, {2, 3}, 3, ""},         // onto itself
-      {Gap, {2, 3}, 4, ""},         // into its own middle
-      {Gap, {2, 3}, 5, "abecdf"},   // past its neighbour
-      {Forward, {2, 3}, 0, "acdbef"},
-      {Forward, {0, 1}, 0, ""},     // already at the front
-      {Forward, {1, 4}, 0, "beacdf"},  // gathered one place before b
-      {Back, {2, 3}, 0, "abecdf"},
-      {Back, {5}, 0, ""},           // already at the end
+      {Gap, {3, 4}, 0, "deabcf"},                                // dragged to the front
+      {Gap, {0, 1}, 6, "cdefab"},                                // to the end
+      {Gap, {1, 4}, 3, "acbedf"},                                // two apart, gathered before d
+      {Gap, {2, 3}, 3, ""},                                      // onto itself
+      {Gap, {2, 3}, 4, ""},                                      // into its own middle
+      {Gap, {2, 3}, 5, "abecdf"},                                // past its neighbour
+      {Forward, {2, 3}, 0, "acdbef"}, {Forward, {0, 1}, 0, ""},  // already at the front
+      {Forward, {1, 4}, 0, "beacdf"},                            // gathered one place before b
+      {Back, {2, 3}, 0, "abecdf"},    {Back, {5}, 0, ""},        // already at the end
       {Back, {0, 3}, 0, "bceadf"},  // gathered so that d, its last, stands one place further back
       {Forward, {}, 0, ""},
   };
@@ -123,13 +121,25 @@ TEST(UndoHistory, EveryKindOfChangeUndoesAndRedoes) {
     const char* After;
     const char* AfterUndo;
   } rows[] = {
-      {"insert", [] { return std::make_unique<TInsertPhotos>(std::vector<uint32_t>{0, 3}, NewPhotos("xy")); },
+      {"insert",
+       [] {
+         return std::make_unique<TInsertPhotos>(std::vector<uint32_t>{0, 3}, NewPhotos("xy"));
+       },
        "x a b y c* d e", "a b c* d e"},
-      {"remove", [] { return std::make_unique<TRemovePhotos>(std::vector<uint32_t>{0, 2, 4}); }, "b d*",
-       "a b c d* e"},  // c went, so d became current, and stays so
-      {"remove the last", [] { return std::make_unique<TRemovePhotos>(std::vector<uint32_t>{3, 4}); }, "a b c*",
-       "a b c* d e"},
-      {"reorder", [] { return std::make_unique<TReorderPhotos>(std::vector<uint32_t>{4, 0, 3, 2, 1}); },
+      {"remove",
+       [] {
+         return std::make_unique<TRemovePhotos>(std::vector<uint32_t>{0, 2, 4});
+       },
+       "b d*", "a b c d* e"},  // c went, so d became current, and stays so
+      {"remove the last",
+       [] {
+         return std::make_unique<TRemovePhotos>(std::vector<uint32_t>{3, 4});
+       },
+       "a b c*", "a b c* d e"},
+      {"reorder",
+       [] {
+         return std::make_unique<TReorderPhotos>(std::vector<uint32_t>{4, 0, 3, 2, 1});
+       },
        "e a d c* b", "a b c* d e"},
       {"texts",
        [] {
@@ -137,8 +147,11 @@ TEST(UndoHistory, EveryKindOfChangeUndoesAndRedoes) {
                                             std::vector<TPhotoText>{"neu", std::nullopt});
        },
        "a b=neu c* d=- e", "a b c* d e"},
-      {"turns", [] { return std::make_unique<TTurnPhotos>(std::vector<uint32_t>{0, 2}, 3); }, "a/3 b c*/3 d e",
-       "a b c* d e"},
+      {"turns",
+       [] {
+         return std::make_unique<TTurnPhotos>(std::vector<uint32_t>{0, 2}, 3);
+       },
+       "a/3 b c*/3 d e", "a b c* d e"},
   };
   for (const auto& r : rows) {
     TAlbumModel album;

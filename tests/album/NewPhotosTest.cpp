@@ -21,7 +21,8 @@ TEST(NewPhotos, DroppedFilesAndFolders) {
   qtest::WriteFile(dir.Path() / "urlaub" / "unterordner" / "x.jpg", jpeg);
   qtest::WriteFile(dir.Path() / "einzeln.bmp", "BM rest");
   qtest::WriteFile(dir.Path() / "leer.jpg", "");
-  const std::vector<std::string> paths = {dir / "urlaub", dir / "weg.jpg", dir / "einzeln.bmp", dir / "leer.jpg"};
+  const std::vector<std::string> paths = {dir / "urlaub", dir / "weg.jpg", dir / "einzeln.bmp",
+                                          dir / "leer.jpg"};
 
   size_t done = 0, total = 0;
   const TDroppedFiles dropped = CollectDroppedFiles(paths, nullptr, [&](size_t Done, size_t Total) {

@@ -28,11 +28,11 @@ TEST(PhotoSort, NamesInGermanNaturalOrder) {
                                           "/a/Birne.jpg",  "/z/apfel.jpg", "/a/Zebra.jpg", "/y/img_1.jpg",
                                           "/x/Öl.jpg",     "/x/Ofen.jpg"};
   EXPECT_EQ(Sorted(files, TSortKey::FileName, false),
-            (std::vector<std::string>{"apfel.jpg", "Äpfel.jpg", "birne.jpg", "Birne.jpg", "img_1.jpg", "IMG_2.jpg",
-                                      "IMG_10.jpg", "Ofen.jpg", "Öl.jpg", "Zebra.jpg"}));
+            (std::vector<std::string>{"apfel.jpg", "Äpfel.jpg", "birne.jpg", "Birne.jpg", "img_1.jpg",
+                                      "IMG_2.jpg", "IMG_10.jpg", "Ofen.jpg", "Öl.jpg", "Zebra.jpg"}));
   EXPECT_EQ(Sorted(files, TSortKey::FileName, true),
-            (std::vector<std::string>{"Zebra.jpg", "Öl.jpg", "Ofen.jpg", "IMG_10.jpg", "IMG_2.jpg", "img_1.jpg",
-                                      "birne.jpg", "Birne.jpg", "Äpfel.jpg", "apfel.jpg"}));
+            (std::vector<std::string>{"Zebra.jpg", "Öl.jpg", "Ofen.jpg", "IMG_10.jpg", "IMG_2.jpg",
+                                      "img_1.jpg", "birne.jpg", "Birne.jpg", "Äpfel.jpg", "apfel.jpg"}));
   EXPECT_TRUE(TNameCollator().Ok()) << "ICU has no German collation";
 }
 
@@ -44,8 +44,8 @@ TEST(ExifDate, DateAndOffsetTexts) {
   } dates[] = {
       {"2026:12:07 14:05:09", true, 2026, 12, 7, 14, 5, 9},
       {std::string_view("2026:12:07 14:05:09\0", 20), true, 2026, 12, 7, 14, 5, 9},  // EXIF's closing zero
-      {"2024:02:29 00:00:00", true, 2024, 2, 29, 0, 0, 0},  // a leap day
-      {"0000:00:00 00:00:00", false},                       // a clock never set
+      {"2024:02:29 00:00:00", true, 2024, 2, 29, 0, 0, 0},                           // a leap day
+      {"0000:00:00 00:00:00", false},                                                // a clock never set
       {"9999:12:31 23:59:59", false},
       {"    :  :     :  :  ", false},
       {"2023:02:29 12:00:00", false},  // no leap year
@@ -71,7 +71,7 @@ TEST(ExifDate, DateAndOffsetTexts) {
     bool Ok;
     int Minutes = 0;
   } offsets[] = {{"+01:00", true, 60}, {"-05:30", true, -330}, {"+14:00", true, 840}, {"+00:00", true, 0},
-                 {"+15:00", false},    {"01:00", false},       {"+1:00", false},       {"+01:60", false}};
+                 {"+15:00", false},    {"01:00", false},       {"+1:00", false},      {"+01:60", false}};
   for (const auto& o : offsets) {
     int minutes = 12345;
     ASSERT_EQ(ParseExifOffset(o.Text, minutes), o.Ok) << o.Text;
@@ -103,19 +103,25 @@ TEST(PhotoSort, ByDateTakenAndByFileDate) {
     files.push_back(dir / p.Name);
     ASSERT_EQ(qtest::Run("convert -size 16x8 xc:gray " + qtest::Quote(files.back())), 0);
     if (*p.Exif) {
-      ASSERT_EQ(qtest::Run(std::string("exiftool -q -overwrite_original ") + p.Exif + " " + qtest::Quote(files.back())), 0);
+      ASSERT_EQ(qtest::Run(std::string("exiftool -q -overwrite_original ") + p.Exif + " " +
+                           qtest::Quote(files.back())),
+                0);
     }
     ASSERT_EQ(qtest::Run(std::string("touch -d '") + p.Touched + "' " + qtest::Quote(files.back())), 0);
   }
   files.push_back(dir / "e.jpg");  // missing
   using V = std::vector<std::string>;
-  EXPECT_EQ(Sorted(files, TSortKey::DateTaken, false), (V{"c.jpg", "a.jpg", "t.tif", "b.jpg", "d.jpg", "e.jpg"}));
-  EXPECT_EQ(Sorted(files, TSortKey::DateTaken, true), (V{"d.jpg", "b.jpg", "t.tif", "a.jpg", "c.jpg", "e.jpg"}));
-  EXPECT_EQ(Sorted(files, TSortKey::FileDate, false), (V{"c.jpg", "b.jpg", "t.tif", "a.jpg", "d.jpg", "e.jpg"}));
+  EXPECT_EQ(Sorted(files, TSortKey::DateTaken, false),
+            (V{"c.jpg", "a.jpg", "t.tif", "b.jpg", "d.jpg", "e.jpg"}));
+  EXPECT_EQ(Sorted(files, TSortKey::DateTaken, true),
+            (V{"d.jpg", "b.jpg", "t.tif", "a.jpg", "c.jpg", "e.jpg"}));
+  EXPECT_EQ(Sorted(files, TSortKey::FileDate, false),
+            (V{"c.jpg", "b.jpg", "t.tif", "a.jpg", "d.jpg", "e.jpg"}));
 
   const TDateTaken a = DateTakenOf(files[0]);
   EXPECT_TRUE(a.FromExif);
-  EXPECT_EQ(std::vector<int>({a.Year, a.Month, a.Day, a.Hour, a.Minute}), std::vector<int>({2026, 12, 7, 10, 0}));
+  EXPECT_EQ(std::vector<int>({a.Year, a.Month, a.Day, a.Hour, a.Minute}),
+            std::vector<int>({2026, 12, 7, 10, 0}));
   EXPECT_EQ(a.Instant, 1796630400) << "2026-12-07 08:00 UTC";
   EXPECT_FALSE(DateTakenOf(files[2]).FromExif) << "garbage falls back to the file's time";
   EXPECT_FALSE(DateTakenOf(files[5]).Known);

@@ -26,7 +26,8 @@ TEST(TextTemplate, FieldsAndWhatIsNoField) {
       {"{Name} {Ordner}", taken, "bild.tar.gz", "bild.tar "},
       {"ohne Felder", taken, path.c_str(), "ohne Felder"},
   };
-  for (const auto& r : rows) EXPECT_EQ(FillTextTemplate(r.Template, r.Path, r.Date), r.Expected) << r.Template;
+  for (const auto& r : rows)
+    EXPECT_EQ(FillTextTemplate(r.Template, r.Path, r.Date), r.Expected) << r.Template;
   EXPECT_EQ(GermanLongDate(2024, 3, 1), "1. März 2024");
   EXPECT_TRUE(TemplateNeedsDate("am {Uhrzeit}"));
   EXPECT_FALSE(TemplateNeedsDate("{Name} {Ordner}"));

@@ -58,7 +58,8 @@ void BM_UndoDelete(benchmark::State& State) {
   TLayoutSettings settings;
   TUndoHistory history;
   std::vector<uint32_t> places;
-  for (uint32_t i = 0; i < State.range(1); ++i) places.push_back(i * static_cast<uint32_t>(State.range(0) / State.range(1)));
+  for (uint32_t i = 0; i < State.range(1); ++i)
+    places.push_back(i * static_cast<uint32_t>(State.range(0) / State.range(1)));
   history.Do(std::make_unique<TRemovePhotos>(places), album, settings);
   for (auto _ : State) {
     history.Undo(album, settings);
@@ -76,7 +77,8 @@ void BM_CopyAlbum(benchmark::State& State) {
     std::vector<std::pair<std::string, std::string>> copy;
     copy.reserve(album.Pics.Count);
     for (uint32_t i = 0; i < album.Pics.Count; ++i)
-      copy.emplace_back(EntryFileName(album.Pics[static_cast<int32_t>(i)]), EntryText(album.Pics[static_cast<int32_t>(i)]));
+      copy.emplace_back(EntryFileName(album.Pics[static_cast<int32_t>(i)]),
+                        EntryText(album.Pics[static_cast<int32_t>(i)]));
     benchmark::DoNotOptimize(copy.data());
   }
 }
@@ -88,7 +90,8 @@ void BM_SortByDateTaken(benchmark::State& State) {
   if (files.empty()) {
     const std::string first = dir / "0.jpg";
     if (qtest::Run("convert -size 64x48 xc:gray " + qtest::Quote(first)) != 0 ||
-        qtest::Run("exiftool -q -overwrite_original -DateTimeOriginal='2026:12:07 10:00:00' " + qtest::Quote(first)) != 0) {
+        qtest::Run("exiftool -q -overwrite_original -DateTimeOriginal='2026:12:07 10:00:00' " +
+                   qtest::Quote(first)) != 0) {
       State.SkipWithError("convert or exiftool failed");
       return;
     }

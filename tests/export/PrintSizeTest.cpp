@@ -351,7 +351,8 @@ TEST_F(PrintSize, TurnedPhotosKeepTheirBytesAndTurnInTheMatrix) {
   const std::string kept = Export(names, "kept.pdf", 0, true, 0, turns);
   const std::vector<TImage> images = Images(kept);
   ASSERT_EQ(images.size(), names.size());
-  for (size_t k = 0; k < names.size(); ++k) EXPECT_TRUE(images[k].Data == qtest::ReadFile(Dir / names[k])) << names[k];
+  for (size_t k = 0; k < names.size(); ++k)
+    EXPECT_TRUE(images[k].Data == qtest::ReadFile(Dir / names[k])) << names[k];
   const std::vector<uint32_t> want = QuarterColours(decoded, 1, imgtest::Render(Dir / "decoded.pdf", Dir, 1));
   const std::vector<uint32_t> got = QuarterColours(decoded, 1, imgtest::Render(Dir / "kept.pdf", Dir, 1));
   ASSERT_EQ(want.size(), 16u);

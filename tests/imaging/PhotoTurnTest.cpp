@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "PictureOracle.h"
-#include "imaging/Pictaro.h"
 #include "imaging/PhotoTurn.h"
+#include "imaging/Pictaro.h"
 #include "support/TestSupport.h"
 
 // Orientation 6 needs a quarter turn clockwise to be upright; one more makes half a turn (3). A mirrored
@@ -15,11 +15,10 @@ TEST(PhotoTurn, TurnedOrientations) {
   struct {
     int Orientation, Turns, Expected;
   } rows[] = {
-      {1, 0, 1}, {1, 1, 6}, {1, 2, 3}, {1, 3, 8}, {6, 1, 3}, {6, 3, 1}, {8, 1, 1}, {3, 2, 1},
-      {2, 1, 7}, {2, 2, 4}, {2, 3, 5}, {5, 1, 2}, {7, 1, 4}, {4, 1, 5},
-      {1, -1, 8},  // a turn to the left
-      {1, 5, 6},   // five quarters are one
-      {0, 1, 6},   // no valid tag counts as 1
+      {1, 0, 1}, {1, 1, 6}, {1, 2, 3}, {1, 3, 8}, {6, 1, 3}, {6, 3, 1}, {8, 1, 1},  {3, 2, 1},
+      {2, 1, 7}, {2, 2, 4}, {2, 3, 5}, {5, 1, 2}, {7, 1, 4}, {4, 1, 5}, {1, -1, 8},  // a turn to the left
+      {1, 5, 6},                                                                     // five quarters are one
+      {0, 1, 6},  // no valid tag counts as 1
       {9, 2, 3},
   };
   for (const auto& r : rows)
@@ -32,30 +31,20 @@ TEST(PhotoTurn, DecodedPicturesAreTurnedAsImageMagickTurnsThem) {
   QTEST_REQUIRE_PROGRAM("convert");
   QTEST_REQUIRE_PROGRAM("exiftool");
   qtest::TScratchDir dir;
-  const std::string base = dir / "base.jpg";
-  // Three flat quadrants on 8 x 8 blocks, no chroma subsampling: each corner says where it went.
-  ASSERT_EQ(qtest::Run("convert -size 48x32 xc:white -fill red -draw 'rectangle 0,0 23,15' -fill lime "
-                       "-draw 'rectangle 24,0 47,15' -fill blue -draw 'rectangle 0,16 23,31' "
-                       "-sampling-factor 1x1 -quality 100 " +
-                       qtest::Quote(base)),
-            0);
   std::vector<std::string> files;
   for (int orientation = 1; orientation <= 8; ++orientation) {
     files.push_back(dir / ("o" + std::to_string(orientation) + ".jpg"));
-    std::filesystem::copy_file(base, files.back());
-    ASSERT_EQ(qtest::Run("exiftool -q -overwrite_original -Orientation#=" + std::to_string(orientation) + " " +
-                         qtest::Quote(files.back())),
-              0);
+    ASSERT_TRUE(qtest::WriteQuadrantJpeg(files.back(), orientation));
   }
   files.push_back(dir / "plain.png");
-  ASSERT_EQ(qtest::Run("convert " + qtest::Quote(base) + " " + qtest::Quote(files.back())), 0);
+  ASSERT_EQ(qtest::Run("convert " + qtest::Quote(files.front()) + " " + qtest::Quote(files.back())), 0);
   ASSERT_EQ(files.size(), 9u);
   for (const std::string& file : files) {
     for (int turns = 0; turns < 4; ++turns) {
       SCOPED_TRACE(file + " turned " + std::to_string(turns));
       const std::string reference = dir / "reference.png";
-      ASSERT_EQ(qtest::Run("convert " + qtest::Quote(file) + " -auto-orient -rotate " + std::to_string(90 * turns) +
-                           " " + qtest::Quote(reference)),
+      ASSERT_EQ(qtest::Run("convert " + qtest::Quote(file) + " -auto-orient -rotate " +
+                           std::to_string(90 * turns) + " " + qtest::Quote(reference)),
                 0);
       TDib dib;
       ASSERT_EQ(OpenDib(&dib, file.c_str(), -1, nullptr, turns), 1);

@@ -73,6 +73,12 @@ bool HaveProgram(const std::string& Name);
 // (with a recorded failure) when djpeg is missing or refuses the bytes.
 bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb);
 
+// Writes a 48 x 32 JPEG of flat quadrants (red, lime, blue, white from the top left) on 8 x 8 blocks
+// without chroma subsampling, which JPEG keeps nearly intact, so each corner says where it went; made
+// by ImageMagick, with the EXIF orientation tag Orientation (1 to 8) written by exiftool. False (with a
+// recorded failure) when either fails.
+bool WriteQuadrantJpeg(const std::string& File, int Orientation);
+
 // The outcome of running the program under test.
 struct TProgramResult {
   int Status = -1;

@@ -94,7 +94,8 @@ class PhotoArrangingTest : public QObject {
     QCOMPARE(QString::fromStdString(f.Box.Shown[0].Text),
              QStringLiteral("Diese 2 Dateien sind keine Bilder, die Quirvel lesen kann, und wurden nicht "
                             "hinzugefügt:\n\n%1\n%2")
-                 .arg(QString::fromStdString(dir / "mappe/liesmich.txt"), QString::fromStdString(dir / "weg.jpg")));
+                 .arg(QString::fromStdString(dir / "mappe/liesmich.txt"),
+                      QString::fromStdString(dir / "weg.jpg")));
     f.Click("UndoBtn");
     QCOMPARE(Order(f.Form), QStringLiteral("a b"));
   }
