@@ -49,9 +49,10 @@ TPhotoArranging::TPhotoArranging(TMainForm& Form, Ui::TMainForm& Controls, TDial
   connect(FUi.TurnLeftBtn, &QPushButton::clicked, this, [this] { TurnSelected(3); });
   connect(FUi.TurnRightBtn, &QPushButton::clicked, this, [this] { TurnSelected(1); });
   // On the page "Fotos", wherever the focus is on it; turned at once, not after a button's animation.
-  for (const auto& [keys, turns] : {std::pair{Qt::Key_L, 3}, std::pair{Qt::Key_R, 1}}) {
-    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | keys), FUi.FotosPage);
+  for (const std::pair<Qt::Key, int>& key : {std::pair{Qt::Key_L, 3}, std::pair{Qt::Key_R, 1}}) {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | key.first), FUi.FotosPage);
     shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    const int turns = key.second;
     connect(shortcut, &QShortcut::activated, this, [this, turns] { TurnSelected(turns); });
   }
   connect(FUi.SortBtn, &QPushButton::clicked, this, &TPhotoArranging::SortBtnClick);

@@ -197,8 +197,9 @@ void TThumbnailGrid::PaintInsertionMark(QPainter& Painter, int Columns, int Coun
   // last cell rather than before the next row's first.
   int column = FGap % Columns, row = FGap / Columns;
   if (FGap == Count && Count > 0 && column == 0) column = Columns, --row;
-  Painter.fillRect(QRect(column * CellWidth - 2, row * CellHeight, 4, CellHeight),
-                   ColorFromRef(InsertionMarkColor));
+  // Four pixels wide across the gap between two cells; at the grid's left edge inside the first cell.
+  const int left = std::max(column * CellWidth - 2, 0);
+  Painter.fillRect(QRect(left, row * CellHeight, 4, CellHeight), ColorFromRef(InsertionMarkColor));
 }
 
 void TThumbnailGrid::RequestMissing(const std::vector<std::string>& Visible) {

@@ -1,16 +1,19 @@
 // Arranging photos in the real window: dragging the selection within the grid, dropping files and
 // folders from a file manager, and one row each for the other commands' wiring (sorting, turning,
 // texts from the template, a run of typing, undo keys and the "*" in the title).
+#include <QDialog>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QUrl>
 #include <QtTest>
 #include <filesystem>
 
 #include "MainFormFixture.h"
+#include "ui/BackgroundJob.h"
 
 namespace {
 
@@ -98,6 +101,25 @@ class PhotoArrangingTest : public QObject {
                       QString::fromStdString(dir / "weg.jpg")));
     f.Click("UndoBtn");
     QCOMPARE(Order(f.Form), QStringLiteral("a b"));
+  }
+
+  // Long work shows its dialog; "Abbrechen" stops it, and the caller learns it was cancelled.
+  void LongWorkIsCancelledFromItsDialog() {
+    std::atomic<bool> sawCancel{false};
+    QTimer::singleShot(0, [] {
+      // Runs once the dialog's own loop turns, that is once it shows.
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog);
+      QCOMPARE(dialog->objectName(), QStringLiteral("JobDialog"));
+      dialog->findChild<QPushButton*>(QStringLiteral("JobCancel"))->click();
+    });
+    const bool ran = RunJob(nullptr, QStringLiteral("Test"), QStringLiteral("Wartet ..."),
+                            [&](const std::atomic<bool>& Cancel, const TJobProgress& Progress) {
+                              for (size_t done = 0; !Cancel; ++done) Progress(done, 0);
+                              sawCancel = true;
+                            });
+    QVERIFY(!ran);
+    QVERIFY(sawCancel);
   }
 
   // One row per command: each changes the album once and one undo takes it back.
