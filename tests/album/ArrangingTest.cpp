@@ -247,12 +247,12 @@ TEST(UndoHistory, HundredStepsAndDeletedEntriesComeBackAsTheyWere) {
   EXPECT_EQ(State(album), "a*/2 c e g h i j") << "110 quarter turns, 100 of them undone";
 
   TAlbumModel again;
-  Fill(again, "abcdefghij");
+  Fill(again, "abcd");
   newdib(&again.Pics[3].Thumbnail, 8, 6, 24, nullptr, 0);
   const char* name = again.Pics[3].FileName;
   const uint8_t* pixels = again.Pics[3].Thumbnail.Bits;
   TUndoHistory fresh;
-  fresh.Do(std::make_unique<TRemovePhotos>(std::vector<uint32_t>{1, 3, 5}), again, settings);
+  fresh.Do(std::make_unique<TRemovePhotos>(std::vector<uint32_t>{3}), again, settings);
   fresh.Undo(again, settings);
   EXPECT_EQ(again.Pics[3].FileName, name);
   EXPECT_EQ(again.Pics[3].Thumbnail.Bits, pixels);

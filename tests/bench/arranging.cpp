@@ -1,17 +1,15 @@
 // Arranging large albums, each beside its reference in the same run: sorting 10,000 photos by name
 // (target 50 ms) against a plain byte-wise sort of the same names; undoing the delete of 1,000 of
 // 10,000 photos (target 50 ms) against copying the whole album once, which a history that kept a
-// copy of the album per step would pay; and sorting 10,000 photo files by their EXIF date.
+// copy of the album per step would pay.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <random>
 
 #include "album/PhotoSort.h"
 #include "album/UndoHistory.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -83,35 +81,10 @@ void BM_CopyAlbum(benchmark::State& State) {
   }
 }
 
-// 10,000 small JPEG files with an EXIF date each, made once (they stay in the system's file cache).
-void BM_SortByDateTaken(benchmark::State& State) {
-  static qtest::TScratchDir dir;
-  static std::vector<std::string> files;
-  if (files.empty()) {
-    const std::string first = dir / "0.jpg";
-    if (qtest::Run("convert -size 64x48 xc:gray " + qtest::Quote(first)) != 0 ||
-        qtest::Run("exiftool -q -overwrite_original -DateTimeOriginal='2026:12:07 10:00:00' " +
-                   qtest::Quote(first)) != 0) {
-      State.SkipWithError("convert or exiftool failed");
-      return;
-    }
-    for (int64_t i = 0; i < State.range(0); ++i) {
-      files.push_back(dir / (std::to_string(i) + ".jpg"));
-      if (i) std::filesystem::copy_file(first, files.back());
-    }
-  }
-  for (auto _ : State) {
-    std::vector<TSortKeyValue> keys;
-    SortKeysOf(files, TSortKey::DateTaken, keys);
-    benchmark::DoNotOptimize(SortedOrder(keys, false).data());
-  }
-}
-
 BENCHMARK(BM_SortByName)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortByBytes)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UndoDelete)->Args({10000, 1000})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyAlbum)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SortByDateTaken)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
