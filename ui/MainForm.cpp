@@ -176,6 +176,8 @@ TMainForm::~TMainForm() {
   // A window that goes without having been closed (the session ends) still keeps its settings; one
   // that was never shown never read them, so it must not write its defaults over them.
   if (FShown && !FStorageWritten) WriteFormStorage();
+  // The arranging works on the controls and filters the text box's keys: it goes before they do.
+  delete FArranging;
   // The grid works on FAlbum and its workers call back into it: it goes before the album does.
   delete FGrid;
 }
