@@ -128,6 +128,15 @@ void TPhotoArranging::Insert(uint32_t Gap, TPhotoRecords Records) {
   Do(std::make_unique<TInsertPhotos>(PlacesAt(Gap, count), std::move(Records)), KNoMemoryForPhotos);
 }
 
+bool TPhotoArranging::MakeTexts(const QString& Title, const std::string& Template, const TJobWork& Make) {
+  // Texts with the date taken read every file: in the background, behind "Abbrechen".
+  if (TemplateNeedsDate(Template))
+    return RunJob(&FForm, Title, QStringLiteral("Die Aufnahmedaten werden gelesen ..."), Make);
+  const std::atomic<bool> never{false};
+  Make(never, {});
+  return true;
+}
+
 void TPhotoArranging::AddPhotos(const std::vector<std::string>& Paths) {
   const TLayoutSettings settings = FForm.Settings();
   TPhotoRecords records;
@@ -135,15 +144,7 @@ void TPhotoArranging::AddPhotos(const std::vector<std::string>& Paths) {
   const auto make = [&](const std::atomic<bool>& Cancel, const TJobProgress& Progress) {
     made = MakePhotoRecords(Paths, settings, records, &Cancel, Progress);
   };
-  // Texts with the date taken read every file.
-  if (TemplateNeedsDate(settings.TextTemplate)) {
-    if (!RunJob(&FForm, QStringLiteral("Fotos hinzufügen"),
-                QStringLiteral("Die Aufnahmedaten werden gelesen ..."), make))
-      return;
-  } else {
-    const std::atomic<bool> never{false};
-    make(never, {});
-  }
+  if (!MakeTexts(QStringLiteral("Fotos hinzufügen"), settings.TextTemplate, make)) return;
   if (!made) {
     ShowError(KNoMemoryForPhotos);
     return;
@@ -257,14 +258,7 @@ void TPhotoArranging::RegenTextsBtnClick() {
       if (Progress) Progress(i + 1, files.size());
     }
   };
-  if (TemplateNeedsDate(settings.TextTemplate)) {
-    if (!RunJob(&FForm, QStringLiteral("Texte neu erzeugen"),
-                QStringLiteral("Die Aufnahmedaten werden gelesen ..."), make))
-      return;
-  } else {
-    const std::atomic<bool> never{false};
-    make(never, {});
-  }
+  if (!MakeTexts(QStringLiteral("Texte neu erzeugen"), settings.TextTemplate, make)) return;
   if (typed &&
       !MessageBox().Show("Einige der ausgewählten Fotos haben Texte, die von Hand geschrieben wurden. "
                          "Sollen auch diese Texte ersetzt werden?",

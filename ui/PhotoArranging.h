@@ -25,6 +25,7 @@
 
 #include "album/LayoutSettings.h"
 #include "album/UndoHistory.h"
+#include "ui/BackgroundJob.h"
 
 namespace Ui {
 class TMainForm;
@@ -80,6 +81,9 @@ class TPhotoArranging final : public QObject {
   // Runs one step of the history (Do, Undo, Redo) on the album and the window's settings, as Do.
   bool Step(const std::function<bool(TAlbumModel&, TLayoutSettings&)>& Run, const char* Message);
   void Reorder(std::vector<uint32_t> Order);
+  // Runs Make, which makes texts from Template, in the background when they need the date taken.
+  // False when it was cancelled.
+  bool MakeTexts(const QString& Title, const std::string& Template, const TJobWork& Make);
   // Inserts Records at Gap and selects them.
   void Insert(uint32_t Gap, TPhotoRecords Records);
   // Shows the album after a change: grid, text box, current cell in view, buttons, title.
