@@ -8,6 +8,7 @@
 
 #include "album/AlbumFile.h"
 #include "app/ExportCommand.h"
+#include "app/PreviewCommand.h"
 #include "app/Signals.h"
 
 #ifndef QUIRVEL_VERSION
@@ -143,6 +144,7 @@ const TCommandLine& ProgramCommandLine() {
     TCommandLine built;
     AddAlbumCommands(built);
     AddExportCommand(built);
+    AddPreviewCommand(built);
     return built;
   }();
   return commandLine;

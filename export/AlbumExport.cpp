@@ -1,7 +1,9 @@
 #include "export/AlbumExport.h"
 
+#include <filesystem>
 #include <new>
 
+#include "export/ColorResolve.h"
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
 #include "export/PendingFile.h"
@@ -15,6 +17,7 @@
 #include "platform/SafeFile.h"
 #include "platform/Shell.h"
 #include "platform/SystemError.h"
+#include "platform/TempFolder.h"
 
 namespace {
 
@@ -61,6 +64,7 @@ class TExportRun {
   TExportResult Run();
 
  private:
+  bool Cancelled() const { return FOptions.Cancel && FOptions.Cancel->load(); }
   std::string PageFileName(int32_t Page) const {
     return FSettings.SeparateCheck ? NumberedFileName(FFileName, Page) : FFileName;
   }
@@ -72,7 +76,8 @@ class TExportRun {
   TPictureLoadPlan LoadPlan() const;
   void PlacePictures();
   void AnnouncePhotos(size_t UpTo);
-  std::string WriteFailure(int Errno) const;
+  // The message for a failed write; FailedFile names the file that failed when it is not the PDF.
+  std::string WriteFailure(int Errno, const std::string& FailedFile = {}) const;
 
   const std::vector<TExportPhoto>& FPhotos;
   const TLayoutSettings FSettings;
@@ -96,22 +101,26 @@ bool TExportRun::OpenDocument(const std::string& Target) {
   FDoc.Canvas->PageHeight = FFlow.Grid().H;
   FDoc.Canvas->ImageDpi = FSettings.PictureDpi;
   FDoc.Canvas->KeepJpeg = FSettings.KeepJpeg;
+  FDoc.Canvas->Cancel = FOptions.Cancel;
   // A font is embedded for all its texts or for none, so it is asked for before the first text.
-  for (const auto& [embed, font] : {std::pair{FEmbedding.Heading, &FSettings.HeadingFont},
-                                    std::pair{FEmbedding.Text, &FSettings.TextFont}})
-    if (embed) FDoc.Canvas->EmbedFont(font->Name, PdfFontFor(*font).Style);
+  EmbedLayoutFonts(*FDoc.Canvas, FSettings, FEmbedding);
   return FDoc.File->Created() && FDoc.Canvas->BeginDoc(FDoc.File->TempName());
 }
 
 // Ends the current document and gives it its name. A writer that never opened its file has nothing
-// to end; its page was already reported as lost.
+// to end; its page was already reported as lost. Ending a document full of pictures takes a while: a
+// cancel is heeded while the pictures are encoded, while they are copied into the file, and up to
+// the moment the file takes its name.
 void TExportRun::FinishDocument() {
   if (FPipeline) FPipeline->Flush();  // every picture placed in the document is encoded
+  if (Cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
   if (!FDoc.Canvas || !FDoc.Canvas->Active()) return;
-  FDoc.Canvas->EndDoc();
+  if (!FDoc.Canvas->EndDoc()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
   FResult.Missing += FDoc.Canvas->MissingPictures();
-  if (FDoc.File->Commit()) {
+  if (FDoc.File->Commit(FOptions.Cancel)) {
     FResult.Files.push_back(FDoc.File->Target());
+  } else if (Cancelled()) {
+    throw TExportStop{TExportStatus::Cancelled, KCancelled};
   } else if (FSettings.SeparateCheck) {
     // The page's name could not be taken after all: reported like a page file that could not be
     // created, and the other pages go on.
@@ -160,6 +169,7 @@ TPictureLoadPlan TExportRun::LoadPlan() const {
   plan.Dpi = FSettings.PictureDpi;
   plan.KeepJpeg = FSettings.KeepJpeg;
   for (const TExportPhoto& photo : FPhotos) plan.Turns.push_back(photo.Turn);
+  plan.Matte = ResolveColor(FSettings.Shape1);  // transparent pixels show the page's background
   if (plan.Dpi > 0) {
     auto bounds = std::make_shared<const TPlacementBounds>(FSettings, PhotoTexts(FPhotos), FMeasures);
     plan.Range = [bounds](size_t Photo, int32_t IW, int32_t IH) { return bounds->Range(Photo, IW, IH); };
@@ -175,15 +185,14 @@ void TExportRun::PlacePictures() {
   for (const TExportPhoto& photo : FPhotos) files.push_back(photo.FileName);
   FPipeline = std::make_unique<TPicturePipeline>(std::move(files), FSettings.XMalEd, LoadPlan(),
                                                  FOptions.PictureProgress, FOptions.Cancel);
-  const auto cancelled = [this] { return FOptions.Cancel && FOptions.Cancel->load(); };
   size_t photo = 0;
   int32_t copy = 0;
   const TPictureSource* picture = nullptr;
   for (;;) {
-    if (cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
+    if (Cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
     if (!FPipeline->Next(photo, copy, picture)) break;
     AnnouncePhotos(photo + 1);
-    if (cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
+    if (Cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
     if (!picture->Loaded()) {
       ++FResult.Unreadable;
       FPipeline->Drop();
@@ -205,13 +214,22 @@ void TExportRun::PlacePictures() {
   AnnouncePhotos(FPhotos.size());
 }
 
-std::string TExportRun::WriteFailure(int Errno) const {
+std::string TExportRun::WriteFailure(int Errno, const std::string& FailedFile) const {
   const std::string target = FDoc.File ? FDoc.File->Target() : FFileName;
-  return "Fehler: Konnte die PDF-Datei " + Quoted(target) + " nicht schreiben. " + SystemErrorText(Errno);
+  // The pictures wait in the private temporary folder, which may lie on another, fuller disk.
+  const std::string where = IsTempFolderPath(FailedFile)
+                                ? ", denn der temporäre Ordner " +
+                                      Quoted(std::filesystem::path(FailedFile).parent_path().string()) +
+                                      " ließ sich nicht beschreiben"
+                                : "";
+  return "Fehler: Konnte die PDF-Datei " + Quoted(target) + " nicht schreiben" + where + ". " +
+         SystemErrorText(Errno);
 }
 
 TExportResult TExportRun::Run() {
   FResult.ViewFile = PageFileName(1);
+  // What runs killed outright left in this folder goes before this run adds its own.
+  RemoveStalePendingFiles(std::filesystem::path(FResult.ViewFile).parent_path().string());
   if (!OpenDocument(FResult.ViewFile)) {
     FResult.Status = TExportStatus::CannotCreate;
     FResult.Message = KCannotCreate;
@@ -227,7 +245,7 @@ TExportResult TExportRun::Run() {
     FResult.Message = stop.Message;
   } catch (const TSystemError& e) {
     FResult.Status = TExportStatus::WriteFailed;
-    FResult.Message = WriteFailure(e.ErrorCode());
+    FResult.Message = WriteFailure(e.ErrorCode(), e.FileName());
   } catch (const std::bad_alloc&) {
     FResult.Status = TExportStatus::WriteFailed;
     FResult.Message = "Fehler: Nicht genug Arbeitsspeicher für die PDF-Datei " +

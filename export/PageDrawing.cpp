@@ -15,7 +15,13 @@ TPDFFont PdfFontFor(const TFontSpec& Font) {
   return f;
 }
 
-void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TPageDecorations& Decorations) {
+void EmbedLayoutFonts(TDrawingSurface& Surface, const TLayoutSettings& Settings, TFontEmbedding Embedding) {
+  for (const auto& [embed, font] :
+       {std::pair{Embedding.Heading, &Settings.HeadingFont}, std::pair{Embedding.Text, &Settings.TextFont}})
+    if (embed) Surface.EmbedFont(font->Name, PdfFontFor(*font).Style);
+}
+
+void DrawPageStart(TDrawingSurface& Canvas, const TLayoutSettings& Settings, const TPageDecorations& Decorations) {
   Canvas.SetLineCap(2);
   if (Decorations.Background) {
     Canvas.Brush.Color = Decorations.BackgroundColor;
@@ -42,7 +48,7 @@ void DrawPageStart(TPDFCanvas& Canvas, const TLayoutSettings& Settings, const TP
   }
 }
 
-TPlacedImage DrawPicturePlacement(TPDFCanvas& Canvas, const TLayoutSettings& Settings,
+TPlacedImage DrawPicturePlacement(TDrawingSurface& Canvas, const TLayoutSettings& Settings,
                                   const TPicturePlacement& Placement, const TPictureSource& Picture) {
   const TPicturePlacement& p = Placement;
   TPlacedImage placed;

@@ -44,12 +44,15 @@ TPlacedSize PlacedPictureSize(int32_t CW, int32_t E, int32_t IW, int32_t IH, boo
 
 int32_t FramePenWidth(int32_t FrameWidth) { return static_cast<int32_t>(std::nearbyint(FrameWidth / 3.0)); }
 
+std::string InsertBeforeExtension(const std::string& Name, std::string_view Insert) {
+  const size_t nameStart = Name.find_last_of("/\\") == std::string::npos ? 0 : Name.find_last_of("/\\") + 1;
+  size_t dot = Name.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) dot = Name.size();
+  return Name.substr(0, dot) + std::string(Insert) + Name.substr(dot);
+}
+
 std::string NumberedFileName(const std::string& ChosenName, int32_t Page) {
-  const size_t nameStart =
-      ChosenName.find_last_of("/\\") == std::string::npos ? 0 : ChosenName.find_last_of("/\\") + 1;
-  size_t dot = ChosenName.rfind('.');
-  if (dot == std::string::npos || dot < nameStart) dot = ChosenName.size();
   std::string number = std::to_string(Page);
   if (number.size() < 4) number.insert(0, 4 - number.size(), '0');
-  return ChosenName.substr(0, dot) + number + ChosenName.substr(dot);
+  return InsertBeforeExtension(ChosenName, number);
 }

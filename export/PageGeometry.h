@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // trunc(mm / 25.39995 * 72), computed in extended precision: 210 mm -> 595, 297 mm -> 841, 15 -> 42.
 int32_t MmToPoints(double Mm);
@@ -61,3 +62,6 @@ int32_t FramePenWidth(int32_t FrameWidth);
 // Ext is the chosen name's extension with its dot (from the last dot of the name part, not of a
 // folder), empty when it has none. "/a/urlaub.pdf", 12 -> "/a/urlaub0012.pdf"; 12345 -> "urlaub12345".
 std::string NumberedFileName(const std::string& ChosenName, int32_t Page);
+// Name with Insert put before the extension of its name part (at its end when it has none):
+// "/a/b.png", "-2" -> "/a/b-2.png".
+std::string InsertBeforeExtension(const std::string& Name, std::string_view Insert);

@@ -6,6 +6,7 @@
 
 #include "export/ColorResolve.h"
 #include "export/PageDrawing.h"
+#include "pdf/PDFWriterCanvas.h"
 #include "platform/FontMetrics.h"
 #include "platform/TextEncoding.h"
 

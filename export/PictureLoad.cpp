@@ -29,6 +29,14 @@ TLimits LimitsFor(const TPictureLoadPlan& Plan, size_t Photo, int32_t Width, int
           small.Drawn && small.Width == large.Width && small.Height == large.Height};
 }
 
+// The profile of a JPEG that goes in as it is, for its own numbers: grey or RGB.
+TColorProfilePtr JpegFileProfile(const std::vector<uint8_t>& Bytes, const TJpegHeader& Header) {
+  std::string icc;
+  if ((Header.Components != 1 && Header.Components != 3) || !ReadJpegIccProfile(Bytes.data(), Bytes.size(), icc))
+    return nullptr;
+  return ReadColorProfile(reinterpret_cast<const uint8_t*>(icc.data()), icc.size(), Header.Components);
+}
+
 }  // namespace
 
 void TLoadedPicture::Clear() {
@@ -45,10 +53,15 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
   Out.Clear();
   TPictureSource& source = Out.FSource;
   const int turn = Photo < Plan.Turns.size() ? Plan.Turns[Photo] : 0;
+  TPictureColor colour;
+  colour.Matte = Plan.Matte;
   if (Plan.Dpi <= 0 && !Plan.KeepJpeg) {
     TDib dib;
-    LoadPicture(FileName.c_str(), -1, Progress, &dib, turn);
-    if (dib.Bits) source = TPictureSource::Of(dib);
+    LoadPicture(FileName.c_str(), -1, Progress, &dib, turn, &colour);
+    if (dib.Bits) {
+      source = TPictureSource::Of(dib);
+      source.Profile = colour.Profile;
+    }
     return;
   }
   // A decoded picture is encoded ahead when its limit is known now (and it is not one to go in as
@@ -70,8 +83,9 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
   if (!ReadJpegHeader(bytes.data(), bytes.size(), header)) {
     // Not a JPEG whose header we can follow: decoded whole, by whichever decoder takes it.
     TDib dib;
-    if (DecodePicture(bytes.data(), bytes.size(), format, Progress, &dib, turn)) {
+    if (DecodePicture(bytes.data(), bytes.size(), format, Progress, &dib, turn, &colour)) {
       source = TPictureSource::Of(dib);
+      source.Profile = colour.Profile;
       decoded(LimitsFor(Plan, Photo, source.Width, source.Height), false);
     }
     Out.FBytes.clear();
@@ -82,26 +96,34 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
   header.Orientation = TurnedOrientation(header.Orientation, turn);
   const int32_t width = header.UprightWidth(), height = header.UprightHeight();
   const TLimits limits = LimitsFor(Plan, Photo, width, height);
-  const bool mayGoAsIs = Plan.KeepJpeg && DctTakesAsIs(header);
-  if (mayGoAsIs && width <= limits.FewestWidth && height <= limits.FewestHeight) {
+  // Only bytes libjpeg reads without a single warning go in as they are: a reader shows garbage, half
+  // a picture or nothing for a file whose data is damaged, even where our decoder gets by. Any other
+  // file is decoded and re-encoded, or is unreadable, exactly as without pass-through.
+  const bool fitsSmallest = width <= limits.FewestWidth && height <= limits.FewestHeight;
+  const bool fitsLargest = width <= limits.MostWidth && height <= limits.MostHeight;
+  const bool mayGoAsIs = Plan.KeepJpeg && (fitsSmallest || (fitsLargest && !limits.Exact)) &&
+                         DctTakesAsIs(header) && JpegDecodesCleanly(bytes.data(), header.Length);
+  if (mayGoAsIs && fitsSmallest) {
     // Wherever it is placed, the writer takes the file as it is: nothing to decode.
     source.Width = width;
     source.Height = height;
     source.Jpeg = std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     source.Header = header;
+    source.Profile = JpegFileProfile(bytes, header);
     return;
   }
   TDib dib;
   int fullWidth = 0, fullHeight = 0;
   if (!DecodePictureAtLeast(bytes.data(), bytes.size(), format, std::min(width, limits.MostWidth),
                             std::min(height, limits.MostHeight), Progress, &dib, &fullWidth, &fullHeight,
-                            turn))
+                            turn, &colour))
     return;
   source.Dib = dib;
+  source.Profile = colour.Profile;
   source.Width = fullWidth;
   source.Height = fullHeight;
   // A larger place may still take the file as it is.
-  const bool keepBytes = mayGoAsIs && !limits.Exact;
+  const bool keepBytes = mayGoAsIs;
   if (keepBytes) {
     source.Jpeg = std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     source.Header = header;

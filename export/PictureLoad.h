@@ -4,15 +4,17 @@
 // Without a resolution limit or JPEG pass-through, a photo is loaded whole, exactly as LoadPicture
 // loads it. With them, a JPEG's header is read first, and the photo is decoded no more than the PDF
 // can use:
-// - a JPEG that goes into the PDF as it is (pass-through on, DctTakesAsIs, and within the pixel limit
-//   even where it is placed smallest) is not decoded at all: its size and orientation come from its
-//   header;
+// - a JPEG that goes into the PDF as it is (pass-through on, DctTakesAsIs, within the pixel limit even
+//   where it is placed smallest, and read by libjpeg without a warning, JpegDecodesCleanly) is not
+//   decoded into a picture: its size and orientation come from its header;
 // - any other JPEG is decoded at the smallest DCT scale that still has the pixels its largest
 //   placement allows (DecodePictureAtLeast), to be scaled down to the exact limit of the place it gets
 //   when it is encoded; the file's bytes are kept beside it when it may still go in as it is;
 // - every other picture is decoded whole, and scaled down when it is encoded.
-// A file that cannot be read, or whose pixels cannot be decoded when they are needed, is not loaded,
-// as with LoadPicture.
+// A file that cannot be read, or whose pixels cannot be decoded, is not loaded, as with LoadPicture:
+// whether a photo is unreadable depends neither on pass-through nor on the limit. The source carries
+// the picture's checked colour profile (a JPEG that goes in as it is, its own), and transparent pixels
+// are composited onto the plan's matte.
 //
 // A photo the user turned is turned as it is decoded, and every size above is that of the turned
 // picture; a JPEG that goes in as it is keeps its bytes, and its header's orientation becomes the
@@ -34,9 +36,10 @@ class TProgressSink;
 struct TPictureLoadPlan {
   int32_t Dpi = 0;        // the writer's ImageDpi: 0 for every pixel
   bool KeepJpeg = false;  // the writer's KeepJpeg
-  std::vector<int> Turns;  // each photo's quarter turns (PhotoTurn.h); photos beyond its end: none
   // Where photo Photo of IW x IH pixels (upright, at full scale) may be placed; asked when Dpi > 0.
   std::function<TPlacementRange(size_t Photo, int32_t IW, int32_t IH)> Range;
+  uint32_t Matte = 0xFFFFFF;  // transparent pixels are composited onto this colour: the page's
+  std::vector<int> Turns{};   // each photo's quarter turns (PhotoTurn.h); photos beyond its end: none
 };
 
 // One loaded photo: owns the decoded picture and the file's bytes its source points at.

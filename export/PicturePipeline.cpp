@@ -16,7 +16,11 @@ void Clear(TSlotType& Slot) {
   Slot.State = decltype(Slot.State)::Idle;
 }
 
+std::atomic<bool> GHelperStartFails{false};
+
 }  // namespace
+
+void FailHelperStartsForTesting(bool Fail) { GHelperStartFails = Fail; }
 
 TPicturePipeline::TPicturePipeline(std::vector<std::string> Files, int32_t Copies, TPictureLoadPlan Plan,
                                    TProgressSink* Progress, const std::atomic<bool>* Cancel)
@@ -28,6 +32,8 @@ TPicturePipeline::TPicturePipeline(std::vector<std::string> Files, int32_t Copie
       FCancel(Cancel) {
   if (FItems < 2) return;  // nothing to share
   try {
+    if (GHelperStartFails)
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     FThread = std::thread([this] { Help(); });
   } catch (const std::system_error&) {
     // No second thread to be had: the export's own thread does everything.
@@ -45,8 +51,10 @@ TPicturePipeline::~TPicturePipeline() {
   Clear(FHelper);
 }
 
+bool TPicturePipeline::Cancelled() const { return FCancel && FCancel->load(); }
+
 bool TPicturePipeline::ClaimNext(size_t& Item) {
-  if (FNextClaim >= FItems || (FCancel && FCancel->load()) || FParked.size() >= KMaxParked) return false;
+  if (FNextClaim >= FItems || Cancelled() || FParked.size() >= KMaxParked) return false;
   Item = FNextClaim++;
   return true;
 }
@@ -67,7 +75,9 @@ std::list<TPicturePipeline::TParked> TPicturePipeline::Park(TSlot& Slot) {
   p.Source.Height = loaded.Height;
   p.Source.EncodedKind = kind;
   p.Source.Encoded = &p.Encoded;
-  EncodePicture(loaded.Dib, kind, Slot.Picture.AheadWidth(), Slot.Picture.AheadHeight(), p.Encoded);
+  p.Source.Profile = loaded.Profile;
+  EncodePicture(loaded.Dib, kind, Slot.Picture.AheadWidth(), Slot.Picture.AheadHeight(), p.Encoded,
+                EncodesGrey(loaded.Profile));
   Slot.Picture.Clear();
   return parked;
 }
@@ -91,8 +101,7 @@ void TPicturePipeline::Help() {
     FChanged.wait(lock, [this] {
       if (FStop) return true;
       switch (FHelper.State) {
-        case TState::Idle:
-          return FNextClaim < FItems && !(FCancel && FCancel->load()) && FParked.size() < KMaxParked;
+        case TState::Idle: return FNextClaim < FItems && !Cancelled() && FParked.size() < KMaxParked;
         case TState::Loaded: return FHelper.Dropped || FHelper.Canvas;
         default: return false;
       }
@@ -102,11 +111,23 @@ void TPicturePipeline::Help() {
       if (!ClaimNext(FHelper.Item)) continue;
       FHelper.State = TState::Loading;
       lock.unlock();
-      Load(FHelper, nullptr);  // silently: progress is reported on the export's thread only
-      std::list<TParked> parked = Park(FHelper);
+      std::exception_ptr error;
+      std::list<TParked> parked;
+      try {
+        Load(FHelper, nullptr);  // silently: progress is reported on the export's thread only
+        parked = Park(FHelper);
+      } catch (...) {
+        // Memory ran out, say: the export's thread throws it on, as if it had loaded the picture.
+        error = std::current_exception();
+      }
       lock.lock();
-      Loaded(FHelper, parked);
-    } else if (FHelper.Dropped) {
+      if (error) {
+        if (!FError) FError = error;
+        Clear(FHelper);
+      } else {
+        Loaded(FHelper, parked);
+      }
+    } else if (FHelper.Dropped || Cancelled()) {
       Clear(FHelper);
     } else {
       FHelper.State = TState::Encoding;
@@ -261,7 +282,7 @@ void TPicturePipeline::SkipPhoto(size_t Photo) {
 }
 
 void TPicturePipeline::Flush() {
-  EncodeOwn();
+  if (!Cancelled()) EncodeOwn();
   std::unique_lock<std::mutex> lock(FLock);
   FChanged.wait(lock, [this] {
     return FError ||

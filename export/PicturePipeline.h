@@ -22,10 +22,11 @@
 // on, every load reading the file anew as Plan says (LoadPictureForPdf). SkipPhoto drops the remaining loads
 // of a photo (after one of them failed). Picture-loading progress goes to Progress for the pictures the
 // export's thread decodes; the helper decodes silently, so that Progress is only ever called on that thread.
-// When the cancel flag is set the helper starts no more pictures.
+// When the cancel flag is set the helper starts no more pictures, and encodes none.
 //
 // All functions are called on the export's thread. An encoding the helper could not write to the
-// spool is thrown (TSystemError) out of the next Next or Flush. The destructor lets the picture the
+// spool is thrown (TSystemError) out of the next Next or Flush, and so is anything else a load on the
+// helper threw (std::bad_alloc). The destructor lets the picture the
 // helper works on finish, frees everything and stops the helper: destroy the pipeline before
 // abandoning or destroying a writer it may be encoding into. When no thread can be started, everything
 // happens on the export's thread.
@@ -64,7 +65,9 @@ class TPicturePipeline {
   void Drop();
   // No more loads of Photo.
   void SkipPhoto(size_t Photo);
-  // Returns once every picture handed to Encode is encoded: before ending a writer.
+  // Returns once every picture handed to Encode is encoded: before ending a writer. Once the cancel
+  // flag is set it encodes nothing more and waits only for an encoding the helper is in the middle
+  // of, since the writer is to be abandoned.
   void Flush();
 
  private:
@@ -90,6 +93,7 @@ class TPicturePipeline {
   enum class TOut { Own, Helper, Parked };
 
   void Help();
+  bool Cancelled() const;
   // Encodes and frees the picture of the export's own slot if it was placed; one not placed yet stays.
   // Called without the lock.
   void EncodeOwn();
@@ -124,3 +128,7 @@ class TPicturePipeline {
   std::exception_ptr FError;
   std::thread FThread;
 };
+
+// Tests make starting the helper fail, as it does when the system has no thread to spare, until
+// called again with false.
+void FailHelperStartsForTesting(bool Fail);

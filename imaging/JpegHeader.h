@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 struct TJpegHeader {
   int32_t Width = 0, Height = 0;  // as stored, before the orientation tag turns the picture
@@ -15,7 +16,7 @@ struct TJpegHeader {
   int Precision = 0;  // bits per sample
   int Components = 0;
   uint8_t ComponentIds[4] = {};  // of the first four components
-  bool Jfif = false;             // a JFIF marker: three components are YCbCr
+  bool Jfif = false;             // a JFIF marker of its full 14 bytes: three components are YCbCr
   int AdobeTransform = -1;       // the Adobe marker's colour transform; -1 when there is no such marker
   // Bytes from the start through the end-of-image marker that closes the last scan; 0 when the data
   // stops before that marker (a file cut short). Bytes after it (a second picture, padding) are not
@@ -33,3 +34,9 @@ struct TJpegHeader {
 // first scan; Length then tells whether the file is complete. False for anything else, with Header
 // unspecified. Reads nothing outside Data; linear in Size.
 bool ReadJpegHeader(const uint8_t* Data, size_t Size, TJpegHeader& Header);
+
+// The ICC profile a JPEG file carries in its APP2 "ICC_PROFILE" segments before its first scan,
+// joined in the order of their sequence numbers (the segments may stand in any order). False, with
+// Icc empty, when there is none, or when the segments do not agree on their count, one is missing or
+// one is repeated: such a profile is no profile.
+bool ReadJpegIccProfile(const uint8_t* Data, size_t Size, std::string& Icc);

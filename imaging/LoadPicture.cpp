@@ -23,11 +23,12 @@ int PictureFormatFor(const char* FileName, int Format) {
   return PictureExtension(FileName) == ".JPEG" ? 7 : Format;
 }
 
-void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, int Turn) {
-  OpenDib(Out, FileName, PictureFormatFor(FileName, Format), Owner, Turn);
+void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, int Turn,
+                 TPictureColor* Color) {
+  OpenDib(Out, FileName, PictureFormatFor(FileName, Format), Owner, Turn, Color);
 }
 
 void LoadPictureReduced(const char* FileName, int Format, int MinLongSide, TDib* Out, int* FullWidth,
-                        int* FullHeight) {
-  OpenDibReduced(Out, FileName, PictureFormatFor(FileName, Format), MinLongSide, FullWidth, FullHeight);
+                        int* FullHeight, TPictureColor* Color) {
+  OpenDibReduced(Out, FileName, PictureFormatFor(FileName, Format), MinLongSide, FullWidth, FullHeight, Color);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "imaging/Dib.h"
+#include "imaging/Pictaro.h"
 
 class TProgressSink;
 
@@ -11,13 +12,15 @@ class TProgressSink;
 // after the last '/' or '\', compared in ASCII upper case) is ".JPEG" is always read as JPEG
 // (format 7); any other name with the caller's Format. Reports nothing itself: Out->Bits nullptr
 // tells the caller that the file could not be read. Turn: the photo's quarter turns (PhotoTurn.h).
-void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, int Turn = 0);
+// Color as with OpenDib.
+void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, int Turn = 0,
+                 TPictureColor* Color = nullptr);
 
 // LoadPicture for pictures wanted small: a JPEG is decoded at the smallest reduced scale whose longer
 // side still has MinLongSide pixels (OpenDibReduced); FullWidth and FullHeight receive the upright size
 // of the picture at full scale. Safe to call from any thread.
 void LoadPictureReduced(const char* FileName, int Format, int MinLongSide, TDib* Out, int* FullWidth,
-                        int* FullHeight);
+                        int* FullHeight, TPictureColor* Color = nullptr);
 
 // The extension as LoadPicture sees it: dot included, ASCII letters upper-cased, "" when none.
 std::string PictureExtension(const char* FileName);

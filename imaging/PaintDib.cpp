@@ -7,7 +7,9 @@
 #include <optional>
 #include <vector>
 
+#include "imaging/ColorConvert.h"
 #include "imaging/Pictaro.h"
+#include "imaging/PictaroMemory.h"
 #include "platform/Device.h"
 #include "platform/Messages.h"
 
@@ -44,7 +46,7 @@ class TPaletteSelection {
 // and columns inside the device's clip box are worked out and sent.
 template <int Bpp>
 void PaintRows(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight, const TDib& Dib, int SrcX,
-               int TopRow, int SrcWidth, int SrcHeight) {
+               int TopRow, int SrcWidth, int SrcHeight, const TColorProfile* Profile) {
   if (!Dib.Bits || DestWidth <= 0 || DestHeight <= 0 || SrcWidth <= 0 || SrcHeight <= 0) return;
   const TDeviceRect clip = DC.ClipBox();
   const int c0 = std::clamp(clip.Left - DestX, 0, DestWidth),
@@ -60,6 +62,7 @@ void PaintRows(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight,
   else
     newdib(&row.Dib, width, 1, 8, Dib.Header, static_cast<int>(DibPaletteColors(Dib)));
   if (!row.Dib.Bits) return;
+  if (Bpp == 1) DibToScreen(row.Dib, Profile);  // the row's copy of the colour table
 
   // Column map: byte offset of each target column's source pixel within a row; the columns whose
   // source lies inside the picture run from first to last.
@@ -87,6 +90,7 @@ void PaintRows(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight,
       const uint8_t* from = Dib.Bits + offset;
       uint8_t* to = row.Dib.Bits;
       for (int i = first; i <= last; ++i) std::memcpy(to + i * Bpp, from + map[static_cast<size_t>(i)], Bpp);
+      if (Bpp == 3 && last >= first) RowToScreen(to + first * Bpp, static_cast<size_t>(last - first + 1), Profile);
       prev = offset;
     }
     DC.SetDIBitsToDevice(DestX + c0, DestY + r, width, 1, 0, 0, 0, 1, row.Dib.Bits, row.Dib.Header);
@@ -140,13 +144,13 @@ void PaintHalftoned(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHe
 }  // namespace
 
 void PaintRows24(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight, const TDib& Dib, int SrcX,
-                 int TopRow, int SrcWidth, int SrcHeight) {
-  PaintRows<3>(DC, DestX, DestY, DestWidth, DestHeight, Dib, SrcX, TopRow, SrcWidth, SrcHeight);
+                 int TopRow, int SrcWidth, int SrcHeight, const TColorProfile* Profile) {
+  PaintRows<3>(DC, DestX, DestY, DestWidth, DestHeight, Dib, SrcX, TopRow, SrcWidth, SrcHeight, Profile);
 }
 
 void PaintRows8(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight, const TDib& Dib, int SrcX,
-                int TopRow, int SrcWidth, int SrcHeight) {
-  PaintRows<1>(DC, DestX, DestY, DestWidth, DestHeight, Dib, SrcX, TopRow, SrcWidth, SrcHeight);
+                int TopRow, int SrcWidth, int SrcHeight, const TColorProfile* Profile) {
+  PaintRows<1>(DC, DestX, DestY, DestWidth, DestHeight, Dib, SrcX, TopRow, SrcWidth, SrcHeight, Profile);
 }
 
 void ScaleDibByHand(const TDib& Dib, int SrcX, int SrcY, int SrcWidth, int SrcHeight, int DestWidth,
@@ -182,9 +186,26 @@ void ScaleDibByHand(const TDib& Dib, int SrcX, int SrcY, int SrcWidth, int SrcHe
   }
 }
 
-void PaintDib(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight, const TDib& Dib, int SrcX,
+void PaintDib(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight, const TDib& Source, int SrcX,
               int SrcY, int SrcWidth, int SrcHeight, bool Halftone, uint32_t Rop, bool UseOwnPalette,
-              void* CallerPalette) {
+              void* CallerPalette, const TColorProfile* Profile) {
+  if (!Source.Bits || !Source.Header || SrcWidth <= 0 || SrcHeight <= 0) return;
+  const int bits = DibBitCount(Source);
+  const bool rows = (bits == 24 || bits == 8) && DC.Technology() != DtRasPrinter &&
+                    !(bits == 24 && ScreenBitsPerPixel() <= 8 && Halftone);
+  // The routes that hand the whole picture on get a converted copy; the row routes convert as they go.
+  TOwnedDib converted;
+  if (NeedsConversion(Profile) && !rows) {
+    newdibUncleared(&converted.Dib, DibWidth(Source), DibHeight(Source), bits, Source.Header,
+                    static_cast<int>(DibPaletteColors(Source)));
+    if (converted.Dib.Bits) {
+      std::memcpy(converted.Dib.Bits, Source.Bits, static_cast<size_t>(Source.RowBytes) * DibHeight(Source));
+      converted.Dib.HasPalette = Source.HasPalette;
+      converted.Dib.Palette = Source.Palette;
+      DibToScreen(converted.Dib, Profile);
+    }
+  }
+  const TDib& Dib = converted.Dib.Bits ? converted.Dib : Source;
   if (!Dib.Bits || !Dib.Header || SrcWidth <= 0 || SrcHeight <= 0) return;
   const bool isPrinter = DC.Technology() == DtRasPrinter;
   DC.SetStretchMode(ColorOnColor);
@@ -224,15 +245,15 @@ void PaintDib(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight, 
   std::optional<TPaletteSelection> selection;
   if (Dib.HasPalette == 1) selection.emplace(DC, palette);
 
-  const int bits = DibBitCount(Dib);
   if (bits == 24 && ScreenBitsPerPixel() <= 8 && Halftone) {
     PaintHalftoned(DC, DestX, DestY, DestWidth, DestHeight, Dib, SrcX, SrcY, SrcWidth, SrcHeight, Rop,
                    palette);
   } else if (bits == 24 && !isPrinter) {
-    PaintRows24(DC, DestX, DestY, DestWidth, DestHeight, Dib, SrcX, h - SrcY - SrcHeight, SrcWidth,
-                SrcHeight);
+    PaintRows24(DC, DestX, DestY, DestWidth, DestHeight, Dib, SrcX, h - SrcY - SrcHeight, SrcWidth, SrcHeight,
+                Profile);
   } else if (bits == 8 && !isPrinter) {
-    PaintRows8(DC, DestX, DestY, DestWidth, DestHeight, Dib, SrcX, h - SrcY - SrcHeight, SrcWidth, SrcHeight);
+    PaintRows8(DC, DestX, DestY, DestWidth, DestHeight, Dib, SrcX, h - SrcY - SrcHeight, SrcWidth, SrcHeight,
+               Profile);
   } else {
     bool dibToDev = (DC.RasterCaps() & RcDibToDev) != 0;
     // A result of 0 lines counts as done: only GdiError is a refusal.

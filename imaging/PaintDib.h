@@ -15,6 +15,10 @@
 // "Konnte Bitmap nicht erzeugen!", "Das Gerät unterstützt die Funtkion setdibits nicht!",
 // "Das Gerät unterstützt die Funktion StretchBlt nicht!". The target area then stays as it was.
 //
+// Colour: with a Profile other than sRGB the picture's numbers are converted to sRGB on the way out
+// (ColorConvert.h): on displays only the rows and columns inside the clip box, at the drawn size; on
+// other routes a converted copy of the picture is drawn.
+//
 // Work is limited to the device's clip box; what lands inside it does not depend on the clip box.
 // PaintDib keeps nothing between calls: everything it makes is freed and every palette it selects is
 // deselected before it returns. A picture whose Bits is nullptr, or an empty rectangle, draws nothing.
@@ -22,6 +26,7 @@
 
 #include <cstdint>
 
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 
 class TDevice;
@@ -31,9 +36,10 @@ class TDevice;
 // picture and the target shrunk in proportion, so a source reaching past an edge leaves the picture
 // where it would have been. Palette: the picture's own when UseOwnPalette, else CallerPalette
 // (nullptr: none); selected only for pictures that carry one, and by the halftone route always.
+// Profile: what the picture's numbers mean (nullptr: sRGB).
 void PaintDib(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight, const TDib& Dib, int SrcX,
               int SrcY, int SrcWidth, int SrcHeight, bool Halftone, uint32_t Rop, bool UseOwnPalette,
-              void* CallerPalette);
+              void* CallerPalette, const TColorProfile* Profile = nullptr);
 
 // Nearest-neighbour scaling of a 24-bit (8-bit) picture for displays: target row r shows source row
 // TopRow + SrcHeight * r div DestHeight counted from the top, target column i source column
@@ -41,9 +47,9 @@ void PaintDib(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight, 
 // row goes to the device with SetDIBitsToDevice; a source row that feeds several target rows is copied
 // once. 8-bit output carries the picture's colour table.
 void PaintRows24(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight, const TDib& Dib, int SrcX,
-                 int TopRow, int SrcWidth, int SrcHeight);
+                 int TopRow, int SrcWidth, int SrcHeight, const TColorProfile* Profile = nullptr);
 void PaintRows8(TDevice& DC, int DestX, int DestY, int DestWidth, int DestHeight, const TDib& Dib, int SrcX,
-                int TopRow, int SrcWidth, int SrcHeight);
+                int TopRow, int SrcWidth, int SrcHeight, const TColorProfile* Profile = nullptr);
 
 // The picture's source rectangle scaled into DestWidth x DestHeight by hand as a new picture of the
 // same depth and colour table: target pixel x of stored row y takes source pixel

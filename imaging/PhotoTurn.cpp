@@ -1,5 +1,8 @@
 #include "imaging/PhotoTurn.h"
 
+#include <cstring>
+
+#include "imaging/Pictaro.h"
 #include "imaging/pictaro/Codecs.h"
 
 namespace {
@@ -24,3 +27,17 @@ int TurnedOrientation(int Orientation, int Turns) {
 }
 
 bool TurnDib(TDib& Dib, int Turns) { return pictaro::ApplyOrientation(Dib, TurnedOrientation(1, Turns)); }
+
+TDib TurnedCopy(const TDib& Dib, int Turns) {
+  TDib copy{};
+  if (!Dib.Bits) return copy;
+  newdib(&copy, DibWidth(Dib), DibHeight(Dib), DibBitCount(Dib), Dib.Header,
+         static_cast<int>(DibPaletteColors(Dib)));
+  if (!copy.Bits) return TDib{};
+  std::memcpy(copy.Bits, Dib.Bits, static_cast<size_t>(copy.RowBytes) * static_cast<size_t>(DibHeight(Dib)));
+  if (!TurnDib(copy, Turns)) {
+    deldib(copy);
+    return TDib{};
+  }
+  return copy;
+}

@@ -29,3 +29,7 @@ inline bool TurnSwapsSides(int Turns) { return (NormalTurn(Turns) & 1) != 0; }
 // in place: the old picture is freed and Dib holds the turned one. A turn of 0 or a Dib without
 // pixels changes nothing. False, with Dib unchanged, only when memory for the turned copy is short.
 bool TurnDib(TDib& Dib, int Turns);
+
+// A picture of the caller's own (freed with deldib): Dib turned by Turns quarter turns clockwise, a
+// plain copy for no turn. Dib is left alone. Bits nullptr when Dib has no pixels or memory is short.
+TDib TurnedCopy(const TDib& Dib, int Turns);

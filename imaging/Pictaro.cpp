@@ -25,8 +25,10 @@
 namespace {
 
 constexpr uint64_t MaxFileSize = KMaxPictureFileSize;
+// A HEIF file's 'ftyp' box, which tells it, with its brands.
+constexpr size_t KHeifSniffBytes = 256;
 
-enum class TKind { Unknown, Bmp, Jpeg, Png, Tiff, Gif, Webp };
+enum class TKind { Unknown, Bmp, Jpeg, Png, Tiff, Gif, Webp, Heif };
 
 TKind Sniff(const uint8_t* d, size_t n) {
   auto starts = [&](const char* magic, size_t len) { return n >= len && std::memcmp(d, magic, len) == 0; };
@@ -37,7 +39,43 @@ TKind Sniff(const uint8_t* d, size_t n) {
     return TKind::Tiff;
   if (starts("GIF87a", 6) || starts("GIF89a", 6)) return TKind::Gif;
   if (n >= 12 && std::memcmp(d, "RIFF", 4) == 0 && std::memcmp(d + 8, "WEBP", 4) == 0) return TKind::Webp;
+  if (pictaro::LooksLikeHeif(d, n)) return TKind::Heif;
   return TKind::Unknown;
+}
+
+// The checked profile of a picture a decoder made, from what the decoder found: nullptr unless it
+// describes the picture's numbers as they are (a grey profile for a grey picture, an RGB profile for
+// a colour or palette picture).
+TColorProfilePtr ProfileFor(const pictaro::TDecodeColor& Found, const TDib& Dib) {
+  TColorProfilePtr profile = Found.Made;
+  if (!profile && !Found.Icc.empty() && Found.Icc.size() <= KMaxProfileSize)
+    profile = ReadColorProfile(reinterpret_cast<const uint8_t*>(Found.Icc.data()), Found.Icc.size(),
+                               Found.Channels);
+  if (!profile || profile->Channels() != Found.Channels) return nullptr;
+  const int bits = DibBitCount(Dib);
+  const bool fits = profile->Space() == TColorSpace::Grey ? bits == 8
+                    : profile->Space() == TColorSpace::Rgb ? bits == 24 || bits <= 8
+                                                          : false;
+  return fits ? profile : nullptr;
+}
+
+// Hands a decoded picture and its colour to the caller.
+int Deliver(const TDib& Decoded, const pictaro::TDecodeColor& Found, TDib* Dib, TPictureColor* Color) {
+  if (Color) {
+    try {
+      Color->Profile = ProfileFor(Found, Decoded);
+    } catch (const std::bad_alloc&) {
+      Color->Profile = nullptr;  // the picture is still there, taken as sRGB
+    }
+  }
+  *Dib = Decoded;
+  return 1;
+}
+
+pictaro::TDecodeColor Asked(const TPictureColor* Color) {
+  pictaro::TDecodeColor asked;
+  if (Color) asked.Matte = Color->Matte & 0xFFFFFF;
+  return asked;
 }
 
 }  // namespace
@@ -80,8 +118,9 @@ void PackIndexRow(const uint8_t* Indices, int Width, int BitCount, uint8_t* Row)
 }  // namespace pictaro
 
 int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib,
-                  int Turn) {
+                  int Turn, TPictureColor* Color) {
   std::memset(Dib, 0, sizeof *Dib);
+  if (Color) Color->Profile = nullptr;
   if (!Data || Size == 0) return 0;
   TKind kind = Sniff(Data, Size);
   if ((Format == 3 && kind != TKind::Bmp) || (Format == 7 && kind != TKind::Jpeg)) return 0;
@@ -91,13 +130,18 @@ int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* P
   reporter.Report(0);
   TDib out{};
   bool ok = false;
+  pictaro::TDecodeColor found = Asked(Color);
+  int fullWidth = 0, fullHeight = 0;
   switch (kind) {
-    case TKind::Bmp: ok = pictaro::DecodeBmp(Data, Size, reporter, &out); break;
-    case TKind::Jpeg: ok = pictaro::DecodeJpeg(Data, Size, reporter, &out, Turn); break;
-    case TKind::Png: ok = pictaro::DecodePng(Data, Size, reporter, &out); break;
-    case TKind::Tiff: ok = pictaro::DecodeTiff(Data, Size, reporter, &out, Turn); break;
-    case TKind::Gif: ok = pictaro::DecodeGif(Data, Size, reporter, &out); break;
-    case TKind::Webp: ok = pictaro::DecodeWebp(Data, Size, reporter, &out); break;
+    case TKind::Bmp: ok = pictaro::DecodeBmp(Data, Size, reporter, found, &out); break;
+    case TKind::Jpeg: ok = pictaro::DecodeJpeg(Data, Size, reporter, found, &out, Turn); break;
+    case TKind::Png: ok = pictaro::DecodePng(Data, Size, reporter, found, &out); break;
+    case TKind::Tiff: ok = pictaro::DecodeTiff(Data, Size, reporter, found, &out, Turn); break;
+    case TKind::Gif: ok = pictaro::DecodeGif(Data, Size, reporter, found, &out); break;
+    case TKind::Webp: ok = pictaro::DecodeWebp(Data, Size, reporter, found, &out); break;
+    case TKind::Heif:
+      ok = pictaro::DecodeHeif(Data, Size, 0, false, reporter, found, &out, &fullWidth, &fullHeight);
+      break;
     case TKind::Unknown: break;
   }
   if (!ok || !out.Bits) return 0;
@@ -107,36 +151,52 @@ int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* P
     return 0;
   }
   reporter.Report(100);
-  *Dib = out;
-  return 1;
+  return Deliver(out, found, Dib, Color);
 }
 
-int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress, int Turn) {
+int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress, int Turn,
+            TPictureColor* Color) {
   std::memset(Dib, 0, sizeof *Dib);
+  if (Color) Color->Profile = nullptr;
   if (!FileName) return 0;
   std::vector<uint8_t> bytes;
   if (ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
-  return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib, Turn);
+  return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib, Turn, Color);
 }
 
 namespace {
 
-// A JPEG decoded at the scale Scale asks for, any other picture at full size.
+// A JPEG decoded at the scale Scale asks for, a HEIF file's thumbnail for a thumbnail when it is large
+// enough, any other picture at full size.
 int DecodeScaled(const uint8_t* Data, size_t Size, int Format, const pictaro::TJpegScale& Scale,
-                 TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight) {
+                 TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight, TPictureColor* Color) {
   std::memset(Dib, 0, sizeof *Dib);
   *FullWidth = *FullHeight = 0;
+  if (Color) Color->Profile = nullptr;
   if (!Data || Size == 0) return 0;
-  if (Sniff(Data, Size) == TKind::Jpeg && (Format == -1 || Format == 0 || Format == 7)) {
+  const TKind kind = Sniff(Data, Size);
+  const bool jpeg = kind == TKind::Jpeg && (Format == -1 || Format == 0 || Format == 7);
+  const bool heif = kind == TKind::Heif && (Format == -1 || Format == 0);
+  if (jpeg || heif) {
     pictaro::TProgressReporter reporter(Progress);
     reporter.Report(0);
     TDib out{};
-    if (!pictaro::DecodeJpegScaled(Data, Size, Scale, reporter, &out, FullWidth, FullHeight)) return 0;
+    pictaro::TDecodeColor found = Asked(Color);
+    const bool ok = jpeg ? pictaro::DecodeJpegScaled(Data, Size, Scale, reporter, found, &out, FullWidth,
+                                                     FullHeight)
+                         : pictaro::DecodeHeif(Data, Size, Scale.Fast ? Scale.MinLongSide : 0, false, reporter,
+                                               found, &out, FullWidth, FullHeight);
+    if (!ok) return 0;
+    // libheif has applied the file's own turns and mirrorings; the photo's turn comes on top.
+    if (heif && !TurnDib(out, Scale.Turn)) {
+      deldib(out);
+      return 0;
+    }
+    if (heif && TurnSwapsSides(Scale.Turn)) std::swap(*FullWidth, *FullHeight);
     reporter.Report(100);
-    *Dib = out;
-    return 1;
+    return Deliver(out, found, Dib, Color);
   }
-  if (!DecodePicture(Data, Size, Format, Progress, Dib, Scale.Turn)) return 0;
+  if (!DecodePicture(Data, Size, Format, Progress, Dib, Scale.Turn, Color)) return 0;
   *FullWidth = DibWidth(*Dib), *FullHeight = DibHeight(*Dib);
   return 1;
 }
@@ -144,38 +204,74 @@ int DecodeScaled(const uint8_t* Data, size_t Size, int Format, const pictaro::TJ
 }  // namespace
 
 int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLongSide, TDib* Dib,
-                         int* FullWidth, int* FullHeight) {
+                         int* FullWidth, int* FullHeight, TPictureColor* Color) {
   pictaro::TJpegScale scale;
   scale.MinLongSide = std::max(MinLongSide, 1);
   scale.Fast = true;
-  return DecodeScaled(Data, Size, Format, scale, nullptr, Dib, FullWidth, FullHeight);
+  return DecodeScaled(Data, Size, Format, scale, nullptr, Dib, FullWidth, FullHeight, Color);
 }
 
 int DecodePictureAtLeast(const uint8_t* Data, size_t Size, int Format, int MinWidth, int MinHeight,
-                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight, int Turn) {
+                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight, int Turn,
+                         TPictureColor* Color) {
   pictaro::TJpegScale scale;
   scale.Turn = Turn;
   scale.MinWidth = std::max(MinWidth, 1);
   scale.MinHeight = std::max(MinHeight, 1);
-  return DecodeScaled(Data, Size, Format, scale, Progress, Dib, FullWidth, FullHeight);
+  return DecodeScaled(Data, Size, Format, scale, Progress, Dib, FullWidth, FullHeight, Color);
+}
+
+bool JpegDecodesCleanly(const uint8_t* Data, size_t Size) {
+  if (!Data || Size < 4 || Sniff(Data, Size) != TKind::Jpeg || Data[Size - 2] != 0xFF ||
+      Data[Size - 1] != 0xD9)
+    return false;
+  pictaro::TJpegScale scale;
+  scale.MinWidth = scale.MinHeight = 1;  // the smallest scale
+  scale.Strict = true;
+  pictaro::TProgressReporter silent(nullptr);
+  pictaro::TDecodeColor colour;
+  TDib dib{};
+  int width = 0, height = 0;
+  if (!pictaro::DecodeJpegScaled(Data, Size, scale, silent, colour, &dib, &width, &height)) return false;
+  deldib(dib);
+  return true;
 }
 
 int OpenDibReduced(TDib* Dib, const char* FileName, int Format, int MinLongSide, int* FullWidth,
-                   int* FullHeight) {
+                   int* FullHeight, TPictureColor* Color) {
   std::memset(Dib, 0, sizeof *Dib);
   *FullWidth = *FullHeight = 0;
+  if (Color) Color->Profile = nullptr;
   std::vector<uint8_t> bytes;
   if (!FileName || ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
-  return DecodePictureReduced(bytes.data(), bytes.size(), Format, MinLongSide, Dib, FullWidth, FullHeight);
+  return DecodePictureReduced(bytes.data(), bytes.size(), Format, MinLongSide, Dib, FullWidth, FullHeight,
+                              Color);
+}
+
+int OpenEmbeddedThumbnail(TDib* Dib, const char* FileName, int* FullWidth, int* FullHeight,
+                          TPictureColor* Color) {
+  std::memset(Dib, 0, sizeof *Dib);
+  *FullWidth = *FullHeight = 0;
+  if (Color) Color->Profile = nullptr;
+  // Any other file is told by its first bytes, without reading it whole.
+  std::vector<uint8_t> bytes;
+  if (!FileName || ReadFileHead(FileName, bytes, KHeifSniffBytes) != 0 ||
+      Sniff(bytes.data(), bytes.size()) != TKind::Heif)
+    return 0;
+  if (ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
+  pictaro::TProgressReporter reporter(nullptr);
+  pictaro::TDecodeColor found = Asked(Color);
+  TDib out{};
+  if (!pictaro::DecodeHeif(bytes.data(), bytes.size(), 1, true, reporter, found, &out, FullWidth, FullHeight))
+    return 0;
+  return Deliver(out, found, Dib, Color);
 }
 
 bool IsPictureFile(const char* FileName) {
-  TFd fd;
-  uint64_t size = 0;
-  if (!FileName || OpenRegularFile(FileName, fd, &size) != 0 || size == 0) return false;
-  uint8_t head[12] = {};
-  const size_t length = static_cast<size_t>(std::min<uint64_t>(size, sizeof head));
-  return ReadAt(fd.Get(), 0, head, length) && Sniff(head, length) != TKind::Unknown;
+  // As many bytes as the longest signature needs: a HEIF file's brands.
+  std::vector<uint8_t> head;
+  return FileName && ReadFileHead(FileName, head, KHeifSniffBytes) == 0 &&
+         Sniff(head.data(), head.size()) != TKind::Unknown;
 }
 
 int SaveDib(TDib Dib, const char* FileName, int Format, int) {
@@ -191,6 +287,12 @@ int EncodeDib(TDib Dib, int Format, std::string& Bytes) {
   Bytes.clear();
   if (!Dib.Bits || !Dib.Header || Format != 7) return 0;
   return pictaro::EncodeJpeg(Dib, 90, Bytes) ? 1 : 0;
+}
+
+int EncodeDibGrey(TDib Dib, std::string& Bytes) {
+  Bytes.clear();
+  if (!Dib.Bits || !Dib.Header) return 0;
+  return pictaro::EncodeJpeg(Dib, 90, Bytes, true) ? 1 : 0;
 }
 
 namespace {
@@ -272,12 +374,15 @@ void setpixel(TDib Dib, int x, int y, uint32_t Value) {
 }
 
 const char* GetDIBOpenFilter() {
-  return "Alle Bilddateien|*.JPG;*.JPEG;*.JPE;*.JFIF;*.BMP;*.DIB;*.PNG;*.TIF;*.TIFF;*.GIF;*.WEBP"
+  return "Alle Bilddateien|*.JPG;*.JPEG;*.JPE;*.JFIF;*.BMP;*.DIB;*.PNG;*.TIF;*.TIFF;*.GIF;*.WEBP;*.HEIC;*.HEIF;"
+         "*.AVIF"
          "|JPEG-Dateien (*.jpg, *.jpeg)|*.JPG;*.JPEG;*.JPE;*.JFIF"
          "|Windows-Bitmaps (*.bmp)|*.BMP;*.DIB"
          "|PNG-Dateien (*.png)|*.PNG"
          "|TIFF-Dateien (*.tif)|*.TIF;*.TIFF"
          "|GIF-Dateien (*.gif)|*.GIF"
          "|WebP-Dateien (*.webp)|*.WEBP"
+         "|HEIF-Dateien (*.heic, *.heif)|*.HEIC;*.HEIF"
+         "|AVIF-Dateien (*.avif)|*.AVIF"
          "|Alle Dateien (*.*)|*.*";
 }

@@ -1,13 +1,18 @@
 #pragma once
 // Pictaro: the program's picture library. It reads many raster formats into TDib records and writes
 // BMP and JPEG files. Every picture it returns has 1, 4, 8 or 24 bits per pixel (transparent pixels are
-// composited onto white; grey pictures come as 8 bits with a grey colour table), so the program's own
-// pixel loops handle all of them.
+// composited onto a matte, white unless the caller asks for another; grey pictures come as 8 bits with
+// a grey colour table), so the program's own pixel loops handle all of them.
+//
+// Colour: a picture keeps the numbers of its file. Its ICC profile, checked (ColorProfile.h), comes
+// beside it through TPictureColor for callers that ask; a CMYK JPEG alone is converted to sRGB as it
+// is read, through its own profile when it has one.
 //
 // Format numbers: -1 and 0 decide by the file's content (not its name), 3 is a Windows bitmap, 7 JPEG.
 
 #include <cstdint>
 
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 
 class TProgressSink;
@@ -16,11 +21,22 @@ class TProgressSink;
 // OpenDib refuses them unread.
 constexpr uint64_t KMaxPictureFileSize = uint64_t{2} << 30;
 
+// What a reading entry is asked and tells about colour, beside the picture.
+struct TPictureColor {
+  // Transparent pixels are composited onto this colour (0x00BBGGRR): the page's or the cell's.
+  uint32_t Matte = 0xFFFFFF;
+  // The picture's profile, checked; nullptr when the file has none that fits (the picture is then
+  // taken as sRGB). Set by every successful read, also to nullptr.
+  TColorProfilePtr Profile;
+};
+
 // Reads FileName into Dib. Format: -1 or 0 (by content), 3 (BMP), 7 (JPEG). Progress, if given, receives
 // percentages 0..100 while the picture decodes. On any failure Dib->Bits is nullptr (and nothing is
 // held). Pictures above 400 megapixels are refused. Returns 1 on success, 0 otherwise. Turn: quarter
-// turns clockwise after the orientation tag (PhotoTurn.h).
-int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress, int Turn = 0);
+// turns clockwise after the orientation tag (PhotoTurn.h). Color, if given, gives the matte and
+// receives the profile.
+int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress, int Turn = 0,
+            TPictureColor* Color = nullptr);
 
 // True when FileName is a regular file that starts as a picture of a format OpenDib reads; only its
 // first bytes are read (whether the rest decodes is not known before it is decoded).

@@ -10,6 +10,9 @@
 // The exact bytes SaveDib(Dib, file, Format, 0) would write to the file, in Bytes. Format 7 (JPEG) only.
 // Returns 1 on success; 0 with Bytes empty when the picture or the format is refused or memory runs out.
 int EncodeDib(TDib Dib, int Format, std::string& Bytes);
+// Like EncodeDib with format 7, but a JPEG of one component, the grey level of each pixel (its red
+// channel; for grey pictures, whose channels are equal, the grey itself).
+int EncodeDibGrey(TDib Dib, std::string& Bytes);
 
 // Like newdib, except that the pixel rows are not cleared: every pixel holds whatever the memory held
 // before, and only the padding after each row's last pixel is zero. For callers that overwrite every

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "imaging/ColorConvert.h"
+#include "imaging/FirstPicture.h"
 #include "imaging/LoadPicture.h"
 #include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "imaging/ThumbnailCache.h"
+#include "imaging/ThumbnailCell.h"
 
 TThumbnailSize ThumbnailFit(int Width, int Height) {
   if (Width <= 0 || Height <= 0) return {0, 0};
@@ -48,13 +51,15 @@ void Resize(const TDib& Src, int NewWidth, int NewHeight, TDib* Dst) {
 
 namespace {
 
-// The thumbnail of a picture whose whole upright size is FullWidth x FullHeight; takes Picture.
-TMadeThumbnail ThumbnailFrom(TDib Picture, int FullWidth, int FullHeight) {
+// The thumbnail of a picture whose whole upright size is FullWidth x FullHeight, its numbers those of
+// Profile, in sRGB; takes Picture.
+TMadeThumbnail ThumbnailFrom(TDib Picture, int FullWidth, int FullHeight, const TColorProfile* Profile) {
   const TThumbnailSize fit = ThumbnailFit(FullWidth, FullHeight);
   TDib thumbnail;
   Resize(Picture, fit.Width, fit.Height, &thumbnail);
   if (!thumbnail.Bits) return {TThumbnailKind::Temporary, Picture};
   deldib(Picture);
+  DibToScreen(thumbnail, Profile);
   return {TThumbnailKind::Cached, thumbnail};
 }
 
@@ -64,24 +69,51 @@ TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache)
   TDib picture;
   int fullWidth = 0, fullHeight = 0;
   if (Cache && Cache->Read(FileName, &picture, &fullWidth, &fullHeight))
-    return ThumbnailFrom(picture, fullWidth, fullHeight);
+    return ThumbnailFrom(picture, fullWidth, fullHeight, nullptr);  // entries are sRGB
   // The stamp is taken before reading, so an entry never names a later state of the file than the
   // one its picture came from.
   TFileStamp stamp;
   const bool stamped = Cache && FileStampOf(FileName, stamp);
+  // Transparent pixels show the cell's colour; a profile's numbers are converted to the screen's sRGB
+  // once the picture is small: the cache entry, or else the thumbnail.
+  TPictureColor colour;
+  colour.Matte = CellColor;
   LoadPictureReduced(FileName, -1, Cache ? ThumbnailCacheSide : ThumbnailBox, &picture, &fullWidth,
-                     &fullHeight);
+                     &fullHeight, &colour);
   if (!picture.Bits) return {TThumbnailKind::Unreadable, picture};
+  const TColorProfile* profile = colour.Profile.get();
   if (stamped && std::max(fullWidth, fullHeight) > ThumbnailCacheSide) {
     TDib entry;
     ShrinkDib(&entry, picture, ThumbnailCacheSide);
     if (entry.Bits) {
+      DibToScreen(entry, profile);
+      profile = nullptr;
       Cache->Store(FileName, stamp, entry, fullWidth, fullHeight);
       deldib(picture);
       picture = entry;
     }
   }
-  return ThumbnailFrom(picture, fullWidth, fullHeight);
+  return ThumbnailFrom(picture, fullWidth, fullHeight, profile);
+}
+
+TMadeThumbnail MakeFirstThumbnail(const char* FileName, const TThumbnailCache* Cache) {
+  TDib picture;
+  int fullWidth = 0, fullHeight = 0;
+  TPictureColor colour;
+  colour.Matte = CellColor;
+  if (!ReadFirstPicture(FileName, Cache, &picture, &fullWidth, &fullHeight, &colour))
+    return {TThumbnailKind::Unreadable, {}};
+  const int w = DibWidth(picture), h = DibHeight(picture);
+  const TThumbnailSize fit = fullWidth > 0 ? ThumbnailFit(fullWidth, fullHeight) : ThumbnailFit(w, h);
+  TDib fitted;
+  if (fit.Width <= w && fit.Height <= h)
+    ScaleDib(&fitted, picture, fit.Width, fit.Height);
+  else
+    Resize(picture, fit.Width, fit.Height, &fitted);
+  deldib(picture);
+  if (!fitted.Bits) return {TThumbnailKind::Unreadable, {}};
+  DibToScreen(fitted, colour.Profile.get());
+  return {TThumbnailKind::First, fitted};
 }
 
 TMadeThumbnail MakeTurnedThumbnail(const char* FileName, const TThumbnailCache* Cache, int Turn) {

@@ -1,9 +1,10 @@
 #pragma once
 // Thumbnails: the fit of a picture into the 80 x 80 box, Resize (nearest-neighbour sampling in 1/1024
-// fixed point), and making a photo's thumbnail from its file.
+// fixed point), and making a photo's thumbnail, or a first picture to show until then, from its file.
 
 #include <cstdint>
 
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 
 // The largest thumbnail: ThumbnailBox x ThumbnailBox pixels.
@@ -31,21 +32,35 @@ enum class TThumbnailKind {
   Cached,      // Picture is the thumbnail, to be kept in the photo's entry
   Temporary,   // no memory for the thumbnail: Picture is the picture itself, to be drawn once and freed
   Unreadable,  // the file cannot be read; Picture holds nothing
+  // A first picture (FirstPicture.h) fitted to the box, to be shown until the thumbnail itself comes,
+  // then freed; never kept as the thumbnail.
+  First,
 };
 
 struct TMadeThumbnail {
   TThumbnailKind Kind;
   TDib Picture;  // owned by the caller (freed with deldib), or Bits nullptr
+  // What Picture's numbers mean where a maker leaves them as they are (the viewer's whole photos);
+  // nullptr for sRGB, as thumbnails and first pictures always are.
+  TColorProfilePtr Profile = nullptr;
 };
 
 class TThumbnailCache;
 
 // Reads the photo file FileName as LoadPicture does with format -1, a JPEG at the smallest DCT scale
-// that still covers the thumbnail, and resizes it to the fit of the picture's full upright size.
+// that still covers the thumbnail (a HEIF file's embedded thumbnail when it does), transparent pixels
+// onto the cell's colour, and resizes it to the fit of the picture's full upright size, converted to
+// sRGB from the picture's profile (DibToScreen).
 // With a Cache, a picture larger than the cache's entries is first shrunk by averaging to an entry,
 // which is stored, and the thumbnail is resized from that entry; a valid entry is used instead of the
 // file, so a photo once seen is not decoded again. Safe to call from any thread; reports nothing.
 TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache = nullptr);
+
+// The first picture of the photo file FileName (ReadFirstPicture), resized to the fit of the photo's
+// full upright size (of the picture's own size when that is not known), area-averaged when it
+// shrinks, transparent pixels onto the cell's colour, converted to sRGB from its profile: Kind First.
+// Kind Unreadable, Picture holding nothing, when there is no first picture; that says nothing about the photo itself. Safe to call from any thread; reports nothing.
+TMadeThumbnail MakeFirstThumbnail(const char* FileName, const TThumbnailCache* Cache = nullptr);
 
 // MakeThumbnail, then the thumbnail turned by Turn quarter turns clockwise (PhotoTurn.h). The cache
 // keeps the picture upright, since every photo of the file shares it whatever its turn. A thumbnail

@@ -1,21 +1,28 @@
 #include "imaging/ThumbnailCache.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <nettle/md5.h>
 #include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "imaging/Pictaro.h"
+#include "imaging/PngWrite.h"
+#include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "platform/UnixFile.h"
 
@@ -24,6 +31,13 @@ namespace {
 constexpr const char* KSoftware = "Quirvel";
 // Our entries are a few kilobytes; anything much larger under a digest name is not ours.
 constexpr uint64_t KMaxEntryBytes = 256 * 1024;
+// Other programs' entries of the "large" size (256 pixels a side) may be larger.
+constexpr uint64_t KMaxForeignBytes = 1024 * 1024;
+constexpr int KLargeSide = 256;
+// Our temporary entries: the prefix, then the six characters mkstemp puts in.
+constexpr std::string_view KTemporaryPrefix = ".quirvel-";
+// A temporary entry this old (in seconds) belongs to a run that ended before renaming it.
+constexpr int64_t KStaleAfter = 24 * 60 * 60;
 
 // The bytes a path keeps unescaped in a file URI, as the desktop's programs agree on.
 bool KeptInUri(unsigned char C) {
@@ -94,28 +108,43 @@ class TPngReader {
   TPngReader(const TPngReader&) = delete;
   TPngReader& operator=(const TPngReader&) = delete;
 
-  // Decodes an 8-bit RGB entry of at most ThumbnailCacheSide a side into Dib (bottom-up BGR rows).
-  bool Decode(const std::vector<uint8_t>& Bytes, TEntryText& Text, TDib* Dib) {
+  // Decodes an entry of at most MaxSide pixels a side, of any PNG colour type and depth, into Dib
+  // (bottom-up BGR rows), transparent pixels over white.
+  bool Decode(const std::vector<uint8_t>& Bytes, int MaxSide, TEntryText& Text, TDib* Dib) {
     if (!FInfo) return false;
     TPngReadSource source{&Bytes, 0};
     if (setjmp(png_jmpbuf(FPng))) return false;
     png_set_read_fn(FPng, &source, ReadFromMemory);
-    png_set_user_limits(FPng, ThumbnailCacheSide, ThumbnailCacheSide);
-    png_set_chunk_malloc_max(FPng, KMaxEntryBytes);
+    png_set_user_limits(FPng, static_cast<png_uint_32>(MaxSide), static_cast<png_uint_32>(MaxSide));
+    png_set_chunk_malloc_max(FPng, KMaxForeignBytes);
     png_read_info(FPng, FInfo);
-    png_uint_32 width = 0, height = 0;
-    int depth = 0, colourType = 0, interlace = 0;
-    png_get_IHDR(FPng, FInfo, &width, &height, &depth, &colourType, &interlace, nullptr, nullptr);
-    if (depth != 8 || colourType != PNG_COLOR_TYPE_RGB || interlace != PNG_INTERLACE_NONE) return false;
     ReadText(Text);
+    // Every kind of PNG as 8-bit red, green, blue and alpha.
+    png_set_expand(FPng);
+    png_set_strip_16(FPng);
+    png_set_gray_to_rgb(FPng);
+    png_set_add_alpha(FPng, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(FPng);
+    png_read_update_info(FPng, FInfo);
+    const png_uint_32 width = png_get_image_width(FPng, FInfo), height = png_get_image_height(FPng, FInfo);
+    if (png_get_rowbytes(FPng, FInfo) != size_t{width} * 4) return false;
     if (!pictaro::AllocDib(Dib, width, height, 24, pictaro::TPixels::Zeroed)) return false;
+    FRgba.resize(size_t{width} * 4 * height);
     FRows.resize(height);
-    // PNG rows run top-down, stored rows bottom-up; BGR order as the picture holds it.
-    for (png_uint_32 y = 0; y < height; ++y) FRows[y] = Dib->Bits + int64_t(height - 1 - y) * Dib->RowBytes;
-    png_set_bgr(FPng);
+    for (png_uint_32 y = 0; y < height; ++y) FRows[y] = FRgba.data() + size_t{y} * width * 4;
     png_read_image(FPng, FRows.data());
     png_read_end(FPng, FInfo);
     ReadText(Text);
+    // PNG rows run top-down, stored rows bottom-up, in blue-green-red order.
+    for (png_uint_32 y = 0; y < height; ++y) {
+      const uint8_t* from = FRows[y];
+      uint8_t* to = Dib->Bits + int64_t(height - 1 - y) * Dib->RowBytes;
+      for (png_uint_32 x = 0; x < width; ++x, from += 4, to += 3) {
+        to[0] = pictaro::Over(from[2], from[3], 255);
+        to[1] = pictaro::Over(from[1], from[3], 255);
+        to[2] = pictaro::Over(from[0], from[3], 255);
+      }
+    }
     return true;
   }
 
@@ -146,54 +175,8 @@ class TPngReader {
   png_infop FInfo = nullptr;
   // Kept here rather than in Decode's frame, whose locals a longjmp may leave indeterminate.
   std::vector<png_bytep> FRows;
+  std::vector<uint8_t> FRgba;
 };
-
-class TPngWriter {
- public:
-  explicit TPngWriter(FILE* File) {
-    FPng = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
-    if (FPng) FInfo = png_create_info_struct(FPng);
-    FFile = File;
-  }
-  ~TPngWriter() {
-    if (FPng) png_destroy_write_struct(&FPng, FInfo ? &FInfo : nullptr);
-  }
-  TPngWriter(const TPngWriter&) = delete;
-  TPngWriter& operator=(const TPngWriter&) = delete;
-
-  bool Write(const TDib& Picture, std::vector<png_text>& Texts) {
-    if (!FInfo) return false;
-    const int width = DibWidth(Picture), height = DibHeight(Picture);
-    std::vector<png_bytep> rows(static_cast<size_t>(height));
-    for (int y = 0; y < height; ++y)
-      rows[static_cast<size_t>(y)] = Picture.Bits + int64_t(height - 1 - y) * Picture.RowBytes;
-    if (setjmp(png_jmpbuf(FPng))) return false;
-    png_init_io(FPng, FFile);
-    png_set_IHDR(FPng, FInfo, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_set_text(FPng, FInfo, Texts.data(), static_cast<int>(Texts.size()));
-    png_write_info(FPng, FInfo);
-    png_set_bgr(FPng);
-    png_write_image(FPng, rows.data());
-    png_write_end(FPng, FInfo);
-    return true;
-  }
-
- private:
-  png_structp FPng = nullptr;
-  png_infop FInfo = nullptr;
-  FILE* FFile = nullptr;
-};
-
-png_text TextChunk(const char* Key, const std::string& Value) {
-  png_text text{};
-  text.compression = PNG_TEXT_COMPRESSION_NONE;
-  text.key = const_cast<char*>(Key);
-  text.text = const_cast<char*>(Value.c_str());
-  text.text_length = Value.size();
-  return text;
-}
 
 // Creates Folder and its parents that are missing, each with the permissions 0700.
 bool MakeFolders(const std::string& Folder) {
@@ -258,7 +241,7 @@ bool TThumbnailCache::Read(const std::string& FileName, TDib* Picture, int* Full
   pictaro::TDibOwner dib;
   {
     TPngReader reader;
-    if (!reader.Decode(bytes, text, dib.Get())) return false;
+    if (!reader.Decode(bytes, ThumbnailCacheSide, text, dib.Get())) return false;
   }
   const int width = DibWidth(*dib), height = DibHeight(*dib);
   // The picture must be the whole photo's shape: a mismatch means a damaged or foreign entry.
@@ -284,8 +267,9 @@ void TThumbnailCache::Store(const std::string& FileName, const TFileStamp& Stamp
     return;
   TFileStamp now;
   if (!FileStampOf(FileName, now) || !(now == Stamp) || !MakeFolders(FFolder)) return;
+  std::call_once(*FSwept, [this] { RemoveStaleTemporaries(); });
 
-  std::string temporary = FFolder + "/.quirvel-XXXXXX";
+  std::string temporary = FFolder + "/" + std::string(KTemporaryPrefix) + "XXXXXX";
   const int fd = ::mkstemp(temporary.data());
   if (fd < 0) return;
   FILE* file = ::fdopen(fd, "wb");
@@ -294,21 +278,71 @@ void TThumbnailCache::Store(const std::string& FileName, const TFileStamp& Stamp
     ::unlink(temporary.c_str());
     return;
   }
-  // The chunks point into these strings, which must live until the file is written.
-  const std::string uri = FileUri(AbsolutePath(FileName)), modified = std::to_string(Stamp.Modified),
-                    size = std::to_string(Stamp.Size), width = std::to_string(FullWidth),
-                    height = std::to_string(FullHeight), software = KSoftware;
-  std::vector<png_text> texts = {TextChunk("Thumb::URI", uri),
-                                 TextChunk("Thumb::MTime", modified),
-                                 TextChunk("Thumb::Size", size),
-                                 TextChunk("Thumb::Image::Width", width),
-                                 TextChunk("Thumb::Image::Height", height),
-                                 TextChunk("Software", software)};
-  bool written;
-  {
-    TPngWriter writer(file);
-    written = writer.Write(Picture, texts);
-  }
+  const std::vector<TPngText> texts = {{"Thumb::URI", FileUri(AbsolutePath(FileName))},
+                                       {"Thumb::MTime", std::to_string(Stamp.Modified)},
+                                       {"Thumb::Size", std::to_string(Stamp.Size)},
+                                       {"Thumb::Image::Width", std::to_string(FullWidth)},
+                                       {"Thumb::Image::Height", std::to_string(FullHeight)},
+                                       {"Software", KSoftware}};
+  bool written = WriteRgbaPng(file, Picture, texts);
   written = (std::fclose(file) == 0) && written;
   if (!written || ::rename(temporary.c_str(), entry.c_str()) != 0) ::unlink(temporary.c_str());
+}
+
+std::string TThumbnailCache::LargeFolder() const {
+  constexpr std::string_view normal = "/normal";
+  if (FFolder.size() <= normal.size() ||
+      FFolder.compare(FFolder.size() - normal.size(), normal.size(), normal) != 0)
+    return {};
+  return FFolder.substr(0, FFolder.size() - normal.size()) + "/large";
+}
+
+bool TThumbnailCache::ReadAny(const std::string& FileName, TDib* Picture, int* FullWidth,
+                              int* FullHeight) const {
+  std::memset(Picture, 0, sizeof *Picture);
+  *FullWidth = *FullHeight = 0;
+  const std::string absolute = AbsolutePath(FileName);
+  TFileStamp stamp;
+  if (FFolder.empty() || absolute.empty() || !FileStampOf(FileName, stamp)) return false;
+  const std::string uri = FileUri(absolute), entry = "/" + Md5Hex(uri) + ".png";
+  for (const std::string& folder : {FFolder, LargeFolder()}) {
+    std::vector<uint8_t> bytes;
+    if (folder.empty() || ReadRegularFile((folder + entry).c_str(), bytes, KMaxForeignBytes) != 0) continue;
+    TEntryText text;
+    pictaro::TDibOwner dib;
+    {
+      TPngReader reader;
+      if (!reader.Decode(bytes, KLargeSide, text, dib.Get())) continue;
+    }
+    // The size is optional in an entry; the address and the time are not.
+    if (text.Uri != uri || text.Modified != stamp.Modified || (text.Size >= 0 && text.Size != stamp.Size))
+      continue;
+    if (text.Width > 0 && text.Height > 0 && text.Width <= INT32_MAX && text.Height <= INT32_MAX) {
+      *FullWidth = static_cast<int>(text.Width);
+      *FullHeight = static_cast<int>(text.Height);
+    }
+    dib.ReleaseTo(Picture);
+    return true;
+  }
+  return false;
+}
+
+void TThumbnailCache::RemoveStaleTemporaries() const {
+  const std::unique_ptr<DIR, int (*)(DIR*)> folder(FFolder.empty() ? nullptr : ::opendir(FFolder.c_str()),
+                                                   ::closedir);
+  if (!folder) return;
+  const int64_t before = static_cast<int64_t>(std::time(nullptr)) - KStaleAfter;
+  const uid_t me = ::geteuid();
+  while (const dirent* e = ::readdir(folder.get())) {
+    const std::string_view name(e->d_name);
+    if (name.size() != KTemporaryPrefix.size() + 6 ||
+        name.substr(0, KTemporaryPrefix.size()) != KTemporaryPrefix ||
+        !std::all_of(name.begin() + KTemporaryPrefix.size(), name.end(),
+                     [](char C) { return std::isalnum(static_cast<unsigned char>(C)) != 0; }))
+      continue;
+    struct stat info;
+    if (::fstatat(::dirfd(folder.get()), e->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(info.st_mode) && info.st_uid == me && static_cast<int64_t>(info.st_mtim.tv_sec) < before)
+      ::unlinkat(::dirfd(folder.get()), e->d_name, 0);
+  }
 }

@@ -14,15 +14,19 @@
 // Read only takes entries this program wrote: other programs may store pictures that are not turned
 // upright by the photo's orientation tag, or scaled with a rougher filter, and a wrong cached picture
 // would stay wrong until the photo changes. Entries of other programs are replaced when the photo's
-// thumbnail is made again.
+// thumbnail is made again; until then ReadAny offers them as a first picture to show.
 //
-// Entries are written under a temporary name in the folder and renamed into place, with the
-// permissions 0600 in folders of 0700, so a reader never sees half a file and other users see nothing.
+// Entries are 8-bit RGBA PNGs, written under a temporary name (".quirvel-" and six characters) in
+// the folder and renamed into place, with the permissions 0600 in folders of 0700, so a reader never
+// sees half a file and other users see nothing. A run that ended between writing and renaming leaves
+// its temporary file behind: the first Store of each cache object removes ours older than a day.
 // Nothing is synced: a lost entry is made again. Every failure (no folder, a full disk, a damaged
 // entry) counts as "not cached"; nothing here throws or reports. Safe to use from several threads at
 // once, also on the same file.
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -54,6 +58,15 @@ class TThumbnailCache {
   // Picture->Bits nullptr, when there is none.
   bool Read(const std::string& FileName, TDib* Picture, int* FullWidth, int* FullHeight) const;
 
+  // Fills Picture (24 bits, at most 256 pixels a side, freed with deldib) from a valid entry of any
+  // program for FileName, in this folder or in its sibling "large" for the larger size: one naming the
+  // file's address and modification time, and its size when it names one, of any PNG colour type
+  // (transparent pixels over white). FullWidth and FullHeight receive the whole picture's size the
+  // entry names, 0 when it names none. Such a picture may not be upright: a first picture to show
+  // until the thumbnail is made, never the thumbnail itself. False, with Picture->Bits nullptr, when
+  // there is none.
+  bool ReadAny(const std::string& FileName, TDib* Picture, int* FullWidth, int* FullHeight) const;
+
   // Stores Picture (24 bits, upright, at most ThumbnailCacheSide on its longer side) as FileName's
   // entry, the whole picture being FullWidth x FullHeight. Stamp is the file's stamp taken before the
   // picture was read from it; when the file no longer has that stamp, nothing is stored.
@@ -65,9 +78,16 @@ class TThumbnailCache {
   std::string EntryName(const std::string& FileName) const;
 
   const std::string& Folder() const { return FFolder; }
+  // The folder of the "large" entries beside a folder named "normal"; empty for any other folder.
+  std::string LargeFolder() const;
+
+  // Removes our temporary entries (regular files of ours named as Store names them) whose
+  // modification time is more than a day ago; nothing else.
+  void RemoveStaleTemporaries() const;
 
  private:
   std::string FFolder;
+  std::shared_ptr<std::once_flag> FSwept = std::make_shared<std::once_flag>();
 };
 
 // "file://" and the absolute path, escaped as the shared folder's names need it.

@@ -94,7 +94,7 @@ bool TPDFCanvas::BeginDoc(const std::string& FileName) {
     FPageSizes = std::make_unique<TDynaArrayOf<TPdfPageSize>>();
     FFonts = std::make_unique<TDynaArrayOf<TPdfFontEntry>>();
     FCompressor = std::make_unique<TZlibCompressor>();
-    WriteLine("%PDF-1.3");
+    WriteLine(KPdfHeader);
     *AppendRecord(*FObjects) = {0, 65535, true};
     FProcSetObj = BeginObject();
     WriteLine("[/PDF /Text /ImageB /ImageC /ImageI]");
@@ -158,9 +158,14 @@ void TPDFCanvas::NewPage() {
   }
 }
 
-void TPDFCanvas::EndDoc() {
-  if (!FActive) return;
+bool TPDFCanvas::EndDoc() {
+  if (!FActive) return true;
+  const auto cancelled = [this] { return Cancel && Cancel->load(); };
   try {
+    if (cancelled()) {
+      Abandon();
+      return false;
+    }
     EndContentStream();
     FFirstFontObj = static_cast<int32_t>(FObjects->Count);
     // An embedded font's dictionary stands in the font list; the objects it refers to follow the list.
@@ -189,7 +194,10 @@ void TPDFCanvas::EndDoc() {
     WriteLine("/Type /Outlines");
     WriteLine("/Count 0");
     EndDictObject();
-    WriteImages();
+    if (!WriteImages()) {
+      Abandon();
+      return false;
+    }
     WriteTrailer();
     FFile.Close();
   } catch (...) {
@@ -199,6 +207,7 @@ void TPDFCanvas::EndDoc() {
   ReleaseDocument();
   RemovePendingImages();
   FActive = false;
+  return true;
 }
 
 std::string TPDFCanvas::XObjectNames(int32_t FirstImageObj) const {
@@ -260,9 +269,9 @@ void TPDFCanvas::WritePageTree() {
     // The box is one unit smaller than the page, the last pixel row and column; it is kept at least
     // one unit wide and high, since an empty or inverted box is no page at all to a reader.
     FLine.assign("/MediaBox [0 0 ");
-    AppendInt(FLine, std::max<int64_t>(int64_t(size.Width) - 1, 1));
+    AppendInt(FLine, MediaBoxSide(size.Width));
     FLine += ' ';
-    AppendInt(FLine, std::max<int64_t>(int64_t(size.Height) - 1, 1));
+    AppendInt(FLine, MediaBoxSide(size.Height));
     FLine += ']';
     WriteLine();
     FLine.assign("/Contents ");

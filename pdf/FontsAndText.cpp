@@ -1,6 +1,6 @@
 // Text lines and font resources written in Windows-1252. Every distinct name and style that is drawn
 // so becomes one TrueType font resource, not embedded; its dictionary, written at EndDoc, carries a font
-// descriptor and the widths of its codes measured at a 12-pixel em and scaled to thousandths of an em.
+// descriptor and the widths of its codes (DeclaredWidths, TextPlacement.h).
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,12 +9,10 @@
 
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PdfFormat.h"
+#include "pdf/TextPlacement.h"
 #include "platform/TextEncoding.h"
 
 namespace {
-
-// The em height at which font dictionaries are measured; WidthScale turns its pixels into 1/1000 em.
-constexpr int32_t MeasureEm = 12;
 
 // A name ends at its first zero byte, as the stored copy does.
 std::string_view UpToZero(std::string_view Name) { return Name.substr(0, Name.find('\0')); }
@@ -86,9 +84,7 @@ void TPDFCanvas::ApplyFont() {
 void TPDFCanvas::TextOut(int32_t X, int32_t Y, std::string_view Text) {
   if (!FActive) return;
   SelectMeasureFont(Font.Name, Font.Style, Font.Size);
-  const int32_t height = FMeasure->LineHeight();
-  // The baseline lies one unit below the last pixel row of the text cell.
-  const int64_t baseline = int64_t(PageHeight) - Y - height - 1;
+  const int64_t baseline = TextBaseline(PageHeight, Y, FMeasure->LineHeight());
   if (WritesShaped(Text) && TextOutShaped(X, baseline, Text)) return;
   WriteLine("BT");
   ApplyFont();
@@ -112,7 +108,7 @@ int32_t TPDFCanvas::TextWidth(std::string_view Text) {
 }
 
 void TPDFCanvas::WriteFontDictionary(const TPdfFontEntry& Entry) {
-  SelectMeasureFont(Entry.Name, Entry.Style, MeasureEm);
+  SelectMeasureFont(Entry.Name, Entry.Style, KDeclaredWidthsEm);
   BeginDictObject();
   WriteLine("/Type /Font");
   WriteLine("/Subtype /TrueType");
@@ -121,7 +117,6 @@ void TPDFCanvas::WriteFontDictionary(const TPdfFontEntry& Entry) {
   FLine += BaseFontName();
   WriteLine();
 
-  int32_t first, last;
   TOutlineMetrics outline;
   if (FMeasure->OutlineMetrics(outline)) {
     WriteLine("/FontDescriptor <</Type/FontDescriptor");
@@ -143,8 +138,6 @@ void TPDFCanvas::WriteFontDictionary(const TPdfFontEntry& Entry) {
     AppendInt(FLine, outline.ItalicAngle);
     FLine += ">>";
     WriteLine();
-    first = outline.FirstChar;
-    last = outline.LastChar;
   } else {
     // A face without outlines: the box from the baseline's left end, down by the descent, across the
     // widest character and up by the ascent; the descent is written negative, below the baseline.
@@ -164,22 +157,18 @@ void TPDFCanvas::WriteFontDictionary(const TPdfFontEntry& Entry) {
     AppendInt(FLine, -WidthScale(plain.Descent));
     FLine += ">>";
     WriteLine();
-    first = plain.FirstChar;
-    last = plain.LastChar;
   }
-  first = std::clamp(first, 0, 255);
-  last = std::clamp(last, first, 255);
+  const TDeclaredWidths declared = DeclaredWidths(*FMeasure, Entry.Name, Entry.Style);
   FLine.assign("/FirstChar ");
-  AppendInt(FLine, first);
+  AppendInt(FLine, declared.First);
   WriteLine();
   FLine.assign("/LastChar ");
-  AppendInt(FLine, last);
+  AppendInt(FLine, declared.Last);
   WriteLine();
 
   FLine.assign("/Widths [");
-  for (int32_t code = first; code <= last; ++code) {
-    const char byte = static_cast<char>(code);
-    AppendInt(FLine, WidthScale(FMeasure->TextExtent(std::string_view(&byte, 1)).Width));
+  for (int32_t code = declared.First; code <= declared.Last; ++code) {
+    AppendInt(FLine, declared.Widths[static_cast<size_t>(code)]);
     FLine += ' ';
   }
   WriteRaw(FLine);

@@ -48,7 +48,8 @@ TPlacedImage TPDFCanvas::PlacePicture(int32_t X, int32_t Y, int32_t Width, int32
     }
     TPdfImage* record = FImages->Append();
     if (!record) throw std::bad_alloc();
-    *record = TPdfImage{kind == TPictureKind::Jbig2, false, false, 0, 0, 0, 0, 0};
+    const bool bilevel = kind == TPictureKind::Jbig2;
+    *record = TPdfImage{bilevel, false, false, ProfileNumber(Source.Profile, bilevel), 0, 0, 0, 0, 0};
     placed.Number = static_cast<int32_t>(FImages->Count) - 1;
     WritePlacement(X, Y, Width, Height, placed.Number, placed.AsIs ? header.Orientation : 1);
     return placed;
@@ -107,11 +108,13 @@ void TPDFCanvas::EncodePlaced(const TPlacedImage& Placed, const TPictureSource& 
   } else {
     const TEncodedPicture* encoded = Source.Encoded;
     if (!encoded) {
-      EncodePicture(Source.Dib, PlacedKind(Source.Dib), Placed.MaxWidth, Placed.MaxHeight, Scratch);
+      EncodePicture(Source.Dib, PlacedKind(Source.Dib), Placed.MaxWidth, Placed.MaxHeight, Scratch,
+                    EncodesGrey(Source.Profile));
       encoded = &Scratch;
     }
     if (encoded->Ok) {
       done.Encoded = true;
+      done.Grey = encoded->Grey;
       done.Width = encoded->Width;
       done.Height = encoded->Height;
       done.DataSize = encoded->Data.size();
@@ -129,8 +132,10 @@ void TPDFCanvas::CollectEncoded() {
     if (number < 0 || static_cast<uint32_t>(number) >= FImages->Count) continue;
     TPdfImage& record = (*FImages)[number];
     const bool bilevel = record.Bilevel;  // the kind stays the one the page resources counted
+    const int32_t profile = record.Profile;
     record = done;
     record.Bilevel = bilevel;
+    record.Profile = profile;
   }
   FSpooled.clear();
 }
@@ -151,9 +156,44 @@ void TPDFCanvas::DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TD
   }
 }
 
-void TPDFCanvas::WriteImages() {
+int32_t TPDFCanvas::ProfileNumber(const TColorProfilePtr& Profile, bool Bilevel) {
+  if (!Profile || Profile->IsSrgb() || Bilevel || Profile->Space() == TColorSpace::Cmyk) return -1;
+  for (size_t i = 0; i < FProfiles.size(); ++i)
+    if (FProfiles[i]->Digest() == Profile->Digest()) return static_cast<int32_t>(i);
+  FProfiles.push_back(Profile);
+  return static_cast<int32_t>(FProfiles.size()) - 1;
+}
+
+bool TPDFCanvas::WriteImages() {
   CollectEncoded();
-  for (uint32_t k = 0; k < FImages->Count; ++k) WriteImage((*FImages)[static_cast<int32_t>(k)]);
+  // The profiles follow the pictures: their numbers are known before the first picture is written.
+  int64_t imageObjects = 0;
+  for (uint32_t k = 0; k < FImages->Count; ++k) imageObjects += (*FImages)[static_cast<int32_t>(k)].Bilevel ? 2 : 1;
+  FFirstProfileObj = FObjects->Count + imageObjects;
+  for (uint32_t k = 0; k < FImages->Count; ++k) {
+    if (Cancel && Cancel->load()) return false;
+    WriteImage((*FImages)[static_cast<int32_t>(k)]);
+  }
+  WriteProfiles();
+  return true;
+}
+
+void TPDFCanvas::WriteProfiles() {
+  bool version4 = false;
+  for (const TColorProfilePtr& profile : FProfiles) {
+    const std::string& bytes = profile->Bytes();
+    FCompressor->Compress(bytes.data(), bytes.size(), FCompressed);
+    std::string dictionary = "<< /N ";
+    AppendInt(dictionary, profile->Channels());
+    dictionary += profile->Space() == TColorSpace::Grey ? " /Alternate /DeviceGray" : " /Alternate /DeviceRGB";
+    dictionary += " /Length ";
+    AppendInt(dictionary, int64_t(FCompressed.size()) + 1);
+    dictionary += " /Filter /FlateDecode >>";
+    WriteImageStream(dictionary,
+                     std::string_view(reinterpret_cast<const char*>(FCompressed.data()), FCompressed.size()));
+    version4 = version4 || profile->Version() >= 4;
+  }
+  if (version4) FFile.Overwrite(KPdfVersionOffset, "1.5", 3);
 }
 
 void TPDFCanvas::WriteImage(const TPdfImage& Image) {
@@ -195,8 +235,14 @@ void TPDFCanvas::WriteImage(const TPdfImage& Image) {
     dictionary += " /Height ";
     AppendInt(dictionary, Image.Height);
     // The length counts the line feed after the data too, as the page streams' lengths do.
-    dictionary += Image.Grey ? " /BitsPerComponent 8 /ColorSpace /DeviceGray /Length "
-                             : " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length ";
+    if (Image.Profile >= 0) {
+      dictionary += " /BitsPerComponent 8 /ColorSpace [/ICCBased ";
+      AppendInt(dictionary, FFirstProfileObj + Image.Profile);
+      dictionary += " 0 R] /Length ";
+    } else {
+      dictionary += Image.Grey ? " /BitsPerComponent 8 /ColorSpace /DeviceGray /Length "
+                               : " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length ";
+    }
     AppendInt(dictionary, int64_t(data.size()) + 1);
     dictionary += " /Filter /DCTDecode >>";
     WriteImageStream(dictionary, data);
@@ -228,6 +274,7 @@ void TPDFCanvas::RemovePendingImages() noexcept {
     FSpooled.clear();
   }
   FImages->Clear();
+  FProfiles.clear();
   FImageBytes.clear();
   FImageBytes.shrink_to_fit();
 }

@@ -14,6 +14,12 @@
 // and every page's resources name all of them. Line ends are single line feeds; the file ends in
 // "%%EOF" without one.
 //
+// Colour: a picture placed with a profile other than sRGB gets /ICCBased with that profile, written
+// once per document after the pictures however many pictures share it (compressed, with /N and
+// /Alternate); pictures without one keep /DeviceRGB and /DeviceGray, so a document without profiles
+// is byte for byte what it was before profiles existed. A document with a profile of ICC version 4
+// says PDF 1.5 in its header, which such profiles need; every other says 1.3.
+//
 // Errors: BeginDoc returns false when the file cannot be created. A failed write or close throws
 // TSystemError, a failed compression TPdfCompressError, out of memory std::bad_alloc, out of the call
 // that caused it (BeginDoc, NewPage, EndDoc); the document is then abandoned (see Abandon): the file is
@@ -27,6 +33,7 @@
 // EmbeddedFonts.cpp. Font metrics without a shaper write every text in Windows-1252, a character it
 // lacks as "?".
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -37,44 +44,12 @@
 #include <vector>
 
 #include "album/DynaArray.h"
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
+#include "pdf/DrawingSurface.h"
 #include "pdf/PdfOutput.h"
 #include "pdf/ZlibCompress.h"
 #include "platform/FontMetrics.h"
-
-// Colours are 0x00BBGGRR: red in the lowest byte; the top byte is not looked at.
-enum TPenStyle : uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
-// Only bsClear is told apart; every other style fills with the colour.
-enum TBrushStyle : uint8_t {
-  bsSolid,
-  bsClear,
-  bsHorizontal,
-  bsVertical,
-  bsFDiagonal,
-  bsBDiagonal,
-  bsCross,
-  bsDiagCross
-};
-
-struct TPen {
-  TPenStyle Style = psSolid;
-  int32_t Width = 1;
-  uint32_t Color = 0;
-  bool operator==(const TPen&) const = default;
-};
-
-struct TBrush {
-  TBrushStyle Style = bsSolid;
-  uint32_t Color = 0xFFFFFF;
-  bool operator==(const TBrush&) const = default;
-};
-
-struct TPDFFont {
-  std::string Name = "Microsoft Sans Serif";  // UTF-8
-  int32_t Size = 8;                           // points; at 72 pixels per inch also the em in pixels
-  TFontStyles Style = 0;
-  uint32_t Color = 0;
-};
 
 // One entry per object number; entry 0 is the head of the free list.
 struct TPdfObjectEntry {
@@ -104,8 +79,9 @@ struct TEmbeddedFont;
 struct TPdfImage {
   bool Bilevel;   // a JBIG2 image object and its globals object; otherwise one JPEG object
   bool Encoded;   // the bytes are in the spool; false: a white stand-in is written in their place
-  bool Grey;      // a JPEG of one component (a file taken as it is): /DeviceGray, not /DeviceRGB
-  int32_t Width;  // pixels, as encoded
+  bool Grey;      // a JPEG of one component: /DeviceGray (or a grey profile), not /DeviceRGB
+  int32_t Profile;  // the colour profile's position in the document's profiles; -1: Device colours
+  int32_t Width;    // pixels, as encoded
   int32_t Height;
   uint64_t Offset;  // of the data in the spool; the globals follow it
   uint64_t DataSize;
@@ -116,16 +92,7 @@ struct TEncodedPicture;
 struct TPictureSource;
 class TPictureSpool;
 
-// What placing a picture decided, for encoding it later (TPDFCanvas::EncodePlaced).
-struct TPlacedImage {
-  int32_t Number = -1;  // the picture's record, /Im + Number; -1: nothing was placed
-  // The most pixels the encoded picture may have each way (0: no limit): ImageDpi at the size placed.
-  int32_t MaxWidth = 0, MaxHeight = 0;
-  bool AsIs = false;  // the JPEG file's own bytes go in, turned by the placement's matrix
-  bool Placed() const { return Number >= 0; }
-};
-
-class TPDFCanvas {
+class TPDFCanvas final : public TDrawingSurface {
  public:
   // Measures with the process's shared system fonts.
   TPDFCanvas();
@@ -143,8 +110,10 @@ class TPDFCanvas {
   // Ends the open page and begins the next; nothing while idle.
   void NewPage();
   // Ends the last page, writes fonts, page tree, pages, catalog, outlines, pictures, cross-reference
-  // table and trailer, and closes the file; nothing while idle, so a second call writes nothing.
-  void EndDoc();
+  // table and trailer, and closes the file; nothing while idle, so a second call writes nothing. True
+  // then. False when the Cancel flag was set before or while it wrote (it is looked at before the
+  // fonts and between two pictures): the document is then abandoned.
+  bool EndDoc();
   // Drops the open document at once: no more pages, fonts or pictures are written, the output file is
   // closed as far as it got (the caller removes it), and the pending pictures' temporary files are
   // removed. The writer is idle afterwards; nothing when no document is open. Never throws. The way
@@ -163,13 +132,13 @@ class TPDFCanvas {
   void MoveTo(int32_t X, int32_t Y);
   void LineTo(int32_t X, int32_t Y);
   void FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
-  void Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
-  void SetLineCap(int32_t Cap);
-  void BeginClip(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
-  void EndClip();
+  void Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) override;
+  void SetLineCap(int32_t Cap) override;
+  void BeginClip(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) override;
+  void EndClip() override;
 
   // Text (see FontsAndText.cpp). TextOut puts the text cell's top-left corner at (X, Y).
-  void TextOut(int32_t X, int32_t Y, std::string_view Text);
+  void TextOut(int32_t X, int32_t Y, std::string_view Text) override;
   // Width of Text in the current Font, in page units; works with or without an open document.
   int32_t TextWidth(std::string_view Text);
   // The 1-based number of the font resource for Name and Style, adding one when there is none. Only
@@ -177,10 +146,7 @@ class TPDFCanvas {
   int32_t FontNumber(std::string_view Name, TFontStyles Style);
   // The PDF name of the font last selected for measuring, with its style suffix.
   std::string BaseFontName() const;
-  // Texts in the font of Name and Style (bold and italic count) are written in embedded subsets from
-  // now on, also those that fit Windows-1252. Kept from document to document; without a shaper it
-  // changes nothing.
-  void EmbedFont(std::string_view Name, TFontStyles Style);
+  // EmbedFont (DrawingSurface.h): kept from document to document; without a shaper it changes nothing.
 
   // Pictures (see ImageObjects.cpp). Places the whole of Dib stretched over the rectangle whose
   // top-left corner is X, Y and whose size is Width x Height. The picture is mapped to a box one unit
@@ -212,7 +178,7 @@ class TPDFCanvas {
   // (the picture still fills the same rectangle, upright). Otherwise the decoded picture is placed;
   // nothing, when the source holds none.
   TPlacedImage PlacePicture(int32_t X, int32_t Y, int32_t Width, int32_t Height,
-                            const TPictureSource& Source);
+                            const TPictureSource& Source) override;
   // Encodes Source, the picture placed as Placed says, into the document's temporary file: the JPEG
   // file's bytes through its end-of-image marker when AsIs, a picture encoded already as it is (its
   // encoder was given the same limit), otherwise Source's picture scaled down to the pixel limit if it
@@ -226,17 +192,15 @@ class TPDFCanvas {
   // call.
   void EncodePlaced(const TPlacedImage& Placed, const TPictureSource& Source, TEncodedPicture& Scratch);
 
-  int32_t PageWidth = 595;
-  int32_t PageHeight = 841;
+  // PageWidth, PageHeight, Pen, Brush and Font: see TDrawingSurface.
   // Pictures placed while ImageDpi is above 0 go in with at most that many pixels per inch of the
   // rectangle they are placed in (PixelsForPoints of its width and height), scaled down when they have
   // more; 0 keeps every pixel. Read when a picture is placed.
   int32_t ImageDpi = 0;
   // JPEG files placed through PlacePicture go in as their own bytes where they can (see there).
   bool KeepJpeg = false;
-  TPen Pen;
-  TBrush Brush;
-  TPDFFont Font;
+  // When given, EndDoc stops once it is set (see there); the flag must outlive the writer.
+  const std::atomic<bool>* Cancel = nullptr;
 
  private:
   // Document structure (DocumentStructure.cpp).
@@ -269,7 +233,9 @@ class TPDFCanvas {
   bool WritesShaped(std::string_view Text);
   bool TextOutShaped(int64_t X, int64_t Baseline, std::string_view Text);
   int32_t EmbeddedFontNumber(TFontFace* Face);
-  uint32_t CidFor(TEmbeddedFont& Font, uint32_t Glyph, std::string_view Text, int32_t& Width);
+  // The CID Glyph is written as for Text, and its width; Carries tells whether the font's ToUnicode
+  // map gives Text back for that CID.
+  uint32_t CidFor(TEmbeddedFont& Font, uint32_t Glyph, std::string_view Text, int32_t& Width, bool& Carries);
   // Subsets every embedded font and works out the object numbers of their parts.
   void PrepareEmbeddedFonts(int32_t FirstPartObj);
   void WriteType0Dictionary(const TEmbeddedFont& Font);
@@ -283,17 +249,24 @@ class TPDFCanvas {
   void WritePlacement(int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t Number, int Orientation);
   // Puts what EncodePlaced reported into the records.
   void CollectEncoded();
-  void WriteImages();
+  // False when Cancel was set between two pictures: the rest is not written.
+  bool WriteImages();
   void WriteImage(const TPdfImage& Image);
   // One stream object: Dictionary (it may span lines), "stream", Data, a line feed, "endstream".
   void WriteImageStream(std::string_view Dictionary, std::string_view Data);
   // Drops the pictures of the document: records, encoder, spool file.
   void RemovePendingImages() noexcept;
+  // The position of Profile in FProfiles, adding it when no profile with its digest is there; -1 for
+  // no profile, sRGB, or one that does not describe a picture of Kind.
+  int32_t ProfileNumber(const TColorProfilePtr& Profile, bool Bilevel);
+  // Writes FProfiles as ICC stream objects, the first getting the next object number.
+  void WriteProfiles();
 
   std::unique_ptr<TDynaArrayOf<TPdfObjectEntry>> FObjects;
   std::unique_ptr<TDynaArrayOf<TPdfPageSize>> FPageSizes;
   std::unique_ptr<TDynaArrayOf<TPdfFontEntry>> FFonts;
   std::unique_ptr<TDynaArrayOf<TPdfImage>> FImages;
+  std::vector<TColorProfilePtr> FProfiles;  // the document's colour profiles, distinct by digest
   std::unique_ptr<TPictureSpool> FSpool;  // made with the document's first picture
   // Held shared by EncodePlaced while it uses FSpool, exclusively to drop FSpool: a document ended or
   // abandoned on the writer's thread waits for encodings running elsewhere.
@@ -302,6 +275,7 @@ class TPDFCanvas {
   std::vector<std::pair<int32_t, TPdfImage>> FSpooled;  // what EncodePlaced did, guarded by FSpooledLock
   std::unique_ptr<TEncodedPicture> FEncodeBuffer;       // for DrawDIB
   std::string FImageBytes;  // one picture's spooled bytes while its object is written
+  int64_t FFirstProfileObj = 0;
   int32_t FCatalogObj = 0;
   int32_t FProcSetObj = 0;
   int32_t FFirstContentObj = 0;
@@ -331,7 +305,6 @@ class TPDFCanvas {
   int32_t FPenX = 0;
   int32_t FPenY = 0;
   std::vector<bool> FClips;  // open BeginClip calls: whether each wrote its "q"
-  std::vector<std::pair<std::string, TFontStyles>> FEmbedRequests;  // fonts to embed always
   std::vector<std::unique_ptr<TEmbeddedFont>> FEmbedded;            // this document's subsets
 
   std::unique_ptr<TZlibCompressor> FCompressor;

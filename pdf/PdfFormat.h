@@ -9,6 +9,11 @@
 
 #include "platform/FontMetrics.h"
 
+// The first line of every document, and where its version number stands in it: a document that needs a
+// later version has those three bytes replaced when it ends.
+constexpr std::string_view KPdfHeader = "%PDF-1.3";
+constexpr uint64_t KPdfVersionOffset = 5;
+
 // Appends V in plain decimal: a minus sign when negative, no leading zeros.
 void AppendInt(std::string& Out, int64_t V);
 

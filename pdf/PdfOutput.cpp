@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/SystemError.h"
@@ -39,6 +40,23 @@ void TPdfOutput::Write(const void* Data, size_t Size) {
   } else {
     std::memcpy(FBuffer.get(), bytes, Size);
     FFill = Size;
+  }
+}
+
+void TPdfOutput::Overwrite(uint64_t Offset, const void* Data, size_t Size) {
+  const char* bytes = static_cast<const char*>(Data);
+  // The part still in the buffer is changed there; the part in the file, in place.
+  for (size_t i = 0; i < Size; ++i) {
+    const uint64_t at = Offset + i;
+    if (at >= FWritten && at - FWritten < FFill) FBuffer[static_cast<size_t>(at - FWritten)] = bytes[i];
+  }
+  if (Offset >= FWritten) return;
+  const size_t inFile = static_cast<size_t>(std::min<uint64_t>(Size, FWritten - Offset));
+  for (size_t done = 0; done < inFile;) {
+    const ssize_t n = ::pwrite(FFd, bytes + done, inFile - done, static_cast<off_t>(Offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ThrowSystemError("schreiben", FFileName);
+    done += static_cast<size_t>(n);
   }
 }
 

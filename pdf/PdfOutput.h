@@ -26,6 +26,9 @@ class TPdfOutput {
   bool IsOpen() const { return FFd >= 0; }
   void Write(const void* Data, size_t Size);
   void Write(std::string_view Text) { Write(Text.data(), Text.size()); }
+  // Writes Size bytes over bytes written before at Offset (the header's version, say); the count of
+  // bytes written stays. Throws like Write.
+  void Overwrite(uint64_t Offset, const void* Data, size_t Size);
   // Bytes handed to Write since Open, buffered or not.
   uint64_t Position() const { return FPosition; }
   // Writes the buffer out and closes the file; nothing when no file is open.

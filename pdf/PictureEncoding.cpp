@@ -39,8 +39,9 @@ TPictureKind PlacedKind(const TDib& Dib) {
 }
 
 void EncodePicture(const TDib& Dib, TPictureKind Kind, int32_t MaxWidth, int32_t MaxHeight,
-                   TEncodedPicture& Out) noexcept {
+                   TEncodedPicture& Out, bool Grey) noexcept {
   Out.Ok = false;
+  Out.Grey = false;
   Out.Width = Out.Height = 0;
   Out.Data.clear();
   Out.Globals.clear();
@@ -68,7 +69,8 @@ void EncodePicture(const TDib& Dib, TPictureKind Kind, int32_t MaxWidth, int32_t
       if (!shrunk.Get().Bits) return;
       picture = &shrunk.Get();
     }
-    Out.Ok = EncodeDib(*picture, 7, Out.Data) == 1;
+    Out.Ok = (Grey ? EncodeDibGrey(*picture, Out.Data) : EncodeDib(*picture, 7, Out.Data)) == 1;
+    Out.Grey = Grey;
     Out.Width = DibWidth(*picture);
     Out.Height = DibHeight(*picture);
   } catch (...) {

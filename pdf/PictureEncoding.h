@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 #include "imaging/JpegHeader.h"
 
@@ -34,6 +35,7 @@ struct TEncodedPicture {
   int32_t Width = 0, Height = 0;
   std::string Data;     // JPEG file bytes, or the JBIG2 page stream
   std::string Globals;  // the JBIG2 globals stream (empty with this encoder); nothing for JPEG
+  bool Grey = false;    // a JPEG of one component
 };
 
 // Encodes Dib as Kind says. A JPEG picture wider than MaxWidth or higher than MaxHeight pixels (0: no
@@ -41,9 +43,16 @@ struct TEncodedPicture {
 // limit); one still wider or higher than JPEG allows is then shrunk, both sides by the same factor, to
 // fit: it is the size it is placed at on the page that counts. Black-and-white pictures (JBIG2) keep
 // every pixel: averaging would turn them grey. Palette pictures are encoded from their colours, exactly
-// as if they had been turned into 24 bits first. Reuses Out's buffers. Never throws.
+// as if they had been turned into 24 bits first. Grey: a JPEG of one component from the picture's grey
+// levels instead (for a grey picture with a grey profile). Reuses Out's buffers. Never throws.
 void EncodePicture(const TDib& Dib, TPictureKind Kind, int32_t MaxWidth, int32_t MaxHeight,
-                   TEncodedPicture& Out) noexcept;
+                   TEncodedPicture& Out, bool Grey = false) noexcept;
+
+// True when a picture with Profile goes into the PDF as a one-component JPEG described by that
+// profile: a grey profile (the picture then has 8 bits and a grey table).
+inline bool EncodesGrey(const TColorProfilePtr& Profile) {
+  return Profile && Profile->Space() == TColorSpace::Grey;
+}
 
 // The most pixels a picture placed Points page units (1/72 inch) long needs at Dpi pixels per inch:
 // Points / 72 x Dpi, rounded up, at least 1. 0 when Dpi is 0 (no limit). Negative lengths count by
@@ -59,10 +68,14 @@ struct TPictureSource {
   // The upright size of the picture at full scale: the size it is laid out by, also when Dib was
   // decoded at a reduced scale.
   int32_t Width = 0, Height = 0;
-  std::string_view Jpeg;                          // the JPEG file's bytes; empty: none
+  // The JPEG file's bytes, only of a file libjpeg reads without a warning (JpegDecodesCleanly), since
+  // the writer may put them into the PDF as they are; empty: none.
+  std::string_view Jpeg;
   TJpegHeader Header;                             // of Jpeg
   const TEncodedPicture* Encoded = nullptr;       // the picture encoded already; Dib and Jpeg hold none
   TPictureKind EncodedKind = TPictureKind::None;  // what Encoded is
+  // What the numbers of Dib, Jpeg or Encoded mean: their file's checked profile; nullptr: sRGB.
+  TColorProfilePtr Profile;
 
   // A decoded picture alone, at its own size.
   static TPictureSource Of(const TDib& Dib);

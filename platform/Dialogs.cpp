@@ -1,6 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -13,6 +14,8 @@ std::string Upper(std::string_view Text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return upper;
 }
+
+std::string FolderOf(const std::string& File) { return std::filesystem::path(File).parent_path().string(); }
 
 std::string_view TrimBlanks(std::string_view Text) {
   while (!Text.empty() && Text.front() == ' ') Text.remove_prefix(1);
@@ -74,4 +77,22 @@ std::vector<std::string> FileDialogFilterLines(std::string_view Filter) {
     lines.push_back(std::string(WithoutBracketedPatterns(description)) + " (" + list + ")");
   }
   return lines;
+}
+
+void TFileProposals::Chosen(TFileDialogKind Kind, const std::string& File) {
+  std::vector<std::string>& chosen = FChosen[Kind];
+  std::erase(chosen, File);
+  chosen.insert(chosen.begin(), File);
+  if (chosen.size() > KRemembered) chosen.pop_back();
+  FFailedFolders.erase(FolderOf(File));
+}
+
+void TFileProposals::Failed(const std::string& File) { FFailedFolders.insert(FolderOf(File)); }
+
+std::string TFileProposals::Proposal(TFileDialogKind Kind) const {
+  const auto chosen = FChosen.find(Kind);
+  if (chosen == FChosen.end()) return {};
+  for (const std::string& file : chosen->second)
+    if (!FolderFailed(FolderOf(file))) return file;
+  return {};
 }

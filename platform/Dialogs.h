@@ -7,6 +7,8 @@
 // cancel the arguments are unchanged. User-interface thread only.
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +39,24 @@ TFileDialog PdfSaveDialog();                     // "PDF-Dateien (*.pdf)|*.pdf",
 // a dot. An entry without patterns is left out.
 std::vector<std::string> FileDialogFilterLines(std::string_view Filter);
 
+// What each kind of file dialog proposes when it opens: the file last chosen in a dialog of that kind
+// (a dialog for several files proposes its folder), or, should writing there have failed since, the one
+// before, and so on; never a file in a folder where writing a chosen file failed. Choosing a file in
+// such a folder again vouches for the folder once more. Empty: nothing to propose.
+class TFileProposals {
+ public:
+  void Chosen(TFileDialogKind Kind, const std::string& File);
+  void Failed(const std::string& File);
+  std::string Proposal(TFileDialogKind Kind) const;
+  // True when writing a chosen file failed in Folder (and no file was chosen there since).
+  bool FolderFailed(const std::string& Folder) const { return FFailedFolders.count(Folder) > 0; }
+
+ private:
+  static constexpr size_t KRemembered = 8;  // per kind, most recent first
+  std::map<TFileDialogKind, std::vector<std::string>> FChosen;
+  std::set<std::string> FFailedFolders;
+};
+
 // What the font dialog shows and returns.
 struct TFontChoice {
   std::string Name;       // face name, UTF-8
@@ -58,6 +78,8 @@ class TDialogs {
   // Files receives the chosen files' full paths, in the dialog's order: one, or with Dialog.Multiple
   // one or more.
   virtual bool ChooseFiles(const TFileDialog& Dialog, std::vector<std::string>& Files) = 0;
+  // File, chosen in a file dialog, could not be written: no dialog proposes its folder again.
+  virtual void FileFailed(const std::string& File) { (void)File; }
   // Face, size, bold, italic, underline, strike-out and colour.
   virtual bool ChooseFont(TFontChoice& Font) = 0;
   // Any colour; Color is 0x00BBGGRR on return (a system colour starts as its current look).

@@ -69,9 +69,9 @@ TFontFace::~TFontFace() {
   if (FFtFace) FT_Done_Face(FFtFace);
 }
 
-bool TFontFace::HasChar(char32_t Char) const {
+uint32_t TFontFace::GlyphOf(char32_t Char) const {
   hb_codepoint_t glyph = 0;
-  return hb_font_get_nominal_glyph(FFont, Char, &glyph) && glyph != 0;
+  return hb_font_get_nominal_glyph(FFont, Char, &glyph) ? glyph : 0;
 }
 
 int32_t TFontFace::Advance(uint32_t Glyph) const { return hb_font_get_glyph_h_advance(FFont, Glyph); }

@@ -49,7 +49,12 @@ class TFontFace {
   int32_t Index() const { return FIndex; }
   hb_font_t* HbFont() const { return FFont; }
   // True when the face maps the character to a glyph of its own.
-  bool HasChar(char32_t Char) const;
+  bool HasChar(char32_t Char) const { return GlyphOf(Char) != 0; }
+  // The face's glyph for the character, through its character map (a symbol font's too); 0 for none.
+  uint32_t GlyphOf(char32_t Char) const;
+  // The face opened in FreeType, for drawing its glyphs' outlines; it belongs to this object and is for
+  // the owner's thread only.
+  struct FT_FaceRec_* FreeTypeFace() const { return FFtFace; }
   // The glyph's advance in shape units, as the PDF's widths declare it.
   int32_t Advance(uint32_t Glyph) const;
   // Outlines in compact font format (embedded as CIDFontType0) rather than TrueType (CIDFontType2).

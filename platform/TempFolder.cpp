@@ -1,26 +1,20 @@
 #include "platform/TempFolder.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
-#include <charconv>
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "platform/ProcessTag.h"
 #include "platform/SystemError.h"
 #include "platform/UnixFile.h"
 
 namespace {
-
-const char KFolderPrefix[] = "quirvel-";
-constexpr size_t KRandomLength = 6;  // mkdtemp's XXXXXX
 
 // The system's temporary directory, ending in "/".
 std::string TempBase() {
@@ -33,7 +27,7 @@ std::string TempBase() {
 class TPrivateFolder {
  public:
   TPrivateFolder() {
-    std::string pattern = TempBase() + KFolderPrefix + std::to_string(::getpid()) + "-XXXXXX";
+    std::string pattern = TempBase() + ProcessTagPrefix() + "XXXXXX";
     if (!mkdtemp(pattern.data())) ThrowSystemError("Temporärer Ordner", pattern);
     FPath = pattern + "/";
     // Held until the process ends, however it ends: the kernel drops the lock of a dead process.
@@ -59,24 +53,6 @@ bool Exists(const std::string& Name) {
   struct stat st;
   return lstat(Name.c_str(), &st) == 0;
 }
-
-// The PID in a name of the form quirvel-PID-XXXXXX; 0 when the name has another form.
-pid_t OwnerPid(const std::string& Name) {
-  const size_t prefix = sizeof KFolderPrefix - 1;
-  if (Name.compare(0, prefix, KFolderPrefix) != 0) return 0;
-  const size_t dash = Name.find('-', prefix);
-  if (dash == std::string::npos || Name.size() != dash + 1 + KRandomLength) return 0;
-  for (size_t i = dash + 1; i < Name.size(); ++i)
-    if (!std::isalnum(static_cast<unsigned char>(Name[i]))) return 0;
-  long pid = 0;
-  const char* first = Name.data() + prefix;
-  const char* last = Name.data() + dash;
-  const auto [end, error] = std::from_chars(first, last, pid);
-  if (error != std::errc() || end != last || first == last || pid <= 0 || pid > INT_MAX) return 0;
-  return static_cast<pid_t>(pid);
-}
-
-bool ProcessRuns(pid_t Pid) { return ::kill(Pid, 0) == 0 || errno == EPERM; }
 
 // Removes Path when it is a folder of ours that nobody holds the lock of.
 bool RemoveIfAbandoned(const std::string& Path) {
@@ -120,6 +96,8 @@ std::string CreateUniqueTempFile(const std::string& Prefix, const std::string& E
   }
 }
 
+bool IsTempFolderPath(const std::string& Path) { return Path.rfind(TempBase() + ProcessTagPrefix(), 0) == 0; }
+
 size_t RemoveStaleTempFolders() {
   const std::string base = TempBase();
   // The names are gathered first: a folder is not removed while its directory is being read.
@@ -127,8 +105,8 @@ size_t RemoveStaleTempFolders() {
   std::error_code error;
   for (std::filesystem::directory_iterator it(base, error), end; !error && it != end; it.increment(error)) {
     std::string name = it->path().filename().string();
-    const pid_t pid = OwnerPid(name);
-    if (pid > 0 && pid != ::getpid() && !ProcessRuns(pid)) candidates.push_back(base + name);
+    const pid_t pid = ProcessTagPid(name);
+    if (pid > 0 && ProcessGone(pid)) candidates.push_back(base + name);
   }
   size_t removed = 0;
   for (const std::string& path : candidates)

@@ -24,6 +24,10 @@ std::string UniqueTempFileName(const std::string& Prefix, const std::string& Ext
 // no file can be created.
 std::string CreateUniqueTempFile(const std::string& Prefix, const std::string& Ext);
 
+// True when Path is this process's private temporary folder or lies inside it (also when the folder
+// could not be made), for messages that must say which disk failed.
+bool IsTempFolderPath(const std::string& Path);
+
 // Removes the private temporary folders of earlier runs that ended without cleaning up. A folder in
 // $TMPDIR (or /tmp) is removed only when all of this holds: its name has the form above; it is a folder,
 // not a symbolic link; it belongs to the user running us; no process with its PID runs; and nobody holds

@@ -18,20 +18,25 @@ int UnicodeToCp1252(char32_t Cp) {
   return -1;
 }
 
+}  // namespace
+
 void AppendUtf8(std::string& Out, char32_t Cp) {
   if (Cp < 0x80) {
     Out += static_cast<char>(Cp);
   } else if (Cp < 0x800) {
     Out += static_cast<char>(0xC0 | (Cp >> 6));
     Out += static_cast<char>(0x80 | (Cp & 0x3F));
-  } else {
+  } else if (Cp < 0x10000) {
     Out += static_cast<char>(0xE0 | (Cp >> 12));
+    Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
+    Out += static_cast<char>(0x80 | (Cp & 0x3F));
+  } else {
+    Out += static_cast<char>(0xF0 | (Cp >> 18));
+    Out += static_cast<char>(0x80 | ((Cp >> 12) & 0x3F));
     Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
     Out += static_cast<char>(0x80 | (Cp & 0x3F));
   }
 }
-
-}  // namespace
 
 size_t DecodeUtf8(std::string_view Text, size_t Pos, char32_t& Cp) {
   const auto b = [&](size_t i) { return static_cast<unsigned char>(Text[Pos + i]); };

@@ -12,6 +12,9 @@ bool IsValidUtf8(std::string_view Text);
 // 0 when it is malformed.
 size_t DecodeUtf8(std::string_view Text, size_t Pos, char32_t& Cp);
 
+// Appends the UTF-8 bytes of the code point Cp (up to U+10FFFF, surrogates not excluded).
+void AppendUtf8(std::string& Out, char32_t Cp);
+
 // True when every character of the well-formed UTF-8 Text has a Windows-1252 byte.
 bool FitsCp1252(std::string_view Text);
 

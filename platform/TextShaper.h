@@ -3,13 +3,18 @@
 //
 // The line is split into directional runs (the Unicode bidirectional algorithm, ICU), each run into
 // pieces of one script and one face, and each piece is shaped with HarfBuzz, so that combining marks,
-// ligatures, joining scripts and right-to-left text come out as the font means them. The face is the
-// one fontconfig gives for the name and style; a character that face lacks is taken from the first
-// face in fontconfig's fallback order that has it, and a character no installed face has stays in the
-// chosen face, which draws its missing-glyph box.
+// ligatures, joining scripts and right-to-left text come out as the font means them. Faces are chosen
+// per grapheme cluster (a letter with its marks, ICU's character boundaries), so that a mark is never
+// torn from its letter: the face is the one fontconfig gives for the name and style when it has every
+// character of the cluster, else the first face in fontconfig's fallback order that has them all. A
+// cluster that Unicode composes into fewer characters (NFC: "e" and U+0301 into "é") is shaped
+// composed wherever the face has the composed characters. A cluster no installed face has whole
+// goes to the face of its first character, and a character no face has at all stays in the chosen
+// face, which draws its missing-glyph box.
 //
 // Results are in visual order, left to right, with positions in shape units (1/65536 em, FontFace.h).
-// Each glyph names the bytes of the line it stands for, so that a reader can give the text back.
+// Each glyph names the bytes of the line it stands for, so that a reader can give the text back, and
+// the cluster it belongs to: a cluster of several glyphs gives its text back only as a whole.
 //
 // Faces are opened once and kept for the shaper's life; a shaper is for one thread at a time. Shape
 // never fails: malformed UTF-8 is shaped as U+FFFD, and when no face at all can be opened the line has
@@ -29,6 +34,7 @@
 typedef struct _FcConfig FcConfig;
 typedef struct _FcFontSet FcFontSet;
 typedef struct hb_buffer_t hb_buffer_t;
+typedef struct UBreakIterator UBreakIterator;
 
 struct TShapedGlyph {
   uint32_t Glyph = 0;
@@ -37,11 +43,16 @@ struct TShapedGlyph {
   // The bytes of the line this glyph shows: its cluster for the first glyph of a cluster met from the
   // left, empty (TextStart == TextEnd) for the cluster's other glyphs.
   uint32_t TextStart = 0, TextEnd = 0;
+  // The bytes of the line of the whole cluster, the same for each of its glyphs (which follow each
+  // other in the run). A cluster reaches from its first character to the next cluster's in logical
+  // order; its glyphs may stand in any order, a vowel sign drawn before its consonant, say.
+  uint32_t ClusterStart = 0, ClusterEnd = 0;
 };
 
 struct TShapedRun {
   TFontFace* Face = nullptr;
   std::vector<TShapedGlyph> Glyphs;  // visual order
+  bool Rtl = false;                  // a right-to-left run: its clusters stand right to left
 };
 
 struct TShapedLine {
@@ -60,19 +71,28 @@ class TTextShaper {
   // Shapes Text in the face for Name (UTF-8) and Style (fsBold and fsItalic choose the face). The
   // result stays valid until the next call.
   const TShapedLine& Shape(std::string_view Name, TFontStyles Style, std::string_view Text);
+  // The face fontconfig gives for Name and Style, the one a text in that font starts in; nullptr when
+  // no face can be opened. Kept for the shaper's life.
+  TFontFace* PrimaryFace(std::string_view Name, TFontStyles Style);
 
  private:
   struct TPrimary;
   struct TItem;
   TPrimary& PrimaryFor(std::string_view Name, TFontStyles Style);
-  TFontFace* FaceFor(TPrimary& Primary, char32_t Char);
+  // The first face in the fallback order that has every character of Chars; nullptr when none has.
+  TFontFace* FaceFor(TPrimary& Primary, std::u32string_view Chars);
   TFontFace* OpenFace(const std::string& Path, int32_t Index);
-  void ShapeItem(const TItem& Item, std::string_view Text);
+  // Shapes bytes [Item.Start, Item.End) of the shaping text FShaping (the line with its composed
+  // clusters), naming the line's own bytes through FOrigin.
+  void ShapeItem(const TItem& Item);
 
   FcConfig* FConfig;
   FT_Library FLibrary = nullptr;
   std::map<std::pair<std::string, int32_t>, std::unique_ptr<TFontFace>> FFaces;  // nullptr: unusable
   std::map<std::pair<std::string, TFontStyles>, std::unique_ptr<TPrimary>> FPrimaries;
   hb_buffer_t* FBuffer = nullptr;
+  UBreakIterator* FGraphemes = nullptr;  // nullptr: every character is a cluster of its own
+  std::string FShaping;                  // the line as it is shaped, clusters composed
+  std::vector<uint32_t> FOrigin;         // for each byte of FShaping, and its end, the line's byte
   TShapedLine FLine;
 };

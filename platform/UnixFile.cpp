@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <utility>
@@ -101,4 +102,29 @@ int ReadRegularFile(const char* FileName, std::string& Bytes, uint64_t MaxSize, 
 
 int ReadRegularFile(const char* FileName, std::vector<uint8_t>& Bytes, uint64_t MaxSize, bool* Opened) {
   return ReadRegular(FileName, Bytes, MaxSize, Opened);
+}
+
+int ReadFileHead(const char* FileName, std::vector<uint8_t>& Bytes, size_t MaxSize) {
+  Bytes.clear();
+  TFd fd;
+  uint64_t size = 0;
+  if (const int error = OpenRegularFile(FileName, fd, &size)) return error;
+  try {
+    Bytes.resize(std::min<uint64_t>(MaxSize, size));
+  } catch (const std::bad_alloc&) {
+    return ENOMEM;
+  }
+  size_t done = 0;
+  while (done < Bytes.size()) {
+    const ssize_t n = ::read(fd.Get(), Bytes.data() + done, Bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      Bytes.clear();
+      return errno;
+    }
+    if (n == 0) break;  // the file shrank since fstat
+    done += static_cast<size_t>(n);
+  }
+  Bytes.resize(done);
+  return 0;
 }

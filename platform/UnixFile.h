@@ -57,3 +57,8 @@ int ReadRegularFile(const char* FileName, std::string& Bytes, uint64_t MaxSize =
                     bool* Opened = nullptr);
 int ReadRegularFile(const char* FileName, std::vector<uint8_t>& Bytes, uint64_t MaxSize = UINT64_MAX,
                     bool* Opened = nullptr);
+
+// Reads the first bytes of a regular file, at most MaxSize of them (fewer when the file is shorter), for
+// readers that need only what a file says at its start. Refuses what ReadRegularFile refuses, without
+// blocking. Returns 0 or the errno of the failure.
+int ReadFileHead(const char* FileName, std::vector<uint8_t>& Bytes, size_t MaxSize);

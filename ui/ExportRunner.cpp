@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
-#include <thread>
 
+#include "export/ExportJob.h"
 #include "platform/ProgressSink.h"
 
 namespace {
@@ -32,13 +32,6 @@ class TDialogListener final : public TExportListener {
  private:
   TExportProgressDialog& FDialog;
 };
-
-TExportResult FailedRun(const std::string& FileName, const std::string& Why) {
-  TExportResult result;
-  result.Status = TExportStatus::WriteFailed;
-  result.Message = "Fehler: Die PDF-Datei „" + FileName + "“ konnte nicht erzeugt werden (" + Why + ").";
-  return result;
-}
 
 }  // namespace
 
@@ -95,34 +88,22 @@ TExportResult RunExport(QWidget* Parent, std::vector<TExportPhoto> Photos, const
                         const std::string& FileName, TProgressSink& PictureProgress) {
   TExportProgressDialog dialog(Parent);
   TDialogListener listener(dialog);
-  TExportResult result;
-  std::atomic<bool> finished{false};
-
-  std::thread worker([&] {
-    TExportOptions options;
-    options.Listener = &listener;
-    options.PictureProgress = &PictureProgress;
-    options.Cancel = &dialog.CancelFlag();
-    try {
-      result = ExportAlbum(Photos, Settings, FileName, options);
-    } catch (const std::bad_alloc&) {
-      result = FailedRun(FileName, "nicht genug Arbeitsspeicher");
-    } catch (const std::exception& e) {
-      result = FailedRun(FileName, e.what());
-    }
-    finished = true;
+  TExportOptions options;
+  options.Listener = &listener;
+  options.PictureProgress = &PictureProgress;
+  options.Cancel = &dialog.CancelFlag();
+  TExportJob job(std::move(Photos), Settings, FileName, options, [&dialog] {
     QMetaObject::invokeMethod(
         &dialog, [&dialog] { dialog.done(QDialog::Accepted); }, Qt::QueuedConnection);
   });
 
   dialog.exec();
   // The dialog ends only when the export has; should its loop have been left otherwise (the program is
-  // quitting), the export is cancelled and the loop kept turning, since a message the worker waits for
+  // quitting), the export is cancelled and the loop kept turning, since a message the job waits for
   // needs this thread.
-  if (!finished) {
+  if (!job.Finished()) {
     dialog.reject();
-    while (!finished) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    while (!job.Finished()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   }
-  worker.join();
-  return result;
+  return job.Result();
 }

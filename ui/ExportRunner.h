@@ -1,9 +1,9 @@
 #pragma once
-// The export from the window: ExportAlbum runs on a worker thread while a modal dialog shows how far it
-// got ("PDF-Datei wird erzeugt ...", photo k of n, the page being filled) and offers "Abbrechen". The
-// window stays painted and the status bar's bar moves with each picture; the user can do nothing else
-// meanwhile. Cancelling (the button, Esc or closing the dialog) stops the export between two pictures;
-// the export then leaves no file and no temporary file behind.
+// The export from the window: ExportAlbum runs on the thread of a TExportJob (ExportJob.h) while a modal
+// dialog shows how far it got ("PDF-Datei wird erzeugt ...", photo k of n, the page being filled) and
+// offers "Abbrechen". The window stays painted and the status bar's bar moves with each picture; the
+// user can do nothing else meanwhile. Cancelling (the button, Esc or closing the dialog) stops the
+// export between two pictures; the export then leaves no file and no temporary file behind.
 //
 // Messages of the export (a page file that cannot be created) reach the user through the core's message
 // box, which the window's box hands to the user-interface thread while the worker waits.

@@ -24,6 +24,8 @@
 #include "platform/Shell.h"
 #include "platform/WindowPlacement.h"
 #include "ui/ExportRunner.h"
+#include "ui/OpenFailureReport.h"
+#include "ui/PagePreview.h"
 #include "ui/PhotoArranging.h"
 #include "ui/ProgressPanel.h"
 #include "ui/ThumbnailGrid.h"
@@ -110,11 +112,42 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   ui.ListView2->setColumnWidth(1, 300);
   ui.ListView2->installEventFilter(this);
   // The grid goes between the text box and the file-name label, and takes what height there is.
-  FGrid = new TThumbnailGrid(FAlbum, ui.FotosPage, [Thumbnails](const std::string& FileName) {
-    return MakeThumbnail(FileName.c_str(), Thumbnails);
-  });
+  FGrid = new TThumbnailGrid(
+      FAlbum, ui.FotosPage,
+      [Thumbnails](const std::string& FileName) { return MakeThumbnail(FileName.c_str(), Thumbnails); },
+      [Thumbnails](const std::string& FileName) { return MakeFirstThumbnail(FileName.c_str(), Thumbnails); });
   ui.PhotoColumn->insertWidget(ui.PhotoColumn->indexOf(ui.Label1), FGrid, 1);
   FViewer = new TViewPicForm(FShell, FStore, this);
+  FViewer->SetThumbnailCache(Thumbnails);
+  FPreview = new TPagePreview(FAlbum, [this] { return Settings(); }, Thumbnails, this);
+  FPreview->hide();
+  // The preview's places: below the two columns of "Einstellungen", to the right of the controls of
+  // "Mehr Einstellungen" and "PDF-Datei erzeugen". None moves a control.
+  for (QWidget*& host : FPreviewHosts) {
+    host = new QWidget(this);
+    host->setLayout(new QVBoxLayout);
+    host->layout()->setContentsMargins(0, 0, 0, 0);
+  }
+  {
+    QBoxLayout& page = *ui.EinstellungenLayout;
+    auto* columns = new QHBoxLayout;
+    for (QLayout* column : {static_cast<QLayout*>(ui.EinstellungenLeft), static_cast<QLayout*>(ui.EinstellungenRight)}) {
+      page.removeItem(column);
+      column->setParent(nullptr);
+      columns->addLayout(column);
+    }
+    // The columns' springs gave their free height away; the preview takes it now.
+    for (QSpacerItem* spring : {ui.RaenderSpring, ui.EinstellungenSpring})
+      spring->changeSize(0, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    page.setDirection(QBoxLayout::TopToBottom);
+    page.addLayout(columns, 0);
+    page.addWidget(FPreviewHosts[0], 1);
+  }
+  for (const auto& [grid, host] : {std::pair{ui.MehrLayout, FPreviewHosts[1]}, std::pair{ui.PdfLayout, FPreviewHosts[2]}}) {
+    const int column = grid->columnCount();
+    grid->addWidget(host, 0, column, grid->rowCount(), 1);
+    grid->setColumnStretch(column, 1);
+  }
 
   FStatusText = new QLabel(this);
   FStatusText->setFixedWidth(250);
@@ -139,6 +172,15 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   connect(ui.Shape1, &TColorSwatch::MouseDown, this, &TMainForm::Shape1MouseDown);
   connect(ui.Shape2, &TColorSwatch::MouseDown, this, &TMainForm::Shape2MouseDown);
   connect(ui.SavePDFBtn, &QPushButton::clicked, this, &TMainForm::SavePDFBtnClick);
+  // Every control that changes the PDF redraws the preview, each keystroke in a field included; a
+  // photo's text comes after Memo1Change has stored it.
+  for (const TCheckField& f : KCheckFields) connect(ui.*f.Box, &QCheckBox::toggled, FPreview, &TPagePreview::SettingsChanged);
+  for (const TNumberField<double>& f : KDecimalFields) connect(ui.*f.Edit, &TSpinEdit::Changed, FPreview, &TPagePreview::SettingsChanged);
+  for (const TNumberField<int32_t>& f : KWholeFields) connect(ui.*f.Edit, &TSpinEdit::Changed, FPreview, &TPagePreview::SettingsChanged);
+  connect(ui.PictureDpiBox, &QComboBox::currentIndexChanged, FPreview, &TPagePreview::SettingsChanged);
+  connect(ui.CapED, &QLineEdit::textChanged, FPreview, &TPagePreview::SettingsChanged);
+  connect(ui.Memo1, &QPlainTextEdit::textChanged, FPreview, &TPagePreview::SettingsChanged);
+  connect(ui.PageControl2, &QTabWidget::currentChanged, this, &TMainForm::PlacePreview);
   connect(FGrid, &TThumbnailGrid::CurrentTextChanged, this,
           [this](const QString& Text) { SetMemoText(Text.toStdString()); });
   connect(FGrid, &TThumbnailGrid::StatusTextChanged, FStatusText, &QLabel::setText);
@@ -224,6 +266,7 @@ void TMainForm::ShowPictureDpi(int32_t Dpi) {
 }
 
 void TMainForm::ShowFontsAndColors() {
+  FPreview->SettingsChanged();
   FUi->Shape1->SetColor(FHeld.Shape1);
   FUi->Shape2->SetColor(FHeld.Shape2);
   FUi->FontLabel1->setText(Utf8(FontDescription(FHeld.HeadingFont)));
@@ -302,10 +345,12 @@ void TMainForm::SaveAsBtnClick() {
   std::vector<std::string> files;
   if (!FDialogs.ChooseFiles(AlbumSaveDialog(), files)) return;
   const TAlbumFileResult saved = SaveAlbumFile(files.front(), FAlbum, Settings());
-  if (!saved.Ok)
-    ShowError(saved.Message);
-  else
+  if (saved.Ok) {
     FArranging->Saved();
+    return;
+  }
+  FDialogs.FileFailed(files.front());
+  ShowError(saved.Message);
 }
 
 // ---- The photo page -------------------------------------------------------------------------------
@@ -355,7 +400,26 @@ void TMainForm::SetMemoText(std::string_view PhotoText) {
   FUi->Memo1->setPlainText(Utf8(BoxTextOfPhotoText(PhotoText)));
 }
 
-void TMainForm::RepaintGrid() { FGrid->PaintBox1Paint(); }
+void TMainForm::RepaintGrid() {
+  FGrid->PaintBox1Paint();
+  FPreview->AlbumChanged();
+}
+
+void TMainForm::PlacePreview() {
+  const QWidget* pages[] = {FUi->EinstellungenPage, FUi->MehrPage, FUi->PdfPage};
+  QWidget* host = nullptr;
+  for (size_t i = 0; i < std::size(pages); ++i)
+    if (FUi->PageControl2->currentWidget() == pages[i]) host = FPreviewHosts[i];
+  if (!host) {
+    FPreview->hide();
+    FPreviewPlaced = false;
+    return;
+  }
+  if (!FPreviewPlaced) FPreview->ShowCurrentPhoto();
+  FPreviewPlaced = true;
+  if (FPreview->parentWidget() != host) host->layout()->addWidget(FPreview);
+  FPreview->show();
+}
 
 void TMainForm::ShowMovedPhoto() {
   FGrid->adibchanged();
@@ -431,14 +495,19 @@ void TMainForm::SavePDFBtnClick() {
   if (!FDialogs.ChooseFiles(PdfSaveDialog(), files)) return;
   const TLayoutSettings settings = Settings();
   const TExportResult result = ExportRun(ExportPhotos(FAlbum), settings, files.front());
+  if (result.Status == TExportStatus::CannotCreate || result.Status == TExportStatus::WriteFailed)
+    FDialogs.FileFailed(files.front());
   // Missing pictures are reported, and the PDF is shown all the same: it holds everything else.
   ShowExportFailure(result);
   if (result.Ok() && settings.ShowPDFCheck) OpenPDFFileInDefaultApplication(result.ViewFile);
 }
 
 void TMainForm::OpenPDFFileInDefaultApplication(const std::string& FileName) {
-  const TWaitCursor wait;
-  FShell.OpenFile(FileName);
+  TOpening opening = [&] {
+    const TWaitCursor wait;
+    return FShell.OpenWatched(FileName);
+  }();
+  ReportOpenFailure(this, std::move(opening), FileName);
 }
 
 // ---- Status bar -----------------------------------------------------------------------------------

@@ -31,6 +31,7 @@ class TMainForm;
 }
 class QLabel;
 class TDialogs;
+class TPagePreview;
 class TPhotoArranging;
 class TProgressPanel;
 class TSettingsStore;
@@ -73,6 +74,8 @@ class TMainForm : public QMainWindow, public TProgressSink {
   QLabel* StatusText() const { return FStatusText; }
   TThumbnailGrid* Grid() const { return FGrid; }
   TPhotoArranging* Arranging() const { return FArranging; }
+  // The page preview beside the settings; it moves to the settings page shown.
+  TPagePreview* Preview() const { return FPreview; }
   TViewPicForm* Viewer() const { return FViewer; }
 
   // Runs the export of SavePDFBtnClick and returns its result: RunExport (ExportRunner.h) behind the
@@ -125,6 +128,9 @@ class TMainForm : public QMainWindow, public TProgressSink {
   // After a move of CurPic: the text box, the current cell scrolled into view, the grid repainted.
   void ShowMovedPhoto();
   void ShowFontsAndColors();
+  // Makes the page preview part of the settings page now shown, on its free side; turned to the
+  // current photo's page when the user comes from another page.
+  void PlacePreview();
   // Selects the "Bildauflösung" entry of Dpi (KPictureDpiOriginal or dots per inch).
   void ShowPictureDpi(int32_t Dpi);
   void OpenPDFFileInDefaultApplication(const std::string& FileName);
@@ -150,4 +156,7 @@ class TMainForm : public QMainWindow, public TProgressSink {
   TViewPicForm* FViewer = nullptr;
   TPhotoArranging* FArranging = nullptr;
   bool FShowingSettings = false;  // while SetSettings fills the controls
+  TPagePreview* FPreview = nullptr;
+  QWidget* FPreviewHosts[3] = {};  // where the preview goes on "Einstellungen", "Mehr ...", "PDF-..."
+  bool FPreviewPlaced = false;     // on a settings page since the user came to them
 };

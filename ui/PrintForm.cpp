@@ -1,10 +1,12 @@
 #include "ui/PrintForm.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
@@ -20,6 +22,7 @@
 #include "imaging/PaintDib.h"
 #include "platform/Messages.h"
 #include "platform/SettingsStore.h"
+#include "platform/WindowPlacement.h"
 #include "ui/QtDevice.h"
 #include "ui/SpinEdit.h"
 
@@ -123,6 +126,14 @@ TPrintForm::TPrintForm(const TDib& Picture, QPrinter& Printer, TSettingsStore& S
   PrinterSetupDialog1 = [this](QPrinter& Printer) {
     QPrintDialog dialog(&Printer, this);
     dialog.setWindowTitle(QStringLiteral("Drucker einrichten"));
+    // The dialog only chooses the printer (one page is printed, after this window's OK): no page range,
+    // and its button says what it does instead of "Drucken".
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+      if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) {
+        ok->setText(QStringLiteral("&Übernehmen"));
+        ok->setIcon(QIcon());  // not the printer's
+      }
     return dialog.exec() == QDialog::Accepted;
   };
 
@@ -188,6 +199,10 @@ void TPrintForm::ReadSettings() {
   flag("SverhCheck_Checked", SverhCheck, nullptr);
   flag("ZentrCheck_Checked", ZentrCheck, nullptr);
   Coupling = coupling;
+  // The window's state, not its position. A window that opened minimised would hide the only way back
+  // to the viewer, so that state comes back as a normal window.
+  if (FSettings.Read(Section, "ShowCmd", value) && value == std::to_string(KShowMaximized))
+    setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void TPrintForm::WriteSettings() {
@@ -196,6 +211,8 @@ void TPrintForm::WriteSettings() {
   FSettings.Write(Section, "UseFullCheck_Checked", UseFullCheck->isChecked() ? "1" : "0");
   FSettings.Write(Section, "SverhCheck_Checked", SverhCheck->isChecked() ? "1" : "0");
   FSettings.Write(Section, "ZentrCheck_Checked", ZentrCheck->isChecked() ? "1" : "0");
+  const int32_t state = isMaximized() ? KShowMaximized : isMinimized() ? KShowMinimized : KShowNormal;
+  FSettings.Write(Section, "ShowCmd", std::to_string(state));
   std::string message;
   if (!FSettings.Flush(message)) ShowError(message);
 }
@@ -209,7 +226,7 @@ void TPrintForm::PaintPreview(QPainter& Painter) {
   const TPrintRect place = PicturePlace(paper.Width, paper.Height, iw, ih, Choice());
   TQtPainterDevice device(Painter);
   PaintDib(device, paper.X + place.X, paper.Y + place.Y, place.Width, place.Height, Picture, 0, 0, iw, ih,
-           true, RopSrcCopy, true, nullptr);
+           true, RopSrcCopy, true, nullptr, Profile.get());
 }
 
 void TPrintForm::PrintPaintBoxPaint() {
@@ -253,7 +270,7 @@ void TPrintForm::PrintSetupBtnClick() {
   PrintPaintBoxPaint();
 }
 
-bool PrintPicture(QPrinter& Printer, const TDib& Picture, const TPrintChoice& Choice) {
+bool PrintPicture(QPrinter& Printer, const TDib& Picture, const TPrintChoice& Choice, const TColorProfile* Profile) {
   Printer.setDocName(QStringLiteral("Quirvel Bild"));
   QPainter painter;
   if (!painter.begin(&Printer)) {
@@ -264,6 +281,6 @@ bool PrintPicture(QPrinter& Printer, const TDib& Picture, const TPrintChoice& Ch
   const TPrintRect place = PicturePlace(Printer.width(), Printer.height(), iw, ih, Choice);
   TQtPainterDevice device(painter, DtRasPrinter);
   PaintDib(device, place.X, place.Y, place.Width, place.Height, Picture, 0, 0, iw, ih, false, RopSrcCopy,
-           true, nullptr);
+           true, nullptr, Profile);
   return painter.end();
 }

@@ -4,8 +4,9 @@
 // the printer setup, and PrintPicture, the print job the viewer runs when the window closed with OK.
 //
 // The window is made for one print request and holds a copy of the viewer's picture record, which it
-// never frees. Its percentages and options are kept in the settings store's section "TPrintForm": read
-// when the window shows, written and flushed when it closes, whichever button closed it.
+// never frees. Its percentages, options and window state (ShowCmd, as WindowPlacement.h counts it) are
+// kept in the settings store's section "TPrintForm": read when the window shows, written and flushed
+// when it closes, whichever button closed it.
 //
 // With no printer installed the window says so, its OK button stays disabled, and nothing is printed;
 // a printer chosen in the setup dialog (also printing to a PDF file) makes it ready.
@@ -13,6 +14,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 #include "imaging/PrintLayout.h"
 
@@ -32,6 +34,7 @@ class TPrintForm : public QDialog {
   TPrintForm(const TDib& Picture, QPrinter& Printer, TSettingsStore& Settings, QWidget* Parent = nullptr);
 
   TDib Picture;           // a copy of the viewer's record; not freed here
+  TColorProfilePtr Profile;  // what the picture's numbers mean (nullptr: sRGB)
   bool Coupling = false;  // set while one percentage is being derived from the other
 
   QLabel* RxLabel1;
@@ -86,4 +89,6 @@ class TPrintForm : public QDialog {
 
 // Prints Picture on one page of Printer as Choice says, under the job title "Quirvel Bild". False, after
 // a German message, when the print job could not be started.
-bool PrintPicture(QPrinter& Printer, const TDib& Picture, const TPrintChoice& Choice);
+// Profile: what the picture's numbers mean; the printer gets sRGB.
+bool PrintPicture(QPrinter& Printer, const TDib& Picture, const TPrintChoice& Choice,
+                  const TColorProfile* Profile = nullptr);

@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <cstring>
+#include <set>
+#include <string_view>
 
 #include "album/AlbumModel.h"
 #include "album/PhotoSelection.h"
@@ -64,15 +66,6 @@ QString BaseName(const char* FileName) {
   return QString::fromUtf8(name);
 }
 
-// A copy of a thumbnail, for a second entry of the same file; Bits nullptr when memory is short.
-TDib CopyDib(const TDib& Dib) {
-  TDib copy;
-  newdib(&copy, DibWidth(Dib), DibHeight(Dib), DibBitCount(Dib), Dib.Header,
-         static_cast<int>(DibPaletteColors(Dib)));
-  if (copy.Bits) std::memcpy(copy.Bits, Dib.Bits, static_cast<size_t>(copy.RowBytes) * DibHeight(Dib));
-  return copy;
-}
-
 // How close to the visible area's top or bottom edge, in pixels, a drag starts scrolling, how often it
 // scrolls (milliseconds), and the most it scrolls in one step.
 constexpr int KScrollEdge = 24;
@@ -90,7 +83,8 @@ QStringList LocalPaths(const QMimeData* Data) {
 
 }  // namespace
 
-TThumbnailGrid::TThumbnailGrid(TAlbumModel& Album, QWidget* Parent, TThumbnailMaker::TMake Make)
+TThumbnailGrid::TThumbnailGrid(TAlbumModel& Album, QWidget* Parent, TThumbnailMaker::TMake Make,
+                               TThumbnailMaker::TMake First)
     : QWidget(Parent), FAlbum(Album) {
   // KeyEdit lies behind the scroll area: it only carries the keyboard focus and the grid's keys.
   KeyEdit = new QLineEdit(QStringLiteral("KeyEdit"), this);
@@ -120,17 +114,27 @@ TThumbnailGrid::TThumbnailGrid(TAlbumModel& Album, QWidget* Parent, TThumbnailMa
 
   FMaker = std::make_unique<TThumbnailMaker>(
       [this] { QMetaObject::invokeMethod(this, &TThumbnailGrid::TakeThumbnails, Qt::QueuedConnection); },
-      TThumbnailMaker::DefaultWorkers(), std::move(Make));
+      TThumbnailMaker::DefaultWorkers(), std::move(Make), std::move(First));
 }
 
 TThumbnailGrid::~TThumbnailGrid() {
   FMaker.reset();  // no worker may call back into a grid that is going
   ClearTemporary();
+  for (auto& [name, pictures] : FFirst)
+    for (TDib& picture : pictures) deldib(picture);
 }
 
 int TThumbnailGrid::Columns() const { return GridColumns(PaintBox1->width()); }
 
 bool TThumbnailGrid::MakingThumbnails() const { return !FMaker->Idle(); }
+
+bool TThumbnailGrid::ShowsPicture(int Index) const {
+  if (Index < 0 || Index >= static_cast<int>(FAlbum.Pics.Count)) return false;
+  const TPicEntry& entry = FAlbum.Pics[Index];
+  if (entry.Thumbnail.Bits) return true;
+  const auto first = FFirst.find(std::string(EntryFileName(entry)));
+  return first != FFirst.end();
+}
 
 void TThumbnailGrid::SizeSurface() {
   const int width = ScrollBox1->viewport()->width();
@@ -139,6 +143,7 @@ void TThumbnailGrid::SizeSurface() {
 
 void TThumbnailGrid::PaintBox1Paint() {
   ClearTemporary();
+  PruneFirst();
   SizeSurface();
   PaintBox1->update();
   const QString status = QString::fromStdString(CurrentPhotoStatus(FAlbum));
@@ -177,6 +182,7 @@ void TThumbnailGrid::PaintCells(QPainter& Painter, const QRect& Clip) {
       empty = UnreadablePictureColor;
     } else {
       missing.push_back(name);
+      picture = FirstPicture(name, entry.Turn);
     }
     const uint32_t background =
         PaintThumbnailCell(device, x, y, picture, empty, i + 1 == FAlbum.CurPic, entry.Selected);
@@ -225,6 +231,22 @@ void TThumbnailGrid::TakeThumbnails() {
   if (results.empty()) return;
   for (TThumbnailResult& r : results) {
     TDib picture = r.Made.Picture;
+    if (r.Made.Kind == TThumbnailKind::First) {
+      // Wanted only while an entry of the file still waits for its thumbnail.
+      bool waiting = false;
+      for (uint32_t i = 0; i < FAlbum.Pics.Count && !waiting; ++i) {
+        const TPicEntry& entry = FAlbum.Pics[static_cast<int32_t>(i)];
+        waiting = !entry.Thumbnail.Bits && EntryFileName(entry) == r.FileName;
+      }
+      if (!waiting || FTemporary.count(r.FileName)) {
+        deldib(picture);
+        continue;
+      }
+      DropFirst(r.FileName);
+      FFirst[r.FileName][0] = picture;
+      continue;
+    }
+    DropFirst(r.FileName);
     if (r.Made.Kind != TThumbnailKind::Cached) {
       // Drawn from here until the next refresh, when the file is tried again.
       if (auto old = FTemporary.find(r.FileName); old != FTemporary.end()) deldib(old->second);
@@ -236,16 +258,47 @@ void TThumbnailGrid::TakeThumbnails() {
     for (uint32_t i = 0; i < FAlbum.Pics.Count; ++i) {
       TPicEntry& entry = FAlbum.Pics[static_cast<int32_t>(i)];
       if (entry.Thumbnail.Bits || EntryFileName(entry) != r.FileName) continue;
-      TDib mine = CopyDib(picture);
-      if (mine.Bits && TurnDib(mine, entry.Turn))
-        entry.Thumbnail = mine;
-      else
-        deldib(mine);  // no memory: the cell waits and the photo is asked for again
+      // No memory: the cell waits and the photo is asked for again.
+      entry.Thumbnail = TurnedCopy(picture, entry.Turn);
     }
     deldib(picture);
   }
   FRequested.clear();
   PaintBox1->update();
+}
+
+void TThumbnailGrid::DropFirst(const std::string& FileName) {
+  if (const auto first = FFirst.find(FileName); first != FFirst.end()) {
+    for (TDib& picture : first->second) deldib(picture);
+    FFirst.erase(first);
+  }
+}
+
+const TDib* TThumbnailGrid::FirstPicture(const std::string& FileName, int Turn) {
+  const auto first = FFirst.find(FileName);
+  if (first == FFirst.end()) return nullptr;
+  // The first picture shows the file as it is; the photo's turn comes on top, as on its thumbnail.
+  const int turn = NormalTurn(Turn);
+  TDib& turned = first->second[static_cast<size_t>(turn)];
+  if (!turned.Bits) turned = TurnedCopy(first->second[0], turn);
+  return turned.Bits ? &turned : nullptr;
+}
+
+void TThumbnailGrid::PruneFirst() {
+  if (FFirst.empty()) return;
+  std::set<std::string_view> waiting;
+  for (uint32_t i = 0; i < FAlbum.Pics.Count; ++i) {
+    const TPicEntry& entry = FAlbum.Pics[static_cast<int32_t>(i)];
+    if (!entry.Thumbnail.Bits) waiting.insert(EntryFileName(entry));
+  }
+  for (auto first = FFirst.begin(); first != FFirst.end();) {
+    if (waiting.count(first->first)) {
+      ++first;
+    } else {
+      for (TDib& picture : first->second) deldib(picture);
+      first = FFirst.erase(first);
+    }
+  }
 }
 
 void TThumbnailGrid::ClearTemporary() {

@@ -7,9 +7,11 @@
 // the status bar's first panel, the file name label, and open the viewer.
 //
 // Thumbnails are cached in the photo entries. Those not made yet are made by a TThumbnailMaker on
-// worker threads, the visible cells first and then the others; a cell waiting for its thumbnail shows a
-// grey square, a file that cannot be read a black one. Painting and scrolling never wait for a file.
-// A file that could not be read is tried again at the next PaintBox1Paint, not at every paint.
+// worker threads, the visible cells first and then the others; a cell waiting for its thumbnail shows
+// the photo's first picture when the maker found one (its EXIF picture, another program's entry),
+// turned as the photo is, else a grey square; a file that cannot be read shows a black one. Painting
+// and scrolling never wait for a file. A file that could not be read is tried again at the next
+// PaintBox1Paint, not at every paint.
 //
 // Selection (PhotoSelection.h): a click selects one photo, Ctrl+click adds or takes out one, Shift+click
 // and Shift+arrows select a range, Ctrl+A all; the current photo is the one last clicked. Entf asks the
@@ -22,6 +24,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -39,9 +42,10 @@ class TThumbnailGrid : public QWidget {
   Q_OBJECT
 
  public:
-  // Make makes one thumbnail on a worker thread (MakeThumbnail unless a test gives another).
+  // Make makes one thumbnail on a worker thread (MakeThumbnail unless a test gives another); First,
+  // when given, a first picture to show until then (MakeFirstThumbnail in the window).
   explicit TThumbnailGrid(TAlbumModel& Album, QWidget* Parent = nullptr,
-                          TThumbnailMaker::TMake Make = nullptr);
+                          TThumbnailMaker::TMake Make = nullptr, TThumbnailMaker::TMake First = nullptr);
   ~TThumbnailGrid() override;
 
   QScrollArea* ScrollBox1;
@@ -84,6 +88,8 @@ class TThumbnailGrid : public QWidget {
   int DropGap() const { return FGap; }
   // One step of scrolling while a drag waits near the top or bottom edge (the timer's work).
   void AutoScrollStep();
+  // True when the cell of photo Index (from 0) shows a picture: its thumbnail, or a first picture.
+  bool ShowsPicture(int Index) const;
 
  signals:
   // The current photo's text, for the text box.
@@ -109,6 +115,11 @@ class TThumbnailGrid : public QWidget {
   void TakeThumbnails();
   void RequestMissing(const std::vector<std::string>& Visible);
   void ClearTemporary();
+  void DropFirst(const std::string& FileName);
+  // The first picture of a photo of Turn quarter turns (PhotoTurn.h), or nullptr when there is none or
+  // no memory to turn it.
+  const TDib* FirstPicture(const std::string& FileName, int Turn);
+  void PruneFirst();
   void Scroll(int Pixels);
   // The pointer is at Pos (viewport coordinates) with something dragged: mark and scrolling follow it.
   void DragOver(const QPoint& Pos);
@@ -122,6 +133,10 @@ class TThumbnailGrid : public QWidget {
   std::unique_ptr<TThumbnailMaker> FMaker;
   // Files whose thumbnail could not be made: no picture (unreadable) or the picture itself to draw.
   std::map<std::string, TDib> FTemporary;
+  // First pictures of files whose thumbnail is still being made: as the maker made them, upright
+  // ([0]), and turned by 1 to 3 quarter turns ([1] to [3]) once a cell of a turned photo asks.
+  using TFirstPictures = std::array<TDib, 4>;
+  std::map<std::string, TFirstPictures> FFirst;
   std::vector<std::string> FRequested;
   QString FStatusText, FFileName;
   int FWheelRest = 0;

@@ -129,7 +129,8 @@ inline uint8_t Extract(const TChannel& c, uint32_t v) {
   return static_cast<uint8_t>((static_cast<uint64_t>((v & c.Mask) >> c.Shift) * 255 + c.Max / 2) / c.Max);
 }
 
-bool DecodeRows(const uint8_t* d, size_t n, const TBmpInfo& info, TProgressReporter& progress, TDib& dib) {
+bool DecodeRows(const uint8_t* d, size_t n, const TBmpInfo& info, TProgressReporter& progress, TMatte matte,
+                TDib& dib) {
   const int32_t srcRowBytes = RowBytesFor(info.Width, info.Bits);
   const uint64_t lastRowBytes = (static_cast<uint64_t>(info.Width) * info.Bits + 7) / 8;
   if (srcRowBytes == 0) return false;
@@ -166,7 +167,7 @@ bool DecodeRows(const uint8_t* d, size_t n, const TBmpInfo& info, TProgressRepor
         uint8_t red = Extract(ch[0], v), green = Extract(ch[1], v), blue = Extract(ch[2], v);
         if (useAlpha) {
           const uint8_t a = Extract(ch[3], v);
-          red = OverWhite(red, a), green = OverWhite(green, a), blue = OverWhite(blue, a);
+          red = Over(red, a, matte.Red), green = Over(green, a, matte.Green), blue = Over(blue, a, matte.Blue);
         }
         dst[0] = blue, dst[1] = green, dst[2] = red;
       }
@@ -223,7 +224,7 @@ bool DecodeRle(const uint8_t* d, size_t n, const TBmpInfo& info, TProgressReport
 
 }  // namespace
 
-bool DecodeBmp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out) {
+bool DecodeBmp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out) {
   TBmpInfo info;
   if (!ParseHeader(Data, Size, info)) return false;
   TDibOwner dib;
@@ -234,7 +235,7 @@ bool DecodeBmp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TD
   }
   const bool ok = info.Compression == BiRle8 || info.Compression == BiRle4
                       ? DecodeRle(Data, Size, info, Progress, *dib)
-                      : DecodeRows(Data, Size, info, Progress, *dib);
+                      : DecodeRows(Data, Size, info, Progress, TMatte(Color.Matte), *dib);
   if (!ok) return false;
   dib.ReleaseTo(Out);
   return true;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 
 class TProgressSink;
@@ -27,14 +28,33 @@ class TProgressReporter {
   int FLast = -1;
 };
 
-bool DecodeBmp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
+// What a decoder is asked and tells about colour, beside the pixels.
+struct TDecodeColor {
+  uint32_t Matte = 0xFFFFFF;  // in: transparent pixels are composited onto this colour (0x00BBGGRR)
+  std::string Icc;            // out: the ICC profile the file embeds, unchecked; empty: none
+  int Channels = 0;           // out: the colour components the picture's numbers have (1 or 3)
+  TColorProfilePtr Made;      // out: a profile made from the file's other colour tags (checked)
+};
+
+bool DecodeBmp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
 // JPEG and TIFF pictures come out turned upright by their orientation tag and then by Turn quarter
 // turns clockwise (TurnedOrientation), in one step.
-bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out, int Turn = 0);
-bool DecodePng(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
-bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out, int Turn = 0);
-bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
-bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out);
+bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out,
+                int Turn = 0);
+bool DecodePng(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
+bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out,
+                int Turn = 0);
+bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
+bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
+// HEIF and AVIF through libheif: the primary image, turned and mirrored as the file says (its EXIF
+// orientation is not applied again), reduced to 8 bits, alpha composited. With MinLongSide above 0,
+// the file's embedded thumbnail instead when its longer side has at least that many pixels (with
+// ThumbnailOnly, that thumbnail or nothing); Full... receive the primary image's size either way.
+// A photo's turn is not applied here: callers turn the picture afterwards (TurnDib).
+bool DecodeHeif(const uint8_t* Data, size_t Size, int MinLongSide, bool ThumbnailOnly,
+                TProgressReporter& Progress, TDecodeColor& Color, TDib* Out, int* FullWidth, int* FullHeight);
+// True when Data starts like a HEIF or AVIF file (an 'ftyp' box libheif knows).
+bool LooksLikeHeif(const uint8_t* Data, size_t Size);
 // How large a JPEG decoded at a reduced scale must still be, upright: at least MinLongSide pixels on its
 // longer side, MinWidth wide and MinHeight high.
 struct TJpegScale {
@@ -44,25 +64,33 @@ struct TJpegScale {
   bool Fast = false;
   // Quarter turns clockwise after the orientation tag; the sizes above are those of the turned picture.
   int Turn = 0;
+  // Any warning of the library (corrupt data, stray bytes, a scan cut short) fails the decoding.
+  bool Strict = false;
 };
 // A JPEG decoded at the smallest DCT scale (1/8, 1/4, 1/2, else full size) whose upright picture is
 // still as large as Scale asks, turned upright and by Scale.Turn; Full... receive the size of the
 // picture so turned at full scale.
 bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale, TProgressReporter& Progress,
-                      TDib* Out, int* FullWidth, int* FullHeight);
+                      TDecodeColor& Color, TDib* Out, int* FullWidth, int* FullHeight);
+// A JPEG decoded at full size and turned by Orientation (1..8) instead of its own tag: for the small
+// JPEG a photo carries inside its EXIF block, which is stored as the photo is.
+bool DecodeJpegTurned(const uint8_t* Data, size_t Size, int Orientation, TDib* Out);
 
 // Writes the picture to FileName; false when it is not a picture this writer takes or any write
 // failed (a partly written file is removed).
 bool WriteBmp(const TDib& Dib, const std::string& FileName);
 bool WriteJpeg(const TDib& Dib, const std::string& FileName, int Quality);
 // The bytes WriteJpeg would write, in Bytes (empty after a failure).
-bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes);
+// Grey: one component, each pixel's red channel.
+bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes, bool Grey = false);
 
 // The TIFF structure inside a JPEG's first "Exif" APP1 segment before the first scan: *Tiff points into
 // Data, *TiffSize bytes long. False when there is none or the markers before it are malformed.
 bool JpegExifBlock(const uint8_t* Data, size_t Size, const uint8_t** Tiff, size_t* TiffSize);
 // The EXIF orientation (1..8) in a JPEG's APP1 segment; 1 when there is none or it is malformed.
 int JpegExifOrientation(const uint8_t* Data, size_t Size);
+// The orientation (1..8) in the first IFD of the TIFF structure at Tiff; 1 when absent or malformed.
+int TiffOrientation(const uint8_t* Tiff, size_t Size);
 // Turns a picture stored in orientation Orientation (the EXIF/TIFF tag value) upright. Returns false
 // (and leaves Dib as it was) only when memory for the turned copy is short; 1 and unknown values
 // leave the picture alone.
@@ -73,9 +101,16 @@ void PackIndexRow(const uint8_t* Indices, int Width, int BitCount, uint8_t* Row)
 // The smallest of 1, 4, 8 bits that holds Colors colour indices.
 int BitsForColors(int Colors);
 
-// Composites Alpha of 0..255 over white.
-inline uint8_t OverWhite(unsigned Value, unsigned Alpha) {
-  return static_cast<uint8_t>((Value * Alpha + 255u * (255u - Alpha) + 127u) / 255u);
+// Composites Value with Alpha of 0..255 over Back.
+inline uint8_t Over(unsigned Value, unsigned Alpha, unsigned Back) {
+  return static_cast<uint8_t>((Value * Alpha + Back * (255u - Alpha) + 127u) / 255u);
 }
+// The matte's channels, blue, green, red, as Over takes them.
+struct TMatte {
+  explicit TMatte(uint32_t Color)
+      : Blue((Color >> 16) & 0xFF), Green((Color >> 8) & 0xFF), Red(Color & 0xFF) {}
+  unsigned Blue, Green, Red;
+  bool Grey() const { return Blue == Green && Green == Red; }
+};
 
 }  // namespace pictaro

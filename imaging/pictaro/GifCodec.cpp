@@ -1,5 +1,5 @@
 // GIF through giflib: the first frame on its logical screen, as a picture with the frame's colour
-// table. The transparent colour becomes white, so transparency is composited onto white without
+// table. The transparent colour becomes the matte, so transparency is composited onto it without
 // leaving the palette.
 #include <gif_lib.h>
 
@@ -39,7 +39,7 @@ struct TGifHandle {
 
 }  // namespace
 
-bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out) {
+bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out) {
   TGifSource source{Data, Size, 0};
   TGifHandle handle;
   int error = 0;
@@ -79,7 +79,11 @@ bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TD
   for (int i = 0; i < mapCount; ++i)
     SetDibColor(*dib, i, map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
   if (!map) SetGreyColors(*dib);
-  if (transparent >= 0) SetDibColor(*dib, transparent, 255, 255, 255);
+  if (transparent >= 0) {
+    const TMatte matte(Color.Matte);
+    SetDibColor(*dib, transparent, static_cast<uint8_t>(matte.Red), static_cast<uint8_t>(matte.Green),
+                static_cast<uint8_t>(matte.Blue));
+  }
 
   std::vector<uint8_t> canvas;
   try {

@@ -17,6 +17,8 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "imaging/ColorConvert.h"
+#include "imaging/JpegHeader.h"
 #include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
@@ -34,6 +36,7 @@ constexpr int MaxScans = 1000;
 struct TJpegError {
   jpeg_error_mgr Pub;
   std::jmp_buf Jump;
+  bool Strict;  // every warning ends the decoding
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr Info) {
@@ -43,8 +46,10 @@ struct TJpegError {
 void EmitMessage(j_common_ptr Info, int Level) {
   // A file that ends early, or a scan that ends at a marker before its last row, decodes to grey
   // rows; we treat it as the broken file it is. Other warnings (stray bytes before a marker, common
-  // in camera files) are let through.
-  if (Level < 0 && (Info->err->msg_code == JWRN_JPEG_EOF || Info->err->msg_code == JWRN_HIT_MARKER))
+  // in camera files) are let through, unless the decoding is strict.
+  if (Level >= 0) return;
+  const int code = Info->err->msg_code;
+  if (reinterpret_cast<TJpegError*>(Info->err)->Strict || code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)
     ErrorExit(Info);
 }
 
@@ -80,6 +85,8 @@ struct TJpegDecode {
   bool Created = false;
   TDibOwner Dib;
   std::vector<uint8_t> CmykRow;
+  const std::string* Icc = nullptr;  // the file's profile, as ReadJpegIccProfile joined it
+  TColorProfilePtr CmykProfile;      // a CMYK file's own profile, which its pixels are converted with
   std::vector<uint8_t> Band;              // decoded rows waiting to be turned upright
   int64_t FullWidth = 0, FullHeight = 0;  // the stored size at full scale
   ~TJpegDecode() {
@@ -87,7 +94,8 @@ struct TJpegDecode {
   }
 };
 
-// Converts one row of CMYK samples to blue, green, red. Adobe files store the inks inverted.
+// Converts one row of CMYK samples to blue, green, red by the plain formula, for files without a
+// profile. Adobe files store the inks inverted.
 void CmykToBgr(const uint8_t* Cmyk, int Width, bool Inverted, uint8_t* Bgr) {
   for (int x = 0; x < Width; ++x, Cmyk += 4, Bgr += 3) {
     unsigned c = Cmyk[0], m = Cmyk[1], y = Cmyk[2], k = Cmyk[3];
@@ -105,7 +113,11 @@ bool ReadRows(TJpegDecode* s, JSAMPROW* Rows, JDIMENSION Count, bool Cmyk) {
     if (Cmyk) {
       JSAMPROW row = s->CmykRow.data();
       if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
-      CmykToBgr(row, static_cast<int>(info->output_width), info->saw_Adobe_marker, Rows[done++]);
+      const auto width = static_cast<int>(info->output_width);
+      const TPixelLayout layout = info->saw_Adobe_marker ? TPixelLayout::CmykInverted : TPixelLayout::Cmyk;
+      if (!s->CmykProfile || !ConvertToSrgb(*s->CmykProfile, layout, row, Rows[done], static_cast<size_t>(width)))
+        CmykToBgr(row, width, info->saw_Adobe_marker, Rows[done]);
+      ++done;
     } else {
       // Several rows per call lets the library hand over a whole block row at once.
       const JDIMENSION n = jpeg_read_scanlines(info, Rows + done, Count - done);
@@ -114,6 +126,12 @@ bool ReadRows(TJpegDecode* s, JSAMPROW* Rows, JDIMENSION Count, bool Cmyk) {
     }
   }
   return true;
+}
+
+// A CMYK file goes into the program as sRGB: through its own profile when it has one.
+void PrepareCmyk(TJpegDecode* s) {
+  if (s->Icc && !s->Icc->empty())
+    s->CmykProfile = ReadColorProfile(reinterpret_cast<const uint8_t*>(s->Icc->data()), s->Icc->size(), 4);
 }
 
 // Rows decoded at a time when the picture is turned on the way in.
@@ -171,6 +189,7 @@ void PlaceBand(const TDib& Out, const uint8_t* Band, size_t BandStride, int64_t 
 bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation, const TJpegScale& Scale) {
   jpeg_decompress_struct* info = &s->Info;
   info->err = &s->Err.Pub;
+  s->Err.Strict = Scale.Strict;
   if (setjmp(s->Err.Jump)) return false;
   s->Created = true;  // the struct is zeroed, so destroying it after a failed create is harmless
   jpeg_create_decompress(info);
@@ -189,6 +208,7 @@ bool RunDecode(TJpegDecode* s, const uint8_t* Data, size_t Size, int Orientation
     default: info->out_color_space = JCS_EXT_BGR; break;
   }
   s->FullWidth = info->image_width, s->FullHeight = info->image_height;
+  if (cmyk) PrepareCmyk(s);
   const bool swap = Orientation >= 5;
   if (Scale.MinLongSide > 0 || Scale.MinWidth > 0 || Scale.MinHeight > 0) {
     for (unsigned denom = 8; denom > 1; denom /= 2) {
@@ -313,7 +333,21 @@ void IndexedToBgr(const TDib& Dib, const uint8_t* Row, int Width, int Bits, uint
   }
 }
 
-bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality) {
+// One stored row as grey levels: each pixel's red channel.
+void RowToGrey(const TDib& Dib, const uint8_t* Row, int Width, int Bits, uint8_t* Grey) {
+  for (int x = 0; x < Width; ++x) {
+    if (Bits >= 24) {
+      Grey[x] = Row[static_cast<size_t>(x) * (Bits / 8) + 2];
+    } else {
+      const unsigned i = Bits == 8   ? Row[x]
+                         : Bits == 4 ? ((x & 1) ? Row[x >> 1] & 0x0F : Row[x >> 1] >> 4)
+                                     : (Row[x >> 3] >> (7 - (x & 7))) & 1;
+      Grey[x] = Dib.Colors[i].Red;
+    }
+  }
+}
+
+bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality, bool Grey) {
   jpeg_compress_struct* info = &s->Info;
   info->err = &s->Err.Pub;
   if (setjmp(s->Err.Jump)) return false;
@@ -328,15 +362,19 @@ bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality)
   info->image_width = static_cast<JDIMENSION>(width);
   info->image_height = static_cast<JDIMENSION>(height);
   // 32-bit pixels are blue, green, red and a byte nobody reads.
-  info->input_components = bits == 32 ? 4 : 3;
-  info->in_color_space = bits == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
+  info->input_components = Grey ? 1 : bits == 32 ? 4 : 3;
+  info->in_color_space = Grey ? JCS_GRAYSCALE : bits == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
   jpeg_set_defaults(info);
   jpeg_set_quality(info, Quality, TRUE);
   jpeg_start_compress(info, TRUE);
-  if (bits < 24) s->Row.resize(static_cast<size_t>(width) * 3);
+  if (bits < 24 || Grey) s->Row.resize(static_cast<size_t>(width) * 3);
   while (info->next_scanline < info->image_height) {
     const JDIMENSION y = info->next_scanline;
-    if (bits >= 24) {
+    if (Grey) {
+      RowToGrey(*Dib, RowFromTop(*Dib, y), width, bits, s->Row.data());
+      JSAMPROW row = s->Row.data();
+      jpeg_write_scanlines(info, &row, 1);
+    } else if (bits >= 24) {
       JSAMPROW rows[16];
       const JDIMENSION count = std::min<JDIMENSION>(16, info->image_height - y);
       for (JDIMENSION i = 0; i < count; ++i) rows[i] = RowFromTop(*Dib, y + i);
@@ -353,25 +391,27 @@ bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality)
 
 }  // namespace
 
-bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out, int Turn) {
-  TJpegDecode s;
-  InitError(s.Err);
-  s.Progress.Pub.progress_monitor = ProgressMonitor;
-  s.Progress.Reporter = &Progress;
-  if (!RunDecode(&s, Data, Size, TurnedOrientation(JpegExifOrientation(Data, Size), Turn), TJpegScale{}))
-    return false;
-  s.Dib.ReleaseTo(Out);
-  return true;
+bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out,
+                int Turn) {
+  TJpegScale scale;
+  scale.Turn = Turn;
+  int fullWidth = 0, fullHeight = 0;
+  return DecodeJpegScaled(Data, Size, scale, Progress, Color, Out, &fullWidth, &fullHeight);
 }
 
 bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale, TProgressReporter& Progress,
-                      TDib* Out, int* FullWidth, int* FullHeight) {
+                      TDecodeColor& Color, TDib* Out, int* FullWidth, int* FullHeight) {
   TJpegDecode s;
   InitError(s.Err);
   s.Progress.Pub.progress_monitor = ProgressMonitor;
   s.Progress.Reporter = &Progress;
+  ReadJpegIccProfile(Data, Size, Color.Icc);
+  s.Icc = &Color.Icc;
   const int orientation = TurnedOrientation(JpegExifOrientation(Data, Size), Scale.Turn);
   if (!RunDecode(&s, Data, Size, orientation, Scale)) return false;
+  // A CMYK picture is sRGB now; a grey or RGB one keeps its numbers and its profile.
+  if (s.Info.out_color_space == JCS_CMYK) Color.Icc.clear();
+  Color.Channels = s.Info.out_color_space == JCS_GRAYSCALE ? 1 : 3;
   const bool swap = orientation >= 5;
   *FullWidth = static_cast<int>(swap ? s.FullHeight : s.FullWidth);
   *FullHeight = static_cast<int>(swap ? s.FullWidth : s.FullHeight);
@@ -379,7 +419,18 @@ bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale,
   return true;
 }
 
-bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes) {
+bool DecodeJpegTurned(const uint8_t* Data, size_t Size, int Orientation, TDib* Out) {
+  TJpegDecode s;
+  InitError(s.Err);
+  TProgressReporter silent(nullptr);
+  s.Progress.Pub.progress_monitor = ProgressMonitor;
+  s.Progress.Reporter = &silent;
+  if (!RunDecode(&s, Data, Size, Orientation, TJpegScale{})) return false;
+  s.Dib.ReleaseTo(Out);
+  return true;
+}
+
+bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes, bool Grey) {
   Bytes.clear();
   const int bits = Dib.Header->biBitCount;
   static_assert(KMaxJpegSide == JPEG_MAX_DIMENSION);
@@ -389,7 +440,7 @@ bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes) {
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
   TJpegEncode s;
   InitError(s.Err);
-  if (RunEncode(&s, &Dib, &Bytes, Quality)) return true;
+  if (RunEncode(&s, &Dib, &Bytes, Quality, Grey)) return true;
   Bytes.clear();
   return false;
 }

@@ -5,37 +5,16 @@
 #include "imaging/pictaro/ByteReader.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
+#include "imaging/pictaro/TiffIfd.h"
 
 namespace pictaro {
-namespace {
 
-// The orientation entry of IFD0 in the TIFF structure at Tiff, Size bytes long; 1 when absent.
 int TiffOrientation(const uint8_t* Tiff, size_t Size) {
-  if (Size < 8) return 1;
-  bool little;
-  if (std::memcmp(Tiff, "II*\0", 4) == 0)
-    little = true;
-  else if (std::memcmp(Tiff, "MM\0*", 4) == 0)
-    little = false;
-  else
-    return 1;
-  auto u16 = [&](size_t at) { return little ? Le16(Tiff + at) : Be16(Tiff + at); };
-  auto u32 = [&](size_t at) { return little ? Le32(Tiff + at) : Be32(Tiff + at); };
-  const uint32_t ifd = u32(4);
-  if (ifd < 8 || ifd > Size - 2) return 1;
-  const unsigned count = u16(ifd);
-  for (unsigned i = 0; i < count; ++i) {
-    const size_t entry = ifd + 2 + 12 * size_t{i};
-    if (entry + 12 > Size) return 1;
-    if (u16(entry) != 0x0112) continue;
-    if (u16(entry + 2) != 3 || u32(entry + 4) < 1) return 1;  // must be one SHORT, stored in place
-    const unsigned v = u16(entry + 8);
-    return v >= 1 && v <= 8 ? static_cast<int>(v) : 1;
-  }
-  return 1;
+  TTiffView tiff;
+  uint32_t v = 1;
+  if (!tiff.Open(Tiff, Size) || !tiff.Value(tiff.FirstIfd(), 0x0112, v, true) || v < 1 || v > 8) return 1;
+  return static_cast<int>(v);
 }
-
-}  // namespace
 
 bool JpegExifBlock(const uint8_t* Data, size_t Size, const uint8_t** Tiff, size_t* TiffSize) {
   if (Size < 4 || Data[0] != 0xFF || Data[1] != 0xD8) return false;

@@ -1,6 +1,6 @@
 // TIFF through libtiff's RGBA interface, read in bands of whole strips or tiles so that a large
-// picture never needs a second full-size copy. The result is 24 bits, alpha composited onto white,
-// turned upright by the orientation tag.
+// picture never needs a second full-size copy. The result is 24 bits, alpha composited onto the matte,
+// turned upright by the orientation tag; an RGB file keeps its profile (tag 34675).
 #include <tiffio.h>
 
 #include <algorithm>
@@ -78,7 +78,8 @@ struct TRgbaImage {
 
 }  // namespace
 
-bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out, int Turn) {
+bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out,
+                int Turn) {
   TTiffSource source{Data, Size, 0};
   TTiffOptions options;
   if (!options.Options) return false;
@@ -124,6 +125,7 @@ bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
   } catch (const std::bad_alloc&) {
     return false;
   }
+  const TMatte matte(Color.Matte);
   for (uint32_t row = 0; row < height; row += band) {
     const uint32_t rows = std::min(band, height - row);
     img.row_offset = static_cast<int>(row);
@@ -134,16 +136,25 @@ bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
       uint8_t* dst = RowFromTop(*dib, row + i);
       for (uint32_t x = 0; x < width; ++x, dst += 3) {
         const uint32_t p = src[x];
-        // libtiff hands out colours premultiplied by alpha, so white shows through as 255 - alpha.
+        // libtiff hands out colours premultiplied by alpha, so the matte shows through by 255 - alpha.
         const unsigned back = 255 - TIFFGetA(p);
-        dst[0] = static_cast<uint8_t>(std::min(255u, TIFFGetB(p) + back));
-        dst[1] = static_cast<uint8_t>(std::min(255u, TIFFGetG(p) + back));
-        dst[2] = static_cast<uint8_t>(std::min(255u, TIFFGetR(p) + back));
+        dst[0] = static_cast<uint8_t>(std::min(255u, TIFFGetB(p) + (matte.Blue * back + 127) / 255));
+        dst[1] = static_cast<uint8_t>(std::min(255u, TIFFGetG(p) + (matte.Green * back + 127) / 255));
+        dst[2] = static_cast<uint8_t>(std::min(255u, TIFFGetR(p) + (matte.Red * back + 127) / 255));
       }
     }
     Progress.Report(row + rows, height);
   }
   if (!ApplyOrientation(*dib, TurnedOrientation(orientation, Turn))) return false;
+  // Tag 34675. The picture comes out as RGB, so only an RGB file's profile still describes it.
+  uint16_t photometric = 0;
+  uint32_t iccSize = 0;
+  const void* icc = nullptr;
+  if (TIFFGetField(tiff.Tif, TIFFTAG_PHOTOMETRIC, &photometric) && photometric == PHOTOMETRIC_RGB &&
+      TIFFGetField(tiff.Tif, TIFFTAG_ICCPROFILE, &iccSize, &icc) && icc && iccSize > 0) {
+    Color.Icc.assign(static_cast<const char*>(icc), iccSize);
+    Color.Channels = 3;
+  }
   dib.ReleaseTo(Out);
   return true;
 }

@@ -1,7 +1,10 @@
 // WebP through libwebp, lossy and lossless. Opaque pictures decode straight into the rows (libwebp
-// flips them to our bottom-up order); pictures with alpha go through one buffer and onto white.
+// flips them to our bottom-up order); pictures with alpha go through one buffer and onto the matte. The profile comes from the
+// ICCP chunk.
 #include <webp/decode.h>
+#include <webp/demux.h>
 
+#include <string>
 #include <vector>
 
 #include "imaging/PictaroDecode.h"
@@ -21,9 +24,24 @@ struct TWebpConfig {
   }
 };
 
+// The ICCP chunk of an extended file, through the demuxer; empty when there is none.
+std::string WebpIcc(const uint8_t* Data, size_t Size) {
+  const WebPData data{Data, Size};
+  WebPDemuxer* demux = WebPDemux(&data);
+  if (!demux) return {};
+  std::string icc;
+  WebPChunkIterator chunk;
+  if ((WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG) && WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
+    icc.assign(reinterpret_cast<const char*>(chunk.chunk.bytes), chunk.chunk.size);
+    WebPDemuxReleaseChunkIterator(&chunk);
+  }
+  WebPDemuxDelete(demux);
+  return icc;
+}
+
 }  // namespace
 
-bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDib* Out) {
+bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out) {
   TWebpConfig holder;
   WebPDecoderConfig& config = holder.Config;
   if (!WebPInitDecoderConfig(&config)) return false;
@@ -58,14 +76,17 @@ bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
   if (WebPDecode(Data, Size, &config) != VP8_STATUS_OK) return false;
   Progress.Report(90);
   if (alpha) {
+    const TMatte matte(Color.Matte);
     for (int r = 0; r < height; ++r) {
       const uint8_t* src = bgra.data() + size_t{4} * width * r;
       uint8_t* dst = dib->Bits + static_cast<int64_t>(r) * dib->RowBytes;
       for (int x = 0; x < width; ++x, src += 4, dst += 3)
-        dst[0] = OverWhite(src[0], src[3]), dst[1] = OverWhite(src[1], src[3]),
-        dst[2] = OverWhite(src[2], src[3]);
+        dst[0] = Over(src[0], src[3], matte.Blue), dst[1] = Over(src[1], src[3], matte.Green),
+        dst[2] = Over(src[2], src[3], matte.Red);
     }
   }
+  Color.Icc = WebpIcc(Data, Size);
+  Color.Channels = 3;
   dib.ReleaseTo(Out);
   return true;
 }

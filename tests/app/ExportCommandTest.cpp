@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "imaging/Pictaro.h"
+#include "support/TaggedPictures.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -66,7 +67,14 @@ TEST_F(ExportCommand, PhotosWithOptions) {
   ASSERT_EQ(ok.Status, 0) << ok.Err;
   EXPECT_EQ(Pages("out.pdf"), 2);  // one picture a page, the unreadable one makes none
   ExpectClean("out.pdf");
-  EXPECT_NE(ok.Out.find("1 Foto konnte nicht gelesen werden"), std::string::npos) << ok.Out;
+  EXPECT_NE(ok.Out.find("1 Foto konnte nicht gelesen werden und fehlt im Album.\n"), std::string::npos)
+      << ok.Out;
+  // A JPEG cut short, its end marker appended, is as unreadable with pass-through as without.
+  const std::string jpeg = qtest::ReadFile(Dir / "a.jpg");
+  qtest::WriteFile(Dir / "cut.jpg", jpeg.substr(0, jpeg.size() / 2) + "\xFF\xD9");
+  const TResult two = Quirvel("export --keep-jpeg two.pdf a.jpg cut.jpg broken.jpg");
+  EXPECT_NE(two.Out.find("2 Fotos konnten nicht gelesen werden und fehlen im Album.\n"), std::string::npos)
+      << two.Out << two.Err;
   EXPECT_NE(ok.Err.find("Seite 1 fertig\nSeite 2 fertig\n"), std::string::npos) << ok.Err;
   std::string qdf;
   qtest::Run("qpdf --qdf --object-streams=disable " + qtest::Quote(Dir / "out.pdf") + " -", &qdf);
@@ -144,3 +152,22 @@ TEST_F(ExportCommand, PageFileFailureExitsWithOne) {
 }
 
 }  // namespace
+
+// A phone's HEIC and a camera's AdobeRGB JPEG: both in the PDF, each with its profile.
+TEST_F(ExportCommand, HeicAndTaggedJpegKeepTheirProfiles) {
+  QTEST_REQUIRE_PROGRAM("pdfimages");
+  const std::string p3 = qtest::TestProfile(qtest::TTestProfile::DisplayP3);
+  qtest::WriteFile(Dir / "phone.heic", qtest::HeifPicture(qtest::SolidPixels(64, 48, 0xC04020), {.Icc = p3}));
+  qtest::WriteFile(Dir / "camera.jpg", qtest::TaggedPicture(qtest::TTestFormat::Jpeg, qtest::SolidPixels(48, 64, 0x2040C0),
+                                                            qtest::TestProfile(qtest::TTestProfile::AdobeRgb)));
+  const TResult r = Quirvel("export out.pdf phone.heic camera.jpg");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  ExpectClean("out.pdf");
+  std::string list;
+  ASSERT_EQ(qtest::Run("pdfimages -list " + qtest::Quote(Dir / "out.pdf"), &list), 0);
+  EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 4) << list;  // heading, rule, two pictures
+  const std::regex icc3(" icc +3 ");
+  const auto icc = std::distance(std::sregex_iterator(list.begin(), list.end(), icc3), std::sregex_iterator());
+  EXPECT_EQ(icc, 2) << list;
+  EXPECT_EQ(qtest::ReadFile(Dir / "out.pdf").substr(0, 8), "%PDF-1.5");  // the P3 profile is version 4
+}

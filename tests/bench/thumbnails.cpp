@@ -8,7 +8,10 @@
 //   - scrolling through all 500 after they are made: picture files read (counted at the thumbnail maker,
 //     the grid's only way to picture files) and time per scroll step;
 //   - the same with the desktop's shared thumbnail folder: a thumbnail made while its entry is stored,
-//     one made from a stored entry, and the album opened once with an empty folder and then again.
+//     one made from a stored entry, and the album opened once with an empty folder and then again;
+//   - the album as the window opens it, never seen before, with first pictures: time until every
+//     visible cell shows a picture and until every one has its thumbnail, for the photos carrying an
+//     EXIF picture (put in by exiftool in the setup) against the same photos without.
 #include <benchmark/benchmark.h>
 #include <jpeglib.h>
 
@@ -62,6 +65,32 @@ TSetup& Setup() {
   static TSetup setup;
   return setup;
 }
+
+// The album's photos again, each with a 160-pixel EXIF picture as cameras store it (the photo's
+// stored orientation, no bars); empty when a tool is missing.
+struct TExifSetup {
+  qtest::TScratchDir Dir;
+  std::vector<std::string> Album;
+  TExifSetup() {
+    const TSetup& s = Setup();
+    if (!qtest::HaveProgram("convert") || !qtest::HaveProgram("exiftool")) return;
+    std::vector<std::string> copies;
+    for (size_t i = 0; i < s.Photos.size(); ++i) {
+      const std::string copy = Dir / ("exif" + std::to_string(i) + ".jpg"), small = Dir / "small.jpg";
+      std::filesystem::copy_file(s.Photos[i], copy);
+      if (qtest::Run("convert -define jpeg:size=320x320 " + qtest::Quote(s.Photos[i]) +
+                     " -thumbnail 160x160 -strip " + qtest::Quote(small)) != 0 ||
+          !qtest::AddExifThumbnail(copy, small))
+        return;
+      copies.push_back(copy);
+    }
+    for (size_t i = 0; i < s.Album.size() && !copies.empty(); ++i) {
+      const std::string link = Dir / ("foto" + std::to_string(i) + ".jpg");
+      std::filesystem::create_symlink(copies[i % copies.size()], link);
+      Album.push_back(link);
+    }
+  }
+};
 
 void FullDecode(benchmark::State& State) {
   const auto& s = Setup();
@@ -151,6 +180,17 @@ void FirstScreenFromFullDecodes(benchmark::State& State) {
     }
 }
 
+// Sizes the grid as the main window does, shows and paints it; returns the number of visible cells.
+int ShowGrid(TThumbnailGrid& Grid) {
+  const QScrollArea* area = Grid.ScrollBox1;
+  Grid.resize(GridWidth + area->verticalScrollBar()->sizeHint().width() + 2 * area->frameWidth(),
+              GridHeight + 2 * area->frameWidth());
+  Grid.show();
+  Grid.PaintBox1Paint();
+  Grid.PaintBox1->repaint();
+  return GridColumns(Grid.PaintBox1->width()) * ((GridHeight + CellHeight - 1) / CellHeight);
+}
+
 // Opening the album in the grid: counters say how long until the grid shows and until the first
 // screen's thumbnails are all there, and how many files scrolling through everything read afterwards.
 // Argument 0: without the shared folder; 1: the first opening with an empty folder; 2: the next one.
@@ -169,14 +209,8 @@ void AlbumOf500(benchmark::State& State) {
       ++filesRead;
       return MakeThumbnail(Name.c_str(), cache);
     });
-    const QScrollArea* area = grid.ScrollBox1;
-    grid.resize(GridWidth + area->verticalScrollBar()->sizeHint().width() + 2 * area->frameWidth(),
-                GridHeight + 2 * area->frameWidth());
-    grid.show();
-    grid.PaintBox1Paint();
-    grid.PaintBox1->repaint();
+    const int visible = ShowGrid(grid);
     shown += std::chrono::duration<double>(TClock::now() - start).count();
-    const int visible = GridColumns(grid.PaintBox1->width()) * ((GridHeight + CellHeight - 1) / CellHeight);
     cells = visible;
     const auto firstScreenMade = [&] {
       for (int i = 0; i < visible; ++i)
@@ -212,6 +246,41 @@ void AlbumOf500(benchmark::State& State) {
   State.counters["files_read_scrolling"] = filesReadScrolling / n;
 }
 
+// The album opened as the window opens it, with first pictures, never seen before (an empty shared
+// folder each time). Argument 0: the photos with EXIF pictures; 1: the same photos without.
+void FirstScreenWithFirstPictures(benchmark::State& State) {
+  static TExifSetup exif;
+  const std::vector<std::string>& photos = State.range(0) == 0 ? exif.Album : Setup().Album;
+  if (photos.empty()) return State.SkipWithError("photo corpus, convert or exiftool missing");
+  using TClock = std::chrono::steady_clock;
+  double pictures = 0, thumbnails = 0;
+  int round = 0;
+  for (auto _ : State) {
+    const TThumbnailCache cache(exif.Dir / ("thumbnails" + std::to_string(State.range(0)) + "-" +
+                                            std::to_string(round++) + "/normal"));
+    TAlbumModel album;
+    for (const std::string& name : photos) SetEntryFileName(*album.Pics.Append(), name);
+    const auto start = TClock::now();
+    TThumbnailGrid grid(
+        album, nullptr, [&](const std::string& Name) { return MakeThumbnail(Name.c_str(), &cache); },
+        [&](const std::string& Name) { return MakeFirstThumbnail(Name.c_str(), &cache); });
+    const int visible = ShowGrid(grid);
+    const auto all = [&](bool Thumbnails) {
+      for (int i = 0; i < visible; ++i)
+        if (!(Thumbnails ? album.Pics[i].Thumbnail.Bits != nullptr : grid.ShowsPicture(i))) return false;
+      return true;
+    };
+    while (!all(false)) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    grid.PaintBox1->repaint();
+    pictures += std::chrono::duration<double>(TClock::now() - start).count();
+    while (!all(true)) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    thumbnails += std::chrono::duration<double>(TClock::now() - start).count();
+  }
+  const double n = static_cast<double>(State.iterations());
+  State.counters["pictures_ms"] = pictures / n * 1e3;
+  State.counters["thumbnails_ms"] = thumbnails / n * 1e3;
+}
+
 }  // namespace
 
 BENCHMARK(FullDecode)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
@@ -222,6 +291,12 @@ BENCHMARK(LibjpegEighthScale)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRea
 BENCHMARK(FirstScreenFromFullDecodes)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(AlbumOf500)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(AlbumOf500)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(FirstScreenWithFirstPictures)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

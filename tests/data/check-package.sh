@@ -18,7 +18,7 @@ deb=${debs[0]}
 
 depends=$(dpkg-deb --field "$deb" Depends)
 for library in libc6 libqt6widgets6 libjpeg62-turbo libpng16-16 libtiff6 libgif7 \
-  libwebp7 libfreetype6 libfontconfig1 zlib1g; do
+  libwebp7 libfreetype6 libfontconfig1 zlib1g liblcms2-2 libheif1; do
   [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 

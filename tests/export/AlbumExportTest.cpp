@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -18,6 +19,7 @@
 #include "platform/ProgressSink.h"
 #include "platform/SafeFile.h"
 #include "platform/Shell.h"
+#include "platform/TempFolder.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -279,9 +281,11 @@ TEST_F(AlbumExport, FailedWriteLeavesTheOldFileAndNoPartialOne) {
   }
 
   EXPECT_EQ(r.Status, TExportStatus::WriteFailed);
-  EXPECT_NE(r.Message.find("Fehler: Konnte die PDF-Datei „" + (Dir / "album.pdf") + "“ nicht schreiben."),
-            std::string::npos)
-      << r.Message;
+  // The pictures waiting in the temporary folder reach the limit before the PDF's buffer is written.
+  EXPECT_EQ(r.Message, "Fehler: Konnte die PDF-Datei „" + (Dir / "album.pdf") +
+                           "“ nicht schreiben, denn der " + "temporäre Ordner „" +
+                           TempFolder().substr(0, TempFolder().size() - 1) +
+                           "“ ließ sich nicht beschreiben. Systemfehler 27 (File too large).");
   EXPECT_EQ(qtest::ReadFile(Dir / "album.pdf"), "the previous album");
   EXPECT_EQ(Leftovers(), 0);
   ShowExportFailure(r);
@@ -316,6 +320,27 @@ TEST_F(AlbumExport, PdfIsSyncedBeforeItTakesItsName) {
   SetSyncFunction(nullptr);
   EXPECT_EQ(failed.Status, TExportStatus::WriteFailed);
   EXPECT_NE(failed.Message.find("Ein-/Ausgabefehler"), std::string::npos) << failed.Message;
+  EXPECT_EQ(qtest::ReadFile(Dir / "album.pdf"), "the previous album");
+  EXPECT_EQ(Leftovers(), 0);
+}
+
+// A cancel that comes while the document is being finished stops the export all the same, up to the
+// flush to the disk, the last step before the file takes its name: the old file stays.
+std::atomic<bool> GCancelOnSync{false};
+int CancellingSync(int Fd) {
+  GCancelOnSync = true;
+  return ::fsync(Fd);
+}
+
+TEST_F(AlbumExport, CancelWhileTheDocumentIsFinishedLeavesNoFile) {
+  qtest::WriteFile(Dir / "album.pdf", "the previous album");
+  GCancelOnSync = false;
+  Options.Cancel = &GCancelOnSync;
+  SetSyncFunction(CancellingSync);
+  const TExportResult r = Export({"red.jpg", "green.jpg"});
+  SetSyncFunction(nullptr);
+  EXPECT_EQ(r.Status, TExportStatus::Cancelled);
+  EXPECT_EQ(r.Message, "Der Export wurde abgebrochen.");
   EXPECT_EQ(qtest::ReadFile(Dir / "album.pdf"), "the previous album");
   EXPECT_EQ(Leftovers(), 0);
 }
@@ -369,8 +394,8 @@ TEST_F(AlbumExport, CancelAbandonsTheDocumentWithoutEndingIt) {
   EXPECT_EQ(kept.find("/Subtype /Image"), std::string::npos);
 }
 
-// The writer encodes one picture while the export loads the next: two decoded pictures at most, and
-// both at once when the encoder is slower than the loader (large noisy pictures, small clean ones).
+// The writer encodes one picture while the export loads the next: two decoded pictures at most, even
+// where the encoder is slower than the loader (large noisy pictures, small clean ones).
 TEST_F(AlbumExport, AtMostTwoDecodedPicturesAreHeld) {
   TDib noisy{};
   newdib(&noisy, 1600, 1200, 24, nullptr, 0);
@@ -387,7 +412,8 @@ TEST_F(AlbumExport, AtMostTwoDecodedPicturesAreHeld) {
   Options.PictureProgress = &peak;
   const int before = PicturesHeld();
   ASSERT_TRUE(Export({"noisy.bmp", "noisy.bmp", "noisy.bmp", "red.jpg", "noisy.bmp", "blue.jpg"}).Ok());
-  EXPECT_EQ(peak.Peak - before, 2);
+  EXPECT_GE(peak.Peak - before, 1);  // two only when the threads happen to overlap
+  EXPECT_LE(peak.Peak - before, 2);
   EXPECT_EQ(PicturesHeld(), before);  // every picture freed
 }
 

@@ -170,13 +170,21 @@ TEST(ExportLayout, AbsurdValuesStayDefined) {
   TFontSpec zero = DefaultTextFont();
   zero.Size = 0;
   EXPECT_EQ(FontPoints(zero), 1);
-  const TPageGrid g = PageGridFor(s, 1);
-  EXPECT_EQ(g.NX, 1);
-  // A hundred thousand lines of 2000 points: no overflow, and no line below the page is kept.
+  EXPECT_EQ(PageGridFor(s, 1).NX, 1);
+  // A hundred thousand lines of 2000 points: no overflow, and no line below the page is kept. Under
+  // a heading three times 2000 points high the cell starts below the page; without one, only the
+  // first line, at the top margin, lies on it.
   const std::string text(100000, '\n');
-  const TPicturePlacement p = PlacePicture(s, g, 0, 0, 4, 3, text + "x", FixedMeasures());
-  EXPECT_FALSE(p.DrawPicture);
-  for (const TTextPlacement& line : p.Lines) EXPECT_LT(line.Y, g.H);
+  for (const bool heading : {true, false}) {
+    s.CaptionCheck = heading;
+    const TPageGrid g = PageGridFor(s, 1);
+    const TPicturePlacement p = PlacePicture(s, g, 0, 0, 4, 3, text + "x", FixedMeasures());
+    EXPECT_FALSE(p.DrawPicture);
+    ASSERT_EQ(p.Lines.size(), heading ? 0u : 1u) << heading;
+    if (!heading) {
+      EXPECT_EQ(p.Lines[0].Y, g.MY);
+    }
+  }
 }
 
 TEST(ExportLayout, SystemColoursResolve) {

@@ -360,3 +360,62 @@ TEST_F(PrintSize, TurnedPhotosKeepTheirBytesAndTurnInTheMatrix) {
   for (size_t i = 0; i < want.size(); ++i)
     EXPECT_TRUE(imgtest::Near(got[i], want[i], 40)) << names[i / 4] << " quarter " << i % 4;
 }
+
+// Pass-through takes only files libjpeg reads without a single warning. A damaged file is unreadable
+// under every setting, or placed re-encoded where libjpeg only warns, as without pass-through; so is
+// a file whose colours readers would take for YCbCr although libjpeg reads RGB (a JFIF marker of
+// fewer than its 14 bytes, components named R, G, B), which must show its own colours.
+TEST_F(PrintSize, DamagedJpegsNeverGoInAsTheyAre) {
+  QTEST_REQUIRE_PROGRAM("cjpeg");
+  WritePpm(Dir / "q.ppm", 64, 48, [](int x, int top) { return Quadrants(x, top, 64, 48); });
+  for (const char* kind : {"-baseline", "-rgb"})
+    ASSERT_EQ(qtest::Run("cjpeg " + std::string(kind) + " -outfile " + qtest::Quote(Dir / (kind + 1)) + " " +
+                         qtest::Quote(Dir / "q.ppm")),
+              0);
+  const std::string clean = qtest::ReadFile(Dir / "baseline");
+  const auto at = [&](const char* Marker) { return clean.find(std::string("\xFF") + Marker); };
+  const auto length = [](const std::string& J, size_t P) {
+    return 2 + uint8_t(J[P + 2]) * 256 + uint8_t(J[P + 3]);
+  };
+  const size_t sof = at("\xC0"), sos = at("\xDA"), dht = at("\xC4"), data = sos + length(clean, sos);
+  ASSERT_TRUE(sof < sos && dht < sos && sos < clean.size());
+  const size_t middle = data + (clean.size() - 2 - data) / 2;
+  std::string noDqt = clean, twoSof = clean, badSelector = clean, zeroSampling = clean, badDht = clean,
+              tall = clean, rgb = qtest::ReadFile(Dir / "rgb");
+  for (size_t p; (p = noDqt.find("\xFF\xDB")) != std::string::npos;) noDqt.erase(p, length(noDqt, p));
+  twoSof.insert(sof, clean.substr(sof, length(clean, sof)));
+  badSelector[sos + 5] = 9;                 // the first scan component names one the frame lacks
+  zeroSampling[sof + 11] = 0x01;            // horizontal sampling factor 0
+  badDht.replace(dht + 5, 16, 16, '\x20');  // 512 codes where at most 256 fit
+  tall[sof + 5] = char(tall[sof + 5] + 1);  // 256 rows more than the data holds
+  const size_t adobe = rgb.find("\xFF\xEE");
+  ASSERT_NE(adobe, std::string::npos);
+  rgb.replace(adobe, length(rgb, adobe), std::string("\xFF\xE0\x00\x09JFIF\x00\x01\x01", 11));
+  const std::string cut = clean.substr(0, middle), eoi = "\xFF\xD9";
+  // Nine files libjpeg refuses, then one it only warns about (bytes between the scan and the end
+  // marker), the RGB one, and the clean one.
+  const std::string rows[] = {noDqt,       twoSof,
+                              badSelector, zeroSampling,
+                              badDht,      cut,
+                              cut + eoi,   cut + eoi + clean.substr(middle),
+                              tall,        clean.substr(0, clean.size() - 2) + std::string(16, 'Z') + eoi,
+                              rgb,         clean};
+  std::vector<std::string> names;
+  for (const std::string& row : rows) {
+    names.push_back("row" + std::to_string(names.size()) + ".jpg");
+    qtest::WriteFile(Dir / names.back(), row);
+  }
+  for (const auto& [dpi, keep] : {std::pair{0, true}, {0, false}, {150, true}, {150, false}}) {
+    SCOPED_TRACE(std::to_string(dpi) + " dpi" + (keep ? ", pass-through" : ""));
+    const std::string pdf = Export(names, "out.pdf", dpi, keep, 9);
+    const std::vector<TImage> images = Images(pdf);
+    ASSERT_EQ(images.size(), 3u);
+    for (size_t k = 0; k < 3; ++k)
+      EXPECT_EQ(images[k].Data == rows[9 + k], keep && k == 2) << k;  // only the clean file as it is
+    // The RGB file's quarters: red, green, blue, white.
+    const std::vector<uint32_t> colours = QuarterColours(pdf, 1, imgtest::Render(Dir / "out.pdf", Dir, 1));
+    ASSERT_EQ(colours.size(), 12u);
+    for (int q = 0; q < 4; ++q)
+      EXPECT_TRUE(imgtest::Near(colours[4 + q], Quadrants(q % 2 * 32, q / 2 * 24, 64, 48), 40)) << q;
+  }
+}

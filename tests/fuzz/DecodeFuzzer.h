@@ -1,11 +1,13 @@
 #pragma once
 // The body shared by the picture decoder fuzzers: arbitrary bytes go to the picture library's decoder
-// for Format (-1: chosen by content), the way OpenDib hands it a file's bytes; each fuzzer's seed
-// corpus holds small valid files of its own format.
+// for Format (-1: chosen by content), the way OpenDib hands it a file's bytes, with a coloured matte
+// and the colour profile asked for; a picture that has one is converted for the screen as the viewer
+// would. Each fuzzer's seed corpus holds small valid files of its own format.
 
 #include <cstddef>
 #include <cstdint>
 
+#include "imaging/ColorConvert.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
 
@@ -14,7 +16,9 @@ inline int FuzzDecode(const uint8_t* Data, size_t Size, int Format) {
   static const uint64_t limit = SetPictureLimit(16'000'000);
   (void)limit;
   TDib dib;
-  DecodePicture(Data, Size, Format, nullptr, &dib);
+  TPictureColor colour;
+  colour.Matte = 0x336699;
+  if (DecodePicture(Data, Size, Format, nullptr, &dib, 0, &colour)) DibToScreen(dib, colour.Profile.get());
   deldib(dib);
   return 0;
 }

@@ -56,7 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (!DecodePicture(in.Rest(), in.RestSize(), -1, nullptr, picture.Receive())) return 0;
   const TDib& dib = picture.Get();
   TPictureSource source = TPictureSource::Of(dib);
-  if ((flags & 8) && ReadJpegHeader(in.Rest(), in.RestSize(), source.Header))
+  // As the export does: only bytes libjpeg reads without a warning may go in as they are.
+  if ((flags & 8) && ReadJpegHeader(in.Rest(), in.RestSize(), source.Header) &&
+      JpegDecodesCleanly(in.Rest(), source.Header.Length))
     source.Jpeg = std::string_view(reinterpret_cast<const char*>(in.Rest()), in.RestSize());
 
   TTempFile pdf("fuzzpdf", ".pdf");

@@ -293,6 +293,85 @@ def jpeg_marker_seeds():
           b"\xff\xd8\xff\xff\xff\x01" + app1(ifd("<", [(0x0112, 3, 1, 8)])) + body)
 
 
+# ----------------------------------------------------------------------------- colour profiles, HEIF
+
+def s15(v):
+    return struct.pack(">i", int(round(v * 65536)))
+
+
+SRGB_COLORANTS = ((0.4361, 0.2225, 0.0139), (0.3851, 0.7169, 0.0971), (0.1431, 0.0606, 0.7141))
+P3_COLORANTS = ((0.5151, 0.2412, -0.0011), (0.2919, 0.6922, 0.0419), (0.1571, 0.0666, 0.7841))
+
+
+def icc_profile(grey=False, version=2, colorants=SRGB_COLORANTS):
+    """A small display profile: D50 white and a gamma curve, with the colorants given when RGB."""
+    def xyz(x, y, z):
+        return b"XYZ \0\0\0\0" + s15(x) + s15(y) + s15(z)
+    curve = b"curv\0\0\0\0" + struct.pack(">IH", 1, 0x0233) + b"\0\0"  # gamma 2.2, padded
+    tags = [(b"wtpt", xyz(0.9642, 1.0, 0.8249))]
+    if grey:
+        tags.append((b"kTRC", curve))
+    else:
+        tags += [(b"rXYZ", xyz(*colorants[0])), (b"gXYZ", xyz(*colorants[1])), (b"bXYZ", xyz(*colorants[2])),
+                 (b"rTRC", curve), (b"gTRC", curve), (b"bTRC", curve)]
+    offset = 128 + 4 + 12 * len(tags)
+    table, data = b"", b""
+    for sig, body in tags:
+        table += sig + struct.pack(">II", offset + len(data), len(body))
+        data += body + b"\0" * (-len(body) % 4)
+    size = offset + len(data)
+    header = struct.pack(">I4sI4s4s4s", size, b"lcms", (version << 24) | 0x100000, b"mntr",
+                         b"GRAY" if grey else b"RGB ", b"XYZ ") + b"\0" * 12 + b"acsp" + b"\0" * 24
+    header += b"\0" * 4 + s15(0.9642) + s15(1.0) + s15(0.8249)
+    header += b"\0" * (128 - len(header))
+    return header + struct.pack(">I", len(tags)) + table + data
+
+
+def icc_segments(profile, parts):
+    """The APP2 segments of a profile cut into PARTS pieces."""
+    step = (len(profile) + parts - 1) // parts
+    pieces = [profile[i:i + step] for i in range(0, len(profile), step)]
+    return [b"\xff\xe2" + struct.pack(">H", 2 + 14 + len(p)) + b"ICC_PROFILE\0" + bytes([n + 1, len(pieces)]) + p
+            for n, p in enumerate(pieces)]
+
+
+def profile_seeds():
+    with tempfile.TemporaryDirectory() as tmp:
+        rgb, grey = os.path.join(tmp, "rgb.icc"), os.path.join(tmp, "grey.icc")
+        with open(rgb, "wb") as f:
+            f.write(icc_profile())
+        with open(grey, "wb") as f:
+            f.write(icc_profile(grey=True))
+        small = ["-size", "11x7", "gradient:red-blue"]
+        made("fuzz_png", "icc.png", *small, "-profile", rgb)
+        made("fuzz_png", "icc-grey.png", *small, "-colorspace", "Gray", "-profile", grey)
+        made("fuzz_tiff", "icc.tif", *small, "-profile", rgb)
+        made("fuzz_webp", "icc.webp", *small, "-define", "webp:lossless=true", "-profile", rgb)
+        made("fuzz_png", "chrm-gama.png", *small, "-define", "png:exclude-chunk=sRGB,iCCP", "-gamma", "0.5")
+        # A JPEG whose profile comes in three segments, in order and shuffled.
+        made("fuzz_jpeg", "plain-for-icc.jpg", *small, "-quality", "50")
+        path = os.path.join(CORPUS, "fuzz_jpeg", "plain-for-icc.jpg")
+        with open(path, "rb") as f:
+            plain = f.read()
+        os.remove(path)
+        segments = icc_segments(icc_profile(), 3)
+        write("fuzz_jpeg", "icc-3-parts.jpg", plain[:2] + b"".join(segments) + plain[2:])
+        write("fuzz_jpeg", "icc-shuffled.jpg", plain[:2] + b"".join(segments[::-1]) + plain[2:])
+        if shutil.which("heif-enc"):
+            png = os.path.join(tmp, "in.png")
+            run("convert", "-size", "16x16", "gradient:red-blue", "-profile", rgb, png)
+            alpha = os.path.join(tmp, "alpha.png")
+            run("convert", "-size", "16x16", "gradient:red-none", alpha)
+            for name, args in [("small.heic", []), ("small.avif", ["-A"]), ("alpha.heic", []),
+                               ("thumbnail.heic", ["-t", "8"])]:
+                out = os.path.join(tmp, name)
+                run("heif-enc", "-q", "50", *args, "-o", out, alpha if name.startswith("alpha") else png)
+                with open(out, "rb") as f:
+                    write("fuzz_heif", name, f.read())
+        else:
+            print("heif-enc missing: no HEIF seeds", file=sys.stderr)
+
+
 def combined_seeds():
     """The picture-in-PDF target gets a few small pictures of every depth the decoders give, behind
     the placement bytes it reads first (X, Y, Width, Height, flags)."""
@@ -331,6 +410,7 @@ def main():
     album_seeds()
     if shutil.which("convert") and shutil.which("exiftool"):
         picture_seeds()
+        profile_seeds()
         # Pictures large enough that their JPEG and JBIG2 streams fill more than one output buffer.
         place = struct.pack("<hhhhB", 30, 40, 400, 300, 0)
         made("fuzz_pdf_picture", "photo-rgb.jpg", "-seed", "1", "-size", "320x240", "plasma:fractal",

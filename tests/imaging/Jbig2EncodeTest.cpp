@@ -251,8 +251,8 @@ TEST_F(Jbig2File, EncodesTheBmpAsItLooks) {
   const uint32_t tables[2][2] = {{0x000000, 0xFFFFFF}, {0xF0F0F0, 0x102030}};
   std::string pages[2];
   for (int t = 0; t < 2; ++t) {
-    SaveInput(qtest::MakeBilevelDib(37, 21, tables[t][0], tables[t][1], TPattern::Text));
-    if (IsSkipped()) return;
+    ASSERT_NO_FATAL_FAILURE(
+        SaveInput(qtest::MakeBilevelDib(37, 21, tables[t][0], tables[t][1], TPattern::Text)));
     ASSERT_EQ(jbig2encode(Bmp.c_str(), Globals.c_str(), Page.c_str()), Jbig2Ok);
     EXPECT_EQ(qtest::ReadFile(Globals), "");
     pages[t] = qtest::ReadFile(Page);
@@ -264,16 +264,14 @@ TEST_F(Jbig2File, EncodesTheBmpAsItLooks) {
 TEST_F(Jbig2File, RefusesPicturesWithMoreThanOneBit) {
   TDib dib;
   newdib(&dib, 4, 4, 8, nullptr, 0);
-  SaveInput(dib);
-  if (IsSkipped()) return;
+  ASSERT_NO_FATAL_FAILURE(SaveInput(dib));
   PlantStaleOutputs();
   EXPECT_EQ(jbig2encode(Bmp.c_str(), Globals.c_str(), Page.c_str()), Jbig2NotBilevel);
   EXPECT_TRUE(OutputsGone());
 }
 
 TEST_F(Jbig2File, UnwritableOutputRemovesTheOtherFile) {
-  SaveInput(qtest::MakeBilevelDib(9, 9, 0, 0xFFFFFF, TPattern::Checker));
-  if (IsSkipped()) return;
+  ASSERT_NO_FATAL_FAILURE(SaveInput(qtest::MakeBilevelDib(9, 9, 0, 0xFFFFFF, TPattern::Checker)));
   EXPECT_EQ(jbig2encode(Bmp.c_str(), Globals.c_str(), (Dir / "no-folder/page.jb2").c_str()),
             Jbig2CannotWrite);
   EXPECT_TRUE(OutputsGone());

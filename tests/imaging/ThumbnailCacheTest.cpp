@@ -68,8 +68,9 @@ TEST(ThumbnailCache, APhotoIsDecodedOnceAndItsEntryServesUntilTheFileChanges) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   ASSERT_EQ(::stat(cache.Folder().c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
-  EXPECT_EQ(Identify(entry, "%m %w %h %[Thumb::URI] %[Thumb::Image::Width] %[Thumb::Image::Height]"),
-            "PNG 128 64 " + FileUri(photo) + " 600 300");
+  EXPECT_EQ(
+      Identify(entry, "%m %w %h %[channels] %z %[Thumb::URI] %[Thumb::Image::Width] %[Thumb::Image::Height]"),
+      "PNG 128 64 srgba 8 " + FileUri(photo) + " 600 300");
   TFileStamp stamp;
   ASSERT_TRUE(FileStampOf(photo, stamp));
   EXPECT_EQ(Identify(entry, "%[Thumb::MTime] %[Thumb::Size]"),
@@ -129,4 +130,33 @@ TEST(ThumbnailCache, ForeignDamagedOrUnwritableEntriesAreNeverTrusted) {
   EXPECT_EQ(made.Kind, TThumbnailKind::Cached);
   EXPECT_EQ(DibWidth(made.Picture), 80);
   deldib(made.Picture);
+}
+
+TEST(ThumbnailCache, TheFirstStoreRemovesOurTemporaryEntriesOlderThanADay) {
+  qtest::TScratchDir dir;
+  const std::string photo = MakePhoto(dir, "photo.jpg");
+  const TThumbnailCache cache(dir / "normal");
+  std::filesystem::create_directories(cache.Folder());
+  const int64_t now =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+          .count();
+  struct {
+    const char* Name;
+    int64_t Age;
+    bool Kept;
+  } rows[] = {
+      {".quirvel-a1B2c3", 86400 + 60, false},  // ours, a day and a minute old
+      {".quirvel-d4E5f6", 86400 - 60, true},   // ours, not yet a day old
+      {".quirvel-a1B2c3d", 3 * 86400, true},   // not a name mkstemp gives us
+      {".other-a1B2c3", 3 * 86400, true},      // another program's
+      {"0123456789abcdef0123456789abcdef.png", 3 * 86400, true},
+  };
+  for (const auto& r : rows) {
+    qtest::WriteFile(cache.Folder() + "/" + r.Name, "x");
+    SetModified(cache.Folder() + "/" + r.Name, now - r.Age);
+  }
+  deldib(MakeThumbnail(photo.c_str(), &cache).Picture);
+  for (const auto& r : rows)
+    EXPECT_EQ(std::filesystem::exists(cache.Folder() + "/" + r.Name), r.Kept) << r.Name;
+  EXPECT_TRUE(std::filesystem::exists(cache.EntryName(photo)));
 }

@@ -1,17 +1,23 @@
 // Thumbnails: the fit into the 80 x 80 box, Resize at every depth, the grid cell on the memory device,
-// the grid's geometry, making a thumbnail from a JPEG at a reduced scale, and the worker-thread maker.
+// the grid's geometry, making a thumbnail from a JPEG at a reduced scale, and the worker-thread maker
+// (also with two makers sharing one thumbnail folder).
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
+#include <memory>
 #include <mutex>
+#include <stdexcept>
+#include <set>
 #include <thread>
 
 #include "PictureOracle.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroReduced.h"
 #include "imaging/Thumbnail.h"
+#include "imaging/ThumbnailCache.h"
 #include "imaging/ThumbnailCell.h"
 #include "imaging/ThumbnailMaker.h"
 #include "platform/MemoryDevice.h"
@@ -353,4 +359,100 @@ TEST(ThumbnailMaker, NewRequestsReplaceTheQueueAndResultsComeOnceEach) {
     maker.Request({"g", "bad"});
   }
   for (TThumbnailResult& r : results) deldib(r.Made.Picture);
+}
+
+TEST(ThumbnailMaker, FirstPicturesComeBeforeAnyThumbnailOnceEachAndOnlyWhenFound) {
+  std::mutex lock;
+  std::condition_variable changed;
+  bool notified = false;
+  std::vector<std::string> calls, results;
+  const auto call = [&](const std::string& Name, TThumbnailKind Kind) {
+    const std::lock_guard guard(lock);
+    calls.push_back(Name);
+    if (Name == "first c") throw std::runtime_error("a broken file");
+    return TMadeThumbnail{Name == "first b" ? TThumbnailKind::Unreadable : Kind, {}};  // "b" has none
+  };
+  TThumbnailMaker maker(
+      [&] {
+        const std::lock_guard guard(lock);
+        notified = true;
+        changed.notify_all();
+      },
+      1, [&](const std::string& Name) { return call(Name, TThumbnailKind::Cached); },
+      [&](const std::string& Name) { return call("first " + Name, TThumbnailKind::First); });
+  const auto collect = [&](size_t Count) {
+    while (results.size() < Count) {
+      std::unique_lock wait(lock);
+      changed.wait(wait, [&] { return notified; });
+      notified = false;
+      wait.unlock();
+      for (const TThumbnailResult& r : maker.TakeResults())
+        results.push_back((r.Made.Kind == TThumbnailKind::First ? "first " : "") + r.FileName);
+    }
+  };
+  maker.Request({"a", "b", "c"});
+  collect(4);
+  // Neither "b" without a first picture nor "c", whose broke, gives one; both get their thumbnail.
+  EXPECT_EQ(results, (std::vector<std::string>{"first a", "a", "b", "c"}));
+  maker.Request({"c", "a"});  // asked again: the thumbnails, but no first picture a second time
+  collect(6);
+  EXPECT_EQ(calls, (std::vector<std::string>{"first a", "first b", "first c", "a", "b", "c", "c", "a"}));
+}
+
+// Two windows' grids at once, each with two workers, over the same photos and one thumbnail folder:
+// pictures are decoded, stored and read back on four threads. The test command also runs this under
+// ThreadSanitizer. Waits on the makers' notices, never on a clock.
+TEST(ThumbnailMaker, TwoMakersWithTwoWorkersShareOneFolder) {
+  qtest::TScratchDir dir;
+  std::vector<std::string> names;
+  const std::string jpeg = TwoColourJpeg(1);  // 400 x 300
+  for (int i = 0; i < 6; ++i)
+    qtest::WriteFile(names.emplace_back(dir / ("p" + std::to_string(i) + ".jpg")), jpeg);
+  names.push_back(dir / "missing.jpg");
+  const TThumbnailCache cache(dir / "thumbnails");
+  std::mutex lock;
+  std::condition_variable notified;
+  bool notice[2] = {false, false};
+  std::vector<TThumbnailResult> results[2];
+  {
+    std::vector<std::unique_ptr<TThumbnailMaker>> makers;
+    for (int m = 0; m < 2; ++m)
+      makers.push_back(std::make_unique<TThumbnailMaker>(
+          [&, m] {
+            const std::lock_guard hold(lock);
+            notice[m] = true;
+            notified.notify_all();
+          },
+          2, [&cache](const std::string& Name) { return MakeThumbnail(Name.c_str(), &cache); }));
+    for (auto& maker : makers) maker->Request(names);
+    makers[1]->Request({names.rbegin(), names.rend()});  // scrolled: the same photos, another order
+    for (int m = 0; m < 2; ++m)
+      while (results[m].size() < names.size()) {
+        std::unique_lock hold(lock);
+        notified.wait(hold, [&] { return notice[m]; });
+        notice[m] = false;
+        hold.unlock();
+        for (TThumbnailResult& r : makers[m]->TakeResults()) results[m].push_back(r);
+      }
+    makers[0]->Request({names[0]});  // and gone at once: the workers stop after their picture
+  }
+  for (std::vector<TThumbnailResult>& made : results) {
+    ASSERT_EQ(made.size(), names.size());
+    std::set<std::string> seen;
+    for (TThumbnailResult& r : made) {
+      seen.insert(r.FileName);
+      const bool missing = r.FileName == names.back();
+      EXPECT_EQ(r.Made.Kind, missing ? TThumbnailKind::Unreadable : TThumbnailKind::Cached) << r.FileName;
+      EXPECT_EQ(DibWidth(r.Made.Picture), missing ? 0 : 80);  // 400 x 300 into the 80 x 80 box
+      EXPECT_EQ(DibHeight(r.Made.Picture), missing ? 0 : 60);
+      deldib(r.Made.Picture);
+    }
+    EXPECT_EQ(seen.size(), names.size());
+  }
+  // One entry per readable photo, and no file half written.
+  std::set<std::string> entries;
+  for (const auto& entry : std::filesystem::directory_iterator(cache.Folder()))
+    entries.insert(entry.path().extension().string());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cache.Folder()), {}), 6);
+  EXPECT_EQ(entries, std::set<std::string>{".png"});
 }

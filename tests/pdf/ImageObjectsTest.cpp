@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 
@@ -374,7 +375,7 @@ TEST_F(ImageObjects, PicturesBeyondTheJpegLimitAreShrunkToFit) {
 }
 
 // Abandoning writes nothing more and removes the placed pictures' files at once, not at destruction.
-TEST_F(ImageObjects, AbandonDropsTheDocumentAndItsPicturesAtOnce) {
+TEST_F(ImageObjects, CancelDropsTheDocumentAndItsPicturesAtOnce) {
   const std::string file = FDir / "dropped.pdf";
   TOwned pic(MakeSolid24(8, 8, 0x00FF00));
   TPDFCanvas pdf(FixedMetrics());
@@ -382,7 +383,9 @@ TEST_F(ImageObjects, AbandonDropsTheDocumentAndItsPicturesAtOnce) {
   pdf.DrawDIB(0, 0, 10, 10, pic.Dib, 0, 0, 8, 8);
   pdf.NewPage();
   pdf.DrawDIB(0, 0, 10, 10, pic.Dib, 0, 0, 8, 8);
-  pdf.Abandon();
+  std::atomic<bool> cancel{true};  // once set, ending the document abandons it
+  pdf.Cancel = &cancel;
+  EXPECT_FALSE(pdf.EndDoc());
   EXPECT_FALSE(pdf.Active());
   EXPECT_TRUE(WriterTempFiles().empty());
   const std::string written = FileBytes(file);

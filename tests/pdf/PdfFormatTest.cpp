@@ -5,6 +5,7 @@
 #include <string>
 
 #include "pdf/PdfFormat.h"
+#include "support/TestSupport.h"
 
 // The width scale: whole products come out one below, everything else truncates towards zero.
 TEST(PdfFormat, WidthScaleTable) {
@@ -25,7 +26,8 @@ TEST(PdfFormat, ColourComponentsAreShortestAndLocaleFree) {
   // A decimal comma in the user's locale must not reach the file.
   const char* old = std::setlocale(LC_ALL, nullptr);
   std::string saved = old ? old : "C";
-  bool german = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+  QTEST_REQUIRE(std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr, "the locale de_DE.UTF-8");
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
   EXPECT_EQ(FormatColorComponent(0), "0");
   EXPECT_EQ(FormatColorComponent(51), "0.2");
   EXPECT_EQ(FormatColorComponent(128), "0.501960784313725");
@@ -45,7 +47,7 @@ TEST(PdfFormat, ColourComponentsAreShortestAndLocaleFree) {
     }
     std::setlocale(LC_NUMERIC, "C");
     EXPECT_NEAR(std::strtod(text.c_str(), nullptr), v / 255.0, 1e-15) << v;
-    if (german) std::setlocale(LC_ALL, "de_DE.UTF-8");
+    std::setlocale(LC_ALL, "de_DE.UTF-8");
   }
   std::string colour;
   AppendColor(colour, 0xFF0000FF);  // top byte ignored

@@ -51,7 +51,7 @@ bool HaveLiberation() {
 // adjustment. The same glyph standing for different characters gets a CID for each, so that even two
 // characters no font has come back, both drawn as the missing-glyph box.
 TEST(ShapedText, EmbeddedLineKerningAndOneCidPerCharacter) {
-  if (!HaveLiberation()) GTEST_SKIP() << "Arial is not Liberation Sans here, or poppler/qpdf missing";
+  QTEST_REQUIRE(HaveLiberation(), "Liberation Sans in Arial's place, or poppler or qpdf,");
   int32_t plain = 0, kerned = 0;
   const TShapedPdf w = WriteShaped([&](TPDFCanvas& pdf) {
     plain = pdf.TextWidth("AV");  // not yet embedded: the hinted Windows-1252 width
@@ -76,7 +76,7 @@ TEST(ShapedText, EmbeddedLineKerningAndOneCidPerCharacter) {
 // One document may hold a face both by name (texts that fit Windows-1252) and embedded (the others);
 // a ligature's glyph gives back both letters, and a fallback face joins the line without a gap.
 TEST(ShapedText, NamedAndEmbeddedSideBySideWithFallback) {
-  if (!HaveLiberation()) GTEST_SKIP() << "Arial is not Liberation Sans here, or poppler/qpdf missing";
+  QTEST_REQUIRE(HaveLiberation(), "Liberation Sans in Arial's place, or poppler or qpdf,");
   const TShapedPdf w = WriteShaped([](TPDFCanvas& pdf) {
     pdf.TextOut(10, 20, "Köln");
     pdf.TextOut(10, 60, "Łódź 東京 office");
@@ -88,4 +88,34 @@ TEST(ShapedText, NamedAndEmbeddedSideBySideWithFallback) {
   EXPECT_NE(w.Qdf.find("/Subtype /Type0"), std::string::npos);
   EXPECT_NE(w.Text.find("Köln"), std::string::npos) << w.Text;
   EXPECT_NE(w.Text.find("Łódź 東京 office"), std::string::npos) << w.Text;
+}
+
+// Every cluster gives its text back, whatever its glyphs: poppler's pdftotext reads each line exactly
+// as written (marks after their letters too), right-to-left ones in their logical order.
+TEST(ShapedText, EveryClusterGivesItsTextBack) {
+  QTEST_REQUIRE(HaveLiberation(), "Liberation Sans in Arial's place, or poppler or qpdf,");
+  const char* const texts[] = {
+      "हिन्दी भाषा क्षत्रिय",
+      "ভাষা বাংলা",
+      "தமிழ் மொழி",
+      "ภาษาไทย น้ำ",
+      "ភាសាខ្មែរ",
+      "မြန်မာဘာသာ",
+      "བོད་སྐད་",
+      "සිංහල භාෂාව",
+      "ᄒᆞᆫ글 한국어",
+      "Tiếng Việt ᾅ",
+      "Cafe\xCC\x81 Noe\xCC\x88l",
+      "שָׁלוֹם עולם",
+      "العَرَبِيَّة لغة",
+      "لا إله",
+  };
+  const TShapedPdf w = WriteShaped([&](TPDFCanvas& pdf) {
+    for (size_t k = 0; k < std::size(texts); ++k) pdf.TextOut(10, 20 + 40 * int32_t(k), texts[k]);
+  });
+  // pdftotext marks right-to-left stretches with embedding characters (U+202A to U+202C).
+  const std::string text = std::regex_replace(w.Text, std::regex("\xE2\x80[\xAA-\xAC]"), "");
+  for (const char* expected : texts)
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos) << text;  // no U+FFFD
 }

@@ -17,10 +17,12 @@ class TScriptedDialogs final : public TDialogs {
   bool ChooseFont(TFontChoice& Font) override;
   bool ChooseColor(uint32_t& Color) override;
   bool ChooseSort(TSortChoice& Choice) override;
+  void FileFailed(const std::string& File) override { FailedFiles.push_back(File); }
 
   std::vector<TFileDialog> FileDialogs;                             // asked for, in order
   std::vector<TFontChoice> FontsShown;                              // what each font dialog started with
   std::vector<uint32_t> ColorsShown;                                // what each colour dialog started with
+  std::vector<std::string> FailedFiles;                             // told FileFailed, in order
   std::deque<std::optional<std::vector<std::string>>> FileAnswers;  // nullopt: Cancel
   std::deque<std::optional<TFontChoice>> FontAnswers;
   std::deque<std::optional<uint32_t>> ColorAnswers;

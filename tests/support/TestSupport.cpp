@@ -4,9 +4,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <csignal>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -34,6 +37,7 @@ TRecordingMessageBox::~TRecordingMessageBox() { SetMessageBox(nullptr); }
 bool TRecordingMessageBox::Show(const std::string& Text, const std::string& Title, TMsgIcon Icon,
                                 TMsgButtons Buttons) {
   Shown.push_back({Text, Title, Icon, Buttons});
+  if (OnShow) OnShow();
   if (Answers.empty()) return true;
   bool answer = Answers.front();
   Answers.erase(Answers.begin());
@@ -122,6 +126,57 @@ bool WriteQuadrantJpeg(const std::string& File, int Orientation) {
   return made;
 }
 
+namespace {
+
+// An 8-bit binary PPM (P6) or PGM (P5, each sample then three times) as a reader wrote it: its size
+// and RGB samples; false, with a failure recorded in Who's name, when it is none or is short. The
+// header's four fields may be separated by comments (Ghostscript writes one).
+bool ParsePpm(const std::string& Ppm, const char* Who, int& Width, int& Height, std::string& Rgb) {
+  std::vector<std::string> fields;
+  size_t at = 0;
+  while (fields.size() < 4 && at < Ppm.size()) {
+    if (Ppm[at] == '#') {
+      at = Ppm.find('\n', at);
+      if (at == std::string::npos) break;
+    } else if (std::isspace(static_cast<unsigned char>(Ppm[at]))) {
+      ++at;
+    } else {
+      const size_t start = at;
+      while (at < Ppm.size() && !std::isspace(static_cast<unsigned char>(Ppm[at]))) ++at;
+      fields.push_back(Ppm.substr(start, at - start));
+    }
+  }
+  if (fields.size() != 4 || (fields[0] != "P6" && fields[0] != "P5") || fields[3] != "255" || at >= Ppm.size()) {
+    ADD_FAILURE() << Who << " wrote no 8-bit PPM or PGM";
+    return false;
+  }
+  Width = std::atoi(fields[1].c_str());
+  Height = std::atoi(fields[2].c_str());
+  Rgb = Ppm.substr(at + 1);
+  if (fields[0] == "P5") {  // grey: each sample three times
+    std::string grey;
+    grey.swap(Rgb);
+    for (char sample : grey) Rgb.append(3, sample);
+  }
+  if (Rgb.size() != size_t{3} * Width * Height) {
+    ADD_FAILURE() << Who << "'s PPM is short";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool AddExifThumbnail(const std::string& Photo, const std::string& Thumbnail, int Orientation) {
+  if (!NeedProgram("exiftool")) return false;
+  const std::string orientation = Orientation ? " -Orientation#=" + std::to_string(Orientation) : "";
+  if (Run("exiftool -q -overwrite_original " + Quote("-ThumbnailImage<=" + Thumbnail) + orientation + " " +
+          Quote(Photo)) == 0)
+    return true;
+  ADD_FAILURE() << "exiftool could not put " << Thumbnail << " into " << Photo;
+  return false;
+}
+
 bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb) {
   if (!NeedProgram("djpeg")) return false;
   TScratchDir dir;
@@ -131,17 +186,70 @@ bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& 
     ADD_FAILURE() << "djpeg refuses the JPEG bytes";
     return false;
   }
-  int maxValue = 0, end = 0;
-  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &Width, &Height, &maxValue, &end) != 3 || maxValue != 255) {
-    ADD_FAILURE() << "djpeg wrote no 8-bit PPM";
+  return ParsePpm(ppm, "djpeg", Width, Height, Rgb);
+}
+
+bool ReadPpm(const std::string& Ppm, int& Width, int& Height, std::string& Rgb) {
+  return ParsePpm(Ppm, "the reader", Width, Height, Rgb);
+}
+
+bool PdfPagePixels(const std::filesystem::path& Pdf, int Page, int Width, int Height, std::string& Rgb) {
+  if (!NeedProgram("pdftoppm")) return false;
+  TScratchDir dir;
+  const std::string page = std::to_string(Page);
+  if (Run("pdftoppm -f " + page + " -l " + page + " -scale-to-x " + std::to_string(Width) + " -scale-to-y " +
+          std::to_string(Height) + " -singlefile " + Quote(Pdf.string()) + " " + Quote(dir / "page")) != 0) {
+    ADD_FAILURE() << "pdftoppm cannot render page " << Page << " of " << Pdf;
     return false;
   }
-  Rgb = ppm.substr(static_cast<size_t>(end) + 1);
-  if (Rgb.size() != size_t{3} * Width * Height) {
-    ADD_FAILURE() << "djpeg's PPM is short";
-    return false;
+  int w = 0, h = 0;
+  if (!ParsePpm(ReadFile(dir.Path() / "page.ppm"), "pdftoppm", w, h, Rgb)) return false;
+  EXPECT_TRUE(w == Width && h == Height) << "pdftoppm rendered " << w << " x " << h;
+  return w == Width && h == Height;
+}
+
+namespace {
+
+// A 3 x 3 box blur, twice: a blur of three along the rows, then along the columns, each twice.
+std::vector<double> Blurred(const std::string& Rgb, int Width, int Height) {
+  std::vector<double> a(Rgb.size()), b(Rgb.size());
+  for (size_t i = 0; i < Rgb.size(); ++i) a[i] = static_cast<uint8_t>(Rgb[i]);
+  for (int pass = 0; pass < 4; ++pass) {
+    const bool rows = pass % 2 == 0;
+    const int length = rows ? Width : Height, step = rows ? 3 : 3 * Width;
+    for (size_t i = 0; i < a.size(); ++i) {
+      const int at = rows ? int(i / 3 % Width) : int(i / 3 / Width);
+      const double sum = a[i] + (at > 0 ? a[i - step] : 0) + (at + 1 < length ? a[i + step] : 0);
+      b[i] = sum / (1 + (at > 0) + (at + 1 < length));
+    }
+    a.swap(b);
   }
-  return true;
+  return a;
+}
+
+}  // namespace
+
+TPictureDifference ComparePictures(const std::string& A, const std::string& B, int Width, int Height) {
+  TPictureDifference d;
+  if (A.size() != size_t{3} * Width * Height || B.size() != A.size() || Width <= 0 || Height <= 0) {
+    ADD_FAILURE() << "pictures of different sizes";
+    d.Mean = d.WorstTile = 255;
+    return d;
+  }
+  const std::vector<double> a = Blurred(A, Width, Height), b = Blurred(B, Width, Height);
+  constexpr int tile = 16;
+  const int across = (Width + tile - 1) / tile;
+  std::vector<double> sums(size_t(across) * ((Height + tile - 1) / tile)), counts(sums.size());
+  for (size_t i = 0; i < a.size(); ++i) {
+    const size_t pixel = i / 3, t = pixel / Width / tile * across + pixel % Width / tile;
+    sums[t] += std::abs(a[i] - b[i]);
+    ++counts[t];
+    d.Mean += std::abs(a[i] - b[i]) / a.size();
+  }
+  for (size_t t = 0; t < sums.size(); ++t)
+    if (sums[t] / counts[t] > d.WorstTile)
+      d.WorstTile = sums[t] / counts[t], d.WorstTileX = int(t % across) * tile, d.WorstTileY = int(t / across) * tile;
+  return d;
 }
 
 TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
@@ -153,6 +261,20 @@ TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesyst
                  &r.Out);
   r.Err = ReadFile(errFile);
   return r;
+}
+
+TEnvOverride::TEnvOverride(std::string Name, const std::string& Value) : FName(std::move(Name)) {
+  const char* old = std::getenv(FName.c_str());
+  FHadOld = old != nullptr;
+  if (old) FOld = old;
+  setenv(FName.c_str(), Value.c_str(), 1);
+}
+
+TEnvOverride::~TEnvOverride() {
+  if (FHadOld)
+    setenv(FName.c_str(), FOld.c_str(), 1);
+  else
+    unsetenv(FName.c_str());
 }
 
 TFileSizeLimit::TFileSizeLimit(unsigned long long Bytes) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,8 @@ class TRecordingMessageBox final : public TMessageBox {
   bool Show(const std::string& Text, const std::string& Title, TMsgIcon Icon, TMsgButtons Buttons) override;
 
   std::vector<TShown> Shown;
-  std::vector<bool> Answers;  // consumed front to back; when empty, OK
+  std::vector<bool> Answers;     // consumed front to back; when empty, OK
+  std::function<void()> OnShow;  // when set, called after each message is recorded
 };
 
 // The photo corpus made by make-photos.sh (QUIRVEL_PHOTOS, or <build>/photos); empty when absent.
@@ -69,9 +71,33 @@ std::string Quote(const std::string& Text);
 bool HaveProgram(const std::string& Name);
 
 // Decodes JPEG bytes with libjpeg's own djpeg into Width x Height pixels, three bytes (red, green,
-// blue) each, rows from the top: a reference independent of the program's picture library. False
-// (with a recorded failure) when djpeg is missing or refuses the bytes.
+// blue; a grey picture's sample three times) each, rows from the top: a reference independent of the
+// program's picture library. False (with a recorded failure) when djpeg is missing or refuses the
+// bytes.
 bool DjpegPixels(const std::string& Jpeg, int& Width, int& Height, std::string& Rgb);
+// Reads a binary PPM (P6) or PGM (P5) of 8-bit samples into Width x Height pixels, three bytes each,
+// rows from the top. False (with a recorded failure) for anything else.
+bool ReadPpm(const std::string& Ppm, int& Width, int& Height, std::string& Rgb);
+
+// Renders page Page (from 1) of Pdf with poppler's pdftoppm at exactly Width x Height pixels into Rgb,
+// three bytes (red, green, blue) a pixel, rows from the top. False (with a recorded failure) when
+// pdftoppm is missing or fails.
+bool PdfPagePixels(const std::filesystem::path& Pdf, int Page, int Width, int Height, std::string& Rgb);
+
+// How far apart two pictures of Width x Height pixels (Rgb as above) are once both are slightly blurred
+// (a 3 x 3 box, twice), so that anti-aliasing and resampling count little and a missing or moved
+// shape counts much: the mean difference per channel over the whole picture, and the largest mean
+// difference of any tile of 16 x 16 pixels.
+struct TPictureDifference {
+  double Mean = 0, WorstTile = 0;
+  int WorstTileX = 0, WorstTileY = 0;  // its top-left pixel
+};
+TPictureDifference ComparePictures(const std::string& A, const std::string& B, int Width, int Height);
+
+// Puts the JPEG file Thumbnail into the JPEG file Photo's EXIF block as its small picture, and sets the
+// orientation tag to Orientation unless it is 0, with exiftool (an independent writer). False, with a
+// recorded failure, when exiftool is missing or fails.
+bool AddExifThumbnail(const std::string& Photo, const std::string& Thumbnail, int Orientation = 0);
 
 // Writes a 48 x 32 JPEG of flat quadrants (red, lime, blue, white from the top left) on 8 x 8 blocks
 // without chroma subsampling, which JPEG keeps nearly intact, so each corner says where it went; made
@@ -90,6 +116,19 @@ struct TProgramResult {
 // variables ("NAME=value ...", quoted for the shell) after the display's are removed.
 TProgramResult RunWithoutDisplay(const std::string& Program, const std::filesystem::path& Dir,
                                  const std::string& Args, const std::string& Env = {});
+
+// Sets the environment variable Name to Value for as long as it lives, then puts back what was there.
+class TEnvOverride {
+ public:
+  TEnvOverride(std::string Name, const std::string& Value);
+  ~TEnvOverride();
+  TEnvOverride(const TEnvOverride&) = delete;
+  TEnvOverride& operator=(const TEnvOverride&) = delete;
+
+ private:
+  std::string FName, FOld;
+  bool FHadOld;
+};
 
 // A file size limit stands in for a full disk: while it lives, writes past Bytes fail with EFBIG, as
 // on a full disk they fail with ENOSPC.
@@ -115,6 +154,16 @@ class TFileSizeLimit {
       if (::qtest::MissingAllowed()) GTEST_SKIP() << (Name) << " is not installed";        \
       FAIL() << (Name) << " is not installed; scripts/install-deps.sh --test installs it"; \
     }                                                                                      \
+  } while (false)
+
+// Ends the running test unless Condition holds (an installed font, a locale), in the same way; What
+// says what is missing.
+#define QTEST_REQUIRE(Condition, What)                                                                  \
+  do {                                                                                                  \
+    if (!(Condition)) {                                                                                 \
+      if (::qtest::MissingAllowed()) GTEST_SKIP() << (What) << " is missing";                           \
+      FAIL() << (What) << " is missing; scripts/install-deps.sh --test and scripts/test.sh provide it"; \
+    }                                                                                                   \
   } while (false)
 
 // Ends the running test unless the photo corpus is there, in the same way.

@@ -1,12 +1,14 @@
 // The export from the main window: it runs on a worker thread behind a modal progress dialog, can be
 // cancelled, hands its messages to the user-interface thread, and the PDF it writes passes qpdf.
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 #include <filesystem>
 #include <functional>
@@ -15,6 +17,7 @@
 #include "MainFormFixture.h"
 #include "imaging/Pictaro.h"
 #include "platform/TempFolder.h"
+#include "support/WhenShown.h"
 #include "ui/ExportRunner.h"
 #include "ui/ProgressPanel.h"
 #include "ui/QtMessageBox.h"
@@ -33,18 +36,12 @@ void WriteJpeg(const std::string& FileName, int Width, int Height) {
   deldib(dib);
 }
 
-// Runs Act on the modal window on top once it is of type T and Act returns true; polls meanwhile.
-template <typename T>
-void WhenModal(std::function<bool(T&)> Act) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, Act] {
-    T* modal = qobject_cast<T*>(QApplication::activeModalWidget());
-    if (modal && Act(*modal)) {
-      timer->stop();
-      timer->deleteLater();
-    }
-  });
-  timer->start(5);
+// Clicks "Abbrechen" once the dialog shows a photo being placed.
+bool CancelAtAPhoto(TExportProgressDialog& Dialog, QEvent&) {
+  if (!Dialog.findChild<QLabel*>(QStringLiteral("ExportState"))->text().startsWith(QStringLiteral("Foto")))
+    return false;
+  Dialog.findChild<QPushButton*>(QStringLiteral("ExportCancel"))->click();
+  return true;
 }
 
 int FilesIn(const fs::path& Dir, const std::string& Extension) {
@@ -75,7 +72,7 @@ class MainFormExportTest : public QObject {
     f.Form.show();
     f.AddPhotos(FPhotos);
     std::vector<QString> states;
-    WhenModal<TExportProgressDialog>([&](TExportProgressDialog& Dialog) {
+    const qtest::TWhenShown<TExportProgressDialog> shown([&](TExportProgressDialog& Dialog, QEvent&) {
       states.push_back(Dialog.findChild<QLabel*>(QStringLiteral("ExportState"))->text());
       return true;
     });
@@ -98,6 +95,32 @@ class MainFormExportTest : public QObject {
     QCOMPARE(f.Box.Shown.back().Text, std::string("Konnte PDF-Datei nicht erstellen!"));
     QVERIFY(f.Box.Shown.back().Icon == TMsgIcon::Information);
     QCOMPARE(f.Shell.Opened.size(), size_t(1));
+    QCOMPARE(f.Dialogs.FailedFiles, std::vector<std::string>{FDir / "fehlt/album.pdf"});
+  }
+
+  void APdfNothingCanShowIsReported() {
+    // The real shell with a stand-in xdg-open that finds no program for PDFs. The window hears of the
+    // opener's end through its event loop and names the file.
+    qtest::TScratchDir bin;
+    qtest::WriteFile(bin / "xdg-open", "#!/bin/sh\nexit 3\n");
+    QCOMPARE(chmod((bin / "xdg-open").c_str(), 0755), 0);
+    const qtest::TEnvOverride path("PATH", bin.Path().string() + ":/usr/bin:/bin");
+    TMainFormFixture f;
+    f.Shell.Watch = [](const std::string& FileName) { return TXdgShell().OpenWatched(FileName); };
+    QEventLoop told;
+    f.Box.OnShow = [&told] { told.quit(); };
+    f.AddPhotos({FPhotos[0]});
+    const std::string pdf = FDir / "ungezeigt.pdf";
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{pdf});
+    f.Click("SavePDFBtn");
+    QCOMPARE(f.Shell.Opened, std::vector<std::string>{pdf});
+    if (f.Box.Shown.empty()) told.exec();
+    QCOMPARE(f.Box.Shown.size(), size_t(1));
+    QCOMPARE(f.Box.Shown[0].Text,
+             "Die PDF-Datei „" + pdf +
+                 "“ konnte nicht angezeigt werden: Es ist kein Programm zum Anzeigen von "
+                 "PDF-Dateien eingerichtet.");
+    QVERIFY(f.Box.Shown[0].Icon == TMsgIcon::Error);
   }
 
   void MissingPicturesAreReportedAndThePdfStillShown() {
@@ -204,16 +227,10 @@ class MainFormExportTest : public QObject {
     f.Form.show();
     f.AddPhotos(FPhotos);
     f.Control<TSpinEdit>("XMalEd")->SetValue(100);  // far more pictures than the test waits for
-    WhenModal<TExportProgressDialog>([](TExportProgressDialog& Dialog) {
-      if (!Dialog.findChild<QLabel*>(QStringLiteral("ExportState"))
-               ->text()
-               .startsWith(QStringLiteral("Foto")))
-        return false;
-      Dialog.findChild<QPushButton*>(QStringLiteral("ExportCancel"))->click();
-      return true;
-    });
+    const qtest::TWhenShown<TExportProgressDialog> cancel(CancelAtAPhoto);
     f.Dialogs.FileAnswers.push_back(std::vector<std::string>{FDir / "abgebrochen.pdf"});
     f.Click("SavePDFBtn");
+    QVERIFY(cancel.Done());
     QVERIFY(!fs::exists(FDir / "abgebrochen.pdf"));
     QCOMPARE(FilesIn(FDir.Path(), ".part"), 0);
     QVERIFY(fs::is_empty(TempFolder()));
@@ -235,10 +252,13 @@ class MainFormExportTest : public QObject {
     f.Control<TSpinEdit>("CountYEd")->SetValue(1);
     fs::create_directory(FDir / "seite0002.pdf");
     QString text, title;
-    WhenModal<QMessageBox>([&](QMessageBox& Box) {
+    const qtest::TWhenShown<QMessageBox> answer([&](QMessageBox& Box, QEvent& Event) {
+      if (Event.type() != QEvent::Show) return false;
       text = Box.text();
       title = Box.windowTitle();
-      Box.button(QMessageBox::Ok)->click();
+      // Posted: the box's own loop, not yet running while it is being shown, takes the click.
+      QMetaObject::invokeMethod(
+          &Box, [&Box] { Box.button(QMessageBox::Ok)->click(); }, Qt::QueuedConnection);
       return true;
     });
     f.Dialogs.FileAnswers.push_back(std::vector<std::string>{FDir / "seite.pdf"});
@@ -256,7 +276,7 @@ class MainFormExportTest : public QObject {
     f.Form.show();
     f.AddPhotos(FPhotos);
     f.Control<TSpinEdit>("XMalEd")->SetValue(100);
-    WhenModal<TExportProgressDialog>([](TExportProgressDialog& Dialog) {
+    const qtest::TWhenShown<TExportProgressDialog> quit([](TExportProgressDialog& Dialog, QEvent&) {
       if (!Dialog.findChild<QLabel*>(QStringLiteral("ExportState"))
                ->text()
                .startsWith(QStringLiteral("Foto")))
@@ -266,6 +286,7 @@ class MainFormExportTest : public QObject {
     });
     f.Dialogs.FileAnswers.push_back(std::vector<std::string>{FDir / "beendet.pdf"});
     f.Click("SavePDFBtn");
+    QVERIFY(quit.Done());
     QVERIFY(!fs::exists(FDir / "beendet.pdf"));
     QCOMPARE(FilesIn(FDir.Path(), ".part"), 0);
   }

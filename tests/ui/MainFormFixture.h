@@ -17,7 +17,13 @@
 class TRecordingShell final : public TShell {
  public:
   void OpenFile(const std::string& FileName) override { Opened.push_back(FileName); }
+  TOpening OpenWatched(const std::string& FileName) override {
+    OpenFile(FileName);
+    return Watch ? Watch(FileName) : TOpening(TOpenOutcome::Opened);
+  }
   std::vector<std::string> Opened;
+  // How a watched opening goes after it was recorded; none: opened at once.
+  std::function<TOpening(const std::string&)> Watch;
 };
 
 struct TMainFormFixture {

@@ -2,6 +2,7 @@
 // per-user store (in memory and as the real INI file), German texts of Qt's own dialogs, and the
 // status bar's progress bar.
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFontDialog>
@@ -11,7 +12,6 @@
 #include <QStatusBar>
 #include <QTranslator>
 #include <QtTest>
-#include <cstdlib>
 
 #include "MainFormFixture.h"
 #include "album/StoredSettings.h"
@@ -21,28 +21,6 @@
 #include "ui/ProgressPanel.h"
 #include "ui/SpinEdit.h"
 #include "ui/WindowApp.h"
-
-namespace {
-
-// Points XDG_CONFIG_HOME somewhere else for as long as it lives.
-class TConfigHome {
- public:
-  explicit TConfigHome(const std::string& Path) {
-    if (const char* old = std::getenv("XDG_CONFIG_HOME")) FOld = old;
-    setenv("XDG_CONFIG_HOME", Path.c_str(), 1);
-  }
-  ~TConfigHome() {
-    if (FOld.empty())
-      unsetenv("XDG_CONFIG_HOME");
-    else
-      setenv("XDG_CONFIG_HOME", FOld.c_str(), 1);
-  }
-
- private:
-  std::string FOld;
-};
-
-}  // namespace
 
 class MainFormSettingsTest : public QObject {
   Q_OBJECT
@@ -82,6 +60,82 @@ class MainFormSettingsTest : public QObject {
     columns->stepBy(1);
     QCOMPARE(columns->text(), QStringLiteral("100"));
     QCOMPARE(f.Control<TSpinEdit>("RahmenBreiteEd")->alignment() & Qt::AlignRight, Qt::AlignRight);
+  }
+
+  void EveryControlReachesItsFieldAndBack() {
+    // Control names and field names as the window's description gives them. One control changed: only
+    // its own field changes; that field set: only its control shows it.
+    TMainFormFixture f;
+    const TLayoutSettings base = f.Form.Settings();
+    // Checks a control just changed; every row starts from the base settings, whatever the last did.
+    const auto both = [&](const char* Control, const TLayoutSettings& Expected, auto ControlShows) {
+      const bool reached = f.Form.Settings() == Expected;
+      f.Form.SetSettings(Expected);
+      const bool shown = ControlShows();
+      f.Form.SetSettings(base);
+      QVERIFY2(reached, Control);
+      QVERIFY2(shown, Control);
+    };
+    const struct {
+      const char* Box;
+      bool TLayoutSettings::*Field;
+    } checks[] = {
+        {"ZoomInFotosCheck", &TLayoutSettings::ZoomInFotosCheck},
+        {"CaptionCheck", &TLayoutSettings::CaptionCheck},
+        {"CaptionOnAllPages", &TLayoutSettings::CaptionOnAllPages},
+        {"TextCheck", &TLayoutSettings::TextCheck},
+        {"PageNrCheck", &TLayoutSettings::PageNrCheck},
+        {"RahmenCheck", &TLayoutSettings::RahmenCheck},
+        {"ShowPDFCheck", &TLayoutSettings::ShowPDFCheck},
+        {"SeparateCheck", &TLayoutSettings::SeparateCheck},
+        {"EmbedFontsCheck", &TLayoutSettings::EmbedFonts},
+        {"KeepJpegCheck", &TLayoutSettings::KeepJpeg},
+        {"FilenamesCheck", &TLayoutSettings::FilenamesCheck},
+        {"PathCheck", &TLayoutSettings::PathCheck},
+    };
+    for (const auto& row : checks) {
+      auto* box = f.Control<QCheckBox>(row.Box);
+      TLayoutSettings expected = base;
+      expected.*row.Field = !(base.*row.Field);
+      box->setChecked(expected.*row.Field);
+      both(row.Box, expected, [&] { return box->isChecked() == expected.*row.Field; });
+    }
+    // Each value differs from every default and from the other rows'.
+    const struct {
+      const char* Edit;
+      double TLayoutSettings::*Decimal;
+      int32_t TLayoutSettings::*Whole;
+      double Value;
+    } numbers[] = {
+        {"RandXEd", &TLayoutSettings::RandXEd, nullptr, 11.5},
+        {"RandYEd", &TLayoutSettings::RandYEd, nullptr, 12.5},
+        {"SpaceHED", &TLayoutSettings::SpaceHED, nullptr, 3.5},
+        {"SpaceVEd", &TLayoutSettings::SpaceVEd, nullptr, 4.5},
+        {"PageWidthEd", &TLayoutSettings::PageWidthEd, nullptr, 148.5},
+        {"PageHeightEd", &TLayoutSettings::PageHeightEd, nullptr, 210.5},
+        {"CountXEd", nullptr, &TLayoutSettings::CountXEd, 4},
+        {"CountYEd", nullptr, &TLayoutSettings::CountYEd, 6},
+        {"XMalEd", nullptr, &TLayoutSettings::XMalEd, 7},
+        {"RahmenBreiteEd", nullptr, &TLayoutSettings::RahmenBreiteEd, 8},
+    };
+    for (const auto& row : numbers) {
+      auto* edit = f.Control<TSpinEdit>(row.Edit);
+      TLayoutSettings expected = base;
+      if (row.Decimal) expected.*row.Decimal = row.Value;
+      if (row.Whole) expected.*row.Whole = static_cast<int32_t>(row.Value);
+      edit->SetValue(row.Value);
+      both(row.Edit, expected, [&] { return edit->Value() == row.Value; });
+    }
+    auto* dpi = f.Control<QComboBox>("PictureDpiBox");
+    TLayoutSettings expected = base;
+    expected.PictureDpi = 300;
+    dpi->setCurrentText(QStringLiteral("Druck (300 dpi)"));
+    both("PictureDpiBox", expected, [&] { return dpi->currentText() == QStringLiteral("Druck (300 dpi)"); });
+    auto* name = f.Control<QLineEdit>("CapED");
+    expected = base;
+    expected.CapED = "Hochzeit";
+    name->setText(QStringLiteral("Hochzeit"));
+    both("CapED", expected, [&] { return name->text() == QStringLiteral("Hochzeit"); });
   }
 
   void FontAndColorDialogs() {
@@ -163,7 +217,7 @@ class MainFormSettingsTest : public QObject {
   void IniFileRoundTripAndAnUnwritableFolder() {
     qtest::TScratchDir dir;
     {
-      TConfigHome home(dir / "config");
+      const qtest::TEnvOverride home("XDG_CONFIG_HOME", dir / "config");
       QCOMPARE(TIniSettingsStore::DefaultFileName(),
                QString::fromStdString(dir / "config/quirvel/quirvel.ini"));
       TIniSettingsStore store;
@@ -184,7 +238,7 @@ class MainFormSettingsTest : public QObject {
     {
       // A file where the folder should be: the store cannot be written; the window says so and closes.
       qtest::WriteFile(dir / "blocked", "");
-      TConfigHome home(dir / "blocked");
+      const qtest::TEnvOverride home("XDG_CONFIG_HOME", dir / "blocked");
       TIniSettingsStore store;
       qtest::TRecordingMessageBox box;
       qtest::TScriptedDialogs dialogs;

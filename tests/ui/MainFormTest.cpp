@@ -121,6 +121,8 @@ class MainFormTest : public QObject {
     f.Dialogs.FileAnswers.push_back(std::vector<std::string>{dir / "fehlt/album.qvl"});
     f.Click("SaveAsBtn");
     QCOMPARE(f.Box.Shown.back().Text, std::string("Fehler: Konnte Datei nicht erstellen..."));
+    // The dialogs hear of it, so that none proposes that folder again; the good save was not reported.
+    QCOMPARE(f.Dialogs.FailedFiles, std::vector<std::string>{dir / "fehlt/album.qvl"});
   }
 
   void CommandLineAlbumOpensAtTheFirstShowingOnly() {
@@ -155,6 +157,8 @@ class MainFormTest : public QObject {
     QVERIFY(add.Filter.find("*.JPG;*.JPEG;") != std::string::npos);
     QCOMPARE(f.Form.Album().CurPic, 1);
     QCOMPARE(f.Form.Album().Pics.Count, 5u);
+    // The first photo became current: the box shows its text, so typing edits what it shows.
+    QCOMPARE(f.Control<QPlainTextEdit>("Memo1")->toPlainText(), QStringLiteral("1.jpg"));
     f.Control<QCheckBox>("FilenamesCheck")->setChecked(false);
     f.AddPhotos({"/fotos/6.jpg"});
     QVERIFY(f.Form.Album().Pics[5].Text == nullptr);  // no default text, not even an empty one

@@ -2,9 +2,11 @@
 // printer setup, no printer at all, and printing into a PDF file through QPrinter, checked with
 // pdfinfo, pdfimages and pdftoppm.
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,6 +16,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "support/TestSupport.h"
+#include "support/WhenShown.h"
 #include "ui/PrintForm.h"
 #include "ui/SpinEdit.h"
 #include "ui/ViewPicForm.h"
@@ -77,6 +80,18 @@ class PrintFormTest : public QObject {
     // The black picture fills the paper's width, centred.
     QCOMPARE(preview.pixelColor(95, 95), QColor(Qt::black));
     QCOMPARE(preview.pixelColor(left, 95), QColor(Qt::black));
+    // The real setup dialog: its button chooses the printer; it prints nothing.
+    QString button;
+    const qtest::TWhenShown<QPrintDialog> setup([&](QPrintDialog& Dialog, QEvent& Event) {
+      if (Event.type() != QEvent::Show) return false;
+      button = Dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->text();
+      QMetaObject::invokeMethod(&Dialog, &QDialog::reject, Qt::QueuedConnection);
+      return true;
+    });
+    form.PrintSetupBtn->click();
+    QVERIFY(setup.Done());
+    QCOMPARE(button, QStringLiteral("&Übernehmen"));
+    QVERIFY(std::filesystem::is_empty(dir.Path()));
     // The setup dialog turns the page: landscape paper fills the width.
     form.PrinterSetupDialog1 = [](QPrinter& Printer) {
       Printer.setPageOrientation(QPageLayout::Landscape);
@@ -89,39 +104,45 @@ class PrintFormTest : public QObject {
   }
 
   void CouplingsKeepTheAspectRatioWithinTheLimits() {
+    // A printable area of 5 x 8 inches at 100 dots per inch: PW = 500, PH = 800, so a height is
+    // width * IH / IW * 5 / 8 and a width height * IW / IH * 8 / 5, each cut to a whole number.
     qtest::TScratchDir dir;
     TPdfPrinter pdf(dir / "x.pdf");
+    pdf.Printer.setResolution(100);
+    QVERIFY(pdf.Printer.setPageLayout(
+        QPageLayout(QPageSize(QSizeF(5, 8), QPageSize::Inch), QPageLayout::Portrait, QMarginsF())));
+    QCOMPARE(QSize(pdf.Printer.width(), pdf.Printer.height()), QSize(500, 800));
     TMemorySettingsStore settings;
     const TPicture wide(400, 200, 0);
     TPrintForm form(wide.Dib, pdf.Printer, settings);
     form.show();
-    const int pw = pdf.Printer.width(), ph = pdf.Printer.height();
-    // Shown: the height follows the width's 50 %.
-    QCOMPARE(form.HochEdit->WholeValue(), int(200.0 * 50 / 400 * pw / ph));
-    // Each keystroke in the width sets the height at once.
+    // Shown: the height follows the width's 50 %: 50 / 2 * 5 / 8 = 15.6.
+    QCOMPARE(form.HochEdit->WholeValue(), 15);
+    // Each keystroke in the width sets the height at once: 8 gives 2.5, 80 gives 25.
     form.BreitEdit->lineEdit()->selectAll();
     QTest::keyClicks(form.BreitEdit->lineEdit(), "8");
-    QCOMPARE(form.HochEdit->WholeValue(), int(200.0 * 8 / 400 * pw / ph));
+    QCOMPARE(form.HochEdit->WholeValue(), 2);
     QTest::keyClicks(form.BreitEdit->lineEdit(), "0");
-    QCOMPARE(form.HochEdit->WholeValue(), int(200.0 * 80 / 400 * pw / ph));
-    // The height drives the width the same way; beyond 100 % the height is held and the width
-    // derived back from it.
+    QCOMPARE(form.HochEdit->WholeValue(), 25);
+    // The height drives the width the same way: 100 would need 320 % of the width, so the width is held
+    // at 100 and the height derived back from it: 100 / 2 * 5 / 8 = 31.25.
     form.HochEdit->SetValue(100);
     QCOMPARE(form.BreitEdit->WholeValue(), 100);
-    QCOMPARE(form.HochEdit->WholeValue(), int(200.0 * 100 / 400 * pw / ph));
+    QCOMPARE(form.HochEdit->WholeValue(), 31);
     // Without the aspect ratio the two are independent.
     form.SverhCheck->click();
     form.BreitEdit->SetValue(30);
     form.HochEdit->SetValue(90);
     QCOMPARE(form.BreitEdit->WholeValue(), 30);
 
-    // A picture far wider than the page drives the height below 1: held at 1, width from it.
-    const TPicture strip(4000, 10, 0);
+    // A picture far wider than the page drives the height below 1 (20 / 50 * 5 / 8 = 0.25): held at 1,
+    // and the width derived from it: 1 * 50 * 8 / 5 = 80.
+    const TPicture strip(50, 1, 0);
     TPrintForm narrow(strip.Dib, pdf.Printer, settings);
     narrow.show();
     narrow.BreitEdit->SetValue(20);
     QCOMPARE(narrow.HochEdit->WholeValue(), 1);
-    QCOMPARE(narrow.BreitEdit->WholeValue(), std::min(100, int(4000.0 * 1 / 10 * ph / pw)));
+    QCOMPARE(narrow.BreitEdit->WholeValue(), 80);
   }
 
   void ValuesAreStoredWhicheverButtonCloses() {
@@ -132,10 +153,12 @@ class PrintFormTest : public QObject {
     settings.Write("TPrintForm", "HochEdit_Value", "70");
     settings.Write("TPrintForm", "UseFullCheck_Checked", "0");
     settings.Write("TPrintForm", "SverhCheck_Checked", "0");
+    settings.Write("TPrintForm", "ShowCmd", "3");  // maximised
     const TPicture picture(40, 40, 0);
     {
       TPrintForm form(picture.Dib, pdf.Printer, settings);
       form.show();
+      QVERIFY(form.windowState() & Qt::WindowMaximized);
       QCOMPARE(form.BreitEdit->WholeValue(), 30);
       QCOMPARE(form.HochEdit->WholeValue(), 70);
       QVERIFY(form.UserdefCheck->isChecked());
@@ -146,6 +169,8 @@ class PrintFormTest : public QObject {
     std::string value;
     QVERIFY(settings.Read("TPrintForm", "HochEdit_Value", value));
     QCOMPARE(value, std::string("64"));
+    QVERIFY(settings.Read("TPrintForm", "ShowCmd", value));
+    QCOMPARE(value, std::string("3"));
     // A store that cannot be written says so.
     qtest::TRecordingMessageBox box;
     settings.FlushFailure = "Fehler: Die Einstellungen konnten nicht gespeichert werden.";

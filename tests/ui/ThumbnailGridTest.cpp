@@ -7,6 +7,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 #include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
 #include <mutex>
 
 #include "album/AlbumModel.h"
@@ -208,6 +211,54 @@ class ThumbnailGridTest : public QObject {
     QCOMPARE(files.Made.load(), 43);
     grid.PaintBox1Paint();
     QTRY_COMPARE(files.Made.load(), 45);  // and the one without memory
+  }
+
+  void FirstPicturesShowUntilTheThumbnailComes() {
+    const auto filled = [](TThumbnailKind Kind, uint32_t Colour) {
+      TDib dib;
+      newdib(&dib, 80, 60, 24, nullptr, 0);
+      for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 80; ++x) setpixel(dib, x, y, Colour);
+      return TMadeThumbnail{Kind, dib};
+    };
+    std::mutex lock;
+    std::condition_variable changed;
+    bool released = false;
+    const auto release = [&] {
+      const std::lock_guard guard(lock);
+      released = true;
+      changed.notify_all();
+    };
+    TAlbumModel album;
+    Fill(album, 2);
+    // A third photo of p1's file, turned a quarter clockwise: its first picture turns with it.
+    TPicEntry* turned = album.Pics.Append();
+    SetEntryFileName(*turned, "/fotos/p1.jpg");
+    turned->Turn = 1;
+    TThumbnailGrid grid(
+        album, nullptr,
+        [&](const std::string&) {
+          std::unique_lock wait(lock);
+          changed.wait(wait, [&] { return released; });
+          return filled(TThumbnailKind::Cached, 0x00FF00);  // green
+        },
+        [&](const std::string& Name) {  // a red first picture for p1 only
+          return Name.find("p1.") != std::string::npos ? filled(TThumbnailKind::First, 0x0000FF)
+                                                       : TMadeThumbnail{TThumbnailKind::Unreadable, {}};
+        });
+    const std::unique_ptr<void, std::function<void(void*)>> releaseAtEnd(&grid, [&](void*) { release(); });
+    SizeGrid(grid, 4 * 90, 220);
+    QTRY_VERIFY(grid.ShowsPicture(0));
+    QVERIFY(!grid.ShowsPicture(1));
+    QCOMPARE(grid.PaintBox1->grab().toImage().pixelColor(5, 15), QColor(255, 0, 0));
+    QCOMPARE(grid.PaintBox1->grab().toImage().pixelColor(90 + 5, 15), QColor(160, 160, 160));  // waiting
+    // Turned, the 80 x 60 picture stands 60 x 80 in the middle of the box from (5, 5): x 15 to 75.
+    QVERIFY(grid.ShowsPicture(2));
+    QVERIFY(grid.PaintBox1->grab().toImage().pixelColor(180 + 7, 45) != QColor(255, 0, 0));
+    QCOMPARE(grid.PaintBox1->grab().toImage().pixelColor(180 + 45, 80), QColor(255, 0, 0));
+    release();
+    QTRY_VERIFY(album.Pics[0].Thumbnail.Bits && album.Pics[1].Thumbnail.Bits && album.Pics[2].Thumbnail.Bits);
+    QCOMPARE(grid.PaintBox1->grab().toImage().pixelColor(5, 15), QColor(0, 255, 0));
   }
 };
 

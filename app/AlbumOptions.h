@@ -1,0 +1,58 @@
+#pragma once
+// What every command that draws an album (`export`, `preview`) takes alike: the album or the loose
+// photos it is made of, and the options that change how the album looks: the settings options
+// (SettingsOptions.h), --name TEXT, --frame-width N and --embed-fonts.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "album/AlbumModel.h"
+#include "album/LayoutSettings.h"
+#include "app/CommandLine.h"
+
+// The value of Option at Args[Pos], after "=" or as the next argument (Pos then moves to it); throws
+// TCommandError when it is missing.
+std::string OptionValue(const TCommandArgs& Args, size_t& Pos, const std::string& Option);
+// True for "--option" and "--option=value".
+bool IsOptionNamed(const std::string& Arg, const std::string& Option);
+
+struct TAlbumOptions {
+  std::vector<size_t> SettingOptions;  // positions of settings options, applied after the album
+  bool EmbedFonts = false;
+  bool HasName = false;
+  std::string Name;
+  bool HasFrameWidth = false;
+  int32_t FrameWidth = 10;
+
+  // When Args[Pos] is one of these options, takes it (and its value), moves Pos to the last argument
+  // it used and returns true; false otherwise. Throws TCommandError for a missing or bad value.
+  bool Take(const TCommandArgs& Args, size_t& Pos);
+  // Puts the options into Settings, over what the album said.
+  void ApplyTo(const TCommandArgs& Args, TLayoutSettings& Settings) const;
+};
+
+// Splits the arguments of Command ("export") into its options and the positional arguments, which it
+// returns: "--" ends the options; Own takes the command's own options (true when it took the one at
+// Pos, moving Pos past its value), Album the album options; any other option is refused with
+// TUsageError.
+std::vector<std::string> ParseAlbumCommand(const TCommandArgs& Args, const std::string& Command,
+                                           TAlbumOptions& Album, const std::function<bool(size_t& Pos)>& Own);
+
+// The options' help lines, for a command's --help.
+const std::string& AlbumOptionsHelp();
+
+// Reads the album or the photos that Positional (OUTPUT INPUT...) names, for writing OUTPUT, a FileKind
+// ("PDF-Datei", "PNG-Datei"), and returns OUTPUT. One input that is an album (by its extension .qvl
+// or its content) is opened with its settings; otherwise every input is a photo, with the settings of
+// a program start. Throws TCommandError when an argument is missing, OUTPUT is an album itself (the
+// arguments were swapped; Usage shows the right order) or one of the photos, or an input cannot be
+// read.
+std::string LoadAlbumInput(const std::vector<std::string>& Positional, const std::string& FileKind,
+                           const std::string& Usage, TAlbumModel& Album, TLayoutSettings& Settings);
+
+// "1 Foto konnte nicht gelesen werden und fehlt im Album." / "N Fotos konnten ... und fehlen im
+// Album.", with its line end; empty for none.
+std::string UnreadablePhotosLine(int32_t Unreadable);

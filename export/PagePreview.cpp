@@ -1,0 +1,83 @@
+#include "export/PagePreview.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "export/PageDrawing.h"
+#include "export/PageRaster.h"
+#include "imaging/PhotoTurn.h"
+#include "imaging/Pictaro.h"
+#include "pdf/PictureEncoding.h"
+
+TPreviewLayout::TPreviewLayout(const std::vector<TPreviewPhoto>& Photos, const TLayoutSettings& Settings,
+                               std::shared_ptr<TFontMetrics> Metrics)
+    : FSettings(LayoutSnapshot(Settings)) {
+  // The export decides the fonts to embed from every photo's text, read or not.
+  std::vector<std::string> texts;
+  texts.reserve(Photos.size());
+  for (const TPreviewPhoto& photo : Photos) texts.push_back(photo.Text);
+  FEmbedding = FontsToEmbed(FSettings, texts);
+  const TLayoutMeasures measures = MakeLayoutMeasures(FSettings, std::move(Metrics), FEmbedding);
+
+  std::vector<TLayoutItem> items;
+  const int32_t copies = std::max(FSettings.XMalEd, 1);
+  for (size_t i = 0; i < Photos.size(); ++i) {
+    const TPreviewPhoto& photo = Photos[i];
+    if (photo.State == TPictureState::Unreadable) continue;
+    const bool known = photo.State == TPictureState::Ready && photo.Width > 0 && photo.Height > 0;
+    const bool swap = TurnSwapsSides(photo.Turn);
+    for (int32_t copy = 0; copy < copies; ++copy) {
+      items.push_back({known ? (swap ? photo.Height : photo.Width) : 1,
+                       known ? (swap ? photo.Width : photo.Height) : 1, photo.Text});
+      FItemPhoto.push_back(i);
+    }
+  }
+  FPages = LayoutPages(FSettings, items, measures);
+}
+
+int32_t TPreviewLayout::PageOfPhoto(size_t Photo) const {
+  for (const TPageLayout& page : FPages)
+    for (size_t item : page.Items)
+      if (FItemPhoto[item] >= Photo) return page.Page;
+  return PageCount();
+}
+
+std::vector<size_t> TPreviewLayout::PhotosOnPage(int32_t Page) const {
+  std::vector<size_t> photos;
+  if (Page < 1 || Page > PageCount()) return photos;
+  for (size_t item : FPages[static_cast<size_t>(Page - 1)].Items)
+    if (photos.empty() || photos.back() != FItemPhoto[item]) photos.push_back(FItemPhoto[item]);
+  return photos;
+}
+
+int32_t TPreviewLayout::LargestPicture(int32_t Page, double Scale) const {
+  double largest = 0;
+  if (Page < 1 || Page > PageCount()) return 0;
+  for (const TPicturePlacement& p : FPages[static_cast<size_t>(Page - 1)].Pictures)
+    if (p.DrawPicture) largest = std::max({largest, double(p.Width), double(p.Height)});
+  return static_cast<int32_t>(std::min(std::ceil(largest * Scale), 1e9));
+}
+
+void TPreviewLayout::DrawPage(int32_t Page, TPageRaster& Raster, const std::vector<TPreviewPhoto>& Photos) const {
+  if (Page < 1 || Page > PageCount()) return;
+  const TPageLayout& page = FPages[static_cast<size_t>(Page - 1)];
+  Raster.ImageDpi = FSettings.PictureDpi;
+  EmbedLayoutFonts(Raster, FSettings, FEmbedding);
+  DrawPageStart(Raster, FSettings, page.Decorations);
+  for (size_t k = 0; k < page.Pictures.size(); ++k) {
+    const size_t photo = FItemPhoto[page.Items[k]];
+    TDib picture = photo < Photos.size() ? Photos[photo].Picture : TDib{};
+    // A turned photo's picture is drawn from a turned copy of it; without memory for that, the box
+    // stays grey rather than showing the photo the wrong way round.
+    TDib turned{};
+    if (picture.Bits && !Photos[photo].PictureTurned && NormalTurn(Photos[photo].Turn) != 0)
+      picture = turned = TurnedCopy(picture, Photos[photo].Turn);
+    DrawPicturePlacement(Raster, FSettings, page.Pictures[k], TPictureSource::Of(picture));
+    deldib(turned);
+  }
+}
+
+int64_t PreviewHeightFor(int32_t PageWidth, int32_t PageHeight, int32_t Width) {
+  const double height = std::round(double(Width) * double(MediaBoxSide(PageHeight)) / double(MediaBoxSide(PageWidth)));
+  return std::max<int64_t>(1, static_cast<int64_t>(std::min(height, 1e15)));
+}
