@@ -2,26 +2,57 @@
 
 #include "album/ByteReader.h"
 #include "album/ByteWriter.h"
+#include "platform/TextEncoding.h"
 
 namespace {
 
 // Each entry needs at least its tag and its length.
 constexpr size_t KEntryHead = 8;
 
-void PutEntry(std::string& Out, uint32_t Tag, std::string_view Data) {
+void PutEntry(std::string& Out, uint32_t& Count, uint32_t Tag, std::string_view Data) {
   PutU32(Out, Tag);
   PutU32(Out, static_cast<uint32_t>(Data.size()));
   PutBytes(Out, Data);
+  ++Count;
+}
+
+// 'TURN': u32 photo count N, then N bytes, each photo's quarter turns (0..3) in album order.
+std::string EncodeTurns(const TAlbumModel& Album) {
+  bool any = false;
+  std::string data;
+  PutU32(data, Album.Pics.Count);
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
+    const uint8_t turn = Album.Pics[static_cast<int32_t>(i)].Turn;
+    any = any || turn != 0;
+    PutU8(data, turn);
+  }
+  return any ? data : std::string();
+}
+
+// False, with no photo turned, when Data is not a turn for every photo of Album.
+bool DecodeTurns(std::string_view Data, TAlbumModel& Album) {
+  TByteReader in(Data);
+  uint32_t count = 0;
+  if (!in.ReadU32(count) || count != Album.Pics.Count || in.Left() != count) return false;
+  std::string_view turns;
+  in.ReadBytes(count, turns);
+  for (char turn : turns)
+    if (static_cast<uint8_t>(turn) > 3) return false;
+  for (uint32_t i = 0; i < count; ++i)
+    Album.Pics[static_cast<int32_t>(i)].Turn = static_cast<uint8_t>(turns[i]);
+  return true;
 }
 
 }  // namespace
 
 std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Settings) {
-  (void)Album, (void)Settings;
   std::string entries;
   uint32_t count = 0;
   // Each kind of entry appends itself here with PutEntry when it is not at its default.
-  (void)PutEntry;
+  // 'TMPL': the text template, UTF-8.
+  if (!Settings.TextTemplate.empty()) PutEntry(entries, count, KTemplateTag, Settings.TextTemplate);
+  if (const std::string turns = EncodeTurns(Album); !turns.empty())
+    PutEntry(entries, count, KTurnsTag, turns);
   if (count == 0) return {};
   std::string out;
   PutU32(out, KExtensionsMagic);
@@ -57,12 +88,29 @@ TAlbumExtensions ParseExtensions(TByteReader& In) {
   return found;
 }
 
-std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Album, TLayoutSettings& Settings) {
-  (void)Album, (void)Settings;
+std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Album,
+                            TLayoutSettings& Settings) {
   std::string warning;
+  const auto warn = [&warning](const char* Sentence) {
+    if (!warning.empty()) warning += ' ';
+    warning += Sentence;
+  };
+  Settings.TextTemplate.clear();
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) Album.Pics[static_cast<int32_t>(i)].Turn = 0;
   // Each kind of entry is decoded here from its tag; an entry that makes no sense leaves its default
   // and adds its German sentence to the warning.
+  for (const TAlbumEntry& entry : Extensions.Entries) {
+    if (entry.Tag == KTemplateTag) {
+      if (IsValidUtf8(entry.Data))
+        Settings.TextTemplate = std::string(entry.Data);
+      else
+        warn("Die Vorlage für Vorgabetexte ist beschädigt und wurde nicht geladen.");
+    } else if (entry.Tag == KTurnsTag) {
+      if (!DecodeTurns(entry.Data, Album))
+        warn("Die Drehungen der Fotos sind beschädigt; die Fotos werden ungedreht gezeigt.");
+    }
+  }
   if (Extensions.Damaged)
-    warning += "Das Ende der Albumdatei ist beschädigt; was dort gespeichert war, wurde nicht geladen.";
+    warn("Das Ende der Albumdatei ist beschädigt; was dort gespeichert war, wurde nicht geladen.");
   return warning;
 }

@@ -195,3 +195,18 @@ void ClampAll(TLayoutSettings& Settings) {
   Settings.RahmenBreiteEd = ClampWhole(Settings.RahmenBreiteEd, KFrameWidthLimits);
   Settings.PictureDpi = ClampPictureDpi(Settings.PictureDpi);
 }
+
+void AssignAlbumSettings(TLayoutSettings& To, const TLayoutSettings& From) {
+  TLayoutSettings merged = From;
+  merged.CapED = std::move(To.CapED);
+  merged.SeparateCheck = To.SeparateCheck;
+  merged.RahmenBreiteEd = To.RahmenBreiteEd;
+  merged.EmbedFonts = To.EmbedFonts;
+  To = std::move(merged);
+}
+
+bool SameAlbumSettings(const TLayoutSettings& A, const TLayoutSettings& B) {
+  TLayoutSettings b = B;
+  AssignAlbumSettings(b, A);
+  return b == B;
+}

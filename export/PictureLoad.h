@@ -16,6 +16,10 @@
 // the picture's checked colour profile (a JPEG that goes in as it is, its own), and transparent pixels
 // are composited onto the plan's matte.
 //
+// A photo the user turned is turned as it is decoded, and every size above is that of the turned
+// picture; a JPEG that goes in as it is keeps its bytes, and its header's orientation becomes the
+// turned one (TurnedOrientation), which the writer applies in the placement's matrix.
+//
 // Safe to call from any thread as long as the plan's Range is.
 
 #include <cstddef>
@@ -35,6 +39,7 @@ struct TPictureLoadPlan {
   // Where photo Photo of IW x IH pixels (upright, at full scale) may be placed; asked when Dpi > 0.
   std::function<TPlacementRange(size_t Photo, int32_t IW, int32_t IH)> Range;
   uint32_t Matte = 0xFFFFFF;  // transparent pixels are composited onto this colour: the page's
+  std::vector<int> Turns{};   // each photo's quarter turns (PhotoTurn.h); photos beyond its end: none
 };
 
 // One loaded photo: owns the decoded picture and the file's bytes its source points at.
