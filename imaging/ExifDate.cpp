@@ -179,6 +179,12 @@ bool ReadExifDateTaken(const std::string& FileName, TExifDate& Date) {
     if (!ReadAt(fd.Get(), 0, start.data(), start.size())) return false;
     return ExifDateTaken(start.data(), start.size(), Date);
   }
+  uint8_t brand[12];
+  if (ReadAt(fd.Get(), 0, brand, sizeof brand) && pictaro::LooksLikeHeif(brand, sizeof brand)) {
+    std::vector<uint8_t> tiff;
+    return pictaro::HeifExifBlock(FileName.c_str(), tiff) &&
+           DateFromTiff(MemoryReader(tiff.data(), tiff.size()), Date);
+  }
   // A TIFF's directories may lie anywhere in the file: only they and the values are read.
   const int descriptor = fd.Get();
   return DateFromTiff(

@@ -1,5 +1,5 @@
 #pragma once
-// When a photo was taken, as its camera wrote it into the EXIF data of a JPEG or TIFF file: the tag
+// When a photo was taken, as its camera wrote it into the EXIF data of a JPEG, TIFF, HEIF or AVIF file: the tag
 // DateTimeOriginal ("YYYY:MM:DD HH:MM:SS", the camera's clock) and, where present, OffsetTimeOriginal
 // ("+HH:MM" or "-HH:MM", that clock's distance from UTC).
 //
@@ -33,6 +33,7 @@ bool ParseExifOffset(std::string_view Text, int& Minutes);
 // unusable offset only leaves HasOffset false. Reads nothing outside Data.
 bool ExifDateTaken(const uint8_t* Data, size_t Size, TExifDate& Date);
 // The same for a file, reading only what is needed: a JPEG's first KExifReadLimit bytes, a TIFF's
-// header, its directories and the two values. False also when the file cannot be read.
+// header, its directories and the two values, a HEIF file's boxes and its EXIF item. False also when
+// the file cannot be read.
 bool ReadExifDateTaken(const std::string& FileName, TExifDate& Date);
 constexpr size_t KExifReadLimit = 256 * 1024;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
@@ -55,6 +56,11 @@ bool DecodeHeif(const uint8_t* Data, size_t Size, int MinLongSide, bool Thumbnai
                 TProgressReporter& Progress, TDecodeColor& Color, TDib* Out, int* FullWidth, int* FullHeight);
 // True when Data starts like a HEIF or AVIF file (an 'ftyp' box libheif knows).
 bool LooksLikeHeif(const uint8_t* Data, size_t Size);
+// The TIFF structure of the EXIF block of a HEIF or AVIF file's primary image, read from the file by
+// libheif (which reads the boxes and that one item, not the picture data). False when the file cannot
+// be read, is no HEIF file, has no EXIF block or a block of more than KMaxHeifExif bytes.
+bool HeifExifBlock(const char* FileName, std::vector<uint8_t>& Tiff);
+constexpr size_t KMaxHeifExif = 1024 * 1024;
 // How large a JPEG decoded at a reduced scale must still be, upright: at least MinLongSide pixels on its
 // longer side, MinWidth wide and MinHeight high.
 struct TJpegScale {

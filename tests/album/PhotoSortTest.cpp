@@ -81,11 +81,12 @@ TEST(ExifDate, DateAndOffsetTexts) {
   }
 }
 
-// Photos whose EXIF dates exiftool wrote, in JPEG and TIFF, one with garbage, one without any and one
+// Photos whose EXIF dates exiftool wrote, in JPEG, TIFF and HEIF, one with garbage, one without any and one
 // whose file is missing. The offset places a photo: 10:00 at +02:00 comes before 09:30 at +00:00.
 TEST(PhotoSort, ByDateTakenAndByFileDate) {
   QTEST_REQUIRE_PROGRAM("convert");
   QTEST_REQUIRE_PROGRAM("exiftool");
+  QTEST_REQUIRE_PROGRAM("heif-enc");
   qtest::TScratchDir dir;
   struct {
     const char* Name;
@@ -97,11 +98,18 @@ TEST(PhotoSort, ByDateTakenAndByFileDate) {
       {"c.jpg", "'-DateTimeOriginal#=0000:00:00 00:00:00'", "2020-01-01 12:00"},  // # writes it unchecked
       {"d.jpg", "", "2030-01-01 12:00"},
       {"t.tif", "-DateTimeOriginal='2026:12:07 09:00:00' -OffsetTimeOriginal='+00:00'", "2025-01-02 12:00"},
+      {"h.heic", "-DateTimeOriginal='2026:12:07 09:15:00' -OffsetTimeOriginal='+00:00'", "2019-01-01 12:00"},
   };
   std::vector<std::string> files;
   for (const auto& p : photos) {
     files.push_back(dir / p.Name);
-    ASSERT_EQ(qtest::Run("convert -size 16x8 xc:gray " + qtest::Quote(files.back())), 0);
+    if (files.back().ends_with(".heic")) {
+      ASSERT_EQ(qtest::Run("convert -size 16x8 xc:gray " + qtest::Quote(dir / "h.png")), 0);
+      ASSERT_EQ(qtest::Run("heif-enc -q 50 " + qtest::Quote(dir / "h.png") + " -o " + qtest::Quote(files.back())),
+                0);
+    } else {
+      ASSERT_EQ(qtest::Run("convert -size 16x8 xc:gray " + qtest::Quote(files.back())), 0);
+    }
     if (*p.Exif) {
       ASSERT_EQ(qtest::Run(std::string("exiftool -q -overwrite_original ") + p.Exif + " " +
                            qtest::Quote(files.back())),
@@ -112,11 +120,11 @@ TEST(PhotoSort, ByDateTakenAndByFileDate) {
   files.push_back(dir / "e.jpg");  // missing
   using V = std::vector<std::string>;
   EXPECT_EQ(Sorted(files, TSortKey::DateTaken, false),
-            (V{"c.jpg", "a.jpg", "t.tif", "b.jpg", "d.jpg", "e.jpg"}));
+            (V{"c.jpg", "a.jpg", "t.tif", "h.heic", "b.jpg", "d.jpg", "e.jpg"}));
   EXPECT_EQ(Sorted(files, TSortKey::DateTaken, true),
-            (V{"d.jpg", "b.jpg", "t.tif", "a.jpg", "c.jpg", "e.jpg"}));
+            (V{"d.jpg", "b.jpg", "h.heic", "t.tif", "a.jpg", "c.jpg", "e.jpg"}));
   EXPECT_EQ(Sorted(files, TSortKey::FileDate, false),
-            (V{"c.jpg", "b.jpg", "t.tif", "a.jpg", "d.jpg", "e.jpg"}));
+            (V{"h.heic", "c.jpg", "b.jpg", "t.tif", "a.jpg", "d.jpg", "e.jpg"}));
 
   const TDateTaken a = DateTakenOf(files[0]);
   EXPECT_TRUE(a.FromExif);
@@ -124,7 +132,10 @@ TEST(PhotoSort, ByDateTakenAndByFileDate) {
             std::vector<int>({2026, 12, 7, 10, 0}));
   EXPECT_EQ(a.Instant, 1796630400) << "2026-12-07 08:00 UTC";
   EXPECT_FALSE(DateTakenOf(files[2]).FromExif) << "garbage falls back to the file's time";
-  EXPECT_FALSE(DateTakenOf(files[5]).Known);
+  EXPECT_TRUE(DateTakenOf(files[5]).FromExif) << "the HEIF file's EXIF item";
+  ASSERT_EQ(qtest::Run("head -c 400 " + qtest::Quote(files[5]) + " > " + qtest::Quote(dir / "cut.heic")), 0);
+  EXPECT_FALSE(DateTakenOf(dir / "cut.heic").FromExif) << "a HEIF file cut short has no date";
+  EXPECT_FALSE(DateTakenOf(files.back()).Known);
 
   // Reading dates stops when asked; the keys are then incomplete.
   std::vector<TSortKeyValue> keys;
