@@ -2,6 +2,7 @@
 
 #include "album/ByteReader.h"
 #include "album/ByteWriter.h"
+#include "platform/TextEncoding.h"
 
 namespace {
 
@@ -34,10 +35,36 @@ bool DecodePdfA(std::string_view Data, TPdfA& Level) {
   return false;
 }
 
+// 'TURN': u32 photo count N, then N bytes, each photo's quarter turns (0..3) in album order.
+std::string EncodeTurns(const TAlbumModel& Album) {
+  bool any = false;
+  std::string data;
+  PutU32(data, Album.Pics.Count);
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
+    const uint8_t turn = Album.Pics[static_cast<int32_t>(i)].Turn;
+    any = any || turn != 0;
+    PutU8(data, turn);
+  }
+  return any ? data : std::string();
+}
+
+// False, with no photo turned, when Data is not a turn for every photo of Album.
+bool DecodeTurns(std::string_view Data, TAlbumModel& Album) {
+  TByteReader in(Data);
+  uint32_t count = 0;
+  if (!in.ReadU32(count) || count != Album.Pics.Count || in.Left() != count) return false;
+  std::string_view turns;
+  in.ReadBytes(count, turns);
+  for (char turn : turns)
+    if (static_cast<uint8_t>(turn) > 3) return false;
+  for (uint32_t i = 0; i < count; ++i)
+    Album.Pics[static_cast<int32_t>(i)].Turn = static_cast<uint8_t>(turns[i]);
+  return true;
+}
+
 }  // namespace
 
 std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Settings) {
-  (void)Album;
   std::string entries;
   uint32_t count = 0;
   // Each kind of entry appends itself here with PutEntry when it is not at its default.
@@ -47,6 +74,10 @@ std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Se
     PutEntry(entries, count, KBleedTag, bleed);
   }
   if (Settings.PdfA != TPdfA::None) PutEntry(entries, count, KPdfATag, PdfAChoice(Settings.PdfA).Name);
+  // 'TMPL': the text template, UTF-8.
+  if (!Settings.TextTemplate.empty()) PutEntry(entries, count, KTemplateTag, Settings.TextTemplate);
+  if (const std::string turns = EncodeTurns(Album); !turns.empty())
+    PutEntry(entries, count, KTurnsTag, turns);
   if (count == 0) return {};
   std::string out;
   PutU32(out, KExtensionsMagic);
@@ -82,8 +113,8 @@ TAlbumExtensions ParseExtensions(TByteReader& In) {
   return found;
 }
 
-std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Album, TLayoutSettings& Settings) {
-  (void)Album;
+std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Album,
+                            TLayoutSettings& Settings) {
   std::string warning;
   const auto warn = [&warning](const char* Sentence) {
     if (!warning.empty()) warning += ' ';
@@ -91,6 +122,8 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
   };
   Settings.Bleed = 0;
   Settings.PdfA = TPdfA::None;
+  Settings.TextTemplate.clear();
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) Album.Pics[static_cast<int32_t>(i)].Turn = 0;
   // Each kind of entry is decoded here from its tag; an entry that makes no sense leaves its default
   // and adds its German sentence to the warning.
   for (const TAlbumEntry& entry : Extensions.Entries) {
@@ -100,6 +133,14 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
     } else if (entry.Tag == KPdfATag) {
       if (!DecodePdfA(entry.Data, Settings.PdfA))
         warn("Die Wahl von PDF/A ist beschädigt; das Album wird ohne PDF/A geladen.");
+    } else if (entry.Tag == KTemplateTag) {
+      if (IsValidUtf8(entry.Data))
+        Settings.TextTemplate = std::string(entry.Data);
+      else
+        warn("Die Vorlage für Vorgabetexte ist beschädigt und wurde nicht geladen.");
+    } else if (entry.Tag == KTurnsTag) {
+      if (!DecodeTurns(entry.Data, Album))
+        warn("Die Drehungen der Fotos sind beschädigt; die Fotos werden ungedreht gezeigt.");
     }
   }
   if (Extensions.Damaged)

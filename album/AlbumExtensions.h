@@ -36,6 +36,12 @@ constexpr uint32_t KExtensionsMagic = 0x36475851;  // "QXG6" in the file
 //        damaged, and the album loads without PDF/A.
 constexpr uint32_t KBleedTag = 0x44454C42;  // "BLED"
 constexpr uint32_t KPdfATag = 0x41464450;   // "PDFA"
+// 'TMPL' the text template ("Vorlage für Vorgabetexte"), its UTF-8 bytes; written when not empty.
+// 'TURN' the photos' turns: u32 photo count, then one byte 0..3 per photo in album order; written when
+//        a photo is turned. A count other than the album's or a byte above 3 is damaged: no photo is
+//        turned then.
+constexpr uint32_t KTemplateTag = 0x4C504D54;  // "TMPL"
+constexpr uint32_t KTurnsTag = 0x4E525554;     // "TURN"
 
 struct TAlbumEntry {
   uint32_t Tag = 0;

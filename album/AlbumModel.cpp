@@ -5,6 +5,7 @@ void TAlbumModel::FreeAllPics() {
   while (Pics.Next()) ReleaseEntry(*CurEntry);
   Pics.Clear();
   CurPic = 1;
+  Anchor = 1;
 }
 
 std::string CurrentPhotoStatus(const TAlbumModel& Album) {

@@ -26,6 +26,8 @@ class TAlbumModel {
   TPicEntry* CurEntry = nullptr;  // declared before Pics: Pics mirrors into it
   TDynaArrayOf<TPicEntry> Pics{&CurEntry};
   int32_t CurPic = 1;
+  // Where a range selected with Shift starts, counted from 1 like CurPic (PhotoSelection.h).
+  int32_t Anchor = 1;
   std::vector<std::string> HitList;
 };
 

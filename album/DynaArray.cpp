@@ -106,6 +106,35 @@ bool TDynaArray::Shrink() {
   return true;
 }
 
+bool TDynaArray::SetCount(uint32_t NewCount) {
+  if (NewCount == Count) return true;
+  if (NewCount == 0) {
+    Clear();
+    return true;
+  }
+  const uint32_t oldCount = Count;
+  Count = NewCount;
+  const uint64_t bytes = NeededBytes();
+  if (bytes != AllocBytes || !Data) {
+    void* block = Allocate(bytes);
+    if (!block) {
+      Count = oldCount;
+      ReportAllocationFailure(NewCount > oldCount ? 2 : 3, bytes);
+      return false;
+    }
+    if (Data) std::memcpy(block, Data, std::min<uint64_t>(bytes, AllocBytes));
+    std::free(Data);
+    Data = static_cast<uint8_t*>(block);
+    AllocBytes = static_cast<uint32_t>(bytes);
+  }
+  // Slots the block kept may hold the bytes of records deleted before.
+  if (NewCount > oldCount)
+    std::memset(At(static_cast<int32_t>(oldCount)), 0, size_t{NewCount - oldCount} * RecordSize);
+  Cursor = -1;
+  SetCurrent(nullptr);
+  return true;
+}
+
 void TDynaArray::Delete(int32_t Index) {
   if (Index < 0 || static_cast<uint32_t>(Index) >= Count) return;
   for (uint32_t i = static_cast<uint32_t>(Index); i + 1 < Count; ++i)

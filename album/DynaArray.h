@@ -36,6 +36,12 @@ class TDynaArray {
   void Delete(int32_t Index);
   // Removes all records and releases the block; afterwards no record is current.
   void Clear();
+  // Makes the array NewCount records long in one step, with one block of the size that count needs:
+  // records added at the end are all zero, records beyond NewCount are dropped (their user releases
+  // what they point to first). Afterwards no record is current. False when the block cannot be had;
+  // the array is then unchanged (error 2 growing, 3 shrinking). For changes of many records at once,
+  // which Append and Delete would make one block at a time.
+  bool SetCount(uint32_t NewCount);
   // Swaps records A and B (ignored when either lies outside); afterwards record B is current.
   void Exchange(int32_t A, int32_t B);
   // The walk: First, then Next until it returns false; each Next makes the next record current.

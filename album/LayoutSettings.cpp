@@ -220,3 +220,18 @@ std::string PrintSettingsError(const TLayoutSettings& Settings) {
   }
   return {};
 }
+
+void AssignAlbumSettings(TLayoutSettings& To, const TLayoutSettings& From) {
+  TLayoutSettings merged = From;
+  merged.CapED = std::move(To.CapED);
+  merged.SeparateCheck = To.SeparateCheck;
+  merged.RahmenBreiteEd = To.RahmenBreiteEd;
+  merged.EmbedFonts = To.EmbedFonts;
+  To = std::move(merged);
+}
+
+bool SameAlbumSettings(const TLayoutSettings& A, const TLayoutSettings& B) {
+  TLayoutSettings b = B;
+  AssignAlbumSettings(b, A);
+  return b == B;
+}

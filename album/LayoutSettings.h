@@ -165,6 +165,9 @@ struct TLayoutSettings {
   std::string CapED = "Familienfotos";
   bool FilenamesCheck = true;
   bool PathCheck = false;
+  // "Vorlage für Vorgabetexte": when not empty, new photos take their texts from it (TextTemplate.h)
+  // instead of from FilenamesCheck and PathCheck. Kept in the album file, not per user.
+  std::string TextTemplate;
 
   bool operator==(const TLayoutSettings&) const = default;
 };
@@ -175,6 +178,12 @@ TLayoutSettings FirstStartSettings();
 // What "Neu" puts back: both fonts to their defaults, TextCheck, CaptionCheck, ShowPDFCheck and
 // PageNrCheck on, margins 15, spacings 5, 3 columns and 3 rows. Everything else stays as it is.
 void ResetForNewAlbum(TLayoutSettings& Settings);
+
+// Copies what the album file keeps of From into To: everything but the album name CapED, SeparateCheck,
+// RahmenBreiteEd and EmbedFonts, which stay as To has them.
+void AssignAlbumSettings(TLayoutSettings& To, const TLayoutSettings& From);
+// True when A and B differ in nothing the album file keeps.
+bool SameAlbumSettings(const TLayoutSettings& A, const TLayoutSettings& B);
 
 // Brings every number field inside its limits (as leaving each control would).
 void ClampAll(TLayoutSettings& Settings);

@@ -3,8 +3,10 @@
 //
 // The entry owns its three fields: FileName and Text are zero-terminated UTF-8 texts in heap blocks of
 // their own (Text may be nullptr: the photo never had a text), Thumbnail is a picture released with
-// deldib. Only the functions below allocate or release them.
+// deldib. Only the functions below allocate or release them. Turn and Selected are plain values that
+// travel with the photo wherever it is moved, like its thumbnail.
 
+#include <cstdint>
 #include <string_view>
 
 #include "imaging/Dib.h"
@@ -12,7 +14,9 @@
 struct TPicEntry {
   char* FileName;  // full path of the picture file, never changed after the entry is made
   char* Text;      // the photo's text (lines separated by CR LF or a lone CR), or nullptr
-  TDib Thumbnail;  // cached thumbnail; Bits == nullptr: not made yet
+  TDib Thumbnail;  // cached thumbnail, turned by Turn; Bits == nullptr: not made yet
+  uint8_t Turn;    // quarter turns clockwise on top of the file's orientation tag, 0..3 (PhotoTurn.h)
+  bool Selected;   // part of the grid's selection (PhotoSelection.h); not stored in the album file
 };
 static_assert(std::is_trivially_copyable_v<TPicEntry>, "entries are moved and swapped byte by byte");
 

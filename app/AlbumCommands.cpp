@@ -1,12 +1,17 @@
 // The album commands of the command line: "album new" writes an album of given photos, "album show"
-// prints one.
+// prints one, "album sort" puts one in order.
 
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
+#include <optional>
 #include <ostream>
 
+#include "album/AlbumChanges.h"
 #include "album/AlbumFile.h"
+#include "album/NewPhotos.h"
 #include "album/PhotoEditing.h"
+#include "album/PhotoSort.h"
 #include "app/CommandLine.h"
 #include "app/Json.h"
 #include "app/SettingsOptions.h"
@@ -20,6 +25,21 @@ std::string Hex(uint32_t Value) {
   return buffer;
 }
 
+// The value of the option at Args[Pos], given as "--name=value" or as the next argument, which Pos
+// then moves to.
+std::string OptionValue(const TCommandArgs& Args, size_t& Pos) {
+  const std::string& arg = Args[Pos];
+  if (const size_t equals = arg.find('='); equals != std::string::npos) return arg.substr(equals + 1);
+  if (Pos + 1 >= Args.size()) throw TCommandError("Fehler: Der Option " + Quoted(arg) + " fehlt ihr Wert.");
+  return Args[++Pos];
+}
+
+// A photo's turn in words: "90° rechts", "180°", "90° links".
+const char* TurnText(int Turn) {
+  static constexpr const char* KTurns[4] = {"nicht", "90° rechts", "180°", "90° links"};
+  return KTurns[Turn & 3];
+}
+
 void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {
   TLayoutSettings settings = FirstStartSettings();
   std::vector<std::string> positional;
@@ -28,6 +48,8 @@ void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {
     const std::string& arg = Args[i];
     if (!optionsEnded && arg == "--") {
       optionsEnded = true;
+    } else if (!optionsEnded && (arg == "--text-template" || arg.rfind("--text-template=", 0) == 0)) {
+      settings.TextTemplate = OptionValue(Args, i);
     } else if (!optionsEnded && IsOption(arg)) {
       if (!ApplySettingsOption(Args, i, settings))
         throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album new“.");
@@ -51,8 +73,12 @@ void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {
   }
 
   TAlbumModel album;
-  if (AddPhotos(album, photos, settings.FilenamesCheck, settings.PathCheck) != photos.size())
+  TPhotoRecords records;
+  if (!MakePhotoRecords(photos, settings, records, &InterruptFlag())) {
+    stopWhenInterrupted();
     throw TCommandError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
+  }
+  TInsertPhotos(PlacesAt(0, photos.size()), std::move(records)).Redo(album, settings);
   stopWhenInterrupted();
   const TAlbumFileResult saved = SaveAlbumFile(albumName, album, settings);
   if (!saved.Ok) throw TCommandError(saved.Message);
@@ -117,7 +143,8 @@ std::vector<TSettingValue> FileSettings(const TLayoutSettings& S) {
           PictureDpi("PictureDpi", S.PictureDpi),
           Flag("KeepJpeg", S.KeepJpeg),
           Number("Bleed", S.Bleed),
-          PdfA("PdfA", S.PdfA)};
+          PdfA("PdfA", S.PdfA),
+          {"TextTemplate", JsonString(S.TextTemplate), JsonString(S.TextTemplate)}};
 }
 
 std::string FontJson(const TFontSpec& Font) {
@@ -144,7 +171,9 @@ void PrintJson(const TAlbumModel& Album, const TLayoutSettings& Settings, std::o
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
     const TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
     Out << (i ? ",\n" : "\n") << "    {\"file\": " << JsonString(EntryFileName(entry))
-        << ", \"text\": " << (entry.Text ? JsonString(entry.Text) : "null") << "}";
+        << ", \"text\": " << (entry.Text ? JsonString(entry.Text) : "null");
+    if (entry.Turn) Out << ", \"turn\": " << int{entry.Turn};
+    Out << "}";
   }
   Out << (Album.Pics.Count ? "\n  ],\n" : "],\n");
   Out << "  \"headingFont\": " << FontJson(Settings.HeadingFont) << ",\n";
@@ -163,6 +192,7 @@ void PrintText(const std::string& FileName, const TAlbumModel& Album, const TLay
     const TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
     Out << "  " << i + 1 << ". " << EntryFileName(entry)
         << "\n     Text: " << (entry.Text ? JsonString(entry.Text) : "(keiner)") << '\n';
+    if (entry.Turn) Out << "     Gedreht: " << TurnText(entry.Turn) << '\n';
   }
   Out << "Schrift der Überschrift: " << FontText(Settings.HeadingFont) << '\n';
   Out << "Schrift der Fototexte: " << FontText(Settings.TextFont) << '\n';
@@ -172,6 +202,57 @@ void PrintText(const std::string& FileName, const TAlbumModel& Album, const TLay
     name.resize(20, ' ');
     Out << "  " << name << value.Text << '\n';
   }
+}
+
+void AlbumSort(const TCommandArgs& Args, std::ostream& Out) {
+  std::optional<TSortKey> key;
+  bool reverse = false, optionsEnded = false;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < Args.size(); ++i) {
+    const std::string& arg = Args[i];
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && arg == "--reverse") {
+      reverse = true;
+    } else if (!optionsEnded && (arg == "--by" || arg.rfind("--by=", 0) == 0)) {
+      const std::string by = OptionValue(Args, i);
+      if (by == "date")
+        key = TSortKey::DateTaken;
+      else if (by == "name")
+        key = TSortKey::FileName;
+      else if (by == "file-date")
+        key = TSortKey::FileDate;
+      else
+        throw TUsageError("Fehler: " + Quoted(by) +
+                          " ist kein Sortierschlüssel; möglich sind date, name und file-date.");
+    } else if (!optionsEnded && IsOption(arg)) {
+      throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album sort“.");
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (!key)
+    throw TUsageError("Fehler: Wonach sortiert wird, fehlt: --by date, --by name oder --by file-date.");
+  if (positional.empty()) throw TCommandError("Fehler: Der Name der Albumdatei fehlt.");
+  if (positional.size() > 1) throw TCommandError("Fehler: „quirvel album sort“ sortiert genau ein Album.");
+
+  const std::string& albumName = positional.front();
+  TAlbumModel album;
+  TLayoutSettings settings = FirstStartSettings();
+  OpenAlbumOrThrow(albumName, album, settings);
+  std::vector<std::string> files;
+  for (uint32_t i = 0; i < album.Pics.Count; ++i)
+    files.emplace_back(EntryFileName(album.Pics[static_cast<int32_t>(i)]));
+  std::vector<TSortKeyValue> keys;
+  if (!SortKeysOf(files, *key, keys, &InterruptFlag()))
+    throw TCommandError("Abgebrochen: Das Album wurde nicht geändert.");
+  TReorderPhotos(SortedOrder(keys, reverse)).Redo(album, settings);
+  if (const size_t unknown = UnknownKeys(keys))
+    std::cerr << "Warnung: " << MissingDatesMessage(unknown) << '\n';
+  const TAlbumFileResult saved = SaveAlbumFile(albumName, album, settings);
+  if (!saved.Ok) throw TCommandError(saved.Message);
+  Out << "Album " << Quoted(albumName) << " mit " << files.size() << (files.size() == 1 ? " Foto" : " Fotos")
+      << " sortiert.\n";
 }
 
 void AlbumShow(const TCommandArgs& Args, std::ostream& Out) {
@@ -209,7 +290,11 @@ void AddAlbumCommands(TCommandLine& CommandLine) {
        "schreibt ein Album aus diesen Fotos",
        "Schreibt die Albumdatei ALBUM.qvl (eine vorhandene wird ersetzt) mit den Fotos in der\n"
        "angegebenen Reihenfolge, jedes mit dem Dateinamen als Vorgabetext. Die Pfade der Fotos\n"
-       "werden absolut gespeichert. Ohne Optionen gelten die Einstellungen eines Programmstarts.\n\n" +
+       "werden absolut gespeichert. Ohne Optionen gelten die Einstellungen eines Programmstarts.\n\n"
+       "  --text-template TEXT       Vorlage für Vorgabetexte, im Album gespeichert; die Fotos\n"
+       "                             bekommen ihre Texte aus ihr: {Dateiname}, {Name} (ohne\n"
+       "                             Endung), {Ordner}, {Datum} (Aufnahmedatum, etwa \"7. Dezember\n"
+       "                             2026\"), {Uhrzeit}\n" +
            SettingsOptionsHelp(),
        AlbumNew});
   CommandLine.Add(
@@ -220,4 +305,13 @@ void AddAlbumCommands(TCommandLine& CommandLine) {
        "Albumdatei. Mit --json als ein JSON-Objekt mit \"photos\", \"headingFont\", \"textFont\"\n"
        "und \"settings\".\n",
        AlbumShow});
+  CommandLine.Add({{"album", "sort"},
+                   "--by date|name|file-date [--reverse] ALBUM.qvl",
+                   "sortiert die Fotos eines Albums",
+                   "Sortiert die Fotos der Albumdatei ALBUM.qvl und schreibt sie neu: nach Aufnahmedatum\n"
+                   "(date: EXIF-Datum, sonst Änderungszeit der Datei), nach Dateinamen (name: deutsche\n"
+                   "Reihenfolge, Groß- und Kleinschreibung gleich, \"IMG_2\" vor \"IMG_10\") oder nach\n"
+                   "Änderungszeit der Datei (file-date); mit --reverse absteigend. Fotos mit gleichem\n"
+                   "Schlüssel behalten ihre Reihenfolge; Fotos ohne Datei stehen am Ende.\n",
+                   AlbumSort});
 }

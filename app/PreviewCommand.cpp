@@ -93,6 +93,7 @@ void LearnPhotos(TPhotos& Photos) {
     StopWhenInterrupted();
     TPreviewPhoto photo;
     photo.Text = file.Text;
+    photo.Turn = file.Turn;  // the pictures stay as their files are: the preview turns them
     TDib picture{};
     int width = 0, height = 0;
     LoadPictureReduced(file.FileName.c_str(), -1, 1, &picture, &width, &height);

@@ -173,6 +173,7 @@ TPictureLoadPlan TExportRun::LoadPlan() const {
   plan.Dpi = FSettings.PictureDpi;
   plan.KeepJpeg = FSettings.KeepJpeg;
   if (FSettings.PdfA == TPdfA::A1b) plan.MaxProfileVersion = 2;
+  for (const TExportPhoto& photo : FPhotos) plan.Turns.push_back(photo.Turn);
   plan.Matte = ResolveColor(FSettings.Shape1);  // transparent pixels show the page's background
   if (plan.Dpi > 0) {
     auto bounds = std::make_shared<const TPlacementBounds>(FSettings, PhotoTexts(FPhotos), FMeasures);
@@ -280,7 +281,7 @@ std::vector<TExportPhoto> ExportPhotos(const TAlbumModel& Album) {
   photos.reserve(Album.Pics.Count);
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
     const TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
-    photos.push_back({std::string(EntryFileName(entry)), std::string(EntryText(entry))});
+    photos.push_back({std::string(EntryFileName(entry)), std::string(EntryText(entry)), entry.Turn});
   }
   return photos;
 }

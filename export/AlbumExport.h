@@ -47,9 +47,10 @@ class TShell;
 struct TExportPhoto {
   std::string FileName;
   std::string Text;
+  int Turn = 0;  // quarter turns clockwise on top of the file's orientation tag (PhotoTurn.h)
 };
 
-// The photo list's file names and texts, in order.
+// The photo list's file names, texts and turns, in order.
 std::vector<TExportPhoto> ExportPhotos(const TAlbumModel& Album);
 
 // The export's own progress. Called on the exporting thread.

@@ -5,6 +5,8 @@
 
 #include "export/PageDrawing.h"
 #include "export/PageRaster.h"
+#include "imaging/PhotoTurn.h"
+#include "imaging/Pictaro.h"
 #include "pdf/PictureEncoding.h"
 
 namespace {
@@ -30,8 +32,10 @@ TPreviewLayout::TPreviewLayout(const std::vector<TPreviewPhoto>& Photos, const T
     const TPreviewPhoto& photo = Photos[i];
     if (photo.State == TPictureState::Unreadable) continue;
     const bool known = photo.State == TPictureState::Ready && photo.Width > 0 && photo.Height > 0;
+    const bool swap = TurnSwapsSides(photo.Turn);
     for (int32_t copy = 0; copy < copies; ++copy) {
-      items.push_back({known ? photo.Width : 1, known ? photo.Height : 1, photo.Text});
+      items.push_back({known ? (swap ? photo.Height : photo.Width) : 1,
+                       known ? (swap ? photo.Width : photo.Height) : 1, photo.Text});
       FItemPhoto.push_back(i);
     }
   }
@@ -69,9 +73,14 @@ void TPreviewLayout::DrawPage(int32_t Page, TPageRaster& Raster, const std::vect
   DrawPageStart(Raster, FSettings, page.Decorations);
   for (size_t k = 0; k < page.Pictures.size(); ++k) {
     const size_t photo = FItemPhoto[page.Items[k]];
-    const TPictureSource source =
-        photo < Photos.size() ? TPictureSource::Of(Photos[photo].Picture) : TPictureSource{};
-    DrawPicturePlacement(Raster, FSettings, page.Pictures[k], source);
+    TDib picture = photo < Photos.size() ? Photos[photo].Picture : TDib{};
+    // A turned photo's picture is drawn from a turned copy of it; without memory for that, the box
+    // stays grey rather than showing the photo the wrong way round.
+    TDib turned{};
+    if (picture.Bits && !Photos[photo].PictureTurned && NormalTurn(Photos[photo].Turn) != 0)
+      picture = turned = TurnedCopy(picture, Photos[photo].Turn);
+    DrawPicturePlacement(Raster, FSettings, page.Pictures[k], TPictureSource::Of(picture));
+    deldib(turned);
   }
   const TPageGrid& grid = page.Grid;
   if (grid.B > 0) {

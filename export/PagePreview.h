@@ -27,10 +27,13 @@ class TPageRaster;
 struct TPreviewPhoto {
   std::string Text;
   TPictureState State = TPictureState::Waiting;
-  int32_t Width = 0, Height = 0;  // the upright size at full scale, once known (Ready)
-  // The picture at hand, at any size (a thumbnail stands in for the whole picture); Bits nullptr: none
-  // yet, drawn as the grey box. Not owned.
+  int32_t Width = 0, Height = 0;  // the upright size of the file at full scale, once known (Ready)
+  // The photo's quarter turns (PhotoTurn.h): it is placed by its turned size and drawn turned.
+  int Turn = 0;
+  // The picture at hand, at any size (a thumbnail stands in for the whole picture), upright as the file
+  // is; Bits nullptr: none yet, drawn as the grey box. Not owned.
   TDib Picture{};
+  bool PictureTurned = false;  // Picture shows the turn already (the grid's thumbnail of the photo)
 };
 
 class TPreviewLayout {

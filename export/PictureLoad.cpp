@@ -5,6 +5,7 @@
 #include "imaging/ColorConvert.h"
 #include "imaging/JpegHeader.h"
 #include "imaging/LoadPicture.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
 #include "imaging/PictaroReduced.h"
@@ -57,11 +58,12 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
                        TProgressSink* Progress, TLoadedPicture& Out) {
   Out.Clear();
   TPictureSource& source = Out.FSource;
+  const int turn = Photo < Plan.Turns.size() ? Plan.Turns[Photo] : 0;
   TPictureColor colour;
   colour.Matte = Plan.Matte;
   if (Plan.Dpi <= 0 && !Plan.KeepJpeg) {
     TDib dib;
-    LoadPicture(FileName.c_str(), -1, Progress, &dib, &colour);
+    LoadPicture(FileName.c_str(), -1, Progress, &dib, turn, &colour);
     if (dib.Bits) {
       source = TPictureSource::Of(dib);
       source.Profile = colour.Profile;
@@ -87,7 +89,7 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
   if (!ReadJpegHeader(bytes.data(), bytes.size(), header)) {
     // Not a JPEG whose header we can follow: decoded whole, by whichever decoder takes it.
     TDib dib;
-    if (DecodePicture(bytes.data(), bytes.size(), format, Progress, &dib, &colour)) {
+    if (DecodePicture(bytes.data(), bytes.size(), format, Progress, &dib, turn, &colour)) {
       source = TPictureSource::Of(dib);
       source.Profile = colour.Profile;
       decoded(LimitsFor(Plan, Photo, source.Width, source.Height), false);
@@ -97,6 +99,7 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
     return;
   }
 
+  header.Orientation = TurnedOrientation(header.Orientation, turn);
   const int32_t width = header.UprightWidth(), height = header.UprightHeight();
   const TLimits limits = LimitsFor(Plan, Photo, width, height);
   // Only bytes libjpeg reads without a single warning go in as they are: a reader shows garbage, half
@@ -120,7 +123,7 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
   int fullWidth = 0, fullHeight = 0;
   if (!DecodePictureAtLeast(bytes.data(), bytes.size(), format, std::min(width, limits.MostWidth),
                             std::min(height, limits.MostHeight), Progress, &dib, &fullWidth, &fullHeight,
-                            &colour))
+                            turn, &colour))
     return;
   source.Dib = dib;
   source.Profile = colour.Profile;

@@ -16,6 +16,10 @@
 // the picture's checked colour profile (a JPEG that goes in as it is, its own), and transparent pixels
 // are composited onto the plan's matte.
 //
+// A photo the user turned is turned as it is decoded, and every size above is that of the turned
+// picture; a JPEG that goes in as it is keeps its bytes, and its header's orientation becomes the
+// turned one (TurnedOrientation), which the writer applies in the placement's matrix.
+//
 // Safe to call from any thread as long as the plan's Range is.
 
 #include <cstddef>
@@ -38,6 +42,7 @@ struct TPictureLoadPlan {
   // Above 0, the newest ICC version a picture's profile may have (PDF/A-1b: 2): a picture with a newer
   // one is converted to sRGB and goes in without it, never as the JPEG file's own bytes.
   int MaxProfileVersion = 0;
+  std::vector<int> Turns{};   // each photo's quarter turns (PhotoTurn.h); photos beyond its end: none
 };
 
 // One loaded photo: owns the decoded picture and the file's bytes its source points at.

@@ -8,6 +8,7 @@
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
 #include "imaging/LoadPicture.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "pdf/PictureEncoding.h"
 #include "platform/FontFace.h"
@@ -100,8 +101,10 @@ void TChecker::ReadHeaders() {
     photo.FileName = FPhotos[i].FileName;
     const TPictureHeader header = ReadDibHeader(photo.FileName.c_str(), PictureFormatFor(photo.FileName.c_str(), -1));
     if (header.Status == THeaderStatus::Ok) {
-      photo.Width = header.Width;
-      photo.Height = header.Height;
+      // The user's turn on top of the file's orientation: a quarter turn swaps the sides.
+      const bool swap = TurnSwapsSides(FPhotos[i].Turn);
+      photo.Width = swap ? header.Height : header.Width;
+      photo.Height = swap ? header.Width : header.Height;
       FOneBit[i] = header.OneBit;
     } else if (header.Status == THeaderStatus::Missing) {
       photo.State = TPhotoState::Missing;

@@ -44,7 +44,7 @@ enum class TResolution { Good, Low, TooLow, None };  // None: not placed, or mis
 struct TPhotoCheck {
   std::string FileName;
   TPhotoState State = TPhotoState::Ok;
-  int32_t Width = 0, Height = 0;  // upright pixels, as the header says
+  int32_t Width = 0, Height = 0;  // upright pixels as the header says, after the photo's turn
   double Ppi = 0;                 // the lowest effective resolution of its places; 0 when not placed
   int32_t Page = 0;               // the page of that place (from 1); 0 when not placed
   TResolution Rating = TResolution::None;

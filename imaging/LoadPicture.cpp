@@ -23,8 +23,9 @@ int PictureFormatFor(const char* FileName, int Format) {
   return PictureExtension(FileName) == ".JPEG" ? 7 : Format;
 }
 
-void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, TPictureColor* Color) {
-  OpenDib(Out, FileName, PictureFormatFor(FileName, Format), Owner, Color);
+void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, int Turn,
+                 TPictureColor* Color) {
+  OpenDib(Out, FileName, PictureFormatFor(FileName, Format), Owner, Turn, Color);
 }
 
 void LoadPictureReduced(const char* FileName, int Format, int MinLongSide, TDib* Out, int* FullWidth,

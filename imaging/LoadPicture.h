@@ -11,8 +11,10 @@ class TProgressSink;
 // Reads FileName into *Out through OpenDib. A name whose extension (from the last '.' of the part
 // after the last '/' or '\', compared in ASCII upper case) is ".JPEG" is always read as JPEG
 // (format 7); any other name with the caller's Format. Reports nothing itself: Out->Bits nullptr
-// tells the caller that the file could not be read. Color as with OpenDib.
-void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, TPictureColor* Color = nullptr);
+// tells the caller that the file could not be read. Turn: the photo's quarter turns (PhotoTurn.h).
+// Color as with OpenDib.
+void LoadPicture(const char* FileName, int Format, TProgressSink* Owner, TDib* Out, int Turn = 0,
+                 TPictureColor* Color = nullptr);
 
 // LoadPicture for pictures wanted small: a JPEG is decoded at the smallest reduced scale whose longer
 // side still has MinLongSide pixels (OpenDibReduced); FullWidth and FullHeight receive the upright size

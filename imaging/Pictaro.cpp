@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "imaging/JpegHeader.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/PictaroDecode.h"
 #include "imaging/PictaroMemory.h"
 #include "imaging/PictaroReduced.h"
@@ -118,7 +119,7 @@ void PackIndexRow(const uint8_t* Indices, int Width, int BitCount, uint8_t* Row)
 }  // namespace pictaro
 
 int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib,
-                  TPictureColor* Color) {
+                  int Turn, TPictureColor* Color) {
   std::memset(Dib, 0, sizeof *Dib);
   if (Color) Color->Profile = nullptr;
   if (!Data || Size == 0) return 0;
@@ -134,9 +135,9 @@ int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* P
   int fullWidth = 0, fullHeight = 0;
   switch (kind) {
     case TKind::Bmp: ok = pictaro::DecodeBmp(Data, Size, reporter, found, &out); break;
-    case TKind::Jpeg: ok = pictaro::DecodeJpeg(Data, Size, reporter, found, &out); break;
+    case TKind::Jpeg: ok = pictaro::DecodeJpeg(Data, Size, reporter, found, &out, Turn); break;
     case TKind::Png: ok = pictaro::DecodePng(Data, Size, reporter, found, &out); break;
-    case TKind::Tiff: ok = pictaro::DecodeTiff(Data, Size, reporter, found, &out); break;
+    case TKind::Tiff: ok = pictaro::DecodeTiff(Data, Size, reporter, found, &out, Turn); break;
     case TKind::Gif: ok = pictaro::DecodeGif(Data, Size, reporter, found, &out); break;
     case TKind::Webp: ok = pictaro::DecodeWebp(Data, Size, reporter, found, &out); break;
     case TKind::Heif:
@@ -145,17 +146,23 @@ int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* P
     case TKind::Unknown: break;
   }
   if (!ok || !out.Bits) return 0;
+  // The other formats carry no orientation tag: they are turned after decoding.
+  if (kind != TKind::Jpeg && kind != TKind::Tiff && !TurnDib(out, Turn)) {
+    deldib(out);
+    return 0;
+  }
   reporter.Report(100);
   return Deliver(out, found, Dib, Color);
 }
 
-int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress, TPictureColor* Color) {
+int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress, int Turn,
+            TPictureColor* Color) {
   std::memset(Dib, 0, sizeof *Dib);
   if (Color) Color->Profile = nullptr;
   if (!FileName) return 0;
   std::vector<uint8_t> bytes;
   if (ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
-  return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib, Color);
+  return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib, Turn, Color);
 }
 
 namespace {
@@ -247,10 +254,16 @@ int DecodeScaled(const uint8_t* Data, size_t Size, int Format, const pictaro::TJ
                          : pictaro::DecodeHeif(Data, Size, Scale.Fast ? Scale.MinLongSide : 0, false, reporter,
                                                found, &out, FullWidth, FullHeight);
     if (!ok) return 0;
+    // libheif has applied the file's own turns and mirrorings; the photo's turn comes on top.
+    if (heif && !TurnDib(out, Scale.Turn)) {
+      deldib(out);
+      return 0;
+    }
+    if (heif && TurnSwapsSides(Scale.Turn)) std::swap(*FullWidth, *FullHeight);
     reporter.Report(100);
     return Deliver(out, found, Dib, Color);
   }
-  if (!DecodePicture(Data, Size, Format, Progress, Dib, Color)) return 0;
+  if (!DecodePicture(Data, Size, Format, Progress, Dib, Scale.Turn, Color)) return 0;
   *FullWidth = DibWidth(*Dib), *FullHeight = DibHeight(*Dib);
   return 1;
 }
@@ -266,9 +279,10 @@ int DecodePictureReduced(const uint8_t* Data, size_t Size, int Format, int MinLo
 }
 
 int DecodePictureAtLeast(const uint8_t* Data, size_t Size, int Format, int MinWidth, int MinHeight,
-                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight,
+                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight, int Turn,
                          TPictureColor* Color) {
   pictaro::TJpegScale scale;
+  scale.Turn = Turn;
   scale.MinWidth = std::max(MinWidth, 1);
   scale.MinHeight = std::max(MinHeight, 1);
   return DecodeScaled(Data, Size, Format, scale, Progress, Dib, FullWidth, FullHeight, Color);
@@ -318,6 +332,13 @@ int OpenEmbeddedThumbnail(TDib* Dib, const char* FileName, int* FullWidth, int* 
   if (!pictaro::DecodeHeif(bytes.data(), bytes.size(), 1, true, reporter, found, &out, FullWidth, FullHeight))
     return 0;
   return Deliver(out, found, Dib, Color);
+}
+
+bool IsPictureFile(const char* FileName) {
+  // As many bytes as the longest signature needs: a HEIF file's brands.
+  std::vector<uint8_t> head;
+  return FileName && ReadFileHead(FileName, head, KHeifSniffBytes) == 0 &&
+         Sniff(head.data(), head.size()) != TKind::Unknown;
 }
 
 int SaveDib(TDib Dib, const char* FileName, int Format, int) {

@@ -32,9 +32,15 @@ struct TPictureColor {
 
 // Reads FileName into Dib. Format: -1 or 0 (by content), 3 (BMP), 7 (JPEG). Progress, if given, receives
 // percentages 0..100 while the picture decodes. On any failure Dib->Bits is nullptr (and nothing is
-// held). Pictures above 400 megapixels are refused. Returns 1 on success, 0 otherwise. Color, if given,
-// gives the matte and receives the profile.
-int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress, TPictureColor* Color = nullptr);
+// held). Pictures above 400 megapixels are refused. Returns 1 on success, 0 otherwise. Turn: quarter
+// turns clockwise after the orientation tag (PhotoTurn.h). Color, if given, gives the matte and
+// receives the profile.
+int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress, int Turn = 0,
+            TPictureColor* Color = nullptr);
+
+// True when FileName is a regular file that starts as a picture of a format OpenDib reads; only its
+// first bytes are read (whether the rest decodes is not known before it is decoded).
+bool IsPictureFile(const char* FileName);
 
 // What a picture file's header says, read without decoding a single pixel: the size OpenDib gives the
 // picture (upright, as its orientation tag turns it) and whether it comes as 1 bit per pixel.

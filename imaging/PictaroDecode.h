@@ -14,10 +14,12 @@ class TProgressSink;
 // pick the decoder by the leading bytes (BMP, JPEG, PNG, TIFF, GIF, WebP, HEIF/AVIF); 3 accepts only BMP, 7 only
 // JPEG; any other number fails. Returns 1 and a picture of 1, 4, 8 or 24 bits per pixel, or 0 with
 // Dib->Bits nullptr and nothing held. Progress, if given, receives percentages 0..100 and must not
-// throw (an exception from it is swallowed, since it would otherwise cross C library frames).
-// Color as with OpenDib.
+// throw (an exception from it is swallowed, since it would otherwise cross C library frames). The
+// picture comes out upright by its orientation tag (a HEIF file's own turns and mirrorings) and then
+// turned by Turn quarter turns clockwise (PhotoTurn.h); a turned picture that finds no memory fails
+// like any other. Color as with OpenDib.
 int DecodePicture(const uint8_t* Data, size_t Size, int Format, TProgressSink* Progress, TDib* Dib,
-                  TPictureColor* Color = nullptr);
+                  int Turn = 0, TPictureColor* Color = nullptr);
 
 // True when libjpeg reads the JPEG file of Size bytes at Data without an error or a single warning:
 // its markers and tables, and every scan's coded data through the end-of-image marker, which must be

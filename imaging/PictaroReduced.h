@@ -34,7 +34,8 @@ int OpenEmbeddedThumbnail(TDib* Dib, const char* FileName, int* FullWidth, int* 
 // as a photo going into a print-size PDF: a JPEG in Data decoded at the smallest of the DCT scales
 // 1/8, 1/4, 1/2 whose upright picture still has at least MinWidth x MinHeight pixels (full size when
 // none has; then exactly as DecodePicture decodes it); every other format at full size. Otherwise as
-// DecodePictureReduced; Progress as DecodePicture.
+// DecodePictureReduced; Progress as DecodePicture. Turn as DecodePicture: the minimum sizes and the
+// full size are those of the turned picture.
 int DecodePictureAtLeast(const uint8_t* Data, size_t Size, int Format, int MinWidth, int MinHeight,
-                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight,
+                         TProgressSink* Progress, TDib* Dib, int* FullWidth, int* FullHeight, int Turn = 0,
                          TPictureColor* Color = nullptr);

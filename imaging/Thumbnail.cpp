@@ -6,6 +6,7 @@
 #include "imaging/ColorConvert.h"
 #include "imaging/FirstPicture.h"
 #include "imaging/LoadPicture.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "imaging/ThumbnailCache.h"
 #include "imaging/ThumbnailCell.h"
@@ -113,4 +114,11 @@ TMadeThumbnail MakeFirstThumbnail(const char* FileName, const TThumbnailCache* C
   if (!fitted.Bits) return {TThumbnailKind::Unreadable, {}};
   DibToScreen(fitted, colour.Profile.get());
   return {TThumbnailKind::First, fitted};
+}
+
+TMadeThumbnail MakeTurnedThumbnail(const char* FileName, const TThumbnailCache* Cache, int Turn) {
+  TMadeThumbnail made = MakeThumbnail(FileName, Cache);
+  if (made.Kind == TThumbnailKind::Cached && !TurnDib(made.Picture, Turn))
+    made.Kind = TThumbnailKind::Temporary;
+  return made;
 }

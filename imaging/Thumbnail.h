@@ -58,6 +58,11 @@ TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache 
 
 // The first picture of the photo file FileName (ReadFirstPicture), resized to the fit of the photo's
 // full upright size (of the picture's own size when that is not known), area-averaged when it
-// shrinks, transparent pixels onto the cell's colour, converted to sRGB from its profile: Kind First. Kind Unreadable, Picture holding nothing, when there is no first picture;
-// that says nothing about the photo itself. Safe to call from any thread; reports nothing.
+// shrinks, transparent pixels onto the cell's colour, converted to sRGB from its profile: Kind First.
+// Kind Unreadable, Picture holding nothing, when there is no first picture; that says nothing about the photo itself. Safe to call from any thread; reports nothing.
 TMadeThumbnail MakeFirstThumbnail(const char* FileName, const TThumbnailCache* Cache = nullptr);
+
+// MakeThumbnail, then the thumbnail turned by Turn quarter turns clockwise (PhotoTurn.h). The cache
+// keeps the picture upright, since every photo of the file shares it whatever its turn. A thumbnail
+// that finds no memory to be turned comes back as Temporary, unturned.
+TMadeThumbnail MakeTurnedThumbnail(const char* FileName, const TThumbnailCache* Cache, int Turn);

@@ -23,8 +23,17 @@ int CellAtPoint(int X, int Y, int Columns, int Count) {
   return n < Count ? static_cast<int>(n) : -1;
 }
 
-uint32_t PaintThumbnailCell(TDevice& DC, int X, int Y, const TDib* Picture, uint32_t EmptyColor,
-                            bool Current) {
+int GapAtPoint(int X, int Y, int Columns, int Count) {
+  Columns = std::max(Columns, 1);
+  if (Y < 0) return 0;
+  const int64_t row = Y / CellHeight;
+  const int64_t column = std::clamp<int64_t>(X < 0 ? 0 : X / CellWidth, 0, Columns - 1);
+  const bool rightHalf = X >= column * CellWidth + CellWidth / 2;
+  return static_cast<int>(std::clamp<int64_t>(row * Columns + column + (rightHalf ? 1 : 0), 0, Count));
+}
+
+uint32_t PaintThumbnailCell(TDevice& DC, int X, int Y, const TDib* Picture, uint32_t EmptyColor, bool Current,
+                            bool Selected) {
   const bool hasPicture = Picture && Picture->Bits;
   const TThumbnailSize size = hasPicture ? ThumbnailFit(DibWidth(*Picture), DibHeight(*Picture))
                                          : TThumbnailSize{ThumbnailBox, ThumbnailBox};
@@ -38,6 +47,14 @@ uint32_t PaintThumbnailCell(TDevice& DC, int X, int Y, const TDib* Picture, uint
   DC.FillRect(X + 88, Y + 2, X + 89, Y + 108, grey);
   DC.FillRect(X + 3, Y + 108, X + 89, Y + 109, grey);
   DC.FillRect(X + 2, Y + 3, X + 3, Y + 109, white);
+  if (Selected) {
+    // Over the frame and the gap around it: three pixels on the left and top, two on the right and
+    // bottom, up to the cell's edges.
+    DC.FillRect(X, Y, X + CellWidth, Y + 3, SelectedCellColor);
+    DC.FillRect(X, Y + 108, X + CellWidth, Y + CellHeight, SelectedCellColor);
+    DC.FillRect(X, Y, X + 3, Y + CellHeight, SelectedCellColor);
+    DC.FillRect(X + 88, Y, X + CellWidth, Y + CellHeight, SelectedCellColor);
+  }
 
   // The background in four strips around the thumbnail: left, top, bottom, right.
   const uint32_t background = Current ? CurrentCellColor : CellColor;

@@ -65,6 +65,13 @@ struct TFontChoice {
   uint32_t Color = 0;     // 0x00BBGGRR, or a system colour (0x80 in the top byte) until one is chosen
 };
 
+// What "Sortieren..." asks for: the key photos are sorted by, and whether the order is descending.
+enum class TSortKey { DateTaken, FileName, FileDate };
+struct TSortChoice {
+  TSortKey Key = TSortKey::DateTaken;
+  bool Descending = false;
+};
+
 class TDialogs {
  public:
   virtual ~TDialogs() = default;
@@ -77,4 +84,6 @@ class TDialogs {
   virtual bool ChooseFont(TFontChoice& Font) = 0;
   // Any colour; Color is 0x00BBGGRR on return (a system colour starts as its current look).
   virtual bool ChooseColor(uint32_t& Color) = 0;
+  // "Sortieren...": by date taken ("Aufnahmedatum"), file name or file date, ascending or descending.
+  virtual bool ChooseSort(TSortChoice& Choice) = 0;
 };

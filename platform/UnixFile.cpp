@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <new>
+#include <utility>
 
 int TFd::Close() {
   if (FFd < 0) return 0;
@@ -30,34 +31,49 @@ bool ReadFully(int Fd, void* Data, size_t Size) {
   return true;
 }
 
-namespace {
-
-// O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
-int OpenForReading(const char* FileName) {
-  return ::open(FileName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+bool ReadAt(int Fd, uint64_t Offset, void* Data, size_t Size) {
+  auto* at = static_cast<uint8_t*>(Data);
+  while (Size > 0) {
+    const ssize_t n = ::pread(Fd, at, Size, static_cast<off_t>(Offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = 0;
+      return false;
+    }
+    at += n;
+    Offset += static_cast<uint64_t>(n);
+    Size -= static_cast<size_t>(n);
+  }
+  return true;
 }
 
-// 0 when Fd, just opened by OpenForReading, is a regular file, else the errno of the failure.
-int CheckRegular(const TFd& Fd, struct stat& St) {
-  if (!Fd.Valid()) return errno;
-  if (::fstat(Fd.Get(), &St) != 0) return errno;
-  if (!S_ISREG(St.st_mode)) return S_ISDIR(St.st_mode) ? EISDIR : EINVAL;
+int OpenRegularFile(const char* FileName, TFd& Fd, uint64_t* Size) {
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; regular files ignore it.
+  TFd fd(::open(FileName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!fd.Valid()) return errno;
+  struct stat st {};
+  if (::fstat(fd.Get(), &st) != 0) return errno;
+  if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  if (Size) *Size = static_cast<uint64_t>(st.st_size);
+  Fd = std::move(fd);
   return 0;
 }
+
+namespace {
 
 template <class TBytes>
 int ReadRegular(const char* FileName, TBytes& Bytes, uint64_t MaxSize, bool* Opened) {
   Bytes.clear();
   if (Opened) *Opened = false;
-  TFd fd(OpenForReading(FileName));
-  struct stat st {};
-  if (const int error = CheckRegular(fd, st)) return error;
-  if (static_cast<uint64_t>(st.st_size) > MaxSize) return EFBIG;
+  TFd fd;
+  uint64_t size = 0;
+  if (const int error = OpenRegularFile(FileName, fd, &size)) return error;
+  if (size > MaxSize) return EFBIG;
   if (Opened) *Opened = true;
   try {
     // One read for the size the file has now; the loop goes on to the real end should it grow.
     size_t done = 0;
-    Bytes.resize(static_cast<size_t>(st.st_size) + 1);
+    Bytes.resize(static_cast<size_t>(size) + 1);
     for (;;) {
       if (done == Bytes.size()) {
         if (Bytes.size() > MaxSize) return EFBIG;
@@ -90,11 +106,11 @@ int ReadRegularFile(const char* FileName, std::vector<uint8_t>& Bytes, uint64_t 
 
 int ReadFileHead(const char* FileName, std::vector<uint8_t>& Bytes, size_t MaxSize) {
   Bytes.clear();
-  TFd fd(OpenForReading(FileName));
-  struct stat st {};
-  if (const int error = CheckRegular(fd, st)) return error;
+  TFd fd;
+  uint64_t size = 0;
+  if (const int error = OpenRegularFile(FileName, fd, &size)) return error;
   try {
-    Bytes.resize(std::min<uint64_t>(MaxSize, static_cast<uint64_t>(st.st_size)));
+    Bytes.resize(std::min<uint64_t>(MaxSize, size));
   } catch (const std::bad_alloc&) {
     return ENOMEM;
   }

@@ -13,8 +13,22 @@ class TFd {
   ~TFd() { Close(); }
   TFd(const TFd&) = delete;
   TFd& operator=(const TFd&) = delete;
+  TFd(TFd&& Other) noexcept : FFd(Other.Release()) {}
+  TFd& operator=(TFd&& Other) noexcept {
+    if (this != &Other) {
+      Close();
+      FFd = Other.Release();
+    }
+    return *this;
+  }
 
   int Get() const { return FFd; }
+  // Gives the descriptor up without closing it.
+  int Release() {
+    const int fd = FFd;
+    FFd = -1;
+    return fd;
+  }
   bool Valid() const { return FFd >= 0; }
   // Closes now, so that a failing close can be reported; returns close's result (0 when none was open).
   int Close();
@@ -26,6 +40,14 @@ class TFd {
 // Reads exactly Size bytes at the current position, retrying after signals. False on an error or when
 // the file ends first (errno is then 0).
 bool ReadFully(int Fd, void* Data, size_t Size);
+
+// Reads exactly Size bytes at Offset (pread), retrying after signals; as ReadFully otherwise.
+bool ReadAt(int Fd, uint64_t Offset, void* Data, size_t Size);
+
+// Opens a regular file for reading into Fd without blocking on a FIFO or device, which are refused.
+// Returns 0, or the errno of the failure (EISDIR for a folder, EINVAL for anything else that is not a
+// regular file). Size, when given, receives the file's size.
+int OpenRegularFile(const char* FileName, TFd& Fd, uint64_t* Size = nullptr);
 
 // Reads a whole regular file into Bytes, to its real end. A FIFO, device or folder is refused without
 // blocking. Returns 0, or the errno of the failure (EFBIG for a file larger than MaxSize, EINVAL for

@@ -26,6 +26,7 @@
 #include "ui/ExportRunner.h"
 #include "ui/OpenFailureReport.h"
 #include "ui/PagePreview.h"
+#include "ui/PhotoArranging.h"
 #include "ui/PrintCheckList.h"
 #include "ui/ProgressPanel.h"
 #include "ui/ThumbnailGrid.h"
@@ -191,8 +192,10 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
           [this](const QString& Text) { SetMemoText(Text.toStdString()); });
   connect(FGrid, &TThumbnailGrid::StatusTextChanged, FStatusText, &QLabel::setText);
   connect(FGrid, &TThumbnailGrid::FileNameChanged, ui.Label1, &QLabel::setText);
-  connect(FGrid, &TThumbnailGrid::OpenPicture, this,
-          [this](const QString& FileName) { FViewer->ShowPicture(FileName.toStdString(), this); });
+  connect(FGrid, &TThumbnailGrid::OpenPicture, this, [this](const QString& FileName) {
+    FViewer->ShowPicture(FileName.toStdString(), this,
+                         FAlbum.HasCurrent() ? FAlbum.Pics[FAlbum.CurPic - 1].Turn : 0);
+  });
   // Esc deletes the current photo, as "Foto löschen" is the window's cancel button (EscapeKeyDown).
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, &TMainForm::EscapeKeyDown);
@@ -214,6 +217,7 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   };
 
   SetSettings(FirstStartSettings());
+  FArranging = new TPhotoArranging(*this, ui, Dialogs);
   RepaintGrid();
   ui.PrintCheckList->Attach(FAlbum, [this] { return Settings(); });
 }
@@ -222,6 +226,8 @@ TMainForm::~TMainForm() {
   // A window that goes without having been closed (the session ends) still keeps its settings; one
   // that was never shown never read them, so it must not write its defaults over them.
   if (FShown && !FStorageWritten) WriteFormStorage();
+  // The arranging works on the controls and filters the text box's keys: it goes before they do.
+  delete FArranging;
   // The grid works on FAlbum and its workers call back into it: it goes before the album does.
   delete FGrid;
 }
@@ -236,11 +242,13 @@ TLayoutSettings TMainForm::Settings() const {
   settings.PictureDpi = ui.PictureDpiBox->currentData().toInt();
   settings.PdfA = static_cast<TPdfA>(ui.PdfABox->currentData().toInt());
   settings.CapED = ui.CapED->text().toStdString();
+  settings.TextTemplate = ui.TextTemplateEd->text().toStdString();
   return settings;
 }
 
 void TMainForm::SetSettings(const TLayoutSettings& Settings) {
   Ui::TMainForm& ui = *FUi;
+  FShowingSettings = true;
   FHeld = Settings;
   for (const TCheckField& f : KCheckFields) (ui.*f.Box)->setChecked(Settings.*f.Field);
   for (const TNumberField<double>& f : KDecimalFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
@@ -248,7 +256,10 @@ void TMainForm::SetSettings(const TLayoutSettings& Settings) {
   ShowPictureDpi(Settings.PictureDpi);
   ui.PdfABox->setCurrentIndex(std::max(0, ui.PdfABox->findData(static_cast<int>(Settings.PdfA))));
   ui.CapED->setText(Utf8(Settings.CapED));
+  ui.TextTemplateEd->setText(Utf8(Settings.TextTemplate));
   ShowFontsAndColors();
+  FShowingSettings = false;
+  if (FArranging) FArranging->SettingsShown();
 }
 
 void TMainForm::ShowPictureDpi(int32_t Dpi) {
@@ -318,6 +329,7 @@ void TMainForm::NewBtnClick() {
   ResetForNewAlbum(settings);
   SetSettings(settings);
   FAlbum.CurPic = 1;
+  FArranging->Fresh();
   RepaintGrid();
   ShowCurrentText();
 }
@@ -340,6 +352,7 @@ void TMainForm::OpenFileNow(const std::string& FileName) {
     return;
   }
   SetSettings(settings);
+  FArranging->Fresh();
   if (!loaded.Warning.empty()) MessageBox().Show(loaded.Warning, "", TMsgIcon::Warning, TMsgButtons::Ok);
 }
 
@@ -347,7 +360,10 @@ void TMainForm::SaveAsBtnClick() {
   std::vector<std::string> files;
   if (!FDialogs.ChooseFiles(AlbumSaveDialog(), files)) return;
   const TAlbumFileResult saved = SaveAlbumFile(files.front(), FAlbum, Settings());
-  if (saved.Ok) return;
+  if (saved.Ok) {
+    FArranging->Saved();
+    return;
+  }
   FDialogs.FileFailed(files.front());
   ShowError(saved.Message);
 }
@@ -357,20 +373,11 @@ void TMainForm::SaveAsBtnClick() {
 void TMainForm::NewFotoBtnClick() {
   std::vector<std::string> files;
   if (!FDialogs.ChooseFiles(PhotoAddDialog(WithJpegExtension(GetDIBOpenFilter())), files)) return;
-  const TLayoutSettings settings = Settings();
-  if (AddPhotos(FAlbum, files, settings.FilenamesCheck, settings.PathCheck) != files.size())
-    ShowError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
-  RepaintGrid();
-  ShowCurrentText();  // into an empty album the first photo has become current
+  FArranging->AddPhotos(files);
 }
 
-void TMainForm::DelFotoBtnClick() {
-  const TDeleteResult deleted = DeleteCurrentPhoto(FAlbum);
-  if (!deleted.Deleted) return;
-  // The text box follows the current number, so an edit never lands on a photo it does not show.
-  SetMemoText(deleted.TextToShow);
-  RepaintGrid();
-}
+// The text box then follows the current number, so an edit never lands on a photo it does not show.
+void TMainForm::DelFotoBtnClick() { FArranging->DeleteSelected(); }
 
 void TMainForm::EscapeKeyDown() {
   if (FUi->PageControl2->currentWidget() != FUi->FotosPage) return;
@@ -379,22 +386,13 @@ void TMainForm::EscapeKeyDown() {
   DelFotoBtnClick();
 }
 
-void TMainForm::NachVornBtnClick() {
-  if (!MovePhotoForward(FAlbum)) return;
-  FGrid->ScrollImageInView();  // the moved photo stays in sight
-  RepaintGrid();
-}
+// The moved photos stay in sight.
+void TMainForm::NachVornBtnClick() { FArranging->MoveForward(); }
 
-void TMainForm::NachHintenBtnClick() {
-  if (!MovePhotoBack(FAlbum)) return;
-  FGrid->ScrollImageInView();
-  RepaintGrid();
-}
+void TMainForm::NachHintenBtnClick() { FArranging->MoveBack(); }
 
 void TMainForm::Memo1Change() {
-  if (!FAlbum.HasCurrent()) return;
-  if (!SetCurrentPhotoText(FAlbum, PhotoTextOfBoxText(FUi->Memo1->toPlainText().toStdString())))
-    ShowError("Fehler: Nicht genug Arbeitsspeicher für den Text.");
+  FArranging->TextTyped(PhotoTextOfBoxText(FUi->Memo1->toPlainText().toStdString()));
 }
 
 void TMainForm::ShowCurrentText() {

@@ -7,8 +7,10 @@
 //
 // The page "Fotos" shows the album in a TThumbnailGrid, which moves CurPic itself and tells the window
 // the current photo's text (for the text box), the status line, the file name and when to open the
-// viewer. The viewer TViewPicForm is made once with the window, so its zoom stays between openings; its
-// print window keeps its values in the same per-user store.
+// viewer. Every change of the album goes through TPhotoArranging (PhotoArranging.h), which keeps the
+// undo history and marks the title while the album differs from its file. The viewer TViewPicForm is made
+// once with the window, so its zoom stays between openings; its print window keeps its values in the same
+// per-user store.
 //
 // Start order: the controls show the first-start settings; at the first showing the per-user store is
 // read (frame, colours, fonts, "show the PDF", window position), then the album named on the command
@@ -30,6 +32,7 @@ class TMainForm;
 class QLabel;
 class TDialogs;
 class TPagePreview;
+class TPhotoArranging;
 class TProgressPanel;
 class TSettingsStore;
 class TShell;
@@ -70,6 +73,7 @@ class TMainForm : public QMainWindow, public TProgressSink {
   // The status bar's first panel (250 pixels): which photo is current.
   QLabel* StatusText() const { return FStatusText; }
   TThumbnailGrid* Grid() const { return FGrid; }
+  TPhotoArranging* Arranging() const { return FArranging; }
   // The page preview beside the settings; it moves to the settings page shown.
   TPagePreview* Preview() const { return FPreview; }
   TViewPicForm* Viewer() const { return FViewer; }
@@ -107,6 +111,7 @@ class TMainForm : public QMainWindow, public TProgressSink {
   void wheelEvent(QWheelEvent* Event) override;
 
  private:
+  friend class TPhotoArranging;
   void FormShow();
   // Asks "Programm beenden"; true when the window may close.
   bool FormCloseQuery();
@@ -151,6 +156,8 @@ class TMainForm : public QMainWindow, public TProgressSink {
   TProgressPanel* FProgressPanel = nullptr;
   TThumbnailGrid* FGrid = nullptr;
   TViewPicForm* FViewer = nullptr;
+  TPhotoArranging* FArranging = nullptr;
+  bool FShowingSettings = false;  // while SetSettings fills the controls
   TPagePreview* FPreview = nullptr;
   QWidget* FPreviewHosts[3] = {};  // where the preview goes on "Einstellungen", "Mehr ...", "PDF-..."
   bool FPreviewPlaced = false;     // on a settings page since the user came to them

@@ -12,6 +12,7 @@
 #include "album/AlbumModel.h"
 #include "export/PagePreview.h"
 #include "export/PageRaster.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/PreviewPictures.h"
 #include "imaging/ThumbnailCell.h"
 #include "platform/FreeTypeFonts.h"
@@ -155,6 +156,7 @@ void TPagePreview::Redraw() {
     files.emplace_back(EntryFileName(entry));
     TPreviewPhoto photo;
     photo.Text = std::string(EntryText(entry));
+    photo.Turn = entry.Turn;
     if (const TPreviewPictures::TEntry* known = FPictures->Find(files.back())) {
       photo.State = known->State;
       photo.Width = known->Width;
@@ -162,11 +164,14 @@ void TPagePreview::Redraw() {
       photo.Picture = known->Picture;
     }
     if (!photo.Picture.Bits && photo.State != TPictureState::Unreadable && entry.Thumbnail.Bits) {
+      // The grid's thumbnail shows the photo turned; the pane's pictures and sizes are the file's.
       photo.Picture = entry.Thumbnail;
+      photo.PictureTurned = true;
       if (photo.State == TPictureState::Waiting) {
+        const bool swap = TurnSwapsSides(entry.Turn);
         photo.State = TPictureState::Ready;
-        photo.Width = DibWidth(entry.Thumbnail);
-        photo.Height = DibHeight(entry.Thumbnail);
+        photo.Width = swap ? DibHeight(entry.Thumbnail) : DibWidth(entry.Thumbnail);
+        photo.Height = swap ? DibWidth(entry.Thumbnail) : DibHeight(entry.Thumbnail);
       }
     }
     photos.push_back(std::move(photo));

@@ -9,6 +9,7 @@
 
 #include "ui/ColorSwatch.h"
 #include "ui/FontColorDialog.h"
+#include "ui/SortDialog.h"
 
 namespace {
 
@@ -92,5 +93,13 @@ bool TQtDialogs::ChooseColor(uint32_t& Color) {
   const QColor chosen = QColorDialog::getColor(QColorOf(Color), FParent);
   if (!chosen.isValid()) return false;
   Color = ColorValueOf(chosen);
+  return true;
+}
+
+bool TQtDialogs::ChooseSort(TSortChoice& Choice) {
+  TSortDialog dialog(FParent);
+  dialog.SetChoice(Choice);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  Choice = dialog.Choice();
   return true;
 }

@@ -1,12 +1,18 @@
 #include "ui/ThumbnailGrid.h"
 
+#include <QApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <cstring>
@@ -14,6 +20,8 @@
 #include <string_view>
 
 #include "album/AlbumModel.h"
+#include "album/PhotoSelection.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "imaging/ThumbnailCell.h"
 #include "ui/QtDevice.h"
@@ -34,7 +42,15 @@ class TGridSurface final : public QWidget {
   }
   void mousePressEvent(QMouseEvent* Event) override {
     const QPoint p = Event->position().toPoint();
-    FGrid.PaintBox1MouseDown(p.x(), p.y());
+    FGrid.PaintBox1MouseDown(p.x(), p.y(), Event->modifiers(), Event->button());
+  }
+  void mouseMoveEvent(QMouseEvent* Event) override {
+    const QPoint p = Event->position().toPoint();
+    FGrid.PaintBox1MouseMove(p.x(), p.y(), Event->buttons());
+  }
+  void mouseReleaseEvent(QMouseEvent* Event) override {
+    const QPoint p = Event->position().toPoint();
+    FGrid.PaintBox1MouseUp(p.x(), p.y());
   }
   void mouseDoubleClickEvent(QMouseEvent*) override { FGrid.PaintBox1DblClick(); }
 
@@ -50,13 +66,19 @@ QString BaseName(const char* FileName) {
   return QString::fromUtf8(name);
 }
 
-// A copy of a thumbnail, for a second entry of the same file; Bits nullptr when memory is short.
-TDib CopyDib(const TDib& Dib) {
-  TDib copy;
-  newdib(&copy, DibWidth(Dib), DibHeight(Dib), DibBitCount(Dib), Dib.Header,
-         static_cast<int>(DibPaletteColors(Dib)));
-  if (copy.Bits) std::memcpy(copy.Bits, Dib.Bits, static_cast<size_t>(copy.RowBytes) * DibHeight(Dib));
-  return copy;
+// How close to the visible area's top or bottom edge, in pixels, a drag starts scrolling, how often it
+// scrolls (milliseconds), and the most it scrolls in one step.
+constexpr int KScrollEdge = 24;
+constexpr int KScrollEvery = 40;
+constexpr int KScrollMost = 20;
+
+// The local files and folders named by dragged data (text/uri-list); empty when there are none.
+QStringList LocalPaths(const QMimeData* Data) {
+  QStringList paths;
+  if (!Data || !Data->hasUrls()) return paths;
+  for (const QUrl& url : Data->urls())
+    if (url.isLocalFile()) paths << url.toLocalFile();
+  return paths;
 }
 
 }  // namespace
@@ -81,6 +103,10 @@ TThumbnailGrid::TThumbnailGrid(TAlbumModel& Album, QWidget* Parent, TThumbnailMa
   PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
   ScrollBox1->setWidget(PaintBox1);
   ScrollBox1->viewport()->installEventFilter(this);
+  ScrollBox1->viewport()->setAcceptDrops(true);
+  FAutoScroll = new QTimer(this);
+  FAutoScroll->setInterval(KScrollEvery);
+  connect(FAutoScroll, &QTimer::timeout, this, &TThumbnailGrid::AutoScrollStep);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(ScrollBox1);
@@ -94,7 +120,8 @@ TThumbnailGrid::TThumbnailGrid(TAlbumModel& Album, QWidget* Parent, TThumbnailMa
 TThumbnailGrid::~TThumbnailGrid() {
   FMaker.reset();  // no worker may call back into a grid that is going
   ClearTemporary();
-  for (auto& [name, picture] : FFirst) deldib(picture);
+  for (auto& [name, pictures] : FFirst)
+    for (TDib& picture : pictures) deldib(picture);
 }
 
 int TThumbnailGrid::Columns() const { return GridColumns(PaintBox1->width()); }
@@ -155,9 +182,10 @@ void TThumbnailGrid::PaintCells(QPainter& Painter, const QRect& Clip) {
       empty = UnreadablePictureColor;
     } else {
       missing.push_back(name);
-      if (const auto first = FFirst.find(name); first != FFirst.end()) picture = &first->second;
+      picture = FirstPicture(name, entry.Turn);
     }
-    const uint32_t background = PaintThumbnailCell(device, x, y, picture, empty, i + 1 == FAlbum.CurPic);
+    const uint32_t background =
+        PaintThumbnailCell(device, x, y, picture, empty, i + 1 == FAlbum.CurPic, entry.Selected);
     const QRect caption(x + 3, y + 90, 84, 20);
     Painter.fillRect(caption, ColorFromRef(background));
     Painter.setPen(palette().color(QPalette::WindowText));
@@ -166,7 +194,18 @@ void TThumbnailGrid::PaintCells(QPainter& Painter, const QRect& Clip) {
     Painter.drawText(caption, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, BaseName(entry.FileName));
     Painter.restore();
   }
+  if (FGap >= 0) PaintInsertionMark(Painter, columns, count);
   if (!missing.empty()) RequestMissing(missing);
+}
+
+void TThumbnailGrid::PaintInsertionMark(QPainter& Painter, int Columns, int Count) {
+  // A bar in the gap before the photo at FGap; at the end of a full row it stands after the row's
+  // last cell rather than before the next row's first.
+  int column = FGap % Columns, row = FGap / Columns;
+  if (FGap == Count && Count > 0 && column == 0) column = Columns, --row;
+  // Four pixels wide across the gap between two cells; at the grid's left edge inside the first cell.
+  const int left = std::max(column * CellWidth - 2, 0);
+  Painter.fillRect(QRect(left, row * CellHeight, 4, CellHeight), ColorFromRef(InsertionMarkColor));
 }
 
 void TThumbnailGrid::RequestMissing(const std::vector<std::string>& Visible) {
@@ -204,7 +243,7 @@ void TThumbnailGrid::TakeThumbnails() {
         continue;
       }
       DropFirst(r.FileName);
-      FFirst[r.FileName] = picture;
+      FFirst[r.FileName][0] = picture;
       continue;
     }
     DropFirst(r.FileName);
@@ -214,12 +253,13 @@ void TThumbnailGrid::TakeThumbnails() {
       FTemporary[r.FileName] = picture;
       continue;
     }
-    // Every entry of this file that still lacks its thumbnail gets it; entries own theirs.
-    for (uint32_t i = 0; i < FAlbum.Pics.Count && picture.Bits; ++i) {
+    // Every entry of this file that still lacks its thumbnail gets a copy, turned as the photo is; the
+    // thumbnail from the file is upright. Entries own theirs.
+    for (uint32_t i = 0; i < FAlbum.Pics.Count; ++i) {
       TPicEntry& entry = FAlbum.Pics[static_cast<int32_t>(i)];
       if (entry.Thumbnail.Bits || EntryFileName(entry) != r.FileName) continue;
-      entry.Thumbnail = picture;
-      picture = CopyDib(picture);
+      // No memory: the cell waits and the photo is asked for again.
+      entry.Thumbnail = TurnedCopy(picture, entry.Turn);
     }
     deldib(picture);
   }
@@ -229,9 +269,19 @@ void TThumbnailGrid::TakeThumbnails() {
 
 void TThumbnailGrid::DropFirst(const std::string& FileName) {
   if (const auto first = FFirst.find(FileName); first != FFirst.end()) {
-    deldib(first->second);
+    for (TDib& picture : first->second) deldib(picture);
     FFirst.erase(first);
   }
+}
+
+const TDib* TThumbnailGrid::FirstPicture(const std::string& FileName, int Turn) {
+  const auto first = FFirst.find(FileName);
+  if (first == FFirst.end()) return nullptr;
+  // The first picture shows the file as it is; the photo's turn comes on top, as on its thumbnail.
+  const int turn = NormalTurn(Turn);
+  TDib& turned = first->second[static_cast<size_t>(turn)];
+  if (!turned.Bits) turned = TurnedCopy(first->second[0], turn);
+  return turned.Bits ? &turned : nullptr;
 }
 
 void TThumbnailGrid::PruneFirst() {
@@ -245,7 +295,7 @@ void TThumbnailGrid::PruneFirst() {
     if (waiting.count(first->first)) {
       ++first;
     } else {
-      deldib(first->second);
+      for (TDib& picture : first->second) deldib(picture);
       first = FFirst.erase(first);
     }
   }
@@ -257,45 +307,137 @@ void TThumbnailGrid::ClearTemporary() {
   FRequested.clear();
 }
 
-void TThumbnailGrid::PaintBox1MouseDown(int X, int Y) {
+void TThumbnailGrid::PaintBox1MouseDown(int X, int Y, Qt::KeyboardModifiers Modifiers,
+                                        Qt::MouseButton Button) {
   KeyEdit->setFocus();
+  FSelectOnRelease = false;
+  FPressed = -1;
   const int n = CellAtPoint(X, Y, Columns(), static_cast<int>(FAlbum.Pics.Count));
   if (n < 0) return;
-  FAlbum.CurPic = n + 1;
+  if (Modifiers & Qt::ShiftModifier) {
+    SelectRange(FAlbum, n, (Modifiers & Qt::ControlModifier) != 0);
+  } else if (Modifiers & Qt::ControlModifier) {
+    ToggleSelected(FAlbum, n);
+  } else if (FAlbum.Pics[n].Selected && Button == Qt::LeftButton) {
+    // The selection may be about to be dragged: it stays until the button comes up without a drag.
+    FAlbum.CurPic = FAlbum.Anchor = n + 1;
+    FSelectOnRelease = true;
+  } else {
+    SelectOnly(FAlbum, n);
+  }
+  if (Button == Qt::LeftButton && FAlbum.Pics[n].Selected) {
+    FPressed = n;
+    FPressPos = QPoint(X, Y);
+  }
+  ShowSelection();
+}
+
+void TThumbnailGrid::PaintBox1MouseMove(int X, int Y, Qt::MouseButtons Buttons) {
+  if (FPressed < 0 || !(Buttons & Qt::LeftButton)) return;
+  if (!FDragging) {
+    if ((QPoint(X, Y) - FPressPos).manhattanLength() < QApplication::startDragDistance()) return;
+    FDragging = true;
+    FSelectOnRelease = false;
+  }
+  DragOver(PaintBox1->mapTo(ScrollBox1->viewport(), QPoint(X, Y)));
+}
+
+void TThumbnailGrid::PaintBox1MouseUp(int X, int Y) {
+  (void)X, (void)Y;
+  const int pressed = FPressed;
+  FPressed = -1;
+  if (FDragging) {
+    const int gap = FGap;
+    EndDrag();
+    if (gap >= 0) emit SelectionDropped(gap);
+    return;
+  }
+  if (FSelectOnRelease && pressed >= 0 && static_cast<uint32_t>(pressed) < FAlbum.Pics.Count) {
+    FSelectOnRelease = false;
+    SelectOnly(FAlbum, pressed);
+    PaintBox1Paint();
+  }
+}
+
+void TThumbnailGrid::ShowSelection() {
   adibchanged();
   ScrollImageInView();
   PaintBox1Paint();
 }
 
-void TThumbnailGrid::KeyEditKeyDown(int Key) {
+void TThumbnailGrid::DragOver(const QPoint& Pos) {
+  FDragPos = Pos;
+  const int height = ScrollBox1->viewport()->height();
+  // Nearer the edge, faster; nothing between the edge strips.
+  if (Pos.y() < KScrollEdge)
+    FScrollSpeed = -std::min(KScrollMost, 1 + (KScrollEdge - Pos.y()) / 2);
+  else if (Pos.y() > height - KScrollEdge)
+    FScrollSpeed = std::min(KScrollMost, 1 + (Pos.y() - (height - KScrollEdge)) / 2);
+  else
+    FScrollSpeed = 0;
+  if (FScrollSpeed == 0)
+    FAutoScroll->stop();
+  else if (!FAutoScroll->isActive())
+    FAutoScroll->start();
+  const QPoint on = PaintBox1->mapFrom(ScrollBox1->viewport(), Pos);
+  const int gap = GapAtPoint(on.x(), on.y(), Columns(), static_cast<int>(FAlbum.Pics.Count));
+  if (gap != FGap) {
+    FGap = gap;
+    PaintBox1->update();
+  }
+}
+
+void TThumbnailGrid::AutoScrollStep() {
+  if (FScrollSpeed == 0) {
+    FAutoScroll->stop();
+    return;
+  }
+  Scroll(FScrollSpeed);
+  DragOver(FDragPos);  // the pointer now stands over another place of the grid
+}
+
+void TThumbnailGrid::EndDrag() {
+  FDragging = false;
+  FScrollSpeed = 0;
+  FAutoScroll->stop();
+  FGap = -1;
+  PaintBox1->update();
+}
+
+void TThumbnailGrid::KeyEditKeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
   const int step = PaintBox1->width() / CellWidth;  // no minimum: one column cannot move up or down
   const int count = static_cast<int>(FAlbum.Pics.Count);
-  int& cur = FAlbum.CurPic;
-  bool refresh = true;
+  if (Key == Qt::Key_A && (Modifiers & Qt::ControlModifier)) {
+    SelectAll(FAlbum);
+    PaintBox1Paint();
+    return;
+  }
+  if (Key == Qt::Key_Delete) {
+    emit DeleteRequested();
+    return;
+  }
+  int target = FAlbum.CurPic;
   switch (Key) {
-    case Qt::Key_Up:
-      if (cur - step >= 1) cur -= step, adibchanged();
-      break;
-    case Qt::Key_Down:
-      if (cur + step <= count) cur += step, adibchanged();
-      break;
-    case Qt::Key_Left:
-      if (cur >= 2) --cur, adibchanged();
-      break;
-    case Qt::Key_Right:
-      if (cur + 1 <= count) ++cur, adibchanged();
-      break;
+    case Qt::Key_Up: target -= step; break;
+    case Qt::Key_Down: target += step; break;
+    case Qt::Key_Left: --target; break;
+    case Qt::Key_Right: ++target; break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      refresh = false;
       if (FAlbum.HasCurrent()) PaintBox1DblClick();
-      break;
-    default: refresh = false; break;
+      return;
+    default: return;
   }
-  if (refresh) {
-    ScrollImageInView();
-    PaintBox1Paint();
+  // A move is allowed only onto a photo; Up and Down jump by a whole row.
+  if (target != FAlbum.CurPic && target >= 1 && target <= count) {
+    if (Modifiers & Qt::ShiftModifier)
+      SelectRange(FAlbum, target - 1, false);
+    else
+      SelectOnly(FAlbum, target - 1);
+    adibchanged();
   }
+  ScrollImageInView();
+  PaintBox1Paint();
 }
 
 void TThumbnailGrid::PaintBox1DblClick() {
@@ -342,9 +484,11 @@ void TThumbnailGrid::WheelTurned(int AngleDelta) {
 
 bool TThumbnailGrid::eventFilter(QObject* Watched, QEvent* Event) {
   if (Watched == KeyEdit && Event->type() == QEvent::KeyPress) {
-    KeyEditKeyDown(static_cast<QKeyEvent*>(Event)->key());
-    return false;  // the edit still sees the key
+    const auto* key = static_cast<QKeyEvent*>(Event);
+    KeyEditKeyDown(key->key(), key->modifiers());
+    return key->key() == Qt::Key_A && (key->modifiers() & Qt::ControlModifier);  // the edit sees the others
   }
+  if (Watched == ScrollBox1->viewport() && ViewportDragEvent(Event)) return true;
   if (Watched == ScrollBox1->viewport()) {
     if (Event->type() == QEvent::Resize) {
       SizeSurface();
@@ -354,4 +498,38 @@ bool TThumbnailGrid::eventFilter(QObject* Watched, QEvent* Event) {
     }
   }
   return QWidget::eventFilter(Watched, Event);
+}
+
+bool TThumbnailGrid::ViewportDragEvent(QEvent* Event) {
+  switch (Event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDragMoveEvent*>(Event);
+      if (LocalPaths(drag->mimeData()).isEmpty()) {
+        drag->ignore();
+        return true;
+      }
+      drag->setDropAction(Qt::CopyAction);
+      drag->accept();
+      DragOver(drag->position().toPoint());
+      return true;
+    }
+    case QEvent::DragLeave: EndDrag(); return true;
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(Event);
+      const QStringList paths = LocalPaths(drop->mimeData());
+      DragOver(drop->position().toPoint());
+      const int gap = FGap;
+      EndDrag();
+      if (paths.isEmpty() || gap < 0) {
+        drop->ignore();
+        return true;
+      }
+      drop->setDropAction(Qt::CopyAction);
+      drop->accept();
+      emit FilesDropped(paths, gap);
+      return true;
+    }
+    default: return false;
+  }
 }

@@ -18,6 +18,7 @@
 #include "imaging/FirstPicture.h"
 #include "imaging/LoadPicture.h"
 #include "imaging/PaintDib.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "imaging/ThumbnailMaker.h"
 #include "platform/Messages.h"
@@ -120,33 +121,36 @@ QPrinter& TViewPicForm::Printer() {
   return *FOwnPrinter;
 }
 
-bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner) {
+bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner, int Turn) {
   FileName = Name;
+  FTurn = NormalTurn(Turn);
   Picture = TDib{};
   Profile = nullptr;
   DropFirst();
   int fullWidth = 0, fullHeight = 0;
   TPictureColor firstColour;
-  if (ReadFirstPicture(Name, FThumbnails, &FFirst, &fullWidth, &fullHeight, &firstColour) && fullWidth > 0) {
+  // The first picture shows the file as it is: the photo's turn comes on top.
+  if (ReadFirstPicture(Name, FThumbnails, &FFirst, &fullWidth, &fullHeight, &firstColour) && fullWidth > 0 &&
+      TurnDib(FFirst, FTurn)) {
     FFirstProfile = firstColour.Profile;
-    FFullSize = QSize(fullWidth, fullHeight);
+    FFullSize = TurnSwapsSides(FTurn) ? QSize(fullHeight, fullWidth) : QSize(fullWidth, fullHeight);
     if (!FDecoder)
       FDecoder = std::make_unique<TThumbnailMaker>(
           [this] { QMetaObject::invokeMethod(this, &TViewPicForm::TakeDecoded, Qt::QueuedConnection); }, 1,
-          [](const std::string& File) {
+          [](const std::string& Key) {
             TDib picture;
             TPictureColor colour;
-            LoadPicture(File.c_str(), 0, nullptr, &picture, &colour);
+            LoadPicture(Key.c_str() + 1, 0, nullptr, &picture, Key[0] - '0', &colour);
             return TMadeThumbnail{picture.Bits ? TThumbnailKind::Temporary : TThumbnailKind::Unreadable,
                                   picture, colour.Profile};
           });
-    // A decoding of this file still running from an earlier opening is not started again: its
-    // result serves.
-    FDecoder->Request({Name});
+    // A decoding of this file with this turn still running from an earlier opening is not started
+    // again: its result serves.
+    FDecoder->Request({DecodeKey()});
   } else {
     DropFirst();
     TPictureColor colour;
-    LoadPicture(Name.c_str(), 0, Owner, &Picture, &colour);
+    LoadPicture(Name.c_str(), 0, Owner, &Picture, FTurn, &colour);
     Profile = colour.Profile;
     if (!Picture.Bits) {
       MessageBox().Show("Konnte die Bilddatei nicht öffnen!", "Fehler", TMsgIcon::Error, TMsgButtons::Ok);
@@ -167,7 +171,7 @@ bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner) {
 void TViewPicForm::TakeDecoded() {
   for (TThumbnailResult& r : FDecoder->TakeResults()) {
     // Only the photo whose first picture shows wants it; the viewer may have moved on or closed.
-    if (!FFirst.Bits || r.FileName != FileName) {
+    if (!FFirst.Bits || r.FileName != DecodeKey()) {
       deldib(r.Made.Picture);
       continue;
     }
@@ -185,6 +189,8 @@ void TViewPicForm::TakeDecoded() {
     emit PictureDecoded();
   }
 }
+
+std::string TViewPicForm::DecodeKey() const { return static_cast<char>('0' + FTurn) + FileName; }
 
 void TViewPicForm::DropFirst() {
   deldib(FFirst);

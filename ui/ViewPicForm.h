@@ -51,8 +51,9 @@ class TViewPicForm : public QDialog {
   // Opening a photo: loads FileName (format 0, progress to Owner) into Picture and shows the viewer
   // modally, freeing the picture when it closes. A file that cannot be read shows "Konnte die
   // Bilddatei nicht öffnen!" instead. True when the viewer was shown. With a first picture, the viewer
-  // shows that at once and Picture comes from the worker (no progress to Owner).
-  bool ShowPicture(const std::string& FileName, TProgressSink* Owner);
+  // shows that at once and Picture comes from the worker (no progress to Owner). Turn: the photo's
+  // quarter turns on top of its orientation tag (PhotoTurn.h), for the picture and the first picture.
+  bool ShowPicture(const std::string& FileName, TProgressSink* Owner, int Turn = 0);
   // The shared thumbnail folder whose entries may serve as first pictures; nullptr for none.
   void SetThumbnailCache(const TThumbnailCache* Cache) { FThumbnails = Cache; }
   // True while the first picture shows and the photo is being decoded.
@@ -107,6 +108,8 @@ class TViewPicForm : public QDialog {
  private:
   void TakeDecoded();
   void DropFirst();
+  // What the decoder is asked for: the turn's digit, then the file name.
+  std::string DecodeKey() const;
 
   TShell& FShell;
   TSettingsStore& FSettings;
@@ -119,6 +122,7 @@ class TViewPicForm : public QDialog {
   const TThumbnailCache* FThumbnails = nullptr;
   TDib FFirst{};                              // the first picture while the photo is decoded
   TColorProfilePtr FFirstProfile;             // what FFirst's numbers mean
-  QSize FFullSize;                            // the photo's upright size while its first picture shows
+  QSize FFullSize;                            // the photo's turned size while its first picture shows
+  int FTurn = 0;                              // the shown photo's quarter turns, 0..3
   std::unique_ptr<TThumbnailMaker> FDecoder;  // decodes photos for their first pictures' places
 };

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
@@ -37,19 +38,29 @@ struct TDecodeColor {
 };
 
 bool DecodeBmp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
-bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
+// JPEG and TIFF pictures come out turned upright by their orientation tag and then by Turn quarter
+// turns clockwise (TurnedOrientation), in one step.
+bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out,
+                int Turn = 0);
 bool DecodePng(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
-bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
+bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out,
+                int Turn = 0);
 bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
 bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);
 // HEIF and AVIF through libheif: the primary image, turned and mirrored as the file says (its EXIF
 // orientation is not applied again), reduced to 8 bits, alpha composited. With MinLongSide above 0,
 // the file's embedded thumbnail instead when its longer side has at least that many pixels (with
 // ThumbnailOnly, that thumbnail or nothing); Full... receive the primary image's size either way.
+// A photo's turn is not applied here: callers turn the picture afterwards (TurnDib).
 bool DecodeHeif(const uint8_t* Data, size_t Size, int MinLongSide, bool ThumbnailOnly,
                 TProgressReporter& Progress, TDecodeColor& Color, TDib* Out, int* FullWidth, int* FullHeight);
 // True when Data starts like a HEIF or AVIF file (an 'ftyp' box libheif knows).
 bool LooksLikeHeif(const uint8_t* Data, size_t Size);
+// The TIFF structure of the EXIF block of a HEIF or AVIF file's primary image, read from the file by
+// libheif (which reads the boxes and that one item, not the picture data). False when the file cannot
+// be read, is no HEIF file, has no EXIF block or a block of more than KMaxHeifExif bytes.
+bool HeifExifBlock(const char* FileName, std::vector<uint8_t>& Tiff);
+constexpr size_t KMaxHeifExif = 1024 * 1024;
 // How large a JPEG decoded at a reduced scale must still be, upright: at least MinLongSide pixels on its
 // longer side, MinWidth wide and MinHeight high.
 struct TJpegScale {
@@ -57,12 +68,14 @@ struct TJpegScale {
   // For thumbnails: chroma and block edges are not smoothed, and a progressive picture wanted at 1/8
   // is taken from its first scans alone.
   bool Fast = false;
+  // Quarter turns clockwise after the orientation tag; the sizes above are those of the turned picture.
+  int Turn = 0;
   // Any warning of the library (corrupt data, stray bytes, a scan cut short) fails the decoding.
   bool Strict = false;
 };
 // A JPEG decoded at the smallest DCT scale (1/8, 1/4, 1/2, else full size) whose upright picture is
-// still as large as Scale asks, turned upright; Full... receive the upright size of the picture at
-// full scale.
+// still as large as Scale asks, turned upright and by Scale.Turn; Full... receive the size of the
+// picture so turned at full scale.
 bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale, TProgressReporter& Progress,
                       TDecodeColor& Color, TDib* Out, int* FullWidth, int* FullHeight);
 // A JPEG decoded at full size and turned by Orientation (1..8) instead of its own tag: for the small
@@ -94,6 +107,9 @@ bool WriteJpeg(const TDib& Dib, const std::string& FileName, int Quality);
 // Grey: one component, each pixel's red channel.
 bool EncodeJpeg(const TDib& Dib, int Quality, std::string& Bytes, bool Grey = false);
 
+// The TIFF structure inside a JPEG's first "Exif" APP1 segment before the first scan: *Tiff points into
+// Data, *TiffSize bytes long. False when there is none or the markers before it are malformed.
+bool JpegExifBlock(const uint8_t* Data, size_t Size, const uint8_t** Tiff, size_t* TiffSize);
 // The EXIF orientation (1..8) in a JPEG's APP1 segment; 1 when there is none or it is malformed.
 int JpegExifOrientation(const uint8_t* Data, size_t Size);
 // The orientation (1..8) in the first IFD of the TIFF structure at Tiff; 1 when absent or malformed.

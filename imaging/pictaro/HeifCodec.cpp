@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/ByteReader.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 
@@ -156,6 +157,26 @@ bool HeifHeader(const char* FileName, TDibHeaderSize& Out) {
   // The size with the file's rotation applied, as the decoder gives the picture.
   Out = {heif_image_handle_get_width(primary.Handle), heif_image_handle_get_height(primary.Handle), false};
   return Out.Width > 0 && Out.Height > 0;
+}
+
+bool HeifExifBlock(const char* FileName, std::vector<uint8_t>& Tiff) {
+  THeifContext context;
+  if (!context.Ctx) return false;
+  heif_context_set_maximum_image_size_limit(context.Ctx, HeifSideLimit());
+  if (heif_context_read_from_file(context.Ctx, FileName, nullptr).code != heif_error_Ok) return false;
+  THeifHandle primary;
+  if (heif_context_get_primary_image_handle(context.Ctx, &primary.Handle).code != heif_error_Ok) return false;
+  heif_item_id id = 0;
+  if (heif_image_handle_get_list_of_metadata_block_IDs(primary.Handle, "Exif", &id, 1) != 1) return false;
+  const size_t size = heif_image_handle_get_metadata_size(primary.Handle, id);
+  if (size < 4 || size > KMaxHeifExif) return false;
+  std::vector<uint8_t> block(size);
+  if (heif_image_handle_get_metadata(primary.Handle, id, block.data()).code != heif_error_Ok) return false;
+  // The item starts with the distance from its fifth byte to the TIFF header (past "Exif\0\0").
+  const uint32_t skip = Be32(block.data());
+  if (skip > size - 4) return false;
+  Tiff.assign(block.begin() + 4 + skip, block.end());
+  return true;
 }
 
 bool DecodeHeif(const uint8_t* Data, size_t Size, int MinLongSide, bool ThumbnailOnly,

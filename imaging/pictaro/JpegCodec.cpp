@@ -19,6 +19,7 @@
 
 #include "imaging/ColorConvert.h"
 #include "imaging/JpegHeader.h"
+#include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
 #include "imaging/pictaro/Codecs.h"
@@ -390,9 +391,12 @@ bool RunEncode(TJpegEncode* s, const TDib* Dib, std::string* Bytes, int Quality,
 
 }  // namespace
 
-bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out) {
+bool DecodeJpeg(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out,
+                int Turn) {
+  TJpegScale scale;
+  scale.Turn = Turn;
   int fullWidth = 0, fullHeight = 0;
-  return DecodeJpegScaled(Data, Size, TJpegScale{}, Progress, Color, Out, &fullWidth, &fullHeight);
+  return DecodeJpegScaled(Data, Size, scale, Progress, Color, Out, &fullWidth, &fullHeight);
 }
 
 bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale, TProgressReporter& Progress,
@@ -403,7 +407,7 @@ bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale,
   s.Progress.Reporter = &Progress;
   ReadJpegIccProfile(Data, Size, Color.Icc);
   s.Icc = &Color.Icc;
-  const int orientation = JpegExifOrientation(Data, Size);
+  const int orientation = TurnedOrientation(JpegExifOrientation(Data, Size), Scale.Turn);
   if (!RunDecode(&s, Data, Size, orientation, Scale)) return false;
   // A CMYK picture is sRGB now; a grey or RGB one keeps its numbers and its profile.
   if (s.Info.out_color_space == JCS_CMYK) Color.Icc.clear();

@@ -16,31 +16,40 @@ int TiffOrientation(const uint8_t* Tiff, size_t Size) {
   return static_cast<int>(v);
 }
 
-int JpegExifOrientation(const uint8_t* Data, size_t Size) {
-  if (Size < 4 || Data[0] != 0xFF || Data[1] != 0xD8) return 1;
+bool JpegExifBlock(const uint8_t* Data, size_t Size, const uint8_t** Tiff, size_t* TiffSize) {
+  if (Size < 4 || Data[0] != 0xFF || Data[1] != 0xD8) return false;
   size_t p = 2;
   // Walk the marker segments up to the first scan; each step moves forward, so this ends.
   while (p + 4 <= Size) {
-    if (Data[p] != 0xFF) return 1;
+    if (Data[p] != 0xFF) return false;
     const uint8_t marker = Data[p + 1];
     if (marker == 0xFF) {  // fill byte
       ++p;
       continue;
     }
-    if (marker == 0xDA || marker == 0xD9) return 1;              // start of scan, end of image
+    if (marker == 0xDA || marker == 0xD9) return false;          // start of scan, end of image
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // segments without a length
       p += 2;
       continue;
     }
     const size_t length = Be16(Data + p + 2);
-    if (length < 2 || p + 2 + length > Size) return 1;
+    if (length < 2 || p + 2 + length > Size) return false;
     const uint8_t* body = Data + p + 4;
     const size_t bodySize = length - 2;
-    if (marker == 0xE1 && bodySize >= 6 && std::memcmp(body, "Exif\0\0", 6) == 0)
-      return TiffOrientation(body + 6, bodySize - 6);
+    if (marker == 0xE1 && bodySize >= 6 && std::memcmp(body, "Exif\0\0", 6) == 0) {
+      *Tiff = body + 6;
+      *TiffSize = bodySize - 6;
+      return true;
+    }
     p += 2 + length;
   }
-  return 1;
+  return false;
+}
+
+int JpegExifOrientation(const uint8_t* Data, size_t Size) {
+  const uint8_t* tiff = nullptr;
+  size_t tiffSize = 0;
+  return JpegExifBlock(Data, Size, &tiff, &tiffSize) ? TiffOrientation(tiff, tiffSize) : 1;
 }
 
 bool ApplyOrientation(TDib& Dib, int Orientation) {

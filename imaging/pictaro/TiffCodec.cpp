@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/PhotoTurn.h"
 #include "imaging/PictaroDecode.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
@@ -106,7 +107,8 @@ bool TiffHeader(const char* FileName, TDibHeaderSize& Out) {
   return true;
 }
 
-bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out) {
+bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out,
+                int Turn) {
   TTiffSource source{Data, Size, 0};
   TTiffOptions options;
   if (!SilentOptions(options)) return false;
@@ -167,7 +169,7 @@ bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
     }
     Progress.Report(row + rows, height);
   }
-  if (!ApplyOrientation(*dib, orientation)) return false;
+  if (!ApplyOrientation(*dib, TurnedOrientation(orientation, Turn))) return false;
   // Tag 34675. The picture comes out as RGB, so only an RGB file's profile still describes it.
   uint16_t photometric = 0;
   uint32_t iccSize = 0;

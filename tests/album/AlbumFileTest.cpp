@@ -528,3 +528,77 @@ TEST(AlbumFileLoad, BleedAndPdfAEntries) {
             EncodeAlbum(TAlbumModel{}, TLayoutSettings{}) + Bytes({0, 0, 0, 0, 0}) + "QXG6" + Bytes({2, 0, 0, 0}) +
                 "BLED" + Bytes({8, 0, 0, 0}) + three + "PDFA" + Bytes({2, 0, 0, 0}) + "1b");
 }
+
+// The text template and the photos' turns travel in G6 as 'TMPL' and 'TURN', written by hand here.
+// G5 then stands at its defaults in front of G6, so that a reader that knows G1 to G5 reads the
+// album as it reads every other and stops there.
+TEST(AlbumFileLoad, TemplateAndTurnsRoundTripAndOlderReadersIgnoreThem) {
+  TAlbumModel album;
+  AddPhoto(album, "/a.jpg", "A");
+  AddPhoto(album, "/b.jpg", "B");
+  AddPhoto(album, "/c.jpg", "C");
+  const std::string plain = EncodeAlbum(album, TLayoutSettings{});
+  album.Pics[1].Turn = 3;
+  album.Pics[2].Turn = 1;
+  TLayoutSettings settings;
+  settings.TextTemplate = "{Datum}: {Name}";
+  const std::string bytes = EncodeAlbum(album, settings);
+  const std::string g6 = Bytes({'Q', 'X', 'G', '6', 2, 0, 0, 0}) + "TMPL" + Bytes({15, 0, 0, 0}) +
+                         "{Datum}: {Name}" + "TURN" + Bytes({7, 0, 0, 0, 3, 0, 0, 0, 0, 3, 1});
+  EXPECT_EQ(bytes, plain + Bytes({0, 0, 0, 0, 0}) + g6);
+
+  TAlbumModel loaded;
+  TLayoutSettings back;
+  const TAlbumFileResult r = LoadAlbumBytes(bytes, loaded, back);
+  ASSERT_TRUE(r.Ok) << r.Message;
+  EXPECT_EQ(r.Warning, "");
+  EXPECT_EQ(back.TextTemplate, "{Datum}: {Name}");
+  ASSERT_EQ(loaded.Pics.Count, 3u);
+  EXPECT_EQ(std::vector<int>({loaded.Pics[0].Turn, loaded.Pics[1].Turn, loaded.Pics[2].Turn}),
+            std::vector<int>({0, 3, 1}));
+
+  // What a reader of G1 to G5 reads: the bytes through G5; it takes nothing after them.
+  TAlbumImage older;
+  ASSERT_TRUE(ParseAlbum(bytes.substr(0, plain.size() + 5), older).Ok);
+  EXPECT_EQ(older.Photos.size(), 3u);
+  EXPECT_TRUE(older.HasG5);
+  EXPECT_FALSE(older.Extensions.Present);
+
+  // Back at the defaults, the album is the same file as one that never had them.
+  album.Pics[1].Turn = album.Pics[2].Turn = 0;
+  EXPECT_EQ(EncodeAlbum(album, TLayoutSettings{}), plain);
+}
+
+// A 'TURN' entry that does not fit the album is ignored as a whole, with a warning; so is a template
+// that is no UTF-8. The photos and the other entries load.
+TEST(AlbumFileLoad, DamagedTurnsAndTemplatesAreIgnoredWithAWarning) {
+  const std::string turnsDamaged =
+      "Die Drehungen der Fotos sind beschädigt; die Fotos werden ungedreht gezeigt.";
+  struct {
+    const char* What;
+    std::string Entries;
+    const char* Warning;
+  } rows[] = {
+      {"two photos, turns of three", "TURN" + Bytes({7, 0, 0, 0, 3, 0, 0, 0, 1, 1, 1}), turnsDamaged.c_str()},
+      {"a turn of 4", "TURN" + Bytes({6, 0, 0, 0, 2, 0, 0, 0, 1, 4}), turnsDamaged.c_str()},
+      {"bytes after the turns", "TURN" + Bytes({7, 0, 0, 0, 2, 0, 0, 0, 1, 1, 0}), turnsDamaged.c_str()},
+      {"a template of no UTF-8", "TMPL" + Bytes({2, 0, 0, 0, 0xC3, 0x28}),
+       "Die Vorlage für Vorgabetexte ist beschädigt und wurde nicht geladen."},
+  };
+  for (const auto& row : rows) {
+    TAlbumModel album;
+    AddPhoto(album, "/a.jpg", "A");
+    AddPhoto(album, "/b.jpg", "B");
+    const std::string bytes = EncodeAlbum(album, TLayoutSettings{}) + Bytes({0, 0, 0, 0, 0}) +
+                              Bytes({'Q', 'X', 'G', '6', 1, 0, 0, 0}) + row.Entries;
+    TAlbumModel loaded;
+    TLayoutSettings settings;
+    settings.TextTemplate = "vorher";
+    const TAlbumFileResult r = LoadAlbumBytes(bytes, loaded, settings);
+    ASSERT_TRUE(r.Ok) << row.What;
+    EXPECT_EQ(r.Warning, row.Warning) << row.What;
+    ASSERT_EQ(loaded.Pics.Count, 2u) << row.What;
+    EXPECT_EQ(loaded.Pics[0].Turn + loaded.Pics[1].Turn, 0) << row.What;
+    EXPECT_EQ(settings.TextTemplate, "") << row.What;
+  }
+}

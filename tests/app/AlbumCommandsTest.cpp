@@ -207,7 +207,7 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   if (qtest::NeedProgram("python3")) {
     qtest::WriteFile(Dir.Path() / "out.json", r.Out);
     EXPECT_EQ(qtest::Run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); "
-                         "assert len(d[\"settings\"]) == 24 and len(d[\"photos\"]) == 2' " +
+                         "assert len(d[\"settings\"]) == 25 and len(d[\"photos\"]) == 2' " +
                          qtest::Quote(Dir / "out.json")),
               0);
   }
@@ -226,6 +226,44 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   r = Quirvel("album show missing.qvl");
   EXPECT_EQ(r.Err, "Fehler: Konnte Datei nicht öffnen...\n");
   EXPECT_EQ(Quirvel("album show a.qvl a.qvl").Status, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// "album new --text-template" stores the template and fills the photos' texts from it; "album sort"
+// rewrites the album in the new order, with a photo whose file is missing at the end and named.
+TEST_F(AlbumCommands, TextTemplateAndSorting) {
+  for (const char* name : {"IMG_10.jpg", "img_9.jpg", "Birne.jpg"}) Photo(name);
+  TResult r = Quirvel(
+      "album new --text-template '{Name} aus {Ordner}' a.qvl IMG_10.jpg img_9.jpg Birne.jpg fehlt.jpg");
+  EXPECT_EQ(r.Status, 1) << "a missing photo is refused when the album is made";
+  r = Quirvel("album new --text-template '{Name} aus {Ordner}' a.qvl IMG_10.jpg img_9.jpg Birne.jpg");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  const std::string folder = Dir.Path().filename();
+
+  r = Quirvel("album sort --by name a.qvl");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out, "Album „a.qvl“ mit 3 Fotos sortiert.\n");
+  r = Quirvel("album show --json a.qvl");
+  const size_t birne = r.Out.find("\"text\": \"Birne aus " + folder + "\"");
+  const size_t nine = r.Out.find("\"text\": \"img_9 aus " + folder + "\"");
+  const size_t ten = r.Out.find("\"text\": \"IMG_10 aus " + folder + "\"");
+  EXPECT_TRUE(birne < nine && nine < ten && ten != std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("\"TextTemplate\": \"{Name} aus {Ordner}\""), std::string::npos) << r.Out;
+
+  std::filesystem::remove(Dir.Path() / "Birne.jpg");
+  r = Quirvel("album sort --by file-date --reverse a.qvl");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Err, "Warnung: Die Datei eines Fotos fehlt; es steht jetzt am Ende.\n");
+  r = Quirvel("album show a.qvl");
+  EXPECT_NE(r.Out.find("  3. " + (Dir / "Birne.jpg")), std::string::npos) << r.Out;
+
+  r = Quirvel("album sort --by farbe a.qvl");
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_NE(r.Err.find("„farbe“ ist kein Sortierschlüssel"), std::string::npos) << r.Err;
+  EXPECT_EQ(Quirvel("album sort a.qvl").Status, 2);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "album/AlbumFile.h"
+#include "album/PhotoEditing.h"
 #include "imaging/Pictaro.h"
 #include "support/TestSupport.h"
 
@@ -53,6 +55,31 @@ TEST(PreviewCommand, WritesPagesAndRefusesWhatItCannotDraw) {
     for (const auto& [png, pixels] : row.Pngs) EXPECT_EQ(size(png), pixels);
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
+}
+
+// A photo turned in the album is drawn as ImageMagick's turned copy of it is: turned, and placed by
+// its turned size.
+TEST(PreviewCommand, DrawsTheAlbumsTurns) {
+  QTEST_REQUIRE_PROGRAM("compare");
+  qtest::TScratchDir dir;
+  TDib dib{};
+  newdib(&dib, 40, 30, 24, nullptr, 0);
+  ASSERT_NE(dib.Bits, nullptr);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) setpixel(dib, x, y, x < 10 ? 0x0000FF : y < 10 ? 0xFF0000 : 0x00FF00);
+  ASSERT_EQ(SaveDib(dib, (dir / "a.bmp").c_str(), 3, 0), 1);
+  deldib(dib);
+  ASSERT_EQ(qtest::Run("convert " + qtest::Quote(dir / "a.bmp") + " -rotate 90 BMP3:" + qtest::Quote(dir / "r.bmp")), 0);
+  TAlbumModel album;
+  ASSERT_EQ(AddPhotos(album, {dir / "a.bmp"}, false, false), 1u);
+  album.Pics[0].Turn = 1;
+  ASSERT_TRUE(SaveAlbumFile(dir / "t.qvl", album, FirstStartSettings()).Ok);
+  for (const char* args : {"--no-texts --width 300 t.png t.qvl", "--no-texts --width 300 r.png r.bmp"})
+    ASSERT_EQ(qtest::RunWithoutDisplay(QUIRVEL_EXE, dir.Path(), std::string("preview ") + args).Status, 0) << args;
+  std::string differing;
+  qtest::Run("compare -metric AE " + qtest::Quote(dir / "t.png") + " " + qtest::Quote(dir / "r.png") + " null: 2>&1",
+             &differing);
+  EXPECT_EQ(differing, "0");
 }
 
 }  // namespace

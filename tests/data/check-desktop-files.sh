@@ -25,7 +25,7 @@ complete_words() {
   bash -c 'source "$0"; COMP_WORDS=(quirvel "$@"); COMP_CWORD=$#; _quirvel; printf "%s\n" "${COMPREPLY[@]}"' \
     "$completion" "$@"
 }
-for command in "export" "preview" "album new" "album show"; do
+for command in "export" "preview" "album new" "album show" "album sort"; do
   # shellcheck disable=SC2086  # the command's words are meant to split
   offered=$(complete_words $command --)
   for option in $("$quirvel" $command --help | grep -oE -- '--[a-z][a-z-]+' | sort -u); do
@@ -34,6 +34,6 @@ for command in "export" "preview" "album new" "album show"; do
   done
 done
 [[ $(complete_words "") == *export* && $(complete_words --v) == --version ]] || fail "no commands offered"
-[[ $(complete_words album "") == $'new\nshow' ]] || fail "album's commands not offered"
+[[ $(complete_words album "") == $'new\nshow\nsort' ]] || fail "album's commands not offered"
 [[ -z $(complete_words export --columns "") ]] || fail "files offered as the value of --columns"
 echo "desktop files: all checks passed"

@@ -50,11 +50,13 @@ TEST(PrintCheck, ResolutionsAsPdfImagesReadsThem) {
     int32_t Dpi;
     double Bleed;
     bool ZoomIn;
+    bool Turned = false;  // photo N turned N - 1 quarter turns
   } rows[] = {
       {"every pixel", 0, 0, false},
       {"150 dpi: the 1-bit picture keeps every pixel", 150, 0, false},
       {"enlarged and clipped", 0, 0, true},
       {"bleed without margins: pictures reach into it", 0, 3, false},
+      {"turned, at 300 dpi", 300, 0, false, true},
   };
   for (const auto& row : rows) {
     TLayoutSettings s;
@@ -62,6 +64,7 @@ TEST(PrintCheck, ResolutionsAsPdfImagesReadsThem) {
     s.PictureDpi = row.Dpi;
     s.ZoomInFotosCheck = row.ZoomIn;
     s.Bleed = row.Bleed;
+    for (size_t i = 0; i < photos.size(); ++i) photos[i].Turn = row.Turned ? static_cast<int>(i % 4) : 0;
     if (row.Bleed > 0) s.RandXEd = s.RandYEd = s.SpaceHED = s.SpaceVEd = 0, s.CaptionCheck = false;
     ASSERT_TRUE(ExportAlbum(photos, s, dir / "out.pdf", {}).Ok()) << row.What;
     const std::vector<int> expected = PdfImagesPpi(dir / "out.pdf");

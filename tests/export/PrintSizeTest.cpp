@@ -148,9 +148,10 @@ class PrintSize : public ::testing::Test {
 
   // Exports Names with the settings, each photo's text its name; returns the PDF's bytes.
   std::string Export(const std::vector<std::string>& Names, const std::string& Out, int32_t Dpi, bool Keep,
-                     int32_t Unreadable = 0) {
+                     int32_t Unreadable = 0, const std::vector<int>& Turns = {}) {
     std::vector<TExportPhoto> photos;
-    for (const std::string& name : Names) photos.push_back({Dir / name, "Foto " + name});
+    for (const std::string& name : Names)
+      photos.push_back({Dir / name, "Foto " + name, Turns.empty() ? 0 : Turns[photos.size()]});
     TLayoutSettings settings = Settings;
     settings.PictureDpi = Dpi;
     settings.KeepJpeg = Keep;
@@ -334,6 +335,30 @@ TEST_F(PrintSize, WhatCannotGoInAsItIsIsEncodedAsWithoutPassThrough) {
   EXPECT_EQ(b[4].Height, 1457);
   EXPECT_TRUE(b[3].Data == small);
   for (size_t k : {6, 7}) EXPECT_TRUE(b[k].Data == qtest::ReadFile(Dir / "tall.jpg")) << k;
+}
+
+// A photo the user turned: kept as its bytes, it turns by the matrix alone, and shows exactly as the
+// decoded picture turned by the same quarters (which the imaging tests hold against ImageMagick).
+TEST_F(PrintSize, TurnedPhotosKeepTheirBytesAndTurnInTheMatrix) {
+  QTEST_REQUIRE_PROGRAM("cjpeg");
+  const auto quadrants = [](int x, int top) { return Quadrants(x, top, 64, 48); };
+  WritePicture(Dir / "base.jpg", 64, 48, 24, 7, quadrants);
+  const std::vector<std::string> names = {"o1.jpg", "o6.jpg", "o2.jpg", "o8.jpg"};
+  const std::vector<int> turns = {1, 1, 2, 3};
+  for (const std::string& name : names)
+    qtest::WriteFile(Dir / name, WithOrientation(qtest::ReadFile(Dir / "base.jpg"), name[1] - '0'));
+  const std::string decoded = Export(names, "decoded.pdf", 0, false, 0, turns);
+  const std::string kept = Export(names, "kept.pdf", 0, true, 0, turns);
+  const std::vector<TImage> images = Images(kept);
+  ASSERT_EQ(images.size(), names.size());
+  for (size_t k = 0; k < names.size(); ++k)
+    EXPECT_TRUE(images[k].Data == qtest::ReadFile(Dir / names[k])) << names[k];
+  const std::vector<uint32_t> want = QuarterColours(decoded, 1, imgtest::Render(Dir / "decoded.pdf", Dir, 1));
+  const std::vector<uint32_t> got = QuarterColours(decoded, 1, imgtest::Render(Dir / "kept.pdf", Dir, 1));
+  ASSERT_EQ(want.size(), 16u);
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i)
+    EXPECT_TRUE(imgtest::Near(got[i], want[i], 40)) << names[i / 4] << " quarter " << i % 4;
 }
 
 // Pass-through takes only files libjpeg reads without a single warning. A damaged file is unreadable

@@ -18,7 +18,7 @@ inline int FuzzDecode(const uint8_t* Data, size_t Size, int Format) {
   TDib dib;
   TPictureColor colour;
   colour.Matte = 0x336699;
-  if (DecodePicture(Data, Size, Format, nullptr, &dib, &colour)) DibToScreen(dib, colour.Profile.get());
+  if (DecodePicture(Data, Size, Format, nullptr, &dib, 0, &colour)) DibToScreen(dib, colour.Profile.get());
   deldib(dib);
   return 0;
 }

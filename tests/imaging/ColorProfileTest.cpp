@@ -33,6 +33,7 @@ TEST(ColorProfile, EveryFormatHandsOutItsProfile) {
     TColorSpace Space;
     int Version;
     bool Srgb;
+    int Turn = 0;  // the photo's quarter turns: its profile comes along
   };
   const TRow rows[] = {
       {"jpeg p3", TTestFormat::Jpeg, TTestProfile::DisplayP3, 65519, TColorSpace::Rgb, 4, false},
@@ -46,12 +47,16 @@ TEST(ColorProfile, EveryFormatHandsOutItsProfile) {
       {"webp p3", TTestFormat::Webp, TTestProfile::DisplayP3, 0, TColorSpace::Rgb, 4, false},
       {"heic p3", TTestFormat::Heic, TTestProfile::DisplayP3, 0, TColorSpace::Rgb, 4, false},
       {"avif adobe", TTestFormat::Avif, TTestProfile::AdobeRgb, 0, TColorSpace::Rgb, 2, false},
+      {"jpeg p3 turned", TTestFormat::Jpeg, TTestProfile::DisplayP3, 65519, TColorSpace::Rgb, 4, false, 1},
+      {"heic p3 turned", TTestFormat::Heic, TTestProfile::DisplayP3, 0, TColorSpace::Rgb, 4, false, 3},
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
     const std::string icc = qtest::TestProfile(row.Profile);
-    const qtest::TDecodedPicture d(qtest::TaggedPicture(row.Format, qtest::SolidPixels(16, 8, 0x8060A0), icc, row.Segment));
+    const qtest::TDecodedPicture d(qtest::TaggedPicture(row.Format, qtest::SolidPixels(16, 8, 0x8060A0), icc, row.Segment),
+                                   0xFFFFFF, 0, row.Turn);
     ASSERT_TRUE(d.Ok);
+    EXPECT_EQ(DibWidth(d.Dib), row.Turn % 2 ? 8 : 16);
     ASSERT_TRUE(d.Color.Profile);
     EXPECT_EQ(d.Color.Profile->Bytes(), icc);
     EXPECT_EQ(d.Color.Profile->Space(), row.Space);

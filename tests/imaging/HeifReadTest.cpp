@@ -29,10 +29,13 @@ TEST(HeifRead, WhatTheFileSaysIsWhatComesOut) {
     int Width, Height;          // of the picture handed out
     int FullWidth, FullHeight;  // of the whole picture
     bool Profile;               // a profile other than sRGB comes with it
+    int Turn = 0;               // the photo's quarter turns, on top of the file's own
   };
   const TRow rows[] = {
       // Turned a quarter clockwise, in its boxes and in its EXIF data.
       {"turned", {.Orientation = 6}, 0, 32, 64, 32, 64, false},
+      // The user's quarter turn comes on top of the file's, and its EXIF orientation is not applied again.
+      {"turned by the user too", {.Orientation = 6}, 0, 64, 32, 64, 32, false, 1},
       {"mirrored avif", {.Avif = true, .Orientation = 2}, 0, 64, 32, 64, 32, false},
       {"10 bits", {.Bits = 10}, 0, 64, 32, 64, 32, false},
       // The thumbnail stands in when it covers what is asked, not otherwise.
@@ -44,7 +47,7 @@ TEST(HeifRead, WhatTheFileSaysIsWhatComesOut) {
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
-    const qtest::TDecodedPicture r(qtest::HeifPicture(Quartered(), row.Options), 0xFFFFFF, row.MinLongSide);
+    const qtest::TDecodedPicture r(qtest::HeifPicture(Quartered(), row.Options), 0xFFFFFF, row.MinLongSide, row.Turn);
     ASSERT_TRUE(r.Ok);
     EXPECT_EQ(r.Color.Profile && !r.Color.Profile->IsSrgb(), row.Profile);
     ASSERT_EQ(DibBitCount(r.Dib), 24);
@@ -53,14 +56,15 @@ TEST(HeifRead, WhatTheFileSaysIsWhatComesOut) {
     EXPECT_EQ(r.FullWidth, row.FullWidth);
     EXPECT_EQ(r.FullHeight, row.FullHeight);
     // Where the red quarter is, upright: top right once turned clockwise (once only), top right when
-    // mirrored, else top left; sampled in the middle of the quarters.
+    // mirrored, else top left; each further quarter turn clockwise moves it one corner on (top right,
+    // bottom right, ...). Sampled in the middle of the quarters, corners counted clockwise.
     const int w = DibWidth(r.Dib), h = DibHeight(r.Dib);
     const bool rightRed = row.Options.Orientation == 6 || row.Options.Orientation == 2;
-    const qtest::TRgb topLeft = qtest::DibRgb(r.Dib, w / 4, h / 4), topRight = qtest::DibRgb(r.Dib, 3 * w / 4, h / 4);
-    const qtest::TRgb bottomLeft = qtest::DibRgb(r.Dib, w / 4, 3 * h / 4);
-    EXPECT_TRUE(IsRed(rightRed ? topRight : topLeft));
-    EXPECT_TRUE(IsBlue(rightRed ? topLeft : topRight));
-    EXPECT_TRUE(IsBlue(bottomLeft));
+    const int red = ((rightRed ? 1 : 0) + row.Turn) % 4;
+    const qtest::TRgb corners[4] = {qtest::DibRgb(r.Dib, w / 4, h / 4), qtest::DibRgb(r.Dib, 3 * w / 4, h / 4),
+                                    qtest::DibRgb(r.Dib, 3 * w / 4, 3 * h / 4), qtest::DibRgb(r.Dib, w / 4, 3 * h / 4)};
+    for (int corner = 0; corner < 4; ++corner)
+      EXPECT_TRUE(corner == red ? IsRed(corners[corner]) : IsBlue(corners[corner])) << corner;
   }
 }
 

@@ -161,21 +161,10 @@ TEST(PictaroRead, AllEightExifOrientationsComeOutUpright) {
   QTEST_REQUIRE_PROGRAM("convert");
   QTEST_REQUIRE_PROGRAM("exiftool");
   qtest::TScratchDir dir;
-  const std::string base = dir / "base.jpg";
-  // Quadrants of flat colour on 8 x 8 blocks without chroma subsampling survive JPEG nearly intact,
-  // so each corner says where it went.
-  ASSERT_EQ(qtest::Run("convert -size 48x32 xc:white -fill red -draw 'rectangle 0,0 23,15' -fill lime "
-                       "-draw 'rectangle 24,0 47,15' -fill blue -draw 'rectangle 0,16 23,31' "
-                       "-sampling-factor 1x1 -quality 100 " +
-                       qtest::Quote(base)),
-            0);
   for (int orientation = 1; orientation <= 8; ++orientation) {
     SCOPED_TRACE(orientation);
     const std::string file = dir / ("o" + std::to_string(orientation) + ".jpg");
-    std::filesystem::copy_file(base, file);
-    ASSERT_EQ(qtest::Run("exiftool -q -overwrite_original -Orientation#=" + std::to_string(orientation) +
-                         " " + qtest::Quote(file)),
-              0);
+    ASSERT_TRUE(qtest::WriteQuadrantJpeg(file, orientation));
     TDib dib;
     ASSERT_EQ(OpenDib(&dib, file.c_str(), 7, nullptr), 1);
     EXPECT_EQ(DibWidth(dib), orientation >= 5 ? 32 : 48);

@@ -27,4 +27,6 @@ bool TScriptedDialogs::ChooseFont(TFontChoice& Font) { return Answer(FontsShown,
 
 bool TScriptedDialogs::ChooseColor(uint32_t& Color) { return Answer(ColorsShown, ColorAnswers, Color); }
 
+bool TScriptedDialogs::ChooseSort(TSortChoice& Choice) { return Answer(SortsShown, SortAnswers, Choice); }
+
 }  // namespace qtest

@@ -16,6 +16,7 @@ class TScriptedDialogs final : public TDialogs {
   bool ChooseFiles(const TFileDialog& Dialog, std::vector<std::string>& Files) override;
   bool ChooseFont(TFontChoice& Font) override;
   bool ChooseColor(uint32_t& Color) override;
+  bool ChooseSort(TSortChoice& Choice) override;
   void FileFailed(const std::string& File) override { FailedFiles.push_back(File); }
 
   std::vector<TFileDialog> FileDialogs;                             // asked for, in order
@@ -25,6 +26,8 @@ class TScriptedDialogs final : public TDialogs {
   std::deque<std::optional<std::vector<std::string>>> FileAnswers;  // nullopt: Cancel
   std::deque<std::optional<TFontChoice>> FontAnswers;
   std::deque<std::optional<uint32_t>> ColorAnswers;
+  std::vector<TSortChoice> SortsShown;
+  std::deque<std::optional<TSortChoice>> SortAnswers;
 };
 
 }  // namespace qtest

@@ -70,13 +70,13 @@ heif_error HeifWrite(heif_context*, const void* Data, size_t Size, void* User) {
 
 }  // namespace
 
-TDecodedPicture::TDecodedPicture(const std::string& Bytes, uint32_t Matte, int MinLongSide) {
+TDecodedPicture::TDecodedPicture(const std::string& Bytes, uint32_t Matte, int MinLongSide, int Turn) {
   const auto* data = reinterpret_cast<const uint8_t*>(Bytes.data());
   Color.Matte = Matte;
   if (MinLongSide > 0) {
     Ok = DecodePictureReduced(data, Bytes.size(), -1, MinLongSide, &Dib, &FullWidth, &FullHeight, &Color) == 1;
   } else {
-    Ok = DecodePicture(data, Bytes.size(), -1, nullptr, &Dib, &Color) == 1;
+    Ok = DecodePicture(data, Bytes.size(), -1, nullptr, &Dib, Turn, &Color) == 1;
     FullWidth = DibWidth(Dib), FullHeight = DibHeight(Dib);
   }
 }

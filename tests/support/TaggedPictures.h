@@ -12,9 +12,10 @@
 namespace qtest {
 
 // A file's bytes decoded by the picture library with a matte, asking for the profile; at a reduced
-// size (DecodePictureReduced) when MinLongSide is above 0. Frees the picture when it goes.
+// size (DecodePictureReduced) when MinLongSide is above 0, else whole and turned by Turn quarter turns.
+// Frees the picture when it goes.
 struct TDecodedPicture {
-  TDecodedPicture(const std::string& Bytes, uint32_t Matte = 0xFFFFFF, int MinLongSide = 0);
+  TDecodedPicture(const std::string& Bytes, uint32_t Matte = 0xFFFFFF, int MinLongSide = 0, int Turn = 0);
   ~TDecodedPicture() { deldib(Dib); }
   TDecodedPicture(const TDecodedPicture&) = delete;
   TDecodedPicture& operator=(const TDecodedPicture&) = delete;

@@ -114,6 +114,18 @@ bool NeedProgram(const std::string& Name) {
   return false;
 }
 
+bool WriteQuadrantJpeg(const std::string& File, int Orientation) {
+  const bool made =
+      Run("convert -size 48x32 xc:white -fill red -draw 'rectangle 0,0 23,15' -fill lime "
+          "-draw 'rectangle 24,0 47,15' -fill blue -draw 'rectangle 0,16 23,31' -sampling-factor 1x1 "
+          "-quality 100 " +
+          Quote(File)) == 0 &&
+      Run("exiftool -q -overwrite_original -Orientation#=" + std::to_string(Orientation) + " " +
+          Quote(File)) == 0;
+  EXPECT_TRUE(made) << "convert or exiftool could not write " << File;
+  return made;
+}
+
 namespace {
 
 // An 8-bit binary PPM (P6) or PGM (P5, each sample then three times) as a reader wrote it: its size

@@ -99,6 +99,12 @@ TPictureDifference ComparePictures(const std::string& A, const std::string& B, i
 // recorded failure, when exiftool is missing or fails.
 bool AddExifThumbnail(const std::string& Photo, const std::string& Thumbnail, int Orientation = 0);
 
+// Writes a 48 x 32 JPEG of flat quadrants (red, lime, blue, white from the top left) on 8 x 8 blocks
+// without chroma subsampling, which JPEG keeps nearly intact, so each corner says where it went; made
+// by ImageMagick, with the EXIF orientation tag Orientation (1 to 8) written by exiftool. False (with a
+// recorded failure) when either fails.
+bool WriteQuadrantJpeg(const std::string& File, int Orientation);
+
 // The outcome of running the program under test.
 struct TProgramResult {
   int Status = -1;

@@ -1,6 +1,6 @@
 // The page preview inside the real window: it shows on the settings pages, starts on the current
 // photo's page, turns pages, redraws when a field is typed into, shows the photos once their
-// pictures are made and says below the page that a photo cannot be read.
+// pictures are made, says below the page that a photo cannot be read, and follows a photo turned.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +11,7 @@
 
 #include "MainFormFixture.h"
 #include "ui/PagePreview.h"
+#include "ui/PhotoArranging.h"
 #include "ui/SpinEdit.h"
 
 namespace {
@@ -84,6 +85,11 @@ class PagePreviewTest : public QObject {
     while (preview->UnreadableLabel->isHidden()) QVERIFY(redrawn.wait());
     QCOMPARE(preview->UnreadableLabel->text(),
              QStringLiteral("1 Foto kann nicht gelesen werden und fehlt in der PDF-Datei."));
+
+    // Photo 8, on this page, turned on the photo page: the page is drawn again, with it turned.
+    const QImage before = preview->PageImage();
+    f.Form.Arranging()->TurnSelected(1);
+    while (preview->PageImage() == before) QVERIFY(redrawn.wait());
   }
 };
 

@@ -231,6 +231,10 @@ class ThumbnailGridTest : public QObject {
     };
     TAlbumModel album;
     Fill(album, 2);
+    // A third photo of p1's file, turned a quarter clockwise: its first picture turns with it.
+    TPicEntry* turned = album.Pics.Append();
+    SetEntryFileName(*turned, "/fotos/p1.jpg");
+    turned->Turn = 1;
     TThumbnailGrid grid(
         album, nullptr,
         [&](const std::string&) {
@@ -248,8 +252,12 @@ class ThumbnailGridTest : public QObject {
     QVERIFY(!grid.ShowsPicture(1));
     QCOMPARE(grid.PaintBox1->grab().toImage().pixelColor(5, 15), QColor(255, 0, 0));
     QCOMPARE(grid.PaintBox1->grab().toImage().pixelColor(90 + 5, 15), QColor(160, 160, 160));  // waiting
+    // Turned, the 80 x 60 picture stands 60 x 80 in the middle of the box from (5, 5): x 15 to 75.
+    QVERIFY(grid.ShowsPicture(2));
+    QVERIFY(grid.PaintBox1->grab().toImage().pixelColor(180 + 7, 45) != QColor(255, 0, 0));
+    QCOMPARE(grid.PaintBox1->grab().toImage().pixelColor(180 + 45, 80), QColor(255, 0, 0));
     release();
-    QTRY_VERIFY(album.Pics[0].Thumbnail.Bits && album.Pics[1].Thumbnail.Bits);
+    QTRY_VERIFY(album.Pics[0].Thumbnail.Bits && album.Pics[1].Thumbnail.Bits && album.Pics[2].Thumbnail.Bits);
     QCOMPARE(grid.PaintBox1->grab().toImage().pixelColor(5, 15), QColor(0, 255, 0));
   }
 };

@@ -199,9 +199,10 @@ class ViewPicFormTest : public QObject {
     QVERIFY(qtest::NeedProgram("convert"));
     qtest::TScratchDir dir;
     const std::string photo = dir / "photo.jpg", small = dir / "small.jpg";
-    // A red photo of 600 x 400 whose EXIF picture is green.
+    // A red photo of 600 x 400 whose EXIF picture is green, its left third blue.
     QCOMPARE(qtest::Run("convert -size 600x400 xc:red " + qtest::Quote(photo)), 0);
-    QCOMPARE(qtest::Run("convert -size 150x100 xc:lime " + qtest::Quote(small)), 0);
+    QCOMPARE(qtest::Run("convert -size 150x100 xc:lime -fill blue -draw 'rectangle 0,0 49,99' " + qtest::Quote(small)),
+             0);
     QVERIFY(qtest::AddExifThumbnail(photo, small));
     TRecordingShell shell;
     TMemorySettingsStore settings;
@@ -233,6 +234,26 @@ class ViewPicFormTest : public QObject {
       return 0;
     };
     QVERIFY(viewer.ShowPicture(photo, nullptr));
+    QVERIFY(checked);
+
+    // Turned a quarter clockwise: the first picture stands 400 x 600 with its blue third on top, and
+    // the photo comes decoded turned.
+    checked = false;
+    viewer.ShowModal = [&](TViewPicForm& Form) {
+      QSignalSpy decoded(&Form, &TViewPicForm::PictureDecoded);
+      const auto colour = [&](int X, int Y) { return Form.PaintBox1->grab().toImage().pixelColor(X, Y); };
+      [&] {
+        QVERIFY(Form.ShowsFirstPicture());
+        QCOMPARE(Form.PaintBox1->size(), QSize(400, 600));
+        QVERIFY(colour(200, 100).blue() > 200 && colour(200, 100).green() < 60);
+        QVERIFY(colour(200, 400).green() > 200 && colour(200, 400).blue() < 60);
+        QVERIFY(decoded.wait());
+        QCOMPARE(QSize(DibWidth(Form.Picture), DibHeight(Form.Picture)), QSize(400, 600));
+        checked = true;
+      }();
+      return 0;
+    };
+    QVERIFY(viewer.ShowPicture(photo, nullptr, 1));
     QVERIFY(checked);
 
     // The photo's coded data cut short: its first picture shows, then the viewer says so and closes.
