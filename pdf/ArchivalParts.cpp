@@ -67,23 +67,19 @@ TLocalTime LocalTime(std::time_t When) {
   return t;
 }
 
-// "D:20240102030405+01'00'", the information dictionary's form of a date.
-std::string PdfDate(const TLocalTime& T) {
-  char text[64];
-  const long offset = T.OffsetMinutes < 0 ? -T.OffsetMinutes : T.OffsetMinutes;
-  std::snprintf(text, sizeof text, "D:%04d%02d%02d%02d%02d%02d%c%02ld'%02ld'", T.Time.tm_year + 1900,
-                T.Time.tm_mon + 1, T.Time.tm_mday, T.Time.tm_hour, T.Time.tm_min, T.Time.tm_sec,
-                T.OffsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
-  return text;
-}
+// The information dictionary's form of a date, "D:20240102030405+01'00'".
+constexpr const char* KPdfDate = "D:%04d%02d%02d%02d%02d%02d%c%02ld'%02ld'";
+// XMP's form of the same moment, "2024-01-02T03:04:05+01:00".
+constexpr const char* KXmpDate = "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld";
 
-// "2024-01-02T03:04:05+01:00", the same moment as XMP writes it.
-std::string XmpDate(const TLocalTime& T) {
+// T in Form, one of the two above: year, month, day, hour, minute, second, the offset's sign, hours
+// and minutes.
+std::string DateText(const TLocalTime& T, const char* Form) {
   char text[64];
   const long offset = T.OffsetMinutes < 0 ? -T.OffsetMinutes : T.OffsetMinutes;
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld", T.Time.tm_year + 1900,
-                T.Time.tm_mon + 1, T.Time.tm_mday, T.Time.tm_hour, T.Time.tm_min, T.Time.tm_sec,
-                T.OffsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+  std::snprintf(text, sizeof text, Form, T.Time.tm_year + 1900, T.Time.tm_mon + 1, T.Time.tm_mday,
+                T.Time.tm_hour, T.Time.tm_min, T.Time.tm_sec, T.OffsetMinutes < 0 ? '-' : '+', offset / 60,
+                offset % 60);
   return text;
 }
 
@@ -152,7 +148,7 @@ void TPDFCanvas::WriteArchivalCatalogEntries() {
 void TPDFCanvas::WriteArchivalObjects() {
   if (PdfA == TPdfA::None) return;
   // The metadata go in uncompressed, so that tools that know no PDF can find them.
-  const std::string xmp = Xmp(PdfA, CleanTitle(Title), XmpDate(LocalTime(FCreated)));
+  const std::string xmp = Xmp(PdfA, CleanTitle(Title), DateText(LocalTime(FCreated), KXmpDate));
   std::string dictionary = "<< /Type /Metadata /Subtype /XML /Length ";
   AppendInt(dictionary, StreamLength(xmp.size()));
   dictionary += " >>";
@@ -170,7 +166,7 @@ void TPDFCanvas::WriteArchivalObjects() {
 
 void TPDFCanvas::WriteInfoDictionary() {
   if (PdfA == TPdfA::None) return;
-  const std::string date = PdfDate(LocalTime(FCreated));
+  const std::string date = DateText(LocalTime(FCreated), KPdfDate);
   FInfoObj = BeginDictObject();
   // The title as UTF-16 with its byte order mark, which holds every script.
   FLine.assign("/Title <FEFF");
@@ -198,7 +194,7 @@ void TPDFCanvas::WriteArchivalTrailerEntries() {
     }
   };
   mix(Title);
-  mix(PdfDate(LocalTime(FCreated)));
+  mix(DateText(LocalTime(FCreated), KPdfDate));
   std::string size;
   AppendInt(size, FXRefPos);
   AppendInt(size, FObjects->Count);

@@ -276,12 +276,7 @@ void TPDFCanvas::WritePageTree() {
     WriteLine(">>");
     // The box is one unit smaller than the page, the last pixel row and column; it is kept at least
     // one unit wide and high, since an empty or inverted box is no page at all to a reader.
-    FLine.assign("/MediaBox [0 0 ");
-    AppendInt(FLine, MediaBoxSide(size.Width));
-    FLine += ' ';
-    AppendInt(FLine, MediaBoxSide(size.Height));
-    FLine += ']';
-    WriteLine();
+    WriteBox("/MediaBox", 0, 0, MediaBoxSide(size.Width), MediaBoxSide(size.Height));
     if (size.Bleed > 0) WriteBleedBoxes(size);
     FLine.assign("/Contents ");
     AppendInt(FLine, int64_t(FFirstContentObj) + 2 * int64_t(i));
@@ -294,22 +289,20 @@ void TPDFCanvas::WritePageTree() {
 void TPDFCanvas::WriteBleedBoxes(const TPdfPageSize& Size) {
   // The bleed box is the media box; the trim box is the page without its bleed, measured as the media
   // box is (one unit short of the page's last row and column).
-  FLine.assign("/BleedBox [0 0 ");
-  AppendInt(FLine, MediaBoxSide(Size.Width));
-  FLine += ' ';
-  AppendInt(FLine, MediaBoxSide(Size.Height));
-  FLine += ']';
-  WriteLine();
+  WriteBox("/BleedBox", 0, 0, MediaBoxSide(Size.Width), MediaBoxSide(Size.Height));
   const int64_t b = Size.Bleed;
-  FLine.assign("/TrimBox [");
-  AppendInt(FLine, b);
-  FLine += ' ';
-  AppendInt(FLine, b);
-  FLine += ' ';
-  AppendInt(FLine, b + MediaBoxSide(static_cast<int32_t>(std::max<int64_t>(1, Size.Width - 2 * b))));
-  FLine += ' ';
-  AppendInt(FLine, b + MediaBoxSide(static_cast<int32_t>(std::max<int64_t>(1, Size.Height - 2 * b))));
-  FLine += ']';
+  WriteBox("/TrimBox", b, b, b + MediaBoxSide(static_cast<int32_t>(std::max<int64_t>(1, Size.Width - 2 * b))),
+           b + MediaBoxSide(static_cast<int32_t>(std::max<int64_t>(1, Size.Height - 2 * b))));
+}
+
+void TPDFCanvas::WriteBox(std::string_view Name, int64_t Left, int64_t Bottom, int64_t Right, int64_t Top) {
+  FLine.assign(Name);
+  FLine += " [";
+  for (const int64_t value : {Left, Bottom, Right, Top}) {
+    AppendInt(FLine, value);
+    FLine += ' ';
+  }
+  FLine.back() = ']';
   WriteLine();
 }
 

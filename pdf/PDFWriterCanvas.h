@@ -244,6 +244,8 @@ class TPDFCanvas final : public TDrawingSurface {
   void WritePageTree();
   // The bleed box and the trim box of a page with bleed.
   void WriteBleedBoxes(const TPdfPageSize& Size);
+  // The line "Name [Left Bottom Right Top]" of a page's box.
+  void WriteBox(std::string_view Name, int64_t Left, int64_t Bottom, int64_t Right, int64_t Top);
   // The line "X Y Width Height re" in PDF coordinates.
   void WriteRectPath(int64_t X, int64_t Y, int64_t Width, int64_t Height);
   void WriteTrailer();
