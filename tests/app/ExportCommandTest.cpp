@@ -203,9 +203,8 @@ TEST_F(ExportCommand, PdfARefusesAFontThatMayNotBeEmbedded) {
   const auto byte = [&font](size_t At) { return size_t(uint8_t(font[At])); };
   ASSERT_TRUE(entry < 300 && byte(entry + 8) == 0 && byte(entry + 9) == 0);
   font.replace((byte(entry + 10) << 8 | byte(entry + 11)) + 8, 2, std::string("\0\2", 2));
-  fs::create_directory(Dir / "fonts");
-  qtest::WriteFile(Dir / "fonts/restricted.ttf", font);
-  qtest::WriteFile(Dir / "fonts.conf", "<?xml version=\"1.0\"?><fontconfig><dir>" + (Dir / "fonts") +
+  qtest::WriteFile(Dir / "restricted.ttf", font);
+  qtest::WriteFile(Dir / "fonts.conf", "<?xml version=\"1.0\"?><fontconfig><dir>" + Dir.Path().string() +
                                            "</dir><cachedir>" + (Dir / "cache") + "</cachedir></fontconfig>");
   const std::string env = "FONTCONFIG_FILE=" + qtest::Quote(Dir / "fonts.conf");
   TResult r = qtest::RunWithoutDisplay(QUIRVEL_EXE, Dir.Path(), "export --pdfa 1b a.pdf a.jpg", env);
