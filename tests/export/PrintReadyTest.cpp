@@ -101,8 +101,7 @@ TEST(PrintReady, ArchivalPdfsPassPreflight) {
   QTEST_REQUIRE_PROGRAM("java");
   QTEST_REQUIRE_PROGRAM("pdfimages");
   QTEST_REQUIRE_PHOTOS();
-  using qtest::TTestFormat;
-  using qtest::TTestProfile;
+  using namespace qtest;  // the tagged pictures' formats and profiles
   qtest::TScratchDir dir;
   const qtest::TTestPixels pixels = qtest::PatchPixels({0xFF0000, 0x00FF00, 0x0000FF, 0x808080}, 16);
   const auto tagged = [&](const std::string& Name, TTestFormat Format, const std::string& Icc) {
@@ -110,9 +109,6 @@ TEST(PrintReady, ArchivalPdfsPassPreflight) {
     return dir / Name;
   };
   WritePhoto(dir / "plain.jpg", 64, 40);
-  imgtest::TOwned bilevel(
-      imgtest::MakePicture(64, 48, 1, {0, 0xFFFFFF}, [](int X, int Top) { return (X + Top) / 5 % 2u; }));
-  ASSERT_EQ(SaveDib(bilevel.Dib, (dir / "bilevel.bmp").c_str(), 3, 0), 1);
   std::string damaged = qtest::TestProfile(TTestProfile::AdobeRgb);
   damaged.replace(128, 4, "\xFF\xFF\xFF\x7F");  // the tag count: far more tags than the profile holds
   const std::vector<TExportPhoto> scripts = {{dir / "plain.jpg", "Kairo – القاهرة"},
@@ -124,7 +120,7 @@ TEST(PrintReady, ArchivalPdfsPassPreflight) {
       {qtest::PhotosDir() / "formats/f14_jpeg-cmyk.jpg", ""},
       {tagged("damaged.jpg", TTestFormat::Jpeg, damaged), ""},
       {tagged("alpha.png", TTestFormat::PngAlpha, qtest::TestProfile(TTestProfile::AdobeRgb)), ""},
-      {dir / "bilevel.bmp", ""},
+      {qtest::PhotosDir() / "formats/f08_bmp-1bit.bmp", ""},
       {tagged("grey.jpg", TTestFormat::JpegGrey, ""), ""}};
   const struct {
     const char* What;
