@@ -193,12 +193,11 @@ TEST_F(ExportCommand, CheckWiring) {
   EXPECT_NE(r.Out.find("\"ppi\": 240,"), std::string::npos) << r.Out;
 }
 
-// Liberation Sans with its licence bits (OS/2 fsType) made "restricted", the only face fontconfig knows
-// here: the PDF/A export fails with a message that names it and writes nothing; the check names it.
+// Liberation Sans, the only face fontconfig knows here, with its licence bits made "restricted": the PDF/A
+// export fails with a message naming it and writes nothing; the check names it too.
 TEST_F(ExportCommand, PdfARefusesAFontThatMayNotBeEmbedded) {
   std::string font = qtest::ReadFile("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
-  // The table directory comes first; the OS/2 table lies below 64 KiB, its fsType 8 bytes in.
-  const size_t entry = font.find("OS/2");
+  const size_t entry = font.find("OS/2");  // first in the table directory; fsType is 8 bytes into the table
   const auto byte = [&font](size_t At) { return size_t(uint8_t(font[At])); };
   ASSERT_TRUE(entry < 300 && byte(entry + 8) == 0 && byte(entry + 9) == 0);
   font.replace((byte(entry + 10) << 8 | byte(entry + 11)) + 8, 2, std::string("\0\2", 2));

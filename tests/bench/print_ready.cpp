@@ -1,7 +1,6 @@
-// Print-ready albums from the corpus's photos (QUIRVEL_PHOTOS), each with a text: the print check of
-// 500 photos beside a plain read of the same files' headers, which is all it reads of them; and the
-// export of 24 camera JPEGs (12 to 24 megapixels, six a page, 300 dpi) as it is (0), with 3 mm bleed
-// (1), as PDF/A-2b (2), as PDF/A-1b (3) and as PDF/A-1b with bleed (4), side by side.
+// Corpus photos (QUIRVEL_PHOTOS) with texts: the print check of 500 beside reading their headers alone;
+// the export of 24 camera JPEGs at 300 dpi plain (0), with 3 mm bleed (1), as PDF/A-2b (2), as PDF/A-1b
+// (3) and as PDF/A-1b with bleed (4), side by side.
 
 #include <benchmark/benchmark.h>
 
@@ -13,7 +12,6 @@
 
 namespace {
 
-// The corpus's photos in turn, its camera JPEGs first.
 std::vector<TExportPhoto> CorpusAlbum(size_t Count) {
   std::vector<TExportPhoto> files, photos;
   for (const auto& row : qtest::PhotoManifest())

@@ -112,8 +112,8 @@ TEST(PrintReady, ArchivalPdfsPassPreflight) {
   std::string damaged = qtest::TestProfile(TTestProfile::AdobeRgb);
   damaged.replace(128, 4, "\xFF\xFF\xFF\x7F");  // the tag count: far more tags than the profile holds
   const std::vector<TExportPhoto> scripts = {{dir / "plain.jpg", "Kairo – القاهرة"},
-                                             {dir / "plain.jpg", "東京の夜 – 서울"},
-                                             {dir / "plain.jpg", "मुंबई, Ελλάδα, Москва"}};
+                                             {dir / "plain.jpg", "東京 – 서울"},
+                                             {dir / "plain.jpg", "मुंबई, Ελλάδα"}};
   const std::vector<TExportPhoto> pictures = {
       {tagged("adobe.jpg", TTestFormat::Jpeg, qtest::TestProfile(TTestProfile::AdobeRgb)), ""},
       {tagged("p3.jpg", TTestFormat::Jpeg, qtest::TestProfile(TTestProfile::DisplayP3)), ""},
