@@ -12,11 +12,7 @@ namespace {
 TEST(PreviewCommand, WritesPagesAndRefusesWhatItCannotDraw) {
   QTEST_REQUIRE_PROGRAM("identify");
   qtest::TScratchDir dir;
-  TDib dib{};
-  newdib(&dib, 40, 30, 24, nullptr, 0);
-  ASSERT_NE(dib.Bits, nullptr);
-  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) ASSERT_EQ(SaveDib(dib, (dir / name).c_str(), 7, 0), 1);
-  deldib(dib);
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) qtest::WritePicture(dir / name, 40, 30, 24, 7);
   qtest::WriteFile(dir / "broken.jpg", "no picture");
   const auto size = [&](const std::string& Png) {
     std::string out;
