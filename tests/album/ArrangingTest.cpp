@@ -3,8 +3,6 @@
 // hand.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "album/PhotoSelection.h"
 #include "album/UndoHistory.h"
 #include "imaging/Pictaro.h"
@@ -117,49 +115,31 @@ TEST(PhotoSelection, ClicksAndTheCurrentPhoto) {
 TEST(UndoHistory, EveryKindOfChangeUndoesAndRedoes) {
   struct {
     const char* What;
-    std::function<std::unique_ptr<TAlbumChange>()> Change;
+    std::unique_ptr<TAlbumChange> Change;
     const char* After;
     const char* AfterUndo;
   } rows[] = {
-      {"insert",
-       [] {
-         return std::make_unique<TInsertPhotos>(std::vector<uint32_t>{0, 3}, NewPhotos("xy"));
-       },
+      {"insert", std::make_unique<TInsertPhotos>(std::vector<uint32_t>{0, 3}, NewPhotos("xy")),
        "x a b y c* d e", "a b c* d e"},
-      {"remove",
-       [] {
-         return std::make_unique<TRemovePhotos>(std::vector<uint32_t>{0, 2, 4});
-       },
-       "b d*", "a b c d* e"},  // c went, so d became current, and stays so
-      {"remove the last",
-       [] {
-         return std::make_unique<TRemovePhotos>(std::vector<uint32_t>{3, 4});
-       },
-       "a b c*", "a b c* d e"},
-      {"reorder",
-       [] {
-         return std::make_unique<TReorderPhotos>(std::vector<uint32_t>{4, 0, 3, 2, 1});
-       },
-       "e a d c* b", "a b c* d e"},
+      // c went, so d became current, and stays so.
+      {"remove", std::make_unique<TRemovePhotos>(std::vector<uint32_t>{0, 2, 4}), "b d*", "a b c d* e"},
+      {"remove the last", std::make_unique<TRemovePhotos>(std::vector<uint32_t>{3, 4}), "a b c*",
+       "a b c* d e"},
+      {"reorder", std::make_unique<TReorderPhotos>(std::vector<uint32_t>{4, 0, 3, 2, 1}), "e a d c* b",
+       "a b c* d e"},
       {"texts",
-       [] {
-         return std::make_unique<TSetTexts>(std::vector<uint32_t>{1, 3},
-                                            std::vector<TPhotoText>{"neu", std::nullopt});
-       },
+       std::make_unique<TSetTexts>(std::vector<uint32_t>{1, 3}, std::vector<TPhotoText>{"neu", std::nullopt}),
        "a b=neu c* d=- e", "a b c* d e"},
-      {"turns",
-       [] {
-         return std::make_unique<TTurnPhotos>(std::vector<uint32_t>{0, 2}, 3);
-       },
-       "a/3 b c*/3 d e", "a b c* d e"},
+      {"turns", std::make_unique<TTurnPhotos>(std::vector<uint32_t>{0, 2}, 3), "a/3 b c*/3 d e",
+       "a b c* d e"},
   };
-  for (const auto& r : rows) {
+  for (auto& r : rows) {
     TAlbumModel album;
     Fill(album, "abcde");
     album.CurPic = 3;
     TLayoutSettings settings;
     TUndoHistory history;
-    ASSERT_TRUE(history.Do(r.Change(), album, settings)) << r.What;
+    ASSERT_TRUE(history.Do(std::move(r.Change), album, settings)) << r.What;
     EXPECT_EQ(State(album), r.After) << r.What;
     ASSERT_TRUE(history.Undo(album, settings)) << r.What;
     EXPECT_EQ(State(album), r.AfterUndo) << r.What;

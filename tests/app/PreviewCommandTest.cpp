@@ -4,7 +4,6 @@
 
 #include "album/AlbumFile.h"
 #include "album/PhotoEditing.h"
-#include "imaging/Pictaro.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -12,11 +11,7 @@ namespace {
 TEST(PreviewCommand, WritesPagesAndRefusesWhatItCannotDraw) {
   QTEST_REQUIRE_PROGRAM("identify");
   qtest::TScratchDir dir;
-  TDib dib{};
-  newdib(&dib, 40, 30, 24, nullptr, 0);
-  ASSERT_NE(dib.Bits, nullptr);
-  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) ASSERT_EQ(SaveDib(dib, (dir / name).c_str(), 7, 0), 1);
-  deldib(dib);
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) qtest::WritePicture(dir / name, 40, 30, 24, 7);
   qtest::WriteFile(dir / "broken.jpg", "no picture");
   const auto size = [&](const std::string& Png) {
     std::string out;
@@ -62,13 +57,7 @@ TEST(PreviewCommand, WritesPagesAndRefusesWhatItCannotDraw) {
 TEST(PreviewCommand, DrawsTheAlbumsTurns) {
   QTEST_REQUIRE_PROGRAM("compare");
   qtest::TScratchDir dir;
-  TDib dib{};
-  newdib(&dib, 40, 30, 24, nullptr, 0);
-  ASSERT_NE(dib.Bits, nullptr);
-  for (int y = 0; y < 30; ++y)
-    for (int x = 0; x < 40; ++x) setpixel(dib, x, y, x < 10 ? 0x0000FF : y < 10 ? 0xFF0000 : 0x00FF00);
-  ASSERT_EQ(SaveDib(dib, (dir / "a.bmp").c_str(), 3, 0), 1);
-  deldib(dib);
+  qtest::WritePicture(dir / "a.bmp", 40, 30, 24, 3);
   ASSERT_EQ(qtest::Run("convert " + qtest::Quote(dir / "a.bmp") + " -rotate 90 BMP3:" + qtest::Quote(dir / "r.bmp")), 0);
   TAlbumModel album;
   ASSERT_EQ(AddPhotos(album, {dir / "a.bmp"}, false, false), 1u);

@@ -10,7 +10,6 @@
 #include <stdexcept>
 
 #include "export/ExportJob.h"
-#include "imaging/Pictaro.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -59,13 +58,10 @@ struct TThirdPhoto final : TExportListener {
 TEST(ExportJob, CancelledFromAnotherThreadLeavesNoFile) {
   qtest::TScratchDir dir;
   std::vector<TExportPhoto> photos;
-  TDib dib{};
-  newdib(&dib, 64, 48, 24, nullptr, 0);
   for (int i = 0; i < 4; ++i) {
     photos.push_back({dir / ("p" + std::to_string(i) + ".jpg"), "Foto"});
-    ASSERT_EQ(SaveDib(dib, photos.back().FileName.c_str(), 7, 0), 1);
+    qtest::WritePicture(photos.back().FileName, 64, 48, 24, 7);
   }
-  deldib(dib);
   TLayoutSettings settings = FirstStartSettings();
   settings.XMalEd = 100;  // 400 pictures: far more than are placed before the cancel
   std::atomic<bool> cancel{false};

@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "export/PicturePipeline.h"
-#include "imaging/Pictaro.h"
 #include "imaging/PictaroMemory.h"
 #include "support/TestSupport.h"
 
@@ -16,12 +15,7 @@ namespace {
 
 class PicturePipeline : public ::testing::Test {
  protected:
-  void SetUp() override {
-    TDib dib{};
-    newdib(&dib, 64, 48, 24, nullptr, 0);
-    ASSERT_EQ(SaveDib(dib, File.c_str(), 7, 0), 1);
-    deldib(dib);
-  }
+  void SetUp() override { qtest::WritePicture(File, 64, 48, 24, 7); }
   // Under a limit, every place the same: a picture is encoded as soon as it is loaded. OnLoad runs
   // under Lock and is told whether the helper loads.
   TPictureLoadPlan Plan(std::function<void(bool)> OnLoad) {

@@ -24,95 +24,72 @@ void PutBe32(std::string& S, size_t At, uint32_t V) {
   for (int i = 0; i < 4; ++i) S[At + i] = static_cast<char>(V >> (24 - 8 * i));
 }
 
-TEST(ColorProfile, EveryFormatHandsOutItsProfile) {
-  struct TRow {
-    const char* Name;
-    TTestFormat Format;
-    TTestProfile Profile;
-    size_t Segment;  // JPEG: bytes per APP2 segment
-    TColorSpace Space;
-    int Version;
-    bool Srgb;
-    int Turn = 0;  // the photo's quarter turns: its profile comes along
-  };
-  const TRow rows[] = {
-      {"jpeg p3", TTestFormat::Jpeg, TTestProfile::DisplayP3, 65519, TColorSpace::Rgb, 4, false},
-      // Several segments, joined in order.
-      {"jpeg adobe, 3 segments", TTestFormat::Jpeg, TTestProfile::AdobeRgb, 200, TColorSpace::Rgb, 2, false},
-      {"grey jpeg", TTestFormat::JpegGrey, TTestProfile::Grey, 65519, TColorSpace::Grey, 2, false},
-      // sRGB by its colorants and curves: a table curve (v2) and a parametric one (v4).
-      {"png srgb v2", TTestFormat::Png, TTestProfile::SrgbV2, 0, TColorSpace::Rgb, 2, true},
-      {"png srgb v4", TTestFormat::Png, TTestProfile::SrgbV4, 0, TColorSpace::Rgb, 4, true},
-      {"tiff adobe", TTestFormat::Tiff, TTestProfile::AdobeRgb, 0, TColorSpace::Rgb, 2, false},
-      {"webp p3", TTestFormat::Webp, TTestProfile::DisplayP3, 0, TColorSpace::Rgb, 4, false},
-      {"heic p3", TTestFormat::Heic, TTestProfile::DisplayP3, 0, TColorSpace::Rgb, 4, false},
-      {"avif adobe", TTestFormat::Avif, TTestProfile::AdobeRgb, 0, TColorSpace::Rgb, 2, false},
-      {"jpeg p3 turned", TTestFormat::Jpeg, TTestProfile::DisplayP3, 65519, TColorSpace::Rgb, 4, false, 1},
-      {"heic p3 turned", TTestFormat::Heic, TTestProfile::DisplayP3, 0, TColorSpace::Rgb, 4, false, 3},
-  };
-  for (const TRow& row : rows) {
-    SCOPED_TRACE(row.Name);
-    const std::string icc = qtest::TestProfile(row.Profile);
-    const qtest::TDecodedPicture d(qtest::TaggedPicture(row.Format, qtest::SolidPixels(16, 8, 0x8060A0), icc, row.Segment),
-                                   0xFFFFFF, 0, row.Turn);
-    ASSERT_TRUE(d.Ok);
-    EXPECT_EQ(DibWidth(d.Dib), row.Turn % 2 ? 8 : 16);
-    ASSERT_TRUE(d.Color.Profile);
-    EXPECT_EQ(d.Color.Profile->Bytes(), icc);
-    EXPECT_EQ(d.Color.Profile->Space(), row.Space);
-    EXPECT_EQ(d.Color.Profile->Version(), row.Version);
-    EXPECT_EQ(d.Color.Profile->IsSrgb(), row.Srgb);
-  }
-}
-
-TEST(ColorProfile, DamagedProfilesAreIgnoredAndThePictureStays) {
+// A file's profile comes with its picture in every format, joined from several JPEG segments in their
+// numbered order, sRGB told by its colorants and curves (a table curve in v2, a parametric one in v4),
+// and along when the photo is turned. A damaged profile, or one that does not fit the picture, is
+// ignored and the picture stays.
+TEST(ColorProfile, EveryFormatHandsOutItsProfileAndDamagedOnesAreIgnored) {
   const std::string p3 = qtest::TestProfile(TTestProfile::DisplayP3);
-  ASSERT_GT(p3.size(), 400u);
+  const std::string adobe = qtest::TestProfile(TTestProfile::AdobeRgb);
+  ASSERT_EQ((p3.size() + 199) / 200, 3u);  // three segments of 200 bytes to shuffle
   const auto damaged = [&](auto Change) {
     std::string icc = p3;
     Change(icc);
     return icc;
   };
   const uint32_t firstTagOffset = 128 + 4 + 4;
+  using enum TTestFormat;
+  using enum TColorSpace;
   struct TRow {
     const char* Name;
     TTestFormat Format;
     std::string Icc;
-    size_t Segment;
-    std::vector<int> Order;  // JPEG segments rewritten in this order; empty: as written
-    bool Kept;
+    size_t Segment = 65519;    // JPEG: bytes per APP2 segment
+    std::vector<int> Order{};  // JPEG: segments written in this order; empty: as they come
+    int Turn = 0;              // the photo's quarter turns
+    TColorSpace Space = Rgb;
+    int Version = 0;  // 0: the profile is ignored
+    bool Srgb = false;
   };
   const TRow rows[] = {
-      {"cut short", TTestFormat::Jpeg, p3.substr(0, p3.size() / 2), 65519, {}, false},
-      {"tag count past the end", TTestFormat::Jpeg,
-       damaged([](std::string& s) { PutBe32(s, 128, 0x10000); }), 65519, {}, false},
-      {"4 GB size field", TTestFormat::Tiff, damaged([](std::string& s) { PutBe32(s, 0, 0xFFFFFFFFu); }), 0, {},
-       false},
-      {"tag offset past the end", TTestFormat::Webp,
-       damaged([&](std::string& s) { PutBe32(s, firstTagOffset, static_cast<uint32_t>(s.size()) + 100); }), 0, {},
-       false},
-      // An RGB profile on a grey picture describes other numbers.
-      {"wrong colour space", TTestFormat::JpegGrey, p3, 65519, {}, false},
-      {"over 4 MB", TTestFormat::Jpeg, damaged([](std::string& s) {
+      {"jpeg p3", Jpeg, p3, 65519, {}, 0, Rgb, 4},
+      {"jpeg adobe, 3 segments", Jpeg, adobe, 200, {}, 0, Rgb, 2},
+      {"segments out of order", Jpeg, p3, 200, {3, 1, 2}, 0, Rgb, 4},
+      {"grey jpeg", JpegGrey, qtest::TestProfile(TTestProfile::Grey), 65519, {}, 0, Grey, 2},
+      {"png srgb v2", Png, qtest::TestProfile(TTestProfile::SrgbV2), 65519, {}, 0, Rgb, 2, true},
+      {"png srgb v4", Png, qtest::TestProfile(TTestProfile::SrgbV4), 65519, {}, 0, Rgb, 4, true},
+      {"tiff adobe", Tiff, adobe, 65519, {}, 0, Rgb, 2},
+      {"webp p3", Webp, p3, 65519, {}, 0, Rgb, 4},
+      {"heic p3", Heic, p3, 65519, {}, 0, Rgb, 4},
+      {"avif adobe", Avif, adobe, 65519, {}, 0, Rgb, 2},
+      {"jpeg p3 turned", Jpeg, p3, 65519, {}, 1, Rgb, 4},
+      {"heic p3 turned", Heic, p3, 65519, {}, 3, Rgb, 4},
+      {"cut short", Jpeg, p3.substr(0, p3.size() / 2)},
+      {"tag count past the end", Jpeg, damaged([](std::string& s) { PutBe32(s, 128, 0x10000); })},
+      {"4 GB size field", Tiff, damaged([](std::string& s) { PutBe32(s, 0, 0xFFFFFFFFu); })},
+      {"tag offset past the end", Webp,
+       damaged([&](std::string& s) { PutBe32(s, firstTagOffset, static_cast<uint32_t>(s.size()) + 100); })},
+      {"rgb profile on a grey picture", JpegGrey, p3},  // it describes other numbers
+      {"over 4 MB", Jpeg, damaged([](std::string& s) {
          s.resize((size_t{4} << 20) + 16);
          PutBe32(s, 0, static_cast<uint32_t>(s.size()));
-       }),
-       65519, {}, false},
-      {"segments out of order", TTestFormat::Jpeg, p3, 200, {3, 1, 2}, true},
-      {"a segment missing", TTestFormat::Jpeg, p3, 200, {1, 3}, false},
-      {"a segment repeated", TTestFormat::Jpeg, p3, 200, {1, 2, 2, 3}, false},
+       })},
+      {"a segment missing", Jpeg, p3, 200, {1, 3}},
+      {"a segment repeated", Jpeg, p3, 200, {1, 2, 2, 3}},
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
-    ASSERT_EQ((p3.size() + 199) / 200, 3u);  // three segments of 200 bytes to shuffle
-    const std::string file =
-        qtest::TaggedPicture(row.Format, qtest::SolidPixels(8, 8, 0x336699), row.Icc, row.Segment, row.Order);
-    const qtest::TDecodedPicture d(file);
+    const std::string file = qtest::TaggedPicture(row.Format, qtest::SolidPixels(16, 8, 0x8060A0), row.Icc,
+                                                  row.Segment, row.Order);
+    const qtest::TDecodedPicture d(file, 0xFFFFFF, 0, row.Turn);
     ASSERT_TRUE(d.Ok);
-    EXPECT_EQ(DibWidth(d.Dib), 8);
-    EXPECT_EQ(d.Color.Profile != nullptr, row.Kept);
+    EXPECT_EQ(DibWidth(d.Dib), row.Turn % 2 ? 8 : 16);
+    ASSERT_EQ(d.Color.Profile != nullptr, row.Version != 0);
     if (d.Color.Profile) {
-      EXPECT_EQ(d.Color.Profile->Bytes(), p3);
+      EXPECT_EQ(d.Color.Profile->Bytes(), row.Icc);
+      EXPECT_EQ(d.Color.Profile->Space(), row.Space);
+      EXPECT_EQ(d.Color.Profile->Version(), row.Version);
+      EXPECT_EQ(d.Color.Profile->IsSrgb(), row.Srgb);
     }
   }
 }

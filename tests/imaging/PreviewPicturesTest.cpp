@@ -13,11 +13,7 @@ namespace {
 
 TEST(PreviewPictures, ShownAtTheirSizeOthersOnlyKnownBrokenUnreadable) {
   qtest::TScratchDir dir;
-  TDib dib{};
-  newdib(&dib, 80, 60, 24, nullptr, 0);
-  ASSERT_NE(dib.Bits, nullptr);
-  for (const char* name : {"a.bmp", "c.bmp"}) ASSERT_EQ(SaveDib(dib, (dir / name).c_str(), 3, 0), 1);
-  deldib(dib);
+  for (const char* name : {"a.bmp", "c.bmp"}) qtest::WritePicture(dir / name, 80, 60, 24, 3);
   qtest::WriteFile(dir / "broken.jpg", "no picture");
 
   std::counting_semaphore<> results(0);  // released by the workers each time results wait

@@ -1,6 +1,5 @@
 #include "support/ReferenceAlbums.h"
 
-#include "imaging/Pictaro.h"
 #include "pdf/PdfTestSupport.h"
 #include "platform/FreeTypeFonts.h"
 #include "support/TestSupport.h"
@@ -20,20 +19,6 @@ const char* const KFontPatterns[] = {"Arial",
                                      "Courier New:bold",
                                      "DejaVu Serif:bold:italic",
                                      "Times New Roman:italic"};
-
-// A picture of Width x Height in BitCount bits, with a pattern so that it is not one flat colour.
-void WritePicture(const std::string& FileName, int Width, int Height, int BitCount, int Format) {
-  TDib dib{};
-  newdib(&dib, Width, Height, BitCount, nullptr, 0);
-  ASSERT_NE(dib.Bits, nullptr);
-  for (int y = 0; y < Height; ++y)
-    for (int x = 0; x < Width; ++x)
-      setpixel(dib, x, y,
-               BitCount == 1 ? ((x / 4 + y / 4) & 1)
-                             : static_cast<uint32_t>((x * 3) | ((y * 3) << 8) | (((x + y) & 0xFF) << 16)));
-  EXPECT_EQ(SaveDib(dib, FileName.c_str(), Format, 0), 1);
-  deldib(dib);
-}
 
 TReferenceAlbum TextAlbum(std::string Name, std::vector<TExportPhoto> Photos, std::vector<std::string> Files) {
   return {std::move(Name), false, FirstStartSettings(), std::move(Photos), std::move(Files)};
@@ -155,9 +140,9 @@ std::shared_ptr<TFontMetrics> ReferenceMetrics(const TReferenceAlbum& Album) {
 }
 
 void WriteReferencePhotos(const fs::path& Dir) {
-  WritePicture((Dir / "wide.jpg").string(), 96, 64, 24, 7);
-  WritePicture((Dir / "tall.jpg").string(), 48, 80, 24, 7);
-  WritePicture((Dir / "lines.bmp").string(), 64, 40, 1, 3);
+  WritePicture(Dir / "wide.jpg", 96, 64, 24, 7);
+  WritePicture(Dir / "tall.jpg", 48, 80, 24, 7);
+  WritePicture(Dir / "lines.bmp", 64, 40, 1, 3);
 }
 
 std::string ResolvedReferenceFonts() {

@@ -7,14 +7,16 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cctype>
 #include <cmath>
 #include <csignal>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "imaging/Pictaro.h"
 
 namespace qtest {
 
@@ -112,6 +114,22 @@ bool NeedProgram(const std::string& Name) {
   else
     ADD_FAILURE() << Name << " is not installed; scripts/install-deps.sh --test installs it";
   return false;
+}
+
+void WritePicture(const std::filesystem::path& File, int Width, int Height, int BitCount, int Format) {
+  TDib dib{};
+  newdib(&dib, Width, Height, BitCount, nullptr, 0);
+  if (!dib.Bits) {
+    ADD_FAILURE() << "no memory for a picture of " << Width << " x " << Height;
+    return;
+  }
+  for (int y = 0; y < Height; ++y)
+    for (int x = 0; x < Width; ++x)
+      setpixel(dib, x, y,
+               BitCount == 1 ? ((x / 4 + y / 4) & 1)
+                             : static_cast<uint32_t>((x * 3) | ((y * 3) << 8) | (((x + y) & 0xFF) << 16)));
+  EXPECT_EQ(SaveDib(dib, File.c_str(), Format, 0), 1) << File;
+  deldib(dib);
 }
 
 bool WriteQuadrantJpeg(const std::string& File, int Orientation) {

@@ -99,6 +99,11 @@ TPictureDifference ComparePictures(const std::string& A, const std::string& B, i
 // recorded failure, when exiftool is missing or fails.
 bool AddExifThumbnail(const std::string& Photo, const std::string& Thumbnail, int Orientation = 0);
 
+// Writes a picture of Width x Height in BitCount bits with a pattern, so that it is not one flat colour
+// (a chequer board of 4-pixel squares in 1 bit), through the picture library as Format (3 BMP, 7 JPEG).
+// A failure is recorded when it cannot.
+void WritePicture(const std::filesystem::path& File, int Width, int Height, int BitCount, int Format);
+
 // Writes a 48 x 32 JPEG of flat quadrants (red, lime, blue, white from the top left) on 8 x 8 blocks
 // without chroma subsampling, which JPEG keeps nearly intact, so each corner says where it went; made
 // by ImageMagick, with the EXIF orientation tag Orientation (1 to 8) written by exiftool. False (with a

@@ -119,8 +119,8 @@ class ViewPicFormTest : public QObject {
     QVERIFY(box.Shown[0].Icon == TMsgIcon::Error);
   }
 
-  // A Display P3 photo shows its sRGB colour, not its P3 numbers: read at once, or a HEIC's embedded
-  // thumbnail first and then the photo decoded on the worker (HEVC coding costs a few levels).
+  // A Display P3 photo shows its sRGB colour, not its P3 numbers: a HEIC's embedded thumbnail first,
+  // then the photo decoded on the worker (HEVC coding costs a few levels).
   void ShowsTaggedPhotosInTheirColours() {
     qtest::TScratchDir dir;
     TRecordingShell shell;
@@ -129,7 +129,6 @@ class ViewPicFormTest : public QObject {
     const auto p3 = qtest::InProfile(qtest::SolidPixels(64, 48, 0x28B43C), qtest::TTestProfile::DisplayP3);
     QVERIFY(std::abs(static_cast<uint8_t>(p3.Rgb[0]) - 0x28) > 20);  // P3 numbers, far from sRGB's
     const std::string icc = qtest::TestProfile(qtest::TTestProfile::DisplayP3);
-    qtest::WriteFile(dir / "p3.png", qtest::TaggedPicture(qtest::TTestFormat::Png, p3, icc));
     qtest::WriteFile(dir / "p3.heic", qtest::HeifPicture(p3, {.ThumbnailSide = 32, .Icc = icc}));
     std::vector<QColor> shown;
     viewer.ShowModal = [&](TViewPicForm& Form) {
@@ -139,20 +138,11 @@ class ViewPicFormTest : public QObject {
       if (Form.ShowsFirstPicture() && decoded.wait()) grab();
       return 0;
     };
-    const struct {
-      const char* Name;
-      size_t Shown;
-      int Tolerance;
-    } rows[] = {{"p3.png", 1, 2}, {"p3.heic", 2, 6}};
-    for (const auto& row : rows) {
-      shown.clear();
-      QVERIFY(viewer.ShowPicture(dir / row.Name, nullptr));
-      QCOMPARE(shown.size(), row.Shown);
-      for (const QColor& c : shown)
-        QVERIFY2(std::abs(c.red() - 0x28) <= row.Tolerance && std::abs(c.green() - 0xB4) <= row.Tolerance &&
-                     std::abs(c.blue() - 0x3C) <= row.Tolerance,
-                 row.Name);
-    }
+    QVERIFY(viewer.ShowPicture(dir / "p3.heic", nullptr));
+    QCOMPARE(shown.size(), size_t{2});
+    for (const QColor& c : shown)
+      QVERIFY(std::abs(c.red() - 0x28) <= 6 && std::abs(c.green() - 0xB4) <= 6 &&
+              std::abs(c.blue() - 0x3C) <= 6);
   }
 
   void DraggingWithAnyButtonMovesThePictureWithOneDrawingPerMove() {
