@@ -16,6 +16,25 @@ void PutEntry(std::string& Out, uint32_t& Count, uint32_t Tag, std::string_view 
   ++Count;
 }
 
+// False, with Bleed untouched, when Data is no bleed within its limits.
+bool DecodeBleed(std::string_view Data, double& Bleed) {
+  TByteReader in(Data);
+  double value = 0;
+  if (!in.ReadDouble(value) || in.Left() != 0 || !(value >= KBleedLimits.Min && value <= KBleedLimits.Max))
+    return false;
+  Bleed = value;
+  return true;
+}
+
+bool DecodePdfA(std::string_view Data, TPdfA& Level) {
+  for (const TPdfAChoice& choice : KPdfAChoices)
+    if (choice.Level != TPdfA::None && Data == choice.Name) {
+      Level = choice.Level;
+      return true;
+    }
+  return false;
+}
+
 // 'TURN': u32 photo count N, then N bytes, each photo's quarter turns (0..3) in album order.
 std::string EncodeTurns(const TAlbumModel& Album) {
   bool any = false;
@@ -49,6 +68,12 @@ std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Se
   std::string entries;
   uint32_t count = 0;
   // Each kind of entry appends itself here with PutEntry when it is not at its default.
+  if (Settings.Bleed != 0) {
+    std::string bleed;
+    PutDouble(bleed, Settings.Bleed);
+    PutEntry(entries, count, KBleedTag, bleed);
+  }
+  if (Settings.PdfA != TPdfA::None) PutEntry(entries, count, KPdfATag, PdfAChoice(Settings.PdfA).Name);
   // 'TMPL': the text template, UTF-8.
   if (!Settings.TextTemplate.empty()) PutEntry(entries, count, KTemplateTag, Settings.TextTemplate);
   if (const std::string turns = EncodeTurns(Album); !turns.empty())
@@ -95,12 +120,20 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
     if (!warning.empty()) warning += ' ';
     warning += Sentence;
   };
+  Settings.Bleed = 0;
+  Settings.PdfA = TPdfA::None;
   Settings.TextTemplate.clear();
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) Album.Pics[static_cast<int32_t>(i)].Turn = 0;
   // Each kind of entry is decoded here from its tag; an entry that makes no sense leaves its default
   // and adds its German sentence to the warning.
   for (const TAlbumEntry& entry : Extensions.Entries) {
-    if (entry.Tag == KTemplateTag) {
+    if (entry.Tag == KBleedTag) {
+      if (!DecodeBleed(entry.Data, Settings.Bleed))
+        warn("Die Beschnittzugabe ist beschädigt; das Album wird ohne Beschnittzugabe geladen.");
+    } else if (entry.Tag == KPdfATag) {
+      if (!DecodePdfA(entry.Data, Settings.PdfA))
+        warn("Die Wahl von PDF/A ist beschädigt; das Album wird ohne PDF/A geladen.");
+    } else if (entry.Tag == KTemplateTag) {
       if (IsValidUtf8(entry.Data))
         Settings.TextTemplate = std::string(entry.Data);
       else

@@ -30,6 +30,12 @@ class TByteReader;
 constexpr uint32_t KExtensionsMagic = 0x36475851;  // "QXG6" in the file
 
 // The entries this version knows, each tag four letters read as a little-endian u32:
+// 'BLED' the bleed ("Beschnittzugabe") in mm, a double; written when not 0. Outside 0 to 10 mm it is
+//        damaged, and the album loads without bleed.
+// 'PDFA' the PDF/A level as its name, "2b" or "1b"; written when one is chosen. Any other text is
+//        damaged, and the album loads without PDF/A.
+constexpr uint32_t KBleedTag = 0x44454C42;  // "BLED"
+constexpr uint32_t KPdfATag = 0x41464450;   // "PDFA"
 // 'TMPL' the text template ("Vorlage für Vorgabetexte"), its UTF-8 bytes; written when not empty.
 // 'TURN' the photos' turns: u32 photo count, then one byte 0..3 per photo in album order; written when
 //        a photo is turned. A count other than the album's or a byte above 3 is damaged: no photo is

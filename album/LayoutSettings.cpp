@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "platform/Dialogs.h"
 
@@ -194,6 +195,30 @@ void ClampAll(TLayoutSettings& Settings) {
   Settings.XMalEd = ClampWhole(Settings.XMalEd, KCountLimits);
   Settings.RahmenBreiteEd = ClampWhole(Settings.RahmenBreiteEd, KFrameWidthLimits);
   Settings.PictureDpi = ClampPictureDpi(Settings.PictureDpi);
+  Settings.Bleed = ClampDecimal(Settings.Bleed, KBleedLimits);
+  Settings.PdfA = PdfAChoice(Settings.PdfA).Level;
+}
+
+const TPdfAChoice& PdfAChoice(TPdfA Level) {
+  for (const TPdfAChoice& choice : KPdfAChoices)
+    if (choice.Level == Level) return choice;
+  return KPdfAChoices[0];
+}
+
+std::string PrintSettingsError(const TLayoutSettings& Settings) {
+  const double bleed = Settings.Bleed;
+  const std::string bleedText = DecimalFieldText(bleed, ',');
+  if (!(bleed >= KBleedLimits.Min && bleed <= KBleedLimits.Max))
+    return "Fehler: Die Beschnittzugabe von " + bleedText + " mm liegt nicht zwischen 0 und 10 mm.";
+  for (const auto& [side, name] : {std::pair{Settings.PageWidthEd, "breit"}, std::pair{Settings.PageHeightEd, "hoch"}}) {
+    const double grown = ClampDecimal(side, KPageSizeLimits) + 2 * bleed;
+    if (grown > KLargestPageMm)
+      return "Fehler: Mit der Beschnittzugabe von " + bleedText + " mm auf jeder Seite wäre die Seite " +
+             DecimalFieldText(grown, ',') + " mm " + name + "; mehr als " +
+             DecimalFieldText(KLargestPageMm, ',') + " mm sind nicht möglich. Verkleinern Sie die Seite oder die "
+             "Beschnittzugabe.";
+  }
+  return {};
 }
 
 void AssignAlbumSettings(TLayoutSettings& To, const TLayoutSettings& From) {

@@ -72,6 +72,7 @@ constexpr TFieldLimits KPageSizeLimits{1, 10000};    // PageWidthEd, PageHeightE
 constexpr TFieldLimits KCountLimits{1, 100};         // CountXEd, CountYEd, XMalEd
 constexpr TFieldLimits KFrameWidthLimits{1, 100};    // RahmenBreiteEd
 constexpr TFieldLimits KPictureDpiLimits{50, 2400};  // PictureDpi, when not KPictureDpiOriginal
+constexpr TFieldLimits KBleedLimits{0, 10};          // Bleed ("Beschnittzugabe")
 
 // PictureDpi's value for "Original": every picture keeps all its pixels.
 constexpr int32_t KPictureDpiOriginal = 0;
@@ -85,6 +86,22 @@ constexpr TPictureDpiChoice KPictureDpiChoices[] = {
     {300, "Druck (300 dpi)"},
     {150, "Bildschirm (150 dpi)"},
 };
+// "PDF/A (Archiv)": which archival conformance the PDF is written to, if any.
+enum class TPdfA : uint8_t { None, A2b, A1b };
+struct TPdfAChoice {
+  TPdfA Level;
+  const char* Caption;  // in the window
+  const char* Name;     // on the command line and in the album file
+};
+// In the order the window shows them.
+constexpr TPdfAChoice KPdfAChoices[] = {
+    {TPdfA::None, "keine", "none"},
+    {TPdfA::A2b, "PDF/A-2b", "2b"},
+    {TPdfA::A1b, "PDF/A-1b", "1b"},
+};
+// The choice of Level; the first one ("keine") for a value that is none of them.
+const TPdfAChoice& PdfAChoice(TPdfA Level);
+
 // A PictureDpi value brought inside its limits: "Original" for 0 or less (and NaN), otherwise a whole
 // number of KPictureDpiLimits.
 int32_t ClampPictureDpi(double Dpi);
@@ -139,6 +156,11 @@ struct TLayoutSettings {
   // "JPEG-Fotos unverändert übernehmen": a JPEG file that needs no scaling goes into the PDF as its own
   // bytes, not decoded and encoded again.
   bool KeepJpeg = false;
+  // "Beschnittzugabe" (mm): every page grows by this much on each side for the printer's cut; what lies
+  // inside the page as it was stays where it was (PageLayout.h). Kept in the album file.
+  double Bleed = 0;
+  // "PDF/A (Archiv)": the PDF is written as archival PDF/A of this level. Kept in the album file.
+  TPdfA PdfA = TPdfA::None;
   // Tab "Fotos"
   std::string CapED = "Familienfotos";
   bool FilenamesCheck = true;
@@ -165,3 +187,9 @@ bool SameAlbumSettings(const TLayoutSettings& A, const TLayoutSettings& B);
 
 // Brings every number field inside its limits (as leaving each control would).
 void ClampAll(TLayoutSettings& Settings);
+
+// The largest side a page may have with its bleed, in mm: the largest page size.
+constexpr double KLargestPageMm = KPageSizeLimits.Max;
+// The German error for settings no PDF can be written with: a bleed outside its limits, or a page that
+// with its bleed would be larger than KLargestPageMm. Empty when the settings can be written.
+std::string PrintSettingsError(const TLayoutSettings& Settings);

@@ -58,6 +58,7 @@ void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {
     }
   }
   if (positional.empty()) throw TCommandError("Fehler: Der Name der Albumdatei fehlt.");
+  if (const std::string error = PrintSettingsError(settings); !error.empty()) throw TCommandError(error);
 
   const std::string albumName = positional.front();
   // A signal stops the command before the album file is written; the writing itself is short and
@@ -110,7 +111,13 @@ TSettingValue PictureDpi(const char* Name, int32_t Value) {
           Value == KPictureDpiOriginal ? "Original" : std::to_string(Value) + " dpi"};
 }
 
-// The settings of the album file, in its order, under their control names (the last two under the
+// PdfA: the level's name ("none", "2b", "1b"); as text the window's caption.
+TSettingValue PdfA(const char* Name, TPdfA Value) {
+  const TPdfAChoice& choice = PdfAChoice(Value);
+  return {Name, JsonString(choice.Name), choice.Caption};
+}
+
+// The settings of the album file, in its order, under their control names (the last four under the
 // names of their fields).
 std::vector<TSettingValue> FileSettings(const TLayoutSettings& S) {
   return {Flag("TextCheck", S.TextCheck),
@@ -135,6 +142,8 @@ std::vector<TSettingValue> FileSettings(const TLayoutSettings& S) {
           Flag("RahmenCheck", S.RahmenCheck),
           PictureDpi("PictureDpi", S.PictureDpi),
           Flag("KeepJpeg", S.KeepJpeg),
+          Number("Bleed", S.Bleed),
+          PdfA("PdfA", S.PdfA),
           {"TextTemplate", JsonString(S.TextTemplate), JsonString(S.TextTemplate)}};
 }
 

@@ -103,28 +103,37 @@ std::string LoadAlbumInput(const std::vector<std::string>& Positional, const std
   if (Positional.empty()) throw TCommandError("Fehler: Der Name der " + FileKind + " fehlt.");
   if (Positional.size() < 2) throw TCommandError("Fehler: Es fehlt ein Album (ALBUM.qvl) oder mindestens ein Foto.");
   const std::string& output = Positional[0];
-  const std::vector<std::string> inputs(Positional.begin() + 1, Positional.end());
   // The output comes first; an album there means the arguments were swapped, and writing would
   // destroy the album.
   if (HasAlbumExtension(output) || HasAlbumMagic(output))
     throw TCommandError("Fehler: " + Quoted(output) + " ist eine Albumdatei. Zuerst kommt der Name der " +
                         FileKind + ", dann das Album: " + Usage);
+  LoadAlbumOrPhotos(std::vector<std::string>(Positional.begin() + 1, Positional.end()), Album, Settings,
+                    [&](const std::filesystem::path& Photo) {
+                      std::error_code error;
+                      const std::filesystem::path target = std::filesystem::weakly_canonical(output, error);
+                      if (!error && std::filesystem::weakly_canonical(Photo, error) == target)
+                        throw TCommandError("Fehler: Die " + FileKind + " " + Quoted(output) +
+                                            " würde das Foto ersetzen.");
+                    });
+  return output;
+}
+
+void LoadAlbumOrPhotos(const std::vector<std::string>& Inputs, TAlbumModel& Album, TLayoutSettings& Settings,
+                       const std::function<void(const std::filesystem::path& Photo)>& CheckPhoto) {
+  if (Inputs.empty()) throw TCommandError("Fehler: Es fehlt ein Album (ALBUM.qvl) oder mindestens ein Foto.");
   Settings = FirstStartSettings();
-  if (inputs.size() == 1 && (HasAlbumExtension(inputs[0]) || HasAlbumMagic(inputs[0]))) {
-    OpenAlbumOrThrow(inputs[0], Album, Settings);
-    return output;
+  if (Inputs.size() == 1 && (HasAlbumExtension(Inputs[0]) || HasAlbumMagic(Inputs[0]))) {
+    OpenAlbumOrThrow(Inputs[0], Album, Settings);
+    return;
   }
   std::vector<std::string> photos;
-  std::error_code error;
-  const std::filesystem::path target = std::filesystem::weakly_canonical(output, error);
-  for (const std::string& input : inputs) {
+  for (const std::string& input : Inputs) {
     photos.push_back(AbsolutePhotoPath(input));
-    if (!error && std::filesystem::weakly_canonical(photos.back(), error) == target)
-      throw TCommandError("Fehler: Die " + FileKind + " " + Quoted(output) + " würde das Foto ersetzen.");
+    if (CheckPhoto) CheckPhoto(photos.back());
   }
   if (AddPhotos(Album, photos, Settings.FilenamesCheck, Settings.PathCheck) != photos.size())
     throw TCommandError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
-  return output;
 }
 
 std::string UnreadablePhotosLine(int32_t Unreadable) {

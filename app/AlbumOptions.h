@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,6 +53,11 @@ const std::string& AlbumOptionsHelp();
 // read.
 std::string LoadAlbumInput(const std::vector<std::string>& Positional, const std::string& FileKind,
                            const std::string& Usage, TAlbumModel& Album, TLayoutSettings& Settings);
+
+// Reads the album or the photos that Inputs name, as LoadAlbumInput does for its inputs; CheckPhoto,
+// when given, sees each photo's absolute path and may refuse it by throwing TCommandError.
+void LoadAlbumOrPhotos(const std::vector<std::string>& Inputs, TAlbumModel& Album, TLayoutSettings& Settings,
+                       const std::function<void(const std::filesystem::path& Photo)>& CheckPhoto = {});
 
 // "1 Foto konnte nicht gelesen werden und fehlt im Album." / "N Fotos konnten ... und fehlen im
 // Album.", with its line end; empty for none.

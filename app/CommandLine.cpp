@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "album/AlbumFile.h"
+#include "app/CheckCommand.h"
 #include "app/ExportCommand.h"
 #include "app/PreviewCommand.h"
 #include "app/Signals.h"
@@ -145,6 +146,7 @@ const TCommandLine& ProgramCommandLine() {
     AddAlbumCommands(built);
     AddExportCommand(built);
     AddPreviewCommand(built);
+    AddCheckCommand(built);
     return built;
   }();
   return commandLine;

@@ -127,6 +127,7 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
   TLayoutSettings settings;
   const std::string output = LoadAlbumInput(parsed.Positional, "PNG-Datei", "quirvel preview AUSGABE.png ALBUM.qvl", album, settings);
   parsed.Album.ApplyTo(Args, settings);
+  if (const std::string error = PrintSettingsError(settings); !error.empty()) throw TCommandError(error);
 
   TPhotos photos;
   photos.Files = ExportPhotos(album);

@@ -95,6 +95,26 @@ int32_t PictureDpi(const std::string& Option, const std::string& Text) {
   return static_cast<int32_t>(value);
 }
 
+// The PDF/A level an option value names ("2b", "1b", "none", in any case); nullptr for another text.
+const TPdfAChoice* PdfAChoiceNamed(std::string Text) {
+  for (char& c : Text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (const TPdfAChoice& choice : KPdfAChoices)
+    if (Text == choice.Name) return &choice;
+  return nullptr;
+}
+
+// --pdfa alone is PDF/A-2b; a level may follow, after "=" or as the next argument.
+TPdfA PdfALevel(const TCommandArgs& Args, size_t& Pos, const TOption& Option) {
+  if (!Option.HasValue) {
+    if (Pos + 1 < Args.size() && PdfAChoiceNamed(Args[Pos + 1])) return PdfAChoiceNamed(Args[++Pos])->Level;
+    return TPdfA::A2b;
+  }
+  if (const TPdfAChoice* choice = PdfAChoiceNamed(Option.Value)) return choice->Level;
+  throw TCommandError("Fehler: " + Option.Name + " erwartet „2b“, „1b“ oder „none“, nicht " + Quoted(Option.Value) +
+                      ".");
+}
+
 void RefuseValue(const TOption& Option) {
   if (Option.HasValue) throw TCommandError("Fehler: Die Option " + Option.Name + " hat keinen Wert.");
 }
@@ -145,6 +165,10 @@ bool ApplySettingsOption(const TCommandArgs& Args, size_t& Pos, TLayoutSettings&
     Settings.Shape1 = Colour(name, TakeValue(Args, Pos, option));
   } else if (name == "--dpi") {
     Settings.PictureDpi = PictureDpi(name, TakeValue(Args, Pos, option));
+  } else if (name == "--bleed") {
+    Settings.Bleed = Decimal(name, TakeValue(Args, Pos, option), KBleedLimits);
+  } else if (name == "--pdfa") {
+    Settings.PdfA = PdfALevel(Args, Pos, option);
   } else {
     return false;
   }
@@ -175,6 +199,10 @@ const std::string& SettingsOptionsHelp() {
       "                             der Seite werden verkleinert (N von 50 bis 2400); Vorgabe\n"
       "                             original: alle Pixel\n"
       "  --keep-jpeg                JPEG-Fotos unverändert übernehmen, wo keine Verkleinerung\n"
-      "                             nötig ist\n";
+      "                             nötig ist\n"
+      "  --bleed MM                 Beschnittzugabe in mm (0 bis 10) auf jeder Seite der Seite,\n"
+      "                             für die Druckerei; Fotos am Seitenrand reichen hinein\n"
+      "  --pdfa [2b|1b|none]        PDF/A (Archiv): PDF/A-2b, mit 1b PDF/A-1b, none: kein PDF/A;\n"
+      "                             alle Schriften werden eingebettet\n";
   return help;
 }

@@ -97,8 +97,12 @@ bool TExportRun::OpenDocument(const std::string& Target) {
   FDoc.Canvas.reset();
   FDoc.File = std::make_unique<TPendingFile>(Target);
   FDoc.Canvas = std::make_unique<TPDFCanvas>(FMetrics);
-  FDoc.Canvas->PageWidth = FFlow.Grid().W;
-  FDoc.Canvas->PageHeight = FFlow.Grid().H;
+  FDoc.Canvas->PageWidth = FFlow.Grid().PageW();
+  FDoc.Canvas->PageHeight = FFlow.Grid().PageH();
+  FDoc.Canvas->Bleed = FFlow.Grid().B;
+  FDoc.Canvas->PdfA = FSettings.PdfA;
+  FDoc.Canvas->Title = FSettings.CapED;
+  FDoc.Canvas->Created = FOptions.Created;
   FDoc.Canvas->ImageDpi = FSettings.PictureDpi;
   FDoc.Canvas->KeepJpeg = FSettings.KeepJpeg;
   FDoc.Canvas->Cancel = FOptions.Cancel;
@@ -168,6 +172,7 @@ TPictureLoadPlan TExportRun::LoadPlan() const {
   TPictureLoadPlan plan;
   plan.Dpi = FSettings.PictureDpi;
   plan.KeepJpeg = FSettings.KeepJpeg;
+  if (FSettings.PdfA == TPdfA::A1b) plan.MaxProfileVersion = 2;
   for (const TExportPhoto& photo : FPhotos) plan.Turns.push_back(photo.Turn);
   plan.Matte = ResolveColor(FSettings.Shape1);  // transparent pixels show the page's background
   if (plan.Dpi > 0) {
@@ -243,6 +248,9 @@ TExportResult TExportRun::Run() {
   } catch (const TExportStop& stop) {
     FResult.Status = stop.Status;
     FResult.Message = stop.Message;
+  } catch (const TPdfArchiveError& e) {
+    FResult.Status = TExportStatus::WriteFailed;
+    FResult.Message = e.what();
   } catch (const TSystemError& e) {
     FResult.Status = TExportStatus::WriteFailed;
     FResult.Message = WriteFailure(e.ErrorCode(), e.FileName());
@@ -280,6 +288,12 @@ std::vector<TExportPhoto> ExportPhotos(const TAlbumModel& Album) {
 
 TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayoutSettings& Settings,
                           const std::string& FileName, const TExportOptions& Options) {
+  if (std::string error = PrintSettingsError(Settings); !error.empty()) {
+    TExportResult refused;
+    refused.Status = TExportStatus::Refused;
+    refused.Message = std::move(error);
+    return refused;
+  }
   TExportResult result = TExportRun(Photos, Settings, FileName, Options).Run();
   // The picture library kept the last photo's block for the next one; the run of photos is over.
   ReleaseSparePictureMemory();
@@ -299,7 +313,7 @@ std::string MissingPicturesMessage(int32_t Missing) {
 void ShowExportFailure(const TExportResult& Result) {
   if (Result.Status == TExportStatus::CannotCreate)
     ShowInfo(Result.Message);
-  else if (Result.Status == TExportStatus::WriteFailed)
+  else if (Result.Status == TExportStatus::WriteFailed || Result.Status == TExportStatus::Refused)
     ShowError(Result.Message);
   else if (Result.Ok() && Result.Missing > 0)
     ShowError(MissingPicturesMessage(Result.Missing));

@@ -31,6 +31,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,7 @@ enum class TExportStatus {
   CannotCreate,  // the first file could not be created: nothing was written
   WriteFailed,   // writing failed (a full disk, ...): the file being written was removed
   Cancelled,     // the cancel flag was set: the file being written was removed
+  Refused,       // the settings cannot be written (PrintSettingsError): nothing was written
 };
 
 struct TExportResult {
@@ -91,8 +93,13 @@ struct TExportOptions {
   const std::atomic<bool>* Cancel = nullptr;  // checked before each picture
   TShell* Shell = nullptr;  // when set and ShowPDFCheck is on, opens ViewFile after a successful export
   std::shared_ptr<TFontMetrics> Metrics;  // nullptr: system fonts of this export's own
+  // The date a PDF/A names as its making; 0: the moment each file is begun.
+  std::time_t Created = 0;
 };
 
+// With PDF/A, every font is embedded; a font whose licence forbids it ends the export as WriteFailed
+// with the German message that names it, and nothing is written.
+//
 // Writes the album to FileName as described above. Never throws for input or output failures or for
 // unreadable photos; only std::bad_alloc may come through when memory runs out before writing began.
 TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayoutSettings& Settings,
@@ -102,6 +109,6 @@ TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayout
 std::string MissingPicturesMessage(int32_t Missing);
 
 // Shows a failed export's message: "Konnte PDF-Datei nicht erstellen!" as an information message, a
-// write failure as an error message, and for an export that succeeded with missing pictures the
+// write failure or refused settings as an error message, and for an export that succeeded with missing pictures the
 // MissingPicturesMessage as an error message; nothing for a complete success or cancelling.
 void ShowExportFailure(const TExportResult& Result);

@@ -52,17 +52,19 @@ TPlacedImage DrawPicturePlacement(TDrawingSurface& Canvas, const TLayoutSettings
                                   const TPicturePlacement& Placement, const TPictureSource& Picture) {
   const TPicturePlacement& p = Placement;
   TPlacedImage placed;
+  const auto frame = [&] {
+    Canvas.Pen.Color = p.FrameColor;
+    Canvas.Pen.Width = p.FramePen;
+    Canvas.Brush.Style = bsClear;
+    Canvas.Rectangle(p.FrameBox.X1, p.FrameBox.Y1, p.FrameBox.X2, p.FrameBox.Y2);
+    Canvas.Brush.Style = bsSolid;
+  };
   if (p.DrawPicture) {
     if (p.Clip) Canvas.BeginClip(p.ClipX1, p.ClipY1, p.ClipX2, p.ClipY2);
     placed = Canvas.PlacePicture(p.X, p.Y, p.Width, p.Height, Picture);
-    if (p.Frame) {
-      Canvas.Pen.Color = p.FrameColor;
-      Canvas.Pen.Width = p.FramePen;
-      Canvas.Brush.Style = bsClear;
-      Canvas.Rectangle(p.X, p.Y, p.X + p.Width, p.Y + p.Height);
-      Canvas.Brush.Style = bsSolid;
-    }
+    if (p.Frame && p.FrameClipped) frame();
     if (p.Clip) Canvas.EndClip();
+    if (p.Frame && !p.FrameClipped) frame();
   }
   if (p.Lines.empty()) return placed;
   Canvas.Font = PdfFontFor(Settings.TextFont);

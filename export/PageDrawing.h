@@ -22,8 +22,8 @@ void EmbedLayoutFonts(TDrawingSurface& Surface, const TLayoutSettings& Settings,
 // order they say.
 void DrawPageStart(TDrawingSurface& Canvas, const TLayoutSettings& Settings, const TPageDecorations& Decorations);
 
-// The picture (when Placement.DrawPicture) clipped to its cell under maximal enlargement, its frame,
-// and its text lines, written from the last line to the first. On the PDF writer the picture is only
+// The picture (when Placement.DrawPicture) clipped as Placement says (to its cell under maximal
+// enlargement, to its area grown into the bleed), its frame, and its text lines, written from the last line to the first. On the PDF writer the picture is only
 // placed (TPDFCanvas::PlacePicture): the caller has it encoded as the result says, unless nothing was
 // placed.
 TPlacedImage DrawPicturePlacement(TDrawingSurface& Canvas, const TLayoutSettings& Settings,

@@ -17,7 +17,8 @@ int32_t MmToPoints(double Mm);
 constexpr int32_t Half(int32_t V) { return V / 2; }
 
 struct TPageGrid {
-  int32_t W = 0, H = 0;    // page size
+  int32_t W = 0, H = 0;    // page size as the settings give it: the trim box
+  int32_t B = 0;           // bleed: the page as written is B larger on every side
   int32_t MX = 0, MY = 0;  // margins left/right and top/bottom
   int32_t SX = 0, SY = 0;  // spacing between columns and rows
   int32_t NX = 1, NY = 1;  // columns and rows
@@ -30,9 +31,40 @@ struct TPageGrid {
   // recomputes the cell height.
   void SetHeadingHeight(int32_t HeadingHeight);
 
-  int32_t CellX(int32_t Col) const { return (CW + SX) * Col + MX; }
-  int32_t CellY(int32_t Row) const { return MY + HH + (CH + SY) * Row; }
+  // Positions are on the page as written, so everything inside the trim box lies B further right and
+  // down than without bleed.
+  int32_t CellX(int32_t Col) const { return (CW + SX) * Col + MX + B; }
+  int32_t CellY(int32_t Row) const { return MY + HH + (CH + SY) * Row + B; }
+  // The page as written, bleed included.
+  int32_t PageW() const { return W + 2 * B; }
+  int32_t PageH() const { return H + 2 * B; }
 };
+
+// A rectangle from its top-left corner X1, Y1 to X2, Y2 just outside it.
+struct TRect {
+  int32_t X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+  bool operator==(const TRect&) const = default;
+};
+
+// The trim edges a picture reaches into the bleed over.
+struct TBleedSides {
+  bool Left = false, Top = false, Right = false, Bottom = false;
+  bool Any() const { return Left || Top || Right || Bottom; }
+};
+
+// The sides of Grid's trim box that a picture showing the area Visible lies on: only where the margin
+// is 0 and the picture reaches the outer edge of the outermost cells there (which may end a few points
+// short of the trim edge where the cell width was rounded down). None without bleed.
+TBleedSides TouchedTrimSides(const TPageGrid& Grid, TRect Visible);
+
+// Visible with each of Sides moved out past the page as written (one unit beyond its edge, so that
+// no reader's rounding leaves a hairline there).
+TRect GrowIntoBleed(const TPageGrid& Grid, TRect Visible, TBleedSides Sides);
+
+// Picture scaled up about the edges of Sides' opposite sides (about its centre on an axis where
+// both or neither side touch), keeping its proportions, just enough to cover Cover; rounded outwards
+// to whole units. Picture itself when it covers Cover already.
+TRect CoverBleed(TRect Picture, TRect Cover, TBleedSides Sides);
 
 // A picture of IW x IH pixels fitted into a cell CW wide whose picture area is E high.
 struct TFittedPicture {

@@ -50,10 +50,10 @@ int32_t FontPoints(const TFontSpec& Font) {
 
 TFontEmbedding FontsToEmbed(const TLayoutSettings& Settings, const std::vector<std::string>& Texts) {
   TFontEmbedding e;
-  e.Heading = Settings.EmbedFonts || (Settings.CaptionCheck && !FitsCp1252(Settings.CapED));
-  e.Text = Settings.EmbedFonts ||
-           (Settings.TextCheck &&
-            std::any_of(Texts.begin(), Texts.end(), [](const std::string& T) { return !FitsCp1252(T); }));
+  const bool all = Settings.EmbedFonts || Settings.PdfA != TPdfA::None;
+  e.Heading = all || (Settings.CaptionCheck && !FitsCp1252(Settings.CapED));
+  e.Text = all || (Settings.TextCheck && std::any_of(Texts.begin(), Texts.end(),
+                                                     [](const std::string& T) { return !FitsCp1252(T); }));
   const TPDFFont heading = PdfFontFor(Settings.HeadingFont), text = PdfFontFor(Settings.TextFont);
   if (heading.Name == text.Name && ((heading.Style ^ text.Style) & (fsBold | fsItalic)) == 0)
     e.Heading = e.Text = e.Heading || e.Text;
@@ -90,6 +90,7 @@ TPageGrid PageGridFor(const TLayoutSettings& Settings, int32_t Page) {
   g.NY = std::max<int32_t>(1, Settings.CountYEd);
   const bool heading = Settings.CaptionCheck && (Page == 1 || Settings.CaptionOnAllPages);
   g.HH = heading ? 3 * FontPoints(Settings.HeadingFont) : 0;
+  g.B = MmToPoints(ClampDecimal(Settings.Bleed, KBleedLimits));
   g.Compute();
   return g;
 }
@@ -102,17 +103,43 @@ TPageDecorations DecoratePage(const TLayoutSettings& Settings, const TPageGrid& 
   d.Heading = Settings.CaptionCheck && (Page == 1 || Settings.CaptionOnAllPages);
   if (d.Heading) {
     d.HeadingText.Text = Settings.CapED;
-    d.HeadingText.X = Centred(0, Grid.W, Measures.HeadingFont(Settings.CapED));
-    d.HeadingText.Y = Grid.MY;
+    d.HeadingText.X = Centred(Grid.B, Grid.W, Measures.HeadingFont(Settings.CapED));
+    d.HeadingText.Y = Grid.B + Grid.MY;
   }
   d.NumberFirst = Page > 1;
   d.PageNumber = Settings.PageNrCheck;
   if (d.PageNumber) {
     d.NumberText.Text = std::to_string(Page);
-    d.NumberText.X = Centred(0, Grid.W, Measures.TextFont(d.NumberText.Text));
-    d.NumberText.Y = Grid.H - Grid.MY;
+    d.NumberText.X = Centred(Grid.B, Grid.W, Measures.TextFont(d.NumberText.Text));
+    d.NumberText.Y = Grid.B + Grid.H - Grid.MY;
   }
   return d;
+}
+
+TPictureBox PlacePictureBox(const TPageGrid& Grid, int32_t Col, int32_t Row, int32_t E, int32_t IW, int32_t IH,
+                            bool ZoomIn) {
+  TPictureBox box;
+  const int32_t cellX = Grid.CellX(Col), cellY = Grid.CellY(Row);
+  box.Fit = FitPicture(cellX, cellY, Grid.CW, E, IW, IH, ZoomIn);
+  const TPlacedSize size = PlacedPictureSize(Grid.CW, E, IW, IH, ZoomIn);
+  box.Drawn = size.Drawn;
+  if (!box.Drawn) return box;
+  box.Picture = {box.Fit.X, box.Fit.Y, box.Fit.X + size.Width, box.Fit.Y + size.Height};
+  box.Frame = box.Picture;
+  box.Clip = box.FrameClipped = ZoomIn;
+  box.ClipRect = {cellX, cellY, cellX + Grid.CW, cellY + Grid.CH};
+  TRect visible = box.Picture;
+  if (box.Clip)
+    visible = {std::max(visible.X1, box.ClipRect.X1), std::max(visible.Y1, box.ClipRect.Y1),
+               std::min(visible.X2, box.ClipRect.X2), std::min(visible.Y2, box.ClipRect.Y2)};
+  box.Bleed = TouchedTrimSides(Grid, visible);
+  if (!box.Bleed.Any()) return box;
+  const TRect grown = GrowIntoBleed(Grid, visible, box.Bleed);
+  box.Picture = CoverBleed(box.Picture, grown, box.Bleed);
+  box.Clip = true;
+  box.ClipRect = box.FrameClipped ? GrowIntoBleed(Grid, box.ClipRect, box.Bleed) : grown;
+  box.Frame = GrowIntoBleed(Grid, box.Frame, box.Bleed);
+  return box;
 }
 
 TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid& Grid, int32_t Col,
@@ -126,23 +153,25 @@ TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid&
   const int64_t fs = FontPoints(Settings.TextFont);
   p.E = PictureArea(Settings, Grid, lines.size());
 
-  const bool zoomIn = Settings.ZoomInFotosCheck;
-  p.Fit = FitPicture(p.CellX, p.CellY, Grid.CW, p.E, IW, IH, zoomIn);
-  const TPlacedSize size = PlacedPictureSize(Grid.CW, p.E, IW, IH, zoomIn);
-  p.DrawPicture = size.Drawn;
+  const TPictureBox box = PlacePictureBox(Grid, Col, Row, p.E, IW, IH, Settings.ZoomInFotosCheck);
+  p.Fit = box.Fit;
+  p.DrawPicture = box.Drawn;
   if (p.DrawPicture) {
-    p.X = p.Fit.X;
-    p.Y = p.Fit.Y;
-    p.Width = size.Width;
-    p.Height = size.Height;
-    p.Clip = zoomIn;
-    p.ClipX1 = p.CellX;
-    p.ClipY1 = p.CellY;
-    p.ClipX2 = p.CellX + Grid.CW;
-    p.ClipY2 = p.CellY + Grid.CH;
+    p.X = box.Picture.X1;
+    p.Y = box.Picture.Y1;
+    p.Width = box.Picture.X2 - box.Picture.X1;
+    p.Height = box.Picture.Y2 - box.Picture.Y1;
+    p.Clip = box.Clip;
+    p.ClipX1 = box.ClipRect.X1;
+    p.ClipY1 = box.ClipRect.Y1;
+    p.ClipX2 = box.ClipRect.X2;
+    p.ClipY2 = box.ClipRect.Y2;
     p.Frame = Settings.RahmenCheck;
+    p.FrameBox = box.Frame;
+    p.FrameClipped = box.FrameClipped;
     p.FramePen = FramePenWidth(Settings.RahmenBreiteEd);
     p.FrameColor = ResolveColor(Settings.Shape2);
+    p.Bleed = box.Bleed;
   }
 
   // Lines start at the picture's lower edge (also when an enlarged picture reaches past its area);
@@ -151,7 +180,10 @@ TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid&
       p.DrawPicture ? int64_t{p.CellY} + Half(p.E - p.Fit.h) + p.Fit.h : int64_t{p.CellY};
   for (size_t k = 0; k < lines.size(); ++k) {
     const int64_t y = firstLine + static_cast<int64_t>(k) * fs;
-    if (y >= Grid.H) break;  // below the page: invisible, and later lines lie lower still
+    if (y >= Grid.B + Grid.H) {  // below the page: invisible, and later lines lie lower still
+      p.LinesLeftOut = lines.size() - k;
+      break;
+    }
     TTextPlacement line;
     line.X = Centred(p.CellX, Grid.CW, Measures.TextFont(lines[k]));
     line.Y = Saturate(y);
@@ -163,31 +195,40 @@ TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid&
 
 TPlacementBounds::TPlacementBounds(const TLayoutSettings& Settings, const std::vector<std::string>& Texts,
                                    const TLayoutMeasures& Measures)
-    : FZoomIn(Settings.ZoomInFotosCheck) {
+    : FGrids{PageGridFor(Settings, 1), PageGridFor(Settings, 2)}, FZoomIn(Settings.ZoomInFotosCheck) {
   // Only the heading space tells the pages apart: page 1, and every later page alike.
-  const TPageGrid grids[2] = {PageGridFor(Settings, 1), PageGridFor(Settings, 2)};
-  FCellWidth = grids[0].CW;
   FAreas.reserve(Texts.size());
   for (const std::string& text : Texts) {
-    const size_t lines = PhotoTextLines(Settings, grids[0], text, Measures).size();
-    FAreas.push_back({PictureArea(Settings, grids[0], lines), PictureArea(Settings, grids[1], lines)});
+    const size_t lines = PhotoTextLines(Settings, FGrids[0], text, Measures).size();
+    FAreas.push_back({PictureArea(Settings, FGrids[0], lines), PictureArea(Settings, FGrids[1], lines)});
   }
 }
 
 TPlacementRange TPlacementBounds::Range(size_t Photo, int32_t IW, int32_t IH) const {
   TPlacementRange range;
   if (Photo >= FAreas.size()) return range;
-  for (int32_t area : FAreas[Photo]) {
-    const TPlacedSize size = PlacedPictureSize(FCellWidth, area, IW, IH, FZoomIn);
-    if (!size.Drawn) continue;
-    if (!range.Largest.Drawn) {
-      range.Smallest = range.Largest = size;
-      continue;
+  for (int page = 0; page < 2; ++page) {
+    const TPageGrid& grid = FGrids[page];
+    // A picture's size depends on its cell only where it reaches into the bleed, which only cells on
+    // the grid's edges can: the first, a middle and the last column and row stand for them all.
+    const int32_t cols[3] = {0, std::min(1, grid.NX - 1), grid.NX - 1};
+    const int32_t rows[3] = {0, std::min(1, grid.NY - 1), grid.NY - 1};
+    for (int32_t col : cols) {
+      for (int32_t row : rows) {
+        const TPictureBox box = PlacePictureBox(grid, col, row, FAreas[Photo][page], IW, IH, FZoomIn);
+        if (!box.Drawn) continue;
+        const TPlacedSize size{true, box.Picture.X2 - box.Picture.X1, box.Picture.Y2 - box.Picture.Y1};
+        if (!range.Largest.Drawn) {
+          range.Smallest = range.Largest = size;
+          continue;
+        }
+        range.Smallest.Width = std::min(range.Smallest.Width, size.Width);
+        range.Smallest.Height = std::min(range.Smallest.Height, size.Height);
+        range.Largest.Width = std::max(range.Largest.Width, size.Width);
+        range.Largest.Height = std::max(range.Largest.Height, size.Height);
+      }
+      if (grid.B == 0) break;  // without bleed every cell gives the same size
     }
-    range.Smallest.Width = std::min(range.Smallest.Width, size.Width);
-    range.Smallest.Height = std::min(range.Smallest.Height, size.Height);
-    range.Largest.Width = std::max(range.Largest.Width, size.Width);
-    range.Largest.Height = std::max(range.Largest.Height, size.Height);
   }
   return range;
 }

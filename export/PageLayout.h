@@ -41,7 +41,7 @@ struct TFontEmbedding {
   bool Text = false;
 };
 
-// The fonts to embed when the album's texts are Texts: all with EmbedFonts on; otherwise the heading
+// The fonts to embed when the album's texts are Texts: all with EmbedFonts on or PDF/A; otherwise the heading
 // font when the heading is shown and does not fit Windows-1252, and the text font when a photo text
 // shown does not. Heading and text font of the same face and style are embedded together.
 TFontEmbedding FontsToEmbed(const TLayoutSettings& Settings, const std::vector<std::string>& Texts);
@@ -55,7 +55,7 @@ TLayoutMeasures MakeLayoutMeasures(const TLayoutSettings& Settings, std::shared_
 TLayoutSettings LayoutSnapshot(const TLayoutSettings& Settings);
 
 // The grid of page Page (from 1): the heading space HH is 3 x the heading font's size on page 1 when
-// the heading is on, and on later pages only when it is on all pages.
+// the heading is on, and on later pages only when it is on all pages; the bleed B from Settings.Bleed.
 TPageGrid PageGridFor(const TLayoutSettings& Settings, int32_t Page);
 
 struct TTextPlacement {
@@ -78,22 +78,47 @@ struct TPageDecorations {
 TPageDecorations DecoratePage(const TLayoutSettings& Settings, const TPageGrid& Grid, int32_t Page,
                               const TLayoutMeasures& Measures);
 
-// One picture in its cell. The picture rectangle is also the frame's rectangle. A picture whose
-// fitted width or height is not positive (its texts take the whole cell) is not drawn, and neither is
-// its frame; its text lines then start at the top of the cell.
+// Where a picture goes in its cell, without its texts. The frame goes around the picture rectangle.
+// A picture whose fitted width or height is not positive (its texts take the whole cell) is not drawn,
+// and neither is its frame.
+//
+// With bleed, a picture whose visible area lies on a trim edge (TouchedTrimSides) reaches over it into
+// the bleed: its rectangle is scaled up (CoverBleed) to cover that area grown past the page's edge on
+// those sides, it is clipped to the grown area, and its frame's lines on those sides move out past
+// the page's edge too. Its other edges stay where they were; pictures on no trim edge stay as they are.
+struct TPictureBox {
+  bool Drawn = false;
+  TFittedPicture Fit;  // the fitting as computed, before the enlargement's extra point
+  TRect Picture;       // the rectangle the picture is stretched over
+  bool Clip = false;   // clip the picture to ClipRect: with maximal enlargement, or reaching the bleed
+  TRect ClipRect;
+  TRect Frame;                // the frame's rectangle
+  bool FrameClipped = false;  // the frame is cut by the clip too (maximal enlargement)
+  TBleedSides Bleed;          // the trim edges the picture reaches over
+};
+TPictureBox PlacePictureBox(const TPageGrid& Grid, int32_t Col, int32_t Row, int32_t E, int32_t IW, int32_t IH,
+                            bool ZoomIn);
+
+// One picture in its cell: its box and frame, and its text lines, which start at the top of the cell
+// when the picture is not drawn.
 struct TPicturePlacement {
   int32_t CellX = 0, CellY = 0;
   int32_t E = 0;       // height of the picture area: the cell less the text lines
   TFittedPicture Fit;  // the fitting as computed, before the enlargement's extra point
   bool DrawPicture = false;
-  int32_t X = 0, Y = 0, Width = 0, Height = 0;  // picture and frame rectangle
-  bool Clip = false;                            // with maximal enlargement: clip to the whole cell
+  int32_t X = 0, Y = 0, Width = 0, Height = 0;  // picture rectangle
+  bool Clip = false;                            // see TPictureBox
   int32_t ClipX1 = 0, ClipY1 = 0, ClipX2 = 0, ClipY2 = 0;
   bool Frame = false;
+  TRect FrameBox;
+  bool FrameClipped = false;
   int32_t FramePen = 0;
   uint32_t FrameColor = 0;  // resolved
-  // The photo text's lines, first line first. Lines that would start below the page are left out.
+  TBleedSides Bleed;
+  // The photo text's lines, first line first. Lines that would start below the page (its trim box)
+  // are left out; LinesLeftOut counts them.
   std::vector<TTextPlacement> Lines;
+  size_t LinesLeftOut = 0;
 };
 
 // Places a picture of IW x IH pixels with its Text in cell (Col, Row) of Grid.
@@ -121,7 +146,7 @@ class TPlacementBounds {
   TPlacementRange Range(size_t Photo, int32_t IW, int32_t IH) const;
 
  private:
-  int32_t FCellWidth = 0;
+  TPageGrid FGrids[2];  // page 1 and every later page
   bool FZoomIn = false;
   std::vector<std::array<int32_t, 2>> FAreas;
 };

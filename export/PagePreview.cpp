@@ -9,6 +9,13 @@
 #include "imaging/Pictaro.h"
 #include "pdf/PictureEncoding.h"
 
+namespace {
+
+// The line that shows the trim edge on a page with bleed.
+constexpr uint32_t KTrimLineColor = 0x808080;
+
+}  // namespace
+
 TPreviewLayout::TPreviewLayout(const std::vector<TPreviewPhoto>& Photos, const TLayoutSettings& Settings,
                                std::shared_ptr<TFontMetrics> Metrics)
     : FSettings(LayoutSnapshot(Settings)) {
@@ -74,6 +81,12 @@ void TPreviewLayout::DrawPage(int32_t Page, TPageRaster& Raster, const std::vect
       picture = turned = TurnedCopy(picture, Photos[photo].Turn);
     DrawPicturePlacement(Raster, FSettings, page.Pictures[k], TPictureSource::Of(picture));
     deldib(turned);
+  }
+  const TPageGrid& grid = page.Grid;
+  if (grid.B > 0) {
+    Raster.Pen = TPen{psSolid, 0, KTrimLineColor};
+    Raster.Brush.Style = bsClear;
+    Raster.Rectangle(grid.B, grid.B, grid.B + grid.W, grid.B + grid.H);
   }
 }
 

@@ -43,9 +43,9 @@ class TPreviewLayout {
 
   // At least 1: an album without photos has one page with its background, heading and page number.
   int32_t PageCount() const { return static_cast<int32_t>(FPages.size()); }
-  // The page size in points.
-  int32_t PageWidth() const { return FPages.front().Grid.W; }
-  int32_t PageHeight() const { return FPages.front().Grid.H; }
+  // The page size in points, bleed included.
+  int32_t PageWidth() const { return FPages.front().Grid.PageW(); }
+  int32_t PageHeight() const { return FPages.front().Grid.PageH(); }
   // The page (from 1) that holds photo Photo (from 0); for a photo without a cell the page of the next
   // one that has one, and the last page when none follows.
   int32_t PageOfPhoto(size_t Photo) const;
@@ -55,7 +55,8 @@ class TPreviewLayout {
   int32_t LargestPicture(int32_t Page, double Scale) const;
 
   // Draws page Page (1 .. PageCount) on Raster, which shows a page of PageWidth x PageHeight, with the
-  // pictures of Photos (the same photos the layout was made from).
+  // pictures of Photos (the same photos the layout was made from). With bleed, a thin grey line shows
+  // where the page will be cut (the trim box), which the PDF does not hold.
   void DrawPage(int32_t Page, TPageRaster& Raster, const std::vector<TPreviewPhoto>& Photos) const;
 
  private:

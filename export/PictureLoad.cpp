@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "imaging/ColorConvert.h"
 #include "imaging/JpegHeader.h"
 #include "imaging/LoadPicture.h"
 #include "imaging/PhotoTurn.h"
@@ -37,6 +38,11 @@ TColorProfilePtr JpegFileProfile(const std::vector<uint8_t>& Bytes, const TJpegH
   return ReadColorProfile(reinterpret_cast<const uint8_t*>(icc.data()), icc.size(), Header.Components);
 }
 
+// True when Profile may go into the PDF as Plan asks.
+bool ProfileAllowed(const TColorProfilePtr& Profile, const TPictureLoadPlan& Plan) {
+  return !Profile || Plan.MaxProfileVersion <= 0 || Profile->Version() <= Plan.MaxProfileVersion;
+}
+
 }  // namespace
 
 void TLoadedPicture::Clear() {
@@ -48,7 +54,7 @@ void TLoadedPicture::Clear() {
   FAheadWidth = FAheadHeight = 0;
 }
 
-void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
+void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
                        TProgressSink* Progress, TLoadedPicture& Out) {
   Out.Clear();
   TPictureSource& source = Out.FSource;
@@ -102,7 +108,8 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
   const bool fitsSmallest = width <= limits.FewestWidth && height <= limits.FewestHeight;
   const bool fitsLargest = width <= limits.MostWidth && height <= limits.MostHeight;
   const bool mayGoAsIs = Plan.KeepJpeg && (fitsSmallest || (fitsLargest && !limits.Exact)) &&
-                         DctTakesAsIs(header) && JpegDecodesCleanly(bytes.data(), header.Length);
+                         DctTakesAsIs(header) && ProfileAllowed(JpegFileProfile(bytes, header), Plan) &&
+                         JpegDecodesCleanly(bytes.data(), header.Length);
   if (mayGoAsIs && fitsSmallest) {
     // Wherever it is placed, the writer takes the file as it is: nothing to decode.
     source.Width = width;
@@ -129,4 +136,16 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
     source.Header = header;
   }
   decoded(limits, keepBytes);
+}
+
+void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
+                       TProgressSink* Progress, TLoadedPicture& Out) {
+  LoadPictureAsItIs(FileName, Photo, Plan, Progress, Out);
+  TPictureSource& source = Out.FSource;
+  if (ProfileAllowed(source.Profile, Plan) || !source.Dib.Bits) return;
+  DibToScreen(source.Dib, source.Profile.get());
+  source.Profile = nullptr;
+  source.Jpeg = {};  // its numbers meant what the profile said: it cannot go in as it is
+  Out.FBytes.clear();
+  Out.FBytes.shrink_to_fit();
 }

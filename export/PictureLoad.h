@@ -39,6 +39,9 @@ struct TPictureLoadPlan {
   // Where photo Photo of IW x IH pixels (upright, at full scale) may be placed; asked when Dpi > 0.
   std::function<TPlacementRange(size_t Photo, int32_t IW, int32_t IH)> Range;
   uint32_t Matte = 0xFFFFFF;  // transparent pixels are composited onto this colour: the page's
+  // Above 0, the newest ICC version a picture's profile may have (PDF/A-1b: 2): a picture with a newer
+  // one is converted to sRGB and goes in without it, never as the JPEG file's own bytes.
+  int MaxProfileVersion = 0;
   std::vector<int> Turns{};   // each photo's quarter turns (PhotoTurn.h); photos beyond its end: none
 };
 
@@ -64,6 +67,9 @@ class TLoadedPicture {
 
  private:
   friend void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
+                                TProgressSink* Progress, TLoadedPicture& Out);
+  // LoadPictureForPdf before the profile limit is applied (PictureLoad.cpp).
+  friend void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
                                 TProgressSink* Progress, TLoadedPicture& Out);
   TPictureSource FSource;
   std::vector<uint8_t> FBytes;

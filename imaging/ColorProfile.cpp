@@ -162,3 +162,19 @@ TColorProfilePtr MakeRgbProfile(const TChromaticities& Space, TTransfer Transfer
   if (!cmsSaveProfileToMem(made.Handle, bytes.data(), &size)) return nullptr;
   return ReadColorProfile(reinterpret_cast<const uint8_t*>(bytes.data()), size, 3);
 }
+
+const std::string& SrgbProfileVersion2() {
+  static const std::string bytes = [] {
+    SilenceColorErrors();
+    TLcmsProfile srgb(cmsCreate_sRGBProfile());
+    if (!srgb.Handle) return std::string();
+    cmsSetProfileVersion(srgb.Handle, 2.1);
+    cmsUInt32Number size = 0;
+    if (!cmsSaveProfileToMem(srgb.Handle, nullptr, &size) || size == 0) return std::string();
+    std::string saved(size, '\0');
+    if (!cmsSaveProfileToMem(srgb.Handle, saved.data(), &size)) return std::string();
+    saved.resize(size);
+    return saved;
+  }();
+  return bytes;
+}

@@ -73,3 +73,8 @@ enum class TTransfer {
 // description of a HEIF file), through ReadColorProfile; nullptr when Little CMS cannot make one of
 // them (primaries on a line, say).
 TColorProfilePtr MakeRgbProfile(const TChromaticities& Space, TTransfer Transfer, double Gamma = 1.0);
+
+// Little CMS's own sRGB profile saved as an ICC version 2 profile (its built-in one is version 4),
+// which every PDF reader and PDF/A-1 take: for a PDF's sRGB output intent. Made once; empty only when
+// Little CMS cannot make it.
+const std::string& SrgbProfileVersion2();

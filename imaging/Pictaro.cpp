@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/JpegHeader.h"
 #include "imaging/PhotoTurn.h"
 #include "imaging/PictaroDecode.h"
 #include "imaging/PictaroMemory.h"
@@ -162,6 +163,72 @@ int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress
   std::vector<uint8_t> bytes;
   if (ReadRegularFile(FileName, bytes, MaxFileSize) != 0 || bytes.empty()) return 0;
   return DecodePicture(bytes.data(), bytes.size(), Format, Progress, Dib, Turn, Color);
+}
+
+namespace {
+
+// Enough for the header of every format but a JPEG's behind long metadata.
+constexpr size_t KHeaderBytes = 64 * 1024;
+
+// The header of a picture of Kind in Bytes (the first bytes of its file, or all of them).
+bool ParseHeader(TKind Kind, const std::vector<uint8_t>& Bytes, pictaro::TDibHeaderSize& Out) {
+  const uint8_t* d = Bytes.data();
+  const size_t n = Bytes.size();
+  switch (Kind) {
+    case TKind::Bmp: return pictaro::BmpHeader(d, n, Out);
+    case TKind::Png: return pictaro::PngHeader(d, n, Out);
+    case TKind::Gif: return pictaro::GifHeader(d, n, Out);
+    case TKind::Webp: return pictaro::WebpHeader(d, n, Out);
+    case TKind::Jpeg: {
+      TJpegHeader header;
+      // 12-bit and lossless JPEGs are not read at all.
+      if (!ReadJpegHeader(d, n, header) || header.Precision != 8 || header.Process % 4 == 3 ||
+          header.Width <= 0 || header.Height <= 0)
+        return false;
+      Out = {header.UprightWidth(), header.UprightHeight(), false};
+      return true;
+    }
+    default: return false;
+  }
+}
+
+}  // namespace
+
+TPictureHeader ReadDibHeader(const char* FileName, int Format) {
+  TPictureHeader header;
+  if (!FileName) return header;
+  std::vector<uint8_t> bytes;
+  if (const int error = ReadFileHead(FileName, bytes, KHeaderBytes); error != 0) {
+    header.Status = error == ENOENT || error == ENOTDIR ? THeaderStatus::Missing : THeaderStatus::CannotRead;
+    header.Errno = error;
+    return header;
+  }
+  const TKind kind = Sniff(bytes.data(), bytes.size());
+  if ((Format == 3 && kind != TKind::Bmp) || (Format == 7 && kind != TKind::Jpeg) ||
+      (Format != -1 && Format != 0 && Format != 3 && Format != 7))
+    return header;
+  pictaro::TDibHeaderSize size;
+  // TIFF and HEIF files are read by their libraries as far as they need; the others from their head.
+  const bool byLibrary = kind == TKind::Tiff || kind == TKind::Heif;
+  bool ok = kind == TKind::Tiff   ? pictaro::TiffHeader(FileName, size)
+            : kind == TKind::Heif ? pictaro::HeifHeader(FileName, size)
+                                  : ParseHeader(kind, bytes, size);
+  if (!ok && !byLibrary && bytes.size() == KHeaderBytes) {
+    if (const int error = ReadRegularFile(FileName, bytes, MaxFileSize); error != 0) {
+      header.Status = THeaderStatus::CannotRead;
+      header.Errno = error;
+      return header;
+    }
+    ok = ParseHeader(kind, bytes, size);
+  }
+  if (!ok || size.Width <= 0 || size.Height <= 0 || size.Width > INT32_MAX || size.Height > INT32_MAX ||
+      static_cast<uint64_t>(size.Width) * static_cast<uint64_t>(size.Height) > PictureLimit())
+    return header;
+  header.Status = THeaderStatus::Ok;
+  header.Width = static_cast<int32_t>(size.Width);
+  header.Height = static_cast<int32_t>(size.Height);
+  header.OneBit = size.OneBit;
+  return header;
 }
 
 namespace {

@@ -42,6 +42,26 @@ int OpenDib(TDib* Dib, const char* FileName, int Format, TProgressSink* Progress
 // first bytes are read (whether the rest decodes is not known before it is decoded).
 bool IsPictureFile(const char* FileName);
 
+// What a picture file's header says, read without decoding a single pixel: the size OpenDib gives the
+// picture (upright, as its orientation tag turns it) and whether it comes as 1 bit per pixel.
+enum class THeaderStatus {
+  Ok,
+  Missing,      // there is no such file
+  CannotRead,   // the file cannot be opened or read (Errno says why), or is no regular file
+  NotAPicture,  // no header OpenDib takes: another format, a damaged header, or above 400 megapixels
+};
+struct TPictureHeader {
+  THeaderStatus Status = THeaderStatus::NotAPicture;
+  int Errno = 0;
+  int32_t Width = 0, Height = 0;
+  bool OneBit = false;
+};
+// Reads FileName's header as OpenDib reads the file with Format (-1, 0, 3, 7). Only the file's first
+// bytes are read (a TIFF's as far as its first directory), the whole file only when the header lies
+// further in (a JPEG's frame behind long metadata). A file whose header is whole but whose pixel data
+// is damaged passes here and still fails to open.
+TPictureHeader ReadDibHeader(const char* FileName, int Format);
+
 // Writes Dib to FileName: format 3 writes a BMP of the picture's own depth, 7 a JPEG with three 8-bit
 // components (red, green, blue) at quality 90, from a picture of 1, 4, 8, 24 or 32 bits. Returns 1 when the
 // file was written completely. JPEG takes no picture wider or higher than KMaxJpegSide pixels.

@@ -94,7 +94,11 @@ bool TPDFCanvas::BeginDoc(const std::string& FileName) {
     FPageSizes = std::make_unique<TDynaArrayOf<TPdfPageSize>>();
     FFonts = std::make_unique<TDynaArrayOf<TPdfFontEntry>>();
     FCompressor = std::make_unique<TZlibCompressor>();
-    WriteLine(KPdfHeader);
+    if (PdfA == TPdfA::None) {
+      WriteLine(KPdfHeader);
+    } else {
+      WriteArchivalComment();
+    }
     *AppendRecord(*FObjects) = {0, 65535, true};
     FProcSetObj = BeginObject();
     WriteLine("[/PDF /Text /ImageB /ImageC /ImageI]");
@@ -141,10 +145,10 @@ void TPDFCanvas::EndContentStream() {
   WriteLine("endobj");
   BeginObject();
   FLine.clear();
-  AppendInt(FLine, FStreamEnd - FStreamStart);
+  AppendInt(FLine, StreamLength(FCompressed.size()));
   WriteLine();
   EndObject();
-  *AppendRecord(*FPageSizes) = {PageWidth, PageHeight};
+  *AppendRecord(*FPageSizes) = {PageWidth, PageHeight, Bleed};
 }
 
 void TPDFCanvas::NewPage() {
@@ -189,15 +193,18 @@ bool TPDFCanvas::EndDoc() {
     AppendInt(FLine, int64_t(FCatalogObj) + 1);
     FLine += " 0 R";
     WriteLine();
+    WriteArchivalCatalogEntries();
     EndDictObject();
     BeginDictObject();
     WriteLine("/Type /Outlines");
     WriteLine("/Count 0");
     EndDictObject();
+    WriteArchivalObjects();
     if (!WriteImages()) {
       Abandon();
       return false;
     }
+    WriteInfoDictionary();
     WriteTrailer();
     FFile.Close();
   } catch (...) {
@@ -241,7 +248,8 @@ void TPDFCanvas::WritePageTree() {
 
   // Every page names every picture and every font; the resource lines are the same for all pages.
   std::string xobjects = "/Resources <</XObject << ";
-  xobjects += XObjectNames(FPagesObj + pages + 3);
+  // After the pages: catalog, outlines and the archival parts.
+  xobjects += XObjectNames(FPagesObj + pages + 3 + ArchivalObjectCount());
   xobjects += " >>";
   std::string fonts = "/Font << ";
   for (uint32_t n = 1; n <= FFonts->Count; ++n) {
@@ -268,18 +276,34 @@ void TPDFCanvas::WritePageTree() {
     WriteLine(">>");
     // The box is one unit smaller than the page, the last pixel row and column; it is kept at least
     // one unit wide and high, since an empty or inverted box is no page at all to a reader.
-    FLine.assign("/MediaBox [0 0 ");
-    AppendInt(FLine, MediaBoxSide(size.Width));
-    FLine += ' ';
-    AppendInt(FLine, MediaBoxSide(size.Height));
-    FLine += ']';
-    WriteLine();
+    WriteBox("/MediaBox", 0, 0, MediaBoxSide(size.Width), MediaBoxSide(size.Height));
+    if (size.Bleed > 0) WriteBleedBoxes(size);
     FLine.assign("/Contents ");
     AppendInt(FLine, int64_t(FFirstContentObj) + 2 * int64_t(i));
     FLine += " 0 R";
     WriteLine();
     EndDictObject();
   }
+}
+
+void TPDFCanvas::WriteBleedBoxes(const TPdfPageSize& Size) {
+  // The bleed box is the media box; the trim box is the page without its bleed, measured as the media
+  // box is (one unit short of the page's last row and column).
+  WriteBox("/BleedBox", 0, 0, MediaBoxSide(Size.Width), MediaBoxSide(Size.Height));
+  const int64_t b = Size.Bleed;
+  WriteBox("/TrimBox", b, b, b + MediaBoxSide(static_cast<int32_t>(std::max<int64_t>(1, Size.Width - 2 * b))),
+           b + MediaBoxSide(static_cast<int32_t>(std::max<int64_t>(1, Size.Height - 2 * b))));
+}
+
+void TPDFCanvas::WriteBox(std::string_view Name, int64_t Left, int64_t Bottom, int64_t Right, int64_t Top) {
+  FLine.assign(Name);
+  FLine += " [";
+  for (const int64_t value : {Left, Bottom, Right, Top}) {
+    AppendInt(FLine, value);
+    FLine += ' ';
+  }
+  FLine.back() = ']';
+  WriteLine();
 }
 
 void TPDFCanvas::WriteTrailer() {
@@ -311,6 +335,7 @@ void TPDFCanvas::WriteTrailer() {
   AppendInt(FLine, FCatalogObj);
   FLine += " 0 R";
   WriteLine();
+  WriteArchivalTrailerEntries();
   WriteLine(">>");
   WriteLine("startxref");
   FLine.clear();

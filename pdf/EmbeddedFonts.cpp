@@ -5,7 +5,8 @@
 //   font descriptor with the face's metrics,
 //   ToUnicode map from each CID to the text it stands for,
 //   the subset's font program (FontFile2, or FontFile3 of subtype CIDFontType0C),
-//   for TrueType the CIDToGIDMap from the writer's CIDs to the subset's glyphs.
+//   for TrueType the CIDToGIDMap from the writer's CIDs to the subset's glyphs,
+//   for PDF/A-1b the CIDSet of the CIDs the subset holds.
 // Streams are compressed like the page contents. A face the subsetter cannot cut is described without
 // a font program, and the reader substitutes a font.
 
@@ -19,6 +20,16 @@
 namespace {
 
 enum : int32_t { KCidFontPart, KDescriptorPart, KToUnicodePart, KProgramPart, KCidToGidPart };
+
+// A subset's CIDSet: one bit per CID from 0, the first CID in the highest bit of the first byte, set
+// for .notdef and every CID the document uses.
+std::string CidSet(const std::vector<const TUsedGlyph*>& Glyphs) {
+  std::string bits((Glyphs.empty() ? 0 : Glyphs.back()->Cid) / 8 + 1, '\0');
+  bits[0] = static_cast<char>(0x80);
+  for (const TUsedGlyph* used : Glyphs)
+    bits[used->Cid / 8] = static_cast<char>(bits[used->Cid / 8] | (0x80 >> (used->Cid % 8)));
+  return bits;
+}
 
 // The six capital letters a subset's name begins with, made from the face and the glyphs it keeps,
 // so that different subsets of one face have different names and the same document the same ones.
@@ -90,8 +101,14 @@ void TPDFCanvas::PrepareEmbeddedFonts(int32_t FirstPartObj) {
     if (font->Subsetted)
       for (size_t i = 0; i < font->Used.size(); ++i) font->Used[i].NewGlyph = font->Subset.NewGlyphs[i];
     font->BaseFont = SubsetTag(*font) + "+" + ::BaseFontName(font->Face->Describe().PostScriptName, 0);
+    if (PdfA != TPdfA::None && !font->Subsetted)
+      throw TPdfArchiveError(
+          "Fehler: Die Schrift „" + font->Face->DisplayName() +
+          "“ ließ sich nicht einbetten, wie PDF/A es verlangt. Wählen Sie eine andere Schrift "
+          "oder schalten Sie PDF/A aus.");
     font->FirstPartObj = static_cast<int32_t>(next);
-    next += KToUnicodePart + 1 + (font->Subsetted ? 1 : 0) + (font->Face->IsCff() ? 0 : 1);
+    next += KToUnicodePart + 1 + (font->Subsetted ? 1 : 0) + (font->Face->IsCff() ? 0 : 1) +
+            (PdfA == TPdfA::A1b ? 1 : 0);
   }
 }
 
@@ -201,6 +218,13 @@ void TPDFCanvas::WriteEmbeddedFontParts() {
       AppendRef(FLine, font->FirstPartObj + KProgramPart);
       WriteLine();
     }
+    // PDF/A-1b names the CIDs of every subset; it follows the font's other parts.
+    const int64_t cidSetObj = font->FirstPartObj + KCidToGidPart + (cff ? 0 : 1);
+    if (PdfA == TPdfA::A1b) {
+      FLine.assign("/CIDSet ");
+      AppendRef(FLine, cidSetObj);
+      WriteLine();
+    }
     EndDictObject();
 
     writeStream("", ToUnicodeMap(*font), false);
@@ -215,5 +239,6 @@ void TPDFCanvas::WriteEmbeddedFontParts() {
       }
       writeStream("", map, false);
     }
+    if (PdfA == TPdfA::A1b) writeStream("", CidSet(glyphs), false);
   }
 }

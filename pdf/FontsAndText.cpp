@@ -85,7 +85,11 @@ void TPDFCanvas::TextOut(int32_t X, int32_t Y, std::string_view Text) {
   if (!FActive) return;
   SelectMeasureFont(Font.Name, Font.Style, Font.Size);
   const int64_t baseline = TextBaseline(PageHeight, Y, FMeasure->LineHeight());
-  if (WritesShaped(Text) && TextOutShaped(X, baseline, Text)) return;
+  if (WritesShaped(Text)) {
+    if (TextOutShaped(X, baseline, Text)) return;
+    // Nothing to shape (an empty heading): PDF/A names no font it does not embed.
+    if (PdfA != TPdfA::None) return;
+  }
   WriteLine("BT");
   ApplyFont();
   Utf8ToCp1252(Text, FCp1252);

@@ -158,6 +158,8 @@ void TPDFCanvas::DrawDIB(int32_t X, int32_t Y, int32_t Width, int32_t Height, TD
 
 int32_t TPDFCanvas::ProfileNumber(const TColorProfilePtr& Profile, bool Bilevel) {
   if (!Profile || Profile->IsSrgb() || Bilevel || Profile->Space() == TColorSpace::Cmyk) return -1;
+  // PDF/A-1b stays PDF 1.4, which knows no version 4 profiles; its pictures come converted to sRGB.
+  if (PdfA == TPdfA::A1b && Profile->Version() >= 4) return -1;
   for (size_t i = 0; i < FProfiles.size(); ++i)
     if (FProfiles[i]->Digest() == Profile->Digest()) return static_cast<int32_t>(i);
   FProfiles.push_back(Profile);
@@ -187,7 +189,7 @@ void TPDFCanvas::WriteProfiles() {
     AppendInt(dictionary, profile->Channels());
     dictionary += profile->Space() == TColorSpace::Grey ? " /Alternate /DeviceGray" : " /Alternate /DeviceRGB";
     dictionary += " /Length ";
-    AppendInt(dictionary, int64_t(FCompressed.size()) + 1);
+    AppendInt(dictionary, StreamLength(FCompressed.size()));
     dictionary += " /Filter /FlateDecode >>";
     WriteImageStream(dictionary,
                      std::string_view(reinterpret_cast<const char*>(FCompressed.data()), FCompressed.size()));
@@ -243,7 +245,7 @@ void TPDFCanvas::WriteImage(const TPdfImage& Image) {
       dictionary += Image.Grey ? " /BitsPerComponent 8 /ColorSpace /DeviceGray /Length "
                                : " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length ";
     }
-    AppendInt(dictionary, int64_t(data.size()) + 1);
+    AppendInt(dictionary, StreamLength(data.size()));
     dictionary += " /Filter /DCTDecode >>";
     WriteImageStream(dictionary, data);
   } else {

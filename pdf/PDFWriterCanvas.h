@@ -20,6 +20,15 @@
 // is byte for byte what it was before profiles existed. A document with a profile of ICC version 4
 // says PDF 1.5 in its header, which such profiles need; every other says 1.3.
 //
+// Archival PDF/A (PdfA set before BeginDoc; ArchivalParts.cpp): the header says PDF 1.4 (1.5 with a
+// profile of ICC version 4, which PDF/A-1b never gets) and is followed by a comment of four bytes above
+// 127; the catalog names XMP metadata (the pdfaid part and conformance, Title as dc:title, the
+// producer and the dates, the same as the document information dictionary says) and an sRGB output
+// intent whose profile is Little CMS's sRGB saved as ICC version 2; the trailer has a document ID and
+// the information dictionary. Every text is written in an embedded subset: a face whose licence
+// forbids embedding, or that cannot be cut into a subset, throws TPdfArchiveError (from the TextOut
+// that uses it, or from EndDoc). PDF/A-1b subsets carry a CIDSet. Without PdfA none of this is written.
+//
 // Errors: BeginDoc returns false when the file cannot be created. A failed write or close throws
 // TSystemError, a failed compression TPdfCompressError, out of memory std::bad_alloc, out of the call
 // that caused it (BeginDoc, NewPage, EndDoc); the document is then abandoned (see Abandon): the file is
@@ -35,15 +44,18 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "album/DynaArray.h"
+#include "album/LayoutSettings.h"
 #include "imaging/ColorProfile.h"
 #include "imaging/Dib.h"
 #include "pdf/DrawingSurface.h"
@@ -60,6 +72,7 @@ struct TPdfObjectEntry {
 
 struct TPdfPageSize {
   int32_t Width, Height;
+  int32_t Bleed;  // the page's trim box lies this far inside it; 0: no trim box
 };
 
 // A font resource: Name is a malloc'ed, zero-terminated UTF-8 copy owned by the writer, for a font
@@ -91,6 +104,12 @@ struct TPdfImage {
 struct TEncodedPicture;
 struct TPictureSource;
 class TPictureSpool;
+
+// A document cannot be written as the PDF/A it is asked to be; the message is German and complete.
+class TPdfArchiveError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class TPDFCanvas final : public TDrawingSurface {
  public:
@@ -199,6 +218,15 @@ class TPDFCanvas final : public TDrawingSurface {
   int32_t ImageDpi = 0;
   // JPEG files placed through PlacePicture go in as their own bytes where they can (see there).
   bool KeepJpeg = false;
+  // Above 0, the page has a bleed of this many units on every side, for a printer to cut away: the
+  // page (PageWidth x PageHeight) is the media box and the bleed box, and the trim box lies Bleed units
+  // inside it on every side. 0 writes the media box alone. Taken when a page ends.
+  int32_t Bleed = 0;
+  // Archival PDF/A of this level, or none (see above). Read by BeginDoc and while the document is open.
+  TPdfA PdfA = TPdfA::None;
+  // With PdfA: the document's title (UTF-8) and the moment it was made (0: when BeginDoc is called).
+  std::string Title;
+  std::time_t Created = 0;
   // When given, EndDoc stops once it is set (see there); the flag must outlive the writer.
   const std::atomic<bool>* Cancel = nullptr;
 
@@ -214,9 +242,30 @@ class TPDFCanvas final : public TDrawingSurface {
   void BeginContentStream();
   void EndContentStream();
   void WritePageTree();
+  // The bleed box and the trim box of a page with bleed.
+  void WriteBleedBoxes(const TPdfPageSize& Size);
+  // The line "Name [Left Bottom Right Top]" of a page's box.
+  void WriteBox(std::string_view Name, int64_t Left, int64_t Bottom, int64_t Right, int64_t Top);
   // The line "X Y Width Height re" in PDF coordinates.
   void WriteRectPath(int64_t X, int64_t Y, int64_t Width, int64_t Height);
   void WriteTrailer();
+  // PDF/A (ArchivalParts.cpp): the comment after the header; the metadata and the output intent's
+  // profile, which follow the outlines; the catalog's entries that name them; the information
+  // dictionary, written last; the trailer's entries.
+  void WriteArchivalComment();
+  void WriteArchivalObjects();
+  void WriteArchivalCatalogEntries();
+  void WriteInfoDictionary();
+  void WriteArchivalTrailerEntries();
+  // The Length a stream of Size bytes of data declares: its data and the line feed before endstream,
+  // as this writer always counted them, or in PDF/A, which requires it, the data alone.
+  int64_t StreamLength(size_t Size) const {
+    return static_cast<int64_t>(Size) + (PdfA == TPdfA::None ? 1 : 0);
+  }
+  // Objects the archival parts add between the outlines and the pictures.
+  int32_t ArchivalObjectCount() const { return PdfA == TPdfA::None ? 0 : 2; }
+  // Throws TPdfArchiveError when Face may not go into this document's PDF/A.
+  void CheckArchivalFace(const TFontFace& Face) const;
   void ReleaseDocument() noexcept;
   // Object number the picture at FImages position K will have, given the first picture's number.
   std::string XObjectNames(int32_t FirstImageObj) const;
@@ -277,6 +326,9 @@ class TPDFCanvas final : public TDrawingSurface {
   std::string FImageBytes;  // one picture's spooled bytes while its object is written
   int64_t FFirstProfileObj = 0;
   int32_t FCatalogObj = 0;
+  int32_t FMetadataObj = 0;
+  int32_t FInfoObj = 0;
+  std::time_t FCreated = 0;
   int32_t FProcSetObj = 0;
   int32_t FFirstContentObj = 0;
   int32_t FPagesObj = 0;

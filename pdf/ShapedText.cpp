@@ -52,7 +52,8 @@ int32_t PdfTextWidth(TFontMetrics& Metrics, const TPDFFont& Font, std::string_vi
 }
 
 bool TPDFCanvas::WritesShaped(std::string_view Text) {
-  return WritesShapedText(*FMeasure, Text, EmbedsFont(Font));
+  // PDF/A embeds every font.
+  return WritesShapedText(*FMeasure, Text, EmbedsFont(Font) || PdfA != TPdfA::None);
 }
 
 int32_t TPDFCanvas::EmbeddedFontNumber(TFontFace* Face) {
@@ -61,6 +62,7 @@ int32_t TPDFCanvas::EmbeddedFontNumber(TFontFace* Face) {
     if (entry.Embedded >= 0 && FEmbedded[static_cast<size_t>(entry.Embedded)]->Face == Face)
       return static_cast<int32_t>(i) + 1;
   }
+  CheckArchivalFace(*Face);
   auto font = std::make_unique<TEmbeddedFont>();
   font->Face = Face;
   FEmbedded.push_back(std::move(font));

@@ -152,3 +152,19 @@ bool TFontFace::Subset(const std::vector<uint32_t>& Glyphs, TFontSubset& Out) co
   Out.Program.assign(data, length);
   return true;
 }
+
+std::string TFontFace::DisplayName() const {
+  std::string name = FFtFace->family_name ? FFtFace->family_name : Describe().PostScriptName;
+  const std::string style = FFtFace->style_name ? FFtFace->style_name : "";
+  if (!style.empty() && style != "Regular" && style != "Book") name += " " + style;
+  return name;
+}
+
+bool TFontFace::ForbidsEmbedding() const {
+  const FT_UShort flags = FT_Get_FSType_Flags(FFtFace);
+  // The lowest four bits name one kind of permission; restricted alone (no laxer bit set beside it)
+  // forbids embedding. A subset of outlines is what goes into a PDF, so "no subsetting" and "bitmaps
+  // only" forbid it too.
+  const bool restricted = (flags & 0x000F) == FT_FSTYPE_RESTRICTED_LICENSE_EMBEDDING;
+  return restricted || (flags & (FT_FSTYPE_NO_SUBSETTING | FT_FSTYPE_BITMAP_EMBEDDING_ONLY)) != 0;
+}

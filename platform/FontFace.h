@@ -63,6 +63,11 @@ class TFontFace {
   // index itself (whose subset keeps the glyph indices).
   uint32_t CidOf(uint32_t Glyph) const;
   TFaceDescription Describe() const;
+  // The face's family and style as a person names it ("DejaVu Sans Bold").
+  std::string DisplayName() const;
+  // True when the font's licence bits (the OS/2 table's fsType) forbid embedding it as we embed fonts:
+  // restricted licence embedding, no subsetting, or bitmaps only.
+  bool ForbidsEmbedding() const;
   // The subset holding .notdef and Glyphs (indices of this face). False when the subsetter fails.
   bool Subset(const std::vector<uint32_t>& Glyphs, TFontSubset& Out) const;
 

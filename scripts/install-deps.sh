@@ -18,6 +18,7 @@ test_pkgs=(
   clang libclang-rt-14-dev
   jbig2dec libjbig2dec0-dev qpdf poppler-utils libjpeg-turbo-progs ghostscript libheif-examples
   imagemagick libimage-exiftool-perl img2pdf
+  default-jre-headless libpdfbox2-java libactivation-java libjaxb-api-java
   desktop-file-utils appstream shared-mime-info xdg-utils man-db locales
 )
 

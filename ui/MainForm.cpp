@@ -27,6 +27,7 @@
 #include "ui/OpenFailureReport.h"
 #include "ui/PagePreview.h"
 #include "ui/PhotoArranging.h"
+#include "ui/PrintCheckList.h"
 #include "ui/ProgressPanel.h"
 #include "ui/ThumbnailGrid.h"
 #include "ui/ViewPicForm.h"
@@ -73,6 +74,7 @@ const TNumberField<double> KDecimalFields[] = {
     {&Ui::TMainForm::SpaceVEd, &TLayoutSettings::SpaceVEd, KMarginLimits},
     {&Ui::TMainForm::PageWidthEd, &TLayoutSettings::PageWidthEd, KPageSizeLimits},
     {&Ui::TMainForm::PageHeightEd, &TLayoutSettings::PageHeightEd, KPageSizeLimits},
+    {&Ui::TMainForm::BleedEd, &TLayoutSettings::Bleed, KBleedLimits},
 };
 
 const TNumberField<int32_t> KWholeFields[] = {
@@ -107,6 +109,9 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   for (const TNumberField<int32_t>& f : KWholeFields) (ui.*f.Edit)->SetField(f.Limits, false);
   for (const TPictureDpiChoice& choice : KPictureDpiChoices)
     ui.PictureDpiBox->addItem(Utf8(choice.Caption), choice.Dpi);
+  for (const TPdfAChoice& choice : KPdfAChoices)
+    ui.PdfABox->addItem(Utf8(choice.Caption), static_cast<int>(choice.Level));
+  ui.BleedEd->SetStep(0.5);
   ui.ListView2->setHeaderLabels({QStringLiteral("Dateiname"), QStringLiteral("Beschreibung")});
   ui.ListView2->setColumnWidth(0, 150);
   ui.ListView2->setColumnWidth(1, 300);
@@ -172,14 +177,16 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   connect(ui.Shape1, &TColorSwatch::MouseDown, this, &TMainForm::Shape1MouseDown);
   connect(ui.Shape2, &TColorSwatch::MouseDown, this, &TMainForm::Shape2MouseDown);
   connect(ui.SavePDFBtn, &QPushButton::clicked, this, &TMainForm::SavePDFBtnClick);
-  // Every control that changes the PDF redraws the preview, each keystroke in a field included; a
-  // photo's text comes after Memo1Change has stored it.
-  for (const TCheckField& f : KCheckFields) connect(ui.*f.Box, &QCheckBox::toggled, FPreview, &TPagePreview::SettingsChanged);
-  for (const TNumberField<double>& f : KDecimalFields) connect(ui.*f.Edit, &TSpinEdit::Changed, FPreview, &TPagePreview::SettingsChanged);
-  for (const TNumberField<int32_t>& f : KWholeFields) connect(ui.*f.Edit, &TSpinEdit::Changed, FPreview, &TPagePreview::SettingsChanged);
-  connect(ui.PictureDpiBox, &QComboBox::currentIndexChanged, FPreview, &TPagePreview::SettingsChanged);
-  connect(ui.CapED, &QLineEdit::textChanged, FPreview, &TPagePreview::SettingsChanged);
-  connect(ui.Memo1, &QPlainTextEdit::textChanged, FPreview, &TPagePreview::SettingsChanged);
+  // Every control that changes the PDF redraws the preview and checks the album for print again, each
+  // keystroke in a field included; a photo's text comes after Memo1Change has stored it.
+  const auto changed = [this] { PdfSettingsChanged(); };
+  for (const TCheckField& f : KCheckFields) connect(ui.*f.Box, &QCheckBox::toggled, this, changed);
+  for (const TNumberField<double>& f : KDecimalFields) connect(ui.*f.Edit, &TSpinEdit::Changed, this, changed);
+  for (const TNumberField<int32_t>& f : KWholeFields) connect(ui.*f.Edit, &TSpinEdit::Changed, this, changed);
+  connect(ui.PictureDpiBox, &QComboBox::currentIndexChanged, this, changed);
+  connect(ui.PdfABox, &QComboBox::currentIndexChanged, this, changed);
+  connect(ui.CapED, &QLineEdit::textChanged, this, changed);
+  connect(ui.Memo1, &QPlainTextEdit::textChanged, this, changed);
   connect(ui.PageControl2, &QTabWidget::currentChanged, this, &TMainForm::PlacePreview);
   connect(FGrid, &TThumbnailGrid::CurrentTextChanged, this,
           [this](const QString& Text) { SetMemoText(Text.toStdString()); });
@@ -212,6 +219,7 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   SetSettings(FirstStartSettings());
   FArranging = new TPhotoArranging(*this, ui, Dialogs);
   RepaintGrid();
+  ui.PrintCheckList->Attach(FAlbum, [this] { return Settings(); });
 }
 
 TMainForm::~TMainForm() {
@@ -232,6 +240,7 @@ TLayoutSettings TMainForm::Settings() const {
   for (const TNumberField<int32_t>& f : KWholeFields)
     settings.*f.Field = static_cast<int32_t>((ui.*f.Edit)->Value());
   settings.PictureDpi = ui.PictureDpiBox->currentData().toInt();
+  settings.PdfA = static_cast<TPdfA>(ui.PdfABox->currentData().toInt());
   settings.CapED = ui.CapED->text().toStdString();
   settings.TextTemplate = ui.TextTemplateEd->text().toStdString();
   return settings;
@@ -245,6 +254,7 @@ void TMainForm::SetSettings(const TLayoutSettings& Settings) {
   for (const TNumberField<double>& f : KDecimalFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
   for (const TNumberField<int32_t>& f : KWholeFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
   ShowPictureDpi(Settings.PictureDpi);
+  ui.PdfABox->setCurrentIndex(std::max(0, ui.PdfABox->findData(static_cast<int>(Settings.PdfA))));
   ui.CapED->setText(Utf8(Settings.CapED));
   ui.TextTemplateEd->setText(Utf8(Settings.TextTemplate));
   ShowFontsAndColors();
@@ -265,8 +275,13 @@ void TMainForm::ShowPictureDpi(int32_t Dpi) {
   box.setCurrentIndex(index);
 }
 
-void TMainForm::ShowFontsAndColors() {
+void TMainForm::PdfSettingsChanged() {
   FPreview->SettingsChanged();
+  FUi->PrintCheckList->SettingsChanged();
+}
+
+void TMainForm::ShowFontsAndColors() {
+  PdfSettingsChanged();
   FUi->Shape1->SetColor(FHeld.Shape1);
   FUi->Shape2->SetColor(FHeld.Shape2);
   FUi->FontLabel1->setText(Utf8(FontDescription(FHeld.HeadingFont)));
@@ -403,6 +418,7 @@ void TMainForm::SetMemoText(std::string_view PhotoText) {
 void TMainForm::RepaintGrid() {
   FGrid->PaintBox1Paint();
   FPreview->AlbumChanged();
+  FUi->PrintCheckList->SettingsChanged();
 }
 
 void TMainForm::PlacePreview() {

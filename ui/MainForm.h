@@ -131,6 +131,8 @@ class TMainForm : public QMainWindow, public TProgressSink {
   // Makes the page preview part of the settings page now shown, on its free side; turned to the
   // current photo's page when the user comes from another page.
   void PlacePreview();
+  // A control that changes the PDF changed: the preview draws anew, the print check runs again.
+  void PdfSettingsChanged();
   // Selects the "Bildauflösung" entry of Dpi (KPictureDpiOriginal or dots per inch).
   void ShowPictureDpi(int32_t Dpi);
   void OpenPDFFileInDefaultApplication(const std::string& FileName);

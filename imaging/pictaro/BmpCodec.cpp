@@ -224,6 +224,13 @@ bool DecodeRle(const uint8_t* d, size_t n, const TBmpInfo& info, TProgressReport
 
 }  // namespace
 
+bool BmpHeader(const uint8_t* Data, size_t Size, TDibHeaderSize& Out) {
+  TBmpInfo info;
+  if (!ParseHeader(Data, Size, info)) return false;
+  Out = {info.Width, info.Height, info.Bits == 1};
+  return true;
+}
+
 bool DecodeBmp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out) {
   TBmpInfo info;
   if (!ParseHeader(Data, Size, info)) return false;

@@ -82,6 +82,23 @@ bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale,
 // JPEG a photo carries inside its EXIF block, which is stored as the photo is.
 bool DecodeJpegTurned(const uint8_t* Data, size_t Size, int Orientation, TDib* Out);
 
+// Header readers: the size the decoder above gives the picture, before any orientation tag turns it,
+// and whether it comes as 1 bit per pixel, from the file's first Size bytes without decoding a pixel.
+// False when those bytes hold no header the decoder takes (or not all of it).
+struct TDibHeaderSize {
+  int64_t Width = 0, Height = 0;
+  bool OneBit = false;
+};
+bool BmpHeader(const uint8_t* Data, size_t Size, TDibHeaderSize& Out);
+bool PngHeader(const uint8_t* Data, size_t Size, TDibHeaderSize& Out);
+bool GifHeader(const uint8_t* Data, size_t Size, TDibHeaderSize& Out);
+bool WebpHeader(const uint8_t* Data, size_t Size, TDibHeaderSize& Out);
+// The same for a TIFF file read through libtiff as far as its first directory, wherever that lies,
+// turned by its orientation tag as the decoder turns it.
+bool TiffHeader(const char* FileName, TDibHeaderSize& Out);
+// The same for a HEIF or AVIF file: its primary image as its boxes describe it, turned as the file says.
+bool HeifHeader(const char* FileName, TDibHeaderSize& Out);
+
 // Writes the picture to FileName; false when it is not a picture this writer takes or any write
 // failed (a partly written file is removed).
 bool WriteBmp(const TDib& Dib, const std::string& FileName);

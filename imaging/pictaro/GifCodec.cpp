@@ -37,17 +37,14 @@ struct TGifHandle {
   }
 };
 
-}  // namespace
-
-bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out) {
-  TGifSource source{Data, Size, 0};
-  TGifHandle handle;
+// Opens the GIF in Source and reads up to its first frame's descriptor, stepping over the extensions
+// before it; Transparent receives the transparent colour they name, -1 for none.
+bool OpenFirstFrame(TGifSource& Source, TGifHandle& Handle, int& Transparent) {
   int error = 0;
-  handle.Gif = DGifOpen(&source, ReadFromMemory, &error);
-  GifFileType* gif = handle.Gif;
+  Handle.Gif = DGifOpen(&Source, ReadFromMemory, &error);
+  GifFileType* gif = Handle.Gif;
   if (!gif) return false;
-
-  int transparent = -1;
+  Transparent = -1;
   for (;;) {
     GifRecordType type = UNDEFINED_RECORD_TYPE;
     if (DGifGetRecordType(gif, &type) == GIF_ERROR) return false;
@@ -57,17 +54,43 @@ bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TD
     int code = 0;
     GifByteType* block = nullptr;
     if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return false;
-    if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4 && (block[1] & 1)) transparent = block[4];
+    if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4 && (block[1] & 1)) Transparent = block[4];
     while (block)
       if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return false;
   }
   if (DGifGetImageDesc(gif) == GIF_ERROR) return false;
+  const GifImageDesc& frame = gif->Image;
+  return frame.Width > 0 && frame.Height > 0 && frame.Left >= 0 && frame.Top >= 0;
+}
+
+// The logical screen, grown to hold the frame when the file understates it.
+int64_t ScreenWidth(const GifFileType& Gif) {
+  return std::max<int64_t>(Gif.SWidth, int64_t{Gif.Image.Left} + Gif.Image.Width);
+}
+int64_t ScreenHeight(const GifFileType& Gif) {
+  return std::max<int64_t>(Gif.SHeight, int64_t{Gif.Image.Top} + Gif.Image.Height);
+}
+
+}  // namespace
+
+bool GifHeader(const uint8_t* Data, size_t Size, TDibHeaderSize& Out) {
+  TGifSource source{Data, Size, 0};
+  TGifHandle handle;
+  int transparent = -1;
+  if (!OpenFirstFrame(source, handle, transparent)) return false;
+  Out = {ScreenWidth(*handle.Gif), ScreenHeight(*handle.Gif), false};
+  return true;
+}
+
+bool DecodeGif(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out) {
+  TGifSource source{Data, Size, 0};
+  TGifHandle handle;
+  int transparent = -1;
+  if (!OpenFirstFrame(source, handle, transparent)) return false;
+  GifFileType* gif = handle.Gif;
 
   const GifImageDesc& frame = gif->Image;
-  if (frame.Width <= 0 || frame.Height <= 0 || frame.Left < 0 || frame.Top < 0) return false;
-  // The logical screen, grown to hold the frame when the file understates it.
-  const int64_t width = std::max<int64_t>(gif->SWidth, int64_t{frame.Left} + frame.Width);
-  const int64_t height = std::max<int64_t>(gif->SHeight, int64_t{frame.Top} + frame.Height);
+  const int64_t width = ScreenWidth(*gif), height = ScreenHeight(*gif);
   if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > PictureLimit()) return false;
 
   const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;

@@ -139,6 +139,19 @@ bool PickThumbnail(const heif_image_handle* Primary, int MinLongSide, THeifHandl
   return false;
 }
 
+// The primary picture of a HEIF file, read from the file: libheif reads the boxes that describe the
+// pictures and steps over their data.
+struct THeifFilePrimary {
+  THeifContext Context;
+  THeifHandle Primary;
+  bool Open(const char* FileName) {
+    if (!Context.Ctx) return false;
+    heif_context_set_maximum_image_size_limit(Context.Ctx, HeifSideLimit());
+    return heif_context_read_from_file(Context.Ctx, FileName, nullptr).code == heif_error_Ok &&
+           heif_context_get_primary_image_handle(Context.Ctx, &Primary.Handle).code == heif_error_Ok;
+  }
+};
+
 }  // namespace
 
 bool LooksLikeHeif(const uint8_t* Data, size_t Size) {
@@ -146,13 +159,19 @@ bool LooksLikeHeif(const uint8_t* Data, size_t Size) {
   return heif_check_filetype(Data, static_cast<int>(std::min<size_t>(Size, INT_MAX))) != heif_filetype_no;
 }
 
+bool HeifHeader(const char* FileName, TDibHeaderSize& Out) {
+  THeifFilePrimary file;
+  if (!file.Open(FileName)) return false;
+  const THeifHandle& primary = file.Primary;
+  // The size with the file's rotation applied, as the decoder gives the picture.
+  Out = {heif_image_handle_get_width(primary.Handle), heif_image_handle_get_height(primary.Handle), false};
+  return Out.Width > 0 && Out.Height > 0;
+}
+
 bool HeifExifBlock(const char* FileName, std::vector<uint8_t>& Tiff) {
-  THeifContext context;
-  if (!context.Ctx) return false;
-  heif_context_set_maximum_image_size_limit(context.Ctx, HeifSideLimit());
-  if (heif_context_read_from_file(context.Ctx, FileName, nullptr).code != heif_error_Ok) return false;
-  THeifHandle primary;
-  if (heif_context_get_primary_image_handle(context.Ctx, &primary.Handle).code != heif_error_Ok) return false;
+  THeifFilePrimary file;
+  if (!file.Open(FileName)) return false;
+  const THeifHandle& primary = file.Primary;
   heif_item_id id = 0;
   if (heif_image_handle_get_list_of_metadata_block_IDs(primary.Handle, "Exif", &id, 1) != 1) return false;
   const size_t size = heif_image_handle_get_metadata_size(primary.Handle, id);

@@ -216,4 +216,18 @@ bool DecodePng(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TD
   return true;
 }
 
+bool PngHeader(const uint8_t* Data, size_t Size, TDibHeaderSize& Out) {
+  // The signature, then IHDR, which must come first: length 13, width, height, depth, colour type.
+  if (Size < 33 || std::memcmp(Data, "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16) != 0) return false;
+  const auto be32 = [&](size_t At) {
+    return uint32_t{Data[At]} << 24 | uint32_t{Data[At + 1]} << 16 | uint32_t{Data[At + 2]} << 8 | Data[At + 3];
+  };
+  const uint32_t width = be32(16), height = be32(20);
+  const uint8_t depth = Data[24], colourType = Data[25];
+  // libpng takes no side beyond 2^31 - 1.
+  if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) return false;
+  Out = {width, height, colourType == PNG_COLOR_TYPE_PALETTE && depth == 1};
+  return true;
+}
+
 }  // namespace pictaro

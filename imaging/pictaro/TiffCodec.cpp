@@ -76,18 +76,42 @@ struct TRgbaImage {
   }
 };
 
+// libtiff's options with its messages silenced and no buffer larger than the largest picture.
+bool SilentOptions(TTiffOptions& Options) {
+  if (!Options.Options) return false;
+  TIFFOpenOptionsSetErrorHandlerExtR(Options.Options, Silence, nullptr);
+  TIFFOpenOptionsSetWarningHandlerExtR(Options.Options, Silence, nullptr);
+  TIFFOpenOptionsSetMaxSingleMemAlloc(Options.Options, static_cast<tmsize_t>(std::min<uint64_t>(
+                                                           PictureLimit() * 4 + (1u << 20), 1ull << 31)));
+  return true;
+}
+
 }  // namespace
+
+bool TiffHeader(const char* FileName, TDibHeaderSize& Out) {
+  TTiffOptions options;
+  if (!SilentOptions(options)) return false;
+  TTiffHandle tiff;
+  // "m": read through the file, not a mapping of all of it.
+  tiff.Tif = TIFFOpenExt(FileName, "rm", options.Options);
+  char message[1024] = "";
+  if (!tiff.Tif || !TIFFRGBAImageOK(tiff.Tif, message)) return false;
+  uint32_t width = 0, height = 0;
+  uint16_t orientation = ORIENTATION_TOPLEFT;
+  if (!TIFFGetField(tiff.Tif, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tiff.Tif, TIFFTAG_IMAGELENGTH, &height) ||
+      width == 0 || height == 0)
+    return false;
+  TIFFGetFieldDefaulted(tiff.Tif, TIFFTAG_ORIENTATION, &orientation);
+  const bool turned = orientation >= ORIENTATION_LEFTTOP && orientation <= ORIENTATION_LEFTBOT;
+  Out = {turned ? height : width, turned ? width : height, false};
+  return true;
+}
 
 bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out,
                 int Turn) {
   TTiffSource source{Data, Size, 0};
   TTiffOptions options;
-  if (!options.Options) return false;
-  TIFFOpenOptionsSetErrorHandlerExtR(options.Options, Silence, nullptr);
-  TIFFOpenOptionsSetWarningHandlerExtR(options.Options, Silence, nullptr);
-  // No single buffer of libtiff's may be larger than the biggest picture we would accept.
-  TIFFOpenOptionsSetMaxSingleMemAlloc(options.Options, static_cast<tmsize_t>(std::min<uint64_t>(
-                                                           PictureLimit() * 4 + (1u << 20), 1ull << 31)));
+  if (!SilentOptions(options)) return false;
   TTiffHandle tiff;
   tiff.Tif = TIFFClientOpenExt("picture", "r", &source, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
                                MapProc, UnmapProc, options.Options);

@@ -41,6 +41,14 @@ std::string WebpIcc(const uint8_t* Data, size_t Size) {
 
 }  // namespace
 
+bool WebpHeader(const uint8_t* Data, size_t Size, TDibHeaderSize& Out) {
+  WebPBitstreamFeatures features;
+  if (WebPGetFeatures(Data, Size, &features) != VP8_STATUS_OK || features.width <= 0 || features.height <= 0)
+    return false;
+  Out = {features.width, features.height, false};
+  return true;
+}
+
 bool DecodeWebp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out) {
   TWebpConfig holder;
   WebPDecoderConfig& config = holder.Config;

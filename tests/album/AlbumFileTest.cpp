@@ -505,6 +505,45 @@ TEST(AlbumFileLoad, SixthGroupSkipsUnknownEntriesAndSurvivesDamage) {
   }
 }
 
+// Bleed and PDF/A travel as the sixth group's entries 'BLED' (a double, mm) and 'PDFA' (the level's
+// name), written by hand here; one that makes no sense loads the album without it and warns.
+TEST(AlbumFileLoad, BleedAndPdfAEntries) {
+  const std::string head = Bytes({0, 0, 0, 0, 0}) + "QXG6" + Bytes({1, 0, 0, 0});
+  const std::string three = Bytes({0, 0, 0, 0, 0, 0, 8, 0x40});    // 3.0
+  const std::string twelve = Bytes({0, 0, 0, 0, 0, 0, 0x28, 0x40}); // 12.0
+  struct {
+    std::string Entry;
+    double Bleed;
+    TPdfA PdfA;
+    bool Warned;
+  } rows[] = {
+      {"BLED" + Bytes({8, 0, 0, 0}) + three, 3, TPdfA::None, false},
+      {"BLED" + Bytes({8, 0, 0, 0}) + twelve, 0, TPdfA::None, true},  // beyond 10 mm
+      {"BLED" + Bytes({4, 0, 0, 0}) + "abcd", 0, TPdfA::None, true},  // no double
+      {"PDFA" + Bytes({2, 0, 0, 0}) + "1b", 0, TPdfA::A1b, false},
+      {"PDFA" + Bytes({2, 0, 0, 0}) + "2b", 0, TPdfA::A2b, false},
+      {"PDFA" + Bytes({2, 0, 0, 0}) + "3u", 0, TPdfA::None, true},  // a level this version does not write
+  };
+  for (const auto& row : rows) {
+    TLayoutSettings s;
+    s.Bleed = 7;  // what the album had before: a loaded album without the entry has none
+    s.PdfA = TPdfA::A2b;
+    TAlbumModel loaded;
+    const TAlbumFileResult r = LoadAlbumBytes(EncodeAlbum(TAlbumModel{}, TLayoutSettings{}) + head + row.Entry, loaded, s);
+    ASSERT_TRUE(r.Ok) << r.Message;
+    EXPECT_EQ(s.Bleed, row.Bleed) << row.Entry;
+    EXPECT_EQ(s.PdfA, row.PdfA) << row.Entry;
+    EXPECT_EQ(r.Warning.empty(), !row.Warned) << row.Entry;
+  }
+  // Writing both gives exactly those entries after G5.
+  TLayoutSettings s;
+  s.Bleed = 3;
+  s.PdfA = TPdfA::A1b;
+  EXPECT_EQ(EncodeAlbum(TAlbumModel{}, s),
+            EncodeAlbum(TAlbumModel{}, TLayoutSettings{}) + Bytes({0, 0, 0, 0, 0}) + "QXG6" + Bytes({2, 0, 0, 0}) +
+                "BLED" + Bytes({8, 0, 0, 0}) + three + "PDFA" + Bytes({2, 0, 0, 0}) + "1b");
+}
+
 // The text template and the photos' turns travel in G6 as 'TMPL' and 'TURN', written by hand here.
 // G5 then stands at its defaults in front of G6, so that a reader that knows G1 to G5 reads the
 // album as it reads every other and stops there.

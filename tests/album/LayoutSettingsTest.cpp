@@ -175,3 +175,30 @@ TEST(LayoutSettings, FontDialogChoiceKeepsWhatTheDialogDoesNotShow) {
 }
 
 }  // namespace
+
+// A bleed outside 0 to 10 mm, or a page that with it would be larger than 10000 mm, cannot be written.
+TEST(LayoutSettings, PrintSettingsErrors) {
+  struct {
+    double Width, Height, Bleed;
+    const char* Error;  // a part of the message; nullptr: none
+  } rows[] = {
+      {210, 297, 0, nullptr},
+      {210, 297, 10, nullptr},
+      {9980, 297, 10, nullptr},  // exactly 10000 mm with the bleed
+      {210, 297, 10.5, "Die Beschnittzugabe von 10,5 mm liegt nicht zwischen 0 und 10 mm."},
+      {210, 297, -1, "Die Beschnittzugabe von -1 mm"},
+      {9995, 297, 3, "wäre die Seite 10001 mm breit"},
+      {210, 9999.5, 0.5, "wäre die Seite 10000,5 mm hoch"},
+  };
+  for (const auto& row : rows) {
+    TLayoutSettings s;
+    s.PageWidthEd = row.Width;
+    s.PageHeightEd = row.Height;
+    s.Bleed = row.Bleed;
+    const std::string error = PrintSettingsError(s);
+    if (!row.Error)
+      EXPECT_EQ(error, "") << row.Width << " " << row.Bleed;
+    else
+      EXPECT_NE(error.find(row.Error), std::string::npos) << error;
+  }
+}

@@ -87,7 +87,7 @@ TEST_F(AlbumCommands, OptionsSetTheSettings) {
   const TResult r = Quirvel(
       "album new --columns 4 --rows=5 --copies 2 --page-size 100x150,5 --margins 10,12.5 --spacing '2,5;3' "
       "--no-texts --no-heading --heading-first-page-only --no-page-numbers --zoom-in --frame "
-      "--frame-colour FF8000 --background '#0000ff' --with-path --dpi 300 --keep-jpeg a.qvl " +
+      "--frame-colour FF8000 --background '#0000ff' --with-path --dpi 300 --keep-jpeg --bleed 2,5 --pdfa 1b a.qvl " +
       pad + "/p.jpg");
   ASSERT_EQ(r.Status, 0) << r.Err;
   TAlbumModel album;
@@ -108,6 +108,8 @@ TEST_F(AlbumCommands, OptionsSetTheSettings) {
   EXPECT_EQ(s.Shape1, 0x00FF0000u);
   EXPECT_EQ(s.PictureDpi, 300);
   EXPECT_TRUE(s.KeepJpeg);
+  EXPECT_EQ(s.Bleed, 2.5);
+  EXPECT_EQ(s.PdfA, TPdfA::A1b);
   // With the path, the text is the whole path with a line break before its 50th, 100th, ...
   // character: the path's pieces of 49, 50, ..., 50 characters and "p.jpg", joined by breaks.
   std::string expected = path.substr(0, 49);
@@ -123,9 +125,12 @@ TEST_F(AlbumCommands, OptionsSetTheSettings) {
   // An album without those two options is at their defaults: the file says so by leaving them out.
   EXPECT_EQ(s.PictureDpi, KPictureDpiOriginal);
   EXPECT_FALSE(s.KeepJpeg);
-  ASSERT_EQ(Quirvel("album new --dpi ORIGINAL --dpi=72 c.qvl").Status, 0);
+  EXPECT_EQ(s.Bleed, 0);
+  EXPECT_EQ(s.PdfA, TPdfA::None);
+  ASSERT_EQ(Quirvel("album new --dpi ORIGINAL --dpi=72 --pdfa c.qvl").Status, 0);
   ASSERT_TRUE(OpenAlbumFile(Dir / "c.qvl", plain, s).Ok);
   EXPECT_EQ(s.PictureDpi, 72);
+  EXPECT_EQ(s.PdfA, TPdfA::A2b);  // --pdfa alone, and c.qvl not taken for its level
 }
 
 TEST_F(AlbumCommands, BadValuesAreRefusedWithGermanMessages) {
@@ -147,6 +152,11 @@ TEST_F(AlbumCommands, BadValuesAreRefusedWithGermanMessages) {
       {"--dpi 49", "Fehler: --dpi erwartet „original“ oder eine ganze Zahl von 50 bis 2400, nicht „49“.\n"},
       {"--keep-jpeg=1", "Fehler: Die Option --keep-jpeg hat keinen Wert.\n"},
       {"--columns", "Fehler: Zur Option --columns fehlt der Wert.\n"},
+      {"--bleed 10.5", "Fehler: --bleed erwartet Millimeter von 0 bis 10, nicht „10.5“.\n"},
+      {"--pdfa=3u", "Fehler: --pdfa erwartet „2b“, „1b“ oder „none“, nicht „3u“.\n"},
+      {"--page-size 9999x297 --bleed 1",
+       "Fehler: Mit der Beschnittzugabe von 1 mm auf jeder Seite wäre die Seite 10001 mm breit; mehr als "
+       "10000 mm sind nicht möglich. Verkleinern Sie die Seite oder die Beschnittzugabe.\n"},
   };
   for (const auto& row : rows) {
     const TResult r = Quirvel(std::string("album new a.qvl p.jpg ") + row.Args);
@@ -175,6 +185,8 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   s.Shape1 = 0x00112233;
   s.RandXEd = 12.5;
   s.PictureDpi = 150;
+  s.Bleed = 3;
+  s.PdfA = TPdfA::A1b;
   ASSERT_TRUE(SaveAlbumFile(Dir / "a.qvl", album, s).Ok);
 
   TResult r = Quirvel("album show --json a.qvl");
@@ -189,12 +201,13 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
             std::string::npos);
   for (const char* setting :
        {R"("TextCheck": true)", R"("RandXEd": 12.5)", R"("CountXEd": 2)", R"("PathCheck": false)",
-        R"("Shape1": 1122867)", R"("RahmenCheck": false)", R"("PictureDpi": 150)", R"("KeepJpeg": false)"})
+        R"("Shape1": 1122867)", R"("RahmenCheck": false)", R"("PictureDpi": 150)", R"("KeepJpeg": false)",
+        R"("Bleed": 3)", R"("PdfA": "1b")"})
     EXPECT_NE(r.Out.find(setting), std::string::npos) << setting;
   if (qtest::NeedProgram("python3")) {
     qtest::WriteFile(Dir.Path() / "out.json", r.Out);
     EXPECT_EQ(qtest::Run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); "
-                         "assert len(d[\"settings\"]) == 23 and len(d[\"photos\"]) == 2' " +
+                         "assert len(d[\"settings\"]) == 25 and len(d[\"photos\"]) == 2' " +
                          qtest::Quote(Dir / "out.json")),
               0);
   }
@@ -203,6 +216,7 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_NE(r.Out.find("Fotos: 2"), std::string::npos);
   EXPECT_NE(r.Out.find("RandXEd             12,5"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("PdfA                PDF/A-1b"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("PictureDpi          150 dpi"), std::string::npos) << r.Out;
 
   qtest::WriteFile(Dir.Path() / "fake.qvl", "PK\x03\x04 not an album");

@@ -128,6 +128,7 @@ TEST_F(ExportCommand, BadArgumentsFailWithGermanMessages) {
       {"export album.qvl out.pdf", "ist eine Albumdatei"},
       {"export a.jpg a.jpg", "würde das Foto ersetzen"},
       {"export missing/out.pdf a.jpg", "Konnte PDF-Datei nicht erstellen!"},
+      {"export --bleed 10 --page-size 297x9990 out.pdf a.jpg", "wäre die Seite 10010 mm hoch"},
   };
   for (const TCase& c : cases) {
     const TResult r = Quirvel(c.Args);
@@ -142,6 +143,30 @@ TEST_F(ExportCommand, BadArgumentsFailWithGermanMessages) {
   EXPECT_FALSE(fs::exists(Dir / "out.pdf"));
 }
 
+// With --bleed the page grows by the bleed on every side and the trim box is the page as it was, as
+// pdfinfo reads them (the media box one point short of the page, as always). Worked out by hand:
+// 210 mm = 595 points, 3 mm = 8; 100 mm = 283, 0,5 mm = 1.
+TEST_F(ExportCommand, BleedGivesTrimAndBleedBoxes) {
+  struct {
+    const char* Options;
+    const char* Media;
+    const char* Trim;
+  } rows[] = {
+      {"--bleed 3", "0.00     0.00   610.00   856.00", "8.00     8.00   602.00   848.00"},
+      {"--bleed 0,5 --page-size 100x100", "0.00     0.00   284.00   284.00", "1.00     1.00   283.00   283.00"},
+      {"", "0.00     0.00   594.00   840.00", "0.00     0.00   594.00   840.00"},  // no boxes but the media box
+  };
+  for (const auto& row : rows) {
+    const TResult r = Quirvel(std::string("export ") + row.Options + " out.pdf a.jpg");
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    std::string out;
+    ASSERT_EQ(qtest::Run("pdfinfo -box " + qtest::Quote(Dir / "out.pdf"), &out), 0);
+    EXPECT_NE(out.find(std::string("MediaBox:            ") + row.Media), std::string::npos) << out;
+    EXPECT_NE(out.find(std::string("BleedBox:            ") + row.Media), std::string::npos) << out;
+    EXPECT_NE(out.find(std::string("TrimBox:             ") + row.Trim), std::string::npos) << out;
+  }
+}
+
 TEST_F(ExportCommand, PageFileFailureExitsWithOne) {
   fs::create_directory(Dir / "s0002.pdf");
   const TResult r = Quirvel("export --separate --columns 1 --rows 1 s.pdf a.jpg b.jpg c.jpg");
@@ -152,6 +177,45 @@ TEST_F(ExportCommand, PageFileFailureExitsWithOne) {
 }
 
 }  // namespace
+
+// `quirvel check` takes the album options: a 40 x 30 photo on a page of its own is too small (exit
+// status 1, the summary on standard error). On a page of 5 mm (14 points) it is 14 x 10 points, its
+// box 13 x 9: 30 pixels over 9 points are 240 ppi, and --json says so for scripts.
+TEST_F(ExportCommand, CheckWiring) {
+  TResult r = Quirvel("check --columns 1 --rows 1 a.jpg");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Out.find("Foto 1 (a.jpg), Seite 1: "), std::string::npos) << r.Out;
+  EXPECT_EQ(r.Err, "Druckprüfung nicht bestanden: 1 Foto mit zu geringer Auflösung; keine Hinweise.\n");
+  r = Quirvel("check --json --page-size 5x5 --margins 0,0 --columns 1 --rows 1 --no-texts --no-heading "
+              "--no-page-numbers a.jpg");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("\"passed\": true"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("\"ppi\": 240,"), std::string::npos) << r.Out;
+}
+
+// Liberation Sans, the only face fontconfig knows here, with its licence bits made "restricted": the PDF/A
+// export fails with a message naming it and writes nothing; the check names it too.
+TEST_F(ExportCommand, PdfARefusesAFontThatMayNotBeEmbedded) {
+  std::string font = qtest::ReadFile("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
+  const size_t entry = font.find("OS/2");  // first in the table directory; fsType is 8 bytes into the table
+  const auto byte = [&font](size_t At) { return size_t(uint8_t(font[At])); };
+  ASSERT_TRUE(entry < 300 && byte(entry + 8) == 0 && byte(entry + 9) == 0);
+  font.replace((byte(entry + 10) << 8 | byte(entry + 11)) + 8, 2, std::string("\0\2", 2));
+  qtest::WriteFile(Dir / "restricted.ttf", font);
+  qtest::WriteFile(Dir / "fonts.conf", "<?xml version=\"1.0\"?><fontconfig><dir>" + Dir.Path().string() +
+                                           "</dir><cachedir>" + (Dir / "cache") + "</cachedir></fontconfig>");
+  const std::string env = "FONTCONFIG_FILE=" + qtest::Quote(Dir / "fonts.conf");
+  TResult r = qtest::RunWithoutDisplay(QUIRVEL_EXE, Dir.Path(), "export --pdfa 1b a.pdf a.jpg", env);
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err,
+            "Fehler: Die Lizenz der Schrift „Liberation Sans“ verbietet das Einbetten, das PDF/A verlangt. "
+            "Wählen Sie für Überschrift und Texte eine andere Schrift oder schalten Sie PDF/A aus.\n");
+  EXPECT_FALSE(fs::exists(Dir / "a.pdf"));
+  r = qtest::RunWithoutDisplay(QUIRVEL_EXE, Dir.Path(), "check --pdfa a.jpg", env);
+  EXPECT_EQ(r.Out.substr(0, r.Out.find('\n') + 1),  // the first finding; the photo is too small as well
+            "Schrift „Liberation Sans“: Ihre Lizenz verbietet das Einbetten; wählen Sie eine andere "
+            "Schrift.\n");
+}
 
 // A phone's HEIC goes into the PDF with its profile.
 TEST_F(ExportCommand, HeicKeepsItsProfile) {

@@ -238,3 +238,42 @@ TEST(ExportLayout, NumberedNamesGrowPastFourDigits) {
 }
 
 }  // namespace
+
+// Bleed: A4 in a 2 x 2 grid without margins, spacing or heading, grown by 8 points (3 mm) on every
+// side. A picture on a trim edge is scaled up to cover its area grown one point past the page's edge,
+// and clipped to that; the rest stays. Every number worked out by hand (cells 297 x 420 at x 8 and
+// 305, y 8 and 428; a 400 x 300 picture fits 297 x 222, 99 points below the cell's top).
+TEST(ExportLayout, PicturesOnATrimEdgeReachIntoTheBleed) {
+  struct {
+    const char* What;
+    int32_t B, Col, Row;
+    bool ZoomIn;
+    TRect Picture, Clip, Frame;
+    bool Clipped;
+  } rows[] = {
+      {"no bleed", 0, 0, 0, false, {0, 99, 297, 321}, {}, {0, 99, 297, 321}, false},
+      // left edge: 306/297 wider, kept at its right edge; 228.7 high about its centre 218
+      {"left", 8, 0, 0, false, {-1, 103, 305, 333}, {-1, 107, 305, 329}, {-1, 107, 305, 329}, true},
+      // right edge: the last column ends at 602, the trim edge at 603; out to 612 = 611 + 1
+      {"right", 8, 1, 1, false, {305, 523, 612, 753}, {305, 527, 612, 749}, {305, 527, 612, 749}, true},
+      // enlarged (561 x 421 at -123, 8) in the top-left cell: the top needs 430/421 of it
+      {"enlarged, top left", 8, 0, 0, true, {-135, -1, 438, 429}, {-1, -1, 305, 428}, {-1, -1, 438, 429}, true},
+  };
+  for (const auto& row : rows) {
+    TPageGrid g;
+    g.W = 595;
+    g.H = 841;
+    g.NX = g.NY = 2;
+    g.B = row.B;
+    g.Compute();
+    const TPictureBox box = PlacePictureBox(g, row.Col, row.Row, g.CH, 400, 300, row.ZoomIn);
+    ASSERT_TRUE(box.Drawn) << row.What;
+    EXPECT_EQ(box.Picture, row.Picture) << row.What << ": " << box.Picture.X1 << " " << box.Picture.Y1 << " "
+                                        << box.Picture.X2 << " " << box.Picture.Y2;
+    EXPECT_EQ(box.Clip, row.Clipped) << row.What;
+    if (row.Clipped) {
+      EXPECT_EQ(box.ClipRect, row.Clip) << row.What;
+    }
+    EXPECT_EQ(box.Frame, row.Frame) << row.What;
+  }
+}

@@ -117,6 +117,7 @@ class MainFormSettingsTest : public QObject {
         {"CountYEd", nullptr, &TLayoutSettings::CountYEd, 6},
         {"XMalEd", nullptr, &TLayoutSettings::XMalEd, 7},
         {"RahmenBreiteEd", nullptr, &TLayoutSettings::RahmenBreiteEd, 8},
+        {"BleedEd", &TLayoutSettings::Bleed, nullptr, 2.5},
     };
     for (const auto& row : numbers) {
       auto* edit = f.Control<TSpinEdit>(row.Edit);
@@ -131,6 +132,11 @@ class MainFormSettingsTest : public QObject {
     expected.PictureDpi = 300;
     dpi->setCurrentText(QStringLiteral("Druck (300 dpi)"));
     both("PictureDpiBox", expected, [&] { return dpi->currentText() == QStringLiteral("Druck (300 dpi)"); });
+    auto* pdfa = f.Control<QComboBox>("PdfABox");
+    expected = base;
+    expected.PdfA = TPdfA::A1b;
+    pdfa->setCurrentText(QStringLiteral("PDF/A-1b"));
+    both("PdfABox", expected, [&] { return pdfa->currentText() == QStringLiteral("PDF/A-1b"); });
     auto* name = f.Control<QLineEdit>("CapED");
     expected = base;
     expected.CapED = "Hochzeit";
@@ -194,12 +200,13 @@ class MainFormSettingsTest : public QObject {
     f.Store.Write(KMainFormSection, "RahmenBreiteEd_Value", "25");
     f.Store.Write(KMainFormSection, "Shape2_BrushColor", "$000000FF");
     f.Store.Write(KMainFormSection, "ShowPDFCheck_Checked", "kaputt");  // keeps its control's value
-    f.Store.Write(KMainFormSection, "NormPos", "10,20,710,520");
+    // A size above the window's smallest (the page "PDF-Datei erzeugen" needs about 530 pixels).
+    f.Store.Write(KMainFormSection, "NormPos", "10,20,710,580");
     f.Form.show();
     QCOMPARE(f.Form.Settings().RahmenBreiteEd, 25);
     QCOMPARE(f.Form.Settings().Shape2, 0x000000FFu);
     QVERIFY(f.Form.Settings().ShowPDFCheck);
-    QCOMPARE(f.Form.geometry().size(), QSize(700, 500));
+    QCOMPARE(f.Form.geometry().size(), QSize(700, 560));
 
     f.Control<QCheckBox>("RahmenCheck")->setChecked(true);
     f.Control<QLineEdit>("CapED")->setText("Hochzeit");
