@@ -25,7 +25,7 @@ complete_words() {
   bash -c 'source "$0"; COMP_WORDS=(quirvel "$@"); COMP_CWORD=$#; _quirvel; printf "%s\n" "${COMPREPLY[@]}"' \
     "$completion" "$@"
 }
-for command in "export" "preview" "album new" "album show" "album sort"; do
+for command in "export" "preview" "check" "album new" "album show" "album sort"; do
   # shellcheck disable=SC2086  # the command's words are meant to split
   offered=$(complete_words $command --)
   for option in $("$quirvel" $command --help | grep -oE -- '--[a-z][a-z-]+' | sort -u); do
