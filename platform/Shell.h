@@ -49,8 +49,11 @@ class TOpening {
   TOpenOutcome FOutcome = TOpenOutcome::Opened;
 };
 
-// The German message for a PDF that the desktop could not show; empty for Running and Opened.
-std::string OpenFailureMessage(const std::string& FileName, TOpenOutcome Outcome);
+// What was opened, for the message that names it.
+enum class TOpenedKind { Pdf, Photo };
+// The German message for a PDF or photo that the desktop could not show; empty for Running and Opened.
+std::string OpenFailureMessage(const std::string& FileName, TOpenOutcome Outcome,
+                               TOpenedKind Kind = TOpenedKind::Pdf);
 
 class TShell {
  public:

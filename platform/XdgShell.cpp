@@ -115,11 +115,14 @@ TOpenOutcome TOpening::Outcome() {
   return FOutcome;
 }
 
-std::string OpenFailureMessage(const std::string& FileName, TOpenOutcome Outcome) {
-  const std::string start = "Die PDF-Datei „" + FileName + "“ konnte nicht angezeigt werden: ";
+std::string OpenFailureMessage(const std::string& FileName, TOpenOutcome Outcome, TOpenedKind Kind) {
+  const bool pdf = Kind == TOpenedKind::Pdf;
+  const std::string start =
+      (pdf ? "Die PDF-Datei „" : "Das Foto „") + FileName + "“ konnte nicht angezeigt werden: ";
   switch (Outcome) {
     case TOpenOutcome::NoProgram:
-      return start + "Es ist kein Programm zum Anzeigen von PDF-Dateien eingerichtet.";
+      return start + (pdf ? "Es ist kein Programm zum Anzeigen von PDF-Dateien eingerichtet."
+                          : "Es ist kein Programm zum Anzeigen dieser Bilddatei eingerichtet.");
     case TOpenOutcome::Failed: return start + "Das Programm zum Anzeigen hat einen Fehler gemeldet.";
     case TOpenOutcome::Running:
     case TOpenOutcome::Opened: break;

@@ -5,9 +5,9 @@
 
 #include "platform/Messages.h"
 
-void ReportOpenFailure(QObject* Owner, TOpening Opening, const std::string& FileName) {
-  const auto report = [FileName](TOpenOutcome Outcome) {
-    const std::string message = OpenFailureMessage(FileName, Outcome);
+void ReportOpenFailure(QObject* Owner, TOpening Opening, const std::string& FileName, TOpenedKind Kind) {
+  const auto report = [FileName, Kind](TOpenOutcome Outcome) {
+    const std::string message = OpenFailureMessage(FileName, Outcome, Kind);
     if (!message.empty()) ShowError(message);
   };
   if (Opening.Fd() < 0) {

@@ -10,4 +10,5 @@
 
 #include "platform/Shell.h"
 
-void ReportOpenFailure(QObject* Owner, TOpening Opening, const std::string& FileName);
+void ReportOpenFailure(QObject* Owner, TOpening Opening, const std::string& FileName,
+                       TOpenedKind Kind = TOpenedKind::Pdf);

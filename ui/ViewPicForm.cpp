@@ -24,6 +24,7 @@
 #include "platform/Messages.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "ui/OpenFailureReport.h"
 #include "ui/PrintForm.h"
 #include "ui/QtDevice.h"
 #include "ui/SpinEdit.h"
@@ -278,7 +279,9 @@ void TViewPicForm::PaintBox1MouseMove(QPoint Position) {
 
 void TViewPicForm::PaintBox1MouseUp() { FDragging = false; }
 
-void TViewPicForm::OpenBtnClick() { FShell.OpenFile(FileName); }
+void TViewPicForm::OpenBtnClick() {
+  ReportOpenFailure(this, FShell.OpenWatched(FileName), FileName, TOpenedKind::Photo);
+}
 
 void TViewPicForm::PrintBrnClick() {
   QPrinter& printer = Printer();

@@ -264,6 +264,29 @@ class ViewPicFormTest : public QObject {
     QCOMPARE(box.Shown[0].Text, std::string("Konnte die Bilddatei nicht öffnen!"));
   }
 
+  void APhotoNothingCanShowIsReported() {
+    // A desktop without a program for the photo: "Öffnen..." names the photo in an error message.
+    struct TNoProgramShell final : TShell {
+      void OpenFile(const std::string&) override {}
+      TOpening OpenWatched(const std::string&) override { return TOpening(TOpenOutcome::NoProgram); }
+    } shell;
+    qtest::TScratchDir dir;
+    qtest::TRecordingMessageBox box;
+    TMemorySettingsStore settings;
+    TViewPicForm viewer(shell, settings);
+    const std::string photo = WritePicture(dir, "foto.bmp", 4, 3);
+    viewer.ShowModal = [](TViewPicForm& Form) {
+      Form.OpenBtn->click();
+      return 0;
+    };
+    QVERIFY(viewer.ShowPicture(photo, nullptr));
+    QCOMPARE(box.Shown.size(), size_t(1));
+    QCOMPARE(box.Shown[0].Text, "Das Foto „" + photo +
+                                    "“ konnte nicht angezeigt werden: Es ist kein Programm zum Anzeigen "
+                                    "dieser Bilddatei eingerichtet.");
+    QVERIFY(box.Shown[0].Icon == TMsgIcon::Error);
+  }
+
   void FitIntoTheWindowIsKeptPerUser() {
     qtest::TScratchDir dir;
     TRecordingShell shell;
