@@ -17,9 +17,9 @@ done
 
 python3 - "$root/tests/fuzz/make-seeds.py" "$work/p3.icc" <<'PY'
 import importlib.util, sys
-spec = importlib.util.spec_from_file_location("seeds", sys.argv[1])
-seeds = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(seeds)
+found = importlib.util.spec_from_file_location("seeds", sys.argv[1])
+seeds = importlib.util.module_from_spec(found)
+found.loader.exec_module(seeds)
 open(sys.argv[2], "wb").write(seeds.icc_profile(version=4, colorants=seeds.P3_COLORANTS))
 PY
 plain=("${files[@]:0:20}")
