@@ -300,6 +300,8 @@ def s15(v):
 
 
 SRGB_COLORANTS = ((0.4361, 0.2225, 0.0139), (0.3851, 0.7169, 0.0971), (0.1431, 0.0606, 0.7141))
+# Display P3 (D50-adapted), for the colour benchmark's tagged photos.
+P3_COLORANTS = ((0.5151, 0.2412, -0.0011), (0.2919, 0.6922, 0.0419), (0.1571, 0.0666, 0.7841))
 
 
 def icc_profile(grey=False, version=2, colorants=SRGB_COLORANTS):
