@@ -1,5 +1,7 @@
 #include "album/AlbumFile.h"
 
+#include <sys/stat.h>
+
 #include <new>
 
 #include "album/ByteReader.h"
@@ -7,6 +9,7 @@
 #include "album/DiskText.h"
 #include "album/FontRecord.h"
 #include "platform/SafeFile.h"
+#include "platform/UnixFile.h"
 
 namespace {
 
@@ -208,8 +211,22 @@ TAlbumFileResult OpenAlbumFile(const std::string& FileName, TAlbumModel& Album, 
   return LoadAlbumBytes(bytes, Album, Settings);
 }
 
+bool IsAlbumFile(const std::string& FileName) {
+  TFd file;
+  unsigned char head[4] = {};
+  if (OpenRegularFile(FileName.c_str(), file) != 0 || !ReadFully(file.Get(), head, sizeof head)) return false;
+  const uint32_t magic = head[0] | (head[1] << 8) | (head[2] << 16) | (uint32_t{head[3]} << 24);
+  return magic == AlbumMagic;
+}
+
 TAlbumFileResult SaveAlbumFile(const std::string& FileName, const TAlbumModel& Album,
                                const TLayoutSettings& Settings) {
+  // Only an album (or an empty file) is replaced: a photo named where the album's name belongs, or a
+  // pipe or device, stays as it is.
+  struct stat existing;
+  if (::stat(FileName.c_str(), &existing) == 0 && !(S_ISREG(existing.st_mode) && existing.st_size == 0) &&
+      !IsAlbumFile(FileName))
+    return Failure("Fehler: „" + FileName + "“ ist keine Albumdatei und wird nicht durch ein Album ersetzt.");
   const TFileResult written = ReplaceFileSafely(FileName, EncodeAlbum(Album, Settings));
   switch (written.Status) {
     case TFileStatus::Ok: return {};

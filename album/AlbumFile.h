@@ -93,8 +93,15 @@ TAlbumFileResult LoadAlbumBytes(std::string_view Bytes, TAlbumModel& Album, TLay
 // "Fehler: Konnte Datei nicht öffnen..." and changes nothing.
 TAlbumFileResult OpenAlbumFile(const std::string& FileName, TAlbumModel& Album, TLayoutSettings& Settings);
 
+// True when FileName is a regular file that begins with the album's magic number. Nothing but a
+// regular file is opened (a pipe would wait for a writer), and only its first four bytes are read.
+bool IsAlbumFile(const std::string& FileName);
+
 // Writes the album to FileName without ever leaving a partial file there (ReplaceFileSafely): a file
 // that cannot be created gives "Fehler: Konnte Datei nicht erstellen...", a failed write or rename a
-// "Fehler: " message naming what failed; an existing file of that name is then unchanged.
+// "Fehler: " message naming what failed; an existing file of that name is then unchanged. An existing
+// file that is not an album (IsAlbumFile) and not empty, a photo say, or anything but a regular file,
+// is refused with "Fehler: „NAME“ ist keine Albumdatei und wird nicht durch ein Album ersetzt." and
+// left alone.
 TAlbumFileResult SaveAlbumFile(const std::string& FileName, const TAlbumModel& Album,
                                const TLayoutSettings& Settings);

@@ -1,7 +1,6 @@
 #include "app/AlbumOptions.h"
 
 #include <filesystem>
-#include <fstream>
 
 #include "album/AlbumFile.h"
 #include "album/PhotoEditing.h"
@@ -16,14 +15,9 @@ bool HasAlbumExtension(const std::string& Path) {
   return ext == ".qvl";
 }
 
-// An album is recognised by its first four bytes, whatever its name.
-bool HasAlbumMagic(const std::string& Path) {
-  std::ifstream in(Path, std::ios::binary);
-  unsigned char head[4] = {};
-  if (!in.read(reinterpret_cast<char*>(head), 4)) return false;
-  const uint32_t magic = head[0] | (head[1] << 8) | (head[2] << 16) | (uint32_t{head[3]} << 24);
-  return magic == AlbumMagic;
-}
+// An album is recognised by its first four bytes, whatever its name. Only a regular file is looked
+// into: a pipe or a device is never opened, so an output named here is never read from.
+bool HasAlbumMagic(const std::string& Path) { return IsAlbumFile(Path); }
 
 }  // namespace
 

@@ -67,7 +67,13 @@ bool TCommandLine::IsCommandWord(const std::string& Word) const {
 
 bool TCommandLine::Handles(const TCommandArgs& Args) const {
   if (Args.empty()) return false;
-  return IsHelpWord(Args[0]) || IsCommandWord(Args[0]) || FirstOption(Args) != nullptr;
+  return IsHelpWord(Args[0]) || IsCommandWord(Args[0]) || FirstOption(Args) != nullptr || IsUnknownWord(Args[0]);
+}
+
+bool TCommandLine::IsUnknownWord(const std::string& Word) const {
+  if (Word == "--" || IsOption(Word) || IsHelpWord(Word) || IsCommandWord(Word)) return false;
+  std::error_code error;
+  return !std::filesystem::exists(std::filesystem::symlink_status(Word, error));
 }
 
 void TCommandLine::PrintOverview(std::ostream& Out, const std::string& Group) const {
@@ -98,7 +104,10 @@ int TCommandLine::Run(const TCommandArgs& Args, std::ostream& Out, std::ostream&
         Out << "quirvel " << ProgramVersion() << '\n';
         return 0;
       }
-      throw TUsageError("Fehler: Unbekannte Option " + Quoted(option ? *option : Args[0]) + ".");
+      if (!option)
+        throw TUsageError("Fehler: Unbekannter Befehl " + Quoted(Args[0]) +
+                          ", und eine Datei dieses Namens gibt es auch nicht.");
+      throw TUsageError("Fehler: Unbekannte Option " + Quoted(*option) + ".");
     }
     size_t bestLength = 0;
     for (const TCommand& command : FCommands) {
@@ -167,6 +176,8 @@ std::string AbsolutePhotoPath(const std::string& Path) {
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(Path, error);
   if (error) throw TCommandError("Fehler: Der Pfad " + Quoted(Path) + " ist ungültig.");
+  if (std::filesystem::is_directory(absolute, error))
+    throw TCommandError("Fehler: " + Quoted(Path) + " ist ein Ordner, kein Foto.");
   if (!std::filesystem::is_regular_file(absolute, error))
     throw TCommandError("Fehler: Foto nicht gefunden: " + Quoted(Path) + ".");
   return absolute.lexically_normal().string();

@@ -47,7 +47,8 @@ class TCommandLine {
   void Add(TCommand Command);
   // True when Args (without the program name) are meant for the command line: their first word is a
   // command's first word or "help", or an option comes before "--" ("--help", "--version", or one that
-  // is unknown and refused). Otherwise they are for the window: [--] [ALBUM.qvl].
+  // is unknown and refused), or the first word is neither of these nor the name of an existing file (a
+  // mistyped command, refused with exit status 2). Otherwise they are for the window: [--] [ALBUM.qvl].
   bool Handles(const TCommandArgs& Args) const;
   // Runs the command Args name; returns the exit status.
   int Run(const TCommandArgs& Args, std::ostream& Out, std::ostream& Err) const;
@@ -55,6 +56,7 @@ class TCommandLine {
  private:
   void PrintOverview(std::ostream& Out, const std::string& Group) const;
   bool IsCommandWord(const std::string& Word) const;
+  bool IsUnknownWord(const std::string& Word) const;
   std::vector<TCommand> FCommands;
 };
 

@@ -43,6 +43,14 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   TLayoutSettings settings;
   const std::string output = LoadAlbumInput(parsed.Positional, "PDF-Datei", "quirvel export AUSGABE.pdf ALBUM.qvl", album, settings);
   parsed.Album.ApplyTo(Args, settings);
+  const bool toStandardOutput = output == "-";
+  if (toStandardOutput && parsed.Separate)
+    throw TCommandError("Fehler: --separate schreibt eine Datei je Seite; auf die Standardausgabe („-“) geht nur "
+                        "eine PDF-Datei.");
+  if (toStandardOutput && parsed.Open)
+    throw TCommandError("Fehler: --open zeigt eine Datei; was auf die Standardausgabe („-“) geht, ist keine.");
+  // Messages make way for the PDF on standard output.
+  std::ostream& out = toStandardOutput ? std::cerr : Out;
   settings.SeparateCheck = parsed.Separate;
   settings.ShowPDFCheck = parsed.Open;
 
@@ -55,6 +63,8 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   // Ctrl-C, SIGTERM and SIGHUP stop the export like its cancel button: the file being written and the
   // spooled pictures are removed on the way out.
   options.Cancel = &InterruptFlag();
+  // The album file, besides the photos, must stay as it is.
+  options.Inputs.assign(parsed.Positional.begin() + 1, parsed.Positional.end());
   SetMessageBox(&progress);
   TExportResult result;
   try {
@@ -67,10 +77,11 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   progress.EndLine();
 
   if (!result.Ok()) throw TCommandError(result.Message);
-  for (const std::string& file : result.Files) Out << "PDF-Datei " << Quoted(file) << " geschrieben.\n";
-  Out << result.Pictures << (result.Pictures == 1 ? " Bild" : " Bilder") << " auf " << result.Pages
+  for (const std::string& file : result.Files)
+    out << (toStandardOutput ? "PDF-Datei auf die Standardausgabe" : "PDF-Datei " + Quoted(file)) << " geschrieben.\n";
+  out << result.Pictures << (result.Pictures == 1 ? " Bild" : " Bilder") << " auf " << result.Pages
       << (result.Pages == 1 ? " Seite" : " Seiten") << ".\n";
-  Out << UnreadablePhotosLine(result.Unreadable);
+  std::cerr << UnreadablePhotosLine(result.Unreadable);
   std::string failures = MissingPicturesMessage(result.Missing);
   if (!result.FailedFiles.empty()) {
     if (!failures.empty()) failures += '\n';
@@ -93,7 +104,11 @@ void AddExportCommand(TCommandLine& CommandLine) {
                    "an der Endung .qvl erkannt. Fotos, die sich nicht lesen lassen, fehlen im Album.\n"
                    "Fotos: JPEG, PNG, TIFF, GIF, WebP, BMP, HEIC/HEIF und AVIF; ihre Farbprofile kommen\n"
                    "mit in die PDF-Datei.\n"
-                   "Der Fortschritt erscheint auf der Standardfehlerausgabe.\n\n" +
+                   "Der Fortschritt erscheint auf der Standardfehlerausgabe. AUSGABE „-“ schreibt die\n"
+                   "PDF-Datei auf die Standardausgabe (die Meldungen dann auf die Standardfehlerausgabe);\n"
+                   "eine Pipe oder ein Gerät wird direkt beschrieben. Die PDF-Datei ersetzt nie das Album\n"
+                   "oder eines der Fotos; ein symbolischer Link bleibt, die Datei, auf die er zeigt, wird\n"
+                   "ersetzt und behält ihre Zugriffsrechte.\n\n" +
                        AlbumOptionsHelp() +
                        "  --separate           jede Seite in eine eigene Datei: AUSGABE0001.pdf, ...\n"
                        "  --open               das Ergebnis danach mit der Standardanwendung öffnen\n\n" +

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <ostream>
 
@@ -21,7 +22,6 @@
 #include "export/PageGeometry.h"
 #include "export/PagePreview.h"
 #include "export/PageRaster.h"
-#include "export/PendingFile.h"
 #include "imaging/ColorConvert.h"
 #include "imaging/LoadPicture.h"
 #include "imaging/Pictaro.h"
@@ -105,20 +105,34 @@ void LearnPhotos(TPhotos& Photos) {
   }
 }
 
-// Writes the raster as a PNG under its name only once it is complete.
-void WritePage(const TPageRaster& Raster, const std::string& FileName) {
-  TPendingFile pending(FileName);
-  if (!pending.Created())
+std::string ReplacesInputMessage(const std::string& FileName, const std::string& Input) {
+  return "Fehler: Die PNG-Datei " + Quoted(FileName) + " würde " + Quoted(Input) + " ersetzen, das gelesen wird.";
+}
+
+// Writes the raster as a PNG under its name only once it is complete ("-": standard output).
+void WritePage(const TPageRaster& Raster, const std::string& FileName, const TInputFiles& Inputs) {
+  TSafeFileOptions options;
+  options.Cancel = &InterruptFlag();
+  options.DashIsStandardOutput = true;
+  options.Inputs = &Inputs;
+  TSafeFile file(FileName, options);
+  if (!file.Created()) {
+    StopWhenInterrupted();
+    if (file.ReplacesInput()) throw TCommandError(ReplacesInputMessage(FileName, file.InputName()));
     throw TCommandError("Fehler: Konnte die PNG-Datei " + Quoted(FileName) + " nicht erstellen. " +
-                        SystemErrorText(pending.Errno()));
-  std::FILE* file = std::fopen(pending.TempName().c_str(), "wb");
-  bool written = file && WritePng(file, Raster.Width(), Raster.Height(), false,
-                                  [&](int Y) { return Raster.Row(Y); }, {{"Software", "Quirvel"}});
-  const int error = errno;
-  written = file && std::fclose(file) == 0 && written;
-  if (!written || !pending.Commit())
+                        SystemErrorText(file.Errno()));
+  }
+  std::FILE* stream = SafeFileStream(file);
+  bool written = stream && WritePng(stream, Raster.Width(), Raster.Height(), false,
+                                    [&](int Y) { return Raster.Row(Y); }, {{"Software", "Quirvel"}});
+  int error = errno;
+  if (stream && std::fclose(stream) != 0 && written) written = false, error = errno;
+  if (written && !file.Commit()) written = false, error = file.Errno();
+  if (!written) {
+    StopWhenInterrupted();
     throw TCommandError("Fehler: Konnte die PNG-Datei " + Quoted(FileName) + " nicht schreiben. " +
-                        SystemErrorText(written ? pending.Errno() : error));
+                        SystemErrorText(error));
+  }
 }
 
 void Preview(const TCommandArgs& Args, std::ostream& Out) {
@@ -126,11 +140,21 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
   TAlbumModel album;
   TLayoutSettings settings;
   const std::string output = LoadAlbumInput(parsed.Positional, "PNG-Datei", "quirvel preview AUSGABE.png ALBUM.qvl", album, settings);
+  const bool toStandardOutput = output == "-";
+  if (toStandardOutput && parsed.Page == 0)
+    throw TCommandError("Fehler: --page all schreibt eine Datei je Seite; auf die Standardausgabe („-“) geht nur "
+                        "eine Seite.");
+  // Messages make way for the picture on standard output.
+  std::ostream& out = toStandardOutput ? std::cerr : Out;
   parsed.Album.ApplyTo(Args, settings);
   if (const std::string error = PrintSettingsError(settings); !error.empty()) throw TCommandError(error);
 
   TPhotos photos;
   photos.Files = ExportPhotos(album);
+  // No picture written may replace what is read: the album file, the photos.
+  TInputFiles inputs;
+  for (size_t i = 1; i < parsed.Positional.size(); ++i) inputs.Add(parsed.Positional[i]);
+  for (const TExportPhoto& photo : photos.Files) inputs.Add(photo.FileName);
   LearnPhotos(photos);
   const auto metrics = std::make_shared<TFreeTypeFonts>();
   const TPreviewLayout layout(photos.Known, settings, metrics);
@@ -149,6 +173,13 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
   const double scale = double(parsed.Width) / double(MediaBoxSide(layout.PageWidth()));
 
   const int32_t first = parsed.Page == 0 ? 1 : parsed.Page, last = parsed.Page == 0 ? pages : parsed.Page;
+  const auto pageFile = [&](int32_t Page) {
+    return parsed.Page == 0 ? InsertBeforeExtension(output, "-" + std::to_string(Page)) : output;
+  };
+  // Every name is checked before the first page is drawn, so that a refusal leaves nothing written.
+  for (int32_t page = first; page <= last && !toStandardOutput; ++page)
+    if (const std::string input = inputs.Find(pageFile(page)); !input.empty())
+      throw TCommandError(ReplacesInputMessage(pageFile(page), input));
   for (int32_t page = first; page <= last; ++page) {
     // This page's photos, decoded at the size it shows them.
     const std::vector<size_t> shown = layout.PhotosOnPage(page);
@@ -164,13 +195,14 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
     TPageRaster raster(layout.PageWidth(), layout.PageHeight(), parsed.Width, static_cast<int32_t>(height), metrics);
     layout.DrawPage(page, raster, photos.Known);
     for (size_t photo : shown) TPhotos::Free(photos.Known[photo]);
-    const std::string name = parsed.Page == 0 ? InsertBeforeExtension(output, "-" + std::to_string(page)) : output;
-    WritePage(raster, name);
-    Out << "PNG-Datei " << Quoted(name) << " geschrieben (Seite " << page << " von " << pages << ").\n";
+    const std::string name = pageFile(page);
+    WritePage(raster, name, inputs);
+    out << (toStandardOutput ? "PNG-Bild auf die Standardausgabe" : "PNG-Datei " + Quoted(name))
+        << " geschrieben (Seite " << page << " von " << pages << ").\n";
   }
   int32_t unreadable = 0;
   for (const TPreviewPhoto& photo : photos.Known) unreadable += photo.State == TPictureState::Unreadable;
-  Out << UnreadablePhotosLine(unreadable);
+  std::cerr << UnreadablePhotosLine(unreadable);
 }
 
 }  // namespace
@@ -181,7 +213,9 @@ void AddPreviewCommand(TCommandLine& CommandLine) {
                    "zeigt Seiten eines Albums als PNG-Bilder, wie sie im PDF stehen",
                    "Zeichnet eine Seite des Albums ALBUM.qvl, wie sie in der PDF-Datei stünde, als PNG-Bild\n"
                    "AUSGABE.png: mit derselben Vorschau wie das Programmfenster, die Fotos so groß gelesen, wie\n"
-                   "das Bild sie braucht. Album, Fotos und Optionen wie bei „quirvel export“.\n\n"
+                   "das Bild sie braucht. Album, Fotos und Optionen wie bei „quirvel export“. AUSGABE „-“\n"
+                   "schreibt das Bild auf die Standardausgabe (die Meldungen dann auf die Standardfehlerausgabe).\n"
+                   "Ein Bild ersetzt nie das Album oder eines der Fotos.\n\n"
                    "  --page N             die Seite N (Vorgabe 1); „all“: jede Seite, als AUSGABE-1.png,\n"
                    "                       AUSGABE-2.png, ...\n"
                    "  --width PIXEL        Breite des Bildes, 1 bis 10000 (Vorgabe 1000); die Höhe folgt\n"

@@ -1,12 +1,12 @@
 #include "export/AlbumExport.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <new>
 
 #include "export/ColorResolve.h"
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
-#include "export/PendingFile.h"
 #include "export/PicturePipeline.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroMemory.h"
@@ -40,9 +40,9 @@ struct TExportStop {
   std::string Message;
 };
 
-// One PDF file being written: its writer and its temporary name.
+// One PDF file being written: its writer and its file.
 struct TOpenDocument {
-  std::unique_ptr<TPendingFile> File;
+  std::unique_ptr<TSafeFile> File;
   std::unique_ptr<TPDFCanvas> Canvas;
 };
 
@@ -59,7 +59,10 @@ class TExportRun {
         FMetrics(Options.Metrics ? Options.Metrics : std::make_shared<TFreeTypeFonts>()),
         FEmbedding(FontsToEmbed(FSettings, PhotoTexts(Photos))),
         FMeasures(MakeLayoutMeasures(FSettings, FMetrics, FEmbedding)),
-        FFlow(FSettings) {}
+        FFlow(FSettings) {
+    for (const TExportPhoto& photo : Photos) FInputs.Add(photo.FileName);
+    for (const std::string& input : Options.Inputs) FInputs.Add(input);
+  }
 
   TExportResult Run();
 
@@ -78,6 +81,8 @@ class TExportRun {
   void AnnouncePhotos(size_t UpTo);
   // The message for a failed write; FailedFile names the file that failed when it is not the PDF.
   std::string WriteFailure(int Errno, const std::string& FailedFile = {}) const;
+  // The message for a PDF that could not be created.
+  std::string CreateFailure() const;
 
   const std::vector<TExportPhoto>& FPhotos;
   const TLayoutSettings FSettings;
@@ -87,6 +92,7 @@ class TExportRun {
   const TFontEmbedding FEmbedding;
   TLayoutMeasures FMeasures;
   TPageFlow FFlow;
+  TInputFiles FInputs;  // no PDF may replace one of these
   TOpenDocument FDoc;
   std::unique_ptr<TPicturePipeline> FPipeline;  // encodes into FDoc's writer, so it goes first
   size_t FAnnounced = 0;                        // photos reported to the listener so far
@@ -95,7 +101,11 @@ class TExportRun {
 
 bool TExportRun::OpenDocument(const std::string& Target) {
   FDoc.Canvas.reset();
-  FDoc.File = std::make_unique<TPendingFile>(Target);
+  TSafeFileOptions file;
+  file.Cancel = FOptions.Cancel;
+  file.DashIsStandardOutput = true;
+  file.Inputs = &FInputs;
+  FDoc.File = std::make_unique<TSafeFile>(Target, file);
   FDoc.Canvas = std::make_unique<TPDFCanvas>(FMetrics);
   FDoc.Canvas->PageWidth = FFlow.Grid().PageW();
   FDoc.Canvas->PageHeight = FFlow.Grid().PageH();
@@ -108,7 +118,7 @@ bool TExportRun::OpenDocument(const std::string& Target) {
   FDoc.Canvas->Cancel = FOptions.Cancel;
   // A font is embedded for all its texts or for none, so it is asked for before the first text.
   EmbedLayoutFonts(*FDoc.Canvas, FSettings, FEmbedding);
-  return FDoc.File->Created() && FDoc.Canvas->BeginDoc(FDoc.File->TempName());
+  return FDoc.File->Created() && FDoc.Canvas->BeginDoc(*FDoc.File);
 }
 
 // Ends the current document and gives it its name. A writer that never opened its file has nothing
@@ -121,7 +131,7 @@ void TExportRun::FinishDocument() {
   if (!FDoc.Canvas || !FDoc.Canvas->Active()) return;
   if (!FDoc.Canvas->EndDoc()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
   FResult.Missing += FDoc.Canvas->MissingPictures();
-  if (FDoc.File->Commit(FOptions.Cancel)) {
+  if (FDoc.File->Commit()) {
     FResult.Files.push_back(FDoc.File->Target());
   } else if (Cancelled()) {
     throw TExportStop{TExportStatus::Cancelled, KCancelled};
@@ -231,13 +241,26 @@ std::string TExportRun::WriteFailure(int Errno, const std::string& FailedFile) c
          SystemErrorText(Errno);
 }
 
+std::string TExportRun::CreateFailure() const {
+  if (FDoc.File && FDoc.File->ReplacesInput())
+    return "Fehler: Die PDF-Datei " + Quoted(FDoc.File->Target()) + " würde " + Quoted(FDoc.File->InputName()) +
+           " ersetzen, das gelesen wird.";
+  // The reasons the user can mend by choosing another name are said; the rest keeps the short message.
+  const int error = FDoc.File ? FDoc.File->Errno() : 0;
+  if (error == ENAMETOOLONG || error == EISDIR || error == ENXIO)
+    return std::string(KCannotCreate) + " " + Quoted(FDoc.File->Target()) + ": " + SystemErrorText(error);
+  return KCannotCreate;
+}
+
 TExportResult TExportRun::Run() {
   FResult.ViewFile = PageFileName(1);
-  // What runs killed outright left in this folder goes before this run adds its own.
-  RemoveStalePendingFiles(std::filesystem::path(FResult.ViewFile).parent_path().string());
   if (!OpenDocument(FResult.ViewFile)) {
-    FResult.Status = TExportStatus::CannotCreate;
-    FResult.Message = KCannotCreate;
+    // A pipe that nobody read from was waited for until the cancel came.
+    const bool cancelled = Cancelled() && FDoc.File && FDoc.File->Errno() == ECANCELED;
+    FResult.Status = cancelled ? TExportStatus::Cancelled : TExportStatus::CannotCreate;
+    FResult.Message = cancelled ? KCancelled : CreateFailure();
+    FDoc.Canvas.reset();
+    FDoc.File.reset();
     return FResult;
   }
   try {
@@ -252,8 +275,10 @@ TExportResult TExportRun::Run() {
     FResult.Status = TExportStatus::WriteFailed;
     FResult.Message = e.what();
   } catch (const TSystemError& e) {
-    FResult.Status = TExportStatus::WriteFailed;
-    FResult.Message = WriteFailure(e.ErrorCode(), e.FileName());
+    // A write that waited for a pipe's reader was ended by the cancel.
+    const bool cancelled = Cancelled() && e.ErrorCode() == ECANCELED;
+    FResult.Status = cancelled ? TExportStatus::Cancelled : TExportStatus::WriteFailed;
+    FResult.Message = cancelled ? KCancelled : WriteFailure(e.ErrorCode(), e.FileName());
   } catch (const std::bad_alloc&) {
     FResult.Status = TExportStatus::WriteFailed;
     FResult.Message = "Fehler: Nicht genug Arbeitsspeicher für die PDF-Datei " +

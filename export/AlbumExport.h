@@ -22,9 +22,12 @@
 // no empty page ever follows the last picture, not even when the photos after it cannot be read. An
 // album without (readable) photos gives one page with background, heading and page number.
 //
-// Files: every PDF is written under a temporary name beside its target and renamed into place after it
-// was ended completely (TPendingFile), so a failed or cancelled export never leaves a half-written PDF
-// under a chosen name. In one-file-per-page mode the chosen name itself is never written; page P goes to
+// Files: every PDF is written through a TSafeFile (SafeFile.h): under a temporary name beside its
+// target and renamed into place after it was ended completely, so a failed or cancelled export never
+// leaves a half-written PDF under a chosen name; a pipe or device is written to directly, and "-" is
+// standard output. No PDF replaces one of the photos or of Options.Inputs: the first is refused as
+// CannotCreate with a message that names the file, a numbered one like a page file that cannot be
+// created. In one-file-per-page mode the chosen name itself is never written; page P goes to
 // NumberedFileName(FileName, P). A numbered file that cannot be created is reported on the core's
 // message box (text: the file name, title "Datei konnte nicht erstellt werden", error icon) and its
 // page is lost; the export goes on with the next page.
@@ -95,6 +98,8 @@ struct TExportOptions {
   std::shared_ptr<TFontMetrics> Metrics;  // nullptr: system fonts of this export's own
   // The date a PDF/A names as its making; 0: the moment each file is begun.
   std::time_t Created = 0;
+  // Files besides the photos that no PDF may replace (the album file).
+  std::vector<std::string> Inputs;
 };
 
 // With PDF/A, every font is embedded; a font whose licence forbids it ends the export as WriteFailed

@@ -24,6 +24,7 @@
 #include "imaging/PngWrite.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
+#include "platform/SafeFile.h"
 #include "platform/UnixFile.h"
 
 namespace {
@@ -34,7 +35,8 @@ constexpr uint64_t KMaxEntryBytes = 256 * 1024;
 // Other programs' entries of the "large" size (256 pixels a side) may be larger.
 constexpr uint64_t KMaxForeignBytes = 1024 * 1024;
 constexpr int KLargeSide = 256;
-// Our temporary entries: the prefix, then the six characters mkstemp puts in.
+// Temporary entries of earlier versions: the prefix, then the six characters mkstemp put in. Those of
+// this one are the safe writer's, removed by its own sweep.
 constexpr std::string_view KTemporaryPrefix = ".quirvel-";
 // A temporary entry this old (in seconds) belongs to a run that ended before renaming it.
 constexpr int64_t KStaleAfter = 24 * 60 * 60;
@@ -269,24 +271,22 @@ void TThumbnailCache::Store(const std::string& FileName, const TFileStamp& Stamp
   if (!FileStampOf(FileName, now) || !(now == Stamp) || !MakeFolders(FFolder)) return;
   std::call_once(*FSwept, [this] { RemoveStaleTemporaries(); });
 
-  std::string temporary = FFolder + "/" + std::string(KTemporaryPrefix) + "XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return;
-  FILE* file = ::fdopen(fd, "wb");
-  if (!file) {
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    return;
-  }
+  // The entry is written as every file is (SafeFile.h), private as the desktop's thumbnails are.
+  TSafeFileOptions options;
+  options.NewFileMode = 0600;
+  options.Durable = false;  // a lost entry is made again
+  TSafeFile file(entry, options);
+  std::FILE* stream = file.Created() ? SafeFileStream(file) : nullptr;
+  if (!stream) return;
   const std::vector<TPngText> texts = {{"Thumb::URI", FileUri(AbsolutePath(FileName))},
                                        {"Thumb::MTime", std::to_string(Stamp.Modified)},
                                        {"Thumb::Size", std::to_string(Stamp.Size)},
                                        {"Thumb::Image::Width", std::to_string(FullWidth)},
                                        {"Thumb::Image::Height", std::to_string(FullHeight)},
                                        {"Software", KSoftware}};
-  bool written = WriteRgbaPng(file, Picture, texts);
-  written = (std::fclose(file) == 0) && written;
-  if (!written || ::rename(temporary.c_str(), entry.c_str()) != 0) ::unlink(temporary.c_str());
+  bool written = WriteRgbaPng(stream, Picture, texts);
+  written = (std::fclose(stream) == 0) && written;
+  if (written) file.Commit();  // a failure leaves no entry, and the photo is decoded next time
 }
 
 std::string TThumbnailCache::LargeFolder() const {

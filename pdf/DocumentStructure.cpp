@@ -83,12 +83,20 @@ void TPDFCanvas::EndDictObject() {
 
 bool TPDFCanvas::BeginDoc(const std::string& FileName) {
   if (FActive) EndDoc();
+  return FFile.Open(FileName) && BeginOpenedDoc();
+}
+
+bool TPDFCanvas::BeginDoc(TSafeFile& File) {
+  if (FActive) EndDoc();
+  return FFile.Open(File) && BeginOpenedDoc();
+}
+
+bool TPDFCanvas::BeginOpenedDoc() {
   // A writer may be used again: nothing of an earlier document may reach this one.
   RemovePendingImages();
   FClips.clear();
   FCurFont = FCurFontSize = 0;
   FPenX = FPenY = 0;
-  if (!FFile.Open(FileName)) return false;
   try {
     FObjects = std::make_unique<TDynaArrayOf<TPdfObjectEntry>>();
     FPageSizes = std::make_unique<TDynaArrayOf<TPdfPageSize>>();

@@ -172,6 +172,12 @@ bool TPDFCanvas::WriteImages() {
   int64_t imageObjects = 0;
   for (uint32_t k = 0; k < FImages->Count; ++k) imageObjects += (*FImages)[static_cast<int32_t>(k)].Bilevel ? 2 : 1;
   FFirstProfileObj = FObjects->Count + imageObjects;
+  // Every profile is known once the pages are: a version 4 one needs PDF 1.5, which the header says
+  // now, before the pictures, so that a pipe gets the document as it is written.
+  bool version4 = false;
+  for (const TColorProfilePtr& profile : FProfiles) version4 = version4 || profile->Version() >= 4;
+  if (version4) FFile.Overwrite(KPdfVersionOffset, "1.5", 3);
+  FFile.EndHold();
   for (uint32_t k = 0; k < FImages->Count; ++k) {
     if (Cancel && Cancel->load()) return false;
     WriteImage((*FImages)[static_cast<int32_t>(k)]);
@@ -181,7 +187,6 @@ bool TPDFCanvas::WriteImages() {
 }
 
 void TPDFCanvas::WriteProfiles() {
-  bool version4 = false;
   for (const TColorProfilePtr& profile : FProfiles) {
     const std::string& bytes = profile->Bytes();
     FCompressor->Compress(bytes.data(), bytes.size(), FCompressed);
@@ -193,9 +198,7 @@ void TPDFCanvas::WriteProfiles() {
     dictionary += " /Filter /FlateDecode >>";
     WriteImageStream(dictionary,
                      std::string_view(reinterpret_cast<const char*>(FCompressed.data()), FCompressed.size()));
-    version4 = version4 || profile->Version() >= 4;
   }
-  if (version4) FFile.Overwrite(KPdfVersionOffset, "1.5", 3);
 }
 
 void TPDFCanvas::WriteImage(const TPdfImage& Image) {

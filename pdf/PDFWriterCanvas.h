@@ -122,10 +122,14 @@ class TPDFCanvas final : public TDrawingSurface {
   TPDFCanvas(const TPDFCanvas&) = delete;
   TPDFCanvas& operator=(const TPDFCanvas&) = delete;
 
-  // Creates or truncates FileName, writes the header and begins page 1. False when the file cannot be
+  // Creates FileName (or replaces it once EndDoc is done), writes the header and begins page 1. False when the file cannot be
   // created; the writer then stays idle. A document still open is ended first. A writer may write any
   // number of documents one after the other; each starts with no pictures, fonts or clips.
   bool BeginDoc(const std::string& FileName);
+  // The same into File, which the caller made and commits once EndDoc returned true (SafeFile.h); the
+  // writer only writes to it. FileName's version writes through a TSafeFile of its own, committed by
+  // EndDoc.
+  bool BeginDoc(TSafeFile& File);
   // Ends the open page and begins the next; nothing while idle.
   void NewPage();
   // Ends the last page, writes fonts, page tree, pages, catalog, outlines, pictures, cross-reference
@@ -231,6 +235,8 @@ class TPDFCanvas final : public TDrawingSurface {
   const std::atomic<bool>* Cancel = nullptr;
 
  private:
+  // BeginDoc once its file is open.
+  bool BeginOpenedDoc();
   // Document structure (DocumentStructure.cpp).
   void WriteLine(std::string_view S);
   void WriteRaw(std::string_view S);

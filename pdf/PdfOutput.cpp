@@ -15,10 +15,25 @@ TPdfOutput::~TPdfOutput() { Abandon(); }
 
 bool TPdfOutput::Open(const std::string& FileName) {
   Abandon();
-  int fd = ::open(FileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  FFd = fd;
-  FFileName = FileName;
+  auto owned = std::make_unique<TSafeFile>(FileName);
+  if (!owned->Created()) {
+    errno = owned->Errno();
+    return false;
+  }
+  FOwned = std::move(owned);
+  return Open(*FOwned);
+}
+
+bool TPdfOutput::Open(TSafeFile& File) {
+  if (&File != FOwned.get()) Abandon();
+  if (!File.Created()) {
+    errno = File.Errno();
+    return false;
+  }
+  FOut = &File;
+  FFileName = File.Target();
+  FHolding = File.Direct();
+  FHeld.clear();
   FFill = 0;
   FPosition = 0;
   FWritten = FWriteback = 0;
@@ -45,15 +60,24 @@ void TPdfOutput::Write(const void* Data, size_t Size) {
 
 void TPdfOutput::Overwrite(uint64_t Offset, const void* Data, size_t Size) {
   const char* bytes = static_cast<const char*>(Data);
-  // The part still in the buffer is changed there; the part in the file, in place.
+  // The part still in the buffer is changed there; the part held back or in the file, in place.
   for (size_t i = 0; i < Size; ++i) {
     const uint64_t at = Offset + i;
     if (at >= FWritten && at - FWritten < FFill) FBuffer[static_cast<size_t>(at - FWritten)] = bytes[i];
   }
   if (Offset >= FWritten) return;
+  if (FHolding) {
+    const size_t held = static_cast<size_t>(std::min<uint64_t>(Size, FWritten - Offset));
+    FHeld.replace(static_cast<size_t>(Offset), held, bytes, held);
+    return;
+  }
+  if (!FOut || FOut->Direct()) {
+    errno = ESPIPE;
+    ThrowSystemError("schreiben", FFileName);
+  }
   const size_t inFile = static_cast<size_t>(std::min<uint64_t>(Size, FWritten - Offset));
   for (size_t done = 0; done < inFile;) {
-    const ssize_t n = ::pwrite(FFd, bytes + done, inFile - done, static_cast<off_t>(Offset + done));
+    const ssize_t n = ::pwrite(FOut->Fd(), bytes + done, inFile - done, static_cast<off_t>(Offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) ThrowSystemError("schreiben", FFileName);
     done += static_cast<size_t>(n);
@@ -67,35 +91,51 @@ void TPdfOutput::Flush() {
 }
 
 void TPdfOutput::WriteOut(const char* Data, size_t Size) {
-  while (Size > 0) {
-    ssize_t n = ::write(FFd, Data, Size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = ENOSPC;
-      ThrowSystemError("schreiben", FFileName);
-    }
-    Data += n;
-    Size -= static_cast<size_t>(n);
-    FWritten += static_cast<uint64_t>(n);
+  if (FHolding) {
+    FHeld.append(Data, Size);
+    FWritten += Size;
+    return;
   }
-  if (FWritten - FWriteback >= WritebackStep) {
+  if (const int error = FOut->Write(Data, Size)) {
+    errno = error;
+    ThrowSystemError("schreiben", FFileName);
+  }
+  FWritten += Size;
+  if (!FOut->Direct() && FWritten - FWriteback >= WritebackStep) {
     // Only a request to start: it neither waits nor fails the write; the flush at the end checks.
-    ::sync_file_range(FFd, static_cast<off_t>(FWriteback), static_cast<off_t>(FWritten - FWriteback),
+    ::sync_file_range(FOut->Fd(), static_cast<off_t>(FWriteback), static_cast<off_t>(FWritten - FWriteback),
                       SYNC_FILE_RANGE_WRITE);
     FWriteback = FWritten;
   }
 }
 
+void TPdfOutput::EndHold() {
+  if (!FHolding) return;
+  FHolding = false;
+  const std::string held = std::move(FHeld);
+  FHeld.clear();
+  FWritten -= held.size();
+  WriteOut(held.data(), held.size());
+}
+
 void TPdfOutput::Close() {
-  if (FFd < 0) return;
+  if (!FOut) return;
   Flush();
-  int fd = FFd;
-  FFd = -1;
-  if (::close(fd) != 0) ThrowSystemError("schließen", FFileName);
+  EndHold();
+  FOut = nullptr;
+  if (FOwned) {
+    const std::unique_ptr<TSafeFile> owned = std::move(FOwned);
+    if (!owned->Commit()) {
+      errno = owned->Errno();
+      ThrowSystemError("speichern", FFileName);
+    }
+  }
 }
 
 void TPdfOutput::Abandon() {
-  if (FFd >= 0) ::close(FFd);
-  FFd = -1;
+  FOut = nullptr;
+  FOwned.reset();
+  FHolding = false;
+  FHeld.clear();
   FFill = 0;
 }

@@ -439,6 +439,45 @@ TEST_F(AlbumFileDisk, FullDiskKeepsTheOldAlbumAndRemovesTheTemporaryFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.Path()), {}), 1);
 }
 
+// An album is written only where there is none, an empty file, or an album; anything else (a photo
+// named by mistake, a folder, a pipe that must not be opened) stays as it was, with a German message.
+TEST_F(AlbumFileDisk, OnlyAnAlbumIsReplacedByAnAlbum) {
+  TAlbumModel album;
+  const std::string existing = EncodeAlbum(album, TLayoutSettings{});
+  const struct {
+    const char* Name;
+    char Kind;  // - absent, a album, e empty file, p photo, d folder, f FIFO, l link to a photo
+    bool Written;
+  } rows[] = {
+      {"new.qvl", '-', true}, {"old.qvl", 'a', true},  {"empty.qvl", 'e', true}, {"a.jpg", 'p', false},
+      {"dir.qvl", 'd', false}, {"fifo.qvl", 'f', false}, {"link.qvl", 'l', false},
+  };
+  qtest::WriteFile(Dir / "photo.jpg", "\xFF\xD8\xFF\xE0 a photo");
+  AddPhoto(album, "/p/x.jpg", "neu");
+  for (const auto& row : rows) {
+    const std::string path = Dir / row.Name;
+    if (row.Kind == 'a') qtest::WriteFile(path, existing);
+    if (row.Kind == 'e') qtest::WriteFile(path, "");
+    if (row.Kind == 'p') qtest::WriteFile(path, "\xFF\xD8\xFF\xE0 a photo");
+    if (row.Kind == 'd') std::filesystem::create_directory(path);
+    if (row.Kind == 'f') {
+      ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    }
+    if (row.Kind == 'l') std::filesystem::create_symlink("photo.jpg", path);
+    const TAlbumFileResult r = SaveAlbumFile(path, album, TLayoutSettings{});
+    EXPECT_EQ(r.Ok, row.Written) << row.Name;
+    if (row.Written) {
+      EXPECT_EQ(qtest::ReadFile(path), EncodeAlbum(album, TLayoutSettings{})) << row.Name;
+    } else {
+      EXPECT_EQ(r.Message, std::string("Fehler: „") + path + "“ ist keine Albumdatei und wird nicht durch ein "
+                           "Album ersetzt.");
+    }
+  }
+  EXPECT_EQ(qtest::ReadFile(Dir / "a.jpg"), "\xFF\xD8\xFF\xE0 a photo");
+  EXPECT_EQ(qtest::ReadFile(Dir / "photo.jpg"), "\xFF\xD8\xFF\xE0 a photo");
+  EXPECT_TRUE(std::filesystem::is_fifo(Dir / "fifo.qvl"));
+}
+
 TEST_F(AlbumFileDisk, ReplacingKeepsPermissionsAndSymbolicLinks) {
   TAlbumModel album;
   const std::string real = Dir / "real.qvl", link = Dir / "link.qvl";

@@ -67,13 +67,13 @@ TEST_F(ExportCommand, PhotosWithOptions) {
   ASSERT_EQ(ok.Status, 0) << ok.Err;
   EXPECT_EQ(Pages("out.pdf"), 2);  // one picture a page, the unreadable one makes none
   ExpectClean("out.pdf");
-  EXPECT_NE(ok.Out.find("1 Foto konnte nicht gelesen werden und fehlt im Album.\n"), std::string::npos)
-      << ok.Out;
+  EXPECT_NE(ok.Err.find("1 Foto konnte nicht gelesen werden und fehlt im Album.\n"), std::string::npos)
+      << ok.Err;
   // A JPEG cut short, its end marker appended, is as unreadable with pass-through as without.
   const std::string jpeg = qtest::ReadFile(Dir / "a.jpg");
   qtest::WriteFile(Dir / "cut.jpg", jpeg.substr(0, jpeg.size() / 2) + "\xFF\xD9");
   const TResult two = Quirvel("export --keep-jpeg two.pdf a.jpg cut.jpg broken.jpg");
-  EXPECT_NE(two.Out.find("2 Fotos konnten nicht gelesen werden und fehlen im Album.\n"), std::string::npos)
+  EXPECT_NE(two.Err.find("2 Fotos konnten nicht gelesen werden und fehlen im Album.\n"), std::string::npos)
       << two.Out << two.Err;
   EXPECT_NE(ok.Err.find("Seite 1 fertig\nSeite 2 fertig\n"), std::string::npos) << ok.Err;
   std::string qdf;

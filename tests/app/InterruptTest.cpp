@@ -147,12 +147,42 @@ TEST_F(Interrupt, ExportStopsCleanlyWithTheSignalsExitStatus) {
 TEST_F(Interrupt, WindowEndsWithoutAsking) {
   // The album cannot be opened, so a message box waits for an answer; the signal comes once Qt's
   // painting log says the box is shown.
-  TChild child(Dir.Path(), Tmp, {"missing.qvl"},
+  qtest::WriteFile(Dir / "damaged.qvl", "no album");
+  TChild child(Dir.Path(), Tmp, {"damaged.qvl"},
                {"QT_QPA_PLATFORM=offscreen", "QT_LOGGING_RULES=qt.widgets.painting=true"});
   ASSERT_TRUE(child.WaitFor(" of QMessageBox(")) << child.Err();
   child.Signal(SIGTERM);
   EXPECT_EQ(child.Wait(), 143) << child.Err();
+  fs::remove(Dir / "damaged.qvl");
   ExpectNothingLeft("window");
+}
+
+// A write into a pipe whose reader does not read blocks; the first signal ends it all the same. The
+// test holds the reading end open and reads nothing, in a pipe made as small as the system allows.
+TEST_F(Interrupt, FirstSignalEndsABlockedWriteIntoAPipe) {
+  TDib dib{};
+  newdib(&dib, 3000, 2000, 24, nullptr, 0);
+  ASSERT_NE(dib.Bits, nullptr);
+  ASSERT_EQ(SaveDib(dib, (Dir / "photo.jpg").c_str(), 7, 0), 1);
+  deldib(dib);
+  const fs::path fifo = Dir.Path() / "pipe";
+  for (const auto& [signal, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}}) {
+    const std::string context = strsignal(signal);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    ASSERT_GT(fcntl(reader, F_SETPIPE_SZ, 4096), 0);
+    TChild child(Dir.Path(), Tmp, {"export", "--columns", "1", "--rows", "1", "pipe", "photo.jpg", "photo.jpg"});
+    // Page 1 is done and the pipe is full long before the pictures (far more than 4 KiB) are out.
+    ASSERT_TRUE(child.WaitFor("Seite 1 fertig\n")) << context << child.Err();
+    child.Signal(signal);
+    EXPECT_EQ(child.Wait(), status) << context << child.Err();
+    EXPECT_NE(child.Err().find("Der Export wurde abgebrochen."), std::string::npos) << context << child.Err();
+    EXPECT_TRUE(fs::is_fifo(fifo)) << context;
+    close(reader);
+    fs::remove(fifo);
+    ExpectNothingLeft(context);
+  }
 }
 
 }  // namespace

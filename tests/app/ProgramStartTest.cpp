@@ -53,6 +53,7 @@ TEST_F(ProgramStart, VersionHelpAndRefusedOptionsOpenNoWindow) {
 
 TEST_F(ProgramStart, WithoutADisplayTheWindowSuggestsTheCommandLine) {
   const char* const message = "Fehler: Das Programmfenster kann nicht geöffnet werden";
+  qtest::WriteFile(Dir.Path() / "album.qvl", "");  // a name that is no file would be a mistyped command
   // "--" lets an album's name start with "-"; it is meant for the window, which cannot open here.
   for (const char* args : {"", "album.qvl", "-- -album.qvl"}) {
     const TResult r = Quirvel(args);
