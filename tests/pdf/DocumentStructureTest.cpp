@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "PdfTestSupport.h"
+#include "platform/SafeFile.h"
 #include "platform/SystemError.h"
 
 using namespace pdftest;
@@ -151,9 +152,10 @@ TEST(PdfDocument, WriteFailureThrowsOutOfEndDocAndLeavesTheWriterIdle) {
   qtest::TScratchDir dir;
   std::string file = dir / "limited.pdf";
   TPDFCanvas pdf(FixedMetrics());
+  TSafeFile output(file);  // its temporary file shows how far the writer got
   {
     qtest::TFileSizeLimit limit(300);
-    ASSERT_TRUE(pdf.BeginDoc(file));
+    ASSERT_TRUE(pdf.BeginDoc(output));
     pdf.Rectangle(0, 0, 10, 10);
     try {
       pdf.EndDoc();
@@ -165,7 +167,8 @@ TEST(PdfDocument, WriteFailureThrowsOutOfEndDocAndLeavesTheWriterIdle) {
   }
   EXPECT_FALSE(pdf.Active());
   pdf.EndDoc();
-  EXPECT_LE(std::filesystem::file_size(file), 300u);
+  EXPECT_LE(std::filesystem::file_size(output.TempName()), 300u);
+  EXPECT_FALSE(std::filesystem::exists(file));  // nothing half-written under the name
 }
 
 // A page larger than the output buffer goes out at NewPage: the failure surfaces there.
