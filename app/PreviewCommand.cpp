@@ -106,7 +106,7 @@ void LearnPhotos(TPhotos& Photos) {
 }
 
 std::string ReplacesInputMessage(const std::string& FileName, const std::string& Input) {
-  return "Fehler: Die PNG-Datei " + Quoted(FileName) + " würde " + Quoted(Input) + " ersetzen, das gelesen wird.";
+  return "Fehler: Die PNG-Datei " + Quoted(FileName) + " würde die Datei " + Quoted(Input) + " ersetzen, die gelesen wird.";
 }
 
 // Writes the raster as a PNG under its name only once it is complete ("-": standard output).

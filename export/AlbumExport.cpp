@@ -243,8 +243,8 @@ std::string TExportRun::WriteFailure(int Errno, const std::string& FailedFile) c
 
 std::string TExportRun::CreateFailure() const {
   if (FDoc.File && FDoc.File->ReplacesInput())
-    return "Fehler: Die PDF-Datei " + Quoted(FDoc.File->Target()) + " würde " + Quoted(FDoc.File->InputName()) +
-           " ersetzen, das gelesen wird.";
+    return "Fehler: Die PDF-Datei " + Quoted(FDoc.File->Target()) + " würde die Datei " + Quoted(FDoc.File->InputName()) +
+           " ersetzen, die gelesen wird.";
   // The reasons the user can mend by choosing another name are said; the rest keeps the short message.
   const int error = FDoc.File ? FDoc.File->Errno() : 0;
   if (error == ENAMETOOLONG || error == EISDIR || error == ENXIO)

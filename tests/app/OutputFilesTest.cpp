@@ -145,12 +145,15 @@ TEST_F(OutputFiles, NothingReadIsReplaced) {
     const char* NotWritten;   // no such file afterwards
   } rows[] = {
       {"preview --page all --columns 1 --rows 1 x.png a.jpg x-2.png", "x-2.png",
-       "Fehler: Die PNG-Datei „x-2.png“ würde „", "x-1.png"},
+       "Fehler: Die PNG-Datei „x-2.png“ würde die Datei „", "x-1.png"},
       {"export --separate --columns 1 --rows 1 p.pdf a.jpg p0002.pdf", "p0002.pdf",
        "1 Seitendatei konnte nicht erstellt werden", nullptr},
       {"album new c.jpg b.jpg", "c.jpg", "Fehler: „c.jpg“ ist keine Albumdatei und wird nicht durch ein Album ersetzt.",
        nullptr},
+      // a photo of the album, named as the output
+      {"export a.jpg alb.qvl", "a.jpg", "Fehler: Die PDF-Datei „a.jpg“ würde die Datei „", nullptr},
   };
+  ASSERT_EQ(Quirvel("album new alb.qvl a.jpg").Status, 0);
   for (const auto& row : rows) {
     const TResult r = Quirvel(row.Command);
     EXPECT_EQ(r.Status, 1) << row.Command;
