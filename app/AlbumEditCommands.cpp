@@ -195,7 +195,8 @@ void AddAlbumEditCommands(TCommandLine& CommandLine) {
                    "[--force] ALBUM.qvl N TEXT",
                    "setzt den Text eines Fotos",
                    "Setzt den Text des Fotos Nummer N (gezählt ab 1 wie im Fenster); Zeilenumbrüche im\n"
-                   "TEXT bleiben Zeilenumbrüche, ein leerer TEXT löscht den Text.\n\n" + std::string(KForceHelp),
+                   "TEXT bleiben Zeilenumbrüche, ein leerer TEXT löscht den Text. Ein TEXT, der mit „-“\n"
+                   "beginnt, folgt auf „--“.\n\n" + std::string(KForceHelp),
                    AlbumText});
   CommandLine.Add({{"album", "set"},
                    "[OPTIONEN] ALBUM.qvl",
