@@ -62,6 +62,30 @@ bool DecodeTurns(std::string_view Data, TAlbumModel& Album) {
   return true;
 }
 
+// A u32 within Limits, alone in Data.
+bool DecodeWhole(std::string_view Data, TFieldLimits Limits, int32_t& Value) {
+  TByteReader in(Data);
+  uint32_t value = 0;
+  if (!in.ReadU32(value) || in.Left() != 0 || value < Limits.Min || value > Limits.Max) return false;
+  Value = static_cast<int32_t>(value);
+  return true;
+}
+
+bool DecodePageLayout(std::string_view Data, TPageLayoutKind& Kind) {
+  for (const TPageLayoutChoice& choice : KPageLayoutChoices)
+    if (choice.Kind != TPageLayoutKind::Raster && Data == choice.Name) {
+      Kind = choice.Kind;
+      return true;
+    }
+  return false;
+}
+
+void PutWholeEntry(std::string& Out, uint32_t& Count, uint32_t Tag, int32_t Value) {
+  std::string data;
+  PutU32(data, static_cast<uint32_t>(Value));
+  PutEntry(Out, Count, Tag, data);
+}
+
 }  // namespace
 
 std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Settings) {
@@ -78,6 +102,12 @@ std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Se
   if (!Settings.TextTemplate.empty()) PutEntry(entries, count, KTemplateTag, Settings.TextTemplate);
   if (const std::string turns = EncodeTurns(Album); !turns.empty())
     PutEntry(entries, count, KTurnsTag, turns);
+  const TLayoutSettings defaults;
+  if (Settings.PageLayout != defaults.PageLayout)
+    PutEntry(entries, count, KPageLayoutTag, PageLayoutChoice(Settings.PageLayout).Name);
+  if (Settings.PhotosPerPage != defaults.PhotosPerPage)
+    PutWholeEntry(entries, count, KPhotosPerPageTag, Settings.PhotosPerPage);
+  if (Settings.CropBudget != defaults.CropBudget) PutWholeEntry(entries, count, KCropBudgetTag, Settings.CropBudget);
   if (count == 0) return {};
   std::string out;
   PutU32(out, KExtensionsMagic);
@@ -123,6 +153,11 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
   Settings.Bleed = 0;
   Settings.PdfA = TPdfA::None;
   Settings.TextTemplate.clear();
+  const TLayoutSettings defaults;
+  Settings.PageLayout = defaults.PageLayout;
+  Settings.PhotosPerPage = defaults.PhotosPerPage;
+  Settings.CropBudget = defaults.CropBudget;
+  bool layoutDamaged = false;
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) Album.Pics[static_cast<int32_t>(i)].Turn = 0;
   // Each kind of entry is decoded here from its tag; an entry that makes no sense leaves its default
   // and adds its German sentence to the warning.
@@ -141,7 +176,19 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
     } else if (entry.Tag == KTurnsTag) {
       if (!DecodeTurns(entry.Data, Album))
         warn("Die Drehungen der Fotos sind beschädigt; die Fotos werden ungedreht gezeigt.");
+    } else if (entry.Tag == KPageLayoutTag) {
+      layoutDamaged = !DecodePageLayout(entry.Data, Settings.PageLayout) || layoutDamaged;
+    } else if (entry.Tag == KPhotosPerPageTag) {
+      layoutDamaged = !DecodeWhole(entry.Data, KPhotosPerPageLimits, Settings.PhotosPerPage) || layoutDamaged;
+    } else if (entry.Tag == KCropBudgetTag) {
+      layoutDamaged = !DecodeWhole(entry.Data, KCropBudgetLimits, Settings.CropBudget) || layoutDamaged;
     }
+  }
+  if (layoutDamaged) {
+    Settings.PageLayout = defaults.PageLayout;
+    Settings.PhotosPerPage = defaults.PhotosPerPage;
+    Settings.CropBudget = defaults.CropBudget;
+    warn("Die Seitenaufteilung ist beschädigt; das Album wird im Raster geladen.");
   }
   if (Extensions.Damaged)
     warn("Das Ende der Albumdatei ist beschädigt; was dort gespeichert war, wurde nicht geladen.");

@@ -43,6 +43,14 @@ constexpr uint32_t KPdfATag = 0x41464450;   // "PDFA"
 constexpr uint32_t KTemplateTag = 0x4C504D54;  // "TMPL"
 constexpr uint32_t KTurnsTag = 0x4E525554;     // "TURN"
 
+// 'LAYO' "Seitenaufteilung" as its name, "auto"; written when not the grid.
+// 'PPAG' "Fotos je Seite", a u32 from 1 to 12; written when not 4.
+// 'CROP' "Beschnitt höchstens" in percent, a u32 from 0 to 50; written when not 10.
+//        Any of the three damaged: the album loads with the grid.
+constexpr uint32_t KPageLayoutTag = 0x4F59414C;     // "LAYO"
+constexpr uint32_t KPhotosPerPageTag = 0x47415050;  // "PPAG"
+constexpr uint32_t KCropBudgetTag = 0x504F5243;     // "CROP"
+
 struct TAlbumEntry {
   uint32_t Tag = 0;
   std::string_view Data;  // into the file's bytes
