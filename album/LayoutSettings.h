@@ -185,6 +185,7 @@ struct TLayoutSettings {
   int32_t PhotosPerPage = 4;
   int32_t CropBudget = 10;
   // Tab "Fotos"
+  // "Name des Albums": the heading and the PDF's title. Kept in the album file, not per user.
   std::string CapED = "Familienfotos";
   bool FilenamesCheck = true;
   bool PathCheck = false;
@@ -202,8 +203,8 @@ TLayoutSettings FirstStartSettings();
 // PageNrCheck on, margins 15, spacings 5, 3 columns and 3 rows. Everything else stays as it is.
 void ResetForNewAlbum(TLayoutSettings& Settings);
 
-// Copies what the album file keeps of From into To: everything but the album name CapED, SeparateCheck,
-// RahmenBreiteEd and EmbedFonts, which stay as To has them.
+// Copies what the album file keeps of From into To: everything but SeparateCheck, RahmenBreiteEd and
+// EmbedFonts, which stay as To has them.
 void AssignAlbumSettings(TLayoutSettings& To, const TLayoutSettings& From);
 // True when A and B differ in nothing the album file keeps.
 bool SameAlbumSettings(const TLayoutSettings& A, const TLayoutSettings& B);
