@@ -16,6 +16,10 @@
 // the picture's checked colour profile (a JPEG that goes in as it is, its own), and transparent pixels
 // are composited onto the plan's matte.
 //
+// With the plan's CleanJpegs, a file identical to one checked before (same path, device, inode, size
+// and times, both before and after it was read) is not checked again; a verdict is remembered only for
+// bytes read while the file stayed the same.
+//
 // A photo the user turned is turned as it is decoded, and every size above is that of the turned
 // picture; a JPEG that goes in as it is keeps its bytes, and its header's orientation becomes the
 // turned one (TurnedOrientation), which the writer applies in the placement's matrix.
@@ -31,6 +35,7 @@
 #include "export/PageLayout.h"
 #include "pdf/PictureEncoding.h"
 
+class TFileVerdicts;
 class TProgressSink;
 
 struct TPictureLoadPlan {
@@ -43,7 +48,15 @@ struct TPictureLoadPlan {
   // one is converted to sRGB and goes in without it, never as the JPEG file's own bytes.
   int MaxProfileVersion = 0;
   std::vector<int> Turns{};   // each photo's quarter turns (PhotoTurn.h); photos beyond its end: none
+  // When set, JpegDecodesCleanly's verdicts on files that stayed as they were are taken from here, and
+  // new ones remembered (KCleanJpegVerdict or KDamagedJpegVerdict).
+  TFileVerdicts* CleanJpegs = nullptr;
 };
+
+inline constexpr const char* KCleanJpegVerdict = "clean";
+inline constexpr const char* KDamagedJpegVerdict = "damaged";
+// The name of the verdicts' file in the per-user cache folder (TFileVerdicts::UserCacheFile).
+inline constexpr const char* KCleanJpegsCacheName = "jpeg-checks";
 
 // One loaded photo: owns the decoded picture and the file's bytes its source points at.
 class TLoadedPicture {
