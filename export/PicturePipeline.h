@@ -20,8 +20,9 @@
 //
 // The pictures are the items of a fixed sequence: photo 0 loaded Copies times, then photo 1, and so
 // on, every load reading the file anew as Plan says (LoadPictureForPdf). SkipPhoto drops the remaining loads
-// of a photo (after one of them failed). Picture-loading progress goes to Progress for the pictures the
-// export's thread decodes; the helper decodes silently, so that Progress is only ever called on that thread.
+// of a photo (after one of them failed). Picture-loading progress goes to Progress, only ever on the
+// export's thread: the percentages of the pictures that thread decodes as they come, and for a picture
+// the helper decoded (silently), 100 when Next hands it out. So every picture loaded reports its end.
 // When the cancel flag is set the helper starts no more pictures, and encodes none.
 //
 // All functions are called on the export's thread. An encoding the helper could not write to the
@@ -87,6 +88,7 @@ class TPicturePipeline {
     size_t Item = 0;
     TPictureSource Source;  // its size and kind; Source.Encoded points at Encoded
     TEncodedPicture Encoded;
+    bool ByHelper = false;  // loaded by the helper, whose progress is reported when it is handed out
   };
   static constexpr size_t KMaxParked = 4;
   // Which picture Next returned last.
@@ -107,6 +109,8 @@ class TPicturePipeline {
   void ThrowHelperError();  // under the lock
   // Returns Slot's loaded picture from Next (Own: the export thread's); under the lock.
   bool HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy, const TPictureSource*& Picture);
+  // Reports the end of loading a picture the helper loaded, on the export's thread; releases Lock first.
+  void ReportHelperLoad(std::unique_lock<std::mutex>& Lock, const TPictureSource& Picture);
 
   const std::vector<std::string> FFiles;
   const int32_t FCopies;
