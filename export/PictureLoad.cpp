@@ -70,6 +70,14 @@ void TLoadedPicture::Clear() {
   FAheadWidth = FAheadHeight = 0;
 }
 
+void TLoadedPicture::Swap(TLoadedPicture& Other) noexcept {
+  std::swap(FSource, Other.FSource);
+  FBytes.swap(Other.FBytes);  // the buffers stay where they are, and so do the views into them
+  std::swap(FAhead, Other.FAhead);
+  std::swap(FAheadWidth, Other.FAheadWidth);
+  std::swap(FAheadHeight, Other.FAheadHeight);
+}
+
 void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
                        TProgressSink* Progress, TLoadedPicture& Out) {
   Out.Clear();

@@ -75,8 +75,13 @@ class TLoadedPicture {
   bool EncodesAhead() const { return FAhead; }
   int32_t AheadWidth() const { return FAheadWidth; }
   int32_t AheadHeight() const { return FAheadHeight; }
+  // True when nothing is left to encode: a JPEG that goes in as it is wherever it is placed, known by
+  // the file it was read from (TPictureSource::JpegFile), so it may wait beside others for its place.
+  bool GoesAsItIs() const { return !FSource.Dib.Bits && !FSource.Jpeg.empty() && !FSource.JpegFile.Path.empty(); }
   // Frees the picture and the bytes.
   void Clear();
+  // Exchanges everything with Other; the sources keep pointing at their own bytes.
+  void Swap(TLoadedPicture& Other) noexcept;
 
  private:
   friend void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,

@@ -68,6 +68,13 @@ void TPicturePipeline::Load(TSlot& Slot, TProgressSink* Progress) {
 
 std::list<TPicturePipeline::TParked> TPicturePipeline::Park(TSlot& Slot) {
   std::list<TParked> parked;
+  if (Slot.Picture.GoesAsItIs()) {
+    TParked& p = parked.emplace_back();
+    p.Item = Slot.Item;
+    p.AsItIs.Swap(Slot.Picture);
+    p.Source = p.AsItIs.Source();
+    return parked;
+  }
   const TPictureSource& loaded = Slot.Picture.Source();
   const TPictureKind kind = PlacedKind(loaded.Dib);
   if (!Slot.Picture.EncodesAhead() || kind == TPictureKind::None) return parked;

@@ -12,7 +12,9 @@
 // A picture whose encoding cannot depend on its place (TLoadedPicture::EncodesAhead: under a
 // resolution limit, every place it can get is the same size) is encoded at once by the thread that
 // loaded it, which then goes on to the next picture while only the encoded bytes wait for the place;
-// so neither thread waits for the other to finish a picture. At most KMaxParked such pictures wait.
+// so neither thread waits for the other to finish a picture. So does a JPEG that goes in as it is
+// (TLoadedPicture::GoesAsItIs), which has nothing left to encode once it was checked: it waits with its
+// bytes. At most KMaxParked such pictures wait.
 //
 // Each thread holds one decoded picture at a time (and while it scales one down to a limit, the
 // smaller copy), so at most two are held at any time; the PDF is the same as when everything runs one
@@ -88,6 +90,7 @@ class TPicturePipeline {
     size_t Item = 0;
     TPictureSource Source;  // its size and kind; Source.Encoded points at Encoded
     TEncodedPicture Encoded;
+    TLoadedPicture AsItIs;  // a JPEG going in as it is: Source points at its bytes
     bool ByHelper = false;  // loaded by the helper, whose progress is reported when it is handed out
   };
   static constexpr size_t KMaxParked = 4;
