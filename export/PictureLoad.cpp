@@ -91,6 +91,9 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
     if (dib.Bits) {
       source = TPictureSource::Of(dib);
       source.Profile = colour.Profile;
+      // Without a limit every place takes every pixel: the encoding is known now.
+      Out.FAhead = true;
+      Out.FAheadWidth = Out.FAheadHeight = 0;
     }
     return;
   }

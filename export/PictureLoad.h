@@ -68,10 +68,11 @@ class TLoadedPicture {
 
   // What was loaded; Source().Loaded() is false when the file could not be read.
   const TPictureSource& Source() const { return FSource; }
-  // True when the decoded picture's encoding does not depend on where it is placed: under a limit,
-  // every place the photo can get on any page is the same size, so the pixel limit is known now and
-  // the picture is not one the writer will take as it is. It may then be encoded before it is placed
-  // (EncodePicture with AheadWidth and AheadHeight), and only its encoded bytes kept.
+  // True when the decoded picture's encoding does not depend on where it is placed: without a limit
+  // or pass-through, every place takes every pixel (AheadWidth and AheadHeight 0: no limit); under a
+  // limit, every place the photo can get on any page is the same size, so the pixel limit is known now
+  // and the picture is not one the writer will take as it is. It may then be encoded before it is
+  // placed (EncodePicture with AheadWidth and AheadHeight), and only its encoded bytes kept.
   bool EncodesAhead() const { return FAhead; }
   int32_t AheadWidth() const { return FAheadWidth; }
   int32_t AheadHeight() const { return FAheadHeight; }

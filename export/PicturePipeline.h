@@ -9,8 +9,8 @@
 // loads the picture the export wants next, the export's thread loads the one after it. The export
 // gets the pictures in order from Next, however the two threads share them out.
 //
-// A picture whose encoding cannot depend on its place (TLoadedPicture::EncodesAhead: under a
-// resolution limit, every place it can get is the same size) is encoded at once by the thread that
+// A picture whose encoding cannot depend on its place (TLoadedPicture::EncodesAhead: every pixel
+// everywhere, or under a resolution limit, every place it can get is the same size) is encoded at once by the thread that
 // loaded it, which then goes on to the next picture while only the encoded bytes wait for the place;
 // so neither thread waits for the other to finish a picture. So does a JPEG that goes in as it is
 // (TLoadedPicture::GoesAsItIs), which has nothing left to encode once it was checked: it waits with its
