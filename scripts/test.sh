@@ -26,9 +26,9 @@ stage() {
   local name=$1; shift
   local start=$SECONDS status=0
   local before after
-  before=$(awk '{ print $14 + $15 + $16 + $17 }' /proc/$BASHPID/stat)
+  before=$(awk '{ print $14 + $15 + $16 + $17 }' /proc/$$/stat)
   "$@" || status=$?
-  after=$(awk '{ print $14 + $15 + $16 + $17 }' /proc/$BASHPID/stat)
+  after=$(awk '{ print $14 + $15 + $16 + $17 }' /proc/$$/stat)
   stage_names+=("$name")
   stage_times+=("$((SECONDS - start)) s wall, $(awk -v t="$((after - before))" -v hz="$(getconf CLK_TCK)" \
     'BEGIN { printf "%.1f", t / hz }') s CPU")
