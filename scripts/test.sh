@@ -21,7 +21,7 @@ tests_at_once=$((jobs + 2))
 stage_names=()
 stage_times=()
 # stage NAME COMMAND...: runs the command, remembering its wall time and the processor time of the
-# processes it waited for (a build started in the background counts in the stage that waits for it).
+# processes it waited for (a build run in the background counts in the stage during which it ends).
 stage() {
   local name=$1; shift
   local start=$SECONDS status=0
