@@ -13,10 +13,10 @@
 #include <regex>
 
 #include "export/AlbumExport.h"
-#include "platform/FileVerdicts.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/ImageTestSupport.h"
 #include "pdf/PdfTestSupport.h"
+#include "platform/FileVerdicts.h"
 #include "support/TestSupport.h"
 
 namespace {
