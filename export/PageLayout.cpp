@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "export/AutoPages.h"
 #include "export/ColorResolve.h"
 #include "export/PageDrawing.h"
 #include "pdf/PDFWriterCanvas.h"
@@ -254,6 +255,7 @@ void TPageFlow::Advance() {
 std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,
                                      const TLayoutMeasures& Measures) {
   const TLayoutSettings s = LayoutSnapshot(Settings);
+  if (s.PageLayout == TPageLayoutKind::Auto) return AutoLayoutPages(s, Items, Measures);
   TPageFlow flow(s);
   std::vector<TPageLayout> pages(1);
   auto startPage = [&] {
