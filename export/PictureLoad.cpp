@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "imaging/color/ColorReading.h"
 #include "imaging/color/ColorConvert.h"
 #include "imaging/pictaro/JpegHeader.h"
 #include "imaging/pictaro/LoadPicture.h"
@@ -59,7 +60,7 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
   Out.Clear();
   TPictureSource& source = Out.FSource;
   const int turn = Photo < Plan.Turns.size() ? Plan.Turns[Photo] : 0;
-  TPictureColor colour;
+  TPictureColor colour = ReadingColor();
   colour.Matte = Plan.Matte;
   if (Plan.Dpi <= 0 && !Plan.KeepJpeg) {
     TDib dib;
