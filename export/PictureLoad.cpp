@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "imaging/color/ColorReading.h"
 #include "imaging/color/ColorConvert.h"
 #include "imaging/pictaro/JpegHeader.h"
 #include "imaging/pictaro/LoadPicture.h"
@@ -83,7 +84,7 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
   Out.Clear();
   TPictureSource& source = Out.FSource;
   const int turn = Photo < Plan.Turns.size() ? Plan.Turns[Photo] : 0;
-  TPictureColor colour;
+  TPictureColor colour = ReadingColor();
   colour.Matte = Plan.Matte;
   if (Plan.Dpi <= 0 && !Plan.KeepJpeg) {
     TDib dib;
