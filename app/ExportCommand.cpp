@@ -14,6 +14,8 @@
 #include "app/Signals.h"
 #include "app/TerminalProgress.h"
 #include "export/AlbumExport.h"
+#include "export/PictureLoad.h"
+#include "platform/FileVerdicts.h"
 #include "platform/Shell.h"
 
 namespace {
@@ -65,6 +67,8 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   options.Cancel = &InterruptFlag();
   // The album file, besides the photos, must stay as it is.
   options.Inputs.assign(parsed.Positional.begin() + 1, parsed.Positional.end());
+  TFileVerdicts cleanJpegs(TFileVerdicts::UserCacheFile(KCleanJpegsCacheName));
+  options.CleanJpegs = &cleanJpegs;
   SetMessageBox(&progress);
   TExportResult result;
   try {

@@ -42,6 +42,7 @@
 #include "album/AlbumModel.h"
 #include "album/LayoutSettings.h"
 
+class TFileVerdicts;
 class TFontMetrics;
 class TProgressSink;
 class TShell;
@@ -100,6 +101,9 @@ struct TExportOptions {
   std::time_t Created = 0;
   // Files besides the photos that no PDF may replace (the album file).
   std::vector<std::string> Inputs;
+  // With JPEG pass-through, the clean-decode verdicts of files checked before (PictureLoad.h); saved
+  // when the export ends. nullptr: every file is checked.
+  TFileVerdicts* CleanJpegs = nullptr;
 };
 
 // With PDF/A, every font is embedded; a font whose licence forbids it ends the export as WriteFailed
