@@ -208,6 +208,10 @@ void TExportRun::PlacePictures() {
     const TPicturePlacement placement =
         PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), picture->Width, picture->Height,
                      FPhotos[photo].Text, FMeasures);
+    // A picture too flat or too narrow for the area left to it: it would vanish from the page.
+    if (!placement.DrawPicture)
+      throw TExportStop{TExportStatus::Refused,
+                        "Fehler: " + NoRoomMessage(photo + 1, FPhotos[photo].FileName, FFlow.Page())};
     const TPlacedImage placed = DrawPicturePlacement(*FDoc.Canvas, FSettings, placement, *picture);
     if (placed.Placed())
       FPipeline->Encode(*FDoc.Canvas, placed);
@@ -235,6 +239,12 @@ TExportResult TExportRun::Run() {
   FResult.ViewFile = PageFileName(1);
   // What runs killed outright left in this folder goes before this run adds its own.
   RemoveStalePendingFiles(std::filesystem::path(FResult.ViewFile).parent_path().string());
+  // Photos whose cells leave no room for a picture would vanish: nothing is written.
+  if (const size_t photo = PhotoWithoutRoom(FSettings, PhotoTexts(FPhotos), FMeasures); photo < FPhotos.size()) {
+    FResult.Status = TExportStatus::Refused;
+    FResult.Message = "Fehler: " + NoRoomMessage(photo + 1, FPhotos[photo].FileName, 0);
+    return FResult;
+  }
   if (!OpenDocument(FResult.ViewFile)) {
     FResult.Status = TExportStatus::CannotCreate;
     FResult.Message = KCannotCreate;

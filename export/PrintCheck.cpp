@@ -88,7 +88,7 @@ class TChecker {
   std::shared_ptr<TFontMetrics> FMetrics;
   TLayoutMeasures FMeasures;
   std::vector<bool> FOneBit;
-  std::vector<bool> FTextReported, FTrimReported;
+  std::vector<bool> FTextReported, FTrimReported, FNoRoomReported;
   std::set<std::string> FLines;  // every text line placed, for the fonts it is written in
   TPrintCheck FCheck;
 };
@@ -118,6 +118,10 @@ void TChecker::ReadHeaders() {
 
 void TChecker::Place(size_t Photo, const TPicturePlacement& Placement, int32_t Page, const TPageGrid& Grid) {
   TPhotoCheck& photo = FCheck.Photos[Photo];
+  if (!Placement.DrawPicture && !FNoRoomReported[Photo]) {
+    FNoRoomReported[Photo] = true;
+    Add(TFindingKind::NoRoom, true, Photo + 1, Page, NoRoomMessage(Photo + 1, FPhotos[Photo].FileName, Page));
+  }
   if (Placement.DrawPicture) {
     const double ppi =
         EffectiveResolution(Placement, photo.Width, photo.Height, FOneBit[Photo], FSettings.PictureDpi);
@@ -199,6 +203,7 @@ TPrintCheck TChecker::Run(const TLayoutSettings& AsGiven) {
   if (Cancelled()) return std::move(FCheck);
   FTextReported.assign(FPhotos.size(), false);
   FTrimReported.assign(FPhotos.size(), false);
+  FNoRoomReported.assign(FPhotos.size(), false);
 
   TPageFlow flow(FSettings);
   const TPageDecorations decorations = DecoratePage(FSettings, flow.Grid(), 1, FMeasures);

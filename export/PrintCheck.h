@@ -9,6 +9,7 @@
 //   side (all of them, or as many as the resolution limit leaves; a 1-bit picture keeps all) per inch
 //   of the box a reader shows it in. Placed several times, the lowest counts. Below KTooLowPpi it is
 //   "zu gering", below KLowPpi "knapp";
+// - that its cell leaves it no picture area (NoRoomMessage), so that the export refuses to write it;
 // - that it is missing or unreadable (by its header; a file whose pixel data is damaged passes here);
 // - that its text sticks out of its cell: a line wider than the cell (lines are wrapped in the
 //   user-interface font and printed in the text font), lines reaching below the cell, or past the
@@ -19,8 +20,8 @@
 // with PDF/A or embedded fonts, every face the texts would be written in whose licence forbids
 // embedding it.
 //
-// The check passes when no photo is "zu gering", missing or unreadable and the settings can be
-// written; the rest are notes. It runs on any thread with font metrics of its own, and stops early
+// The check passes when no photo is "zu gering", missing, unreadable or without room and the settings
+// can be written; the rest are notes. It runs on any thread with font metrics of its own, and stops early
 // (with what it found so far, not Complete) when Cancel is set.
 
 #include <atomic>
@@ -50,7 +51,7 @@ struct TPhotoCheck {
   TResolution Rating = TResolution::None;
 };
 
-enum class TFindingKind { Settings, TooLow, Low, Missing, Unreadable, TextCut, HeadingCut, NearTrim, FontLicence };
+enum class TFindingKind { Settings, TooLow, Low, Missing, Unreadable, NoRoom, TextCut, HeadingCut, NearTrim, FontLicence };
 
 struct TPrintFinding {
   TFindingKind Kind;

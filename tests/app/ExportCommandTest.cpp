@@ -193,6 +193,19 @@ TEST_F(ExportCommand, CheckWiring) {
   EXPECT_NE(r.Out.find("\"ppi\": 240,"), std::string::npos) << r.Out;
 }
 
+// Cells of 10 points that the photo's text line (its file name) fills: the export refuses and writes
+// nothing, the check fails.
+TEST_F(ExportCommand, NoRoomForThePhotos) {
+  TResult r = Quirvel("export --columns 6 --rows 30 out.pdf a.jpg");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("Fehler: Foto 1 (a.jpg): kein Platz für die Fotos."), std::string::npos) << r.Err;
+  EXPECT_FALSE(fs::exists(Dir / "out.pdf"));
+  r = Quirvel("check --columns 6 --rows 30 a.jpg");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Out.find("Foto 1 (a.jpg), Seite 1: kein Platz für die Fotos."), std::string::npos) << r.Out;
+  EXPECT_NE(r.Err.find("Druckprüfung nicht bestanden"), std::string::npos) << r.Err;
+}
+
 // Liberation Sans, the only face fontconfig knows here, with its licence bits made "restricted": the PDF/A
 // export fails with a message naming it and writes nothing; the check names it too.
 TEST_F(ExportCommand, PdfARefusesAFontThatMayNotBeEmbedded) {
