@@ -159,7 +159,8 @@ class TPDFCanvas final : public TDrawingSurface {
   // Text (see FontsAndText.cpp). TextOut puts the text cell's top-left corner at (X, Y).
   void TextOut(int32_t X, int32_t Y, std::string_view Text) override;
   // Width of Text in the current Font, in page units; works with or without an open document.
-  int32_t TextWidth(std::string_view Text);
+  int32_t TextWidth(std::string_view Text) override;
+  int32_t TextLineHeight() override;
   // The 1-based number of the font resource for Name and Style, adding one when there is none. Only
   // meaningful while a document is open; 0 when idle.
   int32_t FontNumber(std::string_view Name, TFontStyles Style);
