@@ -97,9 +97,11 @@ bool TExportRun::OpenDocument(const std::string& Target) {
   FDoc.Canvas.reset();
   FDoc.File = std::make_unique<TPendingFile>(Target);
   FDoc.Canvas = std::make_unique<TPDFCanvas>(FMetrics);
-  FDoc.Canvas->PageWidth = FFlow.Grid().PageW();
-  FDoc.Canvas->PageHeight = FFlow.Grid().PageH();
+  FDoc.Canvas->PageWidth = FFlow.Grid().WriterW();
+  FDoc.Canvas->PageHeight = FFlow.Grid().WriterH();
   FDoc.Canvas->Bleed = FFlow.Grid().B;
+  FDoc.Canvas->TrimWidth = FFlow.Grid().TrimW;
+  FDoc.Canvas->TrimHeight = FFlow.Grid().TrimH;
   FDoc.Canvas->PdfA = FSettings.PdfA;
   FDoc.Canvas->Title = FSettings.CapED;
   FDoc.Canvas->Created = FOptions.Created;

@@ -91,7 +91,12 @@ TPageGrid PageGridFor(const TLayoutSettings& Settings, int32_t Page) {
   g.NY = std::max<int32_t>(1, Settings.CountYEd);
   const bool heading = Settings.CaptionCheck && (Page == 1 || Settings.CaptionOnAllPages);
   g.HH = heading ? 3 * FontPoints(Settings.HeadingFont) : 0;
-  g.B = MmToPoints(ClampDecimal(Settings.Bleed, KBleedLimits));
+  // The bleed is never less than asked; the trim box of a page for print is the size typed.
+  g.B = MmToPointsUp(ClampDecimal(Settings.Bleed, KBleedLimits));
+  if (g.B > 0 || Settings.PdfA != TPdfA::None) {
+    g.TrimW = MmToExactPoints(ClampDecimal(Settings.PageWidthEd, KPageSizeLimits));
+    g.TrimH = MmToExactPoints(ClampDecimal(Settings.PageHeightEd, KPageSizeLimits));
+  }
   g.Compute();
   return g;
 }

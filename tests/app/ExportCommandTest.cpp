@@ -143,17 +143,23 @@ TEST_F(ExportCommand, BadArgumentsFailWithGermanMessages) {
   EXPECT_FALSE(fs::exists(Dir / "out.pdf"));
 }
 
-// With --bleed the page grows by the bleed on every side and the trim box is the page as it was, as
-// pdfinfo reads them (the media box one point short of the page, as always). Worked out by hand:
-// 210 mm = 595 points, 3 mm = 8; 100 mm = 283, 0,5 mm = 1.
+// With --bleed or --pdfa the trim box is the page as typed, in exact points (210 x 297 mm = 595.276 x
+// 841.890), from the page's top-left corner plus the bleed, which is rounded up to whole points
+// (3 mm = 8.5 -> 9, 0,3 mm = 0.85 -> 1, 0,5 mm = 1.42 -> 2); the media box, one point short of the page
+// written, leaves at least the bleed beyond it on every side. Read by pdfinfo. Worked out by hand: for
+// 3 mm, the page written is 596 + 18 + 1 = 615 wide, 842 + 18 + 1 = 861 high; the trim box runs from 9
+// to 9 + 595.276, and from 860 - 9 = 851 down to 851 - 841.890 = 9.110. 254 mm are exactly 720 points.
+// Plain pages keep their media box of 594 x 840 and no other box.
 TEST_F(ExportCommand, BleedGivesTrimAndBleedBoxes) {
   struct {
     const char* Options;
     const char* Media;
     const char* Trim;
   } rows[] = {
-      {"--bleed 3", "0.00     0.00   610.00   856.00", "8.00     8.00   602.00   848.00"},
-      {"--bleed 0,5 --page-size 100x100", "0.00     0.00   284.00   284.00", "1.00     1.00   283.00   283.00"},
+      {"--bleed 3", "0.00     0.00   614.00   860.00", "9.00     9.11   604.28   851.00"},
+      {"--bleed 0,3", "0.00     0.00   598.00   844.00", "1.00     1.11   596.28   843.00"},
+      {"--bleed 0,5 --page-size 254x254", "0.00     0.00   724.00   724.00", "2.00     2.00   722.00   722.00"},
+      {"--pdfa", "0.00     0.00   596.00   842.00", "0.00     0.11   595.28   842.00"},
       {"", "0.00     0.00   594.00   840.00", "0.00     0.00   594.00   840.00"},  // no boxes but the media box
   };
   for (const auto& row : rows) {

@@ -54,12 +54,12 @@ TEST(PrintReady, TrimBoxWithBleedRendersAsThePageWithout) {
     settings.ZoomInFotosCheck = zoomIn;
     settings.Bleed = 0;
     ASSERT_TRUE(ExportAlbum(photos, settings, dir / "plain.pdf", {}).Ok());
-    settings.Bleed = 3;  // 8 points
+    settings.Bleed = 3;  // 8.5 points, rounded up to 9
     ASSERT_TRUE(ExportAlbum(photos, settings, dir / "bleed.pdf", {}).Ok());
     // A4 is 595 x 841 points, its media box 594 x 840; at 144 dpi every point is two pixels.
     for (int scale : {1, 2}) {
       const std::string plain = Render(dir / "plain.pdf", 72 * scale);
-      const std::string trimmed = Render(dir / "bleed.pdf", 72 * scale, 8 * scale, 8 * scale, 594 * scale, 840 * scale);
+      const std::string trimmed = Render(dir / "bleed.pdf", 72 * scale, 9 * scale, 9 * scale, 594 * scale, 840 * scale);
       ASSERT_EQ(plain.size(), trimmed.size()) << scale;
       EXPECT_TRUE(plain == trimmed) << "zoom " << zoomIn << ", scale " << scale;
     }
