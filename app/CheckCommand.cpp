@@ -46,6 +46,7 @@ const char* KindName(TFindingKind Kind) {
     case TFindingKind::HeadingCut: return "heading-cut";
     case TFindingKind::NearTrim: return "near-trim";
     case TFindingKind::FontLicence: return "font-licence";
+    case TFindingKind::MissingGlyph: return "missing-glyph";
   }
   return "";
 }

@@ -176,7 +176,7 @@ TPictureLoadPlan TExportRun::LoadPlan() const {
   plan.KeepJpeg = FSettings.KeepJpeg;
   if (FSettings.PdfA == TPdfA::A1b) plan.MaxProfileVersion = 2;
   for (const TExportPhoto& photo : FPhotos) plan.Turns.push_back(photo.Turn);
-  plan.Matte = ResolveColor(FSettings.Shape1);  // transparent pixels show the page's background
+  plan.Matte = PictureMatte(FSettings);  // transparent pixels show the page's background
   if (plan.Dpi > 0) {
     auto bounds = std::make_shared<const TPlacementBounds>(FSettings, PhotoTexts(FPhotos), FMeasures);
     plan.Range = [bounds](size_t Photo, int32_t IW, int32_t IH) { return bounds->Range(Photo, IW, IH); };

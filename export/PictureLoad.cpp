@@ -5,6 +5,7 @@
 #include "imaging/ColorConvert.h"
 #include "imaging/JpegHeader.h"
 #include "imaging/LoadPicture.h"
+#include "imaging/PhotoReadability.h"
 #include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "imaging/PictaroDecode.h"
@@ -140,7 +141,14 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
 
 void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
                        TProgressSink* Progress, TLoadedPicture& Out) {
+  // A file already judged unreadable (by the preview or the print check) is not decoded again; every
+  // load below reads the file's coded data to its end, so its outcome is the verdict for the others.
+  if (RememberedReadability(FileName) == 0) {
+    Out.Clear();
+    return;
+  }
   LoadPictureAsItIs(FileName, Photo, Plan, Progress, Out);
+  RememberReadability(FileName, Out.Source().Loaded());
   TPictureSource& source = Out.FSource;
   if (ProfileAllowed(source.Profile, Plan) || !source.Dib.Bits) return;
   DibToScreen(source.Dib, source.Profile.get());

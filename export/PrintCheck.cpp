@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
 #include "imaging/LoadPicture.h"
+#include "imaging/PhotoReadability.h"
 #include "imaging/PhotoTurn.h"
 #include "imaging/Pictaro.h"
 #include "pdf/PictureEncoding.h"
@@ -63,10 +65,9 @@ class TChecker {
         FSettings(LayoutSnapshot(Settings)),
         FOptions(Options),
         FMetrics(Options.Metrics ? Options.Metrics : std::make_shared<TFreeTypeFonts>()) {
-    std::vector<std::string> texts;
-    texts.reserve(Photos.size());
-    for (const TExportPhoto& photo : Photos) texts.push_back(photo.Text);
-    FMeasures = MakeLayoutMeasures(FSettings, FMetrics, FontsToEmbed(FSettings, texts));
+    FTexts.reserve(Photos.size());
+    for (const TExportPhoto& photo : Photos) FTexts.push_back(photo.Text);
+    FMeasures = MakeLayoutMeasures(FSettings, FMetrics, FontsToEmbed(FSettings, FTexts));
   }
 
   TPrintCheck Run(const TLayoutSettings& AsGiven);
@@ -86,6 +87,7 @@ class TChecker {
   const TLayoutSettings FSettings;
   const TPrintCheckOptions& FOptions;
   std::shared_ptr<TFontMetrics> FMetrics;
+  std::vector<std::string> FTexts;  // the photos' texts
   TLayoutMeasures FMeasures;
   std::vector<bool> FOneBit;
   std::vector<bool> FTextReported, FTrimReported, FNoRoomReported;
@@ -99,7 +101,7 @@ void TChecker::ReadHeaders() {
   for (size_t i = 0; i < FPhotos.size() && !Cancelled(); ++i) {
     TPhotoCheck& photo = FCheck.Photos[i];
     photo.FileName = FPhotos[i].FileName;
-    const TPictureHeader header = ReadDibHeader(photo.FileName.c_str(), PictureFormatFor(photo.FileName.c_str(), -1));
+    const TPictureHeader header = PhotoReadability(photo.FileName);
     if (header.Status == THeaderStatus::Ok) {
       // The user's turn on top of the file's orientation: a quarter turn swaps the sides.
       const bool swap = TurnSwapsSides(FPhotos[i].Turn);
@@ -177,18 +179,38 @@ void TChecker::CheckNearTrim(size_t Photo, const TPicturePlacement& Placement, i
 }
 
 void TChecker::CheckFonts() {
-  if (FSettings.PdfA == TPdfA::None && !FSettings.EmbedFonts) return;
   TTextShaper* shaper = FMetrics->Shaper();
   if (!shaper) return;
+  // Texts in an embedded font are shaped; the others are written in Windows-1252, which every font has.
+  const TFontEmbedding embedding = FontsToEmbed(FSettings, FTexts);
+  const bool licences = FSettings.PdfA != TPdfA::None || FSettings.EmbedFonts;
   std::vector<TFontFace*> faces;
-  const auto collect = [&](const TFontSpec& Font, const std::string& Text) {
+  std::u32string missing;
+  std::vector<std::string> missingIn;
+  const auto collect = [&](const TFontSpec& Font, const std::string& Text, bool Embedded) {
+    if (!Embedded && !licences) return;
     const TPDFFont font = PdfFontFor(Font);
-    for (const TShapedRun& run : shaper->Shape(font.Name, font.Style & (fsBold | fsItalic), Text).Runs)
+    const TShapedLine& line = shaper->Shape(font.Name, font.Style & (fsBold | fsItalic), Text);
+    for (const TShapedRun& run : line.Runs)
       if (run.Face && std::find(faces.begin(), faces.end(), run.Face) == faces.end()) faces.push_back(run.Face);
+    if (!Embedded) return;
+    for (char32_t c : line.Missing)
+      if (missing.find(c) == std::u32string::npos) {
+        missing += c;
+        missingIn.push_back(Text);
+      }
   };
-  if (FSettings.CaptionCheck) collect(FSettings.HeadingFont, FSettings.CapED);
-  if (FSettings.PageNrCheck) collect(FSettings.TextFont, "0123456789");
-  for (const std::string& line : FLines) collect(FSettings.TextFont, line);
+  if (FSettings.CaptionCheck) collect(FSettings.HeadingFont, FSettings.CapED, embedding.Heading);
+  if (FSettings.PageNrCheck) collect(FSettings.TextFont, "0123456789", embedding.Text);
+  for (const std::string& line : FLines) collect(FSettings.TextFont, line, embedding.Text);
+  for (size_t i = 0; i < missing.size(); ++i) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(missing[i]));
+    Add(TFindingKind::MissingGlyph, false, 0, 0,
+        std::string("Zeichen ") + code + " in " + Quoted(missingIn[i]) +
+            ": Keine installierte Schrift hat es; an seiner Stelle steht ein Ersatzzeichen.");
+  }
+  if (!licences) return;
   for (TFontFace* face : faces)
     if (face->ForbidsEmbedding())
       Add(TFindingKind::FontLicence, FSettings.PdfA != TPdfA::None, 0, 0,

@@ -167,9 +167,9 @@ TEST_F(ExportCommand, BleedGivesTrimAndBleedBoxes) {
     ASSERT_EQ(r.Status, 0) << r.Err;
     std::string out;
     ASSERT_EQ(qtest::Run("pdfinfo -box " + qtest::Quote(Dir / "out.pdf"), &out), 0);
-    EXPECT_NE(out.find(std::string("MediaBox:            ") + row.Media), std::string::npos) << out;
-    EXPECT_NE(out.find(std::string("BleedBox:            ") + row.Media), std::string::npos) << out;
-    EXPECT_NE(out.find(std::string("TrimBox:             ") + row.Trim), std::string::npos) << out;
+    EXPECT_NE(out.find(std::string("MediaBox:            ") + row.Media), std::string::npos) << row.Options << out;
+    EXPECT_NE(out.find(std::string("BleedBox:            ") + row.Media), std::string::npos) << row.Options << out;
+    EXPECT_NE(out.find(std::string("TrimBox:             ") + row.Trim), std::string::npos) << row.Options << out;
   }
 }
 
@@ -197,6 +197,32 @@ TEST_F(ExportCommand, CheckWiring) {
   EXPECT_EQ(r.Status, 0) << r.Err;
   EXPECT_NE(r.Out.find("\"passed\": true"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("\"ppi\": 240,"), std::string::npos) << r.Out;
+}
+
+// A progressive JPEG cut short after its first scans: the export, the preview and the check all leave
+// it out, so the photo after it is on page 2 in all three.
+TEST_F(ExportCommand, OneVerdictOnAPhotoCutShort) {
+  ASSERT_TRUE(qtest::WriteCutJpeg(Dir / "cut.jpg", 400, 300, true, 0.7));
+  const std::string grid = "--columns 1 --rows 1 ";
+  TResult r = Quirvel("export " + grid + "out.pdf a.jpg cut.jpg b.jpg");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Pages("out.pdf"), 2);
+  r = Quirvel("preview --page all " + grid + "seite.png a.jpg cut.jpg b.jpg");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("(Seite 2 von 2)"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("1 Foto konnte nicht gelesen werden"), std::string::npos) << r.Out;
+  r = Quirvel("check --json " + grid + "a.jpg cut.jpg b.jpg");
+  EXPECT_NE(r.Out.find("\"kind\": \"unreadable\""), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("\"pages\": 2,"), std::string::npos) << r.Out;
+}
+
+// A character no installed font has is named by the check.
+TEST_F(ExportCommand, CheckNamesCharactersNoFontHas) {
+  const TResult r = Quirvel("check --pdfa --name " + qtest::Quote("Reise\u0378") + " a.jpg");
+  EXPECT_NE(r.Out.find("Zeichen U+0378 in „Reise\u0378“: Keine installierte Schrift hat es; an seiner Stelle steht "
+                       "ein Ersatzzeichen.\n"),
+            std::string::npos)
+      << r.Out;
 }
 
 // Cells of 10 points that the photo's text line (its file name) fills: the export refuses and writes

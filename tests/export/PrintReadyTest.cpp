@@ -100,6 +100,7 @@ std::string Column(const std::string& Command, const std::string& Pdf, const std
 TEST(PrintReady, ArchivalPdfsPassPreflight) {
   QTEST_REQUIRE_PROGRAM("java");
   QTEST_REQUIRE_PROGRAM("pdfimages");
+  QTEST_REQUIRE_PROGRAM("pdftotext");
   QTEST_REQUIRE_PHOTOS();
   using namespace qtest;  // the tagged pictures' formats and profiles
   qtest::TScratchDir dir;
@@ -114,6 +115,7 @@ TEST(PrintReady, ArchivalPdfsPassPreflight) {
   const std::vector<TExportPhoto> scripts = {{dir / "plain.jpg", "Kairo – القاهرة"},
                                              {dir / "plain.jpg", "東京 – 서울"},
                                              {dir / "plain.jpg", "मुंबई, Ελλάδα"}};
+  const std::vector<TExportPhoto> missing = {{dir / "plain.jpg", "Strand\t\uE123"}};
   const std::vector<TExportPhoto> pictures = {
       {tagged("adobe.jpg", TTestFormat::Jpeg, qtest::TestProfile(TTestProfile::AdobeRgb)), ""},
       {tagged("p3.jpg", TTestFormat::Jpeg, qtest::TestProfile(TTestProfile::DisplayP3)), ""},
@@ -130,7 +132,15 @@ TEST(PrintReady, ArchivalPdfsPassPreflight) {
     const char* Heading;
     const char* Colours;  // pdfimages' colour column
     const char* Errors;   // Preflight's error codes, each once; empty: valid
+    const char* Text = "";  // what pdftotext reads from the page, when given
   } rows[] = {
+      // U+0378 is no character at all and U+E123 a private one that no installed font has; a tab and a
+      // line feed in the heading and a tab in the text are written as spaces, the characters as a
+      // substitute glyph that still reads as the character.
+      {"characters no font has", TPdfA::A1b, missing, 0, "Reise\tnach\nSüden\u0378", "rgb", "",
+       "Reise nach Süden\u0378"},
+      {"2b characters no font has", TPdfA::A2b, missing, 0, "Reise\u0378", "rgb", "3.1.11 7.11.2",
+       "Strand \uE123"},
       {"scripts", TPdfA::A1b, scripts, 3, "Reise – 旅行", "rgb rgb rgb", ""},
       {"pictures, an empty heading", TPdfA::A1b, pictures, 0, "", "icc rgb rgb rgb icc gray gray", ""},
       {"2b scripts", TPdfA::A2b, scripts, 0, "Reise – 旅行", "rgb rgb rgb", "3.1.11 7.11.2"},
@@ -155,6 +165,11 @@ TEST(PrintReady, ArchivalPdfsPassPreflight) {
     EXPECT_EQ(errors, row.Errors) << row.What << "\n" << out;
     if (!*row.Errors) {
       EXPECT_NE(out.find("is a valid PDF/A-1b file"), std::string::npos) << row.What << "\n" << out;
+    }
+    if (*row.Text) {
+      std::string text;
+      ASSERT_EQ(qtest::Run("pdftotext -raw " + qtest::Quote(pdf) + " -", &text), 0) << row.What;
+      EXPECT_NE(text.find(row.Text), std::string::npos) << row.What << "\n" << text;
     }
   }
 }
