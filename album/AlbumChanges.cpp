@@ -1,7 +1,7 @@
 #include "album/AlbumChanges.h"
 
-#include "imaging/PhotoTurn.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/pictaro/Pictaro.h"
 
 namespace {
 

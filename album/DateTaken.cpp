@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "imaging/ExifDate.h"
+#include "album/ExifDate.h"
 
 namespace {
 

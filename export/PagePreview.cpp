@@ -5,8 +5,8 @@
 
 #include "export/PageDrawing.h"
 #include "export/PageRaster.h"
-#include "imaging/PhotoTurn.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/PictureEncoding.h"
 
 namespace {

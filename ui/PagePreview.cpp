@@ -13,9 +13,9 @@
 #include "export/ColorResolve.h"
 #include "export/PagePreview.h"
 #include "export/PageRaster.h"
-#include "imaging/PhotoTurn.h"
-#include "imaging/PreviewPictures.h"
-#include "imaging/ThumbnailCell.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/screen/PreviewPictures.h"
+#include "imaging/screen/ThumbnailCell.h"
 #include "platform/FreeTypeFonts.h"
 
 namespace {

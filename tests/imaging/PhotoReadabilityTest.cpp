@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "imaging/PhotoReadability.h"
+#include "imaging/pictaro/PhotoReadability.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;

@@ -5,9 +5,10 @@
 
 #include <semaphore>
 
-#include "imaging/Pictaro.h"
-#include "imaging/PreviewPictures.h"
 #include "PictureOracle.h"
+
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/screen/PreviewPictures.h"
 #include "support/TestSupport.h"
 
 namespace {
