@@ -197,6 +197,15 @@ void ClampAll(TLayoutSettings& Settings) {
   Settings.PictureDpi = ClampPictureDpi(Settings.PictureDpi);
   Settings.Bleed = ClampDecimal(Settings.Bleed, KBleedLimits);
   Settings.PdfA = PdfAChoice(Settings.PdfA).Level;
+  Settings.PageLayout = PageLayoutChoice(Settings.PageLayout).Kind;
+  Settings.PhotosPerPage = ClampWhole(Settings.PhotosPerPage, KPhotosPerPageLimits);
+  Settings.CropBudget = ClampWhole(Settings.CropBudget, KCropBudgetLimits);
+}
+
+const TPageLayoutChoice& PageLayoutChoice(TPageLayoutKind Kind) {
+  for (const TPageLayoutChoice& choice : KPageLayoutChoices)
+    if (choice.Kind == Kind) return choice;
+  return KPageLayoutChoices[0];
 }
 
 const TPdfAChoice& PdfAChoice(TPdfA Level) {
@@ -223,7 +232,6 @@ std::string PrintSettingsError(const TLayoutSettings& Settings) {
 
 void AssignAlbumSettings(TLayoutSettings& To, const TLayoutSettings& From) {
   TLayoutSettings merged = From;
-  merged.CapED = std::move(To.CapED);
   merged.SeparateCheck = To.SeparateCheck;
   merged.RahmenBreiteEd = To.RahmenBreiteEd;
   merged.EmbedFonts = To.EmbedFonts;

@@ -3,11 +3,15 @@
 #include <filesystem>
 #include <new>
 
+#include "export/AutoPages.h"
 #include "export/ColorResolve.h"
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
 #include "export/PendingFile.h"
 #include "export/PicturePipeline.h"
+#include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/PhotoReadability.h"
+#include "imaging/pictaro/PhotoTurn.h"
 #include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/PictaroMemory.h"
 #include "pdf/PDFWriterCanvas.h"
@@ -74,6 +78,8 @@ class TExportRun {
   void StartPage();
   void BreakPage();
   TPictureLoadPlan LoadPlan() const;
+  void LayOutAutomatically();
+  bool AutoPlacement(size_t Photo, const TPicturePlacement*& Placement);
   void PlacePictures();
   void AnnouncePhotos(size_t UpTo);
   // The message for a failed write; FailedFile names the file that failed when it is not the PDF.
@@ -87,6 +93,12 @@ class TExportRun {
   const TFontEmbedding FEmbedding;
   TLayoutMeasures FMeasures;
   TPageFlow FFlow;
+  // The automatic layout's pages, made from the photos' headers before the first picture is loaded;
+  // for each of its items the photo it shows and its page and place. The next item to draw.
+  std::vector<TPageLayout> FAutoPages;
+  std::vector<size_t> FItemPhoto;
+  std::vector<std::pair<size_t, size_t>> FItemPlace;
+  size_t FNextItem = 0;
   TOpenDocument FDoc;
   std::unique_ptr<TPicturePipeline> FPipeline;  // encodes into FDoc's writer, so it goes first
   size_t FAnnounced = 0;                        // photos reported to the listener so far
@@ -177,11 +189,63 @@ TPictureLoadPlan TExportRun::LoadPlan() const {
   if (FSettings.PdfA == TPdfA::A1b) plan.MaxProfileVersion = 2;
   for (const TExportPhoto& photo : FPhotos) plan.Turns.push_back(photo.Turn);
   plan.Matte = PictureMatte(FSettings);  // transparent pixels show the page's background
-  if (plan.Dpi > 0) {
+  if (plan.Dpi > 0 && FSettings.PageLayout == TPageLayoutKind::Auto) {
+    // Each photo's sizes over all its copies.
+    auto ranges = std::make_shared<std::vector<TPlacementRange>>(FPhotos.size());
+    const std::vector<TPlacementRange> items = ItemPlacementRanges(FAutoPages, FItemPhoto.size());
+    for (size_t k = 0; k < items.size(); ++k) {
+      TPlacementRange& r = (*ranges)[FItemPhoto[k]];
+      if (!items[k].Largest.Drawn) continue;
+      if (!r.Largest.Drawn) {
+        r = items[k];
+        continue;
+      }
+      r.Smallest = {true, std::min(r.Smallest.Width, items[k].Smallest.Width),
+                    std::min(r.Smallest.Height, items[k].Smallest.Height)};
+      r.Largest = {true, std::max(r.Largest.Width, items[k].Largest.Width),
+                   std::max(r.Largest.Height, items[k].Largest.Height)};
+    }
+    plan.Range = [ranges](size_t Photo, int32_t, int32_t) {
+      return Photo < ranges->size() ? (*ranges)[Photo] : TPlacementRange{};
+    };
+  } else if (plan.Dpi > 0) {
     auto bounds = std::make_shared<const TPlacementBounds>(FSettings, PhotoTexts(FPhotos), FMeasures);
     plan.Range = [bounds](size_t Photo, int32_t IW, int32_t IH) { return bounds->Range(Photo, IW, IH); };
   }
   return plan;
+}
+
+// The automatic layout needs every photo's shape before the first page: the headers give them, with
+// the user's turn on top. A photo whose header cannot be read takes no place, as it would take no cell.
+void TExportRun::LayOutAutomatically() {
+  std::vector<TLayoutItem> items;
+  for (size_t i = 0; i < FPhotos.size(); ++i) {
+    if (Cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
+    const char* name = FPhotos[i].FileName.c_str();
+    // Readable as the photo's loading will find it, so that no photo gets a place it then leaves empty.
+    const TPictureHeader header = PhotoReadability(name);
+    if (header.Status != THeaderStatus::Ok) continue;
+    const bool swap = TurnSwapsSides(FPhotos[i].Turn);
+    for (int32_t copy = 0; copy < FSettings.XMalEd; ++copy) {
+      items.push_back({swap ? header.Height : header.Width, swap ? header.Width : header.Height, FPhotos[i].Text});
+      FItemPhoto.push_back(i);
+    }
+  }
+  FAutoPages = LayoutPages(FSettings, items, FMeasures);
+  FItemPlace.resize(items.size());
+  for (size_t page = 0; page < FAutoPages.size(); ++page)
+    for (size_t k = 0; k < FAutoPages[page].Items.size(); ++k) FItemPlace[FAutoPages[page].Items[k]] = {page, k};
+}
+
+// The place of the next load of Photo in the automatic layout, on its page (begun here). False when
+// the photo has no place (its header could not be read, but the photo could).
+bool TExportRun::AutoPlacement(size_t Photo, const TPicturePlacement*& Placement) {
+  while (FNextItem < FItemPhoto.size() && FItemPhoto[FNextItem] < Photo) ++FNextItem;
+  if (FNextItem >= FItemPhoto.size() || FItemPhoto[FNextItem] != Photo) return false;
+  const auto [page, k] = FItemPlace[FNextItem++];
+  while (static_cast<size_t>(FFlow.Page()) < page + 1) BreakPage();
+  Placement = &FAutoPages[page].Pictures[k];
+  return true;
 }
 
 // Every photo loaded as many times as the settings say, in order, each load placed in the next cell.
@@ -206,15 +270,23 @@ void TExportRun::PlacePictures() {
       FPipeline->SkipPhoto(photo);  // the remaining loads would fail alike and use no cell either
       continue;
     }
-    if (FFlow.PageFull()) BreakPage();
-    const TPicturePlacement placement =
-        PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), picture->Width, picture->Height,
-                     FPhotos[photo].Text, FMeasures);
+    TPicturePlacement gridPlacement;
+    const TPicturePlacement* placement = &gridPlacement;
+    if (FSettings.PageLayout == TPageLayoutKind::Auto) {
+      if (!AutoPlacement(photo, placement)) {
+        FPipeline->Drop();
+        continue;
+      }
+    } else {
+      if (FFlow.PageFull()) BreakPage();
+      gridPlacement = PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), picture->Width,
+                                   picture->Height, FPhotos[photo].Text, FMeasures);
+    }
     // A picture too flat or too narrow for the area left to it: it would vanish from the page.
-    if (!placement.DrawPicture)
+    if (!placement->DrawPicture)
       throw TExportStop{TExportStatus::Refused,
                         "Fehler: " + NoRoomMessage(photo + 1, FPhotos[photo].FileName, FFlow.Page())};
-    const TPlacedImage placed = DrawPicturePlacement(*FDoc.Canvas, FSettings, placement, *picture);
+    const TPlacedImage placed = DrawPicturePlacement(*FDoc.Canvas, FSettings, *placement, *picture);
     if (placed.Placed())
       FPipeline->Encode(*FDoc.Canvas, placed);
     else
@@ -241,8 +313,13 @@ TExportResult TExportRun::Run() {
   FResult.ViewFile = PageFileName(1);
   // What runs killed outright left in this folder goes before this run adds its own.
   RemoveStalePendingFiles(std::filesystem::path(FResult.ViewFile).parent_path().string());
-  // Photos whose cells leave no room for a picture would vanish: nothing is written.
-  if (const size_t photo = PhotoWithoutRoom(FSettings, PhotoTexts(FPhotos), FMeasures); photo < FPhotos.size()) {
+  // Photos whose grid cells leave no room for a picture would vanish: nothing is written. (The
+  // automatic layout's places are known only once it has laid the album out; a place without room is
+  // refused as it comes.)
+  if (const size_t photo = FSettings.PageLayout == TPageLayoutKind::Auto
+                               ? FPhotos.size()
+                               : PhotoWithoutRoom(FSettings, PhotoTexts(FPhotos), FMeasures);
+      photo < FPhotos.size()) {
     FResult.Status = TExportStatus::Refused;
     FResult.Message = "Fehler: " + NoRoomMessage(photo + 1, FPhotos[photo].FileName, 0);
     return FResult;
@@ -253,8 +330,11 @@ TExportResult TExportRun::Run() {
     return FResult;
   }
   try {
+    if (FSettings.PageLayout == TPageLayoutKind::Auto) LayOutAutomatically();
     StartPage();
     PlacePictures();
+    // Pages at the end whose every photo failed to load are written empty, as the preview shows them.
+    while (static_cast<size_t>(FFlow.Page()) < FAutoPages.size()) BreakPage();
     FinishDocument();
     if (FOptions.Listener) FOptions.Listener->PageFinished(FFlow.Page());
   } catch (const TExportStop& stop) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "export/AutoPages.h"
 #include "export/ColorResolve.h"
 #include "export/PageDrawing.h"
 #include "pdf/PDFWriterCanvas.h"
@@ -284,6 +285,7 @@ void TPageFlow::Advance() {
 std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,
                                      const TLayoutMeasures& Measures) {
   const TLayoutSettings s = LayoutSnapshot(Settings);
+  if (s.PageLayout == TPageLayoutKind::Auto) return AutoLayoutPages(s, Items, Measures);
   TPageFlow flow(s);
   std::vector<TPageLayout> pages(1);
   auto startPage = [&] {

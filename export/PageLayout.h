@@ -189,7 +189,8 @@ class TPageFlow {
 };
 
 // For a preview: the pictures to place (already repeated, unreadable ones left out) and the pages they
-// make. Always at least one page.
+// make, in the grid or laid out automatically as Settings.PageLayout says (AutoPages.h). Always at
+// least one page.
 struct TLayoutItem {
   int32_t Width = 0, Height = 0;  // pixels
   std::string Text;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 
@@ -197,6 +198,24 @@ TEST_F(ExportCommand, CheckWiring) {
   EXPECT_EQ(r.Status, 0) << r.Err;
   EXPECT_NE(r.Out.find("\"passed\": true"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("\"ppi\": 240,"), std::string::npos) << r.Out;
+  // Laid out automatically with half of it allowed to be cut, the 40 x 30 photo fills the 14 x 14 point
+  // page: its 30 rows over 14 points, 30 x 72 / 13 = 166.15 ppi, where the grid shows it whole 10 high.
+  r = Quirvel("check --json --layout auto --crop-budget 50 --page-size 5x5 --margins 0,0 --no-texts --no-heading "
+              "--no-page-numbers a.jpg");
+  EXPECT_NE(r.Out.find("\"ppi\": 166.15"), std::string::npos) << r.Out;
+}
+
+// The automatic layout through the command line: every photo once in the PDF, as pdfimages lists them.
+TEST_F(ExportCommand, AutomaticLayoutWiring) {
+  QTEST_REQUIRE_PROGRAM("pdfimages");
+  const TResult r = Quirvel("export --layout auto --photos-per-page 2 --crop-budget 20 out.pdf a.jpg b.jpg c.jpg");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  ExpectClean("out.pdf");
+  std::string list;
+  ASSERT_EQ(qtest::Run("pdfimages -list " + qtest::Quote(Dir / "out.pdf"), &list), 0);
+  EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 2 + 3) << list;  // two header lines, three pictures
+  EXPECT_GE(Pages("out.pdf"), 1);
+  EXPECT_LE(Pages("out.pdf"), 3);
 }
 
 // A progressive JPEG cut short after its first scans: the export, the preview and the check all leave
