@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "imaging/color/ColorReading.h"
 #include "imaging/color/ColorConvert.h"
 #include "imaging/pictaro/LoadPicture.h"
 #include "imaging/pictaro/PhotoReadability.h"
@@ -30,7 +31,8 @@ TMadeThumbnail TPreviewPictures::Make(const std::string& FileName) {
   const uint32_t matte = FMatte.load();
   TDib picture{};
   int width = 0, height = 0;
-  TPictureColor colour;  // stays without a profile for an entry of the shared folder, which is sRGB
+  // Stays without a profile for an entry of the shared folder, which is sRGB.
+  TPictureColor colour = ReadingColor();
   colour.Matte = matte;
   // The shared folder's entries are made onto white.
   if (!(side <= ThumbnailCacheSide && FCache && (matte & 0xFFFFFF) == 0xFFFFFF &&
