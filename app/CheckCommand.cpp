@@ -41,10 +41,12 @@ const char* KindName(TFindingKind Kind) {
     case TFindingKind::Low: return "low";
     case TFindingKind::Missing: return "missing";
     case TFindingKind::Unreadable: return "unreadable";
+    case TFindingKind::NoRoom: return "no-room";
     case TFindingKind::TextCut: return "text-cut";
     case TFindingKind::HeadingCut: return "heading-cut";
     case TFindingKind::NearTrim: return "near-trim";
     case TFindingKind::FontLicence: return "font-licence";
+    case TFindingKind::MissingGlyph: return "missing-glyph";
   }
   return "";
 }

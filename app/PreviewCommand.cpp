@@ -20,11 +20,13 @@
 #include "app/Signals.h"
 #include "export/AlbumExport.h"
 #include "export/PageGeometry.h"
+#include "export/ColorResolve.h"
 #include "export/PagePreview.h"
 #include "export/PageRaster.h"
 #include "imaging/color/ColorReading.h"
 #include "imaging/color/ColorConvert.h"
 #include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/PhotoReadability.h"
 #include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/PngWrite.h"
 #include "platform/FreeTypeFonts.h"
@@ -88,20 +90,17 @@ struct TPhotos {
   }
 };
 
-// Reads every photo at the smallest size: readable or not, and its whole size.
+// Learns of every photo whether it is readable, as the export judges it, and its whole size.
 void LearnPhotos(TPhotos& Photos) {
   for (const TExportPhoto& file : Photos.Files) {
     StopWhenInterrupted();
     TPreviewPhoto photo;
     photo.Text = file.Text;
     photo.Turn = file.Turn;  // the pictures stay as their files are: the preview turns them
-    TDib picture{};
-    int width = 0, height = 0;
-    LoadPictureReduced(file.FileName.c_str(), -1, 1, &picture, &width, &height);
-    photo.State = picture.Bits ? TPictureState::Ready : TPictureState::Unreadable;
-    photo.Width = width;
-    photo.Height = height;
-    if (picture.Bits) deldib(picture);
+    const TPictureHeader header = PhotoReadability(file.FileName);
+    photo.State = header.Status == THeaderStatus::Ok ? TPictureState::Ready : TPictureState::Unreadable;
+    photo.Width = header.Width;
+    photo.Height = header.Height;
     Photos.Known.push_back(std::move(photo));
   }
 }
@@ -189,6 +188,7 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
       StopWhenInterrupted();
       int fullWidth = 0, fullHeight = 0;
       TPictureColor colour = ReadingColor();
+      colour.Matte = PictureMatte(settings);  // as the PDF puts transparent pixels
       LoadPictureReduced(photos.Files[photo].FileName.c_str(), -1, side, &photos.Known[photo].Picture, &fullWidth,
                          &fullHeight, &colour);
       if (photos.Known[photo].Picture.Bits) DibToScreen(photos.Known[photo].Picture, colour.Profile.get());

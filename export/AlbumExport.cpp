@@ -10,6 +10,7 @@
 #include "export/PageLayout.h"
 #include "export/PicturePipeline.h"
 #include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/PhotoReadability.h"
 #include "imaging/pictaro/PhotoTurn.h"
 #include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/PictaroMemory.h"
@@ -119,9 +120,11 @@ bool TExportRun::OpenDocument(const std::string& Target) {
   file.Inputs = &FInputs;
   FDoc.File = std::make_unique<TSafeFile>(Target, file);
   FDoc.Canvas = std::make_unique<TPDFCanvas>(FMetrics);
-  FDoc.Canvas->PageWidth = FFlow.Grid().PageW();
-  FDoc.Canvas->PageHeight = FFlow.Grid().PageH();
+  FDoc.Canvas->PageWidth = FFlow.Grid().WriterW();
+  FDoc.Canvas->PageHeight = FFlow.Grid().WriterH();
   FDoc.Canvas->Bleed = FFlow.Grid().B;
+  FDoc.Canvas->TrimWidth = FFlow.Grid().TrimW;
+  FDoc.Canvas->TrimHeight = FFlow.Grid().TrimH;
   FDoc.Canvas->PdfA = FSettings.PdfA;
   FDoc.Canvas->Title = FSettings.CapED;
   FDoc.Canvas->Created = FOptions.Created;
@@ -197,7 +200,7 @@ TPictureLoadPlan TExportRun::LoadPlan() const {
   plan.CleanJpegs = FOptions.CleanJpegs;
   if (FSettings.PdfA == TPdfA::A1b) plan.MaxProfileVersion = 2;
   for (const TExportPhoto& photo : FPhotos) plan.Turns.push_back(photo.Turn);
-  plan.Matte = ResolveColor(FSettings.Shape1);  // transparent pixels show the page's background
+  plan.Matte = PictureMatte(FSettings);  // transparent pixels show the page's background
   if (plan.Dpi > 0 && FSettings.PageLayout == TPageLayoutKind::Auto) {
     // Each photo's sizes over all its copies.
     auto ranges = std::make_shared<std::vector<TPlacementRange>>(FPhotos.size());
@@ -231,7 +234,8 @@ void TExportRun::LayOutAutomatically() {
   for (size_t i = 0; i < FPhotos.size(); ++i) {
     if (Cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
     const char* name = FPhotos[i].FileName.c_str();
-    const TPictureHeader header = ReadDibHeader(name, PictureFormatFor(name, -1));
+    // Readable as the photo's loading will find it, so that no photo gets a place it then leaves empty.
+    const TPictureHeader header = PhotoReadability(name);
     if (header.Status != THeaderStatus::Ok) continue;
     const bool swap = TurnSwapsSides(FPhotos[i].Turn);
     for (int32_t copy = 0; copy < FSettings.XMalEd; ++copy) {
@@ -290,6 +294,10 @@ void TExportRun::PlacePictures() {
       gridPlacement = PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), picture->Width,
                                    picture->Height, FPhotos[photo].Text, FMeasures);
     }
+    // A picture too flat or too narrow for the area left to it: it would vanish from the page.
+    if (!placement->DrawPicture)
+      throw TExportStop{TExportStatus::Refused,
+                        "Fehler: " + NoRoomMessage(photo + 1, FPhotos[photo].FileName, FFlow.Page())};
     const TPlacedImage placed = DrawPicturePlacement(*FDoc.Canvas, FSettings, *placement, *picture);
     if (placed.Placed())
       FPipeline->Encode(*FDoc.Canvas, placed);
@@ -326,6 +334,17 @@ std::string TExportRun::CreateFailure() const {
 
 TExportResult TExportRun::Run() {
   FResult.ViewFile = PageFileName(1);
+  // Photos whose grid cells leave no room for a picture would vanish: nothing is written. (The
+  // automatic layout's places are known only once it has laid the album out; a place without room is
+  // refused as it comes.)
+  if (const size_t photo = FSettings.PageLayout == TPageLayoutKind::Auto
+                               ? FPhotos.size()
+                               : PhotoWithoutRoom(FSettings, PhotoTexts(FPhotos), FMeasures);
+      photo < FPhotos.size()) {
+    FResult.Status = TExportStatus::Refused;
+    FResult.Message = "Fehler: " + NoRoomMessage(photo + 1, FPhotos[photo].FileName, 0);
+    return FResult;
+  }
   if (!OpenDocument(FResult.ViewFile)) {
     // A pipe that nobody read from was waited for until the cancel came.
     const bool cancelled = Cancelled() && FDoc.File && FDoc.File->Errno() == ECANCELED;

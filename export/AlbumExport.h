@@ -72,7 +72,8 @@ enum class TExportStatus {
   CannotCreate,  // the first file could not be created: nothing was written
   WriteFailed,   // writing failed (a full disk, ...): the file being written was removed
   Cancelled,     // the cancel flag was set: the file being written was removed
-  Refused,       // the settings cannot be written (PrintSettingsError): nothing was written
+  Refused,       // the settings cannot be written (PrintSettingsError) or leave a photo no picture area
+                 // (PhotoWithoutRoom, NoRoomMessage): nothing was written
 };
 
 struct TExportResult {

@@ -54,3 +54,5 @@ uint32_t ResolveColor(uint32_t Color) {
 }
 
 bool IsWhite(uint32_t Color) { return ResolveColor(Color) == 0x00FFFFFFu; }
+
+uint32_t PictureMatte(const TLayoutSettings& Settings) { return ResolveColor(Settings.Shape1); }

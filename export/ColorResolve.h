@@ -15,3 +15,8 @@ uint32_t ResolveColor(uint32_t Color);
 
 // True when Color, once resolved, is white (red, green and blue all 255).
 bool IsWhite(uint32_t Color);
+
+struct TLayoutSettings;
+// The colour transparent pixels of every picture are put onto: the page's background. The PDF and the
+// preview both take it from here, so a picture with transparency looks the same in both.
+uint32_t PictureMatte(const TLayoutSettings& Settings);

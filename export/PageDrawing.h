@@ -19,7 +19,7 @@ TPDFFont PdfFontFor(const TFontSpec& Font);
 void EmbedLayoutFonts(TDrawingSurface& Surface, const TLayoutSettings& Settings, TFontEmbedding Embedding);
 
 // Line cap 2, then the background, then the heading and the page number as Decorations say, in the
-// order they say.
+// order they say. Texts in an underlined or struck-out font get their bars drawn after them.
 void DrawPageStart(TDrawingSurface& Canvas, const TLayoutSettings& Settings, const TPageDecorations& Decorations);
 
 // The picture (when Placement.DrawPicture) clipped as Placement says (to its cell under maximal

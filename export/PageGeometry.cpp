@@ -8,6 +8,19 @@ int32_t MmToPoints(double Mm) {
   return static_cast<int32_t>(std::trunc(points));
 }
 
+double MmToExactPoints(double Mm) { return Mm / 25.4 * 72.0; }
+
+int32_t MmToPointsUp(double Mm) {
+  const double points = MmToExactPoints(Mm);
+  if (!(points > 0)) return 0;
+  return static_cast<int32_t>(std::min(std::ceil(points - 1e-6), 2147483647.0));
+}
+
+int32_t TPageGrid::PrintSide(double Trim) const {
+  const double side = std::ceil(Trim - 1e-6) + 2.0 * B + 1.0;
+  return static_cast<int32_t>(std::min(side, 2147483647.0));
+}
+
 void TPageGrid::Compute() {
   const int32_t contentWidth = W - 2 * MX;
   CW = (contentWidth - (NX - 1) * SX) / NX;

@@ -13,6 +13,12 @@
 // trunc(mm / 25.39995 * 72), computed in extended precision: 210 mm -> 595, 297 mm -> 841, 15 -> 42.
 int32_t MmToPoints(double Mm);
 
+// Mm in points, exactly (72 points to the inch of 25.4 mm).
+double MmToExactPoints(double Mm);
+// Mm in whole points, rounded up: never less than Mm (3 mm -> 9, 0.3 mm -> 1, 0 -> 0). A value within
+// a millionth of a point above a whole number counts as that number.
+int32_t MmToPointsUp(double Mm);
+
 // Half of V, truncated toward zero.
 constexpr int32_t Half(int32_t V) { return V / 2; }
 
@@ -24,6 +30,9 @@ struct TPageGrid {
   int32_t NX = 1, NY = 1;  // columns and rows
   int32_t HH = 0;          // height reserved for the heading below the top margin
   int32_t CW = 0, CH = 0;  // cell size
+  // Print-ready pages (bleed or PDF/A): the page size as typed, in exact points, which the PDF's trim
+  // box takes; W and H stay the whole points the layout works in. 0 for plain pages.
+  double TrimW = 0, TrimH = 0;
 
   // Computes CW and CH from the fields above.
   void Compute();
@@ -38,6 +47,15 @@ struct TPageGrid {
   // The page as written, bleed included.
   int32_t PageW() const { return W + 2 * B; }
   int32_t PageH() const { return H + 2 * B; }
+  // The page the PDF writer is given: the page as written, and for print one to two units more each
+  // way, so that its media box (one unit short of it) holds the exact trim box with the whole bleed
+  // on every side: from the top-left corner, where the layout starts, to past the exact page's edge.
+  int32_t WriterW() const { return TrimW > 0 ? PrintSide(TrimW) : PageW(); }
+  int32_t WriterH() const { return TrimH > 0 ? PrintSide(TrimH) : PageH(); }
+
+ private:
+  int32_t PrintSide(double Trim) const;
+
 };
 
 // A rectangle from its top-left corner X1, Y1 to X2, Y2 just outside it.

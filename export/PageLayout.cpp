@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 
 #include "export/AutoPages.h"
@@ -91,7 +92,12 @@ TPageGrid PageGridFor(const TLayoutSettings& Settings, int32_t Page) {
   g.NY = std::max<int32_t>(1, Settings.CountYEd);
   const bool heading = Settings.CaptionCheck && (Page == 1 || Settings.CaptionOnAllPages);
   g.HH = heading ? 3 * FontPoints(Settings.HeadingFont) : 0;
-  g.B = MmToPoints(ClampDecimal(Settings.Bleed, KBleedLimits));
+  // The bleed is never less than asked; the trim box of a page for print is the size typed.
+  g.B = MmToPointsUp(ClampDecimal(Settings.Bleed, KBleedLimits));
+  if (g.B > 0 || Settings.PdfA != TPdfA::None) {
+    g.TrimW = MmToExactPoints(ClampDecimal(Settings.PageWidthEd, KPageSizeLimits));
+    g.TrimH = MmToExactPoints(ClampDecimal(Settings.PageHeightEd, KPageSizeLimits));
+  }
   g.Compute();
   return g;
 }
@@ -232,6 +238,30 @@ TPlacementRange TPlacementBounds::Range(size_t Photo, int32_t IW, int32_t IH) co
     }
   }
   return range;
+}
+
+size_t PhotoWithoutRoom(const TLayoutSettings& Settings, const std::vector<std::string>& Texts,
+                        const TLayoutMeasures& Measures) {
+  const TPageGrid grids[2] = {PageGridFor(Settings, 1), PageGridFor(Settings, 2)};
+  const int64_t cells = int64_t{grids[0].NX} * grids[0].NY;
+  const int64_t copies = std::max<int32_t>(1, Settings.XMalEd);
+  for (size_t i = 0; i < Texts.size(); ++i) {
+    const int64_t before = static_cast<int64_t>(i) * copies;
+    const bool onFirst = before < cells, onLater = before + copies > cells;
+    const size_t lines = PhotoTextLines(Settings, grids[0], Texts[i], Measures).size();
+    for (int page = 0; page < 2; ++page) {
+      if (!(page == 0 ? onFirst : onLater)) continue;
+      if (grids[page].CW <= 0 || PictureArea(Settings, grids[page], lines) <= 0) return i;
+    }
+  }
+  return Texts.size();
+}
+
+std::string NoRoomMessage(size_t Number, const std::string& FileName, int32_t Page) {
+  std::string label = "Foto " + std::to_string(Number) + " (" + std::filesystem::path(FileName).filename().string() + ")";
+  if (Page > 0) label += ", Seite " + std::to_string(Page);
+  return label + ": kein Platz für die Fotos. Ränder, Abstände, Überschrift und Text lassen dem Bild keine Fläche; "
+                 "verkleinern Sie sie oder wählen Sie weniger Spalten oder Zeilen.";
 }
 
 TPageFlow::TPageFlow(const TLayoutSettings& Settings)

@@ -151,6 +151,17 @@ class TPlacementBounds {
   std::vector<std::array<int32_t, 2>> FAreas;
 };
 
+// Photos whose text lines (with the margins, spacing and heading) leave their cell no picture area would
+// vanish from the PDF: the export refuses to write it and the print check fails. PhotoWithoutRoom
+// finds, without any picture, the first photo (from 0) whose area is not positive in a cell of a
+// page it may land on; Texts.size() when every photo has room. With every photo placed Copies times,
+// photo I lands on page 1 when the photos before it leave a cell there, and on a later page when
+// its copies may reach past page 1 (unreadable photos before it only move it forward).
+size_t PhotoWithoutRoom(const TLayoutSettings& Settings, const std::vector<std::string>& Texts,
+                        const TLayoutMeasures& Measures);
+// The German message for photo Number (from 1) with file FileName on page Page getting no picture area.
+std::string NoRoomMessage(size_t Number, const std::string& FileName, int32_t Page);
+
 // The walk through the cells: left to right, top to bottom, page after page. A new page is begun only
 // when another picture is about to be placed, so a full last page is never followed by an empty one.
 class TPageFlow {

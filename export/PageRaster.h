@@ -51,6 +51,8 @@ class TPageRaster final : public TDrawingSurface {
   void BeginClip(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) override;
   void EndClip() override;
   void TextOut(int32_t X, int32_t Y, std::string_view Text) override;
+  int32_t TextWidth(std::string_view Text) override;
+  int32_t TextLineHeight() override;
   TPlacedImage PlacePicture(int32_t X, int32_t Y, int32_t Width, int32_t Height,
                             const TPictureSource& Source) override;
 

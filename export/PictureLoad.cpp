@@ -7,6 +7,7 @@
 #include "imaging/color/ColorConvert.h"
 #include "imaging/pictaro/JpegHeader.h"
 #include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/PhotoReadability.h"
 #include "imaging/pictaro/PhotoTurn.h"
 #include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/PictaroDecode.h"
@@ -177,7 +178,14 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
 
 void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
                        TProgressSink* Progress, TLoadedPicture& Out) {
+  // A file already judged unreadable (by the preview or the print check) is not decoded again; every
+  // load below reads the file's coded data to its end, so its outcome is the verdict for the others.
+  if (RememberedReadability(FileName) == 0) {
+    Out.Clear();
+    return;
+  }
   LoadPictureAsItIs(FileName, Photo, Plan, Progress, Out);
+  RememberReadability(FileName, Out.Source().Loaded());
   TPictureSource& source = Out.FSource;
   if (ProfileAllowed(source.Profile, Plan) || !source.Dib.Bits) return;
   DibToScreen(source.Dib, source.Profile.get());

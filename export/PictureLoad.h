@@ -12,7 +12,8 @@
 //   when it is encoded; the file's bytes are kept beside it when it may still go in as it is;
 // - every other picture is decoded whole, and scaled down when it is encoded.
 // A file that cannot be read, or whose pixels cannot be decoded, is not loaded, as with LoadPicture:
-// whether a photo is unreadable depends neither on pass-through nor on the limit. The source carries
+// whether a photo is unreadable depends neither on pass-through nor on the limit, and agrees with
+// PhotoReadability, which remembers each load's outcome and spares a file it knows to be unreadable. The source carries
 // the picture's checked colour profile (a JPEG that goes in as it is, its own), and transparent pixels
 // are composited onto the plan's matte.
 //

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
 #include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/PhotoReadability.h"
 #include "imaging/pictaro/PhotoTurn.h"
 #include "imaging/pictaro/Pictaro.h"
 #include "pdf/PictureEncoding.h"
@@ -63,10 +65,9 @@ class TChecker {
         FSettings(LayoutSnapshot(Settings)),
         FOptions(Options),
         FMetrics(Options.Metrics ? Options.Metrics : std::make_shared<TFreeTypeFonts>()) {
-    std::vector<std::string> texts;
-    texts.reserve(Photos.size());
-    for (const TExportPhoto& photo : Photos) texts.push_back(photo.Text);
-    FMeasures = MakeLayoutMeasures(FSettings, FMetrics, FontsToEmbed(FSettings, texts));
+    FTexts.reserve(Photos.size());
+    for (const TExportPhoto& photo : Photos) FTexts.push_back(photo.Text);
+    FMeasures = MakeLayoutMeasures(FSettings, FMetrics, FontsToEmbed(FSettings, FTexts));
   }
 
   TPrintCheck Run(const TLayoutSettings& AsGiven);
@@ -86,9 +87,10 @@ class TChecker {
   const TLayoutSettings FSettings;
   const TPrintCheckOptions& FOptions;
   std::shared_ptr<TFontMetrics> FMetrics;
+  std::vector<std::string> FTexts;  // the photos' texts
   TLayoutMeasures FMeasures;
   std::vector<bool> FOneBit;
-  std::vector<bool> FTextReported, FTrimReported;
+  std::vector<bool> FTextReported, FTrimReported, FNoRoomReported;
   std::set<std::string> FLines;  // every text line placed, for the fonts it is written in
   TPrintCheck FCheck;
 };
@@ -99,7 +101,7 @@ void TChecker::ReadHeaders() {
   for (size_t i = 0; i < FPhotos.size() && !Cancelled(); ++i) {
     TPhotoCheck& photo = FCheck.Photos[i];
     photo.FileName = FPhotos[i].FileName;
-    const TPictureHeader header = ReadDibHeader(photo.FileName.c_str(), PictureFormatFor(photo.FileName.c_str(), -1));
+    const TPictureHeader header = PhotoReadability(photo.FileName);
     if (header.Status == THeaderStatus::Ok) {
       // The user's turn on top of the file's orientation: a quarter turn swaps the sides.
       const bool swap = TurnSwapsSides(FPhotos[i].Turn);
@@ -118,6 +120,10 @@ void TChecker::ReadHeaders() {
 
 void TChecker::Place(size_t Photo, const TPicturePlacement& Placement, int32_t Page, const TPageGrid& Grid) {
   TPhotoCheck& photo = FCheck.Photos[Photo];
+  if (!Placement.DrawPicture && !FNoRoomReported[Photo]) {
+    FNoRoomReported[Photo] = true;
+    Add(TFindingKind::NoRoom, true, Photo + 1, Page, NoRoomMessage(Photo + 1, FPhotos[Photo].FileName, Page));
+  }
   if (Placement.DrawPicture) {
     const double ppi =
         EffectiveResolution(Placement, photo.Width, photo.Height, FOneBit[Photo], FSettings.PictureDpi);
@@ -173,18 +179,38 @@ void TChecker::CheckNearTrim(size_t Photo, const TPicturePlacement& Placement, i
 }
 
 void TChecker::CheckFonts() {
-  if (FSettings.PdfA == TPdfA::None && !FSettings.EmbedFonts) return;
   TTextShaper* shaper = FMetrics->Shaper();
   if (!shaper) return;
+  // Texts in an embedded font are shaped; the others are written in Windows-1252, which every font has.
+  const TFontEmbedding embedding = FontsToEmbed(FSettings, FTexts);
+  const bool licences = FSettings.PdfA != TPdfA::None || FSettings.EmbedFonts;
   std::vector<TFontFace*> faces;
-  const auto collect = [&](const TFontSpec& Font, const std::string& Text) {
+  std::u32string missing;
+  std::vector<std::string> missingIn;
+  const auto collect = [&](const TFontSpec& Font, const std::string& Text, bool Embedded) {
+    if (!Embedded && !licences) return;
     const TPDFFont font = PdfFontFor(Font);
-    for (const TShapedRun& run : shaper->Shape(font.Name, font.Style & (fsBold | fsItalic), Text).Runs)
+    const TShapedLine& line = shaper->Shape(font.Name, font.Style & (fsBold | fsItalic), Text);
+    for (const TShapedRun& run : line.Runs)
       if (run.Face && std::find(faces.begin(), faces.end(), run.Face) == faces.end()) faces.push_back(run.Face);
+    if (!Embedded) return;
+    for (char32_t c : line.Missing)
+      if (missing.find(c) == std::u32string::npos) {
+        missing += c;
+        missingIn.push_back(Text);
+      }
   };
-  if (FSettings.CaptionCheck) collect(FSettings.HeadingFont, FSettings.CapED);
-  if (FSettings.PageNrCheck) collect(FSettings.TextFont, "0123456789");
-  for (const std::string& line : FLines) collect(FSettings.TextFont, line);
+  if (FSettings.CaptionCheck) collect(FSettings.HeadingFont, FSettings.CapED, embedding.Heading);
+  if (FSettings.PageNrCheck) collect(FSettings.TextFont, "0123456789", embedding.Text);
+  for (const std::string& line : FLines) collect(FSettings.TextFont, line, embedding.Text);
+  for (size_t i = 0; i < missing.size(); ++i) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(missing[i]));
+    Add(TFindingKind::MissingGlyph, false, 0, 0,
+        std::string("Zeichen ") + code + " in " + Quoted(missingIn[i]) +
+            ": Keine installierte Schrift hat es; an seiner Stelle steht ein Ersatzzeichen.");
+  }
+  if (!licences) return;
   for (TFontFace* face : faces)
     if (face->ForbidsEmbedding())
       Add(TFindingKind::FontLicence, FSettings.PdfA != TPdfA::None, 0, 0,
@@ -199,6 +225,7 @@ TPrintCheck TChecker::Run(const TLayoutSettings& AsGiven) {
   if (Cancelled()) return std::move(FCheck);
   FTextReported.assign(FPhotos.size(), false);
   FTrimReported.assign(FPhotos.size(), false);
+  FNoRoomReported.assign(FPhotos.size(), false);
 
   TPageFlow flow(FSettings);
   const TPageDecorations decorations = DecoratePage(FSettings, flow.Grid(), 1, FMeasures);

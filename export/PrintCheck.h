@@ -2,14 +2,16 @@
 // The print check: what a print shop would find wrong with the album's PDF, found without writing it.
 //
 // The album is laid out exactly as the export lays it out (PageLayout.h: the same settings snapshot,
-// fonts, measures, cells and bleed), but every photo is known only by its file's header
-// (ReadDibHeader), never decoded, so that an album of hundreds of photos is checked in a fraction of
-// a second. For each photo it finds:
+// fonts, measures, cells and bleed), with every photo known by its file's header and the readability
+// verdict the export and the preview go by (PhotoReadability), which decodes a photo once and then
+// remembers it while the file stays the same, so that checking an album again takes a fraction of a
+// second. For each photo it finds:
 // - its effective resolution where it is placed: the pixels the PDF keeps along the picture's shorter
 //   side (all of them, or as many as the resolution limit leaves; a 1-bit picture keeps all) per inch
 //   of the box a reader shows it in. Placed several times, the lowest counts. Below KTooLowPpi it is
 //   "zu gering", below KLowPpi "knapp";
-// - that it is missing or unreadable (by its header; a file whose pixel data is damaged passes here);
+// - that its cell leaves it no picture area (NoRoomMessage), so that the export refuses to write it;
+// - that it is missing or unreadable (its header, or its picture's coded data, cannot be read);
 // - that its text sticks out of its cell: a line wider than the cell (lines are wrapped in the
 //   user-interface font and printed in the text font), lines reaching below the cell, or past the
 //   page's trim edge;
@@ -17,10 +19,11 @@
 //   a cut off by a little would show a sliver of background or cut into the picture.
 // Besides: a heading wider than the page; settings no PDF can be written with (PrintSettingsError);
 // with PDF/A or embedded fonts, every face the texts would be written in whose licence forbids
-// embedding it.
+// embedding it; every character of a text written in an embedded font that no installed font has,
+// which the PDF shows as a substitute (TTextShaper).
 //
-// The check passes when no photo is "zu gering", missing or unreadable and the settings can be
-// written; the rest are notes. It runs on any thread with font metrics of its own, and stops early
+// The check passes when no photo is "zu gering", missing, unreadable or without room and the settings
+// can be written; the rest are notes. It runs on any thread with font metrics of its own, and stops early
 // (with what it found so far, not Complete) when Cancel is set.
 
 #include <atomic>
@@ -50,7 +53,9 @@ struct TPhotoCheck {
   TResolution Rating = TResolution::None;
 };
 
-enum class TFindingKind { Settings, TooLow, Low, Missing, Unreadable, TextCut, HeadingCut, NearTrim, FontLicence };
+enum class TFindingKind {
+  Settings, TooLow, Low, Missing, Unreadable, NoRoom, TextCut, HeadingCut, NearTrim, FontLicence, MissingGlyph
+};
 
 struct TPrintFinding {
   TFindingKind Kind;

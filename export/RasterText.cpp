@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "export/PageRaster.h"
+#include "pdf/PDFWriterCanvas.h"
 #include "platform/FontFace.h"
 #include "platform/FontMetrics.h"
 #include "platform/TextEncoding.h"
@@ -53,6 +54,16 @@ const TDeclaredWidths& TPageRaster::WidthsOf(const TPDFFont& Font) {
   auto found = FWidths.find(key);
   if (found == FWidths.end()) found = FWidths.emplace(key, DeclaredWidths(*FMetrics, Font.Name, Font.Style)).first;
   return found->second;
+}
+
+int32_t TPageRaster::TextWidth(std::string_view Text) {
+  return FMetrics ? PdfTextWidth(*FMetrics, Font, Text, EmbedsFont(Font)) : 0;
+}
+
+int32_t TPageRaster::TextLineHeight() {
+  if (!FMetrics) return 0;
+  FMetrics->SelectFont(Font.Name, Font.Style, Font.Size);
+  return FMetrics->LineHeight();
 }
 
 void TPageRaster::TextOut(int32_t X, int32_t Y, std::string_view Text) {

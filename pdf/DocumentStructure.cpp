@@ -2,6 +2,7 @@
 // catalog, outlines, cross-reference table and trailer, and the writer's life from BeginDoc to EndDoc.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
@@ -156,7 +157,10 @@ void TPDFCanvas::EndContentStream() {
   AppendInt(FLine, StreamLength(FCompressed.size()));
   WriteLine();
   EndObject();
-  *AppendRecord(*FPageSizes) = {PageWidth, PageHeight, Bleed};
+  const auto thousandths = [](double Units) {
+    return Units > 0 ? static_cast<int64_t>(std::llround(std::min(Units, 1e12) * 1000)) : int64_t{0};
+  };
+  *AppendRecord(*FPageSizes) = {PageWidth, PageHeight, Bleed, thousandths(TrimWidth), thousandths(TrimHeight)};
 }
 
 void TPDFCanvas::NewPage() {
@@ -285,7 +289,7 @@ void TPDFCanvas::WritePageTree() {
     // The box is one unit smaller than the page, the last pixel row and column; it is kept at least
     // one unit wide and high, since an empty or inverted box is no page at all to a reader.
     WriteBox("/MediaBox", 0, 0, MediaBoxSide(size.Width), MediaBoxSide(size.Height));
-    if (size.Bleed > 0) WriteBleedBoxes(size);
+    if (size.Bleed > 0 || size.TrimWidth > 0) WriteBleedBoxes(size);
     FLine.assign("/Contents ");
     AppendInt(FLine, int64_t(FFirstContentObj) + 2 * int64_t(i));
     FLine += " 0 R";
@@ -299,6 +303,12 @@ void TPDFCanvas::WriteBleedBoxes(const TPdfPageSize& Size) {
   // box is (one unit short of the page's last row and column).
   WriteBox("/BleedBox", 0, 0, MediaBoxSide(Size.Width), MediaBoxSide(Size.Height));
   const int64_t b = Size.Bleed;
+  if (Size.TrimWidth > 0 && Size.TrimHeight > 0) {
+    // The exact trim box, hanging from the top-left corner where the page's drawing starts.
+    const int64_t top = (MediaBoxSide(Size.Height) - b) * 1000;
+    WriteFineBox("/TrimBox", b * 1000, top - Size.TrimHeight, b * 1000 + Size.TrimWidth, top);
+    return;
+  }
   WriteBox("/TrimBox", b, b, b + MediaBoxSide(static_cast<int32_t>(std::max<int64_t>(1, Size.Width - 2 * b))),
            b + MediaBoxSide(static_cast<int32_t>(std::max<int64_t>(1, Size.Height - 2 * b))));
 }
@@ -308,6 +318,17 @@ void TPDFCanvas::WriteBox(std::string_view Name, int64_t Left, int64_t Bottom, i
   FLine += " [";
   for (const int64_t value : {Left, Bottom, Right, Top}) {
     AppendInt(FLine, value);
+    FLine += ' ';
+  }
+  FLine.back() = ']';
+  WriteLine();
+}
+
+void TPDFCanvas::WriteFineBox(std::string_view Name, int64_t Left, int64_t Bottom, int64_t Right, int64_t Top) {
+  FLine.assign(Name);
+  FLine += " [";
+  for (const int64_t value : {Left, Bottom, Right, Top}) {
+    AppendThousandths(FLine, value);
     FLine += ' ';
   }
   FLine.back() = ']';

@@ -83,6 +83,10 @@ class TDrawingSurface {
   virtual void EndClip() = 0;
   // One line of text in Font, the top-left corner of its cell at (X, Y).
   virtual void TextOut(int32_t X, int32_t Y, std::string_view Text) = 0;
+  // The width of Text in Font as TextOut writes it, and Font's line height (its cell's height, whose
+  // last row the baseline lies below), in page units.
+  virtual int32_t TextWidth(std::string_view Text) = 0;
+  virtual int32_t TextLineHeight() = 0;
   // The whole of Source's picture stretched over the rectangle whose top-left corner is X, Y and whose
   // size is Width x Height. The writer returns what it needs to encode the picture later; a surface
   // that draws at once returns nothing placed.

@@ -104,6 +104,11 @@ void TPDFCanvas::TextOut(int32_t X, int32_t Y, std::string_view Text) {
   WriteLine("ET");
 }
 
+int32_t TPDFCanvas::TextLineHeight() {
+  SelectMeasureFont(Font.Name, Font.Style, Font.Size);
+  return FMeasure->LineHeight();
+}
+
 int32_t TPDFCanvas::TextWidth(std::string_view Text) {
   SelectMeasureFont(Font.Name, Font.Style, Font.Size);
   if (WritesShaped(Text)) return PdfTextWidth(*FMeasure, Font, Text, true);

@@ -74,6 +74,7 @@ struct TPdfObjectEntry {
 struct TPdfPageSize {
   int32_t Width, Height;
   int32_t Bleed;  // the page's trim box lies this far inside it; 0: no trim box
+  int64_t TrimWidth, TrimHeight;  // thousandths of a unit; 0: the trim box follows from Bleed
 };
 
 // A font resource: Name is a malloc'ed, zero-terminated UTF-8 copy owned by the writer, for a font
@@ -167,7 +168,8 @@ class TPDFCanvas final : public TDrawingSurface {
   // Text (see FontsAndText.cpp). TextOut puts the text cell's top-left corner at (X, Y).
   void TextOut(int32_t X, int32_t Y, std::string_view Text) override;
   // Width of Text in the current Font, in page units; works with or without an open document.
-  int32_t TextWidth(std::string_view Text);
+  int32_t TextWidth(std::string_view Text) override;
+  int32_t TextLineHeight() override;
   // The 1-based number of the font resource for Name and Style, adding one when there is none. Only
   // meaningful while a document is open; 0 when idle.
   int32_t FontNumber(std::string_view Name, TFontStyles Style);
@@ -230,6 +232,11 @@ class TPDFCanvas final : public TDrawingSurface {
   // page (PageWidth x PageHeight) is the media box and the bleed box, and the trim box lies Bleed units
   // inside it on every side. 0 writes the media box alone. Taken when a page ends.
   int32_t Bleed = 0;
+  // Above 0, the page is for print and its trim box has exactly this size (in units, rounded to
+  // thousandths), Bleed units right of the page's left edge and below its top edge; the page must be
+  // large enough to leave Bleed units beyond it on every side. The bleed box is then the media box,
+  // also with no bleed. Taken when a page ends.
+  double TrimWidth = 0, TrimHeight = 0;
   // Archival PDF/A of this level, or none (see above). Read by BeginDoc and while the document is open.
   TPdfA PdfA = TPdfA::None;
   // With PdfA: the document's title (UTF-8) and the moment it was made (0: when BeginDoc is called).
@@ -256,6 +263,8 @@ class TPDFCanvas final : public TDrawingSurface {
   void WriteBleedBoxes(const TPdfPageSize& Size);
   // The line "Name [Left Bottom Right Top]" of a page's box.
   void WriteBox(std::string_view Name, int64_t Left, int64_t Bottom, int64_t Right, int64_t Top);
+  // The same with every value in thousandths of a unit.
+  void WriteFineBox(std::string_view Name, int64_t Left, int64_t Bottom, int64_t Right, int64_t Top);
   // The line "X Y Width Height re" in PDF coordinates.
   void WriteRectPath(int64_t X, int64_t Y, int64_t Width, int64_t Height);
   void WriteTrailer();

@@ -133,6 +133,9 @@ std::u32string Composed(std::u32string_view Chars) {
   return composed.size() < Chars.size() ? composed : std::u32string();
 }
 
+// C0 and C1 control characters and DEL: no face has a glyph for them.
+bool IsControl(char32_t C) { return C < 0x20 || (C >= 0x7F && C <= 0x9F); }
+
 // True when Face draws every character of Chars that is drawn at all.
 bool Covers(const TFontFace* Face, std::u32string_view Chars) {
   if (!Face) return false;
@@ -242,6 +245,7 @@ TFontFace* TTextShaper::FaceFor(TPrimary& Primary, std::u32string_view Chars) {
 
 const TShapedLine& TTextShaper::Shape(std::string_view Name, TFontStyles Style, std::string_view Text) {
   FLine.Runs.clear();
+  FLine.Missing.clear();
   FLine.Advance = 0;
   TPrimary& primary = PrimaryFor(Name, Style);
   if (!primary.Face || Text.empty()) return FLine;
@@ -303,15 +307,34 @@ const TShapedLine& TTextShaper::Shape(std::string_view Name, TFontStyles Style, 
       face = Candidate;
       return true;
     };
-    if (!(before && IsWeakScript(script) && take(before->Face)) && !take(primary.Face) &&
-        !(!composed.empty() && take(FaceFor(primary, composed))) && !take(FaceFor(primary, original))) {
-      // No face has the whole cluster: the face of its first character, or the chosen face's box.
+    // Control characters draw nothing in any face: a cluster of them (CR LF is one) is shaped as a space.
+    const bool control = std::all_of(original.begin(), original.end(), IsControl);
+    char32_t substitute = 0;
+    if (control) {
+      substitute = U' ';
+      face = before && Covers(before->Face, U" ") ? before->Face : primary.Face;
+    } else if (!(before && IsWeakScript(script) && take(before->Face)) && !take(primary.Face) &&
+               !(!composed.empty() && take(FaceFor(primary, composed))) && !take(FaceFor(primary, original))) {
+      // No face has the whole cluster: the face of its first character. A first character no face
+      // has at all is drawn as the replacement character from a face that has one (a question mark
+      // when none has), never as a face's missing-glyph box; the cluster keeps its own bytes, so
+      // that a reader gives its text back.
       const char32_t lead = original.front();
       face = primary.Face->HasChar(lead) ? primary.Face : FaceFor(primary, std::u32string_view(&lead, 1));
-      if (!face) face = primary.Face;
+      if (!face) {
+        for (char32_t c : original)
+          if (!IsDefaultIgnorable(c) && !primary.Face->HasChar(c) && !FaceFor(primary, std::u32string_view(&c, 1)))
+            FLine.Missing.push_back(c);
+        substitute = U'\uFFFD';
+        face = primary.Face->HasChar(substitute) ? primary.Face : FaceFor(primary, U"\uFFFD");
+        if (!face) substitute = U'?', face = primary.Face;
+      }
     }
     const uint32_t start = static_cast<uint32_t>(FShaping.size());
-    if (compose) {
+    if (substitute != 0) {
+      AppendUtf8(FShaping, substitute);
+      FOrigin.resize(FShaping.size(), offsets[first]);
+    } else if (compose) {
       for (char32_t c : composed) AppendUtf8(FShaping, c);
       FOrigin.resize(FShaping.size(), offsets[first]);
     } else {

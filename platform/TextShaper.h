@@ -9,8 +9,10 @@
 // character of the cluster, else the first face in fontconfig's fallback order that has them all. A
 // cluster that Unicode composes into fewer characters (NFC: "e" and U+0301 into "é") is shaped
 // composed wherever the face has the composed characters. A cluster no installed face has whole
-// goes to the face of its first character, and a character no face has at all stays in the chosen
-// face, which draws its missing-glyph box.
+// goes to the face of its first character. A cluster whose first character no face has at all is
+// drawn as one replacement character (U+FFFD) from a face that has it, or as a question mark, never as
+// a missing-glyph box, and its characters are listed in Missing; a control character (tab, line
+// feed, ...) is drawn as a space. Either keeps its own bytes, so a reader gives the text back.
 //
 // Results are in visual order, left to right, with positions in shape units (1/65536 em, FontFace.h).
 // Each glyph names the bytes of the line it stands for, so that a reader can give the text back, and
@@ -58,6 +60,8 @@ struct TShapedRun {
 struct TShapedLine {
   std::vector<TShapedRun> Runs;  // visual order
   int64_t Advance = 0;           // the line's width, shape units
+  // The characters no installed face has, in logical order, each drawn as a substitute (below).
+  std::u32string Missing;
 };
 
 class TTextShaper {

@@ -1,12 +1,17 @@
 #include "ui/MainForm.h"
 
+#include <QAbstractSpinBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QThread>
 #include <QWheelEvent>
 #include <cmath>
@@ -395,8 +400,16 @@ void TMainForm::DelFotoBtnClick() { FArranging->DeleteSelected(); }
 
 void TMainForm::EscapeKeyDown() {
   if (FUi->PageControl2->currentWidget() != FUi->FotosPage) return;
+  // Esc in a field the user types into never deletes photos; the grid's own key field is the grid.
   const QWidget* focus = focusWidget();
-  if (focus && (focus == FUi->Memo1 || FUi->Memo1->isAncestorOf(focus))) return;
+  const auto typedInto = [this](const QWidget* Widget) {
+    if (Widget == FGrid->KeyEdit) return false;
+    return qobject_cast<const QLineEdit*>(Widget) || qobject_cast<const QAbstractSpinBox*>(Widget) ||
+           qobject_cast<const QPlainTextEdit*>(Widget) || qobject_cast<const QTextEdit*>(Widget) ||
+           qobject_cast<const QComboBox*>(Widget);
+  };
+  for (const QWidget* w = focus; w && w != this; w = w->parentWidget())
+    if (typedInto(w)) return;
   DelFotoBtnClick();
 }
 

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "album/AlbumModel.h"
+#include "export/ColorResolve.h"
 #include "export/PagePreview.h"
 #include "export/PageRaster.h"
 #include "imaging/pictaro/PhotoTurn.h"
@@ -145,6 +146,7 @@ void TPagePreview::Redraw() {
   FScheduled = false;
   if (!isVisible()) return;
   FDirty = false;
+  FPictures->SetMatte(PictureMatte(FSettings()));
 
   // What is known of each photo: the pane's own picture, else the grid's thumbnail, which also stands
   // in for the photo's proportions until its size is known.

@@ -64,9 +64,12 @@ TPhotoArranging::TPhotoArranging(TMainForm& Form, Ui::TMainForm& Controls, TDial
   for (const QKeySequence& keys :
        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
     connect(new QShortcut(keys, &Form), &QShortcut::activated, this, &TPhotoArranging::RedoBtnClick);
-  // The photo text has no undo of its own: its keys undo the album's steps, typing included.
+  // No text field has an undo of its own: their keys undo the album's steps, typing included, so that
+  // a field's own undo never leaves steps in the album's history that undo nothing visible.
   FUi.Memo1->setUndoRedoEnabled(false);
   FUi.Memo1->installEventFilter(this);
+  for (QLineEdit* edit : Form.findChildren<QLineEdit*>()) edit->installEventFilter(this);
+  for (QAbstractSpinBox* box : Form.findChildren<QAbstractSpinBox*>()) box->installEventFilter(this);
 
   connect(grid, &TThumbnailGrid::DeleteRequested, this, &TPhotoArranging::DeleteSelected);
   connect(grid, &TThumbnailGrid::SelectionDropped, this, &TPhotoArranging::MoveSelectionTo);
@@ -339,13 +342,15 @@ void TPhotoArranging::ShowState() {
 }
 
 bool TPhotoArranging::eventFilter(QObject* Watched, QEvent* Event) {
-  if (Watched == FUi.Memo1 &&
-      (Event->type() == QEvent::ShortcutOverride || Event->type() == QEvent::KeyPress)) {
+  const bool field = Watched == FUi.Memo1 || qobject_cast<QLineEdit*>(Watched) ||
+                     qobject_cast<QAbstractSpinBox*>(Watched);
+  if (field && (Event->type() == QEvent::ShortcutOverride || Event->type() == QEvent::KeyPress)) {
     const auto* key = static_cast<QKeyEvent*>(Event);
     if (IsUndoKey(*key) || IsRedoKey(*key)) {
-      // Not taken by the text box: the window's shortcuts get them.
+      // Not taken by the field: the window's shortcuts get them. A key press that still arrives (no
+      // shortcut took it) is swallowed, so the field never undoes on its own.
       if (Event->type() == QEvent::ShortcutOverride) Event->ignore();
-      return Event->type() == QEvent::ShortcutOverride;
+      return true;
     }
   }
   return QObject::eventFilter(Watched, Event);

@@ -10,7 +10,7 @@
 // background behind a dialog with "Abbrechen" (RunJob); a cancelled job leaves the album unchanged.
 //
 // Keys: Strg+Z undoes, Strg+Umschalt+Z and Strg+Y redo, anywhere in the window (in the photo text
-// too, which has no undo of its own; other text fields keep theirs); Strg+L and Strg+R turn on the
+// and every other text or number field too, none of which has an undo of its own); Strg+L and Strg+R turn on the
 // page "Fotos".
 //
 // User-interface thread only. The window owns it; it works on the window's album, grid and controls.

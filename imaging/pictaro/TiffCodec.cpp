@@ -170,11 +170,13 @@ bool DecodeTiff(const uint8_t* Data, size_t Size, TProgressReporter& Progress, T
     Progress.Report(row + rows, height);
   }
   if (!ApplyOrientation(*dib, TurnedOrientation(orientation, Turn))) return false;
-  // Tag 34675. The picture comes out as RGB, so only an RGB file's profile still describes it.
+  // Tag 34675. The picture comes out as RGB, so only the profile of an RGB file, or of a palette file,
+  // whose palette holds RGB colours in the profile's space, still describes it.
   uint16_t photometric = 0;
   uint32_t iccSize = 0;
   const void* icc = nullptr;
-  if (TIFFGetField(tiff.Tif, TIFFTAG_PHOTOMETRIC, &photometric) && photometric == PHOTOMETRIC_RGB &&
+  if (TIFFGetField(tiff.Tif, TIFFTAG_PHOTOMETRIC, &photometric) &&
+      (photometric == PHOTOMETRIC_RGB || photometric == PHOTOMETRIC_PALETTE) &&
       TIFFGetField(tiff.Tif, TIFFTAG_ICCPROFILE, &iccSize, &icc) && icc && iccSize > 0) {
     Color.Icc.assign(static_cast<const char*>(icc), iccSize);
     Color.Channels = 3;

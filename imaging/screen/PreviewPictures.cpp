@@ -5,6 +5,7 @@
 #include "imaging/color/ColorReading.h"
 #include "imaging/color/ColorConvert.h"
 #include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/PhotoReadability.h"
 #include "imaging/pictaro/Pictaro.h"
 #include "imaging/screen/ThumbnailCache.h"
 
@@ -27,12 +28,22 @@ TPreviewPictures::~TPreviewPictures() {
 // On a worker thread.
 TMadeThumbnail TPreviewPictures::Make(const std::string& FileName) {
   const int side = std::max(FSide.load(), 1);
+  const uint32_t matte = FMatte.load();
   TDib picture{};
   int width = 0, height = 0;
   // Stays without a profile for an entry of the shared folder, which is sRGB.
   TPictureColor colour = ReadingColor();
-  if (!(side <= ThumbnailCacheSide && FCache && FCache->Read(FileName, &picture, &width, &height)))
+  colour.Matte = matte;
+  // The shared folder's entries are made onto white.
+  if (!(side <= ThumbnailCacheSide && FCache && (matte & 0xFFFFFF) == 0xFFFFFF &&
+        FCache->Read(FileName, &picture, &width, &height)))
     LoadPictureReduced(FileName.c_str(), -1, side, &picture, &width, &height, &colour);
+  // A picture at hand is not enough: a reduced decode, or the shared folder's entry, may show a photo
+  // the export cannot read. The preview goes by the export's verdict.
+  if (picture.Bits && PhotoReadability(FileName).Status != THeaderStatus::Ok) {
+    deldib(picture);
+    picture = TDib{};
+  }
   if (!picture.Bits) return {TThumbnailKind::Unreadable, picture};
   if (LongSide(picture) > side) {
     TDib smaller;
@@ -45,7 +56,7 @@ TMadeThumbnail TPreviewPictures::Make(const std::string& FileName) {
   // The preview is shown on the screen, as the grid's thumbnails are: in sRGB, converted once small.
   DibToScreen(picture, colour.Profile.get());
   const std::lock_guard lock(FSizesLock);
-  FSizes[FileName] = {width, height};
+  FSizes[FileName] = {width, height, matte};
   return {TThumbnailKind::Cached, picture};
 }
 
@@ -81,7 +92,7 @@ bool TPreviewPictures::TakeResults() {
   for (TThumbnailResult& r : results) {
     TEntry& entry = FEntries[r.FileName];
     Drop(entry);
-    std::pair<int, int> size{0, 0};
+    TMade size;
     {
       const std::lock_guard lock(FSizesLock);
       if (auto found = FSizes.find(r.FileName); found != FSizes.end()) {
@@ -89,14 +100,20 @@ bool TPreviewPictures::TakeResults() {
         FSizes.erase(found);
       }
     }
+    if (r.Made.Picture.Bits && size.Matte != FMatte.load()) {
+      // Made onto a matte no longer wanted: asked for again.
+      deldib(r.Made.Picture);
+      FEntries.erase(r.FileName);
+      continue;
+    }
     if (r.Made.Kind == TThumbnailKind::Unreadable || !r.Made.Picture.Bits) {
       entry.State = TPictureState::Unreadable;
       deldib(r.Made.Picture);
       continue;
     }
     entry.State = TPictureState::Ready;
-    entry.Width = size.first;
-    entry.Height = size.second;
+    entry.Width = size.Width;
+    entry.Height = size.Height;
     if (FShown.count(r.FileName))
       entry.Picture = r.Made.Picture;
     else
@@ -109,6 +126,13 @@ bool TPreviewPictures::TakeResults() {
 const TPreviewPictures::TEntry* TPreviewPictures::Find(const std::string& FileName) const {
   const auto found = FEntries.find(FileName);
   return found == FEntries.end() ? nullptr : &found->second;
+}
+
+void TPreviewPictures::SetMatte(uint32_t Matte) {
+  if (FMatte.exchange(Matte) == Matte) return;
+  for (auto& [name, entry] : FEntries) Drop(entry);
+  FEntries.clear();
+  FRequested.clear();
 }
 
 void TPreviewPictures::Keep(const std::vector<std::string>& FileNames) {

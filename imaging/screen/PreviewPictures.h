@@ -58,6 +58,10 @@ class TPreviewPictures {
   // Forgets every file not in FileNames (photos that left the album), and the files that could not be
   // read, so that those are tried again.
   void Keep(const std::vector<std::string>& FileNames);
+  // Transparent pixels are put onto Matte (0x00BBGGRR), the colour the PDF puts them onto (the page's,
+  // PictureMatte); white until set. A new matte forgets every picture made onto the old one, and
+  // pictures still being made onto it are thrown away when they arrive.
+  void SetMatte(uint32_t Matte);
   // True when nothing is being made or waiting to be taken.
   bool Idle() const { return FMaker->Idle(); }
 
@@ -67,8 +71,14 @@ class TPreviewPictures {
 
   const TThumbnailCache* FCache;
   std::atomic<int32_t> FSide{0};
+  std::atomic<uint32_t> FMatte{0xFFFFFF};
+  // What Make found of a file: its whole size and the matte its picture was made onto.
+  struct TMade {
+    int Width = 0, Height = 0;
+    uint32_t Matte = 0xFFFFFF;
+  };
   std::mutex FSizesLock;
-  std::map<std::string, std::pair<int, int>> FSizes;  // whole sizes found by Make, guarded by FSizesLock
+  std::map<std::string, TMade> FSizes;  // guarded by FSizesLock
   std::map<std::string, TEntry> FEntries;
   std::set<std::string> FShown;
   std::vector<std::string> FRequested;

@@ -174,17 +174,23 @@ TEST_F(ExportCommand, BadArgumentsFailWithGermanMessages) {
   EXPECT_FALSE(fs::exists(Dir / "out.pdf"));
 }
 
-// With --bleed the page grows by the bleed on every side and the trim box is the page as it was, as
-// pdfinfo reads them (the media box one point short of the page, as always). Worked out by hand:
-// 210 mm = 595 points, 3 mm = 8; 100 mm = 283, 0,5 mm = 1.
+// With --bleed or --pdfa the trim box is the page as typed, in exact points (210 x 297 mm = 595.276 x
+// 841.890), from the page's top-left corner plus the bleed, which is rounded up to whole points
+// (3 mm = 8.5 -> 9, 0,3 mm = 0.85 -> 1, 0,5 mm = 1.42 -> 2); the media box, one point short of the page
+// written, leaves at least the bleed beyond it on every side. Read by pdfinfo. Worked out by hand: for
+// 3 mm, the page written is 596 + 18 + 1 = 615 wide, 842 + 18 + 1 = 861 high; the trim box runs from 9
+// to 9 + 595.276, and from 860 - 9 = 851 down to 851 - 841.890 = 9.110. 254 mm are exactly 720 points.
+// Plain pages keep their media box of 594 x 840 and no other box.
 TEST_F(ExportCommand, BleedGivesTrimAndBleedBoxes) {
   struct {
     const char* Options;
     const char* Media;
     const char* Trim;
   } rows[] = {
-      {"--bleed 3", "0.00     0.00   610.00   856.00", "8.00     8.00   602.00   848.00"},
-      {"--bleed 0,5 --page-size 100x100", "0.00     0.00   284.00   284.00", "1.00     1.00   283.00   283.00"},
+      {"--bleed 3", "0.00     0.00   614.00   860.00", "9.00     9.11   604.28   851.00"},
+      {"--bleed 0,3", "0.00     0.00   598.00   844.00", "1.00     1.11   596.28   843.00"},
+      {"--bleed 0,5 --page-size 254x254", "0.00     0.00   724.00   724.00", "2.00     2.00   722.00   722.00"},
+      {"--pdfa", "0.00     0.00   596.00   842.00", "0.00     0.11   595.28   842.00"},
       {"", "0.00     0.00   594.00   840.00", "0.00     0.00   594.00   840.00"},  // no boxes but the media box
   };
   for (const auto& row : rows) {
@@ -192,9 +198,9 @@ TEST_F(ExportCommand, BleedGivesTrimAndBleedBoxes) {
     ASSERT_EQ(r.Status, 0) << r.Err;
     std::string out;
     ASSERT_EQ(qtest::Run("pdfinfo -box " + qtest::Quote(Dir / "out.pdf"), &out), 0);
-    EXPECT_NE(out.find(std::string("MediaBox:            ") + row.Media), std::string::npos) << out;
-    EXPECT_NE(out.find(std::string("BleedBox:            ") + row.Media), std::string::npos) << out;
-    EXPECT_NE(out.find(std::string("TrimBox:             ") + row.Trim), std::string::npos) << out;
+    EXPECT_NE(out.find(std::string("MediaBox:            ") + row.Media), std::string::npos) << row.Options << out;
+    EXPECT_NE(out.find(std::string("BleedBox:            ") + row.Media), std::string::npos) << row.Options << out;
+    EXPECT_NE(out.find(std::string("TrimBox:             ") + row.Trim), std::string::npos) << row.Options << out;
   }
 }
 
@@ -240,6 +246,45 @@ TEST_F(ExportCommand, AutomaticLayoutWiring) {
   EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 2 + 3) << list;  // two header lines, three pictures
   EXPECT_GE(Pages("out.pdf"), 1);
   EXPECT_LE(Pages("out.pdf"), 3);
+}
+
+// A progressive JPEG cut short after its first scans: the export, the preview and the check all leave
+// it out, so the photo after it is on page 2 in all three.
+TEST_F(ExportCommand, OneVerdictOnAPhotoCutShort) {
+  ASSERT_TRUE(qtest::WriteCutJpeg(Dir / "cut.jpg", 400, 300, true, 0.7));
+  const std::string grid = "--columns 1 --rows 1 ";
+  TResult r = Quirvel("export " + grid + "out.pdf a.jpg cut.jpg b.jpg");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Pages("out.pdf"), 2);
+  r = Quirvel("preview --page all " + grid + "seite.png a.jpg cut.jpg b.jpg");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("(Seite 2 von 2)"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("1 Foto konnte nicht gelesen werden"), std::string::npos) << r.Out;
+  r = Quirvel("check --json " + grid + "a.jpg cut.jpg b.jpg");
+  EXPECT_NE(r.Out.find("\"kind\": \"unreadable\""), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("\"pages\": 2,"), std::string::npos) << r.Out;
+}
+
+// A character no installed font has is named by the check.
+TEST_F(ExportCommand, CheckNamesCharactersNoFontHas) {
+  const TResult r = Quirvel("check --pdfa --name " + qtest::Quote("Reise\u0378") + " a.jpg");
+  EXPECT_NE(r.Out.find("Zeichen U+0378 in „Reise\u0378“: Keine installierte Schrift hat es; an seiner Stelle steht "
+                       "ein Ersatzzeichen.\n"),
+            std::string::npos)
+      << r.Out;
+}
+
+// Cells of 10 points that the photo's text line (its file name) fills: the export refuses and writes
+// nothing, the check fails.
+TEST_F(ExportCommand, NoRoomForThePhotos) {
+  TResult r = Quirvel("export --columns 6 --rows 30 out.pdf a.jpg");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("Fehler: Foto 1 (a.jpg): kein Platz für die Fotos."), std::string::npos) << r.Err;
+  EXPECT_FALSE(fs::exists(Dir / "out.pdf"));
+  r = Quirvel("check --columns 6 --rows 30 a.jpg");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Out.find("Foto 1 (a.jpg), Seite 1: kein Platz für die Fotos."), std::string::npos) << r.Out;
+  EXPECT_NE(r.Err.find("Druckprüfung nicht bestanden"), std::string::npos) << r.Err;
 }
 
 // Liberation Sans, the only face fontconfig knows here, with its licence bits made "restricted": the PDF/A

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <regex>
 
 #include "export/AlbumExport.h"
@@ -252,6 +253,41 @@ TEST_F(AlbumExport, PageFileThatCannotBeCreatedIsReportedAndSkipped) {
   EXPECT_NE(pdftest::PageOperators(qtest::ReadFile(Dir / "urlaub0003.pdf"), 1).find("(3) Tj"),
             std::string::npos);
   EXPECT_EQ(Leftovers(), 0);
+}
+
+// Photos that would vanish for want of a picture area: the export refuses and writes nothing.
+TEST_F(AlbumExport, PhotosWithoutRoomAreRefused) {
+  qtest::WriteFile(Dir / "album.pdf", "old");
+  struct {
+    const char* What;
+    std::function<void(TLayoutSettings&)> Set;
+    std::string Message;
+    std::vector<std::string> Names = {"red.jpg", "green.jpg"};
+  } rows[] = {
+      // 10-point cells filled by the photo's one text line (its file name).
+      {"30 rows", [](TLayoutSettings& S) { S.CountXEd = 6, S.CountYEd = 30; }, "Foto 1 (red.jpg): kein Platz für die Fotos. "},
+      {"margins wider than the page",
+       [](TLayoutSettings& S) { S.PageWidthEd = S.PageHeightEd = 10, S.RandXEd = S.RandYEd = 100; },
+       "Foto 1 (red.jpg): kein Platz für die Fotos. "},
+      // Rows 13 points apart (4.6 mm) leave cells of (709 - 29 x 13) / 30 = 11 points: an area 1 point
+      // high under the text line, in which a picture of 60 x 80 pixels would be 0 points wide.
+      {"a picture too narrow for its area", [](TLayoutSettings& S) { S.CountXEd = 6, S.CountYEd = 30, S.SpaceVEd = 4.6; },
+       "Foto 1 (green.jpg), Seite 1: kein Platz für die Fotos. ", {"green.jpg", "red.jpg"}},
+  };
+  for (const auto& row : rows) {
+    Settings = FirstStartSettings();
+    row.Set(Settings);
+    for (bool separate : {false, true}) {
+      Settings.SeparateCheck = separate;
+      const TExportResult r = Export(row.Names);
+      EXPECT_EQ(r.Status, TExportStatus::Refused) << row.What;
+      EXPECT_EQ(r.Message.rfind("Fehler: " + row.Message, 0), 0u) << row.What << ": " << r.Message;
+      EXPECT_TRUE(r.Files.empty()) << row.What;
+      EXPECT_EQ(qtest::ReadFile(Dir / "album.pdf"), "old") << row.What;
+      EXPECT_FALSE(fs::exists(Dir / "album0001.pdf")) << row.What;
+      EXPECT_EQ(Leftovers(), 0) << row.What;
+    }
+  }
 }
 
 TEST_F(AlbumExport, FirstFileThatCannotBeCreated) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "export/ColorResolve.h"
 #include "export/PageLayout.h"
 
@@ -156,6 +158,41 @@ TEST(ExportLayout, TextsTallerThanTheCellDropThePictureButKeepTheLines) {
     EXPECT_FALSE(p.Clip);
     ASSERT_EQ(p.Lines.size(), 30u);
     EXPECT_EQ(p.Lines[0].Y, 331);  // from the top of the cell
+  }
+}
+
+// Which photo gets no picture area, worked out by hand on A4 (2 x 3 cells of 248 x 227 points, rows
+// 241 apart, a 10-point text font, 5 wrap points a character).
+TEST(ExportLayout, PhotosWithoutRoomForTheirPicture) {
+  std::string lines23;
+  for (int i = 0; i < 23; ++i) lines23 += "Zeile\n";  // 230 points of text
+  struct {
+    const char* What;
+    std::function<void(TLayoutSettings&)> Set;
+    std::vector<std::string> Texts;
+    size_t Expected;  // Texts.size(): every photo has room
+  } rows[] = {
+      {"one line in a 227-point cell", [](TLayoutSettings&) {}, {"a", "b"}, 2},
+      // 30 rows: (841 - 84 - 48 - 29 x 14) / 30 = 10 points, which one line of text fills.
+      {"30 rows and a text line", [](TLayoutSettings& S) { S.CountXEd = 6, S.CountYEd = 30; }, {"", "a"}, 1},
+      {"30 rows without texts", [](TLayoutSettings& S) { S.CountXEd = 6, S.CountYEd = 30, S.TextCheck = false; },
+       {"a", "b"}, 2},
+      // A page of 10 x 10 mm with margins of 100 mm has cells of negative width.
+      {"margins wider than the page",
+       [](TLayoutSettings& S) { S.PageWidthEd = S.PageHeightEd = 10, S.RandXEd = S.RandYEd = 100; }, {""}, 0},
+      // Heading on page 1 only: 23 lines leave -3 points under it, 13 on later pages (243 high).
+      {"too tall for page 1, the sixth photo", [](TLayoutSettings& S) { S.CaptionOnAllPages = false; },
+       {"", "", "", "", "", lines23}, 5},
+      {"too tall for page 1, the seventh photo lands on page 2", [](TLayoutSettings& S) { S.CaptionOnAllPages = false; },
+       {"", "", "", "", "", "", lines23}, 7},
+      // Two copies each: photo 3's second copy lands on page 2, its first on page 1.
+      {"copies reach page 1", [](TLayoutSettings& S) { S.CaptionOnAllPages = false, S.XMalEd = 2; },
+       {"", "", lines23}, 2},
+  };
+  for (const auto& row : rows) {
+    TLayoutSettings s = FirstStartSettings();
+    row.Set(s);
+    EXPECT_EQ(PhotoWithoutRoom(LayoutSnapshot(s), row.Texts, FixedMeasures()), row.Expected) << row.What;
   }
 }
 

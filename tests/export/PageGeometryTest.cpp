@@ -19,6 +19,23 @@ TEST(PageGeometry, MillimetresToPoints) {
   for (const auto& r : rows) EXPECT_EQ(MmToPoints(r.mm), r.points) << r.mm;
 }
 
+// Bleeds are rounded up to whole points, never below what was asked: mm / 25.4 x 72 by hand.
+TEST(PageGeometry, MillimetresToPointsRoundedUp) {
+  const struct {
+    double Mm;
+    int32_t Points;
+  } rows[] = {
+      {0, 0},
+      {0.3, 1},     // 0.85
+      {0.5, 2},     // 1.42
+      {3, 9},       // 8.50, which whole points cut to 8 (2.82 mm)
+      {3.175, 9},   // exactly 9: not a point more
+      {10, 29},     // 28.35
+      {-1, 0},      // nothing below 0
+  };
+  for (const auto& row : rows) EXPECT_EQ(MmToPointsUp(row.Mm), row.Points) << row.Mm;
+}
+
 TEST(PageGeometry, WorkedExampleGrid) {
   TPageGrid g;
   g.W = MmToPoints(210);

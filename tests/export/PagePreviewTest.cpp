@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "export/PagePreview.h"
 #include "export/PageRaster.h"
 #include "imaging/pictaro/LoadPicture.h"
 #include "imaging/pictaro/Pictaro.h"
+#include "platform/FreeTypeFonts.h"
 #include "support/ReferenceAlbums.h"
 #include "support/TestSupport.h"
 
@@ -88,6 +90,73 @@ TEST(PagePreview, ReferenceAlbumsLookAsTheirPdfs) {
       pagesCompared += ComparePreviewWithPdf(album, album.Settings, turned);
     }
   EXPECT_EQ(pagesCompared, 2 * (2 + 2 + 2 + 2 + 3 + 3));
+}
+
+// The rows of a picture of Width x Height pixels (Rgb, three bytes each) in which a dark run reaches
+// across at least half the width: a bar, where letters like "l" and "i" only make short ones.
+std::vector<int> BarRows(const std::string& Rgb, int Width, int Height) {
+  std::vector<int> rows;
+  for (int y = 0; y < Height; ++y) {
+    int run = 0, longest = 0;
+    for (int x = 0; x < Width; ++x) {
+      const auto* p = reinterpret_cast<const unsigned char*>(Rgb.data()) + (size_t(y) * Width + x) * 3;
+      run = p[0] + p[1] + p[2] < 300 ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
+    if (longest * 2 >= Width) rows.push_back(y);
+  }
+  return rows;
+}
+
+// An underlined and a struck-out heading: poppler renders the PDF with a bar under the letters, one
+// through them, or both, and the preview draws the same bars in the same rows.
+TEST(PagePreview, UnderlineAndStrikeOutInThePdfAndThePreview) {
+  QTEST_REQUIRE_PROGRAM("pdftoppm");
+  const struct {
+    const char* What;
+    int32_t Style;
+    size_t Groups;  // runs of adjacent bar rows
+  } rows[] = {
+      {"plain", 0, 0},
+      {"underlined", KFontUnderline, 1},
+      {"struck out", KFontStrikeOut, 1},
+      {"both", KFontUnderline | KFontStrikeOut, 2},
+  };
+  std::vector<int> underline, strike;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.What);
+    qtest::TScratchDir dir;
+    TLayoutSettings s;
+    s.ShowPDFCheck = false;
+    s.PageWidthEd = 100, s.PageHeightEd = 40;
+    s.PageNrCheck = false;
+    s.CapED = "lil lil lil lil";
+    s.HeadingFont.Name = "DejaVu Sans";
+    s.HeadingFont.Style = row.Style;
+    s.HeadingFont.Color = 0;
+    SetFontSize(s.HeadingFont, 36);
+    const TExportResult exported = ExportAlbum({}, s, dir / "a.pdf", {});
+    ASSERT_TRUE(exported.Ok()) << exported.Message;
+    const TPreviewLayout layout({}, s, std::make_shared<TFreeTypeFonts>());
+    const int width = 2 * static_cast<int>(MediaBoxSide(layout.PageWidth()));
+    const int height = static_cast<int>(PreviewHeightFor(layout.PageWidth(), layout.PageHeight(), width));
+    std::string pdf;
+    ASSERT_TRUE(qtest::PdfPagePixels(dir / "a.pdf", 1, width, height, pdf));
+    TPageRaster raster(layout.PageWidth(), layout.PageHeight(), width, height, std::make_shared<TFreeTypeFonts>());
+    layout.DrawPage(1, raster, {});
+    const std::string drawn(reinterpret_cast<const char*>(raster.Pixels()), size_t(width) * height * 3);
+    const std::vector<int> read = BarRows(pdf, width, height), preview = BarRows(drawn, width, height);
+    size_t groups = 0;
+    for (size_t i = 0; i < read.size(); ++i) groups += i == 0 || read[i] != read[i - 1] + 1;
+    EXPECT_EQ(groups, row.Groups);
+    ASSERT_EQ(preview.size(), read.size());
+    for (size_t i = 0; i < read.size(); ++i) EXPECT_NEAR(preview[i], read[i], 1) << i;
+    if (row.Style == KFontUnderline) underline = read;
+    if (row.Style == KFontStrikeOut) strike = read;
+  }
+  ASSERT_FALSE(underline.empty());
+  ASSERT_FALSE(strike.empty());
+  EXPECT_GT(underline.front(), strike.back());  // the underline lies below the line through the letters
 }
 
 // The same albums laid out automatically, with a fifth of each photo allowed to be cut: cut pictures

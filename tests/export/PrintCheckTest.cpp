@@ -84,6 +84,9 @@ TEST(PrintCheck, ResolutionsAsPdfImagesReadsThem) {
 // A4 in 2 x 3 cells of 248 x 227 points, as the export lays it out; the photo of 2000 x 1500 pixels fits
 // 248 x 186, far above 200 ppi, a 400 x 300 one has 300 pixels over a box of 185 points: 116 ppi.
 TEST(PrintCheck, FindingsOfHandMadeAlbums) {
+  const std::string KNoRoomAdvice =
+      "Ränder, Abstände, Überschrift und Text lassen dem Bild keine Fläche; verkleinern Sie sie oder wählen Sie "
+      "weniger Spalten oder Zeilen.";
   qtest::TScratchDir dir;
   WritePicture(dir / "p.jpg", 2000, 1500);
   WritePicture(dir / "small.jpg", 400, 300);
@@ -104,10 +107,18 @@ TEST(PrintCheck, FindingsOfHandMadeAlbums) {
       {"a line wider than the cell", {{dir / "p.jpg", std::string(30, 'x')}}, [](TLayoutSettings& S) { SetFontSize(S.TextFont, 20); },
        {"Foto 1 (p.jpg), Seite 1: Eine Zeile des Textes ist breiter als sein Feld."}, true},
       // 30 lines of 10 points from the cell's top at 90 reach 390, below the cell's bottom at 317.
+      // The 30 lines leave the picture no room either: it would vanish.
       {"lines below the cell", {{dir / "p.jpg", lines30}}, [](TLayoutSettings&) {},
-       {"Foto 1 (p.jpg), Seite 1: Der Text reicht unten über sein Feld hinaus."}, true},
+       {"Foto 1 (p.jpg), Seite 1: kein Platz für die Fotos. " + KNoRoomAdvice,
+        "Foto 1 (p.jpg), Seite 1: Der Text reicht unten über sein Feld hinaus."},
+       false},
       {"lines below the page", {{dir / "p.jpg", lines100}}, [](TLayoutSettings&) {},
-       {"Foto 1 (p.jpg), Seite 1: Der Text reicht unten über den Seitenrand hinaus."}, true},
+       {"Foto 1 (p.jpg), Seite 1: kein Platz für die Fotos. " + KNoRoomAdvice,
+        "Foto 1 (p.jpg), Seite 1: Der Text reicht unten über den Seitenrand hinaus."},
+       false},
+      // Cells of 10 points that one text line fills; the photo without a text keeps its picture.
+      {"30 rows", {{dir / "p.jpg", ""}, {dir / "p.jpg", "a"}}, [](TLayoutSettings& S) { S.CountXEd = 6, S.CountYEd = 30; },
+       {"Foto 2 (p.jpg), Seite 1: kein Platz für die Fotos. " + KNoRoomAdvice}, false},
       // 80 characters of 8 points: 640, wider than the page's 595.
       {"a heading wider than the page", {{dir / "p.jpg", ""}}, [](TLayoutSettings& S) { S.CapED = std::string(80, 'H'); },
        {"Überschrift: Sie ist breiter als die Seite und wird abgeschnitten."}, true},

@@ -54,12 +54,12 @@ TEST(PrintReady, TrimBoxWithBleedRendersAsThePageWithout) {
     settings.ZoomInFotosCheck = zoomIn;
     settings.Bleed = 0;
     ASSERT_TRUE(ExportAlbum(photos, settings, dir / "plain.pdf", {}).Ok());
-    settings.Bleed = 3;  // 8 points
+    settings.Bleed = 3;  // 8.5 points, rounded up to 9
     ASSERT_TRUE(ExportAlbum(photos, settings, dir / "bleed.pdf", {}).Ok());
     // A4 is 595 x 841 points, its media box 594 x 840; at 144 dpi every point is two pixels.
     for (int scale : {1, 2}) {
       const std::string plain = Render(dir / "plain.pdf", 72 * scale);
-      const std::string trimmed = Render(dir / "bleed.pdf", 72 * scale, 8 * scale, 8 * scale, 594 * scale, 840 * scale);
+      const std::string trimmed = Render(dir / "bleed.pdf", 72 * scale, 9 * scale, 9 * scale, 594 * scale, 840 * scale);
       ASSERT_EQ(plain.size(), trimmed.size()) << scale;
       EXPECT_TRUE(plain == trimmed) << "zoom " << zoomIn << ", scale " << scale;
     }
@@ -118,6 +118,7 @@ std::string Column(const std::string& Command, const std::string& Pdf, const std
 TEST(PrintReady, ArchivalPdfsPassPreflight) {
   QTEST_REQUIRE_PROGRAM("java");
   QTEST_REQUIRE_PROGRAM("pdfimages");
+  QTEST_REQUIRE_PROGRAM("pdftotext");
   QTEST_REQUIRE_PHOTOS();
   using namespace qtest;  // the tagged pictures' formats and profiles
   qtest::TScratchDir dir;
@@ -132,6 +133,7 @@ TEST(PrintReady, ArchivalPdfsPassPreflight) {
   const std::vector<TExportPhoto> scripts = {{dir / "plain.jpg", "Kairo – القاهرة"},
                                              {dir / "plain.jpg", "東京 – 서울"},
                                              {dir / "plain.jpg", "मुंबई, Ελλάδα"}};
+  const std::vector<TExportPhoto> missing = {{dir / "plain.jpg", "Strand\t\uE123"}};
   const std::vector<TExportPhoto> pictures = {
       {tagged("adobe.jpg", TTestFormat::Jpeg, qtest::TestProfile(TTestProfile::AdobeRgb)), ""},
       {tagged("p3.jpg", TTestFormat::Jpeg, qtest::TestProfile(TTestProfile::DisplayP3)), ""},
@@ -148,7 +150,15 @@ TEST(PrintReady, ArchivalPdfsPassPreflight) {
     const char* Heading;
     const char* Colours;  // pdfimages' colour column
     const char* Errors;   // Preflight's error codes, each once, in the order of their text; empty: valid
+    const char* Text = "";  // what pdftotext reads from the page, when given
   } rows[] = {
+      // U+0378 is no character at all and U+E123 a private one that no installed font has; a tab and a
+      // line feed in the heading and a tab in the text are written as spaces, the characters as a
+      // substitute glyph that still reads as the character.
+      {"characters no font has", TPdfA::A1b, missing, 0, "Reise\tnach\nSüden\u0378", "rgb", "",
+       "Reise nach Süden\u0378"},
+      {"2b characters no font has", TPdfA::A2b, missing, 0, "Reise\u0378", "rgb", "3.1.11 7.11.2",
+       "Strand \uE123"},
       {"scripts", TPdfA::A1b, scripts, 3, "Reise – 旅行", "rgb rgb rgb", ""},
       {"pictures, an empty heading", TPdfA::A1b, pictures, 0, "", "icc rgb rgb rgb icc gray gray", ""},
       {"2b scripts", TPdfA::A2b, scripts, 0, "Reise – 旅行", "rgb rgb rgb", "3.1.11 7.11.2"},
@@ -171,6 +181,11 @@ TEST(PrintReady, ArchivalPdfsPassPreflight) {
         row.Colours)
         << row.What << "\n"
         << out;
+    if (*row.Text) {
+      std::string text;
+      ASSERT_EQ(qtest::Run("pdftotext -raw " + qtest::Quote(pdf) + " -", &text), 0) << row.What;
+      EXPECT_NE(text.find(row.Text), std::string::npos) << row.What << "\n" << text;
+    }
     list += pdf + "\n";
   }
   // Every file judged in one start of Java.

@@ -59,6 +59,7 @@ TEST(ColorProfile, EveryFormatHandsOutItsProfileAndDamagedOnesAreIgnored) {
       {"png srgb v2", Png, qtest::TestProfile(TTestProfile::SrgbV2), 65519, {}, 0, Rgb, 2, true},
       {"png srgb v4", Png, qtest::TestProfile(TTestProfile::SrgbV4), 65519, {}, 0, Rgb, 4, true},
       {"tiff adobe", Tiff, adobe, 65519, {}, 0, Rgb, 2},
+      {"palette tiff adobe", TiffPalette, adobe, 65519, {}, 0, Rgb, 2},  // expanded to RGB, as palette PNGs
       {"webp p3", Webp, p3, 65519, {}, 0, Rgb, 4},
       {"heic p3", Heic, p3, 65519, {}, 0, Rgb, 4},
       {"avif adobe", Avif, adobe, 65519, {}, 0, Rgb, 2},

@@ -148,8 +148,10 @@ std::string TaggedPicture(TTestFormat Format, const TTestPixels& Pixels, const s
   const std::string options = Format == TTestFormat::JpegGrey ? "-type Grayscale -quality 95"
                               : jpeg                          ? "-quality 95"
                               : Format == TTestFormat::Webp   ? "-define webp:lossless=true"
+                              : Format == TTestFormat::TiffPalette ? "-type Palette"
                                                               : "";
-  const char* ext = jpeg ? "jpg" : Format == TTestFormat::Tiff ? "tif" : Format == TTestFormat::Webp ? "webp" : "png";
+  const bool tiff = Format == TTestFormat::Tiff || Format == TTestFormat::TiffPalette;
+  const char* ext = jpeg ? "jpg" : tiff ? "tif" : Format == TTestFormat::Webp ? "webp" : "png";
   const std::string out = dir / (std::string("out.") + ext);
   const std::string profile = Icc.empty() || jpeg ? "" : " -profile " + Quote(dir / "in.icc");
   if (Run("convert " + Quote(dir / "in.pam") + " " + options + profile + " " + Quote(out) + " 2>&1") != 0) {

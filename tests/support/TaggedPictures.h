@@ -48,7 +48,7 @@ TTestPixels PatchPixels(const std::vector<uint32_t>& Colours, int Side);
 // CMS with relative colorimetric intent.
 TTestPixels InProfile(const TTestPixels& Pixels, TTestProfile Profile);
 
-enum class TTestFormat { Jpeg, JpegGrey, Png, PngAlpha, Tiff, Webp, Heic, Avif };
+enum class TTestFormat { Jpeg, JpegGrey, Png, PngAlpha, Tiff, TiffPalette, Webp, Heic, Avif };
 // The file's bytes, with Icc embedded when not empty (JPEG: in APP2 segments of at most SegmentSize
 // bytes each, written in the order Order gives as 1-based segment numbers, out of order, repeated or
 // left out; empty: all in order). PngAlpha makes the alpha 0 in the left half, 255 in the right half.

@@ -144,6 +144,16 @@ bool WriteQuadrantJpeg(const std::string& File, int Orientation) {
   return made;
 }
 
+bool WriteCutJpeg(const std::string& File, int Width, int Height, bool Progressive, double Keep) {
+  const bool made = Run("convert -size " + std::to_string(Width) + "x" + std::to_string(Height) +
+                        " -seed 7 plasma: -quality 90 " + (Progressive ? "-interlace JPEG " : "") + Quote(File)) == 0;
+  EXPECT_TRUE(made) << "convert could not write " << File;
+  if (!made) return false;
+  const std::string bytes = ReadFile(File);
+  WriteFile(File, bytes.substr(0, static_cast<size_t>(static_cast<double>(bytes.size()) * Keep)));
+  return true;
+}
+
 namespace {
 
 // An 8-bit binary PPM (P6) or PGM (P5, each sample then three times) as a reader wrote it: its size

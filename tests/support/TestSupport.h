@@ -110,6 +110,11 @@ void WritePicture(const std::filesystem::path& File, int Width, int Height, int 
 // recorded failure) when either fails.
 bool WriteQuadrantJpeg(const std::string& File, int Orientation);
 
+// Writes a JPEG of Width x Height pixels of ImageMagick's seeded plasma (the same bytes every time),
+// progressive or baseline, and keeps only the first Keep share of its bytes (1: the whole file). False
+// (with a recorded failure) when convert fails.
+bool WriteCutJpeg(const std::string& File, int Width, int Height, bool Progressive, double Keep);
+
 // The outcome of running the program under test.
 struct TProgramResult {
   int Status = -1;

@@ -3,6 +3,7 @@
 // the search jumps back and scrolls the photo into view, a double click opens the one viewer, and the
 // wheel scrolls the grid on the page "Fotos" only.
 
+#include <QAbstractSpinBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -90,6 +91,31 @@ class MainFormGridTest : public QObject {
     f.Control<QTabWidget>("PageControl2")->setCurrentIndex(1);
     QTest::keyClick(f.Control<QLineEdit>("SearchEdit"), Qt::Key_Escape);
     QCOMPARE(f.Form.Album().Pics.Count, 2u);
+  }
+
+  // Esc in any field the user types into on the page "Fotos" (the template among them) deletes
+  // nothing; the grid's keys still delete (above).
+  void EscapeInATextFieldNeverDeletes() {
+    TMainFormFixture f;
+    f.Form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f.Form));
+    f.AddPhotos({"/a.jpg", "/b.jpg", "/c.jpg"});
+    f.SelectPhoto(1);
+    QList<QWidget*> fields;
+    QWidget* page = f.Form.findChild<QWidget*>("FotosPage");
+    QVERIFY(page);
+    for (QWidget* w : page->findChildren<QWidget*>())
+      if ((qobject_cast<QLineEdit*>(w) && w != f.Form.Grid()->KeyEdit && !qobject_cast<QAbstractSpinBox*>(w->parentWidget())) ||
+          qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QPlainTextEdit*>(w))
+        fields << w;
+    QVERIFY(fields.contains(f.Control<QLineEdit>("TextTemplateEd")));
+    QVERIFY(fields.size() >= 2);
+    for (QWidget* field : fields) {
+      field->setFocus();
+      QVERIFY2(field->hasFocus(), qPrintable(field->objectName()));
+      QTest::keyClick(field, Qt::Key_Escape);
+      QVERIFY2(f.Form.Album().Pics.Count == 3u, qPrintable(field->objectName()));
+    }
   }
 
   void SearchJumpScrollsThePhotoIntoView() {

@@ -1,6 +1,7 @@
 // Arranging photos in the real window: dragging the selection within the grid, dropping files and
 // folders from a file manager, and one row each for the other commands' wiring (sorting, turning,
 // texts from the template, a run of typing, undo keys and the "*" in the title).
+#include <QAbstractSpinBox>
 #include <QDialog>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -8,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTabWidget>
 #include <QUrl>
 #include <QtTest>
 #include <filesystem>
@@ -192,6 +194,62 @@ class PhotoArrangingTest : public QObject {
     f.Click("UndoBtn");
     f.Click("UndoBtn");  // the template typed
     QCOMPARE(f.Form.Settings().TextTemplate, std::string());
+  }
+
+  // Strg+Z and Strg+Y typed in a field do what "Rückgängig" and "Wiederherstellen" do: the album's
+  // steps, never the field's own undo. Each row runs the same edits twice, once undone and redone by
+  // the keys in the field and once by the buttons, and both windows must end up alike.
+  void UndoKeysInEveryFieldAreTheAlbums() {
+    const struct {
+      const char* Field;
+      const char* Typed;
+    } rows[] = {
+        {"TextTemplateEd", "{Name}"},
+        {"CapED", " Urlaub"},  // the album name: not one of the album's steps
+        {"CountXEd", "4"},
+        {"RandXEd", "7"},
+    };
+    for (const auto& row : rows) {
+      QString state[2];
+      for (int byKeys = 0; byKeys < 2; ++byKeys) {
+        TMainFormFixture f;
+        f.Form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.Form));
+        f.AddPhotos({"/f/a.jpg", "/f/b.jpg"});
+        f.SelectPhoto(1);
+        QTest::keyClick(f.Form.Grid()->KeyEdit, Qt::Key_R, Qt::ControlModifier);  // one step before
+        auto* field = f.Form.findChild<QWidget*>(row.Field);
+        QVERIFY2(field, row.Field);
+        if (auto* tabs = f.Control<QTabWidget>("PageControl2")) {
+          for (QWidget* page = field->parentWidget(); page; page = page->parentWidget())
+            if (tabs->indexOf(page) >= 0) tabs->setCurrentWidget(page);
+        }
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_End);
+        if (qobject_cast<QAbstractSpinBox*>(field)) QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, QString::fromUtf8(row.Typed));
+        const auto snapshot = [&] {
+          QString text = field->property("text").toString();
+          if (auto* spin = qobject_cast<QAbstractSpinBox*>(field)) text = spin->text();
+          return text + "|" + QString::number(f.Form.Album().Pics[0].Turn) + "|" + f.Form.windowTitle() + "|" +
+                 QString::number(f.Control<QPushButton>("UndoBtn")->isEnabled()) +
+                 QString::number(f.Control<QPushButton>("RedoBtn")->isEnabled());
+        };
+        QString trace;
+        if (byKeys) {
+          QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+          QVERIFY2(f.Control<QPushButton>("RedoBtn")->isEnabled(), row.Field);
+          trace += snapshot() + "/";
+          QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
+        } else {
+          f.Click("UndoBtn");
+          trace += snapshot() + "/";
+          f.Click("RedoBtn");
+        }
+        state[byKeys] = trace + snapshot();
+      }
+      QCOMPARE(state[1], state[0]);
+    }
   }
 };
 

@@ -13,8 +13,8 @@ class PrintCheckListTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // A 100 x 75 photo in a cell of a 2 x 3 A4 page is far below 150 ppi; a 2000 x 1500 one is not. On
-  // a page of 20 mm the small one is enough too.
+  // A 100 x 75 photo in a cell of a 2 x 3 A4 page is far below 150 ppi; a 2000 x 1500 one is not. In
+  // ten columns the small one is enough too; a page too small for any picture fails.
   void NamesTheTooSmallPhotoAndFollowsTheSettings() {
     qtest::TScratchDir dir;
     for (const auto& [name, w, h] : {std::tuple{"big.jpg", 2000, 1500}, std::tuple{"small.jpg", 100, 75}}) {
@@ -33,10 +33,17 @@ class PrintCheckListTest : public QObject {
     QVERIFY(list->Findings->item(0)->text().startsWith(QStringLiteral("Foto 2 (small.jpg), Seite 1: ")));
     QVERIFY(list->SummaryLabel->text().startsWith(QStringLiteral("Druckprüfung nicht bestanden")));
 
+    // Ten columns of (595 - 84 - 9 x 14) / 10 = 38 points: 100 pixels over 37 are 194 ppi, enough.
     updated.clear();
-    for (const char* side : {"PageWidthEd", "PageHeightEd"}) f.Control<TSpinEdit>(side)->SetValue(20);
+    f.Control<TSpinEdit>("CountXEd")->SetValue(10);
     while (!list->Shown().Passed()) QVERIFY(updated.wait());
     QVERIFY(list->SummaryLabel->text().startsWith(QStringLiteral("Druckprüfung bestanden: 2 Fotos")));
+
+    // A page of 20 mm inside margins of 15 mm leaves the photos no room: the check fails.
+    updated.clear();
+    for (const char* side : {"PageWidthEd", "PageHeightEd"}) f.Control<TSpinEdit>(side)->SetValue(20);
+    while (list->Shown().Passed()) QVERIFY(updated.wait());
+    QVERIFY(list->Findings->item(0)->text().contains(QStringLiteral("kein Platz für die Fotos")));
   }
 };
 
