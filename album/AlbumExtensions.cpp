@@ -62,6 +62,105 @@ bool DecodeTurns(std::string_view Data, TAlbumModel& Album) {
   return true;
 }
 
+void PutText(std::string& Out, std::string_view Text) {
+  PutU32(Out, static_cast<uint32_t>(Text.size()));
+  PutBytes(Out, Text);
+}
+
+bool ReadText(TByteReader& In, std::string& Text) {
+  uint32_t length = 0;
+  std::string_view bytes;
+  if (!In.ReadU32(length) || length > In.Left() || !In.ReadBytes(length, bytes) || !IsValidUtf8(bytes))
+    return false;
+  Text.assign(bytes);
+  return true;
+}
+
+void PutIdentity(std::string& Out, const TPhotoIdentity& Photo) {
+  PutText(Out, Photo.File);
+  PutU32(Out, Photo.Occurrence);
+}
+
+bool ReadIdentity(TByteReader& In, TPhotoIdentity& Photo) {
+  return ReadText(In, Photo.File) && In.ReadU32(Photo.Occurrence);
+}
+
+std::string EncodeSections(const std::vector<TSectionMark>& Marks) {
+  std::string data;
+  PutU32(data, static_cast<uint32_t>(Marks.size()));
+  for (const TSectionMark& mark : Marks) {
+    PutIdentity(data, mark.Photo);
+    PutText(data, mark.Title);
+  }
+  return data;
+}
+
+bool DecodeSections(std::string_view Data, std::vector<TSectionMark>& Marks) {
+  TByteReader in(Data);
+  uint32_t count = 0;
+  // Each mark takes at least its three lengths and numbers.
+  if (!in.ReadU32(count) || count > in.Left() / 12) return false;
+  std::vector<TSectionMark> marks(count);
+  for (TSectionMark& mark : marks)
+    if (!ReadIdentity(in, mark.Photo) || mark.Photo.Empty() || !ReadText(in, mark.Title)) return false;
+  if (in.Left() != 0) return false;
+  Marks = std::move(marks);
+  return true;
+}
+
+enum : uint32_t {
+  KBookTitlePage = 1,
+  KBookTitlePhotoInside = 2,
+  KBookBackPage = 4,
+  KBookContents = 8,
+  KBookSectionPage = 16,
+  KBookMode = 32,
+  KBookBleedInner = 64,
+};
+
+// 'BOOK' without the marks, which 'SECT' holds; empty at the defaults.
+std::string EncodeBook(const TBookSettings& Book) {
+  TBookSettings withoutMarks = Book;
+  withoutMarks.Marks.clear();
+  if (withoutMarks == TBookSettings()) return {};
+  uint32_t flags = 0;
+  const std::pair<bool, uint32_t> bits[] = {
+      {Book.TitlePage, KBookTitlePage}, {Book.TitlePhotoInside, KBookTitlePhotoInside},
+      {Book.BackPage, KBookBackPage},   {Book.Contents, KBookContents},
+      {Book.SectionPage, KBookSectionPage}, {Book.BookMode, KBookMode},
+      {Book.BleedInner, KBookBleedInner}};
+  for (const auto& [on, bit] : bits)
+    if (on) flags |= bit;
+  std::string data;
+  PutU32(data, flags);
+  PutText(data, Book.Subtitle);
+  PutIdentity(data, Book.TitlePhoto);
+  PutText(data, Book.BackText);
+  PutIdentity(data, Book.BackPhoto);
+  PutDouble(data, Book.Binding);
+  return data;
+}
+
+bool DecodeBook(std::string_view Data, TBookSettings& Book) {
+  TByteReader in(Data);
+  TBookSettings book;
+  uint32_t flags = 0;
+  if (!in.ReadU32(flags) || !ReadText(in, book.Subtitle) || !ReadIdentity(in, book.TitlePhoto) ||
+      !ReadText(in, book.BackText) || !ReadIdentity(in, book.BackPhoto) || !in.ReadDouble(book.Binding) ||
+      !(book.Binding >= KBindingLimits.Min && book.Binding <= KBindingLimits.Max))
+    return false;
+  book.TitlePage = flags & KBookTitlePage;
+  book.TitlePhotoInside = flags & KBookTitlePhotoInside;
+  book.BackPage = flags & KBookBackPage;
+  book.Contents = flags & KBookContents;
+  book.SectionPage = flags & KBookSectionPage;
+  book.BookMode = flags & KBookMode;
+  book.BleedInner = flags & KBookBleedInner;
+  book.Marks = std::move(Book.Marks);
+  Book = std::move(book);
+  return true;
+}
+
 }  // namespace
 
 std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Settings) {
@@ -78,6 +177,8 @@ std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Se
   if (!Settings.TextTemplate.empty()) PutEntry(entries, count, KTemplateTag, Settings.TextTemplate);
   if (const std::string turns = EncodeTurns(Album); !turns.empty())
     PutEntry(entries, count, KTurnsTag, turns);
+  if (!Settings.Book.Marks.empty()) PutEntry(entries, count, KSectionsTag, EncodeSections(Settings.Book.Marks));
+  if (const std::string book = EncodeBook(Settings.Book); !book.empty()) PutEntry(entries, count, KBookTag, book);
   if (count == 0) return {};
   std::string out;
   PutU32(out, KExtensionsMagic);
@@ -123,6 +224,7 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
   Settings.Bleed = 0;
   Settings.PdfA = TPdfA::None;
   Settings.TextTemplate.clear();
+  Settings.Book = TBookSettings();
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) Album.Pics[static_cast<int32_t>(i)].Turn = 0;
   // Each kind of entry is decoded here from its tag; an entry that makes no sense leaves its default
   // and adds its German sentence to the warning.
@@ -141,6 +243,13 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
     } else if (entry.Tag == KTurnsTag) {
       if (!DecodeTurns(entry.Data, Album))
         warn("Die Drehungen der Fotos sind beschädigt; die Fotos werden ungedreht gezeigt.");
+    } else if (entry.Tag == KSectionsTag) {
+      if (!DecodeSections(entry.Data, Settings.Book.Marks))
+        warn("Die Abschnitte sind beschädigt; das Album wird ohne Abschnitte geladen.");
+    } else if (entry.Tag == KBookTag) {
+      if (!DecodeBook(entry.Data, Settings.Book))
+        warn("Titelseite, Rückseite, Inhaltsverzeichnis und Buchmodus sind beschädigt; das Album wird "
+             "ohne sie geladen.");
     }
   }
   if (Extensions.Damaged)
