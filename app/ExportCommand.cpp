@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "app/AlbumOptions.h"
+#include "app/BookOptions.h"
 #include "app/SettingsOptions.h"
 #include "app/Signals.h"
 #include "app/TerminalProgress.h"
@@ -42,7 +43,7 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   TAlbumModel album;
   TLayoutSettings settings;
   const std::string output = LoadAlbumInput(parsed.Positional, "PDF-Datei", "quirvel export AUSGABE.pdf ALBUM.qvl", album, settings);
-  parsed.Album.ApplyTo(Args, settings);
+  parsed.Album.ApplyTo(Args, album, settings);
   settings.SeparateCheck = parsed.Separate;
   settings.ShowPDFCheck = parsed.Open;
 
@@ -94,7 +95,7 @@ void AddExportCommand(TCommandLine& CommandLine) {
                    "Fotos: JPEG, PNG, TIFF, GIF, WebP, BMP, HEIC/HEIF und AVIF; ihre Farbprofile kommen\n"
                    "mit in die PDF-Datei.\n"
                    "Der Fortschritt erscheint auf der Standardfehlerausgabe.\n\n" +
-                       AlbumOptionsHelp() +
+                       AlbumOptionsHelp() + "\n" + BookOptionsHelp() +
                        "  --separate           jede Seite in eine eigene Datei: AUSGABE0001.pdf, ...\n"
                        "  --open               das Ergebnis danach mit der Standardanwendung öffnen\n\n" +
                        SettingsOptionsHelp(),

@@ -15,6 +15,7 @@
 #include <ostream>
 
 #include "app/AlbumOptions.h"
+#include "app/BookOptions.h"
 #include "app/SettingsOptions.h"
 #include "app/Signals.h"
 #include "export/AlbumExport.h"
@@ -126,7 +127,7 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
   TAlbumModel album;
   TLayoutSettings settings;
   const std::string output = LoadAlbumInput(parsed.Positional, "PNG-Datei", "quirvel preview AUSGABE.png ALBUM.qvl", album, settings);
-  parsed.Album.ApplyTo(Args, settings);
+  parsed.Album.ApplyTo(Args, album, settings);
   if (const std::string error = PrintSettingsError(settings); !error.empty()) throw TCommandError(error);
 
   TPhotos photos;
@@ -186,6 +187,6 @@ void AddPreviewCommand(TCommandLine& CommandLine) {
                    "                       AUSGABE-2.png, ...\n"
                    "  --width PIXEL        Breite des Bildes, 1 bis 10000 (Vorgabe 1000); die Höhe folgt\n"
                    "                       dem Seitenformat\n" +
-                       AlbumOptionsHelp() + "\n" + SettingsOptionsHelp(),
+                       AlbumOptionsHelp() + "\n" + BookOptionsHelp() + "\n" + SettingsOptionsHelp(),
                    Preview});
 }
