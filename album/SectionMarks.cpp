@@ -55,15 +55,31 @@ int32_t PlaceOf(const TAlbumModel& Album, const TPhotoIdentity& Identity) {
   return -1;
 }
 
+namespace {
+
+std::vector<std::string> FilesOf(const TAlbumModel& Album) {
+  std::vector<std::string> files;
+  files.reserve(Album.Pics.Count);
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) files.emplace_back(EntryFileName(Album.Pics[static_cast<int32_t>(i)]));
+  return files;
+}
+
+}  // namespace
+
 std::vector<int32_t> MarkPlaces(const TAlbumModel& Album, const std::vector<TSectionMark>& Marks) {
+  if (Marks.empty()) return {};
+  return MarkPlaces(FilesOf(Album), Marks);
+}
+
+std::vector<int32_t> MarkPlaces(const std::vector<std::string>& Files, const std::vector<TSectionMark>& Marks) {
   std::vector<int32_t> places(Marks.size(), -1);
   if (Marks.empty()) return places;
   // One pass over the photos: marks are looked up by identity.
   std::unordered_map<std::string, std::unordered_map<uint32_t, int32_t>> where;
   for (const TSectionMark& mark : Marks) where[mark.Photo.File][mark.Photo.Occurrence] = -1;
   std::unordered_map<std::string_view, uint32_t> seen;
-  for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
-    const std::string_view file = EntryFileName(Album.Pics[static_cast<int32_t>(i)]);
+  for (uint32_t i = 0; i < Files.size(); ++i) {
+    const std::string_view file = Files[i];
     const uint32_t occurrence = seen[file]++;
     const auto byFile = where.find(std::string(file));
     if (byFile == where.end()) continue;
@@ -101,7 +117,13 @@ std::string DateRangeText(const std::vector<TDateTaken>& Dates) {
 
 std::vector<TSectionStart> ResolveSections(const TAlbumModel& Album, const std::vector<TSectionMark>& Marks,
                                            const TDateLookup& Date) {
-  const std::vector<int32_t> places = MarkPlaces(Album, Marks);
+  if (Marks.empty()) return {};
+  return ResolveSections(FilesOf(Album), Marks, Date);
+}
+
+std::vector<TSectionStart> ResolveSections(const std::vector<std::string>& Files,
+                                           const std::vector<TSectionMark>& Marks, const TDateLookup& Date) {
+  const std::vector<int32_t> places = MarkPlaces(Files, Marks);
   std::vector<std::pair<int32_t, size_t>> order;  // place, mark
   for (size_t k = 0; k < Marks.size(); ++k)
     if (places[k] >= 0) order.emplace_back(places[k], k);

@@ -35,6 +35,9 @@ using TDateLookup = std::function<TDateTaken(uint32_t Place)>;
 // for the fallback titles; it is asked only for untitled sections.
 std::vector<TSectionStart> ResolveSections(const TAlbumModel& Album, const std::vector<TSectionMark>& Marks,
                                            const TDateLookup& Date);
+// The same for photos whose file names, in album order, are Files.
+std::vector<TSectionStart> ResolveSections(const std::vector<std::string>& Files,
+                                           const std::vector<TSectionMark>& Marks, const TDateLookup& Date);
 
 // The German date of a section title: "Samstag, 17. Mai 2025".
 std::string SectionDateTitle(int Year, int Month, int Day);
@@ -55,6 +58,7 @@ std::vector<TSectionMark> MarksFromFolders(const TAlbumModel& Album);
 // The places the marks name now (-1 for one whose photo is not in the album), so that after photos
 // come out, MarksAfterRemoval can move them.
 std::vector<int32_t> MarkPlaces(const TAlbumModel& Album, const std::vector<TSectionMark>& Marks);
+std::vector<int32_t> MarkPlaces(const std::vector<std::string>& Files, const std::vector<TSectionMark>& Marks);
 // Marks (with Places from MarkPlaces before the removal) on the album after the photos at Removed
 // (ascending places from 0 before the removal) came out: a mark on a removed photo moves to the next
 // photo that stayed, or to the last one when none follows; where marks meet, the photo's own mark keeps

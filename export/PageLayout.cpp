@@ -233,14 +233,28 @@ TPlacementRange TPlacementBounds::Range(size_t Photo, int32_t IW, int32_t IH) co
   return range;
 }
 
-TPageFlow::TPageFlow(const TLayoutSettings& Settings)
-    : FSettings(Settings), FGrid(PageGridFor(Settings, 1)) {}
+namespace {
 
-void TPageFlow::NextPage() {
+// The settings whose grid has a heading's space on every page.
+TLayoutSettings WithHeading(TLayoutSettings Settings) {
+  Settings.CaptionCheck = Settings.CaptionOnAllPages = true;
+  return Settings;
+}
+
+}  // namespace
+
+TPageFlow::TPageFlow(const TLayoutSettings& Settings, bool FirstIsSection)
+    : FSettings(Settings), FGrid(PageGridFor(FirstIsSection ? WithHeading(Settings) : Settings, 1)) {}
+
+void TPageFlow::NextPage(bool SectionStart) {
   ++FPage;
-  FGrid = PageGridFor(FSettings, FPage);
+  FGrid = PageGridFor(SectionStart ? WithHeading(FSettings) : FSettings, FPage);
   FCol = FRow = 0;
   FFull = false;
+}
+
+void TPageFlow::MakeSectionStart() {
+  if (PageEmpty()) FGrid = PageGridFor(WithHeading(FSettings), FPage);
 }
 
 void TPageFlow::Advance() {
@@ -249,6 +263,35 @@ void TPageFlow::Advance() {
   if (++FRow < FGrid.NY) return;
   FRow = 0;
   FFull = true;
+}
+
+std::string FitText(const std::string& Text, int32_t Width, const TMeasure& Measure) {
+  std::string clean;
+  for (unsigned char c : Text)
+    if (c >= 0x20 && c != 0x7F) clean += static_cast<char>(c);
+  if (Measure(clean) <= Width) return clean;
+  // The boundaries of whole characters (UTF-8 lead bytes); the longest front that fits with "…".
+  std::vector<size_t> cuts;
+  for (size_t i = 1; i <= clean.size(); ++i)
+    if (i == clean.size() || (static_cast<unsigned char>(clean[i]) & 0xC0) != 0x80) cuts.push_back(i);
+  const std::string ellipsis = "\xE2\x80\xA6";
+  size_t low = 0, high = cuts.size();  // cuts[low - 1] fits (0: nothing), cuts[high] does not
+  while (low < high) {
+    const size_t mid = (low + high + 1) / 2;
+    if (Measure(clean.substr(0, cuts[mid - 1]) + ellipsis) <= Width)
+      low = mid;
+    else
+      high = mid - 1;
+  }
+  return (low == 0 ? std::string() : clean.substr(0, cuts[low - 1])) + ellipsis;
+}
+
+TLayoutSettings SectionSettings(const TLayoutSettings& Settings, const std::string& Title,
+                                const TLayoutMeasures& Measures) {
+  TLayoutSettings s = WithHeading(Settings);
+  const TPageGrid grid = PageGridFor(s, 1);
+  s.CapED = FitText(Title, grid.W - 2 * grid.MX, Measures.HeadingFont);
+  return s;
 }
 
 std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,

@@ -26,42 +26,6 @@ std::string WriteWithNavigation(const qtest::TScratchDir& Dir, int Pages, const 
   return file;
 }
 
-std::string QpdfJson(const std::string& File, const std::string& Keys) {
-  std::string out;
-  EXPECT_EQ(qtest::Run("qpdf --json=1 --json-key=" + Keys + " " + qtest::Quote(File), &out), 0) << out;
-  return out;
-}
-
-// Removes line feeds with the indentation after them and the blank after a key's colon, so that
-// qpdf's JSON is compared on its content; blanks inside strings stay.
-std::string Squeeze(const std::string& Json) {
-  std::string out;
-  bool lineStart = false;
-  for (char c : Json) {
-    if (c == '\n') {
-      lineStart = true;
-      continue;
-    }
-    if (lineStart && c == ' ') continue;
-    lineStart = false;
-    if (c == ' ' && out.size() >= 2 && out.compare(out.size() - 2, 2, "\":") == 0) continue;
-    out += c;
-  }
-  return out;
-}
-
-// The outline entries qpdf reports, in order: (page from 1, title). Titles hold no quotes.
-std::vector<std::pair<int, std::string>> OutlineEntries(const std::string& Squeezed) {
-  std::vector<std::pair<int, std::string>> entries;
-  const std::string pageKey = "\"destpageposfrom1\":", titleKey = "\"title\":\"";
-  for (size_t at = Squeezed.find(pageKey); at != std::string::npos; at = Squeezed.find(pageKey, at + 1)) {
-    const int page = std::stoi(Squeezed.substr(at + pageKey.size()));
-    const size_t title = Squeezed.find(titleKey, at) + titleKey.size();
-    entries.emplace_back(page, Squeezed.substr(title, Squeezed.find('"', title) - title));
-  }
-  return entries;
-}
-
 // The value qpdf gives for Key ("/Rect", say) in the dictionary of object Object ("20 0 R"), as far as
 // the next key.
 // The JSON value starting at Begin in Squeezed: up to the comma after it, or the bracket that closes
