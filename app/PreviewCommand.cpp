@@ -93,6 +93,7 @@ void LearnPhotos(TPhotos& Photos) {
   for (const TExportPhoto& file : Photos.Files) {
     StopWhenInterrupted();
     TPreviewPhoto photo;
+    photo.FileName = file.FileName;
     photo.Text = file.Text;
     photo.Turn = file.Turn;  // the pictures stay as their files are: the preview turns them
     TDib picture{};

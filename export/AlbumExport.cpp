@@ -48,10 +48,10 @@ std::vector<TSectionStart> ExportSections(const std::vector<TExportPhoto>& Photo
 }
 
 // The settings the fonts to embed are chosen by: every heading text counts, section titles too.
-TLayoutSettings HeadingTexts(TLayoutSettings Settings, const std::vector<TSectionStart>& Sections) {
-  for (const TSectionStart& section : Sections) Settings.CapED += section.Title;
-  if (!Sections.empty()) Settings.CaptionCheck = true;
-  return Settings;
+TLayoutSettings HeadingTexts(const TLayoutSettings& Settings, const std::vector<TSectionStart>& Sections) {
+  std::vector<std::string> titles;
+  for (const TSectionStart& section : Sections) titles.push_back(section.Title);
+  return WithSectionTitles(Settings, titles);
 }
 
 // Thrown out of the page loop to end the export with a result.

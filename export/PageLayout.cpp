@@ -286,6 +286,12 @@ std::string FitText(const std::string& Text, int32_t Width, const TMeasure& Meas
   return (low == 0 ? std::string() : clean.substr(0, cuts[low - 1])) + ellipsis;
 }
 
+TLayoutSettings WithSectionTitles(TLayoutSettings Settings, const std::vector<std::string>& Titles) {
+  for (const std::string& title : Titles) Settings.CapED += title;
+  if (!Titles.empty()) Settings.CaptionCheck = true;
+  return Settings;
+}
+
 TLayoutSettings SectionSettings(const TLayoutSettings& Settings, const std::string& Title,
                                 const TLayoutMeasures& Measures) {
   TLayoutSettings s = WithHeading(Settings);
@@ -295,22 +301,35 @@ TLayoutSettings SectionSettings(const TLayoutSettings& Settings, const std::stri
 }
 
 std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,
-                                     const TLayoutMeasures& Measures) {
+                                     const TLayoutMeasures& Measures, const std::vector<TLayoutBreak>& Breaks) {
   const TLayoutSettings s = LayoutSnapshot(Settings);
   TPageFlow flow(s);
   std::vector<TPageLayout> pages(1);
-  auto startPage = [&] {
+  auto startPage = [&](const TLayoutBreak* Section) {
     TPageLayout& page = pages.back();
     page.Page = flow.Page();
     page.Grid = flow.Grid();
-    page.Decorations = DecoratePage(s, flow.Grid(), flow.Page(), Measures);
+    if (Section) {
+      const TLayoutSettings section = SectionSettings(s, Section->Title, Measures);
+      page.Decorations = DecoratePage(section, flow.Grid(), flow.Page(), Measures);
+    } else {
+      page.Decorations = DecoratePage(s, flow.Grid(), flow.Page(), Measures);
+    }
   };
-  startPage();
+  // As in the export: page 1 is decorated once its first picture tells whether it begins a section.
+  if (Items.empty()) startPage(nullptr);
+  size_t nextBreak = 0;
   for (size_t i = 0; i < Items.size(); ++i) {
-    if (flow.PageFull()) {
-      flow.NextPage();
+    while (nextBreak < Breaks.size() && Breaks[nextBreak].Item < i) ++nextBreak;
+    const TLayoutBreak* section =
+        nextBreak < Breaks.size() && Breaks[nextBreak].Item == i ? &Breaks[nextBreak] : nullptr;
+    if (i == 0) {
+      if (section) flow.MakeSectionStart();
+      startPage(section);
+    } else if (section || flow.PageFull()) {
+      flow.NextPage(section != nullptr);
       pages.emplace_back();
-      startPage();
+      startPage(section);
     }
     pages.back().Pictures.push_back(PlacePicture(s, flow.Grid(), flow.Col(), flow.Row(), Items[i].Width,
                                                  Items[i].Height, Items[i].Text, Measures));

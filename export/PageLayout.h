@@ -191,6 +191,10 @@ class TPageFlow {
 TLayoutSettings SectionSettings(const TLayoutSettings& Settings, const std::string& Title,
                                 const TLayoutMeasures& Measures);
 
+// Settings whose heading texts, for choosing the fonts to embed (FontsToEmbed), are the album name
+// and every section title.
+TLayoutSettings WithSectionTitles(TLayoutSettings Settings, const std::vector<std::string>& Titles);
+
 // Text cut to at most Width as Measure measures it: whole characters from the front and "…", or Text
 // itself when it fits; control characters are dropped first.
 std::string FitText(const std::string& Text, int32_t Width, const TMeasure& Measure);
@@ -201,6 +205,12 @@ struct TLayoutItem {
   int32_t Width = 0, Height = 0;  // pixels
   std::string Text;
 };
+// A forced page break: a section begins with item Item, on a new page headed Title. Breaks come in the
+// order of their items.
+struct TLayoutBreak {
+  size_t Item = 0;
+  std::string Title;
+};
 struct TPageLayout {
   int32_t Page = 1;
   TPageGrid Grid;
@@ -209,4 +219,4 @@ struct TPageLayout {
   std::vector<size_t> Items;  // index into the items for each picture
 };
 std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,
-                                     const TLayoutMeasures& Measures);
+                                     const TLayoutMeasures& Measures, const std::vector<TLayoutBreak>& Breaks = {});

@@ -7,6 +7,7 @@
 
 #include "album/SectionMarks.h"
 #include "export/AlbumExport.h"
+#include "export/PageLayout.h"
 #include "imaging/Pictaro.h"
 #include "pdf/PdfTestSupport.h"
 #include "support/TestSupport.h"
@@ -134,4 +135,36 @@ TEST(SectionExport, LongTitlesAreCutInsideThePage) {
   const double xMin = std::stod(bbox.substr(bbox.find("xMin=\"", bbox.rfind("<word", line - 1)) + 6));
   EXPECT_GE(xMin, 0);
   EXPECT_LE(xMax, 595);
+}
+
+// The page layout the preview draws takes the same forced breaks: rows of breaks over seven pictures
+// in a 2 x 2 grid, and the pictures each page holds and its heading, worked out by hand.
+TEST(SectionExport, LayoutBreaksBeforeSections) {
+  TLayoutSettings settings = FirstStartSettings();
+  settings.CountXEd = settings.CountYEd = 2;
+  settings.CapED = "Album";
+  settings.CaptionOnAllPages = false;
+  const TLayoutMeasures measures = MakeLayoutMeasures(settings, pdftest::FixedMetrics());
+  const std::vector<TLayoutItem> items(7, TLayoutItem{40, 30, ""});
+  const struct {
+    std::vector<TLayoutBreak> Breaks;
+    std::vector<std::vector<size_t>> Pages;
+    std::vector<std::string> Headings;  // empty: none
+  } rows[] = {
+      {{}, {{0, 1, 2, 3}, {4, 5, 6}}, {"Album", ""}},
+      {{{0, "A"}, {3, "B"}}, {{0, 1, 2}, {3, 4, 5, 6}}, {"A", "B"}},
+      {{{2, "A"}, {4, "B"}, {5, "C"}}, {{0, 1}, {2, 3}, {4}, {5, 6}}, {"Album", "A", "B", "C"}},
+      // A break beyond the items changes nothing.
+      {{{9, "X"}}, {{0, 1, 2, 3}, {4, 5, 6}}, {"Album", ""}},
+  };
+  for (const auto& row : rows) {
+    const std::vector<TPageLayout> pages = LayoutPages(settings, items, measures, row.Breaks);
+    ASSERT_EQ(pages.size(), row.Pages.size());
+    for (size_t p = 0; p < pages.size(); ++p) {
+      EXPECT_EQ(pages[p].Items, row.Pages[p]) << p;
+      EXPECT_EQ(pages[p].Decorations.Heading ? pages[p].Decorations.HeadingText.Text : "", row.Headings[p]) << p;
+      // A page with a heading has the space for it above the pictures.
+      EXPECT_EQ(pages[p].Grid.HH > 0, !row.Headings[p].empty()) << p;
+    }
+  }
 }
