@@ -1,9 +1,8 @@
 #include "album/AlbumChanges.h"
 
 #include "album/SectionMarks.h"
-
-#include "imaging/PhotoTurn.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/pictaro/Pictaro.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "imaging/ExifDate.h"
+#include "album/ExifDate.h"
 
 int64_t DaysFromCivil(int64_t Year, int Month, int Day) {
   Year -= Month <= 2;

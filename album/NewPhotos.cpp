@@ -5,7 +5,7 @@
 
 #include "album/PhotoSort.h"
 #include "album/TextTemplate.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 
 namespace fs = std::filesystem;
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "imaging/Dib.h"
+#include "imaging/pictaro/Dib.h"
 
 struct TPicEntry {
   char* FileName;  // full path of the picture file, never changed after the entry is made

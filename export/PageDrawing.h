@@ -8,7 +8,7 @@
 
 #include "album/LayoutSettings.h"
 #include "export/PageLayout.h"
-#include "imaging/Dib.h"
+#include "imaging/pictaro/Dib.h"
 #include "pdf/DrawingSurface.h"
 #include "pdf/PictureEncoding.h"
 

@@ -7,8 +7,8 @@
 #include "album/SectionMarks.h"
 #include "export/PageDrawing.h"
 #include "export/PageRaster.h"
-#include "imaging/PhotoTurn.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/PictureEncoding.h"
 
 namespace {

@@ -17,8 +17,8 @@
 
 #include "album/LayoutSettings.h"
 #include "export/PageLayout.h"
-#include "imaging/Dib.h"
-#include "imaging/PreviewPictures.h"
+#include "imaging/pictaro/Dib.h"
+#include "imaging/screen/PreviewPictures.h"
 
 class TFontMetrics;
 class TPageRaster;

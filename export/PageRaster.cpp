@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/PictureEncoding.h"
 #include "pdf/PictureSpool.h"
 

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "imaging/ColorConvert.h"
-#include "imaging/JpegHeader.h"
-#include "imaging/LoadPicture.h"
-#include "imaging/PhotoTurn.h"
-#include "imaging/Pictaro.h"
-#include "imaging/PictaroDecode.h"
-#include "imaging/PictaroReduced.h"
+#include "imaging/color/ColorConvert.h"
+#include "imaging/pictaro/JpegHeader.h"
+#include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictaroDecode.h"
+#include "imaging/pictaro/PictaroReduced.h"
 #include "platform/UnixFile.h"
 
 namespace {

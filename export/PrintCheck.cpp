@@ -7,9 +7,9 @@
 
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
-#include "imaging/LoadPicture.h"
-#include "imaging/PhotoTurn.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/PictureEncoding.h"
 #include "platform/FontFace.h"
 #include "platform/FreeTypeFonts.h"

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "imaging/ColorProfile.h"
+#include "imaging/color/ColorProfile.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PdfFormat.h"
 #include "platform/FontFace.h"

@@ -10,7 +10,7 @@
 #include <new>
 #include <string>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PdfFormat.h"
 #include "pdf/PictureEncoding.h"

@@ -56,8 +56,8 @@
 
 #include "album/DynaArray.h"
 #include "album/LayoutSettings.h"
-#include "imaging/ColorProfile.h"
-#include "imaging/Dib.h"
+#include "imaging/color/ColorProfile.h"
+#include "imaging/pictaro/Dib.h"
 #include "pdf/DrawingSurface.h"
 #include "pdf/PdfNavigation.h"
 #include "pdf/PdfOutput.h"

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <limits>
 
-#include "imaging/Jbig2Encode.h"
-#include "imaging/Pictaro.h"
-#include "imaging/PictaroMemory.h"
+#include "imaging/jbig2/Jbig2Encode.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictaroMemory.h"
 #include "pdf/PictureSpool.h"
 
 bool IsBlackAndWhite(const TDib& Dib) {

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "imaging/ColorProfile.h"
-#include "imaging/Dib.h"
-#include "imaging/JpegHeader.h"
+#include "imaging/color/ColorProfile.h"
+#include "imaging/pictaro/Dib.h"
+#include "imaging/pictaro/JpegHeader.h"
 
 enum class TPictureKind {
   None,   // not placed: no pixels, no size, or a depth the writer does not take (16 bits, say)

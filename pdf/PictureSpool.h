@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "imaging/Dib.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Dib.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "platform/UnixFile.h"
 
 class TTempFile {

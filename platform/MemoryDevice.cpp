@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "imaging/Dib.h"
+#include "imaging/pictaro/Dib.h"
 
 namespace {
 

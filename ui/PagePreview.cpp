@@ -12,9 +12,9 @@
 #include "album/AlbumModel.h"
 #include "export/PagePreview.h"
 #include "export/PageRaster.h"
-#include "imaging/PhotoTurn.h"
-#include "imaging/PreviewPictures.h"
-#include "imaging/ThumbnailCell.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/screen/PreviewPictures.h"
+#include "imaging/screen/ThumbnailCell.h"
 #include "platform/FreeTypeFonts.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include <cmath>
 #include <string>
 
-#include "imaging/PaintDib.h"
+#include "imaging/screen/PaintDib.h"
 #include "platform/Messages.h"
 #include "platform/SettingsStore.h"
 #include "platform/WindowPlacement.h"

@@ -14,9 +14,9 @@
 #include <QDialog>
 #include <functional>
 
-#include "imaging/ColorProfile.h"
-#include "imaging/Dib.h"
-#include "imaging/PrintLayout.h"
+#include "imaging/color/ColorProfile.h"
+#include "imaging/pictaro/Dib.h"
+#include "imaging/screen/PrintLayout.h"
 
 class QCheckBox;
 class QGroupBox;

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "imaging/Dib.h"
+#include "imaging/pictaro/Dib.h"
 
 namespace {
 

@@ -21,9 +21,9 @@
 
 #include "album/AlbumModel.h"
 #include "album/PhotoSelection.h"
-#include "imaging/PhotoTurn.h"
-#include "imaging/Pictaro.h"
-#include "imaging/ThumbnailCell.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/screen/ThumbnailCell.h"
 #include "ui/QtDevice.h"
 
 namespace {

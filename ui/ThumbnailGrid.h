@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/ThumbnailMaker.h"
+#include "imaging/screen/ThumbnailMaker.h"
 
 class QLineEdit;
 class QMimeData;

@@ -15,12 +15,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "imaging/FirstPicture.h"
-#include "imaging/LoadPicture.h"
-#include "imaging/PaintDib.h"
-#include "imaging/PhotoTurn.h"
-#include "imaging/Pictaro.h"
-#include "imaging/ThumbnailMaker.h"
+#include "imaging/screen/FirstPicture.h"
+#include "imaging/pictaro/LoadPicture.h"
+#include "imaging/screen/PaintDib.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/screen/ThumbnailMaker.h"
 #include "platform/Messages.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"

@@ -24,8 +24,8 @@
 #include <memory>
 #include <string>
 
-#include "imaging/ColorProfile.h"
-#include "imaging/Dib.h"
+#include "imaging/color/ColorProfile.h"
+#include "imaging/pictaro/Dib.h"
 
 class QCheckBox;
 class QPrinter;

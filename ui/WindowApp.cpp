@@ -5,7 +5,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "imaging/ThumbnailCache.h"
+#include "imaging/screen/ThumbnailCache.h"
 #include "platform/Messages.h"
 #include "platform/Shell.h"
 #include "ui/IniSettingsStore.h"

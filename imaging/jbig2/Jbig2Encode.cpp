@@ -1,5 +1,5 @@
 // The file side of the encoder: BMP in through the picture library, two files out.
-#include "imaging/Jbig2Encode.h"
+#include "imaging/jbig2/Jbig2Encode.h"
 
 #include <sys/stat.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "imaging/jbig2/Segments.h"
 
 namespace {

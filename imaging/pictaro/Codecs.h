@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/ColorProfile.h"
-#include "imaging/Dib.h"
+#include "imaging/color/ColorProfile.h"
+#include "imaging/pictaro/Dib.h"
 
 class TProgressSink;
 

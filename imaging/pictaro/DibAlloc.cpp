@@ -7,8 +7,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "imaging/Pictaro.h"
-#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictaroDecode.h"
 
 namespace {
 // Read by every thread that decodes pictures; lowered only by fuzz targets and tests.

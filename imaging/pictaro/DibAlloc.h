@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/Dib.h"
+#include "imaging/pictaro/Dib.h"
 
 namespace pictaro {
 

@@ -3,7 +3,7 @@
 // black and never used.
 #include <cstring>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/DibAlloc.h"
 
 namespace {

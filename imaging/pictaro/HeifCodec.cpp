@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/PictaroDecode.h"
 #include "imaging/pictaro/ByteReader.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"

@@ -17,11 +17,11 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "imaging/ColorConvert.h"
-#include "imaging/JpegHeader.h"
-#include "imaging/PhotoTurn.h"
-#include "imaging/Pictaro.h"
-#include "imaging/PictaroDecode.h"
+#include "imaging/color/ColorConvert.h"
+#include "imaging/pictaro/JpegHeader.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictaroDecode.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "imaging/pictaro/FileWriter.h"

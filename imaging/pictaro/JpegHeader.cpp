@@ -1,6 +1,6 @@
 // Following a JPEG file's markers without decoding: the frame header, the colour markers, and the
 // coded data of each scan stepped over by its marker bytes up to the end-of-image marker.
-#include "imaging/JpegHeader.h"
+#include "imaging/pictaro/JpegHeader.h"
 
 #include <cstring>
 #include <utility>

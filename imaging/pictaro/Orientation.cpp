@@ -1,7 +1,7 @@
 // The orientation tag of JPEG (EXIF) and TIFF files, and turning a picture upright by it.
 #include <cstring>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/ByteReader.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"

@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/DibAlloc.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/DibAlloc.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/PhotoTurn.h"
-#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/pictaro/PictaroDecode.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 

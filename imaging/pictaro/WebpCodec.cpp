@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/PictaroDecode.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 

@@ -5,7 +5,7 @@
 
 #include "album/PhotoSelection.h"
 #include "album/UndoHistory.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "album/DateTaken.h"
 #include "album/PhotoSort.h"
-#include "imaging/ExifDate.h"
+#include "album/ExifDate.h"
 #include "support/TestSupport.h"
 
 namespace {

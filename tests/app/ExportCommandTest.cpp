@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "support/TaggedPictures.h"
 #include "support/TestSupport.h"
 

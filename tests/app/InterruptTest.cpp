@@ -11,7 +11,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "support/TestSupport.h"
 
 extern char** environ;

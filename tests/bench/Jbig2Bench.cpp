@@ -1,9 +1,9 @@
 // Encoding speed of whole pages. The target: a 12-megapixel page well under a second.
 #include <benchmark/benchmark.h>
 
-#include "imaging/Jbig2Encode.h"
+#include "imaging/jbig2/Jbig2Encode.h"
 #include "imaging/Jbig2TestBitmaps.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "imaging/jbig2/Segments.h"
 #include "support/TestSupport.h"
 

@@ -9,7 +9,7 @@
 
 #include "export/AlbumExport.h"
 #include "export/PageLayout.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "platform/FreeTypeFonts.h"
 #include "support/TestSupport.h"
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "export/AlbumExport.h"
-#include "imaging/ThumbnailCache.h"
+#include "imaging/screen/ThumbnailCache.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "support/ScriptedDialogs.h"

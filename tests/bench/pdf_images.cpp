@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/LoadPicture.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "support/TestSupport.h"
 

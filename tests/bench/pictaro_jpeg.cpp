@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "support/TestSupport.h"
 
 extern char** environ;

@@ -6,8 +6,8 @@
 
 #include "export/AlbumExport.h"
 #include "export/PrintCheck.h"
-#include "imaging/LoadPicture.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -26,11 +26,11 @@
 #include <vector>
 
 #include "album/AlbumModel.h"
-#include "imaging/LoadPicture.h"
-#include "imaging/Pictaro.h"
-#include "imaging/Thumbnail.h"
-#include "imaging/ThumbnailCache.h"
-#include "imaging/ThumbnailCell.h"
+#include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/screen/Thumbnail.h"
+#include "imaging/screen/ThumbnailCache.h"
+#include "imaging/screen/ThumbnailCell.h"
 #include "support/TestSupport.h"
 #include "ui/ThumbnailGrid.h"
 

@@ -13,8 +13,8 @@
 #include <regex>
 
 #include "export/AlbumExport.h"
-#include "imaging/Pictaro.h"
-#include "imaging/PictaroMemory.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictaroMemory.h"
 #include "pdf/PdfTestSupport.h"
 #include "platform/ProgressSink.h"
 #include "platform/SafeFile.h"

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "export/AlbumExport.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "platform/ProgressSink.h"
 #include "support/TestSupport.h"
 

@@ -8,8 +8,8 @@
 
 #include "export/PagePreview.h"
 #include "export/PageRaster.h"
-#include "imaging/LoadPicture.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "support/ReferenceAlbums.h"
 #include "support/TestSupport.h"
 

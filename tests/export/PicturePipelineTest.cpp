@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "export/PicturePipeline.h"
-#include "imaging/PictaroMemory.h"
+#include "imaging/pictaro/PictaroMemory.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "export/PrintCheck.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/ImageTestSupport.h"
 #include "pdf/PdfTestSupport.h"
 #include "support/TestSupport.h"

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "export/AlbumExport.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/ImageTestSupport.h"
 #include "support/TaggedPictures.h"
 #include "support/TestSupport.h"

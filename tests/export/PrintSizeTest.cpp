@@ -9,7 +9,7 @@
 #include <regex>
 
 #include "export/AlbumExport.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/ImageTestSupport.h"
 #include "pdf/PdfTestSupport.h"
 #include "support/TestSupport.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "export/AlbumExport.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/PdfTestSupport.h"
 #include "support/TestSupport.h"
 

@@ -8,7 +8,7 @@
 #include "album/SectionMarks.h"
 #include "export/AlbumExport.h"
 #include "export/PageLayout.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/PdfTestSupport.h"
 #include "support/TestSupport.h"
 

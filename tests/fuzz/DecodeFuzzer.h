@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/ColorConvert.h"
-#include "imaging/Pictaro.h"
-#include "imaging/PictaroDecode.h"
+#include "imaging/color/ColorConvert.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictaroDecode.h"
 
 inline int FuzzDecode(const uint8_t* Data, size_t Size, int Format) {
   // A few bytes may describe a huge picture; keep such requests far below the fuzzer's memory limit.

@@ -1,6 +1,6 @@
 // HEIF and AVIF decoder fuzzer: the whole picture, and the embedded thumbnail a small picture takes.
 #include "DecodeFuzzer.h"
-#include "imaging/PictaroReduced.h"
+#include "imaging/pictaro/PictaroReduced.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   FuzzDecode(Data, Size, -1);

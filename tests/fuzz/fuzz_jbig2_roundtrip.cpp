@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "imaging/Jbig2Encode.h"
-#include "imaging/Pictaro.h"
+#include "imaging/jbig2/Jbig2Encode.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "pdf/PictureSpool.h"
 #include "platform/SafeFile.h"
 #include "platform/TempFolder.h"

@@ -3,8 +3,8 @@
 // the marker walk that decides whether a file may go into a PDF as it is.
 #include "DecodeFuzzer.h"
 #include "FuzzCheck.h"
-#include "imaging/JpegHeader.h"
-#include "imaging/PictaroReduced.h"
+#include "imaging/pictaro/JpegHeader.h"
+#include "imaging/pictaro/PictaroReduced.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   FuzzDecode(Data, Size, 7);

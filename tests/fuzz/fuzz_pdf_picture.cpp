@@ -11,9 +11,9 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "imaging/JpegHeader.h"
-#include "imaging/Pictaro.h"
-#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/JpegHeader.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictaroDecode.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PictureEncoding.h"
 #include "pdf/PictureSpool.h"

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <semaphore>
 
-#include "imaging/ColorConvert.h"
-#include "imaging/PaintDib.h"
-#include "imaging/PictaroDecode.h"
-#include "imaging/PreviewPictures.h"
-#include "imaging/Thumbnail.h"
+#include "imaging/color/ColorConvert.h"
+#include "imaging/screen/PaintDib.h"
+#include "imaging/pictaro/PictaroDecode.h"
+#include "imaging/screen/PreviewPictures.h"
+#include "imaging/screen/Thumbnail.h"
 #include "platform/MemoryDevice.h"
 #include "support/TaggedPictures.h"
 #include "support/TestSupport.h"

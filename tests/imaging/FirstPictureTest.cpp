@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "PictureOracle.h"
-#include "imaging/FirstPicture.h"
-#include "imaging/Pictaro.h"
-#include "imaging/Thumbnail.h"
-#include "imaging/ThumbnailCache.h"
+#include "imaging/screen/FirstPicture.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/screen/Thumbnail.h"
+#include "imaging/screen/ThumbnailCache.h"
 #include "support/TaggedPictures.h"
 #include "support/TestSupport.h"
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "imaging/Jbig2Encode.h"
+#include "imaging/jbig2/Jbig2Encode.h"
 #include "imaging/Jbig2TestBitmaps.h"
 #include "imaging/jbig2/Segments.h"
 #include "support/TestSupport.h"

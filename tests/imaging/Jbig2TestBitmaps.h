@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 
 namespace qtest {
 

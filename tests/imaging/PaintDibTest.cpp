@@ -3,8 +3,8 @@
 // messages.
 #include <gtest/gtest.h>
 
-#include "imaging/PaintDib.h"
-#include "imaging/Pictaro.h"
+#include "imaging/screen/PaintDib.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "platform/MemoryDevice.h"
 #include "support/TestSupport.h"
 

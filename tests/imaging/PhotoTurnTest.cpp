@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "PictureOracle.h"
-#include "imaging/PhotoTurn.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/PhotoTurn.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "support/TestSupport.h"
 
 // Orientation 6 needs a quarter turn clockwise to be upright; one more makes half a turn (3). A mirrored

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "PictureOracle.h"
-#include "imaging/Pictaro.h"
-#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictaroDecode.h"
 #include "support/TestSupport.h"
 
 namespace {

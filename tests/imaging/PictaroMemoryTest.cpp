@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "imaging/Pictaro.h"
-#include "imaging/PictaroDecode.h"
-#include "imaging/PictaroMemory.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictaroDecode.h"
+#include "imaging/pictaro/PictaroMemory.h"
 #include "imaging/pictaro/Codecs.h"
 #include "imaging/pictaro/DibAlloc.h"
 #include "support/TestSupport.h"

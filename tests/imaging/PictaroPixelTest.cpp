@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "PictureOracle.h"
-#include "imaging/LoadPicture.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "platform/MemoryDevice.h"
 #include "support/TestSupport.h"
 

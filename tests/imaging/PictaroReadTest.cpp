@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "PictureOracle.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "platform/ProgressSink.h"
 #include "support/TestSupport.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "PictureOracle.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "support/TestSupport.h"
 
 namespace {

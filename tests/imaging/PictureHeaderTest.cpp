@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "support/TaggedPictures.h"
 #include "support/TestSupport.h"
 

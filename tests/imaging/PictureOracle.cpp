@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "support/TestSupport.h"
 
 namespace qtest {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "imaging/Dib.h"
+#include "imaging/pictaro/Dib.h"
 
 namespace qtest {
 

@@ -5,8 +5,8 @@
 
 #include <semaphore>
 
-#include "imaging/Pictaro.h"
-#include "imaging/PreviewPictures.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/screen/PreviewPictures.h"
 #include "support/TestSupport.h"
 
 namespace {

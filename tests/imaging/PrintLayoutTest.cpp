@@ -2,7 +2,7 @@
 // halves to even, centred or in the corner, and the preview's paper.
 #include <gtest/gtest.h>
 
-#include "imaging/PrintLayout.h"
+#include "imaging/screen/PrintLayout.h"
 
 TEST(PrintLayout, PicturePlaceOnThePage) {
   struct {

@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "imaging/JpegHeader.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/JpegHeader.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <filesystem>
 
 #include "PictureOracle.h"
-#include "imaging/Pictaro.h"
-#include "imaging/Thumbnail.h"
-#include "imaging/ThumbnailCache.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/screen/Thumbnail.h"
+#include "imaging/screen/ThumbnailCache.h"
 #include "support/TestSupport.h"
 
 namespace {

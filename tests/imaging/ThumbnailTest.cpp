@@ -14,12 +14,12 @@
 #include <thread>
 
 #include "PictureOracle.h"
-#include "imaging/Pictaro.h"
-#include "imaging/PictaroReduced.h"
-#include "imaging/Thumbnail.h"
-#include "imaging/ThumbnailCache.h"
-#include "imaging/ThumbnailCell.h"
-#include "imaging/ThumbnailMaker.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictaroReduced.h"
+#include "imaging/screen/Thumbnail.h"
+#include "imaging/screen/ThumbnailCache.h"
+#include "imaging/screen/ThumbnailCell.h"
+#include "imaging/screen/ThumbnailMaker.h"
 #include "platform/MemoryDevice.h"
 #include "support/TestSupport.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Pictaro.h"
-#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictaroDecode.h"
 
 namespace {
 bool GFailInit = false;

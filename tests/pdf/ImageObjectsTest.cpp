@@ -10,8 +10,8 @@
 
 #include "ImageTestSupport.h"
 #include "PdfTestSupport.h"
-#include "imaging/PictaroDecode.h"
-#include "imaging/PictaroMemory.h"
+#include "imaging/pictaro/PictaroDecode.h"
+#include "imaging/pictaro/PictaroMemory.h"
 #include "pdf/PictureEncoding.h"
 #include "pdf/PictureSpool.h"
 #include "platform/SystemError.h"

@@ -7,7 +7,7 @@
 
 #include "ImageTestSupport.h"
 #include "PdfTestSupport.h"
-#include "imaging/LoadPicture.h"
+#include "imaging/pictaro/LoadPicture.h"
 
 using namespace pdftest;
 using namespace imgtest;

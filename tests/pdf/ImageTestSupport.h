@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "platform/TempFolder.h"
 #include "support/TestSupport.h"
 

@@ -5,8 +5,8 @@
 
 #include <regex>
 
-#include "imaging/JpegHeader.h"
-#include "imaging/PictaroDecode.h"
+#include "imaging/pictaro/JpegHeader.h"
+#include "imaging/pictaro/PictaroDecode.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/PictureEncoding.h"
 #include "support/TaggedPictures.h"

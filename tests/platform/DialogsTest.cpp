@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "album/PhotoEditing.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "platform/Dialogs.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "imaging/PictaroDecode.h"
-#include "imaging/PictaroReduced.h"
+#include "imaging/pictaro/PictaroDecode.h"
+#include "imaging/pictaro/PictaroReduced.h"
 #include "support/TestSupport.h"
 
 namespace qtest {

@@ -16,7 +16,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 
 namespace qtest {
 

@@ -15,7 +15,7 @@
 #include <regex>
 
 #include "MainFormFixture.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "platform/TempFolder.h"
 #include "support/WhenShown.h"
 #include "ui/ExportRunner.h"

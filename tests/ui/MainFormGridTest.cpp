@@ -13,8 +13,8 @@
 #include <QtTest>
 
 #include "MainFormFixture.h"
-#include "imaging/Pictaro.h"
-#include "imaging/ThumbnailCache.h"
+#include "imaging/pictaro/Pictaro.h"
+#include "imaging/screen/ThumbnailCache.h"
 #include "ui/PrintForm.h"
 #include "ui/SpinEdit.h"
 #include "ui/ViewPicForm.h"

@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 
 #include "MainFormFixture.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "ui/PrintCheckList.h"
 #include "ui/SpinEdit.h"
 

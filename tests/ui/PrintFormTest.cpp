@@ -12,7 +12,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "support/TestSupport.h"

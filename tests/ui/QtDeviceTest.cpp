@@ -1,7 +1,7 @@
 #include <QPainter>
 #include <QtTest>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "ui/QtDevice.h"
 
 class QtDeviceTest : public QObject {

@@ -13,7 +13,7 @@
 #include <mutex>
 
 #include "album/AlbumModel.h"
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "ui/ThumbnailGrid.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "imaging/Pictaro.h"
+#include "imaging/pictaro/Pictaro.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "support/TaggedPictures.h"
