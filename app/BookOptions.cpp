@@ -99,6 +99,14 @@ void ApplyBookRequest(const TBookRequest& Request, const TAlbumModel& Album, TLa
   }
 }
 
+std::string BookNotDrawnNote(const TLayoutSettings& Settings) {
+  const TBookSettings& b = Settings.Book;
+  if (!b.TitlePage && !b.BackPage && !b.Contents && !b.BookMode) return {};
+  return "Hinweis: Titelseite, Rückseite, Inhaltsverzeichnis und Buch mit Doppelseiten sind im Album "
+         "gespeichert, werden aber noch nicht in die PDF-Datei gezeichnet; Abschnitte und Lesezeichen "
+         "schon.\n";
+}
+
 const std::string& BookOptionsHelp() {
   static const std::string help =
       "Buch:\n"

@@ -29,3 +29,7 @@ bool ApplyBookOption(const TCommandArgs& Args, size_t& Pos, TLayoutSettings& Set
 void ApplyBookRequest(const TBookRequest& Request, const TAlbumModel& Album, TLayoutSettings& Settings);
 
 const std::string& BookOptionsHelp();
+
+// The note for a book setting the PDF does not show yet (title page, back page, contents, facing
+// pages), with its line end; empty when none of them is on.
+std::string BookNotDrawnNote(const TLayoutSettings& Settings);

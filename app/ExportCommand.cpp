@@ -46,6 +46,7 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   parsed.Album.ApplyTo(Args, album, settings);
   settings.SeparateCheck = parsed.Separate;
   settings.ShowPDFCheck = parsed.Open;
+  std::cerr << BookNotDrawnNote(settings);
 
   TTerminalProgress progress(std::cerr, StderrIsTerminal());
   TXdgShell shell;

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <iostream>
 #include <cstdio>
 #include <memory>
 #include <ostream>
@@ -129,6 +130,7 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
   TLayoutSettings settings;
   const std::string output = LoadAlbumInput(parsed.Positional, "PNG-Datei", "quirvel preview AUSGABE.png ALBUM.qvl", album, settings);
   parsed.Album.ApplyTo(Args, album, settings);
+  std::cerr << BookNotDrawnNote(settings);
   if (const std::string error = PrintSettingsError(settings); !error.empty()) throw TCommandError(error);
 
   TPhotos photos;
