@@ -86,6 +86,7 @@ bool TPDFCanvas::BeginDoc(const std::string& FileName) {
   // A writer may be used again: nothing of an earlier document may reach this one.
   RemovePendingImages();
   FClips.clear();
+  Navigation = TPdfNavigation();
   FCurFont = FCurFontSize = 0;
   FPenX = FPenY = 0;
   if (!FFile.Open(FileName)) return false;

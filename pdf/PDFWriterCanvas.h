@@ -230,8 +230,8 @@ class TPDFCanvas final : public TDrawingSurface {
   std::time_t Created = 0;
   // When given, EndDoc stops once it is set (see there); the flag must outlive the writer.
   const std::atomic<bool>* Cancel = nullptr;
-  // The outline, page labels and links (PdfNavigation.h), read by EndDoc; may be filled at any time
-  // while the document is open. Not empty: the catalog names them, the document information
+  // The outline, page labels and links (PdfNavigation.h), read by EndDoc; emptied by BeginDoc, so it
+  // is filled while the document is open. Not empty: the catalog names them, the document information
   // dictionary holds Title (also without PdfA), and the pages with links list their annotations.
   // Empty, the document is byte for byte what it was without them.
   TPdfNavigation Navigation;
