@@ -1,5 +1,7 @@
 #include "album/AlbumExtensions.h"
 
+#include <utility>
+
 #include "album/ByteReader.h"
 #include "album/ByteWriter.h"
 #include "platform/TextEncoding.h"
@@ -48,17 +50,15 @@ std::string EncodeTurns(const TAlbumModel& Album) {
   return any ? data : std::string();
 }
 
-// False, with no photo turned, when Data is not a turn for every photo of Album.
-bool DecodeTurns(std::string_view Data, TAlbumModel& Album) {
+// The flags of a per-photo entry ('TURN', 'RAWN'): u32 photo count, then one byte of at most Largest
+// per photo. False when Data is not that for Count photos.
+bool DecodePhotoBytes(std::string_view Data, uint32_t Count, uint8_t Largest, std::string_view& Bytes) {
   TByteReader in(Data);
   uint32_t count = 0;
-  if (!in.ReadU32(count) || count != Album.Pics.Count || in.Left() != count) return false;
-  std::string_view turns;
-  in.ReadBytes(count, turns);
-  for (char turn : turns)
-    if (static_cast<uint8_t>(turn) > 3) return false;
-  for (uint32_t i = 0; i < count; ++i)
-    Album.Pics[static_cast<int32_t>(i)].Turn = static_cast<uint8_t>(turns[i]);
+  if (!in.ReadU32(count) || count != Count || in.Left() != count) return false;
+  in.ReadBytes(count, Bytes);
+  for (char byte : Bytes)
+    if (static_cast<uint8_t>(byte) > Largest) return false;
   return true;
 }
 
@@ -67,10 +67,11 @@ void PutText(std::string& Out, std::string_view Text) {
   PutBytes(Out, Text);
 }
 
-bool ReadText(TByteReader& In, std::string& Text) {
+// Utf8: the bytes must be UTF-8; a file name is the system's bytes, whatever they are.
+bool ReadText(TByteReader& In, std::string& Text, bool Utf8 = true) {
   uint32_t length = 0;
   std::string_view bytes;
-  if (!In.ReadU32(length) || length > In.Left() || !In.ReadBytes(length, bytes) || !IsValidUtf8(bytes))
+  if (!In.ReadU32(length) || length > In.Left() || !In.ReadBytes(length, bytes) || (Utf8 && !IsValidUtf8(bytes)))
     return false;
   Text.assign(bytes);
   return true;
@@ -82,7 +83,7 @@ void PutIdentity(std::string& Out, const TPhotoIdentity& Photo) {
 }
 
 bool ReadIdentity(TByteReader& In, TPhotoIdentity& Photo) {
-  return ReadText(In, Photo.File) && In.ReadU32(Photo.Occurrence);
+  return ReadText(In, Photo.File, false) && In.ReadU32(Photo.Occurrence);
 }
 
 std::string EncodeSections(const std::vector<TSectionMark>& Marks) {
@@ -161,24 +162,70 @@ bool DecodeBook(std::string_view Data, TBookSettings& Book) {
   return true;
 }
 
-}  // namespace
+// False, with no photo turned, when Data is not a turn for every photo of Album.
+bool DecodeTurns(std::string_view Data, TAlbumModel& Album) {
+  std::string_view turns;
+  const bool ok = DecodePhotoBytes(Data, Album.Pics.Count, 3, turns);
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i)
+    Album.Pics[static_cast<int32_t>(i)].Turn = ok ? static_cast<uint8_t>(turns[i]) : 0;
+  return ok;
+}
 
-std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Settings) {
-  std::string entries;
-  uint32_t count = 0;
-  // Each kind of entry appends itself here with PutEntry when it is not at its default.
+// 'RAWN': a 1 for each photo whose file name is no UTF-8; empty when every name is.
+std::string EncodeRawNames(const TAlbumModel& Album) {
+  bool any = false;
+  std::string data;
+  PutU32(data, Album.Pics.Count);
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
+    const bool raw = !IsValidUtf8(EntryFileName(Album.Pics[static_cast<int32_t>(i)]));
+    any = any || raw;
+    PutU8(data, raw ? 1 : 0);
+  }
+  return any ? data : std::string();
+}
+
+// The entries this version writes for Album and Settings, in their order, each only when it is not at
+// its default.
+std::vector<std::pair<uint32_t, std::string>> KnownEntries(const TAlbumModel& Album,
+                                                           const TLayoutSettings& Settings) {
+  std::vector<std::pair<uint32_t, std::string>> entries;
   if (Settings.Bleed != 0) {
     std::string bleed;
     PutDouble(bleed, Settings.Bleed);
-    PutEntry(entries, count, KBleedTag, bleed);
+    entries.emplace_back(KBleedTag, std::move(bleed));
   }
-  if (Settings.PdfA != TPdfA::None) PutEntry(entries, count, KPdfATag, PdfAChoice(Settings.PdfA).Name);
-  // 'TMPL': the text template, UTF-8.
-  if (!Settings.TextTemplate.empty()) PutEntry(entries, count, KTemplateTag, Settings.TextTemplate);
-  if (const std::string turns = EncodeTurns(Album); !turns.empty())
-    PutEntry(entries, count, KTurnsTag, turns);
-  if (!Settings.Book.Marks.empty()) PutEntry(entries, count, KSectionsTag, EncodeSections(Settings.Book.Marks));
-  if (const std::string book = EncodeBook(Settings.Book); !book.empty()) PutEntry(entries, count, KBookTag, book);
+  if (Settings.PdfA != TPdfA::None) entries.emplace_back(KPdfATag, PdfAChoice(Settings.PdfA).Name);
+  if (!Settings.TextTemplate.empty()) entries.emplace_back(KTemplateTag, Settings.TextTemplate);
+  if (std::string turns = EncodeTurns(Album); !turns.empty()) entries.emplace_back(KTurnsTag, std::move(turns));
+  if (Settings.CapED != TLayoutSettings{}.CapED) entries.emplace_back(KNameTag, Settings.CapED);
+  if (std::string raw = EncodeRawNames(Album); !raw.empty()) entries.emplace_back(KRawNamesTag, std::move(raw));
+  if (!Settings.Book.Marks.empty()) entries.emplace_back(KSectionsTag, EncodeSections(Settings.Book.Marks));
+  if (std::string book = EncodeBook(Settings.Book); !book.empty()) entries.emplace_back(KBookTag, std::move(book));
+  return entries;
+}
+
+}  // namespace
+
+std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Settings) {
+  const std::vector<std::pair<uint32_t, std::string>> known = KnownEntries(Album, Settings);
+  std::vector<bool> written(known.size(), false);
+  std::string entries;
+  uint32_t count = 0;
+  const auto putKnown = [&](size_t Index) {
+    if (written[Index]) return;
+    PutEntry(entries, count, known[Index].first, known[Index].second);
+    written[Index] = true;
+  };
+  // In the file's order first: a known entry where it stood, an unknown one as it was.
+  for (const TStoredEntry& stored : Album.StoredEntries) {
+    if (!stored.Known) {
+      PutEntry(entries, count, stored.Tag, stored.Data);
+      continue;
+    }
+    for (size_t i = 0; i < known.size(); ++i)
+      if (known[i].first == stored.Tag) putKnown(i);
+  }
+  for (size_t i = 0; i < known.size(); ++i) putKnown(i);
   if (count == 0) return {};
   std::string out;
   PutU32(out, KExtensionsMagic);
@@ -225,34 +272,77 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
   Settings.PdfA = TPdfA::None;
   Settings.TextTemplate.clear();
   Settings.Book = TBookSettings();
+  Settings.CapED = TLayoutSettings{}.CapED;
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) Album.Pics[static_cast<int32_t>(i)].Turn = 0;
-  // Each kind of entry is decoded here from its tag; an entry that makes no sense leaves its default
+  Album.StoredEntries.clear();
+  // Each kind of entry is decoded here from its tag; an entry that makes no sense sets its default
   // and adds its German sentence to the warning.
   for (const TAlbumEntry& entry : Extensions.Entries) {
+    bool known = true;
     if (entry.Tag == KBleedTag) {
-      if (!DecodeBleed(entry.Data, Settings.Bleed))
+      if (!DecodeBleed(entry.Data, Settings.Bleed)) {
+        Settings.Bleed = 0;
         warn("Die Beschnittzugabe ist beschädigt; das Album wird ohne Beschnittzugabe geladen.");
+      }
     } else if (entry.Tag == KPdfATag) {
-      if (!DecodePdfA(entry.Data, Settings.PdfA))
+      if (!DecodePdfA(entry.Data, Settings.PdfA)) {
+        Settings.PdfA = TPdfA::None;
         warn("Die Wahl von PDF/A ist beschädigt; das Album wird ohne PDF/A geladen.");
+      }
     } else if (entry.Tag == KTemplateTag) {
-      if (IsValidUtf8(entry.Data))
+      if (IsValidUtf8(entry.Data)) {
         Settings.TextTemplate = std::string(entry.Data);
-      else
+      } else {
+        Settings.TextTemplate.clear();
         warn("Die Vorlage für Vorgabetexte ist beschädigt und wurde nicht geladen.");
+      }
     } else if (entry.Tag == KTurnsTag) {
       if (!DecodeTurns(entry.Data, Album))
         warn("Die Drehungen der Fotos sind beschädigt; die Fotos werden ungedreht gezeigt.");
     } else if (entry.Tag == KSectionsTag) {
-      if (!DecodeSections(entry.Data, Settings.Book.Marks))
+      if (!DecodeSections(entry.Data, Settings.Book.Marks)) {
+        Settings.Book.Marks.clear();
         warn("Die Abschnitte sind beschädigt; das Album wird ohne Abschnitte geladen.");
+      }
     } else if (entry.Tag == KBookTag) {
-      if (!DecodeBook(entry.Data, Settings.Book))
+      if (!DecodeBook(entry.Data, Settings.Book)) {
+        std::vector<TSectionMark> marks = std::move(Settings.Book.Marks);
+        Settings.Book = TBookSettings();
+        Settings.Book.Marks = std::move(marks);
         warn("Titelseite, Rückseite, Inhaltsverzeichnis und Buchmodus sind beschädigt; das Album wird "
              "ohne sie geladen.");
+      }
+    } else if (entry.Tag == KNameTag) {
+      if (IsValidUtf8(entry.Data)) {
+        Settings.CapED = std::string(entry.Data);
+      } else {
+        Settings.CapED = TLayoutSettings{}.CapED;
+        warn("Der Name des Albums ist beschädigt; das Album heißt „Familienfotos“.");
+      }
+    } else if (entry.Tag == KRawNamesTag) {
+      // The names themselves were taken when the photos were made (RawFileNames).
+      std::string_view flags;
+      if (!DecodePhotoBytes(entry.Data, Album.Pics.Count, 1, flags))
+        warn("Die Angabe, welche Dateinamen Bytes des Systems sind, ist beschädigt; die Dateinamen "
+             "werden als Text gelesen.");
+    } else {
+      known = false;
     }
+    Album.StoredEntries.push_back({entry.Tag, known, known ? std::string() : std::string(entry.Data)});
   }
   if (Extensions.Damaged)
     warn("Das Ende der Albumdatei ist beschädigt; was dort gespeichert war, wurde nicht geladen.");
   return warning;
+}
+
+std::vector<bool> RawFileNames(const TAlbumExtensions& Extensions, size_t PhotoCount) {
+  std::vector<bool> raw(PhotoCount, false);
+  if (PhotoCount > UINT32_MAX) return raw;
+  for (const TAlbumEntry& entry : Extensions.Entries) {
+    if (entry.Tag != KRawNamesTag) continue;
+    std::string_view flags;
+    const bool ok = DecodePhotoBytes(entry.Data, static_cast<uint32_t>(PhotoCount), 1, flags);
+    for (size_t i = 0; i < PhotoCount; ++i) raw[i] = ok && flags[i] != 0;
+  }
+  return raw;
 }

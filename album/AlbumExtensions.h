@@ -9,13 +9,19 @@
 // defaults, because a reader that knows G1 to G5 takes the five bytes after G4 as G5 and ignores what
 // follows. Bytes after G5 that do not start with the magic are not ours and are ignored, as before.
 //
-// Entries are looked at one by one. An entry of a tag this version does not know is skipped. An entry
-// this version knows whose bytes make no sense, or a group cut short, does not refuse the album: what
-// it would have set keeps its default, and a German warning says what was ignored; the photos and the
-// other settings load as they are.
+// Entries are looked at one by one. An entry of a tag this version does not know is kept in the album
+// (TAlbumModel::StoredEntries) with its bytes and written back unchanged, in its place among the others,
+// so that an album a newer version wrote loses nothing here. An entry this version knows whose bytes
+// make no sense, or a group cut short, does not refuse the album: what it would have set takes its
+// default (also when an earlier entry of the same tag had set it), and a German warning says what was
+// ignored; the photos and the other settings load as they are.
 //
-// Adding a kind of entry: a tag below, its encoding in EncodeExtensions (only when not at its default)
-// and its decoding in ApplyExtensions.
+// Writing keeps the order the file had: the entries the album was read with, each known one with its
+// content as it is now (left out when that is at its default), then the known ones that were not there,
+// in the order below. An album written unchanged is thus the same file.
+//
+// Adding a kind of entry: a tag below, its encoding in KnownEntries (AlbumExtensions.cpp; only when not
+// at its default) and its decoding in ApplyExtensions.
 
 #include <cstdint>
 #include <string>
@@ -42,10 +48,10 @@ constexpr uint32_t KPdfATag = 0x41464450;   // "PDFA"
 //        turned then.
 constexpr uint32_t KTemplateTag = 0x4C504D54;  // "TMPL"
 constexpr uint32_t KTurnsTag = 0x4E525554;     // "TURN"
-// 'SECT' the section marks (BookSettings.h): u32 count N, then N marks: u32 length and the UTF-8 bytes
-//        of the photo's file name, u32 its occurrence, u32 length and the UTF-8 bytes of the title;
-//        written when there is a mark. Cut short, a name or title that is no UTF-8, or an empty file
-//        name is damaged: the album loads without sections.
+// 'SECT' the section marks (BookSettings.h): u32 count N, then N marks: u32 length and the bytes of
+//        the photo's file name as its record holds them, u32 its occurrence, u32 length and the UTF-8
+//        bytes of the title; written when there is a mark. Cut short, a title that is no UTF-8, or an
+//        empty file name is damaged: the album loads without sections.
 // 'BOOK' title page, back page, contents and book mode: u32 flags (1 title page, 2 title photo also
 //        inside, 4 back page, 8 contents, 16 section pages, 32 book mode, 64 bleed on the inner side),
 //        the subtitle (u32 length, UTF-8), the title photo (file name as a text, u32 occurrence; an
@@ -56,6 +62,15 @@ constexpr uint32_t KTurnsTag = 0x4E525554;     // "TURN"
 //        of it.
 constexpr uint32_t KSectionsTag = 0x54434553;  // "SECT"
 constexpr uint32_t KBookTag = 0x4B4F4F42;      // "BOOK"
+// 'NAME' the album name ("Name des Albums", the heading), its UTF-8 bytes; written when it is not
+//        "Familienfotos", which an album without the entry has. Bytes that are no UTF-8 are damaged.
+constexpr uint32_t KNameTag = 0x454D414E;  // "NAME"
+// 'RAWN' which photos' file names are the bytes the system gave, not text: u32 photo count, then one
+//        byte 0 or 1 per photo in album order; written when a file name is no UTF-8. Such a name is
+//        stored in its photo record as it is; without the entry a reader takes bytes that are no UTF-8
+//        for Windows-1252 (DiskText.h). A count other than the album's or a byte above 1 is damaged:
+//        the names are then read as text.
+constexpr uint32_t KRawNamesTag = 0x4E574152;  // "RAWN"
 
 struct TAlbumEntry {
   uint32_t Tag = 0;
@@ -78,5 +93,10 @@ std::string EncodeExtensions(const TAlbumModel& Album, const TLayoutSettings& Se
 TAlbumExtensions ParseExtensions(TByteReader& In);
 
 // Sets what the entries say on Album (loaded already) and Settings, and the defaults for what they do
-// not say. Returns the German warning for whatever was ignored; empty when nothing was.
+// not say, and keeps the entries in Album.StoredEntries. Returns the German warning for whatever was
+// ignored; empty when nothing was.
 std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Album, TLayoutSettings& Settings);
+
+// Which of PhotoCount photos have file names that are the system's bytes ('RAWN'): one flag per photo,
+// all false without the entry or when it is damaged.
+std::vector<bool> RawFileNames(const TAlbumExtensions& Extensions, size_t PhotoCount);

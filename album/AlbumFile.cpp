@@ -180,8 +180,13 @@ TAlbumFileResult LoadAlbumBytes(std::string_view Bytes, TAlbumModel& Album, TLay
     const TAlbumFileResult parsed = ParseAlbum(Bytes, image);
     if (!parsed.Ok) return parsed;
     photos.reserve(image.Photos.size());
-    for (const TAlbumImage::TPhoto& photo : image.Photos)
-      photos.push_back({TextFromDisk(photo.FileName), TextFromDisk(photo.Text)});
+    // A file name that is the system's bytes stays those bytes; any other is text.
+    const std::vector<bool> raw = RawFileNames(image.Extensions, image.Photos.size());
+    for (size_t i = 0; i < image.Photos.size(); ++i) {
+      const TAlbumImage::TPhoto& photo = image.Photos[i];
+      photos.push_back({raw[i] ? std::string(photo.FileName) : TextFromDisk(photo.FileName),
+                        TextFromDisk(photo.Text)});
+    }
   } catch (const std::bad_alloc&) {
     return Failure("Fehler: Nicht genug Arbeitsspeicher, um das Album zu laden.");
   }
@@ -197,7 +202,13 @@ TAlbumFileResult LoadAlbumBytes(std::string_view Bytes, TAlbumModel& Album, TLay
   ApplySettings(image, Settings);
   TAlbumFileResult result;
   result.Warning = ApplyExtensions(image.Extensions, Album, Settings);
+  Album.Damage = result.Warning;
   return result;
+}
+
+std::string DamagedAlbumText(const TAlbumModel& Album) {
+  if (Album.Damage.empty()) return {};
+  return "Die Albumdatei ist beschädigt: " + Album.Damage + " Wird das Album geschrieben, geht das verloren.";
 }
 
 TAlbumFileResult OpenAlbumFile(const std::string& FileName, TAlbumModel& Album, TLayoutSettings& Settings) {

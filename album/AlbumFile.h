@@ -17,8 +17,8 @@
 // The writer always writes G1 to G4, and G5 only when one of its settings differs from its default,
 // so an album at the defaults is the same file as before G5 existed, and a reader that knows only G1
 // to G4 reads any file (it ignores what follows G4). G6 is written when one of its entries is, and G5
-// then always, so that a reader knowing G1 to G5 still finds G5 where it looks. The album name, SeparateCheck, RahmenBreiteEd
-// and EmbedFonts are not in the file.
+// then always, so that a reader knowing G1 to G5 still finds G5 where it looks. The album name travels
+// in G6 ('NAME'); SeparateCheck, RahmenBreiteEd and EmbedFonts are not in the file.
 //
 // Reading checks the whole file before anything in memory changes:
 // - not an album (fewer than four bytes, or other magic): refused, album and settings unchanged;
@@ -28,7 +28,8 @@
 //   keep their values; except G5, whose settings then take their defaults, since the writer leaves
 //   G5 out exactly when they are at their defaults;
 // - bytes after G5 are G6 when they begin with its magic, and ignored otherwise; a damaged G6 loads
-//   with a warning (AlbumExtensions.h).
+//   with a warning (AlbumExtensions.h), which the album keeps as its Damage: writing it would lose
+//   what did not load, so callers ask first (DamagedAlbumText).
 // A loaded number outside its field's limits becomes the nearest limit (ClampDecimal, ClampWhole).
 // Loaded fonts are assigned as the font dialogs assign (AssignFont): the settings' fonts keep their
 // PixelsPerInch. A photo with text length 0 loads with an empty text, not without one.
@@ -88,6 +89,11 @@ TAlbumFileResult ParseAlbum(std::string_view Bytes, TAlbumImage& Image);
 // CurPic is 1) and overwrites the settings the file holds. On failure nothing has changed, except when
 // memory runs out while the new entries are made: then the album is left empty.
 TAlbumFileResult LoadAlbumBytes(std::string_view Bytes, TAlbumModel& Album, TLayoutSettings& Settings);
+
+// What writing Album would lose, in German, for the question or refusal before it is written: "Die
+// Albumdatei ist beschädigt: <Damage> Wird das Album geschrieben, geht das verloren."; empty for an
+// album without Damage.
+std::string DamagedAlbumText(const TAlbumModel& Album);
 
 // Reads FileName and loads it as LoadAlbumBytes does. A file that cannot be opened for reading gives
 // "Fehler: Konnte Datei nicht öffnen..." and changes nothing.

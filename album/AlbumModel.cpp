@@ -6,6 +6,8 @@ void TAlbumModel::FreeAllPics() {
   Pics.Clear();
   CurPic = 1;
   Anchor = 1;
+  StoredEntries.clear();
+  Damage.clear();
 }
 
 std::string CurrentPhotoStatus(const TAlbumModel& Album) {

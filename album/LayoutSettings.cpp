@@ -226,7 +226,6 @@ std::string PrintSettingsError(const TLayoutSettings& Settings) {
 
 void AssignAlbumSettings(TLayoutSettings& To, const TLayoutSettings& From) {
   TLayoutSettings merged = From;
-  merged.CapED = std::move(To.CapED);
   merged.SeparateCheck = To.SeparateCheck;
   merged.RahmenBreiteEd = To.RahmenBreiteEd;
   merged.EmbedFonts = To.EmbedFonts;

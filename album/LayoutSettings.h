@@ -164,6 +164,7 @@ struct TLayoutSettings {
   // "PDF/A (Archiv)": the PDF is written as archival PDF/A of this level. Kept in the album file.
   TPdfA PdfA = TPdfA::None;
   // Tab "Fotos"
+  // "Name des Albums": the heading and the PDF's title. Kept in the album file, not per user.
   std::string CapED = "Familienfotos";
   bool FilenamesCheck = true;
   bool PathCheck = false;
@@ -184,8 +185,8 @@ TLayoutSettings FirstStartSettings();
 // mode (Book). Everything else stays as it is.
 void ResetForNewAlbum(TLayoutSettings& Settings);
 
-// Copies what the album file keeps of From into To: everything but the album name CapED, SeparateCheck,
-// RahmenBreiteEd and EmbedFonts, which stay as To has them.
+// Copies what the album file keeps of From into To: everything but SeparateCheck, RahmenBreiteEd and
+// EmbedFonts, which stay as To has them.
 void AssignAlbumSettings(TLayoutSettings& To, const TLayoutSettings& From);
 // True when A and B differ in nothing the album file keeps.
 bool SameAlbumSettings(const TLayoutSettings& A, const TLayoutSettings& B);

@@ -1,5 +1,7 @@
 #include "album/PhotoEditing.h"
 
+#include "platform/TextEncoding.h"
+
 namespace {
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
@@ -13,7 +15,12 @@ std::string_view FileNamePart(std::string_view Path) {
   return cut == std::string_view::npos ? Path : Path.substr(cut + 1);
 }
 
-std::string DefaultPhotoText(std::string_view Path, bool WithPath) {
+std::string PathAsText(std::string_view Path) {
+  return IsValidUtf8(Path) ? std::string(Path) : Cp1252ToUtf8(Path);
+}
+
+std::string DefaultPhotoText(std::string_view FilePath, bool WithPath) {
+  const std::string Path = PathAsText(FilePath);
   std::string text;
   text.reserve(Path.size() + Path.size() / 49 + 1);
   size_t position = 0;  // of the character that starts at the current byte

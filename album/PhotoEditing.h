@@ -14,7 +14,11 @@
 // What follows the last "/", "\" or ":" of Path: the file name, also for paths written on Windows.
 std::string_view FileNamePart(std::string_view Path);
 
-// The default text of a new photo from its full path: a CR is put before every character whose
+// A path as text: as it is when it is UTF-8; bytes of the system that are no UTF-8 (a name written in
+// another encoding) are read as Windows-1252, so that a text made from the path is always UTF-8.
+std::string PathAsText(std::string_view Path);
+
+// The default text of a new photo from its full path (PathAsText): a CR is put before every character whose
 // position in Path (counted in characters from 1) is a multiple of 50, so no line is longer than 49
 // characters; unless WithPath, only what follows the last "/", "\" or ":" of that text is kept (breaks
 // that fell into the folder part go with it).

@@ -4,6 +4,7 @@
 #include <unicode/ustring.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <numeric>
 
 #include "album/DateTaken.h"
@@ -55,7 +56,13 @@ bool SortKeysOf(const std::vector<std::string>& Files, TSortKey Key, std::vector
   Keys.assign(Files.size(), TSortKeyValue{});
   if (Key == TSortKey::FileName) {
     const TNameCollator collator;
-    for (size_t i = 0; i < Files.size(); ++i) Keys[i].Collation = collator.Key(FileNamePart(Files[i]));
+    for (size_t i = 0; i < Files.size(); ++i) {
+      if (Cancel && Cancel->load()) return false;
+      // A photo whose file is missing goes last under every key, in album order.
+      std::error_code error;
+      Keys[i].Known = std::filesystem::exists(Files[i], error);
+      if (Keys[i].Known) Keys[i].Collation = collator.Key(FileNamePart(Files[i]));
+    }
     return true;
   }
   for (size_t i = 0; i < Files.size(); ++i) {
@@ -95,7 +102,25 @@ size_t UnknownKeys(const std::vector<TSortKeyValue>& Keys) {
       std::count_if(Keys.begin(), Keys.end(), [](const TSortKeyValue& K) { return !K.Known; }));
 }
 
-std::string MissingDatesMessage(size_t Count) {
-  return Count == 1 ? "Die Datei eines Fotos fehlt; es steht jetzt am Ende."
-                    : "Die Dateien von " + std::to_string(Count) + " Fotos fehlen; sie stehen jetzt am Ende.";
+std::vector<std::string> MissingFiles(const std::vector<std::string>& Files, const std::vector<TSortKeyValue>& Keys) {
+  std::vector<std::string> missing;
+  for (size_t i = 0; i < Files.size() && i < Keys.size(); ++i)
+    if (!Keys[i].Known) missing.push_back(Files[i]);
+  return missing;
+}
+
+std::string MissingFilesMessage(const std::vector<std::string>& Missing) {
+  if (Missing.empty()) return {};
+  std::string text = Missing.size() == 1 ? "Die Datei eines Fotos fehlt; es steht jetzt am Ende: "
+                                         : "Die Dateien von " + std::to_string(Missing.size()) +
+                                               " Fotos fehlen; sie stehen jetzt am Ende: ";
+  const size_t named = std::min(Missing.size(), KMissingNamed);
+  const size_t more = Missing.size() - named;
+  for (size_t i = 0; i < named; ++i) {
+    // The last name is joined with "und" unless "und N weitere" follows.
+    if (i > 0) text += (i + 1 == named && more == 0) ? " und " : ", ";
+    text += "„" + Missing[i] + "“";
+  }
+  if (more > 0) text += " und " + std::to_string(more) + " weitere";
+  return text + ".";
 }

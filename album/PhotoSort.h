@@ -7,7 +7,8 @@
 // compare as numbers, so "IMG_2" comes before "IMG_10". Only the name counts, not the folder.
 //
 // The sort is stable: photos with equal keys keep their album order, also in descending order. A photo
-// without a date (its file is missing) goes to the end in either order, in album order.
+// whose file is missing (for dates: without a date, which only a missing file lacks) goes to the end
+// under every key and in either order, in album order.
 //
 // Reading dates opens every file, which for thousands of photos takes a while: SortKeysOf reports
 // progress and stops when asked, so a caller may run it on a thread of its own (it touches nothing
@@ -61,6 +62,10 @@ std::vector<uint32_t> SortedOrder(const std::vector<TSortKeyValue>& Keys, bool D
 // Paths in natural name order (their names as SortKeysOf compares them), stable.
 void SortByName(std::vector<std::string>& Paths);
 
-// How many of Keys have no date, and the German sentence saying that Count photos had none.
+// How many of Keys belong to missing files; those files, in the order of Files.
 size_t UnknownKeys(const std::vector<TSortKeyValue>& Keys);
-std::string MissingDatesMessage(size_t Count);
+std::vector<std::string> MissingFiles(const std::vector<std::string>& Files, const std::vector<TSortKeyValue>& Keys);
+// The German warning after a sort that put the files Missing last, naming the first KMissingNamed of
+// them and saying how many more there are; empty when none is missing.
+std::string MissingFilesMessage(const std::vector<std::string>& Missing);
+constexpr size_t KMissingNamed = 5;

@@ -40,7 +40,9 @@ bool TemplateNeedsDate(std::string_view Template) {
          Template.find("{Uhrzeit}") != std::string_view::npos;
 }
 
-std::string FillTextTemplate(std::string_view Template, std::string_view Path, const TDateTaken& Date) {
+std::string FillTextTemplate(std::string_view Template, std::string_view FilePath, const TDateTaken& Date) {
+  const std::string pathText = PathAsText(FilePath);
+  const std::string_view Path = pathText;
   std::string text;
   size_t i = 0;
   while (i < Template.size()) {

@@ -26,7 +26,8 @@ std::string GermanLongDate(int Year, int Month, int Day);
 // True when Template asks for the date or time, which means reading the file.
 bool TemplateNeedsDate(std::string_view Template);
 
-// The text of the photo Path for Template; Date is used for {Datum} and {Uhrzeit}.
+// The text of the photo Path for Template; Date is used for {Datum} and {Uhrzeit}. The file name and
+// folder are taken as PathAsText (PhotoEditing.h) gives them, so the text is UTF-8 whenever Template is.
 std::string FillTextTemplate(std::string_view Template, std::string_view Path, const TDateTaken& Date);
 // The same, reading the date from the file when the template asks for it.
 std::string TemplateText(std::string_view Template, const std::string& Path);

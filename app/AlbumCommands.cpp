@@ -1,5 +1,6 @@
 // The album commands of the command line: "album new" writes an album of given photos, "album show"
-// prints one, "album sort" puts one in order.
+// prints one, "album sort" puts one in order; the other commands that change an album are in
+// AlbumEditCommands.cpp.
 
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "album/NewPhotos.h"
 #include "album/PhotoEditing.h"
 #include "album/PhotoSort.h"
+#include "app/AlbumEditing.h"
 #include "app/CommandLine.h"
 #include "app/Json.h"
 #include "app/BookOptions.h"
@@ -53,7 +55,9 @@ void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {
     if (!optionsEnded && arg == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && (arg == "--text-template" || arg.rfind("--text-template=", 0) == 0)) {
-      settings.TextTemplate = OptionValue(Args, i);
+      settings.TextTemplate = TextValue(OptionValue(Args, i), "--text-template");
+    } else if (!optionsEnded && (arg == "--name" || arg.rfind("--name=", 0) == 0)) {
+      settings.CapED = TextValue(OptionValue(Args, i), "--name");
     } else if (!optionsEnded && IsOption(arg)) {
       if (!ApplySettingsOption(Args, i, settings) && !ApplyBookOption(Args, i, settings, book))
         throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album new“.");
@@ -238,7 +242,7 @@ std::string FontText(const TFontSpec& Font) {
 }
 
 void PrintJson(const TAlbumModel& Album, const TLayoutSettings& Settings, std::ostream& Out) {
-  Out << "{\n  \"photos\": [";
+  Out << "{\n  \"name\": " << JsonString(Settings.CapED) << ",\n  \"photos\": [";
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
     const TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
     Out << (i ? ",\n" : "\n") << "    {\"file\": " << JsonString(EntryFileName(entry))
@@ -259,7 +263,7 @@ void PrintJson(const TAlbumModel& Album, const TLayoutSettings& Settings, std::o
 
 void PrintText(const std::string& FileName, const TAlbumModel& Album, const TLayoutSettings& Settings,
                std::ostream& Out) {
-  Out << "Album: " << FileName << "\nFotos: " << Album.Pics.Count << '\n';
+  Out << "Album: " << FileName << "\nName: " << Settings.CapED << "\nFotos: " << Album.Pics.Count << '\n';
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
     const TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
     Out << "  " << i + 1 << ". " << EntryFileName(entry)
@@ -279,7 +283,7 @@ void PrintText(const std::string& FileName, const TAlbumModel& Album, const TLay
 
 void AlbumSort(const TCommandArgs& Args, std::ostream& Out) {
   std::optional<TSortKey> key;
-  bool reverse = false, optionsEnded = false;
+  bool reverse = false, force = false, optionsEnded = false;
   std::vector<std::string> positional;
   for (size_t i = 0; i < Args.size(); ++i) {
     const std::string& arg = Args[i];
@@ -287,6 +291,8 @@ void AlbumSort(const TCommandArgs& Args, std::ostream& Out) {
       optionsEnded = true;
     } else if (!optionsEnded && arg == "--reverse") {
       reverse = true;
+    } else if (!optionsEnded && arg == "--force") {
+      force = true;
     } else if (!optionsEnded && (arg == "--by" || arg.rfind("--by=", 0) == 0)) {
       const std::string by = OptionValue(Args, i);
       if (by == "date")
@@ -309,23 +315,18 @@ void AlbumSort(const TCommandArgs& Args, std::ostream& Out) {
   if (positional.empty()) throw TCommandError("Fehler: Der Name der Albumdatei fehlt.");
   if (positional.size() > 1) throw TCommandError("Fehler: „quirvel album sort“ sortiert genau ein Album.");
 
-  const std::string& albumName = positional.front();
-  TAlbumModel album;
-  TLayoutSettings settings = FirstStartSettings();
-  OpenAlbumOrThrow(albumName, album, settings);
+  TAlbumToEdit edit;
+  OpenAlbumForEditing(positional.front(), force, edit);
   std::vector<std::string> files;
-  for (uint32_t i = 0; i < album.Pics.Count; ++i)
-    files.emplace_back(EntryFileName(album.Pics[static_cast<int32_t>(i)]));
+  for (uint32_t i = 0; i < edit.Album.Pics.Count; ++i)
+    files.emplace_back(EntryFileName(edit.Album.Pics[static_cast<int32_t>(i)]));
   std::vector<TSortKeyValue> keys;
   if (!SortKeysOf(files, *key, keys, &InterruptFlag()))
     throw TCommandError("Abgebrochen: Das Album wurde nicht geändert.");
-  TReorderPhotos(SortedOrder(keys, reverse)).Redo(album, settings);
-  if (const size_t unknown = UnknownKeys(keys))
-    std::cerr << "Warnung: " << MissingDatesMessage(unknown) << '\n';
-  const TAlbumFileResult saved = SaveAlbumFile(albumName, album, settings);
-  if (!saved.Ok) throw TCommandError(saved.Message);
-  Out << "Album " << Quoted(albumName) << " mit " << files.size() << (files.size() == 1 ? " Foto" : " Fotos")
-      << " sortiert.\n";
+  TReorderPhotos(SortedOrder(keys, reverse)).Redo(edit.Album, edit.Settings);
+  if (UnknownKeys(keys)) std::cerr << "Warnung: " << MissingFilesMessage(MissingFiles(files, keys)) << '\n';
+  WriteEditedAlbum(edit);
+  Out << "Album " << Quoted(edit.FileName) << " mit " << PhotoCount(files.size()) << " sortiert.\n";
 }
 
 void AlbumShow(const TCommandArgs& Args, std::ostream& Out) {
@@ -364,6 +365,7 @@ void AddAlbumCommands(TCommandLine& CommandLine) {
        "Schreibt die Albumdatei ALBUM.qvl (eine vorhandene wird ersetzt) mit den Fotos in der\n"
        "angegebenen Reihenfolge, jedes mit dem Dateinamen als Vorgabetext. Die Pfade der Fotos\n"
        "werden absolut gespeichert. Ohne Optionen gelten die Einstellungen eines Programmstarts.\n\n"
+       "  --name TEXT                Name des Albums (die Überschrift; Vorgabe „Familienfotos“)\n"
        "  --text-template TEXT       Vorlage für Vorgabetexte, im Album gespeichert; die Fotos\n"
        "                             bekommen ihre Texte aus ihr: {Dateiname}, {Name} (ohne\n"
        "                             Endung), {Ordner}, {Datum} (Aufnahmedatum, etwa \"7. Dezember\n"
@@ -375,16 +377,20 @@ void AddAlbumCommands(TCommandLine& CommandLine) {
        "[--json] ALBUM.qvl",
        "zeigt Fotos, Texte, Schriften und Einstellungen eines Albums",
        "Zeigt die Fotos mit ihren Texten, die beiden Schriften und die Einstellungen der\n"
-       "Albumdatei. Mit --json als ein JSON-Objekt mit \"photos\", \"headingFont\", \"textFont\"\n"
-       "und \"settings\".\n",
+       "Albumdatei und den Namen des Albums. Mit --json als ein JSON-Objekt mit \"name\",\n"
+       "\"photos\", \"headingFont\", \"textFont\" und \"settings\".\n",
        AlbumShow});
   CommandLine.Add({{"album", "sort"},
-                   "--by date|name|file-date [--reverse] ALBUM.qvl",
+                   "--by date|name|file-date [--reverse] [--force] ALBUM.qvl",
                    "sortiert die Fotos eines Albums",
                    "Sortiert die Fotos der Albumdatei ALBUM.qvl und schreibt sie neu: nach Aufnahmedatum\n"
                    "(date: EXIF-Datum, sonst Änderungszeit der Datei), nach Dateinamen (name: deutsche\n"
                    "Reihenfolge, Groß- und Kleinschreibung gleich, \"IMG_2\" vor \"IMG_10\") oder nach\n"
                    "Änderungszeit der Datei (file-date); mit --reverse absteigend. Fotos mit gleichem\n"
-                   "Schlüssel behalten ihre Reihenfolge; Fotos ohne Datei stehen am Ende.\n",
+                   "Schlüssel behalten ihre Reihenfolge; Fotos ohne Datei stehen bei jedem Schlüssel am\n"
+                   "Ende, und eine Warnung nennt sie.\n\n"
+                   "  --force              schreibt auch ein beschädigtes Album; was davon nicht gelesen werden\n"
+                   "                       konnte, geht dabei verloren\n",
                    AlbumSort});
+  AddAlbumEditCommands(CommandLine);
 }

@@ -5,6 +5,7 @@
 
 #include "album/AlbumFile.h"
 #include "album/PhotoEditing.h"
+#include "app/AlbumEditing.h"
 #include "app/BookOptions.h"
 #include "app/SettingsOptions.h"
 
@@ -44,7 +45,7 @@ bool TAlbumOptions::Take(const TCommandArgs& Args, size_t& Pos) {
   if (arg == "--embed-fonts") {
     EmbedFonts = true;
   } else if (IsOptionNamed(arg, "--name")) {
-    Name = OptionValue(Args, Pos, "--name");
+    Name = TextValue(OptionValue(Args, Pos, "--name"), "--name");
     HasName = true;
   } else if (IsOptionNamed(arg, "--frame-width")) {
     const std::string value = OptionValue(Args, Pos, "--frame-width");

@@ -357,10 +357,16 @@ void TMainForm::OpenFileNow(const std::string& FileName) {
 }
 
 void TMainForm::SaveAsBtnClick() {
+  // An album whose file was damaged loses what did not load: only when the user says so.
+  if (const std::string damage = DamagedAlbumText(FAlbum); !damage.empty() &&
+      !MessageBox().Show(damage + " Trotzdem speichern?", "Speichern unter", TMsgIcon::Warning,
+                         TMsgButtons::OkCancel))
+    return;
   std::vector<std::string> files;
   if (!FDialogs.ChooseFiles(AlbumSaveDialog(), files)) return;
   const TAlbumFileResult saved = SaveAlbumFile(files.front(), FAlbum, Settings());
   if (saved.Ok) {
+    FAlbum.Damage.clear();  // the file written holds all the album has
     FArranging->Saved();
     return;
   }

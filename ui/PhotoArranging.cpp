@@ -237,8 +237,9 @@ void TPhotoArranging::SortBtnClick() {
     moves = moves || sorted[i] != i;
   }
   if (moves) Reorder(std::move(order));
-  if (const size_t unknown = UnknownKeys(keys))
-    MessageBox().Show(MissingDatesMessage(unknown), "Fotos sortieren", TMsgIcon::Warning, TMsgButtons::Ok);
+  if (UnknownKeys(keys))
+    MessageBox().Show(MissingFilesMessage(MissingFiles(files, keys)), "Fotos sortieren", TMsgIcon::Warning,
+                      TMsgButtons::Ok);
 }
 
 void TPhotoArranging::RegenTextsBtnClick() {

@@ -173,7 +173,7 @@ TEST(AlbumFileLoad, RoundTripOfPhotosFontsAndSettings) {
     EXPECT_EQ(loaded.Pics[i].Thumbnail.Bits, nullptr);
   }
   TLayoutSettings expected = saved;
-  expected.CapED = "Urlaub";  // not in the file
+  expected.CapED = "Familienfotos";  // an album without a name of its own is called so
   expected.SeparateCheck = true;
   expected.RahmenBreiteEd = 42;
   EXPECT_EQ(settings, expected);

@@ -22,18 +22,52 @@ std::vector<std::string> Sorted(const std::vector<std::string>& Files, TSortKey 
 }  // namespace
 
 // Case does not count, umlauts go with their base letter (after it when all else is equal), digits
-// compare as numbers, folders do not count, and equal keys keep their order in both directions.
+// compare as numbers, folders do not count, and equal keys keep their order in both directions. A photo
+// whose file is missing comes last in either direction, whatever its name, in album order.
 TEST(PhotoSort, NamesInGermanNaturalOrder) {
-  const std::vector<std::string> files = {"/a/IMG_10.jpg", "/z/birne.jpg", "/b/Äpfel.jpg", "/c/IMG_2.jpg",
-                                          "/a/Birne.jpg",  "/z/apfel.jpg", "/a/Zebra.jpg", "/y/img_1.jpg",
-                                          "/x/Öl.jpg",     "/x/Ofen.jpg"};
+  qtest::TScratchDir dir;
+  std::vector<std::string> files;
+  for (const char* name : {"a/IMG_10.jpg", "z/birne.jpg", "b/Äpfel.jpg", "c/IMG_2.jpg", "a/Birne.jpg",
+                           "n/Aal.jpg", "z/apfel.jpg", "a/Zebra.jpg", "y/img_1.jpg", "x/Öl.jpg", "x/Ofen.jpg",
+                           "n/Zz.jpg"}) {
+    files.push_back(dir / name);
+    if (name[0] == 'n') continue;  // "n" for "not there"
+    std::filesystem::create_directories(std::filesystem::path(files.back()).parent_path());
+    qtest::WriteFile(files.back(), "x");
+  }
   EXPECT_EQ(Sorted(files, TSortKey::FileName, false),
             (std::vector<std::string>{"apfel.jpg", "Äpfel.jpg", "birne.jpg", "Birne.jpg", "img_1.jpg",
-                                      "IMG_2.jpg", "IMG_10.jpg", "Ofen.jpg", "Öl.jpg", "Zebra.jpg"}));
+                                      "IMG_2.jpg", "IMG_10.jpg", "Ofen.jpg", "Öl.jpg", "Zebra.jpg", "Aal.jpg",
+                                      "Zz.jpg"}));
   EXPECT_EQ(Sorted(files, TSortKey::FileName, true),
             (std::vector<std::string>{"Zebra.jpg", "Öl.jpg", "Ofen.jpg", "IMG_10.jpg", "IMG_2.jpg",
-                                      "img_1.jpg", "birne.jpg", "Birne.jpg", "Äpfel.jpg", "apfel.jpg"}));
+                                      "img_1.jpg", "birne.jpg", "Birne.jpg", "Äpfel.jpg", "apfel.jpg", "Aal.jpg",
+                                      "Zz.jpg"}));
   EXPECT_TRUE(TNameCollator().Ok()) << "ICU has no German collation";
+}
+
+// The warning after a sort names the missing files: up to five, then how many more.
+TEST(PhotoSort, MissingFilesAreNamed) {
+  const std::vector<std::string> seven = {"/a", "/b", "/c", "/d", "/e", "/f", "/g"};
+  const struct {
+    size_t Count;
+    const char* Message;
+  } rows[] = {
+      {0, ""},
+      {1, "Die Datei eines Fotos fehlt; es steht jetzt am Ende: „/a“."},
+      {2, "Die Dateien von 2 Fotos fehlen; sie stehen jetzt am Ende: „/a“ und „/b“."},
+      {5, "Die Dateien von 5 Fotos fehlen; sie stehen jetzt am Ende: „/a“, „/b“, „/c“, „/d“ und „/e“."},
+      {6, "Die Dateien von 6 Fotos fehlen; sie stehen jetzt am Ende: „/a“, „/b“, „/c“, „/d“, „/e“ und 1 weitere."},
+      {7, "Die Dateien von 7 Fotos fehlen; sie stehen jetzt am Ende: „/a“, „/b“, „/c“, „/d“, „/e“ und 2 weitere."},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(MissingFilesMessage(std::vector<std::string>(seven.begin(), seven.begin() + row.Count)),
+              row.Message)
+        << row.Count;
+  // Which files those are: the ones whose keys are unknown, in album order.
+  std::vector<TSortKeyValue> keys(4);
+  keys[1].Known = keys[3].Known = false;
+  EXPECT_EQ(MissingFiles({"/w", "/x", "/y", "/z"}, keys), (std::vector<std::string>{"/x", "/z"}));
 }
 
 TEST(ExifDate, DateAndOffsetTexts) {

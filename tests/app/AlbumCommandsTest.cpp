@@ -253,8 +253,15 @@ TEST_F(AlbumCommands, TextTemplateAndSorting) {
   std::filesystem::remove(Dir.Path() / "Birne.jpg");
   r = Quirvel("album sort --by file-date --reverse a.qvl");
   ASSERT_EQ(r.Status, 0) << r.Err;
-  EXPECT_EQ(r.Err, "Warnung: Die Datei eines Fotos fehlt; es steht jetzt am Ende.\n");
+  EXPECT_EQ(r.Err, "Warnung: Die Datei eines Fotos fehlt; es steht jetzt am Ende: „" + (Dir / "Birne.jpg") + "“.\n");
   r = Quirvel("album show a.qvl");
+  EXPECT_NE(r.Out.find("  3. " + (Dir / "Birne.jpg")), std::string::npos) << r.Out;
+  // By name too, although "Birne" would come first.
+  r = Quirvel("album sort --by name a.qvl");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Err.find("„" + (Dir / "Birne.jpg") + "“"), std::string::npos) << r.Err;
+  r = Quirvel("album show a.qvl");
+  EXPECT_NE(r.Out.find("  1. " + (Dir / "img_9.jpg")), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("  3. " + (Dir / "Birne.jpg")), std::string::npos) << r.Out;
 
   r = Quirvel("album sort --by farbe a.qvl");

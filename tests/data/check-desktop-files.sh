@@ -25,7 +25,8 @@ complete_words() {
   bash -c 'source "$0"; COMP_WORDS=(quirvel "$@"); COMP_CWORD=$#; _quirvel; printf "%s\n" "${COMPREPLY[@]}"' \
     "$completion" "$@"
 }
-for command in "export" "preview" "check" "album new" "album show" "album sort"; do
+for command in "export" "preview" "check" "album new" "album show" "album sort" "album add" "album remove" \
+  "album move" "album text" "album set"; do
   # shellcheck disable=SC2086  # the command's words are meant to split
   offered=$(complete_words $command --)
   for option in $("$quirvel" $command --help | grep -oE -- '--[a-z][a-z-]+' | sort -u); do
@@ -34,6 +35,6 @@ for command in "export" "preview" "check" "album new" "album show" "album sort";
   done
 done
 [[ $(complete_words "") == *export* && $(complete_words --v) == --version ]] || fail "no commands offered"
-[[ $(complete_words album "") == $'new\nshow\nsort' ]] || fail "album's commands not offered"
+[[ $(complete_words album "") == $'new\nshow\nsort\nadd\nremove\nmove\ntext\nset' ]] || fail "album's commands not offered"
 [[ -z $(complete_words export --columns "") ]] || fail "files offered as the value of --columns"
 echo "desktop files: all checks passed"

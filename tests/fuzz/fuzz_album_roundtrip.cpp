@@ -32,6 +32,7 @@ TLayoutSettings Disturbed(TLayoutSettings S) {
   for (int32_t* n : {&S.CountXEd, &S.CountYEd, &S.XMalEd}) *n = *n == 7 ? 8 : 7;
   S.Shape1 ^= 1, S.Shape2 ^= 1;
   S.PictureDpi = S.PictureDpi == 300 ? 150 : 300, S.KeepJpeg = !S.KeepJpeg;
+  S.CapED += "x";
   return S;
 }
 

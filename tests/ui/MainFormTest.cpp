@@ -125,6 +125,65 @@ class MainFormTest : public QObject {
     QCOMPARE(f.Dialogs.FailedFiles, std::vector<std::string>{dir / "fehlt/album.qvl"});
   }
 
+  // The album name is the album's: typing it is a step to undo and marks the album changed, and it
+  // travels in the album file.
+  void AlbumNameIsKeptInTheAlbum() {
+    qtest::TScratchDir dir;
+    TMainFormFixture f;
+    f.Form.show();
+    auto* name = f.Control<QLineEdit>("CapED");
+    name->selectAll();
+    QTest::keyClicks(name, "Hochzeit");
+    QVERIFY(f.Form.windowTitle().endsWith(QStringLiteral("*")));
+    f.Click("UndoBtn");
+    QCOMPARE(name->text(), QStringLiteral("Familienfotos"));
+    f.Click("RedoBtn");
+    QCOMPARE(name->text(), QStringLiteral("Hochzeit"));
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{dir / "album.qvl"});
+    f.Click("SaveAsBtn");
+    QVERIFY(!f.Form.windowTitle().endsWith(QStringLiteral("*")));
+    name->setText("Anderes");
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{dir / "album.qvl"});
+    f.Click("OpenBtn");
+    QCOMPARE(name->text(), QStringLiteral("Hochzeit"));
+  }
+
+  // An album whose file held a part that did not load, and an entry of a newer version: saving asks
+  // first, and what was kept goes into the file again.
+  void SavingADamagedAlbumAsksFirst() {
+    qtest::TScratchDir dir;
+    TAlbumModel album;
+    SetEntryFileName(*album.Pics.Append(), "/fotos/a.jpg");
+    const std::string foreign = std::string("ZZZZ\x02\0\0\0\x05\x06", 10);
+    const std::string brokenTurns = std::string("TURN\x05\0\0\0\x01\0\0\0\x07", 13);
+    qtest::WriteFile(dir / "d.qvl", EncodeAlbum(album, TLayoutSettings{}) + std::string(5, '\0') + "QXG6" +
+                                        std::string("\x02\0\0\0", 4) + foreign + brokenTurns);
+    TMainFormFixture f;
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{dir / "d.qvl"});
+    f.Click("OpenBtn");
+    QCOMPARE(f.Box.Shown.back().Text,
+             std::string("Die Drehungen der Fotos sind beschädigt; die Fotos werden ungedreht gezeigt."));
+    const size_t dialogs = f.Dialogs.FileDialogs.size();
+    f.Box.Answers = {false};
+    f.Click("SaveAsBtn");
+    QCOMPARE(f.Box.Shown.back().Text,
+             std::string("Die Albumdatei ist beschädigt: Die Drehungen der Fotos sind beschädigt; die Fotos werden "
+                         "ungedreht gezeigt. Wird das Album geschrieben, geht das verloren. Trotzdem speichern?"));
+    QVERIFY(f.Box.Shown.back().Icon == TMsgIcon::Warning);
+    QCOMPARE(f.Dialogs.FileDialogs.size(), dialogs);  // cancelled before the file dialog
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{dir / "d.qvl"});
+    f.Click("SaveAsBtn");
+    const std::string saved = qtest::ReadFile(dir / "d.qvl");
+    QCOMPARE(saved, EncodeAlbum(album, TLayoutSettings{}) + std::string(5, '\0') + "QXG6" +
+                        std::string("\x01\0\0\0", 4) + foreign);
+    // The file now holds all the album has: saving again asks nothing.
+    const size_t shown = f.Box.Shown.size();
+    f.Dialogs.FileAnswers.push_back(std::vector<std::string>{dir / "e.qvl"});
+    f.Click("SaveAsBtn");
+    QCOMPARE(f.Box.Shown.size(), shown);
+    QCOMPARE(qtest::ReadFile(dir / "e.qvl"), saved);
+  }
+
   void CommandLineAlbumOpensAtTheFirstShowingOnly() {
     qtest::TScratchDir dir;
     TAlbumModel album;
