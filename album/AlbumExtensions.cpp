@@ -162,6 +162,30 @@ bool DecodeBook(std::string_view Data, TBookSettings& Book) {
   return true;
 }
 
+// A u32 within Limits, alone in Data.
+bool DecodeWhole(std::string_view Data, TFieldLimits Limits, int32_t& Value) {
+  TByteReader in(Data);
+  uint32_t value = 0;
+  if (!in.ReadU32(value) || in.Left() != 0 || value < Limits.Min || value > Limits.Max) return false;
+  Value = static_cast<int32_t>(value);
+  return true;
+}
+
+bool DecodePageLayout(std::string_view Data, TPageLayoutKind& Kind) {
+  for (const TPageLayoutChoice& choice : KPageLayoutChoices)
+    if (choice.Kind != TPageLayoutKind::Raster && Data == choice.Name) {
+      Kind = choice.Kind;
+      return true;
+    }
+  return false;
+}
+
+std::string WholeEntry(int32_t Value) {
+  std::string data;
+  PutU32(data, static_cast<uint32_t>(Value));
+  return data;
+}
+
 // False, with no photo turned, when Data is not a turn for every photo of Album.
 bool DecodeTurns(std::string_view Data, TAlbumModel& Album) {
   std::string_view turns;
@@ -201,6 +225,12 @@ std::vector<std::pair<uint32_t, std::string>> KnownEntries(const TAlbumModel& Al
   if (std::string raw = EncodeRawNames(Album); !raw.empty()) entries.emplace_back(KRawNamesTag, std::move(raw));
   if (!Settings.Book.Marks.empty()) entries.emplace_back(KSectionsTag, EncodeSections(Settings.Book.Marks));
   if (std::string book = EncodeBook(Settings.Book); !book.empty()) entries.emplace_back(KBookTag, std::move(book));
+  const TLayoutSettings defaults;
+  if (Settings.PageLayout != defaults.PageLayout)
+    entries.emplace_back(KPageLayoutTag, PageLayoutChoice(Settings.PageLayout).Name);
+  if (Settings.PhotosPerPage != defaults.PhotosPerPage)
+    entries.emplace_back(KPhotosPerPageTag, WholeEntry(Settings.PhotosPerPage));
+  if (Settings.CropBudget != defaults.CropBudget) entries.emplace_back(KCropBudgetTag, WholeEntry(Settings.CropBudget));
   return entries;
 }
 
@@ -272,6 +302,11 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
   Settings.PdfA = TPdfA::None;
   Settings.TextTemplate.clear();
   Settings.Book = TBookSettings();
+  const TLayoutSettings defaults;
+  Settings.PageLayout = defaults.PageLayout;
+  Settings.PhotosPerPage = defaults.PhotosPerPage;
+  Settings.CropBudget = defaults.CropBudget;
+  bool layoutDamaged = false;
   Settings.CapED = TLayoutSettings{}.CapED;
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) Album.Pics[static_cast<int32_t>(i)].Turn = 0;
   Album.StoredEntries.clear();
@@ -312,6 +347,12 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
         warn("Titelseite, Rückseite, Inhaltsverzeichnis und Buchmodus sind beschädigt; das Album wird "
              "ohne sie geladen.");
       }
+    } else if (entry.Tag == KPageLayoutTag) {
+      layoutDamaged = !DecodePageLayout(entry.Data, Settings.PageLayout) || layoutDamaged;
+    } else if (entry.Tag == KPhotosPerPageTag) {
+      layoutDamaged = !DecodeWhole(entry.Data, KPhotosPerPageLimits, Settings.PhotosPerPage) || layoutDamaged;
+    } else if (entry.Tag == KCropBudgetTag) {
+      layoutDamaged = !DecodeWhole(entry.Data, KCropBudgetLimits, Settings.CropBudget) || layoutDamaged;
     } else if (entry.Tag == KNameTag) {
       if (IsValidUtf8(entry.Data)) {
         Settings.CapED = std::string(entry.Data);
@@ -329,6 +370,12 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
       known = false;
     }
     Album.StoredEntries.push_back({entry.Tag, known, known ? std::string() : std::string(entry.Data)});
+  }
+  if (layoutDamaged) {
+    Settings.PageLayout = defaults.PageLayout;
+    Settings.PhotosPerPage = defaults.PhotosPerPage;
+    Settings.CropBudget = defaults.CropBudget;
+    warn("Die Seitenaufteilung ist beschädigt; das Album wird im Raster geladen.");
   }
   if (Extensions.Damaged)
     warn("Das Ende der Albumdatei ist beschädigt; was dort gespeichert war, wurde nicht geladen.");

@@ -72,6 +72,14 @@ constexpr uint32_t KNameTag = 0x454D414E;  // "NAME"
 //        the names are then read as text.
 constexpr uint32_t KRawNamesTag = 0x4E574152;  // "RAWN"
 
+// 'LAYO' "Seitenaufteilung" as its name, "auto"; written when not the grid.
+// 'PPAG' "Fotos je Seite", a u32 from 1 to 12; written when not 4.
+// 'CROP' "Beschnitt höchstens" in percent, a u32 from 0 to 50; written when not 10.
+//        Any of the three damaged: the album loads with the grid.
+constexpr uint32_t KPageLayoutTag = 0x4F59414C;     // "LAYO"
+constexpr uint32_t KPhotosPerPageTag = 0x47415050;  // "PPAG"
+constexpr uint32_t KCropBudgetTag = 0x504F5243;     // "CROP"
+
 struct TAlbumEntry {
   uint32_t Tag = 0;
   std::string_view Data;  // into the file's bytes

@@ -200,6 +200,15 @@ void ClampAll(TLayoutSettings& Settings) {
   Settings.Bleed = ClampDecimal(Settings.Bleed, KBleedLimits);
   Settings.PdfA = PdfAChoice(Settings.PdfA).Level;
   Settings.Book.Binding = ClampDecimal(Settings.Book.Binding, {KBindingLimits.Min, KBindingLimits.Max});
+  Settings.PageLayout = PageLayoutChoice(Settings.PageLayout).Kind;
+  Settings.PhotosPerPage = ClampWhole(Settings.PhotosPerPage, KPhotosPerPageLimits);
+  Settings.CropBudget = ClampWhole(Settings.CropBudget, KCropBudgetLimits);
+}
+
+const TPageLayoutChoice& PageLayoutChoice(TPageLayoutKind Kind) {
+  for (const TPageLayoutChoice& choice : KPageLayoutChoices)
+    if (choice.Kind == Kind) return choice;
+  return KPageLayoutChoices[0];
 }
 
 const TPdfAChoice& PdfAChoice(TPdfA Level) {

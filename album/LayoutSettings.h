@@ -104,6 +104,23 @@ constexpr TPdfAChoice KPdfAChoices[] = {
 // The choice of Level; the first one ("keine") for a value that is none of them.
 const TPdfAChoice& PdfAChoice(TPdfA Level);
 
+// "Seitenaufteilung": every page the same grid of equal cells ("Raster"), or each page laid out for
+// the photos on it ("Automatisch", layout/AutoLayout.h).
+enum class TPageLayoutKind : uint8_t { Raster, Auto };
+struct TPageLayoutChoice {
+  TPageLayoutKind Kind;
+  const char* Caption;  // in the window
+  const char* Name;     // on the command line and in the album file
+};
+constexpr TPageLayoutChoice KPageLayoutChoices[] = {
+    {TPageLayoutKind::Raster, "Raster", "raster"},
+    {TPageLayoutKind::Auto, "Automatisch", "auto"},
+};
+// The choice of Kind; the first one ("Raster") for a value that is none of them.
+const TPageLayoutChoice& PageLayoutChoice(TPageLayoutKind Kind);
+constexpr TFieldLimits KPhotosPerPageLimits{1, 12};  // "Fotos je Seite"
+constexpr TFieldLimits KCropBudgetLimits{0, 50};     // "Beschnitt höchstens", percent
+
 // A PictureDpi value brought inside its limits: "Original" for 0 or less (and NaN), otherwise a whole
 // number of KPictureDpiLimits.
 int32_t ClampPictureDpi(double Dpi);
@@ -163,6 +180,12 @@ struct TLayoutSettings {
   double Bleed = 0;
   // "PDF/A (Archiv)": the PDF is written as archival PDF/A of this level. Kept in the album file.
   TPdfA PdfA = TPdfA::None;
+  // "Seitenaufteilung", and for "Automatisch" about how many photos a page takes ("Fotos je Seite")
+  // and how much of a photo may be cut away to fill its place ("Beschnitt höchstens", percent of its
+  // area). Kept in the album file.
+  TPageLayoutKind PageLayout = TPageLayoutKind::Raster;
+  int32_t PhotosPerPage = 4;
+  int32_t CropBudget = 10;
   // Tab "Fotos"
   // "Name des Albums": the heading and the PDF's title. Kept in the album file, not per user.
   std::string CapED = "Familienfotos";

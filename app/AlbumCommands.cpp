@@ -126,6 +126,12 @@ TSettingValue PdfA(const char* Name, TPdfA Value) {
   return {Name, JsonString(choice.Name), choice.Caption};
 }
 
+// PageLayout: the kind's name ("raster", "auto"); as text the window's caption.
+TSettingValue PageLayout(const char* Name, TPageLayoutKind Value) {
+  const TPageLayoutChoice& choice = PageLayoutChoice(Value);
+  return {Name, JsonString(choice.Name), choice.Caption};
+}
+
 // The settings of the album file, in its order, under their control names (the last four under the
 // names of their fields).
 std::vector<TSettingValue> FileSettings(const TLayoutSettings& S) {
@@ -153,6 +159,9 @@ std::vector<TSettingValue> FileSettings(const TLayoutSettings& S) {
           Flag("KeepJpeg", S.KeepJpeg),
           Number("Bleed", S.Bleed),
           PdfA("PdfA", S.PdfA),
+          PageLayout("PageLayout", S.PageLayout),
+          Number("PhotosPerPage", S.PhotosPerPage),
+          {"CropBudget", std::to_string(S.CropBudget), std::to_string(S.CropBudget) + " %"},
           {"TextTemplate", JsonString(S.TextTemplate), JsonString(S.TextTemplate)}};
 }
 

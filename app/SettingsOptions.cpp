@@ -115,6 +115,15 @@ TPdfA PdfALevel(const TCommandArgs& Args, size_t& Pos, const TOption& Option) {
                       ".");
 }
 
+// "raster" or "auto", in any case.
+TPageLayoutKind PageLayoutNamed(const TOption& Option, std::string Text) {
+  for (char& c : Text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (const TPageLayoutChoice& choice : KPageLayoutChoices)
+    if (Text == choice.Name) return choice.Kind;
+  throw TCommandError("Fehler: " + Option.Name + " erwartet „raster“ oder „auto“, nicht " + Quoted(Text) + ".");
+}
+
 void RefuseValue(const TOption& Option) {
   if (Option.HasValue) throw TCommandError("Fehler: Die Option " + Option.Name + " hat keinen Wert.");
 }
@@ -169,6 +178,12 @@ bool ApplySettingsOption(const TCommandArgs& Args, size_t& Pos, TLayoutSettings&
     Settings.Bleed = Decimal(name, TakeValue(Args, Pos, option), KBleedLimits);
   } else if (name == "--pdfa") {
     Settings.PdfA = PdfALevel(Args, Pos, option);
+  } else if (name == "--layout") {
+    Settings.PageLayout = PageLayoutNamed(option, TakeValue(Args, Pos, option));
+  } else if (name == "--photos-per-page") {
+    Settings.PhotosPerPage = Whole(name, TakeValue(Args, Pos, option), KPhotosPerPageLimits);
+  } else if (name == "--crop-budget") {
+    Settings.CropBudget = Whole(name, TakeValue(Args, Pos, option), KCropBudgetLimits);
   } else {
     return false;
   }
@@ -203,6 +218,11 @@ const std::string& SettingsOptionsHelp() {
       "  --bleed MM                 Beschnittzugabe in mm (0 bis 10) auf jeder Seite der Seite,\n"
       "                             für die Druckerei; Fotos am Seitenrand reichen hinein\n"
       "  --pdfa [2b|1b|none]        PDF/A (Archiv): PDF/A-2b, mit 1b PDF/A-1b, none: kein PDF/A;\n"
-      "                             alle Schriften werden eingebettet\n";
+      "                             alle Schriften werden eingebettet\n"
+      "  --layout raster|auto       Seitenaufteilung: raster jede Seite im gleichen Raster (Vorgabe),\n"
+      "                             auto jede Seite für ihre Fotos aufgeteilt\n"
+      "  --photos-per-page N        Fotos je Seite bei auto (1 bis 12, Vorgabe 4)\n"
+      "  --crop-budget PROZENT      Beschnitt höchstens bei auto, in Prozent der Fotofläche (0 bis 50,\n"
+      "                             Vorgabe 10; 0: nie beschneiden)\n";
   return help;
 }

@@ -9,6 +9,7 @@
 //   --no-default-texts  --with-path
 //   --dpi original|N                              resolution limit, N whole from 50 to 2400
 //   --keep-jpeg
+//   --layout raster|auto  --photos-per-page N (1 to 12)  --crop-budget PERCENT (0 to 50)
 //
 // A value may follow as the next argument or after "=". Unlike a settings field in the window, which
 // quietly moves a value to its nearest limit, a value outside the limits or unreadable is refused with

@@ -5,15 +5,19 @@
 
 #include "album/DateTaken.h"
 #include "album/SectionMarks.h"
+#include "export/AutoPages.h"
 #include "export/ColorResolve.h"
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
 #include "export/PendingFile.h"
 #include "export/PicturePipeline.h"
+#include "imaging/pictaro/LoadPicture.h"
+#include "imaging/pictaro/PhotoTurn.h"
 #include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/PictaroMemory.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/ZlibCompress.h"
+#include "platform/FileVerdicts.h"
 #include "platform/FreeTypeFonts.h"
 #include "platform/Messages.h"
 #include "platform/SafeFile.h"
@@ -99,6 +103,8 @@ class TExportRun {
   void StartPage(int32_t Section = -1);
   void BreakPage(int32_t Section = -1);
   TPictureLoadPlan LoadPlan() const;
+  void LayOutAutomatically();
+  bool AutoPlacement(size_t Photo, const TPicturePlacement*& Placement);
   void PlacePictures();
   void AnnouncePhotos(size_t UpTo);
   // The message for a failed write; FailedFile names the file that failed when it is not the PDF.
@@ -116,6 +122,12 @@ class TExportRun {
   const TFontEmbedding FEmbedding;
   TLayoutMeasures FMeasures;
   TPageFlow FFlow;
+  // The automatic layout's pages, made from the photos' headers before the first picture is loaded;
+  // for each of its items the photo it shows and its page and place. The next item to draw.
+  std::vector<TPageLayout> FAutoPages;
+  std::vector<size_t> FItemPhoto;
+  std::vector<std::pair<size_t, size_t>> FItemPlace;
+  size_t FNextItem = 0;
   TOpenDocument FDoc;
   std::unique_ptr<TPicturePipeline> FPipeline;  // encodes into FDoc's writer, so it goes first
   size_t FAnnounced = 0;                        // photos reported to the listener so far
@@ -212,14 +224,66 @@ TPictureLoadPlan TExportRun::LoadPlan() const {
   TPictureLoadPlan plan;
   plan.Dpi = FSettings.PictureDpi;
   plan.KeepJpeg = FSettings.KeepJpeg;
+  plan.CleanJpegs = FOptions.CleanJpegs;
   if (FSettings.PdfA == TPdfA::A1b) plan.MaxProfileVersion = 2;
   for (const TExportPhoto& photo : FPhotos) plan.Turns.push_back(photo.Turn);
   plan.Matte = ResolveColor(FSettings.Shape1);  // transparent pixels show the page's background
-  if (plan.Dpi > 0) {
+  if (plan.Dpi > 0 && FSettings.PageLayout == TPageLayoutKind::Auto) {
+    // Each photo's sizes over all its copies.
+    auto ranges = std::make_shared<std::vector<TPlacementRange>>(FPhotos.size());
+    const std::vector<TPlacementRange> items = ItemPlacementRanges(FAutoPages, FItemPhoto.size());
+    for (size_t k = 0; k < items.size(); ++k) {
+      TPlacementRange& r = (*ranges)[FItemPhoto[k]];
+      if (!items[k].Largest.Drawn) continue;
+      if (!r.Largest.Drawn) {
+        r = items[k];
+        continue;
+      }
+      r.Smallest = {true, std::min(r.Smallest.Width, items[k].Smallest.Width),
+                    std::min(r.Smallest.Height, items[k].Smallest.Height)};
+      r.Largest = {true, std::max(r.Largest.Width, items[k].Largest.Width),
+                   std::max(r.Largest.Height, items[k].Largest.Height)};
+    }
+    plan.Range = [ranges](size_t Photo, int32_t, int32_t) {
+      return Photo < ranges->size() ? (*ranges)[Photo] : TPlacementRange{};
+    };
+  } else if (plan.Dpi > 0) {
     auto bounds = std::make_shared<const TPlacementBounds>(FSettings, PhotoTexts(FPhotos), FMeasures);
     plan.Range = [bounds](size_t Photo, int32_t IW, int32_t IH) { return bounds->Range(Photo, IW, IH); };
   }
   return plan;
+}
+
+// The automatic layout needs every photo's shape before the first page: the headers give them, with
+// the user's turn on top. A photo whose header cannot be read takes no place, as it would take no cell.
+void TExportRun::LayOutAutomatically() {
+  std::vector<TLayoutItem> items;
+  for (size_t i = 0; i < FPhotos.size(); ++i) {
+    if (Cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
+    const char* name = FPhotos[i].FileName.c_str();
+    const TPictureHeader header = ReadDibHeader(name, PictureFormatFor(name, -1));
+    if (header.Status != THeaderStatus::Ok) continue;
+    const bool swap = TurnSwapsSides(FPhotos[i].Turn);
+    for (int32_t copy = 0; copy < FSettings.XMalEd; ++copy) {
+      items.push_back({swap ? header.Height : header.Width, swap ? header.Width : header.Height, FPhotos[i].Text});
+      FItemPhoto.push_back(i);
+    }
+  }
+  FAutoPages = LayoutPages(FSettings, items, FMeasures);
+  FItemPlace.resize(items.size());
+  for (size_t page = 0; page < FAutoPages.size(); ++page)
+    for (size_t k = 0; k < FAutoPages[page].Items.size(); ++k) FItemPlace[FAutoPages[page].Items[k]] = {page, k};
+}
+
+// The place of the next load of Photo in the automatic layout, on its page (begun here). False when
+// the photo has no place (its header could not be read, but the photo could).
+bool TExportRun::AutoPlacement(size_t Photo, const TPicturePlacement*& Placement) {
+  while (FNextItem < FItemPhoto.size() && FItemPhoto[FNextItem] < Photo) ++FNextItem;
+  if (FNextItem >= FItemPhoto.size() || FItemPhoto[FNextItem] != Photo) return false;
+  const auto [page, k] = FItemPlace[FNextItem++];
+  while (static_cast<size_t>(FFlow.Page()) < page + 1) BreakPage();
+  Placement = &FAutoPages[page].Pictures[k];
+  return true;
 }
 
 // Every photo loaded as many times as the settings say, in order, each load placed in the next cell.
@@ -247,17 +311,25 @@ void TExportRun::PlacePictures() {
       FPipeline->SkipPhoto(photo);  // the remaining loads would fail alike and use no cell either
       continue;
     }
-    if (!FPageStarted) {
-      if (section >= 0) FFlow.MakeSectionStart();
-      StartPage(section);
-    } else if (section >= 0 || FFlow.PageFull()) {
-      BreakPage(section);
+    TPicturePlacement gridPlacement;
+    const TPicturePlacement* placement = &gridPlacement;
+    if (FSettings.PageLayout == TPageLayoutKind::Auto) {
+      if (!AutoPlacement(photo, placement)) {
+        FPipeline->Drop();
+        continue;
+      }
+    } else {
+      if (!FPageStarted) {
+        if (section >= 0) FFlow.MakeSectionStart();
+        StartPage(section);
+      } else if (section >= 0 || FFlow.PageFull()) {
+        BreakPage(section);
+      }
+      section = -1;
+      gridPlacement = PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), picture->Width,
+                                   picture->Height, FPhotos[photo].Text, FMeasures);
     }
-    section = -1;
-    const TPicturePlacement placement =
-        PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), picture->Width, picture->Height,
-                     FPhotos[photo].Text, FMeasures);
-    const TPlacedImage placed = DrawPicturePlacement(*FDoc.Canvas, FSettings, placement, *picture);
+    const TPlacedImage placed = DrawPicturePlacement(*FDoc.Canvas, FSettings, *placement, *picture);
     if (placed.Placed())
       FPipeline->Encode(*FDoc.Canvas, placed);
     else
@@ -290,6 +362,10 @@ TExportResult TExportRun::Run() {
     return FResult;
   }
   try {
+    if (FSettings.PageLayout == TPageLayoutKind::Auto) {
+      LayOutAutomatically();
+      StartPage();
+    }
     PlacePictures();
     if (!FPageStarted) StartPage();
     FinishDocument();
@@ -344,6 +420,8 @@ TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayout
     return refused;
   }
   TExportResult result = TExportRun(Photos, Settings, FileName, Options).Run();
+  // A cache that cannot be written is no cache; the export stands as it is.
+  if (Settings.KeepJpeg && Options.CleanJpegs) Options.CleanJpegs->Save();
   // The picture library kept the last photo's block for the next one; the run of photos is over.
   ReleaseSparePictureMemory();
   if (result.Ok() && Options.Shell && Settings.ShowPDFCheck) Options.Shell->OpenFile(result.ViewFile);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "export/AutoPages.h"
 #include "export/ColorResolve.h"
 #include "export/PageDrawing.h"
 #include "pdf/PDFWriterCanvas.h"
@@ -303,6 +304,7 @@ TLayoutSettings SectionSettings(const TLayoutSettings& Settings, const std::stri
 std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,
                                      const TLayoutMeasures& Measures, const std::vector<TLayoutBreak>& Breaks) {
   const TLayoutSettings s = LayoutSnapshot(Settings);
+  if (s.PageLayout == TPageLayoutKind::Auto) return AutoLayoutPages(s, Items, Measures);
   TPageFlow flow(s);
   std::vector<TPageLayout> pages(1);
   auto startPage = [&](const TLayoutBreak* Section) {

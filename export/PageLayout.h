@@ -200,7 +200,8 @@ TLayoutSettings WithSectionTitles(TLayoutSettings Settings, const std::vector<st
 std::string FitText(const std::string& Text, int32_t Width, const TMeasure& Measure);
 
 // For a preview: the pictures to place (already repeated, unreadable ones left out) and the pages they
-// make. Always at least one page.
+// make, in the grid or laid out automatically as Settings.PageLayout says (AutoPages.h). Always at
+// least one page.
 struct TLayoutItem {
   int32_t Width = 0, Height = 0;  // pixels
   std::string Text;

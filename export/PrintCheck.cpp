@@ -204,7 +204,25 @@ TPrintCheck TChecker::Run(const TLayoutSettings& AsGiven) {
   const TPageDecorations decorations = DecoratePage(FSettings, flow.Grid(), 1, FMeasures);
   if (decorations.Heading && FMeasures.HeadingFont(FSettings.CapED) > flow.Grid().W)
     Add(TFindingKind::HeadingCut, false, 0, 1, "Überschrift: Sie ist breiter als die Seite und wird abgeschnitten.");
-  for (size_t i = 0; i < FPhotos.size(); ++i) {
+  if (FSettings.PageLayout == TPageLayoutKind::Auto) {
+    // Pages laid out for their photos: each photo's size on them from the same layout as the export's.
+    std::vector<TLayoutItem> items;
+    std::vector<size_t> itemPhoto;
+    for (size_t i = 0; i < FPhotos.size(); ++i) {
+      if (FCheck.Photos[i].State != TPhotoState::Ok) continue;
+      for (int32_t copy = 0; copy < FSettings.XMalEd; ++copy) {
+        items.push_back({FCheck.Photos[i].Width, FCheck.Photos[i].Height, FPhotos[i].Text});
+        itemPhoto.push_back(i);
+      }
+    }
+    const std::vector<TPageLayout> pages = LayoutPages(FSettings, items, FMeasures);
+    for (const TPageLayout& page : pages)
+      for (size_t k = 0; k < page.Pictures.size(); ++k)
+        Place(itemPhoto[page.Items[k]], page.Pictures[k], page.Page, page.Grid);
+    flow = TPageFlow(FSettings);
+    for (size_t p = 1; p < pages.size(); ++p) flow.NextPage();
+  }
+  for (size_t i = 0; i < FPhotos.size() && FSettings.PageLayout == TPageLayoutKind::Raster; ++i) {
     if (Cancelled()) return std::move(FCheck);
     if (FCheck.Photos[i].State != TPhotoState::Ok) continue;  // takes no cell, as in the export
     for (int32_t copy = 0; copy < FSettings.XMalEd; ++copy) {

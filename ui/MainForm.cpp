@@ -82,6 +82,8 @@ const TNumberField<int32_t> KWholeFields[] = {
     {&Ui::TMainForm::CountYEd, &TLayoutSettings::CountYEd, KCountLimits},
     {&Ui::TMainForm::XMalEd, &TLayoutSettings::XMalEd, KCountLimits},
     {&Ui::TMainForm::RahmenBreiteEd, &TLayoutSettings::RahmenBreiteEd, KFrameWidthLimits},
+    {&Ui::TMainForm::PhotosPerPageEd, &TLayoutSettings::PhotosPerPage, KPhotosPerPageLimits},
+    {&Ui::TMainForm::CropBudgetEd, &TLayoutSettings::CropBudget, KCropBudgetLimits},
 };
 
 // The wait cursor while the desktop is asked to open a file.
@@ -112,6 +114,8 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   for (const TPdfAChoice& choice : KPdfAChoices)
     ui.PdfABox->addItem(Utf8(choice.Caption), static_cast<int>(choice.Level));
   ui.BleedEd->SetStep(0.5);
+  for (const TPageLayoutChoice& choice : KPageLayoutChoices)
+    ui.PageLayoutBox->addItem(Utf8(choice.Caption), static_cast<int>(choice.Kind));
   ui.ListView2->setHeaderLabels({QStringLiteral("Dateiname"), QStringLiteral("Beschreibung")});
   ui.ListView2->setColumnWidth(0, 150);
   ui.ListView2->setColumnWidth(1, 300);
@@ -185,6 +189,7 @@ TMainForm::TMainForm(TDialogs& Dialogs, TSettingsStore& Store, TShell& Shell,
   for (const TNumberField<int32_t>& f : KWholeFields) connect(ui.*f.Edit, &TSpinEdit::Changed, this, changed);
   connect(ui.PictureDpiBox, &QComboBox::currentIndexChanged, this, changed);
   connect(ui.PdfABox, &QComboBox::currentIndexChanged, this, changed);
+  connect(ui.PageLayoutBox, &QComboBox::currentIndexChanged, this, changed);
   connect(ui.CapED, &QLineEdit::textChanged, this, changed);
   connect(ui.Memo1, &QPlainTextEdit::textChanged, this, changed);
   connect(ui.PageControl2, &QTabWidget::currentChanged, this, &TMainForm::PlacePreview);
@@ -241,6 +246,7 @@ TLayoutSettings TMainForm::Settings() const {
     settings.*f.Field = static_cast<int32_t>((ui.*f.Edit)->Value());
   settings.PictureDpi = ui.PictureDpiBox->currentData().toInt();
   settings.PdfA = static_cast<TPdfA>(ui.PdfABox->currentData().toInt());
+  settings.PageLayout = static_cast<TPageLayoutKind>(ui.PageLayoutBox->currentData().toInt());
   settings.CapED = ui.CapED->text().toStdString();
   settings.TextTemplate = ui.TextTemplateEd->text().toStdString();
   return settings;
@@ -255,6 +261,8 @@ void TMainForm::SetSettings(const TLayoutSettings& Settings) {
   for (const TNumberField<int32_t>& f : KWholeFields) (ui.*f.Edit)->SetValue(Settings.*f.Field);
   ShowPictureDpi(Settings.PictureDpi);
   ui.PdfABox->setCurrentIndex(std::max(0, ui.PdfABox->findData(static_cast<int>(Settings.PdfA))));
+  ui.PageLayoutBox->setCurrentIndex(
+      std::max(0, ui.PageLayoutBox->findData(static_cast<int>(Settings.PageLayout))));
   ui.CapED->setText(Utf8(Settings.CapED));
   ui.TextTemplateEd->setText(Utf8(Settings.TextTemplate));
   ShowFontsAndColors();

@@ -672,4 +672,66 @@ TEST(AlbumFileLoad, DamagedSectionAndBookEntries) {
     EXPECT_EQ(s.Book.TitlePage, row.TitlePage);
     EXPECT_FALSE(s.Book.Contents);
   }
+// "Seitenaufteilung", "Fotos je Seite" and "Beschnitt höchstens" travel in G6 as 'LAYO' (the kind's
+// name), 'PPAG' and 'CROP' (u32), written by hand here. Any of them damaged loads the album with the
+// grid, its defaults and one warning; an older reader stops before them and shows the grid.
+TEST(AlbumFileLoad, PageLayoutEntries) {
+  const char* const damaged = "Die Seitenaufteilung ist beschädigt; das Album wird im Raster geladen.";
+  const std::string autoEntry = "LAYO" + Bytes({4, 0, 0, 0}) + "auto";
+  struct {
+    const char* What;
+    uint8_t Count;
+    std::string Entries;
+    TPageLayoutKind Kind;
+    int32_t PhotosPerPage, CropBudget;
+    bool Warned;
+  } rows[] = {
+      {"automatic", 1, autoEntry, TPageLayoutKind::Auto, 4, 10, false},
+      {"six a page", 1, "PPAG" + Bytes({4, 0, 0, 0, 6, 0, 0, 0}), TPageLayoutKind::Raster, 6, 10, false},
+      {"never cut", 1, "CROP" + Bytes({4, 0, 0, 0, 0, 0, 0, 0}), TPageLayoutKind::Raster, 4, 0, false},
+      {"all three", 3, autoEntry + "PPAG" + Bytes({4, 0, 0, 0, 12, 0, 0, 0}) + "CROP" + Bytes({4, 0, 0, 0, 50, 0, 0, 0}),
+       TPageLayoutKind::Auto, 12, 50, false},
+      {"an unknown kind", 1, "LAYO" + Bytes({3, 0, 0, 0}) + "zig", TPageLayoutKind::Raster, 4, 10, true},
+      {"the grid by name", 1, "LAYO" + Bytes({6, 0, 0, 0}) + "raster", TPageLayoutKind::Raster, 4, 10, true},
+      {"thirteen a page", 2, autoEntry + "PPAG" + Bytes({4, 0, 0, 0, 13, 0, 0, 0}), TPageLayoutKind::Raster, 4, 10, true},
+      {"none a page", 1, "PPAG" + Bytes({4, 0, 0, 0, 0, 0, 0, 0}), TPageLayoutKind::Raster, 4, 10, true},
+      {"51 % cut", 2, autoEntry + "CROP" + Bytes({4, 0, 0, 0, 51, 0, 0, 0}), TPageLayoutKind::Raster, 4, 10, true},
+      {"a budget of two bytes", 1, "CROP" + Bytes({2, 0, 0, 0, 5, 0}), TPageLayoutKind::Raster, 4, 10, true},
+  };
+  ASSERT_EQ(std::size(rows), 10u);
+  for (const auto& row : rows) {
+    TLayoutSettings s;
+    s.PageLayout = TPageLayoutKind::Auto;  // what the window had: a loaded album without the entries has the grid
+    s.PhotosPerPage = 7;
+    s.CropBudget = 30;
+    TAlbumModel loaded;
+    const std::string tail = Bytes({0, 0, 0, 0, 0}) + "QXG6" + Bytes({row.Count, 0, 0, 0}) + row.Entries;
+    const TAlbumFileResult r = LoadAlbumBytes(EncodeAlbum(TAlbumModel{}, TLayoutSettings{}) + tail, loaded, s);
+    ASSERT_TRUE(r.Ok) << r.Message;
+    EXPECT_EQ(s.PageLayout, row.Kind) << row.What;
+    EXPECT_EQ(s.PhotosPerPage, row.PhotosPerPage) << row.What;
+    EXPECT_EQ(s.CropBudget, row.CropBudget) << row.What;
+    EXPECT_EQ(r.Warning, row.Warned ? damaged : "") << row.What;
+  }
+
+  // Written: exactly those entries after G5, read back the same; an older reader's bytes end at G5
+  // and are the bytes of the same album in the grid.
+  TLayoutSettings s;
+  s.PageLayout = TPageLayoutKind::Auto;
+  s.PhotosPerPage = 6;
+  s.CropBudget = 0;
+  const std::string plain = EncodeAlbum(TAlbumModel{}, TLayoutSettings{});
+  const std::string bytes = EncodeAlbum(TAlbumModel{}, s);
+  EXPECT_EQ(bytes, plain + Bytes({0, 0, 0, 0, 0}) + "QXG6" + Bytes({3, 0, 0, 0}) + autoEntry + "PPAG" +
+                       Bytes({4, 0, 0, 0, 6, 0, 0, 0}) + "CROP" + Bytes({4, 0, 0, 0, 0, 0, 0, 0}));
+  TLayoutSettings back;
+  TAlbumModel loaded;
+  ASSERT_TRUE(LoadAlbumBytes(bytes, loaded, back).Ok);
+  EXPECT_EQ(back.PageLayout, TPageLayoutKind::Auto);
+  EXPECT_EQ(back.PhotosPerPage, 6);
+  EXPECT_EQ(back.CropBudget, 0);
+  TAlbumImage older;
+  ASSERT_TRUE(ParseAlbum(bytes.substr(0, plain.size() + 5), older).Ok);
+  EXPECT_FALSE(older.Extensions.Present);
+  EXPECT_EQ(bytes.substr(0, plain.size()), plain);
 }

@@ -87,7 +87,8 @@ TEST_F(AlbumCommands, OptionsSetTheSettings) {
   const TResult r = Quirvel(
       "album new --columns 4 --rows=5 --copies 2 --page-size 100x150,5 --margins 10,12.5 --spacing '2,5;3' "
       "--no-texts --no-heading --heading-first-page-only --no-page-numbers --zoom-in --frame "
-      "--frame-colour FF8000 --background '#0000ff' --with-path --dpi 300 --keep-jpeg --bleed 2,5 --pdfa 1b a.qvl " +
+      "--frame-colour FF8000 --background '#0000ff' --with-path --dpi 300 --keep-jpeg --bleed 2,5 --pdfa 1b "
+      "--layout AUTO --photos-per-page=6 --crop-budget 0 a.qvl " +
       pad + "/p.jpg");
   ASSERT_EQ(r.Status, 0) << r.Err;
   TAlbumModel album;
@@ -110,6 +111,9 @@ TEST_F(AlbumCommands, OptionsSetTheSettings) {
   EXPECT_TRUE(s.KeepJpeg);
   EXPECT_EQ(s.Bleed, 2.5);
   EXPECT_EQ(s.PdfA, TPdfA::A1b);
+  EXPECT_EQ(s.PageLayout, TPageLayoutKind::Auto);
+  EXPECT_EQ(s.PhotosPerPage, 6);
+  EXPECT_EQ(s.CropBudget, 0);
   // With the path, the text is the whole path with a line break before its 50th, 100th, ...
   // character: the path's pieces of 49, 50, ..., 50 characters and "p.jpg", joined by breaks.
   std::string expected = path.substr(0, 49);
@@ -154,6 +158,10 @@ TEST_F(AlbumCommands, BadValuesAreRefusedWithGermanMessages) {
       {"--columns", "Fehler: Zur Option --columns fehlt der Wert.\n"},
       {"--bleed 10.5", "Fehler: --bleed erwartet Millimeter von 0 bis 10, nicht „10.5“.\n"},
       {"--pdfa=3u", "Fehler: --pdfa erwartet „2b“, „1b“ oder „none“, nicht „3u“.\n"},
+      {"--layout grid", "Fehler: --layout erwartet „raster“ oder „auto“, nicht „grid“.\n"},
+      {"--photos-per-page 0", "Fehler: --photos-per-page erwartet eine ganze Zahl von 1 bis 12, nicht „0“.\n"},
+      {"--photos-per-page 13", "Fehler: --photos-per-page erwartet eine ganze Zahl von 1 bis 12, nicht „13“.\n"},
+      {"--crop-budget 51", "Fehler: --crop-budget erwartet eine ganze Zahl von 0 bis 50, nicht „51“.\n"},
       {"--page-size 9999x297 --bleed 1",
        "Fehler: Mit der Beschnittzugabe von 1 mm auf jeder Seite wäre die Seite 10001 mm breit; mehr als "
        "10000 mm sind nicht möglich. Verkleinern Sie die Seite oder die Beschnittzugabe.\n"},
@@ -187,6 +195,8 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   s.PictureDpi = 150;
   s.Bleed = 3;
   s.PdfA = TPdfA::A1b;
+  s.PageLayout = TPageLayoutKind::Auto;
+  s.CropBudget = 15;
   ASSERT_TRUE(SaveAlbumFile(Dir / "a.qvl", album, s).Ok);
 
   TResult r = Quirvel("album show --json a.qvl");
@@ -202,12 +212,13 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   for (const char* setting :
        {R"("TextCheck": true)", R"("RandXEd": 12.5)", R"("CountXEd": 2)", R"("PathCheck": false)",
         R"("Shape1": 1122867)", R"("RahmenCheck": false)", R"("PictureDpi": 150)", R"("KeepJpeg": false)",
-        R"("Bleed": 3)", R"("PdfA": "1b")"})
+        R"("Bleed": 3)", R"("PdfA": "1b")", R"("PageLayout": "auto")", R"("PhotosPerPage": 4)",
+        R"("CropBudget": 15)"})
     EXPECT_NE(r.Out.find(setting), std::string::npos) << setting;
   if (qtest::NeedProgram("python3")) {
     qtest::WriteFile(Dir.Path() / "out.json", r.Out);
     EXPECT_EQ(qtest::Run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); "
-                         "assert len(d[\"settings\"]) == 25 and len(d[\"photos\"]) == 2' " +
+                         "assert len(d[\"settings\"]) == 28 and len(d[\"photos\"]) == 2' " +
                          qtest::Quote(Dir / "out.json")),
               0);
   }
@@ -218,6 +229,8 @@ TEST_F(AlbumCommands, ShowPrintsTextAndEscapedJson) {
   EXPECT_NE(r.Out.find("RandXEd             12,5"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("PdfA                PDF/A-1b"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("PictureDpi          150 dpi"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("PageLayout          Automatisch"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("CropBudget          15 %"), std::string::npos) << r.Out;
 
   qtest::WriteFile(Dir.Path() / "fake.qvl", "PK\x03\x04 not an album");
   r = Quirvel("album show fake.qvl");

@@ -118,6 +118,8 @@ class MainFormSettingsTest : public QObject {
         {"XMalEd", nullptr, &TLayoutSettings::XMalEd, 7},
         {"RahmenBreiteEd", nullptr, &TLayoutSettings::RahmenBreiteEd, 8},
         {"BleedEd", &TLayoutSettings::Bleed, nullptr, 2.5},
+        {"PhotosPerPageEd", nullptr, &TLayoutSettings::PhotosPerPage, 6},
+        {"CropBudgetEd", nullptr, &TLayoutSettings::CropBudget, 0},
     };
     for (const auto& row : numbers) {
       auto* edit = f.Control<TSpinEdit>(row.Edit);
@@ -137,6 +139,11 @@ class MainFormSettingsTest : public QObject {
     expected.PdfA = TPdfA::A1b;
     pdfa->setCurrentText(QStringLiteral("PDF/A-1b"));
     both("PdfABox", expected, [&] { return pdfa->currentText() == QStringLiteral("PDF/A-1b"); });
+    auto* layout = f.Control<QComboBox>("PageLayoutBox");
+    expected = base;
+    expected.PageLayout = TPageLayoutKind::Auto;
+    layout->setCurrentText(QStringLiteral("Automatisch"));
+    both("PageLayoutBox", expected, [&] { return layout->currentText() == QStringLiteral("Automatisch"); });
     auto* name = f.Control<QLineEdit>("CapED");
     expected = base;
     expected.CapED = "Hochzeit";
