@@ -672,6 +672,8 @@ TEST(AlbumFileLoad, DamagedSectionAndBookEntries) {
     EXPECT_EQ(s.Book.TitlePage, row.TitlePage);
     EXPECT_FALSE(s.Book.Contents);
   }
+}
+
 // "Seitenaufteilung", "Fotos je Seite" and "Beschnitt höchstens" travel in G6 as 'LAYO' (the kind's
 // name), 'PPAG' and 'CROP' (u32), written by hand here. Any of them damaged loads the album with the
 // grid, its defaults and one warning; an older reader stops before them and shows the grid.
