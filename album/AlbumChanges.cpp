@@ -1,5 +1,6 @@
 #include "album/AlbumChanges.h"
 
+#include "album/SectionMarks.h"
 #include "imaging/pictaro/PhotoTurn.h"
 #include "imaging/pictaro/Pictaro.h"
 
@@ -115,8 +116,23 @@ void AddTurns(TAlbumModel& Album, const std::vector<uint32_t>& Places, int Turns
 
 bool TInsertPhotos::Redo(TAlbumModel& Album, TLayoutSettings&) { return InsertAt(Album, FPlaces, FHeld); }
 bool TInsertPhotos::Undo(TAlbumModel& Album, TLayoutSettings&) { return RemoveAt(Album, FPlaces, FHeld); }
-bool TRemovePhotos::Redo(TAlbumModel& Album, TLayoutSettings&) { return RemoveAt(Album, FPlaces, FHeld); }
-bool TRemovePhotos::Undo(TAlbumModel& Album, TLayoutSettings&) { return InsertAt(Album, FPlaces, FHeld); }
+bool TRemovePhotos::Redo(TAlbumModel& Album, TLayoutSettings& Settings) {
+  std::vector<TSectionMark>& marks = Settings.Book.Marks;
+  if (marks.empty()) return RemoveAt(Album, FPlaces, FHeld);
+  // A section mark on a removed photo moves to the next one that stays.
+  const std::vector<int32_t> places = MarkPlaces(Album, marks);
+  if (!RemoveAt(Album, FPlaces, FHeld)) return false;
+  FMarksBefore = marks;
+  marks = MarksAfterRemoval(Album, *FMarksBefore, places, FPlaces);
+  return true;
+}
+
+bool TRemovePhotos::Undo(TAlbumModel& Album, TLayoutSettings& Settings) {
+  if (!InsertAt(Album, FPlaces, FHeld)) return false;
+  if (FMarksBefore) Settings.Book.Marks = std::move(*FMarksBefore);
+  FMarksBefore.reset();
+  return true;
+}
 
 bool TReorderPhotos::Redo(TAlbumModel& Album, TLayoutSettings&) { return Reorder(Album, FOrder); }
 

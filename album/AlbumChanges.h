@@ -58,15 +58,17 @@ class TInsertPhotos final : public TAlbumChange {
   TPhotoRecords FHeld;  // the photos while they are not in the album
 };
 
+// Section marks on removed photos move to the next photo (SectionMarks.h); Undo puts them back.
 class TRemovePhotos final : public TAlbumChange {
  public:
   explicit TRemovePhotos(std::vector<uint32_t> Places) : FPlaces(std::move(Places)) {}
-  bool Redo(TAlbumModel& Album, TLayoutSettings&) override;
-  bool Undo(TAlbumModel& Album, TLayoutSettings&) override;
+  bool Redo(TAlbumModel& Album, TLayoutSettings& Settings) override;
+  bool Undo(TAlbumModel& Album, TLayoutSettings& Settings) override;
 
  private:
   std::vector<uint32_t> FPlaces;
   TPhotoRecords FHeld;
+  std::optional<std::vector<TSectionMark>> FMarksBefore;  // the marks before the removal, once it moved any
 };
 
 // Order[i] is the place, before the change, of the photo that stands at place i afterwards: a

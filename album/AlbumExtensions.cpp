@@ -62,6 +62,106 @@ bool DecodePhotoBytes(std::string_view Data, uint32_t Count, uint8_t Largest, st
   return true;
 }
 
+void PutText(std::string& Out, std::string_view Text) {
+  PutU32(Out, static_cast<uint32_t>(Text.size()));
+  PutBytes(Out, Text);
+}
+
+// Utf8: the bytes must be UTF-8; a file name is the system's bytes, whatever they are.
+bool ReadText(TByteReader& In, std::string& Text, bool Utf8 = true) {
+  uint32_t length = 0;
+  std::string_view bytes;
+  if (!In.ReadU32(length) || length > In.Left() || !In.ReadBytes(length, bytes) || (Utf8 && !IsValidUtf8(bytes)))
+    return false;
+  Text.assign(bytes);
+  return true;
+}
+
+void PutIdentity(std::string& Out, const TPhotoIdentity& Photo) {
+  PutText(Out, Photo.File);
+  PutU32(Out, Photo.Occurrence);
+}
+
+bool ReadIdentity(TByteReader& In, TPhotoIdentity& Photo) {
+  return ReadText(In, Photo.File, false) && In.ReadU32(Photo.Occurrence);
+}
+
+std::string EncodeSections(const std::vector<TSectionMark>& Marks) {
+  std::string data;
+  PutU32(data, static_cast<uint32_t>(Marks.size()));
+  for (const TSectionMark& mark : Marks) {
+    PutIdentity(data, mark.Photo);
+    PutText(data, mark.Title);
+  }
+  return data;
+}
+
+bool DecodeSections(std::string_view Data, std::vector<TSectionMark>& Marks) {
+  TByteReader in(Data);
+  uint32_t count = 0;
+  // Each mark takes at least its three lengths and numbers.
+  if (!in.ReadU32(count) || count > in.Left() / 12) return false;
+  std::vector<TSectionMark> marks(count);
+  for (TSectionMark& mark : marks)
+    if (!ReadIdentity(in, mark.Photo) || mark.Photo.Empty() || !ReadText(in, mark.Title)) return false;
+  if (in.Left() != 0) return false;
+  Marks = std::move(marks);
+  return true;
+}
+
+enum : uint32_t {
+  KBookTitlePage = 1,
+  KBookTitlePhotoInside = 2,
+  KBookBackPage = 4,
+  KBookContents = 8,
+  KBookSectionPage = 16,
+  KBookMode = 32,
+  KBookBleedInner = 64,
+};
+
+// 'BOOK' without the marks, which 'SECT' holds; empty at the defaults.
+std::string EncodeBook(const TBookSettings& Book) {
+  TBookSettings withoutMarks = Book;
+  withoutMarks.Marks.clear();
+  if (withoutMarks == TBookSettings()) return {};
+  uint32_t flags = 0;
+  const std::pair<bool, uint32_t> bits[] = {
+      {Book.TitlePage, KBookTitlePage}, {Book.TitlePhotoInside, KBookTitlePhotoInside},
+      {Book.BackPage, KBookBackPage},   {Book.Contents, KBookContents},
+      {Book.SectionPage, KBookSectionPage}, {Book.BookMode, KBookMode},
+      {Book.BleedInner, KBookBleedInner}};
+  for (const auto& [on, bit] : bits)
+    if (on) flags |= bit;
+  std::string data;
+  PutU32(data, flags);
+  PutText(data, Book.Subtitle);
+  PutIdentity(data, Book.TitlePhoto);
+  PutText(data, Book.BackText);
+  PutIdentity(data, Book.BackPhoto);
+  PutDouble(data, Book.Binding);
+  return data;
+}
+
+bool DecodeBook(std::string_view Data, TBookSettings& Book) {
+  TByteReader in(Data);
+  TBookSettings book;
+  uint32_t flags = 0;
+  if (!in.ReadU32(flags) || !ReadText(in, book.Subtitle) || !ReadIdentity(in, book.TitlePhoto) ||
+      !ReadText(in, book.BackText) || !ReadIdentity(in, book.BackPhoto) || !in.ReadDouble(book.Binding) ||
+      !(book.Binding >= KBindingLimits.Min && book.Binding <= KBindingLimits.Max))
+    return false;
+  book.TitlePage = flags & KBookTitlePage;
+  book.TitlePhotoInside = flags & KBookTitlePhotoInside;
+  book.BackPage = flags & KBookBackPage;
+  book.Contents = flags & KBookContents;
+  book.SectionPage = flags & KBookSectionPage;
+  book.BookMode = flags & KBookMode;
+  book.BleedInner = flags & KBookBleedInner;
+  book.Marks = std::move(Book.Marks);
+  Book = std::move(book);
+  return true;
+}
+
 // A u32 within Limits, alone in Data.
 bool DecodeWhole(std::string_view Data, TFieldLimits Limits, int32_t& Value) {
   TByteReader in(Data);
@@ -123,6 +223,8 @@ std::vector<std::pair<uint32_t, std::string>> KnownEntries(const TAlbumModel& Al
   if (std::string turns = EncodeTurns(Album); !turns.empty()) entries.emplace_back(KTurnsTag, std::move(turns));
   if (Settings.CapED != TLayoutSettings{}.CapED) entries.emplace_back(KNameTag, Settings.CapED);
   if (std::string raw = EncodeRawNames(Album); !raw.empty()) entries.emplace_back(KRawNamesTag, std::move(raw));
+  if (!Settings.Book.Marks.empty()) entries.emplace_back(KSectionsTag, EncodeSections(Settings.Book.Marks));
+  if (std::string book = EncodeBook(Settings.Book); !book.empty()) entries.emplace_back(KBookTag, std::move(book));
   const TLayoutSettings defaults;
   if (Settings.PageLayout != defaults.PageLayout)
     entries.emplace_back(KPageLayoutTag, PageLayoutChoice(Settings.PageLayout).Name);
@@ -199,6 +301,7 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
   Settings.Bleed = 0;
   Settings.PdfA = TPdfA::None;
   Settings.TextTemplate.clear();
+  Settings.Book = TBookSettings();
   const TLayoutSettings defaults;
   Settings.PageLayout = defaults.PageLayout;
   Settings.PhotosPerPage = defaults.PhotosPerPage;
@@ -231,6 +334,19 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
     } else if (entry.Tag == KTurnsTag) {
       if (!DecodeTurns(entry.Data, Album))
         warn("Die Drehungen der Fotos sind beschädigt; die Fotos werden ungedreht gezeigt.");
+    } else if (entry.Tag == KSectionsTag) {
+      if (!DecodeSections(entry.Data, Settings.Book.Marks)) {
+        Settings.Book.Marks.clear();
+        warn("Die Abschnitte sind beschädigt; das Album wird ohne Abschnitte geladen.");
+      }
+    } else if (entry.Tag == KBookTag) {
+      if (!DecodeBook(entry.Data, Settings.Book)) {
+        std::vector<TSectionMark> marks = std::move(Settings.Book.Marks);
+        Settings.Book = TBookSettings();
+        Settings.Book.Marks = std::move(marks);
+        warn("Titelseite, Rückseite, Inhaltsverzeichnis und Buchmodus sind beschädigt; das Album wird "
+             "ohne sie geladen.");
+      }
     } else if (entry.Tag == KPageLayoutTag) {
       layoutDamaged = !DecodePageLayout(entry.Data, Settings.PageLayout) || layoutDamaged;
     } else if (entry.Tag == KPhotosPerPageTag) {

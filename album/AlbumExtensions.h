@@ -48,6 +48,20 @@ constexpr uint32_t KPdfATag = 0x41464450;   // "PDFA"
 //        turned then.
 constexpr uint32_t KTemplateTag = 0x4C504D54;  // "TMPL"
 constexpr uint32_t KTurnsTag = 0x4E525554;     // "TURN"
+// 'SECT' the section marks (BookSettings.h): u32 count N, then N marks: u32 length and the bytes of
+//        the photo's file name as its record holds them, u32 its occurrence, u32 length and the UTF-8
+//        bytes of the title; written when there is a mark. Cut short, a title that is no UTF-8, or an
+//        empty file name is damaged: the album loads without sections.
+// 'BOOK' title page, back page, contents and book mode: u32 flags (1 title page, 2 title photo also
+//        inside, 4 back page, 8 contents, 16 section pages, 32 book mode, 64 bleed on the inner side),
+//        the subtitle (u32 length, UTF-8), the title photo (file name as a text, u32 occurrence; an
+//        empty name for none), the back page's text, the back page's photo, and the binding in mm, a
+//        double; written when any of it is not at its default. Flags this version does not know, and
+//        bytes after the binding, are ignored, so later versions can add to the entry. Cut short, a
+//        text that is no UTF-8 or a binding outside 0 to 50 mm is damaged: the album loads with none
+//        of it.
+constexpr uint32_t KSectionsTag = 0x54434553;  // "SECT"
+constexpr uint32_t KBookTag = 0x4B4F4F42;      // "BOOK"
 // 'NAME' the album name ("Name des Albums", the heading), its UTF-8 bytes; written when it is not
 //        "Familienfotos", which an album without the entry has. Bytes that are no UTF-8 are damaged.
 constexpr uint32_t KNameTag = 0x454D414E;  // "NAME"

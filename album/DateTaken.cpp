@@ -6,9 +6,6 @@
 
 #include "album/ExifDate.h"
 
-namespace {
-
-// Days from 1970-01-01 to the given day of the Gregorian calendar (negative before it).
 int64_t DaysFromCivil(int64_t Year, int Month, int Day) {
   Year -= Month <= 2;
   const int64_t era = (Year >= 0 ? Year : Year - 399) / 400;
@@ -17,6 +14,8 @@ int64_t DaysFromCivil(int64_t Year, int Month, int Day) {
   const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
   return era * 146097 + dayOfEra - 719468;
 }
+
+namespace {
 
 int64_t InstantOf(const TExifDate& Date) {
   const int64_t wall = DaysFromCivil(Date.Year, Date.Month, Date.Day) * 86400 + Date.Hour * 3600 +

@@ -21,3 +21,5 @@ struct TDateTaken {
 TDateTaken DateTakenOf(const std::string& FileName);
 // The modification time of FileName.
 TDateTaken FileDateOf(const std::string& FileName);
+// Days from 1970-01-01 to the given day of the Gregorian calendar (negative before it).
+int64_t DaysFromCivil(int64_t Year, int Month, int Day);

@@ -183,6 +183,8 @@ void ResetForNewAlbum(TLayoutSettings& Settings) {
   Settings.CountXEd = 3;  // a new album gets 3 columns, unlike the 2 of the first start
   Settings.CountYEd = 3;
   Settings.PageNrCheck = true;
+  // Sections name the old album's photos; a title page and book mode belong to that album too.
+  Settings.Book = TBookSettings();
 }
 
 void ClampAll(TLayoutSettings& Settings) {
@@ -197,6 +199,7 @@ void ClampAll(TLayoutSettings& Settings) {
   Settings.PictureDpi = ClampPictureDpi(Settings.PictureDpi);
   Settings.Bleed = ClampDecimal(Settings.Bleed, KBleedLimits);
   Settings.PdfA = PdfAChoice(Settings.PdfA).Level;
+  Settings.Book.Binding = ClampDecimal(Settings.Book.Binding, {KBindingLimits.Min, KBindingLimits.Max});
   Settings.PageLayout = PageLayoutChoice(Settings.PageLayout).Kind;
   Settings.PhotosPerPage = ClampWhole(Settings.PhotosPerPage, KPhotosPerPageLimits);
   Settings.CropBudget = ClampWhole(Settings.CropBudget, KCropBudgetLimits);

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "album/BookSettings.h"
+
 // Style bits of a font, as the album file stores them.
 enum : uint8_t { KFontBold = 1, KFontItalic = 2, KFontUnderline = 4, KFontStrikeOut = 8 };
 
@@ -192,6 +194,8 @@ struct TLayoutSettings {
   // "Vorlage für Vorgabetexte": when not empty, new photos take their texts from it (TextTemplate.h)
   // instead of from FilenamesCheck and PathCheck. Kept in the album file, not per user.
   std::string TextTemplate;
+  // Title page, sections, contents and facing pages (BookSettings.h). Kept in the album file.
+  TBookSettings Book;
 
   bool operator==(const TLayoutSettings&) const = default;
 };
@@ -200,7 +204,8 @@ struct TLayoutSettings {
 TLayoutSettings FirstStartSettings();
 
 // What "Neu" puts back: both fonts to their defaults, TextCheck, CaptionCheck, ShowPDFCheck and
-// PageNrCheck on, margins 15, spacings 5, 3 columns and 3 rows. Everything else stays as it is.
+// PageNrCheck on, margins 15, spacings 5, 3 columns and 3 rows, and no title page, sections or book
+// mode (Book). Everything else stays as it is.
 void ResetForNewAlbum(TLayoutSettings& Settings);
 
 // Copies what the album file keeps of From into To: everything but SeparateCheck, RahmenBreiteEd and

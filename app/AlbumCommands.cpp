@@ -16,7 +16,10 @@
 #include "app/AlbumEditing.h"
 #include "app/CommandLine.h"
 #include "app/Json.h"
+#include "app/BookOptions.h"
 #include "app/SettingsOptions.h"
+#include "album/DateTaken.h"
+#include "album/SectionMarks.h"
 #include "app/Signals.h"
 
 namespace {
@@ -44,6 +47,7 @@ const char* TurnText(int Turn) {
 
 void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {
   TLayoutSettings settings = FirstStartSettings();
+  TBookRequest book;
   std::vector<std::string> positional;
   bool optionsEnded = false;
   for (size_t i = 0; i < Args.size(); ++i) {
@@ -55,7 +59,7 @@ void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {
     } else if (!optionsEnded && (arg == "--name" || arg.rfind("--name=", 0) == 0)) {
       settings.CapED = TextValue(OptionValue(Args, i), "--name");
     } else if (!optionsEnded && IsOption(arg)) {
-      if (!ApplySettingsOption(Args, i, settings))
+      if (!ApplySettingsOption(Args, i, settings) && !ApplyBookOption(Args, i, settings, book))
         throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel album new“.");
     } else {
       positional.push_back(arg);
@@ -83,6 +87,7 @@ void AlbumNew(const TCommandArgs& Args, std::ostream& Out) {
     throw TCommandError("Fehler: Nicht genug Arbeitsspeicher für die Fotos.");
   }
   TInsertPhotos(PlacesAt(0, photos.size()), std::move(records)).Redo(album, settings);
+  ApplyBookRequest(book, album, settings);
   stopWhenInterrupted();
   const TAlbumFileResult saved = SaveAlbumFile(albumName, album, settings);
   if (!saved.Ok) throw TCommandError(saved.Message);
@@ -160,6 +165,72 @@ std::vector<TSettingValue> FileSettings(const TLayoutSettings& S) {
           {"TextTemplate", JsonString(S.TextTemplate), JsonString(S.TextTemplate)}};
 }
 
+// The album's sections, titles worked out as the export does.
+std::vector<TSectionStart> Sections(const TAlbumModel& Album, const TLayoutSettings& Settings) {
+  return ResolveSections(Album, Settings.Book.Marks, [&Album](uint32_t Place) {
+    return DateTakenOf(std::string(EntryFileName(Album.Pics[static_cast<int32_t>(Place)])));
+  });
+}
+
+// A photo named by identity as its number from 1; 0 for none or one not in the album.
+uint32_t PhotoNumber(const TAlbumModel& Album, const TPhotoIdentity& Photo) {
+  return static_cast<uint32_t>(PlaceOf(Album, Photo) + 1);
+}
+
+void PrintBookJson(const TAlbumModel& Album, const TLayoutSettings& Settings, std::ostream& Out) {
+  const TBookSettings& b = Settings.Book;
+  const auto number = [&Album](const TPhotoIdentity& Photo) {
+    const uint32_t n = PhotoNumber(Album, Photo);
+    return n ? std::to_string(n) : std::string("null");
+  };
+  Out << "  \"sections\": [";
+  const std::vector<TSectionStart> sections = Sections(Album, Settings);
+  const std::vector<int32_t> places = MarkPlaces(Album, b.Marks);
+  for (size_t i = 0; i < sections.size(); ++i) {
+    std::string mark;
+    for (size_t k = 0; k < b.Marks.size(); ++k)
+      if (places[k] == static_cast<int32_t>(sections[i].First)) {
+        mark = b.Marks[k].Title;
+        break;
+      }
+    Out << (i ? ",\n" : "\n") << "    {\"photo\": " << sections[i].First + 1
+        << ", \"title\": " << JsonString(sections[i].Title) << ", \"mark\": " << JsonString(mark) << "}";
+  }
+  Out << (sections.empty() ? "],\n" : "\n  ],\n");
+  Out << "  \"book\": {\"titlePage\": " << (b.TitlePage ? "true" : "false")
+      << ", \"subtitle\": " << JsonString(b.Subtitle) << ", \"titlePhoto\": " << number(b.TitlePhoto)
+      << ", \"titlePhotoInside\": " << (b.TitlePhotoInside ? "true" : "false")
+      << ", \"backPage\": " << (b.BackPage ? "true" : "false") << ", \"backText\": " << JsonString(b.BackText)
+      << ", \"backPhoto\": " << number(b.BackPhoto) << ", \"contents\": " << (b.Contents ? "true" : "false")
+      << ", \"sectionPage\": " << (b.SectionPage ? "true" : "false")
+      << ", \"bookMode\": " << (b.BookMode ? "true" : "false") << ", \"binding\": " << JsonNumber(b.Binding)
+      << ", \"bleedInner\": " << (b.BleedInner ? "true" : "false") << "},\n";
+}
+
+void PrintBookText(const TAlbumModel& Album, const TLayoutSettings& Settings, std::ostream& Out) {
+  const TBookSettings& b = Settings.Book;
+  const std::vector<TSectionStart> sections = Sections(Album, Settings);
+  if (!sections.empty()) {
+    Out << "Abschnitte: " << sections.size() << '\n';
+    for (const TSectionStart& section : sections)
+      Out << "  vor Foto " << section.First + 1 << ": " << Quoted(section.Title) << '\n';
+  }
+  if (b.TitlePage) {
+    Out << "Titelseite: an";
+    if (!b.Subtitle.empty()) Out << ", Untertitel " << Quoted(b.Subtitle);
+    if (const uint32_t n = PhotoNumber(Album, b.TitlePhoto)) Out << ", Titelbild Foto " << n;
+    Out << '\n';
+  }
+  if (b.BackPage) Out << "Rückseite: " << Quoted(b.BackText) << '\n';
+  if (b.Contents) Out << "Inhaltsverzeichnis: an\n";
+  if (b.BookMode) {
+    std::string binding = JsonNumber(b.Binding);
+    for (char& c : binding)
+      if (c == '.') c = ',';
+    Out << "Buch mit Doppelseiten: an, Bindung " << binding << " mm\n";
+  }
+}
+
 std::string FontJson(const TFontSpec& Font) {
   return "{\"name\": " + JsonString(Font.Name) + ", \"charset\": " + std::to_string(Font.Charset) +
          ", \"color\": " + std::to_string(Font.Color) + ", \"pitch\": " + std::to_string(Font.Pitch) +
@@ -189,6 +260,7 @@ void PrintJson(const TAlbumModel& Album, const TLayoutSettings& Settings, std::o
     Out << "}";
   }
   Out << (Album.Pics.Count ? "\n  ],\n" : "],\n");
+  PrintBookJson(Album, Settings, Out);
   Out << "  \"headingFont\": " << FontJson(Settings.HeadingFont) << ",\n";
   Out << "  \"textFont\": " << FontJson(Settings.TextFont) << ",\n";
   Out << "  \"settings\": {";
@@ -207,6 +279,7 @@ void PrintText(const std::string& FileName, const TAlbumModel& Album, const TLay
         << "\n     Text: " << (entry.Text ? JsonString(entry.Text) : "(keiner)") << '\n';
     if (entry.Turn) Out << "     Gedreht: " << TurnText(entry.Turn) << '\n';
   }
+  PrintBookText(Album, Settings, Out);
   Out << "Schrift der Überschrift: " << FontText(Settings.HeadingFont) << '\n';
   Out << "Schrift der Fototexte: " << FontText(Settings.TextFont) << '\n';
   Out << "Einstellungen:\n";
@@ -306,7 +379,7 @@ void AddAlbumCommands(TCommandLine& CommandLine) {
        "                             bekommen ihre Texte aus ihr: {Dateiname}, {Name} (ohne\n"
        "                             Endung), {Ordner}, {Datum} (Aufnahmedatum, etwa \"7. Dezember\n"
        "                             2026\"), {Uhrzeit}\n" +
-           SettingsOptionsHelp(),
+           SettingsOptionsHelp() + "\n" + BookOptionsHelp(),
        AlbumNew});
   CommandLine.Add(
       {{"album", "show"},

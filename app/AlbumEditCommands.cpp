@@ -15,6 +15,7 @@
 #include "album/PhotoSelection.h"
 #include "app/AlbumEditing.h"
 #include "app/AlbumOptions.h"
+#include "app/BookOptions.h"
 #include "app/CommandLine.h"
 #include "app/SettingsOptions.h"
 #include "app/Signals.h"
@@ -160,7 +161,7 @@ void AlbumSet(const TCommandArgs& Args, std::ostream& Out) {
   TAlbumToEdit edit;
   OpenAlbumForEditing(positional.front(), force, edit);
   TLayoutSettings after = edit.Settings;
-  options.ApplyTo(Args, after);
+  options.ApplyTo(Args, edit.Album, after);
   if (templateGiven) after.TextTemplate = textTemplate;
   if (const std::string error = PrintSettingsError(after); !error.empty()) throw TCommandError(error);
   Redo(TChangeSettings(edit.Settings, after), edit);
@@ -204,6 +205,6 @@ void AddAlbumEditCommands(TCommandLine& CommandLine) {
                    "Setzt die angegebenen Einstellungen im Album; alle anderen bleiben, wie sie sind.\n\n"
                    "  --name TEXT          Name des Albums (die Überschrift)\n"
                    "  --text-template TEXT Vorlage für Vorgabetexte (leer: keine)\n" +
-                       std::string(KForceHelp) + SettingsOptionsHelp(),
+                       std::string(KForceHelp) + SettingsOptionsHelp() + "\n" + BookOptionsHelp(),
                    AlbumSet});
 }

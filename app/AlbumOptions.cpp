@@ -5,6 +5,7 @@
 #include "album/AlbumFile.h"
 #include "album/PhotoEditing.h"
 #include "app/AlbumEditing.h"
+#include "app/BookOptions.h"
 #include "app/SettingsOptions.h"
 
 namespace {
@@ -51,18 +52,21 @@ bool TAlbumOptions::Take(const TCommandArgs& Args, size_t& Pos) {
     HasFrameWidth = true;
   } else {
     TLayoutSettings scratch;  // only to find out how many arguments a settings option takes
+    TBookRequest request;
     const size_t start = Pos;
-    if (!ApplySettingsOption(Args, Pos, scratch)) return false;
+    if (!ApplySettingsOption(Args, Pos, scratch) && !ApplyBookOption(Args, Pos, scratch, request)) return false;
     SettingOptions.push_back(start);
   }
   return true;
 }
 
-void TAlbumOptions::ApplyTo(const TCommandArgs& Args, TLayoutSettings& Settings) const {
+void TAlbumOptions::ApplyTo(const TCommandArgs& Args, const TAlbumModel& Album, TLayoutSettings& Settings) const {
+  TBookRequest request;
   for (size_t start : SettingOptions) {
     size_t pos = start;
-    ApplySettingsOption(Args, pos, Settings);
+    if (!ApplySettingsOption(Args, pos, Settings)) ApplyBookOption(Args, pos, Settings, request);
   }
+  ApplyBookRequest(request, Album, Settings);
   if (HasName) Settings.CapED = Name;
   if (HasFrameWidth) Settings.RahmenBreiteEd = FrameWidth;
   Settings.EmbedFonts = EmbedFonts;

@@ -1,7 +1,8 @@
 #pragma once
 // What every command that draws an album (`export`, `preview`) takes alike: the album or the loose
 // photos it is made of, and the options that change how the album looks: the settings options
-// (SettingsOptions.h), --name TEXT, --frame-width N and --embed-fonts.
+// (SettingsOptions.h), the book's options (BookOptions.h), --name TEXT, --frame-width N and
+// --embed-fonts.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,7 @@ std::string OptionValue(const TCommandArgs& Args, size_t& Pos, const std::string
 bool IsOptionNamed(const std::string& Arg, const std::string& Option);
 
 struct TAlbumOptions {
-  std::vector<size_t> SettingOptions;  // positions of settings options, applied after the album
+  std::vector<size_t> SettingOptions;  // positions of settings and book options, applied after the album
   bool EmbedFonts = false;
   bool HasName = false;
   std::string Name;
@@ -31,8 +32,9 @@ struct TAlbumOptions {
   // When Args[Pos] is one of these options, takes it (and its value), moves Pos to the last argument
   // it used and returns true; false otherwise. Throws TCommandError for a missing or bad value.
   bool Take(const TCommandArgs& Args, size_t& Pos);
-  // Puts the options into Settings, over what the album said.
-  void ApplyTo(const TCommandArgs& Args, TLayoutSettings& Settings) const;
+  // Puts the options into Settings, over what the album said; the book's options that name photos
+  // name them in Album.
+  void ApplyTo(const TCommandArgs& Args, const TAlbumModel& Album, TLayoutSettings& Settings) const;
 };
 
 // Splits the arguments of Command ("export") into its options and the positional arguments, which it

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "app/AlbumOptions.h"
+#include "app/BookOptions.h"
 #include "app/Json.h"
 #include "app/SettingsOptions.h"
 #include "app/Signals.h"
@@ -80,7 +81,7 @@ void Check(const TCommandArgs& Args, std::ostream& Out) {
   TAlbumModel album;
   TLayoutSettings settings;
   LoadAlbumOrPhotos(inputs, album, settings);
-  options.ApplyTo(Args, settings);
+  options.ApplyTo(Args, album, settings);
 
   TPrintCheckOptions checkOptions;
   checkOptions.Cancel = &InterruptFlag();
@@ -114,7 +115,7 @@ void AddCheckCommand(TCommandLine& CommandLine) {
                    "deren Lizenz das Einbetten verbietet. Gelesen werden nur die Köpfe der Bilddateien.\n"
                    "Jeder Befund steht in einer Zeile, danach eine Zusammenfassung. Rückgabewert 0, wenn\n"
                    "kein Foto „zu gering“ ist oder fehlt, sonst 1.\n\n" +
-                       AlbumOptionsHelp() +
+                       AlbumOptionsHelp() + "\n" + BookOptionsHelp() +
                        "  --json               das Ergebnis als JSON-Objekt für Skripte\n\n" +
                        SettingsOptionsHelp(),
                    Check});

@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "app/AlbumOptions.h"
+#include "app/BookOptions.h"
 #include "app/SettingsOptions.h"
 #include "app/Signals.h"
 #include "app/TerminalProgress.h"
@@ -44,7 +45,7 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   TAlbumModel album;
   TLayoutSettings settings;
   const std::string output = LoadAlbumInput(parsed.Positional, "PDF-Datei", "quirvel export AUSGABE.pdf ALBUM.qvl", album, settings);
-  parsed.Album.ApplyTo(Args, settings);
+  parsed.Album.ApplyTo(Args, album, settings);
   const bool toStandardOutput = output == "-";
   if (toStandardOutput && parsed.Separate)
     throw TCommandError("Fehler: --separate schreibt eine Datei je Seite; auf die Standardausgabe („-“) geht nur "
@@ -55,6 +56,7 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   std::ostream& out = toStandardOutput ? std::cerr : Out;
   settings.SeparateCheck = parsed.Separate;
   settings.ShowPDFCheck = parsed.Open;
+  std::cerr << BookNotDrawnNote(settings);
 
   TTerminalProgress progress(std::cerr, StderrIsTerminal());
   TXdgShell shell;
@@ -113,7 +115,7 @@ void AddExportCommand(TCommandLine& CommandLine) {
                    "eine Pipe oder ein Gerät wird direkt beschrieben. Die PDF-Datei ersetzt nie das Album\n"
                    "oder eines der Fotos; ein symbolischer Link bleibt, die Datei, auf die er zeigt, wird\n"
                    "ersetzt und behält ihre Zugriffsrechte.\n\n" +
-                       AlbumOptionsHelp() +
+                       AlbumOptionsHelp() + "\n" + BookOptionsHelp() +
                        "  --separate           jede Seite in eine eigene Datei: AUSGABE0001.pdf, ...\n"
                        "  --open               das Ergebnis danach mit der Standardanwendung öffnen\n\n" +
                        SettingsOptionsHelp(),

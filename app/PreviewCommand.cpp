@@ -10,12 +10,14 @@
 
 #include <cerrno>
 #include <cmath>
+#include <iostream>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <ostream>
 
 #include "app/AlbumOptions.h"
+#include "app/BookOptions.h"
 #include "app/SettingsOptions.h"
 #include "app/Signals.h"
 #include "export/AlbumExport.h"
@@ -95,6 +97,7 @@ void LearnPhotos(TPhotos& Photos) {
   for (const TExportPhoto& file : Photos.Files) {
     StopWhenInterrupted();
     TPreviewPhoto photo;
+    photo.FileName = file.FileName;
     photo.Text = file.Text;
     photo.Turn = file.Turn;  // the pictures stay as their files are: the preview turns them
     const TPictureHeader header = PhotoReadability(file.FileName);
@@ -146,7 +149,8 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
                         "eine Seite.");
   // Messages make way for the picture on standard output.
   std::ostream& out = toStandardOutput ? std::cerr : Out;
-  parsed.Album.ApplyTo(Args, settings);
+  parsed.Album.ApplyTo(Args, album, settings);
+  std::cerr << BookNotDrawnNote(settings);
   if (const std::string error = PrintSettingsError(settings); !error.empty()) throw TCommandError(error);
 
   TPhotos photos;
@@ -221,6 +225,6 @@ void AddPreviewCommand(TCommandLine& CommandLine) {
                    "                       AUSGABE-2.png, ...\n"
                    "  --width PIXEL        Breite des Bildes, 1 bis 10000 (Vorgabe 1000); die Höhe folgt\n"
                    "                       dem Seitenformat\n" +
-                       AlbumOptionsHelp() + "\n" + SettingsOptionsHelp(),
+                       AlbumOptionsHelp() + "\n" + BookOptionsHelp() + "\n" + SettingsOptionsHelp(),
                    Preview});
 }

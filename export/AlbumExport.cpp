@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <new>
 
+#include "album/DateTaken.h"
+#include "album/SectionMarks.h"
 #include "export/AutoPages.h"
 #include "export/ColorResolve.h"
 #include "export/PageDrawing.h"
@@ -39,6 +41,24 @@ std::vector<std::string> PhotoTexts(const std::vector<TExportPhoto>& Photos) {
   return texts;
 }
 
+// The album's sections as the photos' file names give them; untitled ones named after their first
+// photo's date.
+std::vector<TSectionStart> ExportSections(const std::vector<TExportPhoto>& Photos, const TLayoutSettings& Settings) {
+  if (Settings.Book.Marks.empty()) return {};
+  std::vector<std::string> files;
+  files.reserve(Photos.size());
+  for (const TExportPhoto& photo : Photos) files.push_back(photo.FileName);
+  return ResolveSections(files, Settings.Book.Marks,
+                         [&Photos](uint32_t Place) { return DateTakenOf(Photos[Place].FileName); });
+}
+
+// The settings the fonts to embed are chosen by: every heading text counts, section titles too.
+TLayoutSettings HeadingTexts(const TLayoutSettings& Settings, const std::vector<TSectionStart>& Sections) {
+  std::vector<std::string> titles;
+  for (const TSectionStart& section : Sections) titles.push_back(section.Title);
+  return WithSectionTitles(Settings, titles);
+}
+
 // Thrown out of the page loop to end the export with a result.
 struct TExportStop {
   TExportStatus Status;
@@ -59,14 +79,17 @@ class TExportRun {
         FSettings(LayoutSnapshot(Settings)),
         FFileName(FileName),
         FOptions(Options),
+        FSections(ExportSections(Photos, FSettings)),
         // Font metrics keep state between calls (the selected font, cached advances): an export
         // that was given none measures with its own, so exports on several threads share nothing.
         FMetrics(Options.Metrics ? Options.Metrics : std::make_shared<TFreeTypeFonts>()),
-        FEmbedding(FontsToEmbed(FSettings, PhotoTexts(Photos))),
+        FEmbedding(FontsToEmbed(HeadingTexts(FSettings, FSections), PhotoTexts(Photos))),
         FMeasures(MakeLayoutMeasures(FSettings, FMetrics, FEmbedding)),
         FFlow(FSettings) {
     for (const TExportPhoto& photo : Photos) FInputs.Add(photo.FileName);
     for (const std::string& input : Options.Inputs) FInputs.Add(input);
+    FSectionAt.assign(Photos.size(), -1);
+    for (size_t s = 0; s < FSections.size(); ++s) FSectionAt[FSections[s].First] = static_cast<int32_t>(s);
   }
 
   TExportResult Run();
@@ -79,8 +102,9 @@ class TExportRun {
   bool OpenDocument(const std::string& Target);
   void FinishDocument();
   void ReportPageFileFailure(const std::string& Name);
-  void StartPage();
-  void BreakPage();
+  // Draws the current page's background, heading and number; Section: the section it begins, or -1.
+  void StartPage(int32_t Section = -1);
+  void BreakPage(int32_t Section = -1);
   TPictureLoadPlan LoadPlan() const;
   void LayOutAutomatically();
   bool AutoPlacement(size_t Photo, const TPicturePlacement*& Placement);
@@ -95,6 +119,10 @@ class TExportRun {
   const TLayoutSettings FSettings;
   const std::string FFileName;
   const TExportOptions& FOptions;
+  const std::vector<TSectionStart> FSections;
+  std::vector<int32_t> FSectionAt;  // per photo: the section it begins, or -1
+  TPdfNavigation FNavigation;       // the sections' bookmarks, for the single file
+  bool FPageStarted = false;        // page 1 is drawn once its first picture (or none) is known
   std::shared_ptr<TFontMetrics> FMetrics;
   const TFontEmbedding FEmbedding;
   TLayoutMeasures FMeasures;
@@ -144,6 +172,7 @@ void TExportRun::FinishDocument() {
   if (FPipeline) FPipeline->Flush();  // every picture placed in the document is encoded
   if (Cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
   if (!FDoc.Canvas || !FDoc.Canvas->Active()) return;
+  if (!FSettings.SeparateCheck) FDoc.Canvas->Navigation = FNavigation;
   if (!FDoc.Canvas->EndDoc()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
   FResult.Missing += FDoc.Canvas->MissingPictures();
   if (FDoc.File->Commit()) {
@@ -166,24 +195,34 @@ void TExportRun::ReportPageFileFailure(const std::string& Name) {
   MessageBox().Show(Name, KPageFileTitle, TMsgIcon::Error, TMsgButtons::Ok);
 }
 
-void TExportRun::StartPage() {
-  DrawPageStart(*FDoc.Canvas, FSettings, DecoratePage(FSettings, FFlow.Grid(), FFlow.Page(), FMeasures));
+void TExportRun::StartPage(int32_t Section) {
+  FPageStarted = true;
   FResult.Pages = FFlow.Page();
+  if (Section < 0) {
+    DrawPageStart(*FDoc.Canvas, FSettings, DecoratePage(FSettings, FFlow.Grid(), FFlow.Page(), FMeasures));
+    return;
+  }
+  // The section's page has its title as heading, and a bookmark.
+  const TSectionStart& section = FSections[static_cast<size_t>(Section)];
+  const TLayoutSettings settings = SectionSettings(FSettings, section.Title, FMeasures);
+  DrawPageStart(*FDoc.Canvas, settings, DecoratePage(settings, FFlow.Grid(), FFlow.Page(), FMeasures));
+  FNavigation.Outline.push_back({section.Title, FFlow.Page() - 1});
+  FNavigation.ShowOutline = true;
 }
 
-void TExportRun::BreakPage() {
+void TExportRun::BreakPage(int32_t Section) {
   const int32_t finished = FFlow.Page();
   if (FSettings.SeparateCheck) {
     FinishDocument();
-    FFlow.NextPage();
+    FFlow.NextPage(Section >= 0);
     const std::string name = PageFileName(FFlow.Page());
     if (!OpenDocument(name)) ReportPageFileFailure(name);
   } else {
     FDoc.Canvas->NewPage();
-    FFlow.NextPage();
+    FFlow.NextPage(Section >= 0);
   }
   if (FOptions.Listener) FOptions.Listener->PageFinished(finished);
-  StartPage();
+  StartPage(Section);
 }
 
 void TExportRun::AnnouncePhotos(size_t UpTo) {
@@ -271,11 +310,14 @@ void TExportRun::PlacePictures() {
   size_t photo = 0;
   int32_t copy = 0;
   const TPictureSource* picture = nullptr;
+  // A section whose first photo cannot be read begins with the next picture placed.
+  int32_t section = -1;
   for (;;) {
     if (Cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
     if (!FPipeline->Next(photo, copy, picture)) break;
     AnnouncePhotos(photo + 1);
     if (Cancelled()) throw TExportStop{TExportStatus::Cancelled, KCancelled};
+    if (copy == 0 && FSectionAt[photo] >= 0) section = FSectionAt[photo];
     if (!picture->Loaded()) {
       ++FResult.Unreadable;
       FPipeline->Drop();
@@ -290,7 +332,13 @@ void TExportRun::PlacePictures() {
         continue;
       }
     } else {
-      if (FFlow.PageFull()) BreakPage();
+      if (!FPageStarted) {
+        if (section >= 0) FFlow.MakeSectionStart();
+        StartPage(section);
+      } else if (section >= 0 || FFlow.PageFull()) {
+        BreakPage(section);
+      }
+      section = -1;
       gridPlacement = PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), picture->Width,
                                    picture->Height, FPhotos[photo].Text, FMeasures);
     }
@@ -355,11 +403,12 @@ TExportResult TExportRun::Run() {
     return FResult;
   }
   try {
-    if (FSettings.PageLayout == TPageLayoutKind::Auto) LayOutAutomatically();
-    StartPage();
+    if (FSettings.PageLayout == TPageLayoutKind::Auto) {
+      LayOutAutomatically();
+      StartPage();
+    }
     PlacePictures();
-    // Pages at the end whose every photo failed to load are written empty, as the preview shows them.
-    while (static_cast<size_t>(FFlow.Page()) < FAutoPages.size()) BreakPage();
+    if (!FPageStarted) StartPage();
     FinishDocument();
     if (FOptions.Listener) FOptions.Listener->PageFinished(FFlow.Page());
   } catch (const TExportStop& stop) {

@@ -264,14 +264,28 @@ std::string NoRoomMessage(size_t Number, const std::string& FileName, int32_t Pa
                  "verkleinern Sie sie oder wählen Sie weniger Spalten oder Zeilen.";
 }
 
-TPageFlow::TPageFlow(const TLayoutSettings& Settings)
-    : FSettings(Settings), FGrid(PageGridFor(Settings, 1)) {}
+namespace {
 
-void TPageFlow::NextPage() {
+// The settings whose grid has a heading's space on every page.
+TLayoutSettings WithHeading(TLayoutSettings Settings) {
+  Settings.CaptionCheck = Settings.CaptionOnAllPages = true;
+  return Settings;
+}
+
+}  // namespace
+
+TPageFlow::TPageFlow(const TLayoutSettings& Settings, bool FirstIsSection)
+    : FSettings(Settings), FGrid(PageGridFor(FirstIsSection ? WithHeading(Settings) : Settings, 1)) {}
+
+void TPageFlow::NextPage(bool SectionStart) {
   ++FPage;
-  FGrid = PageGridFor(FSettings, FPage);
+  FGrid = PageGridFor(SectionStart ? WithHeading(FSettings) : FSettings, FPage);
   FCol = FRow = 0;
   FFull = false;
+}
+
+void TPageFlow::MakeSectionStart() {
+  if (PageEmpty()) FGrid = PageGridFor(WithHeading(FSettings), FPage);
 }
 
 void TPageFlow::Advance() {
@@ -282,24 +296,72 @@ void TPageFlow::Advance() {
   FFull = true;
 }
 
+std::string FitText(const std::string& Text, int32_t Width, const TMeasure& Measure) {
+  std::string clean;
+  for (unsigned char c : Text)
+    if (c >= 0x20 && c != 0x7F) clean += static_cast<char>(c);
+  if (Measure(clean) <= Width) return clean;
+  // The boundaries of whole characters (UTF-8 lead bytes); the longest front that fits with "…".
+  std::vector<size_t> cuts;
+  for (size_t i = 1; i <= clean.size(); ++i)
+    if (i == clean.size() || (static_cast<unsigned char>(clean[i]) & 0xC0) != 0x80) cuts.push_back(i);
+  const std::string ellipsis = "\xE2\x80\xA6";
+  size_t low = 0, high = cuts.size();  // cuts[low - 1] fits (0: nothing), cuts[high] does not
+  while (low < high) {
+    const size_t mid = (low + high + 1) / 2;
+    if (Measure(clean.substr(0, cuts[mid - 1]) + ellipsis) <= Width)
+      low = mid;
+    else
+      high = mid - 1;
+  }
+  return (low == 0 ? std::string() : clean.substr(0, cuts[low - 1])) + ellipsis;
+}
+
+TLayoutSettings WithSectionTitles(TLayoutSettings Settings, const std::vector<std::string>& Titles) {
+  for (const std::string& title : Titles) Settings.CapED += title;
+  if (!Titles.empty()) Settings.CaptionCheck = true;
+  return Settings;
+}
+
+TLayoutSettings SectionSettings(const TLayoutSettings& Settings, const std::string& Title,
+                                const TLayoutMeasures& Measures) {
+  TLayoutSettings s = WithHeading(Settings);
+  const TPageGrid grid = PageGridFor(s, 1);
+  s.CapED = FitText(Title, grid.W - 2 * grid.MX, Measures.HeadingFont);
+  return s;
+}
+
 std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,
-                                     const TLayoutMeasures& Measures) {
+                                     const TLayoutMeasures& Measures, const std::vector<TLayoutBreak>& Breaks) {
   const TLayoutSettings s = LayoutSnapshot(Settings);
   if (s.PageLayout == TPageLayoutKind::Auto) return AutoLayoutPages(s, Items, Measures);
   TPageFlow flow(s);
   std::vector<TPageLayout> pages(1);
-  auto startPage = [&] {
+  auto startPage = [&](const TLayoutBreak* Section) {
     TPageLayout& page = pages.back();
     page.Page = flow.Page();
     page.Grid = flow.Grid();
-    page.Decorations = DecoratePage(s, flow.Grid(), flow.Page(), Measures);
+    if (Section) {
+      const TLayoutSettings section = SectionSettings(s, Section->Title, Measures);
+      page.Decorations = DecoratePage(section, flow.Grid(), flow.Page(), Measures);
+    } else {
+      page.Decorations = DecoratePage(s, flow.Grid(), flow.Page(), Measures);
+    }
   };
-  startPage();
+  // As in the export: page 1 is decorated once its first picture tells whether it begins a section.
+  if (Items.empty()) startPage(nullptr);
+  size_t nextBreak = 0;
   for (size_t i = 0; i < Items.size(); ++i) {
-    if (flow.PageFull()) {
-      flow.NextPage();
+    while (nextBreak < Breaks.size() && Breaks[nextBreak].Item < i) ++nextBreak;
+    const TLayoutBreak* section =
+        nextBreak < Breaks.size() && Breaks[nextBreak].Item == i ? &Breaks[nextBreak] : nullptr;
+    if (i == 0) {
+      if (section) flow.MakeSectionStart();
+      startPage(section);
+    } else if (section || flow.PageFull()) {
+      flow.NextPage(section != nullptr);
       pages.emplace_back();
-      startPage();
+      startPage(section);
     }
     pages.back().Pictures.push_back(PlacePicture(s, flow.Grid(), flow.Col(), flow.Row(), Items[i].Width,
                                                  Items[i].Height, Items[i].Text, Measures));

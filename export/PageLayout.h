@@ -164,14 +164,23 @@ std::string NoRoomMessage(size_t Number, const std::string& FileName, int32_t Pa
 
 // The walk through the cells: left to right, top to bottom, page after page. A new page is begun only
 // when another picture is about to be placed, so a full last page is never followed by an empty one.
+//
+// A section begins on a page of its own whose heading is the section's title: such a page has the
+// heading space of page 1 whatever the heading settings say (SectionSettings). FirstIsSection: page 1
+// begins a section.
 class TPageFlow {
  public:
-  explicit TPageFlow(const TLayoutSettings& Settings);
+  explicit TPageFlow(const TLayoutSettings& Settings, bool FirstIsSection = false);
 
   // True when the current page is full: call NextPage before placing the next picture.
   bool PageFull() const { return FFull; }
-  // Begins the next page: page number + 1, the grid for that page, first cell.
-  void NextPage();
+  // True while no cell of the current page has been used.
+  bool PageEmpty() const { return FCol == 0 && FRow == 0 && !FFull; }
+  // Begins the next page: page number + 1, the grid for that page, first cell. SectionStart: the page
+  // begins a section.
+  void NextPage(bool SectionStart = false);
+  // The current page, while still empty, begins a section after all: it gets the heading's space.
+  void MakeSectionStart();
   // Moves past the cell just used; sets PageFull after the last cell of the page.
   void Advance();
 
@@ -188,12 +197,31 @@ class TPageFlow {
   bool FFull = false;
 };
 
+// The settings a page that begins a section is laid out and decorated with: the heading on, with
+// Title as its text, cut with an ellipsis to the page's width as Measures measure it.
+TLayoutSettings SectionSettings(const TLayoutSettings& Settings, const std::string& Title,
+                                const TLayoutMeasures& Measures);
+
+// Settings whose heading texts, for choosing the fonts to embed (FontsToEmbed), are the album name
+// and every section title.
+TLayoutSettings WithSectionTitles(TLayoutSettings Settings, const std::vector<std::string>& Titles);
+
+// Text cut to at most Width as Measure measures it: whole characters from the front and "…", or Text
+// itself when it fits; control characters are dropped first.
+std::string FitText(const std::string& Text, int32_t Width, const TMeasure& Measure);
+
 // For a preview: the pictures to place (already repeated, unreadable ones left out) and the pages they
 // make, in the grid or laid out automatically as Settings.PageLayout says (AutoPages.h). Always at
 // least one page.
 struct TLayoutItem {
   int32_t Width = 0, Height = 0;  // pixels
   std::string Text;
+};
+// A forced page break: a section begins with item Item, on a new page headed Title. Breaks come in the
+// order of their items.
+struct TLayoutBreak {
+  size_t Item = 0;
+  std::string Title;
 };
 struct TPageLayout {
   int32_t Page = 1;
@@ -203,4 +231,4 @@ struct TPageLayout {
   std::vector<size_t> Items;  // index into the items for each picture
 };
 std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,
-                                     const TLayoutMeasures& Measures);
+                                     const TLayoutMeasures& Measures, const std::vector<TLayoutBreak>& Breaks = {});

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "album/DateTaken.h"
+#include "album/SectionMarks.h"
 #include "export/PageDrawing.h"
 #include "export/PageRaster.h"
 #include "imaging/pictaro/PhotoTurn.h"
@@ -23,23 +25,41 @@ TPreviewLayout::TPreviewLayout(const std::vector<TPreviewPhoto>& Photos, const T
   std::vector<std::string> texts;
   texts.reserve(Photos.size());
   for (const TPreviewPhoto& photo : Photos) texts.push_back(photo.Text);
-  FEmbedding = FontsToEmbed(FSettings, texts);
+  // Sections as the export finds them.
+  std::vector<int32_t> sectionAt(Photos.size(), -1);
+  std::vector<std::string> titles;
+  if (!FSettings.Book.Marks.empty()) {
+    std::vector<std::string> files;
+    for (const TPreviewPhoto& photo : Photos) files.push_back(photo.FileName);
+    for (const TSectionStart& section : ResolveSections(files, FSettings.Book.Marks, [&files](uint32_t Place) {
+           return DateTakenOf(files[Place]);
+         })) {
+      sectionAt[section.First] = static_cast<int32_t>(titles.size());
+      titles.push_back(section.Title);
+    }
+  }
+  FEmbedding = FontsToEmbed(WithSectionTitles(FSettings, titles), texts);
   const TLayoutMeasures measures = MakeLayoutMeasures(FSettings, std::move(Metrics), FEmbedding);
 
   std::vector<TLayoutItem> items;
+  std::vector<TLayoutBreak> breaks;
   const int32_t copies = std::max(FSettings.XMalEd, 1);
+  int32_t section = -1;  // a section whose first photo cannot be read begins with the next picture
   for (size_t i = 0; i < Photos.size(); ++i) {
     const TPreviewPhoto& photo = Photos[i];
+    if (sectionAt[i] >= 0) section = sectionAt[i];
     if (photo.State == TPictureState::Unreadable) continue;
     const bool known = photo.State == TPictureState::Ready && photo.Width > 0 && photo.Height > 0;
     const bool swap = TurnSwapsSides(photo.Turn);
     for (int32_t copy = 0; copy < copies; ++copy) {
+      if (section >= 0) breaks.push_back({items.size(), titles[static_cast<size_t>(section)]});
+      section = -1;
       items.push_back({known ? (swap ? photo.Height : photo.Width) : 1,
                        known ? (swap ? photo.Width : photo.Height) : 1, photo.Text});
       FItemPhoto.push_back(i);
     }
   }
-  FPages = LayoutPages(FSettings, items, measures);
+  FPages = LayoutPages(FSettings, items, measures, breaks);
 }
 
 int32_t TPreviewLayout::PageOfPhoto(size_t Photo) const {

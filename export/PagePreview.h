@@ -25,6 +25,7 @@ class TPageRaster;
 
 // One photo as far as it is known.
 struct TPreviewPhoto {
+  std::string FileName;  // for the sections, which name photos by their files
   std::string Text;
   TPictureState State = TPictureState::Waiting;
   int32_t Width = 0, Height = 0;  // the upright size of the file at full scale, once known (Ready)

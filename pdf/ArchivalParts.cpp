@@ -21,15 +21,8 @@ const char* const KProducer = "Quirvel " QUIRVEL_VERSION;
 // The output condition every sRGB output intent names, as the ICC registry lists it.
 const char* const KSrgbCondition = "sRGB IEC61966-2.1";
 
-// The title as both places give it: well-formed UTF-8 without control characters, which XML does not
-// allow; bytes that are no UTF-8 are read as Windows-1252.
-std::string CleanTitle(const std::string& Title) {
-  const std::string utf8 = IsValidUtf8(Title) ? Title : Cp1252ToUtf8(Title);
-  std::string clean;
-  for (unsigned char c : utf8)
-    if (c >= 0x20 && c != 0x7F) clean += static_cast<char>(c);
-  return clean;
-}
+// The title as both places give it: without control characters, which XML does not allow.
+std::string CleanTitle(const std::string& Title) { return CleanPdfText(Title); }
 
 std::string XmlEscaped(const std::string& Text) {
   std::string out;
@@ -129,8 +122,8 @@ void TPDFCanvas::CheckArchivalFace(const TFontFace& Face) const {
 
 void TPDFCanvas::WriteArchivalCatalogEntries() {
   if (PdfA == TPdfA::None) return;
-  // The outlines follow the catalog, then the metadata and the profile.
-  FMetadataObj = FCatalogObj + 2;
+  // The outlines and their entries and links follow the catalog, then the metadata and the profile.
+  FMetadataObj = FCatalogObj + 2 + NavigationObjectCount();
   FLine.assign("/Metadata ");
   AppendInt(FLine, FMetadataObj);
   FLine += " 0 R";

@@ -96,6 +96,7 @@ bool TPDFCanvas::BeginOpenedDoc() {
   // A writer may be used again: nothing of an earlier document may reach this one.
   RemovePendingImages();
   FClips.clear();
+  Navigation = TPdfNavigation();
   FCurFont = FCurFontSize = 0;
   FPenX = FPenY = 0;
   try {
@@ -114,6 +115,7 @@ bool TPDFCanvas::BeginOpenedDoc() {
     EndObject();
     FPageCount = 0;
     FMissingPictures = 0;
+    FInfoObj = 0;
     FFirstContentObj = static_cast<int32_t>(FObjects->Count);
     BeginContentStream();
     FActive = true;
@@ -183,6 +185,7 @@ bool TPDFCanvas::EndDoc() {
       return false;
     }
     EndContentStream();
+    PrepareNavigation(static_cast<int32_t>(FPageSizes->Count));
     FFirstFontObj = static_cast<int32_t>(FObjects->Count);
     // An embedded font's dictionary stands in the font list; the objects it refers to follow the list.
     PrepareEmbeddedFonts(FFirstFontObj + static_cast<int32_t>(FFonts->Count));
@@ -205,18 +208,21 @@ bool TPDFCanvas::EndDoc() {
     AppendInt(FLine, int64_t(FCatalogObj) + 1);
     FLine += " 0 R";
     WriteLine();
+    WriteNavigationCatalogEntries();
     WriteArchivalCatalogEntries();
     EndDictObject();
     BeginDictObject();
     WriteLine("/Type /Outlines");
-    WriteLine("/Count 0");
+    WriteOutlineRoot();
     EndDictObject();
+    WriteNavigationObjects(FPagesObj + 1);
     WriteArchivalObjects();
     if (!WriteImages()) {
       Abandon();
       return false;
     }
     WriteInfoDictionary();
+    WriteTitleInfo();
     WriteTrailer();
     FFile.Close();
   } catch (...) {
@@ -260,8 +266,9 @@ void TPDFCanvas::WritePageTree() {
 
   // Every page names every picture and every font; the resource lines are the same for all pages.
   std::string xobjects = "/Resources <</XObject << ";
-  // After the pages: catalog, outlines and the archival parts.
-  xobjects += XObjectNames(FPagesObj + pages + 3 + ArchivalObjectCount());
+  // After the pages: catalog, outlines, the outline's entries and the links, and the archival parts.
+  const int32_t firstAnnotObj = FPagesObj + pages + 3 + static_cast<int32_t>(FOutline.size());
+  xobjects += XObjectNames(FPagesObj + pages + 3 + NavigationObjectCount() + ArchivalObjectCount());
   xobjects += " >>";
   std::string fonts = "/Font << ";
   for (uint32_t n = 1; n <= FFonts->Count; ++n) {
@@ -294,6 +301,7 @@ void TPDFCanvas::WritePageTree() {
     AppendInt(FLine, int64_t(FFirstContentObj) + 2 * int64_t(i));
     FLine += " 0 R";
     WriteLine();
+    WritePageAnnotations(i, firstAnnotObj);
     EndDictObject();
   }
 }
@@ -365,6 +373,12 @@ void TPDFCanvas::WriteTrailer() {
   FLine += " 0 R";
   WriteLine();
   WriteArchivalTrailerEntries();
+  if (PdfA == TPdfA::None && FInfoObj > 0) {
+    FLine.assign("/Info ");
+    AppendInt(FLine, FInfoObj);
+    FLine += " 0 R";
+    WriteLine();
+  }
   WriteLine(">>");
   WriteLine("startxref");
   FLine.clear();

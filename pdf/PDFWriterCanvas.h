@@ -59,6 +59,7 @@
 #include "imaging/color/ColorProfile.h"
 #include "imaging/pictaro/Dib.h"
 #include "pdf/DrawingSurface.h"
+#include "pdf/PdfNavigation.h"
 #include "pdf/PdfOutput.h"
 #include "pdf/ZlibCompress.h"
 #include "platform/FileVerdicts.h"
@@ -244,6 +245,11 @@ class TPDFCanvas final : public TDrawingSurface {
   std::time_t Created = 0;
   // When given, EndDoc stops once it is set (see there); the flag must outlive the writer.
   const std::atomic<bool>* Cancel = nullptr;
+  // The outline, page labels and links (PdfNavigation.h), read by EndDoc; emptied by BeginDoc, so it
+  // is filled while the document is open. Not empty: the catalog names them, the document information
+  // dictionary holds Title (also without PdfA), and the pages with links list their annotations.
+  // Empty, the document is byte for byte what it was without them.
+  TPdfNavigation Navigation;
 
  private:
   // BeginDoc once its file is open.
@@ -283,6 +289,19 @@ class TPDFCanvas final : public TDrawingSurface {
   }
   // Objects the archival parts add between the outlines and the pictures.
   int32_t ArchivalObjectCount() const { return PdfA == TPdfA::None ? 0 : 2; }
+  // Navigation (DocumentNavigation.cpp). Its objects, outline entries then link annotations, follow
+  // the outline root; the entries and links that name pages that exist are kept by PrepareNavigation.
+  void PrepareNavigation(int32_t Pages);
+  int32_t NavigationObjectCount() const {
+    return static_cast<int32_t>(FOutline.size() + FLinks.size());
+  }
+  void WriteNavigationCatalogEntries();
+  // The outline root's entries after /Type, and the entries and annotations themselves.
+  void WriteOutlineRoot();
+  void WriteNavigationObjects(int32_t FirstPageObj);
+  // The /Annots line of page Page, when it has links.
+  void WritePageAnnotations(int32_t Page, int32_t FirstAnnotObj);
+  void WriteTitleInfo();
   // Throws TPdfArchiveError when Face may not go into this document's PDF/A.
   void CheckArchivalFace(const TFontFace& Face) const;
   void ReleaseDocument() noexcept;
@@ -378,6 +397,8 @@ class TPDFCanvas final : public TDrawingSurface {
   int32_t FPenY = 0;
   std::vector<bool> FClips;  // open BeginClip calls: whether each wrote its "q"
   std::vector<std::unique_ptr<TEmbeddedFont>> FEmbedded;            // this document's subsets
+  std::vector<TPdfOutlineEntry> FOutline;  // Navigation's entries and links that are written
+  std::vector<TPdfLink> FLinks;            // ordered by page
 
   std::unique_ptr<TZlibCompressor> FCompressor;
   std::vector<unsigned char> FCompressed;

@@ -157,6 +157,7 @@ void TPagePreview::Redraw() {
     const TPicEntry& entry = FAlbum.Pics[static_cast<int32_t>(i)];
     files.emplace_back(EntryFileName(entry));
     TPreviewPhoto photo;
+    photo.FileName = files.back();
     photo.Text = std::string(EntryText(entry));
     photo.Turn = entry.Turn;
     if (const TPreviewPictures::TEntry* known = FPictures->Find(files.back())) {

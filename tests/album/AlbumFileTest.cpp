@@ -623,6 +623,96 @@ TEST(AlbumFileLoad, TemplateAndTurnsRoundTripAndOlderReadersIgnoreThem) {
   EXPECT_EQ(EncodeAlbum(album, TLayoutSettings{}), plain);
 }
 
+// Sections and the book's settings travel in G6 as 'SECT' and 'BOOK', written by hand here; a reader
+// that knows G1 to G5 reads the album as before; back at the defaults the file is the one without them.
+TEST(AlbumFileLoad, SectionsAndBookRoundTripAndOlderReadersIgnoreThem) {
+  TAlbumModel album;
+  AddPhoto(album, "/a.jpg", "A");
+  AddPhoto(album, "/b.jpg", "B");
+  AddPhoto(album, "/a.jpg", "A2");
+  const std::string plain = EncodeAlbum(album, TLayoutSettings{});
+  TLayoutSettings settings;
+  settings.Book.Marks = {{{"/a.jpg", 0}, "Tag"}, {{"/a.jpg", 1}, ""}};
+  settings.Book.TitlePage = true;
+  settings.Book.Contents = true;
+  settings.Book.BookMode = true;
+  settings.Book.Subtitle = "Mai";
+  settings.Book.TitlePhoto = {"/b.jpg", 0};
+  settings.Book.Binding = 2.5;
+  const std::string bytes = EncodeAlbum(album, settings);
+  const std::string twoAndHalf = Bytes({0, 0, 0, 0, 0, 0, 4, 0x40});
+  const std::string sect = "SECT" + Bytes({43, 0, 0, 0, 2, 0, 0, 0}) + Bytes({6, 0, 0, 0}) + "/a.jpg" +
+                           Bytes({0, 0, 0, 0, 3, 0, 0, 0}) + "Tag" + Bytes({6, 0, 0, 0}) + "/a.jpg" +
+                           Bytes({1, 0, 0, 0, 0, 0, 0, 0});
+  // 4 + 21 + 18 bytes. Flags 1 + 8 + 32 = 41; subtitle; title photo and occurrence 0; no back text;
+  // no back photo (an empty name, occurrence 0); binding: 45 bytes.
+  const std::string book = "BOOK" + Bytes({45, 0, 0, 0, 41, 0, 0, 0, 3, 0, 0, 0}) + "Mai" +
+                           Bytes({6, 0, 0, 0}) + "/b.jpg" + Bytes({0, 0, 0, 0, 0, 0, 0, 0}) +
+                           Bytes({0, 0, 0, 0, 0, 0, 0, 0}) + twoAndHalf;
+  EXPECT_EQ(bytes, plain + Bytes({0, 0, 0, 0, 0}) + "QXG6" + Bytes({2, 0, 0, 0}) + sect + book);
+
+  TAlbumModel loaded;
+  TLayoutSettings back;
+  const TAlbumFileResult r = LoadAlbumBytes(bytes, loaded, back);
+  ASSERT_TRUE(r.Ok) << r.Message;
+  EXPECT_EQ(r.Warning, "");
+  EXPECT_EQ(back.Book, settings.Book);
+
+  TAlbumImage older;
+  ASSERT_TRUE(ParseAlbum(bytes.substr(0, plain.size() + 5), older).Ok);
+  EXPECT_EQ(older.Photos.size(), 3u);
+  EXPECT_FALSE(older.Extensions.Present);
+  EXPECT_EQ(EncodeAlbum(album, TLayoutSettings{}), plain);
+}
+
+// A damaged 'SECT' or 'BOOK' loads the album without it and says so; later flags and bytes after the
+// known fields of 'BOOK' are what a later version may add, and are ignored.
+TEST(AlbumFileLoad, DamagedSectionAndBookEntries) {
+  const std::string head = Bytes({0, 0, 0, 0, 0}) + "QXG6" + Bytes({1, 0, 0, 0});
+  const std::string sections = "Die Abschnitte sind beschädigt; das Album wird ohne Abschnitte geladen.";
+  const std::string book =
+      "Titelseite, Rückseite, Inhaltsverzeichnis und Buchmodus sind beschädigt; das Album wird ohne sie geladen.";
+  const std::string zeroDouble = Bytes({0, 0, 0, 0, 0, 0, 0, 0});
+  const std::string bookBody = Bytes({0, 0, 0, 0}) + Bytes({0, 0, 0, 0}) + Bytes({0, 0, 0, 0, 0, 0, 0, 0}) +
+                               Bytes({0, 0, 0, 0}) + Bytes({0, 0, 0, 0, 0, 0, 0, 0});
+  const auto entry = [](const std::string& Tag, const std::string& Body) {
+    return Tag + Bytes({static_cast<int>(Body.size()), 0, 0, 0}) + Body;
+  };
+  const struct {
+    const char* What;
+    std::string Entry;
+    std::string Warning;
+    size_t Marks;
+    bool TitlePage;
+  } rows[] = {
+      {"a mark", entry("SECT", Bytes({1, 0, 0, 0, 2, 0, 0, 0}) + "/a" + Bytes({0, 0, 0, 0, 1, 0, 0, 0}) + "T"), "", 1, false},
+      {"a count past the bytes", entry("SECT", Bytes({9, 0, 0, 0, 2, 0, 0, 0}) + "/a" + Bytes({0, 0, 0, 0, 0, 0, 0, 0})),
+       sections, 0, false},
+      {"an empty file name", entry("SECT", Bytes({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})), sections, 0, false},
+      {"a title of no UTF-8", entry("SECT", Bytes({1, 0, 0, 0, 2, 0, 0, 0}) + "/a" + Bytes({0, 0, 0, 0, 1, 0, 0, 0, 0xC3})),
+       sections, 0, false},
+      {"bytes after the marks", entry("SECT", Bytes({0, 0, 0, 0, 7})), sections, 0, false},
+      {"a title page", entry("BOOK", Bytes({1, 0, 0, 0}) + bookBody.substr(4) + zeroDouble), "", 0, true},
+      {"later flags and bytes", entry("BOOK", Bytes({1, 0, 0, 0x80}) + bookBody.substr(4) + zeroDouble + "later"), "",
+       0, true},
+      {"cut short", entry("BOOK", Bytes({1, 0, 0, 0}) + bookBody.substr(4)), book, 0, false},
+      {"a binding of 60 mm", entry("BOOK", Bytes({1, 0, 0, 0}) + bookBody.substr(4) + Bytes({0, 0, 0, 0, 0, 0, 0x4E, 0x40})),
+       book, 0, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.What);
+    TLayoutSettings s;
+    s.Book.Contents = true;  // what the window had before: a loaded album without the entry has none
+    TAlbumModel loaded;
+    const TAlbumFileResult r = LoadAlbumBytes(EncodeAlbum(TAlbumModel{}, TLayoutSettings{}) + head + row.Entry, loaded, s);
+    ASSERT_TRUE(r.Ok) << r.Message;
+    EXPECT_EQ(r.Warning, row.Warning);
+    EXPECT_EQ(s.Book.Marks.size(), row.Marks);
+    EXPECT_EQ(s.Book.TitlePage, row.TitlePage);
+    EXPECT_FALSE(s.Book.Contents);
+  }
+}
+
 // "Seitenaufteilung", "Fotos je Seite" and "Beschnitt höchstens" travel in G6 as 'LAYO' (the kind's
 // name), 'PPAG' and 'CROP' (u32), written by hand here. Any of them damaged loads the album with the
 // grid, its defaults and one warning; an older reader stops before them and shows the grid.

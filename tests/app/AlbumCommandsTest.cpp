@@ -284,3 +284,50 @@ TEST_F(AlbumCommands, TextTemplateAndSorting) {
 }
 
 }  // namespace
+
+// The book's options on the command line: sections by folder (so no dates are needed), a title photo
+// and a format reach the album, and album show lists them; bad values are refused in German.
+TEST_F(AlbumCommands, BookOptionsAndShowingSections) {
+  std::filesystem::create_directory(Dir.Path() / "Rom");
+  std::filesystem::create_directory(Dir.Path() / "Neapel");
+  Photo("Rom/a.jpg");
+  Photo("Rom/b.jpg");
+  Photo("Neapel/c.jpg");
+  TResult r = Quirvel(
+      "album new --sections folder --title-photo 3 --subtitle Mai --contents --book --binding 2,5 "
+      "--format '21 x 21 cm' a.qvl Rom/a.jpg Rom/b.jpg Neapel/c.jpg");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  r = Quirvel("album show a.qvl");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("Abschnitte: 2\n  vor Foto 1: „Rom“\n  vor Foto 3: „Neapel“\n"
+                       "Titelseite: an, Untertitel „Mai“, Titelbild Foto 3\nInhaltsverzeichnis: an\n"
+                       "Buch mit Doppelseiten: an, Bindung 2,5 mm\n"),
+            std::string::npos)
+      << r.Out;
+  EXPECT_NE(r.Out.find("PageWidthEd         210\n  PageHeightEd        210\n"), std::string::npos) << r.Out;
+  r = Quirvel("album show --json a.qvl");
+  EXPECT_NE(r.Out.find("  \"sections\": [\n    {\"photo\": 1, \"title\": \"Rom\", \"mark\": \"Rom\"},\n"
+                       "    {\"photo\": 3, \"title\": \"Neapel\", \"mark\": \"Neapel\"}\n  ],\n"),
+            std::string::npos)
+      << r.Out;
+  EXPECT_NE(r.Out.find("\"titlePhoto\": 3,"), std::string::npos) << r.Out;
+
+  const struct {
+    const char* Args;
+    const char* Err;
+  } rows[] = {
+      {"--sections weekly", "Fehler: --sections erwartet „date:TAGE“ (TAGE von 1 bis 3650) oder „folder“, nicht „weekly“.\n"},
+      {"--sections date:0", "Fehler: --sections erwartet „date:TAGE“ (TAGE von 1 bis 3650) oder „folder“, nicht „date:0“.\n"},
+      {"--title-photo 9", "Fehler: --title-photo 9: Das Album hat 3 Fotos.\n"},
+      {"--title-photo x", "Fehler: --title-photo erwartet die Nummer eines Fotos (ab 1), nicht „x“.\n"},
+      {"--binding 51", "Fehler: --binding erwartet Millimeter von 0 bis 50, nicht „51“.\n"},
+      {"--format A3", "Fehler: „A3“ ist kein Format; möglich sind a4-hoch, a4-quer, a5, 21x21, 30x30, 20x15, 28x21.\n"},
+      {"--book=ja", "Fehler: Die Option --book hat keinen Wert.\n"},
+  };
+  for (const auto& row : rows) {
+    r = Quirvel(std::string("album new ") + row.Args + " b.qvl Rom/a.jpg Rom/b.jpg Neapel/c.jpg");
+    EXPECT_EQ(r.Status, 1) << row.Args;
+    EXPECT_EQ(r.Err, row.Err) << row.Args;
+    EXPECT_FALSE(Exists("b.qvl")) << row.Args;
+  }
+}

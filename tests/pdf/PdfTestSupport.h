@@ -76,4 +76,42 @@ inline void ExpectQpdfClean(const std::string& File) {
   EXPECT_NE(out.find("No syntax or stream encoding errors found"), std::string::npos) << out;
 }
 
+// What qpdf's JSON says, for the navigation tests of the writer and the export.
+// qpdf's JSON (version 1) of File, the keys Keys only.
+inline std::string QpdfJson(const std::string& File, const std::string& Keys) {
+  std::string out;
+  EXPECT_EQ(qtest::Run("qpdf --json=1 --json-key=" + Keys + " " + qtest::Quote(File), &out), 0) << out;
+  return out;
+}
+
+// Removes line feeds with the indentation after them and the blank after a key's colon, so that
+// qpdf's JSON is compared on its content; blanks inside strings stay.
+inline std::string Squeeze(const std::string& Json) {
+  std::string out;
+  bool lineStart = false;
+  for (char c : Json) {
+    if (c == '\n') {
+      lineStart = true;
+      continue;
+    }
+    if (lineStart && c == ' ') continue;
+    lineStart = false;
+    if (c == ' ' && out.size() >= 2 && out.compare(out.size() - 2, 2, "\":") == 0) continue;
+    out += c;
+  }
+  return out;
+}
+
+// The outline entries qpdf reports, in order: (page from 1, title). Titles hold no quotes.
+inline std::vector<std::pair<int, std::string>> OutlineEntries(const std::string& Squeezed) {
+  std::vector<std::pair<int, std::string>> entries;
+  const std::string pageKey = "\"destpageposfrom1\":", titleKey = "\"title\":\"";
+  for (size_t at = Squeezed.find(pageKey); at != std::string::npos; at = Squeezed.find(pageKey, at + 1)) {
+    const int page = std::stoi(Squeezed.substr(at + pageKey.size()));
+    const size_t title = Squeezed.find(titleKey, at) + titleKey.size();
+    entries.emplace_back(page, Squeezed.substr(title, Squeezed.find('"', title) - title));
+  }
+  return entries;
+}
+
 }  // namespace pdftest
