@@ -94,6 +94,9 @@ void LearnPhotos(TPhotos& Photos) {
     TPreviewPhoto photo;
     photo.Text = file.Text;
     photo.Turn = file.Turn;  // the pictures stay as their files are: the preview turns them
+    photo.Placement = file.Placement;
+    photo.FocusX = file.FocusX;
+    photo.FocusY = file.FocusY;
     TDib picture{};
     int width = 0, height = 0;
     LoadPictureReduced(file.FileName.c_str(), -1, 1, &picture, &width, &height);

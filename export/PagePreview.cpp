@@ -36,6 +36,7 @@ TPreviewLayout::TPreviewLayout(const std::vector<TPreviewPhoto>& Photos, const T
     for (int32_t copy = 0; copy < copies; ++copy) {
       items.push_back({known ? (swap ? photo.Height : photo.Width) : 1,
                        known ? (swap ? photo.Width : photo.Height) : 1, photo.Text});
+      SetItemPlacement(items.back(), photo.Placement, photo.FocusX, photo.FocusY);
       FItemPhoto.push_back(i);
     }
   }

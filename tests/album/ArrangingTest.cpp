@@ -134,6 +134,10 @@ TEST(UndoHistory, EveryKindOfChangeUndoesAndRedoes) {
        "a b=neu c* d=- e", "a b c* d e"},
       {"turns", std::make_unique<TTurnPhotos>(std::vector<uint32_t>{0, 2}, 3), "a/3 b c*/3 d e",
        "a b c* d e"},
+      {"placements",
+       std::make_unique<TPlacePhotos>(std::vector<uint32_t>{1, 4},
+                                      std::vector<TPhotoPlacement>{{KPlaceFill, -5000, 5000}, {KPlaceBig, 0, 0}}),
+       "a b#1@-5000,5000 c* d e#2", "a b c* d e"},
   };
   for (auto& r : rows) {
     TAlbumModel album;
