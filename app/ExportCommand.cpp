@@ -14,6 +14,8 @@
 #include "app/Signals.h"
 #include "app/TerminalProgress.h"
 #include "export/AlbumExport.h"
+#include "export/PictureLoad.h"
+#include "platform/FileVerdicts.h"
 #include "platform/Shell.h"
 
 namespace {
@@ -55,6 +57,8 @@ void Export(const TCommandArgs& Args, std::ostream& Out) {
   // Ctrl-C, SIGTERM and SIGHUP stop the export like its cancel button: the file being written and the
   // spooled pictures are removed on the way out.
   options.Cancel = &InterruptFlag();
+  TFileVerdicts cleanJpegs(TFileVerdicts::UserCacheFile(KCleanJpegsCacheName));
+  options.CleanJpegs = &cleanJpegs;
   SetMessageBox(&progress);
   TExportResult result;
   try {

@@ -22,6 +22,7 @@
 #include "export/PagePreview.h"
 #include "export/PageRaster.h"
 #include "export/PendingFile.h"
+#include "imaging/color/ColorReading.h"
 #include "imaging/color/ColorConvert.h"
 #include "imaging/pictaro/LoadPicture.h"
 #include "imaging/pictaro/Pictaro.h"
@@ -159,7 +160,7 @@ void Preview(const TCommandArgs& Args, std::ostream& Out) {
     for (size_t photo : shown) {
       StopWhenInterrupted();
       int fullWidth = 0, fullHeight = 0;
-      TPictureColor colour;
+      TPictureColor colour = ReadingColor();
       LoadPictureReduced(photos.Files[photo].FileName.c_str(), -1, side, &photos.Known[photo].Picture, &fullWidth,
                          &fullHeight, &colour);
       if (photos.Known[photo].Picture.Bits) DibToScreen(photos.Known[photo].Picture, colour.Profile.get());

@@ -15,6 +15,7 @@
 #include "imaging/pictaro/PictaroMemory.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "pdf/ZlibCompress.h"
+#include "platform/FileVerdicts.h"
 #include "platform/FreeTypeFonts.h"
 #include "platform/Messages.h"
 #include "platform/SafeFile.h"
@@ -183,6 +184,7 @@ TPictureLoadPlan TExportRun::LoadPlan() const {
   TPictureLoadPlan plan;
   plan.Dpi = FSettings.PictureDpi;
   plan.KeepJpeg = FSettings.KeepJpeg;
+  plan.CleanJpegs = FOptions.CleanJpegs;
   if (FSettings.PdfA == TPdfA::A1b) plan.MaxProfileVersion = 2;
   for (const TExportPhoto& photo : FPhotos) plan.Turns.push_back(photo.Turn);
   plan.Matte = ResolveColor(FSettings.Shape1);  // transparent pixels show the page's background
@@ -375,6 +377,8 @@ TExportResult ExportAlbum(const std::vector<TExportPhoto>& Photos, const TLayout
     return refused;
   }
   TExportResult result = TExportRun(Photos, Settings, FileName, Options).Run();
+  // A cache that cannot be written is no cache; the export stands as it is.
+  if (Settings.KeepJpeg && Options.CleanJpegs) Options.CleanJpegs->Save();
   // The picture library kept the last photo's block for the next one; the run of photos is over.
   ReleaseSparePictureMemory();
   if (result.Ok() && Options.Shell && Settings.ShowPDFCheck) Options.Shell->OpenFile(result.ViewFile);

@@ -39,6 +39,7 @@
 #include "album/AlbumModel.h"
 #include "album/LayoutSettings.h"
 
+class TFileVerdicts;
 class TFontMetrics;
 class TProgressSink;
 class TShell;
@@ -98,6 +99,9 @@ struct TExportOptions {
   std::shared_ptr<TFontMetrics> Metrics;  // nullptr: system fonts of this export's own
   // The date a PDF/A names as its making; 0: the moment each file is begun.
   std::time_t Created = 0;
+  // With JPEG pass-through, the clean-decode verdicts of files checked before (PictureLoad.h); saved
+  // when the export ends. nullptr: every file is checked.
+  TFileVerdicts* CleanJpegs = nullptr;
 };
 
 // With PDF/A, every font is embedded; a font whose licence forbids it ends the export as WriteFailed

@@ -1,7 +1,9 @@
 #include "export/PictureLoad.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "imaging/color/ColorReading.h"
 #include "imaging/color/ColorConvert.h"
 #include "imaging/pictaro/JpegHeader.h"
 #include "imaging/pictaro/LoadPicture.h"
@@ -9,6 +11,7 @@
 #include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/PictaroDecode.h"
 #include "imaging/pictaro/PictaroReduced.h"
+#include "platform/FileVerdicts.h"
 #include "platform/UnixFile.h"
 
 namespace {
@@ -43,6 +46,20 @@ bool ProfileAllowed(const TColorProfilePtr& Profile, const TPictureLoadPlan& Pla
   return !Profile || Plan.MaxProfileVersion <= 0 || Profile->Version() <= Plan.MaxProfileVersion;
 }
 
+// JpegDecodesCleanly over the file's JPEG, or its verdict from an earlier check of the identical file.
+bool DecodesCleanly(const std::vector<uint8_t>& Bytes, const TJpegHeader& Header, const TFileIdentity* Identity,
+                    TFileVerdicts* Verdicts) {
+  if (Identity && Verdicts) {
+    if (const std::optional<std::string> known = Verdicts->Find(*Identity)) {
+      if (*known == KCleanJpegVerdict) return true;
+      if (*known == KDamagedJpegVerdict) return false;
+    }
+  }
+  const bool clean = JpegDecodesCleanly(Bytes.data(), Header.Length);
+  if (Identity && Verdicts) Verdicts->Remember(*Identity, clean ? KCleanJpegVerdict : KDamagedJpegVerdict);
+  return clean;
+}
+
 }  // namespace
 
 void TLoadedPicture::Clear() {
@@ -54,12 +71,20 @@ void TLoadedPicture::Clear() {
   FAheadWidth = FAheadHeight = 0;
 }
 
+void TLoadedPicture::Swap(TLoadedPicture& Other) noexcept {
+  std::swap(FSource, Other.FSource);
+  FBytes.swap(Other.FBytes);  // the buffers stay where they are, and so do the views into them
+  std::swap(FAhead, Other.FAhead);
+  std::swap(FAheadWidth, Other.FAheadWidth);
+  std::swap(FAheadHeight, Other.FAheadHeight);
+}
+
 void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,
                        TProgressSink* Progress, TLoadedPicture& Out) {
   Out.Clear();
   TPictureSource& source = Out.FSource;
   const int turn = Photo < Plan.Turns.size() ? Plan.Turns[Photo] : 0;
-  TPictureColor colour;
+  TPictureColor colour = ReadingColor();
   colour.Matte = Plan.Matte;
   if (Plan.Dpi <= 0 && !Plan.KeepJpeg) {
     TDib dib;
@@ -67,6 +92,9 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
     if (dib.Bits) {
       source = TPictureSource::Of(dib);
       source.Profile = colour.Profile;
+      // Without a limit every place takes every pixel: the encoding is known now.
+      Out.FAhead = true;
+      Out.FAheadWidth = Out.FAheadHeight = 0;
     }
     return;
   }
@@ -84,7 +112,14 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
 
   const int format = PictureFormatFor(FileName.c_str(), -1);
   std::vector<uint8_t>& bytes = Out.FBytes;
+  TFileIdentity identity;
+  bool identified = Plan.KeepJpeg && IdentifyFile(FileName, identity);
   if (ReadRegularFile(FileName.c_str(), bytes, KMaxPictureFileSize) != 0 || bytes.empty()) return;
+  if (identified) {
+    // The bytes are those of this identity only when the file did not change while it was read.
+    TFileIdentity after;
+    identified = IdentifyFile(FileName, after) && after == identity;
+  }
   TJpegHeader header;
   if (!ReadJpegHeader(bytes.data(), bytes.size(), header)) {
     // Not a JPEG whose header we can follow: decoded whole, by whichever decoder takes it.
@@ -109,7 +144,7 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
   const bool fitsLargest = width <= limits.MostWidth && height <= limits.MostHeight;
   const bool mayGoAsIs = Plan.KeepJpeg && (fitsSmallest || (fitsLargest && !limits.Exact)) &&
                          DctTakesAsIs(header) && ProfileAllowed(JpegFileProfile(bytes, header), Plan) &&
-                         JpegDecodesCleanly(bytes.data(), header.Length);
+                         DecodesCleanly(bytes, header, identified ? &identity : nullptr, Plan.CleanJpegs);
   if (mayGoAsIs && fitsSmallest) {
     // Wherever it is placed, the writer takes the file as it is: nothing to decode.
     source.Width = width;
@@ -117,6 +152,7 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
     source.Jpeg = std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     source.Header = header;
     source.Profile = JpegFileProfile(bytes, header);
+    if (identified) source.JpegFile = identity;
     return;
   }
   TDib dib;
@@ -134,6 +170,7 @@ void LoadPictureAsItIs(const std::string& FileName, size_t Photo, const TPicture
   if (keepBytes) {
     source.Jpeg = std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     source.Header = header;
+    if (identified) source.JpegFile = identity;
   }
   decoded(limits, keepBytes);
 }
@@ -146,6 +183,7 @@ void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPicture
   DibToScreen(source.Dib, source.Profile.get());
   source.Profile = nullptr;
   source.Jpeg = {};  // its numbers meant what the profile said: it cannot go in as it is
+  source.JpegFile = TFileIdentity{};
   Out.FBytes.clear();
   Out.FBytes.shrink_to_fit();
 }

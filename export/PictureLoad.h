@@ -16,6 +16,10 @@
 // the picture's checked colour profile (a JPEG that goes in as it is, its own), and transparent pixels
 // are composited onto the plan's matte.
 //
+// With the plan's CleanJpegs, a file identical to one checked before (same path, device, inode, size
+// and times, both before and after it was read) is not checked again; a verdict is remembered only for
+// bytes read while the file stayed the same.
+//
 // A photo the user turned is turned as it is decoded, and every size above is that of the turned
 // picture; a JPEG that goes in as it is keeps its bytes, and its header's orientation becomes the
 // turned one (TurnedOrientation), which the writer applies in the placement's matrix.
@@ -31,6 +35,7 @@
 #include "export/PageLayout.h"
 #include "pdf/PictureEncoding.h"
 
+class TFileVerdicts;
 class TProgressSink;
 
 struct TPictureLoadPlan {
@@ -43,7 +48,15 @@ struct TPictureLoadPlan {
   // one is converted to sRGB and goes in without it, never as the JPEG file's own bytes.
   int MaxProfileVersion = 0;
   std::vector<int> Turns{};   // each photo's quarter turns (PhotoTurn.h); photos beyond its end: none
+  // When set, JpegDecodesCleanly's verdicts on files that stayed as they were are taken from here, and
+  // new ones remembered (KCleanJpegVerdict or KDamagedJpegVerdict).
+  TFileVerdicts* CleanJpegs = nullptr;
 };
+
+inline constexpr const char* KCleanJpegVerdict = "clean";
+inline constexpr const char* KDamagedJpegVerdict = "damaged";
+// The name of the verdicts' file in the per-user cache folder (TFileVerdicts::UserCacheFile).
+inline constexpr const char* KCleanJpegsCacheName = "jpeg-checks";
 
 // One loaded photo: owns the decoded picture and the file's bytes its source points at.
 class TLoadedPicture {
@@ -55,15 +68,21 @@ class TLoadedPicture {
 
   // What was loaded; Source().Loaded() is false when the file could not be read.
   const TPictureSource& Source() const { return FSource; }
-  // True when the decoded picture's encoding does not depend on where it is placed: under a limit,
-  // every place the photo can get on any page is the same size, so the pixel limit is known now and
-  // the picture is not one the writer will take as it is. It may then be encoded before it is placed
-  // (EncodePicture with AheadWidth and AheadHeight), and only its encoded bytes kept.
+  // True when the decoded picture's encoding does not depend on where it is placed: without a limit
+  // or pass-through, every place takes every pixel (AheadWidth and AheadHeight 0: no limit); under a
+  // limit, every place the photo can get on any page is the same size, so the pixel limit is known now
+  // and the picture is not one the writer will take as it is. It may then be encoded before it is
+  // placed (EncodePicture with AheadWidth and AheadHeight), and only its encoded bytes kept.
   bool EncodesAhead() const { return FAhead; }
   int32_t AheadWidth() const { return FAheadWidth; }
   int32_t AheadHeight() const { return FAheadHeight; }
+  // True when nothing is left to encode: a JPEG that goes in as it is wherever it is placed, known by
+  // the file it was read from (TPictureSource::JpegFile), so it may wait beside others for its place.
+  bool GoesAsItIs() const { return !FSource.Dib.Bits && !FSource.Jpeg.empty() && !FSource.JpegFile.Path.empty(); }
   // Frees the picture and the bytes.
   void Clear();
+  // Exchanges everything with Other; the sources keep pointing at their own bytes.
+  void Swap(TLoadedPicture& Other) noexcept;
 
  private:
   friend void LoadPictureForPdf(const std::string& FileName, size_t Photo, const TPictureLoadPlan& Plan,

@@ -4,6 +4,8 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/ProgressSink.h"
+
 namespace {
 
 // Frees a slot's picture and makes the slot idle.
@@ -66,6 +68,13 @@ void TPicturePipeline::Load(TSlot& Slot, TProgressSink* Progress) {
 
 std::list<TPicturePipeline::TParked> TPicturePipeline::Park(TSlot& Slot) {
   std::list<TParked> parked;
+  if (Slot.Picture.GoesAsItIs()) {
+    TParked& p = parked.emplace_back();
+    p.Item = Slot.Item;
+    p.AsItIs.Swap(Slot.Picture);
+    p.Source = p.AsItIs.Source();
+    return parked;
+  }
   const TPictureSource& loaded = Slot.Picture.Source();
   const TPictureKind kind = PlacedKind(loaded.Dib);
   if (!Slot.Picture.EncodesAhead() || kind == TPictureKind::None) return parked;
@@ -116,6 +125,7 @@ void TPicturePipeline::Help() {
       try {
         Load(FHelper, nullptr);  // silently: progress is reported on the export's thread only
         parked = Park(FHelper);
+        for (TParked& p : parked) p.ByHelper = true;
       } catch (...) {
         // Memory ran out, say: the export's thread throws it on, as if it had loaded the picture.
         error = std::current_exception();
@@ -172,10 +182,15 @@ bool TPicturePipeline::Next(size_t& Photo, int32_t& Copy, const TPictureSource*&
       Photo = item / static_cast<size_t>(FCopies);
       Copy = static_cast<int32_t>(item % static_cast<size_t>(FCopies));
       Picture = &FParkedOut.front().Source;
+      if (FParkedOut.front().ByHelper) ReportHelperLoad(lock, *Picture);
       return true;
     }
     const bool helperHasIt = FHelper.State != TState::Idle && FHelper.Item == item;
-    if (helperHasIt && FHelper.State == TState::Loaded) return HandOut(FHelper, false, Photo, Copy, Picture);
+    if (helperHasIt && FHelper.State == TState::Loaded) {
+      HandOut(FHelper, false, Photo, Copy, Picture);
+      ReportHelperLoad(lock, *Picture);
+      return true;
+    }
     if (FOwn.State == TState::Loaded && !FOwn.Canvas && FOwn.Item == item)
       return HandOut(FOwn, true, Photo, Copy, Picture);
     if (FOwn.State != TState::Idle && (FOwn.Canvas || FOwn.Item < item)) {
@@ -226,6 +241,14 @@ bool TPicturePipeline::HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Co
   Copy = static_cast<int32_t>(Slot.Item % static_cast<size_t>(FCopies));
   Picture = &Slot.Picture.Source();
   return true;
+}
+
+void TPicturePipeline::ReportHelperLoad(std::unique_lock<std::mutex>& Lock, const TPictureSource& Picture) {
+  // The helper keeps its picture until it is placed or dropped, which only this thread does: the
+  // picture stays valid without the lock.
+  const bool loaded = Picture.Loaded();
+  Lock.unlock();
+  if (FProgress && loaded) FProgress->Progress(100);
 }
 
 void TPicturePipeline::Encode(TPDFCanvas& Canvas, const TPlacedImage& Placed) {

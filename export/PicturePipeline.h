@@ -9,10 +9,12 @@
 // loads the picture the export wants next, the export's thread loads the one after it. The export
 // gets the pictures in order from Next, however the two threads share them out.
 //
-// A picture whose encoding cannot depend on its place (TLoadedPicture::EncodesAhead: under a
-// resolution limit, every place it can get is the same size) is encoded at once by the thread that
+// A picture whose encoding cannot depend on its place (TLoadedPicture::EncodesAhead: every pixel
+// everywhere, or under a resolution limit, every place it can get is the same size) is encoded at once by the thread that
 // loaded it, which then goes on to the next picture while only the encoded bytes wait for the place;
-// so neither thread waits for the other to finish a picture. At most KMaxParked such pictures wait.
+// so neither thread waits for the other to finish a picture. So does a JPEG that goes in as it is
+// (TLoadedPicture::GoesAsItIs), which has nothing left to encode once it was checked: it waits with its
+// bytes. At most KMaxParked such pictures wait.
 //
 // Each thread holds one decoded picture at a time (and while it scales one down to a limit, the
 // smaller copy), so at most two are held at any time; the PDF is the same as when everything runs one
@@ -20,8 +22,9 @@
 //
 // The pictures are the items of a fixed sequence: photo 0 loaded Copies times, then photo 1, and so
 // on, every load reading the file anew as Plan says (LoadPictureForPdf). SkipPhoto drops the remaining loads
-// of a photo (after one of them failed). Picture-loading progress goes to Progress for the pictures the
-// export's thread decodes; the helper decodes silently, so that Progress is only ever called on that thread.
+// of a photo (after one of them failed). Picture-loading progress goes to Progress, only ever on the
+// export's thread: the percentages of the pictures that thread decodes as they come, and for a picture
+// the helper decoded (silently), 100 when Next hands it out. So every picture loaded reports its end.
 // When the cancel flag is set the helper starts no more pictures, and encodes none.
 //
 // All functions are called on the export's thread. An encoding the helper could not write to the
@@ -87,6 +90,8 @@ class TPicturePipeline {
     size_t Item = 0;
     TPictureSource Source;  // its size and kind; Source.Encoded points at Encoded
     TEncodedPicture Encoded;
+    TLoadedPicture AsItIs;  // a JPEG going in as it is: Source points at its bytes
+    bool ByHelper = false;  // loaded by the helper, whose progress is reported when it is handed out
   };
   static constexpr size_t KMaxParked = 4;
   // Which picture Next returned last.
@@ -107,6 +112,8 @@ class TPicturePipeline {
   void ThrowHelperError();  // under the lock
   // Returns Slot's loaded picture from Next (Own: the export thread's); under the lock.
   bool HandOut(TSlot& Slot, bool Own, size_t& Photo, int32_t& Copy, const TPictureSource*& Picture);
+  // Reports the end of loading a picture the helper loaded, on the export's thread; releases Lock first.
+  void ReportHelperLoad(std::unique_lock<std::mutex>& Lock, const TPictureSource& Picture);
 
   const std::vector<std::string> FFiles;
   const int32_t FCopies;

@@ -49,7 +49,7 @@ TPlacedImage TPDFCanvas::PlacePicture(int32_t X, int32_t Y, int32_t Width, int32
     TPdfImage* record = FImages->Append();
     if (!record) throw std::bad_alloc();
     const bool bilevel = kind == TPictureKind::Jbig2;
-    *record = TPdfImage{bilevel, false, false, ProfileNumber(Source.Profile, bilevel), 0, 0, 0, 0, 0};
+    *record = TPdfImage{bilevel, false, false, ProfileNumber(Source.Profile, bilevel), 0, 0, 0, 0, 0, 0};
     placed.Number = static_cast<int32_t>(FImages->Count) - 1;
     WritePlacement(X, Y, Width, Height, placed.Number, placed.AsIs ? header.Orientation : 1);
     return placed;
@@ -104,7 +104,14 @@ void TPDFCanvas::EncodePlaced(const TPlacedImage& Placed, const TPictureSource& 
     done.Width = Source.Header.Width;
     done.Height = Source.Header.Height;
     done.DataSize = data.size();
-    done.Offset = FSpool->Append(data, {});
+    if (Source.JpegFile.Path.empty() || Source.JpegFile.Size < data.size()) {
+      done.Offset = FSpool->Append(data, {});
+    } else {
+      // The file holds the same bytes for as long as it keeps its identity: read again when written.
+      std::lock_guard<std::mutex> lock(FSpooledLock);
+      FSourceFiles.push_back(Source.JpegFile);
+      done.SourceFile = static_cast<uint32_t>(FSourceFiles.size());
+    }
   } else {
     const TEncodedPicture* encoded = Source.Encoded;
     if (!encoded) {
@@ -200,9 +207,13 @@ void TPDFCanvas::WriteProfiles() {
 
 void TPDFCanvas::WriteImage(const TPdfImage& Image) {
   // The kind is the one the page resources counted.
+  // A JPEG file that changed since it was checked is missing, as a picture the spool lost would be.
+  const size_t size = static_cast<size_t>(Image.DataSize + Image.GlobalsSize);
   const bool encoded =
       Image.Encoded && FSpool &&
-      FSpool->Read(Image.Offset, static_cast<size_t>(Image.DataSize + Image.GlobalsSize), FImageBytes);
+      (Image.SourceFile > 0 ? Image.SourceFile <= FSourceFiles.size() &&
+                                  ReadIdenticalFile(FSourceFiles[Image.SourceFile - 1], size, FImageBytes)
+                            : FSpool->Read(Image.Offset, size, FImageBytes));
   if (!encoded) ++FMissingPictures;
   const std::string_view bytes(FImageBytes);
   const std::string_view data = encoded ? bytes.substr(0, Image.DataSize) : std::string_view();
@@ -274,6 +285,7 @@ void TPDFCanvas::RemovePendingImages() noexcept {
   {
     std::lock_guard<std::mutex> lock(FSpooledLock);
     FSpooled.clear();
+    FSourceFiles.clear();
   }
   FImages->Clear();
   FProfiles.clear();

@@ -61,6 +61,7 @@
 #include "pdf/DrawingSurface.h"
 #include "pdf/PdfOutput.h"
 #include "pdf/ZlibCompress.h"
+#include "platform/FileVerdicts.h"
 #include "platform/FontMetrics.h"
 
 // One entry per object number; entry 0 is the head of the free list.
@@ -99,6 +100,9 @@ struct TPdfImage {
   uint64_t Offset;  // of the data in the spool; the globals follow it
   uint64_t DataSize;
   uint64_t GlobalsSize;
+  // 1 + the position in the writer's source files of the JPEG file whose first DataSize bytes are the
+  // data, which is then not in the spool; 0: the data is in the spool.
+  uint32_t SourceFile;
 };
 
 struct TEncodedPicture;
@@ -323,6 +327,7 @@ class TPDFCanvas final : public TDrawingSurface {
   std::mutex FSpooledLock;
   std::vector<std::pair<int32_t, TPdfImage>> FSpooled;  // what EncodePlaced did, guarded by FSpooledLock
   std::unique_ptr<TEncodedPicture> FEncodeBuffer;       // for DrawDIB
+  std::vector<TFileIdentity> FSourceFiles;  // JPEG files that go in as they are, guarded by FSpooledLock
   std::string FImageBytes;  // one picture's spooled bytes while its object is written
   int64_t FFirstProfileObj = 0;
   int32_t FCatalogObj = 0;

@@ -11,6 +11,7 @@
 #include "imaging/color/ColorProfile.h"
 #include "imaging/pictaro/Dib.h"
 #include "imaging/pictaro/JpegHeader.h"
+#include "platform/FileVerdicts.h"
 
 enum class TPictureKind {
   None,   // not placed: no pixels, no size, or a depth the writer does not take (16 bits, say)
@@ -72,6 +73,10 @@ struct TPictureSource {
   // the writer may put them into the PDF as they are; empty: none.
   std::string_view Jpeg;
   TJpegHeader Header;                             // of Jpeg
+  // The file Jpeg is the whole of, with the identity it kept while it was read; Path empty: none known.
+  // The writer then takes the bytes from the file again, only while it still has that identity,
+  // rather than keeping a copy of its own.
+  TFileIdentity JpegFile;
   const TEncodedPicture* Encoded = nullptr;       // the picture encoded already; Dib and Jpeg hold none
   TPictureKind EncodedKind = TPictureKind::None;  // what Encoded is
   // What the numbers of Dib, Jpeg or Encoded mean: their file's checked profile; nullptr: sRGB.

@@ -9,6 +9,7 @@
 # Usage: scripts/bench-colour.sh [QUIRVEL_BINARY] [PHOTO_FOLDER]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=scripts/bench-lib.sh
 source "$root/scripts/bench-lib.sh"
 bench_setup "$@"
 for tool in exiftool heif-enc heif-convert convert; do
@@ -42,3 +43,9 @@ heif-enc -q 90 -o "$work/photo.heic" "$work/field.png" >/dev/null
 awk -F';' '{ cpu[NR] = $3 } END {
   printf "P3 profile / as they are: %.3fx\nHEIC export / heif-convert: %.2fx\n", cpu[2] / cpu[1], cpu[4] / cpu[3] }' \
   "$work/results.txt"
+IFS=';' read -r _ _ plainCpu _ _ < <(sed -n 1p "$work/results.txt")
+IFS=';' read -r _ _ p3Cpu _ _ < <(sed -n 2p "$work/results.txt")
+IFS=';' read -r _ _ heifCpu _ _ < <(sed -n 3p "$work/results.txt")
+IFS=';' read -r _ _ heicCpu _ _ < <(sed -n 4p "$work/results.txt")
+bench_row "export of 20 photos with a P3 profile (CPU s)" "$p3Cpu" "the same photos as they are" "$plainCpu" 1.05
+bench_row "export of one 24 MP HEIC (CPU s)" "$heicCpu" "heif-convert decoding it" "$heifCpu" 1.1

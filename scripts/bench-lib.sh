@@ -40,3 +40,12 @@ measure() {
     /User time/ { user = $2 } /System time/ { sys = $2 } /Maximum resident/ { rss = $2 / 1024 }
     END { printf "%s;%.2f;%.2f;%.0f;%.0f\n", name, wall, user + sys, rss, tmp / 1048576 }' "$work/time.txt"
 }
+
+# When $BENCH_TABLE names a file (scripts/bench.sh sets it), appends one row of the summary table:
+#   bench_row FIGURE OURS REFERENCE REFERENCE_VALUE TARGET
+# OURS and REFERENCE_VALUE in the same unit (seconds, say); TARGET the highest ratio allowed ("0.55"),
+# or "-" when there is none. Without $BENCH_TABLE it does nothing.
+bench_row() {
+  [[ -n ${BENCH_TABLE:-} ]] || return 0
+  printf '%s|%s|%s|%s|%s\n' "$1" "$2" "$3" "$4" "$5" >>"$BENCH_TABLE"
+}

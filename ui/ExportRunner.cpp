@@ -9,6 +9,8 @@
 #include <climits>
 
 #include "export/ExportJob.h"
+#include "export/PictureLoad.h"
+#include "platform/FileVerdicts.h"
 #include "platform/ProgressSink.h"
 
 namespace {
@@ -92,6 +94,8 @@ TExportResult RunExport(QWidget* Parent, std::vector<TExportPhoto> Photos, const
   options.Listener = &listener;
   options.PictureProgress = &PictureProgress;
   options.Cancel = &dialog.CancelFlag();
+  TFileVerdicts cleanJpegs(TFileVerdicts::UserCacheFile(KCleanJpegsCacheName));
+  options.CleanJpegs = &cleanJpegs;
   TExportJob job(std::move(Photos), Settings, FileName, options, [&dialog] {
     QMetaObject::invokeMethod(
         &dialog, [&dialog] { dialog.done(QDialog::Accepted); }, Qt::QueuedConnection);

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "imaging/color/ColorReading.h"
 #include "imaging/screen/FirstPicture.h"
 #include "imaging/pictaro/LoadPicture.h"
 #include "imaging/screen/PaintDib.h"
@@ -129,7 +130,7 @@ bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner, in
   Profile = nullptr;
   DropFirst();
   int fullWidth = 0, fullHeight = 0;
-  TPictureColor firstColour;
+  TPictureColor firstColour = ReadingColor();
   // The first picture shows the file as it is: the photo's turn comes on top.
   if (ReadFirstPicture(Name, FThumbnails, &FFirst, &fullWidth, &fullHeight, &firstColour) && fullWidth > 0 &&
       TurnDib(FFirst, FTurn)) {
@@ -140,7 +141,7 @@ bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner, in
           [this] { QMetaObject::invokeMethod(this, &TViewPicForm::TakeDecoded, Qt::QueuedConnection); }, 1,
           [](const std::string& Key) {
             TDib picture;
-            TPictureColor colour;
+            TPictureColor colour = ReadingColor();
             LoadPicture(Key.c_str() + 1, 0, nullptr, &picture, Key[0] - '0', &colour);
             return TMadeThumbnail{picture.Bits ? TThumbnailKind::Temporary : TThumbnailKind::Unreadable,
                                   picture, colour.Profile};
@@ -150,7 +151,7 @@ bool TViewPicForm::ShowPicture(const std::string& Name, TProgressSink* Owner, in
     FDecoder->Request({DecodeKey()});
   } else {
     DropFirst();
-    TPictureColor colour;
+    TPictureColor colour = ReadingColor();
     LoadPicture(Name.c_str(), 0, Owner, &Picture, FTurn, &colour);
     Profile = colour.Profile;
     if (!Picture.Bits) {

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/color/ColorProfile.h"
+#include "imaging/pictaro/PictureColor.h"
 #include "imaging/pictaro/Dib.h"
 
 // What the numbers handed to ConvertToSrgb are.

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <mutex>
 
-#include "imaging/color/ColorConvert.h"
 #include "imaging/color/ColorTransformCache.h"
 #include "imaging/pictaro/ByteReader.h"
 

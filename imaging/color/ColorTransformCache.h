@@ -5,7 +5,7 @@
 
 #include <lcms2.h>
 
-#include "imaging/color/ColorProfile.h"
+#include "imaging/pictaro/PictureColor.h"
 
 // Owns a Little CMS profile handle (nullptr: none).
 struct TLcmsProfile {

@@ -1,4 +1,8 @@
 #pragma once
+// The JBIG2 encoder, a room of imaging/ of its own: this header is its whole face; jbig2/ holds the
+// coder behind it. It reads its input with the picture library and includes nothing else of
+// imaging/ (neither colour nor the screen's pictures), and nothing of imaging/ includes it.
+//
 // jbig2encode: turns a 1-bit BMP file into the two streams a PDF JBIG2Decode image needs.
 //
 // InputBmp is read with the picture library (BMP format). The picture must have 1 bit per pixel; the

@@ -6,11 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "imaging/color/ColorProfile.h"
 #include "imaging/pictaro/Dib.h"
+#include "imaging/pictaro/PictureColor.h"
 
 class TProgressSink;
 
@@ -34,7 +35,10 @@ struct TDecodeColor {
   uint32_t Matte = 0xFFFFFF;  // in: transparent pixels are composited onto this colour (0x00BBGGRR)
   std::string Icc;            // out: the ICC profile the file embeds, unchecked; empty: none
   int Channels = 0;           // out: the colour components the picture's numbers have (1 or 3)
-  TColorProfilePtr Made;      // out: a profile made from the file's other colour tags (checked)
+  // out: what the file's other colour tags say, when it has no ICC profile
+  std::optional<TRgbDescription> Described;
+  // in: the colour management a CMYK picture is converted with; nullptr: the plain formula
+  const TColorReading* Reading = nullptr;
 };
 
 bool DecodeBmp(const uint8_t* Data, size_t Size, TProgressReporter& Progress, TDecodeColor& Color, TDib* Out);

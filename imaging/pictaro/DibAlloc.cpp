@@ -7,7 +7,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/PictaroDecode.h"
 
 namespace {
@@ -154,7 +153,11 @@ void SetGreyColors(TDib& Dib) {
 
 int HeldDibBlocks() { return gHeld; }
 
-TDibOwner::~TDibOwner() { deldib(FDib); }
+void FreeDib(const TDib& Dib) {
+  if (Dib.Bits) FreeDibBlock(Dib.Header);
+}
+
+TDibOwner::~TDibOwner() { FreeDib(FDib); }
 
 void TDibOwner::ReleaseTo(TDib* Out) {
   *Out = FDib;
@@ -162,7 +165,7 @@ void TDibOwner::ReleaseTo(TDib* Out) {
 }
 
 void TDibOwner::Reset() {
-  deldib(FDib);
+  FreeDib(FDib);
   std::memset(&FDib, 0, sizeof FDib);
 }
 

@@ -72,7 +72,10 @@ inline void PixelBgr(const TDib& Dib, int64_t X, int64_t Y, uint8_t Bgr[3]) {
   Bgr[0] = c.Blue, Bgr[1] = c.Green, Bgr[2] = c.Red;
 }
 
-// Owns a picture under construction; frees it with deldib unless released to the caller.
+// Frees what Dib holds (what deldib does); nothing when Dib.Bits is nullptr.
+void FreeDib(const TDib& Dib);
+
+// Owns a picture under construction; frees it unless released to the caller.
 class TDibOwner {
  public:
   TDibOwner() = default;

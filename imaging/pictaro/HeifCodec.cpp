@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "imaging/pictaro/PictaroDecode.h"
@@ -76,24 +77,24 @@ bool Primaries(int Code, TChromaticities& C) {
   }
 }
 
-// The profile an nclx description stands for; nullptr for sRGB itself, for unspecified values and
-// for transfers a profile of this kind cannot hold (PQ, HLG).
-TColorProfilePtr NclxProfile(const heif_color_profile_nclx& Nclx) {
+// What an nclx description says of the picture's numbers; none for sRGB itself, for unspecified
+// values and for transfers a profile of this kind cannot hold (PQ, HLG).
+std::optional<TRgbDescription> NclxDescription(const heif_color_profile_nclx& Nclx) {
   const int primaries = Nclx.color_primaries == 2 ? 1 : Nclx.color_primaries;
   const int transfer = Nclx.transfer_characteristics == 2 ? 13 : Nclx.transfer_characteristics;
-  if (primaries == 1 && transfer == 13) return nullptr;
+  if (primaries == 1 && transfer == 13) return std::nullopt;
   TChromaticities space{};
-  if (!Primaries(primaries, space)) return nullptr;
+  if (!Primaries(primaries, space)) return std::nullopt;
   switch (transfer) {
-    case 13: return MakeRgbProfile(space, TTransfer::Srgb);
+    case 13: return TRgbDescription{space, TTransfer::Srgb};
     case 1:
     case 6:
     case 14:
-    case 15: return MakeRgbProfile(space, TTransfer::Bt709);
-    case 8: return MakeRgbProfile(space, TTransfer::Linear);
-    case 4: return MakeRgbProfile(space, TTransfer::Gamma, 2.2);
-    case 5: return MakeRgbProfile(space, TTransfer::Gamma, 2.8);
-    default: return nullptr;
+    case 15: return TRgbDescription{space, TTransfer::Bt709};
+    case 8: return TRgbDescription{space, TTransfer::Linear};
+    case 4: return TRgbDescription{space, TTransfer::Gamma, 2.2};
+    case 5: return TRgbDescription{space, TTransfer::Gamma, 2.8};
+    default: return std::nullopt;
   }
 }
 
@@ -111,7 +112,7 @@ void ReadColour(const heif_image_handle* Handle, TDecodeColor& Color) {
     case heif_color_profile_type_nclx: {
       TNclx nclx;
       if (heif_image_handle_get_nclx_color_profile(Handle, &nclx.Nclx).code == heif_error_Ok && nclx.Nclx)
-        Color.Made = NclxProfile(*nclx.Nclx);
+        Color.Described = NclxDescription(*nclx.Nclx);
       return;
     }
     default: return;

@@ -17,7 +17,6 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "imaging/color/ColorConvert.h"
 #include "imaging/pictaro/JpegHeader.h"
 #include "imaging/pictaro/PhotoTurn.h"
 #include "imaging/pictaro/Pictaro.h"
@@ -85,8 +84,9 @@ struct TJpegDecode {
   bool Created = false;
   TDibOwner Dib;
   std::vector<uint8_t> CmykRow;
-  const std::string* Icc = nullptr;  // the file's profile, as ReadJpegIccProfile joined it
-  TColorProfilePtr CmykProfile;      // a CMYK file's own profile, which its pixels are converted with
+  const std::string* Icc = nullptr;          // the file's profile, as ReadJpegIccProfile joined it
+  const TColorReading* Reading = nullptr;    // the caller's colour management, if any
+  TColorProfilePtr CmykProfile;              // a CMYK file's own profile, which its pixels are converted with
   std::vector<uint8_t> Band;              // decoded rows waiting to be turned upright
   int64_t FullWidth = 0, FullHeight = 0;  // the stored size at full scale
   ~TJpegDecode() {
@@ -114,8 +114,8 @@ bool ReadRows(TJpegDecode* s, JSAMPROW* Rows, JDIMENSION Count, bool Cmyk) {
       JSAMPROW row = s->CmykRow.data();
       if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
       const auto width = static_cast<int>(info->output_width);
-      const TPixelLayout layout = info->saw_Adobe_marker ? TPixelLayout::CmykInverted : TPixelLayout::Cmyk;
-      if (!s->CmykProfile || !ConvertToSrgb(*s->CmykProfile, layout, row, Rows[done], static_cast<size_t>(width)))
+      if (!s->CmykProfile ||
+          !s->Reading->CmykToSrgb(*s->CmykProfile, info->saw_Adobe_marker, row, Rows[done], static_cast<size_t>(width)))
         CmykToBgr(row, width, info->saw_Adobe_marker, Rows[done]);
       ++done;
     } else {
@@ -128,10 +128,11 @@ bool ReadRows(TJpegDecode* s, JSAMPROW* Rows, JDIMENSION Count, bool Cmyk) {
   return true;
 }
 
-// A CMYK file goes into the program as sRGB: through its own profile when it has one.
+// A CMYK file goes into the program as sRGB: through its own profile when it has one and the caller
+// handed in colour management.
 void PrepareCmyk(TJpegDecode* s) {
-  if (s->Icc && !s->Icc->empty())
-    s->CmykProfile = ReadColorProfile(reinterpret_cast<const uint8_t*>(s->Icc->data()), s->Icc->size(), 4);
+  if (s->Reading && s->Icc && !s->Icc->empty())
+    s->CmykProfile = s->Reading->ReadProfile(reinterpret_cast<const uint8_t*>(s->Icc->data()), s->Icc->size(), 4);
 }
 
 // Rows decoded at a time when the picture is turned on the way in.
@@ -407,6 +408,7 @@ bool DecodeJpegScaled(const uint8_t* Data, size_t Size, const TJpegScale& Scale,
   s.Progress.Reporter = &Progress;
   ReadJpegIccProfile(Data, Size, Color.Icc);
   s.Icc = &Color.Icc;
+  s.Reading = Color.Reading;
   const int orientation = TurnedOrientation(JpegExifOrientation(Data, Size), Scale.Turn);
   if (!RunDecode(&s, Data, Size, orientation, Scale)) return false;
   // A CMYK picture is sRGB now; a grey or RGB one keeps its numbers and its profile.

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/Codecs.h"
+#include "imaging/pictaro/DibMake.h"
 
 namespace {
 

@@ -48,10 +48,13 @@ TKind Sniff(const uint8_t* d, size_t n) {
 // describes the picture's numbers as they are (a grey profile for a grey picture, an RGB profile for
 // a colour or palette picture).
 TColorProfilePtr ProfileFor(const pictaro::TDecodeColor& Found, const TDib& Dib) {
-  TColorProfilePtr profile = Found.Made;
-  if (!profile && !Found.Icc.empty() && Found.Icc.size() <= KMaxProfileSize)
-    profile = ReadColorProfile(reinterpret_cast<const uint8_t*>(Found.Icc.data()), Found.Icc.size(),
-                               Found.Channels);
+  if (!Found.Reading) return nullptr;
+  TColorProfilePtr profile;
+  if (Found.Described)
+    profile = Found.Reading->DescribedProfile(*Found.Described);
+  else if (!Found.Icc.empty() && Found.Icc.size() <= KMaxProfileSize)
+    profile = Found.Reading->ReadProfile(reinterpret_cast<const uint8_t*>(Found.Icc.data()), Found.Icc.size(),
+                                         Found.Channels);
   if (!profile || profile->Channels() != Found.Channels) return nullptr;
   const int bits = DibBitCount(Dib);
   const bool fits = profile->Space() == TColorSpace::Grey ? bits == 8
@@ -75,7 +78,7 @@ int Deliver(const TDib& Decoded, const pictaro::TDecodeColor& Found, TDib* Dib, 
 
 pictaro::TDecodeColor Asked(const TPictureColor* Color) {
   pictaro::TDecodeColor asked;
-  if (Color) asked.Matte = Color->Matte & 0xFFFFFF;
+  if (Color) asked.Matte = Color->Matte & 0xFFFFFF, asked.Reading = Color->Reading;
   return asked;
 }
 
@@ -362,83 +365,9 @@ int EncodeDibGrey(TDib Dib, std::string& Bytes) {
   return pictaro::EncodeJpeg(Dib, 90, Bytes, true) ? 1 : 0;
 }
 
-namespace {
-
-void MakeDib(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,
-             int ColorCount, pictaro::TPixels Pixels) {
-  if (!pictaro::AllocDib(Dib, Width, Height, BitCount, Pixels)) return;
-  if (!ColorSource || ColorCount <= 0) return;
-  const int n = std::min<int>(ColorCount, static_cast<int>(Dib->Header->biClrUsed));
-  // The source's table follows its header, whose own size tells where that is.
-  const uint32_t headerSize =
-      ColorSource->biSize >= 40 && ColorSource->biSize <= 124 ? ColorSource->biSize : 40;
-  const auto* quads = reinterpret_cast<const uint8_t*>(ColorSource) + headerSize;
-  for (int i = 0; i < n; ++i) pictaro::SetDibColor(*Dib, i, quads[4 * i + 2], quads[4 * i + 1], quads[4 * i]);
-}
-
-}  // namespace
-
-void newdib(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,
-            int ColorCount) {
-  MakeDib(Dib, Width, Height, BitCount, ColorSource, ColorCount, pictaro::TPixels::Zeroed);
-}
-
-void newdibUncleared(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,
-                     int ColorCount) {
-  MakeDib(Dib, Width, Height, BitCount, ColorSource, ColorCount, pictaro::TPixels::Unset);
-}
-
 void ReleaseSparePictureMemory() { pictaro::ReleaseSpareDibBlock(); }
 
 int PicturesHeld() { return pictaro::HeldDibBlocks(); }
-
-void deldib(TDib Dib) {
-  if (Dib.Bits) pictaro::FreeDibBlock(Dib.Header);
-}
-
-uint32_t getpixel(TDib Dib, int x, int y) {
-  if (!Dib.Bits || !Dib.Header || x < 0 || y < 0 || x >= Dib.Header->biWidth || y >= Dib.Header->biHeight)
-    return 0;
-  const uint8_t* row = Dib.Bits + static_cast<int64_t>(y) * Dib.RowBytes;
-  switch (Dib.Header->biBitCount) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-    case 4: return (x & 1) ? row[x >> 1] & 0x0Fu : row[x >> 1] >> 4;
-    case 8: return row[x];
-    case 24:
-    case 32: {
-      const uint8_t* p = row + static_cast<int64_t>(x) * (Dib.Header->biBitCount / 8);
-      return p[2] | (p[1] << 8) | (static_cast<uint32_t>(p[0]) << 16);
-    }
-    default: return 0;
-  }
-}
-
-void setpixel(TDib Dib, int x, int y, uint32_t Value) {
-  if (!Dib.Bits || !Dib.Header || x < 0 || y < 0 || x >= Dib.Header->biWidth || y >= Dib.Header->biHeight)
-    return;
-  uint8_t* row = Dib.Bits + static_cast<int64_t>(y) * Dib.RowBytes;
-  switch (Dib.Header->biBitCount) {
-    case 1: {
-      const auto mask = static_cast<uint8_t>(0x80 >> (x & 7));
-      row[x >> 3] = (Value & 1) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
-      break;
-    }
-    case 4:
-      row[x >> 1] = (x & 1) ? static_cast<uint8_t>((row[x >> 1] & 0xF0) | (Value & 0x0F))
-                            : static_cast<uint8_t>((row[x >> 1] & 0x0F) | ((Value & 0x0F) << 4));
-      break;
-    case 8: row[x] = static_cast<uint8_t>(Value); break;
-    case 24:
-    case 32: {
-      uint8_t* p = row + static_cast<int64_t>(x) * (Dib.Header->biBitCount / 8);
-      p[0] = static_cast<uint8_t>(Value >> 16);
-      p[1] = static_cast<uint8_t>(Value >> 8);
-      p[2] = static_cast<uint8_t>(Value);
-      break;
-    }
-    default: break;
-  }
-}
 
 const char* GetDIBOpenFilter() {
   return "Alle Bilddateien|*.JPG;*.JPEG;*.JPE;*.JFIF;*.BMP;*.DIB;*.PNG;*.TIF;*.TIFF;*.GIF;*.WEBP;*.HEIC;*.HEIF;"

@@ -1,34 +1,31 @@
 #pragma once
-// Pictaro: the program's picture library. It reads many raster formats into TDib records and writes
-// BMP and JPEG files. Every picture it returns has 1, 4, 8 or 24 bits per pixel (transparent pixels are
-// composited onto a matte, white unless the caller asks for another; grey pictures come as 8 bits with
-// a grey colour table), so the program's own pixel loops handle all of them.
+// Pictaro: the program's picture library, the bottom room of imaging/. It reads many raster formats
+// into TDib records, writes BMP, JPEG and PNG files, scales and turns pictures. It includes nothing of
+// imaging's other rooms (colour, the screen's pictures, JBIG2), only platform/ below it: what it needs
+// of colour management comes in from its caller as data (PictureColor.h).
 //
-// Colour: a picture keeps the numbers of its file. Its ICC profile, checked (ColorProfile.h), comes
-// beside it through TPictureColor for callers that ask; a CMYK JPEG alone is converted to sRGB as it
-// is read, through its own profile when it has one.
+// Every picture it returns has 1, 4, 8 or 24 bits per pixel (transparent pixels are composited onto a
+// matte, white unless the caller asks for another; grey pictures come as 8 bits with a grey colour
+// table), so the program's own pixel loops handle all of them.
+//
+// Colour: a picture keeps the numbers of its file. Its ICC profile, checked by the colour management
+// the caller hands in, comes beside it through TPictureColor for callers that ask; a CMYK JPEG alone
+// is converted to sRGB as it is read, through its own profile when it has one and the caller handed
+// in colour management.
 //
 // Format numbers: -1 and 0 decide by the file's content (not its name), 3 is a Windows bitmap, 7 JPEG.
 
 #include <cstdint>
 
-#include "imaging/color/ColorProfile.h"
 #include "imaging/pictaro/Dib.h"
+#include "imaging/pictaro/DibMake.h"
+#include "imaging/pictaro/PictureColor.h"
 
 class TProgressSink;
 
 // Files larger than this are not pictures the library can hold (a 400-megapixel 24-bit BMP is 1.2 GB);
 // OpenDib refuses them unread.
 constexpr uint64_t KMaxPictureFileSize = uint64_t{2} << 30;
-
-// What a reading entry is asked and tells about colour, beside the picture.
-struct TPictureColor {
-  // Transparent pixels are composited onto this colour (0x00BBGGRR): the page's or the cell's.
-  uint32_t Matte = 0xFFFFFF;
-  // The picture's profile, checked; nullptr when the file has none that fits (the picture is then
-  // taken as sRGB). Set by every successful read, also to nullptr.
-  TColorProfilePtr Profile;
-};
 
 // Reads FileName into Dib. Format: -1 or 0 (by content), 3 (BMP), 7 (JPEG). Progress, if given, receives
 // percentages 0..100 while the picture decodes. On any failure Dib->Bits is nullptr (and nothing is
@@ -67,20 +64,6 @@ TPictureHeader ReadDibHeader(const char* FileName, int Format);
 // file was written completely. JPEG takes no picture wider or higher than KMaxJpegSide pixels.
 int SaveDib(TDib Dib, const char* FileName, int Format, int Reserved);
 constexpr int KMaxJpegSide = 65500;
-
-// Makes a new picture with all pixels zero. ColorSource, if given, is a header followed by its colour
-// table, of which ColorCount entries are copied. When memory is short Dib->Bits and Dib->Made are 0.
-void newdib(TDib* Dib, int Width, int Height, int BitCount, const TBitmapInfoHeader* ColorSource,
-            int ColorCount);
-
-// Frees what Dib holds; does nothing when Dib.Bits is nullptr. The caller's copy is not changed.
-void deldib(TDib Dib);
-
-// The pixel at column x, row y (stored row order): a colour index for pictures of 8 bits or fewer,
-// 0x00BBGGRR for 24 bits. Outside the picture: 0.
-uint32_t getpixel(TDib Dib, int x, int y);
-// Stores Value at x, y: a colour index, or 0x00BBGGRR for 24 bits. Outside the picture: nothing.
-void setpixel(TDib Dib, int x, int y, uint32_t Value);
 
 // An 8-bit copy of a 24-bit picture, ordered-dithered to a fixed palette, for displays of 8 bits per
 // pixel or fewer; XY scales it to Width x Height. Out->Bits is nullptr on failure. Freed with deldib.

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "imaging/pictaro/Dib.h"
-#include "imaging/pictaro/Pictaro.h"
+#include "imaging/pictaro/PictureColor.h"
 
 class TProgressSink;
 

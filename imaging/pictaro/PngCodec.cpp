@@ -102,7 +102,7 @@ void ReadColour(TPngDecode* s, int Channels) {
     const double given[8] = {c.WhiteX, c.WhiteY, c.RedX, c.RedY, c.GreenX, c.GreenY, c.BlueX, c.BlueY};
     bool isSrgb = std::fabs(gamma - 0.45455) < 0.0005;
     for (int i = 0; i < 8; ++i) isSrgb = isSrgb && std::fabs(given[i] - srgb[i]) < 0.001;
-    if (!isSrgb && gamma > 0.01 && gamma < 10) colour.Made = MakeRgbProfile(c, TTransfer::Gamma, 1.0 / gamma);
+    if (!isSrgb && gamma > 0.01 && gamma < 10) colour.Described = TRgbDescription{c, TTransfer::Gamma, 1.0 / gamma};
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "imaging/color/ColorReading.h"
 #include "imaging/color/ColorConvert.h"
 #include "imaging/pictaro/LoadPicture.h"
 #include "imaging/pictaro/Pictaro.h"
@@ -28,7 +29,8 @@ TMadeThumbnail TPreviewPictures::Make(const std::string& FileName) {
   const int side = std::max(FSide.load(), 1);
   TDib picture{};
   int width = 0, height = 0;
-  TPictureColor colour;  // stays without a profile for an entry of the shared folder, which is sRGB
+  // Stays without a profile for an entry of the shared folder, which is sRGB.
+  TPictureColor colour = ReadingColor();
   if (!(side <= ThumbnailCacheSide && FCache && FCache->Read(FileName, &picture, &width, &height)))
     LoadPictureReduced(FileName.c_str(), -1, side, &picture, &width, &height, &colour);
   if (!picture.Bits) return {TThumbnailKind::Unreadable, picture};

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "imaging/color/ColorReading.h"
 #include "imaging/color/ColorConvert.h"
 #include "imaging/screen/FirstPicture.h"
 #include "imaging/pictaro/LoadPicture.h"
 #include "imaging/pictaro/PhotoTurn.h"
 #include "imaging/pictaro/Pictaro.h"
 #include "imaging/screen/ThumbnailCache.h"
-#include "imaging/screen/ThumbnailCell.h"
 
 TThumbnailSize ThumbnailFit(int Width, int Height) {
   if (Width <= 0 || Height <= 0) return {0, 0};
@@ -76,8 +76,7 @@ TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache)
   const bool stamped = Cache && FileStampOf(FileName, stamp);
   // Transparent pixels show the cell's colour; a profile's numbers are converted to the screen's sRGB
   // once the picture is small: the cache entry, or else the thumbnail.
-  TPictureColor colour;
-  colour.Matte = CellColor;
+  TPictureColor colour = ReadingColor(ThumbnailMatte);
   LoadPictureReduced(FileName, -1, Cache ? ThumbnailCacheSide : ThumbnailBox, &picture, &fullWidth,
                      &fullHeight, &colour);
   if (!picture.Bits) return {TThumbnailKind::Unreadable, picture};
@@ -99,8 +98,7 @@ TMadeThumbnail MakeThumbnail(const char* FileName, const TThumbnailCache* Cache)
 TMadeThumbnail MakeFirstThumbnail(const char* FileName, const TThumbnailCache* Cache) {
   TDib picture;
   int fullWidth = 0, fullHeight = 0;
-  TPictureColor colour;
-  colour.Matte = CellColor;
+  TPictureColor colour = ReadingColor(ThumbnailMatte);
   if (!ReadFirstPicture(FileName, Cache, &picture, &fullWidth, &fullHeight, &colour))
     return {TThumbnailKind::Unreadable, {}};
   const int w = DibWidth(picture), h = DibHeight(picture);

@@ -1,4 +1,11 @@
 #pragma once
+// The screen's pictures, the top room of imaging/: thumbnails (here), their cache on disk
+// (ThumbnailCache.h) and the worker threads that make them (ThumbnailMaker.h), first pictures shown
+// until a photo is decoded (FirstPicture.h), the preview's pictures (PreviewPictures.h), and painting
+// pictures onto a screen, preview or printer (PaintDib.h, PrintLayout.h, ThumbnailCell.h). It reads
+// pictures with the picture library and converts them for the screen with colour; neither of those
+// rooms, nor the JBIG2 encoder, includes anything of this one.
+//
 // Thumbnails: the fit of a picture into the 80 x 80 box, Resize (nearest-neighbour sampling in 1/1024
 // fixed point), and making a photo's thumbnail, or a first picture to show until then, from its file.
 
@@ -9,6 +16,10 @@
 
 // The largest thumbnail: ThumbnailBox x ThumbnailBox pixels.
 constexpr int ThumbnailBox = 80;
+
+// Transparent parts of a photo are composited onto this colour (0x00BBGGRR): the silver of the grid
+// cell the thumbnail is shown in (ThumbnailCell.h).
+constexpr uint32_t ThumbnailMatte = 0xC0C0C0;
 
 struct TThumbnailSize {
   int Width, Height;

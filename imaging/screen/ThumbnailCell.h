@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "imaging/pictaro/Dib.h"
+#include "imaging/screen/Thumbnail.h"
 
 class TDevice;
 
@@ -18,7 +19,7 @@ constexpr int CellHeight = 110;
 
 // Colour values 0x00BBGGRR of the cell.
 constexpr uint32_t CurrentCellColor = 0xFF0000;        // pure blue
-constexpr uint32_t CellColor = 0xC0C0C0;               // silver
+constexpr uint32_t CellColor = ThumbnailMatte;         // silver
 constexpr uint32_t UnreadablePictureColor = 0x000000;  // the black square of a file that cannot be read
 constexpr uint32_t WaitingPictureColor = 0xA0A0A0;     // the grey square while the thumbnail is being made
 constexpr uint32_t SelectedCellColor = 0x00A0FF;       // amber: the border of a selected photo's cell

@@ -1,6 +1,8 @@
 // Runs the built program's `quirvel export` on scratch folders, without a display, and reads the
 // written PDFs back with qpdf and pdfinfo.
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -46,6 +48,8 @@ class ExportCommand : public ::testing::Test {
   }
 
   qtest::TScratchDir Dir;
+  // Pass-through verdicts go into the test's own cache folder, never the user's.
+  qtest::TEnvOverride Cache{"XDG_CACHE_HOME", Dir / "user-cache"};
 };
 
 TEST_F(ExportCommand, HelpNamesTheOptions) {
@@ -88,6 +92,32 @@ TEST_F(ExportCommand, PhotosWithOptions) {
   qtest::Run("pdffonts " + qtest::Quote(Dir / "emb.pdf"), &fonts);
   EXPECT_EQ(fonts.find(" no "), std::string::npos) << fonts;
   EXPECT_NE(fonts.find("Identity-H"), std::string::npos) << fonts;
+}
+
+// The command line takes pass-through verdicts from the user's cache folder: a file libjpeg warns
+// about, named clean by a hand-written cache entry for exactly this file, goes in as it is; with an
+// empty cache folder it is checked and encoded again.
+TEST_F(ExportCommand, PassThroughVerdictsComeFromTheUserCacheFolder) {
+  const std::string clean = qtest::ReadFile(Dir / "a.jpg");
+  ASSERT_GT(clean.size(), 2u);
+  const std::string warned = clean.substr(0, clean.size() - 2) + std::string(16, 'Z') + "\xFF\xD9";
+  qtest::WriteFile(Dir / "w.jpg", warned);
+  struct stat st {};
+  ASSERT_EQ(::stat((Dir / "w.jpg").c_str(), &st), 0);
+  fs::create_directories(Dir / "cache/quirvel");
+  qtest::WriteFile(Dir / "cache/quirvel/jpeg-checks",
+                   "quirvel-verdicts 1\nclean\t" + std::to_string(st.st_dev) + "\t" + std::to_string(st.st_ino) +
+                       "\t" + std::to_string(st.st_size) + "\t" + std::to_string(st.st_mtim.tv_sec) + "\t" +
+                       std::to_string(st.st_mtim.tv_nsec) + "\t" + std::to_string(st.st_ctim.tv_sec) + "\t" +
+                       std::to_string(st.st_ctim.tv_nsec) + "\t" + fs::weakly_canonical(Dir / "w.jpg").string() +
+                       "\n");
+  for (const std::string cache : {"cache", "empty"}) {
+    SCOPED_TRACE(cache);
+    const qtest::TEnvOverride folder("XDG_CACHE_HOME", Dir / cache);
+    const TResult r = Quirvel("export --keep-jpeg out.pdf w.jpg");
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(qtest::ReadFile(Dir / "out.pdf").find(warned) != std::string::npos, cache == "cache");
+  }
 }
 
 TEST_F(ExportCommand, AlbumByExtensionOrContent) {

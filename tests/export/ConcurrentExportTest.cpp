@@ -80,7 +80,9 @@ TEST(ConcurrentExport, TwoExportsAtOnceWriteWhatEachWritesAlone) {
   EXPECT_EQ(resultFirst.Unreadable, 1);
   EXPECT_EQ(resultSecond.Pictures, 12);
   EXPECT_EQ(countFirst.Photos, 7);
-  EXPECT_GT(countSecond.Reports, 0);
+  // Every picture loaded reports its end, whichever thread loaded it: 6 photos, twice in the second.
+  EXPECT_GE(countFirst.Reports, 6);
+  EXPECT_GE(countSecond.Reports, 12);
   EXPECT_TRUE(qtest::ReadFile(dir / "first.pdf") == qtest::ReadFile(dir / "first-alone.pdf"));
   EXPECT_TRUE(qtest::ReadFile(dir / "second.pdf") == qtest::ReadFile(dir / "second-alone.pdf"));
 }

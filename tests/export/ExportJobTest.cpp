@@ -11,6 +11,7 @@
 
 #include "export/ExportJob.h"
 #include "support/TestSupport.h"
+#include "support/Waiting.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ TEST(ExportJob, CancelledFromAnotherThreadLeavesNoFile) {
   TExportJob job(photos, settings, dir / "album.pdf", options, [&] { ++done; });
   {
     std::unique_lock lock(third.Lock);
-    third.Reached.wait(lock, [&] { return third.Third; });
+    ASSERT_TRUE(qtest::WaitFor(third.Reached, lock, [&] { return third.Third; })) << "the third photo never came";
   }
   cancel = true;
   const TExportResult result = job.Result();

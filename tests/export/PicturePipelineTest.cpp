@@ -10,6 +10,7 @@
 #include "export/PicturePipeline.h"
 #include "imaging/pictaro/PictaroMemory.h"
 #include "support/TestSupport.h"
+#include "support/Waiting.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ TEST_F(PicturePipeline, AnErrorOnTheHelperThreadComesOutOfNext) {
   TPicturePipeline pipeline({File}, 2, Plan([&](bool Helper) {
                               if (Helper) failed = true, Changed.notify_all(), throw std::bad_alloc();
                               std::unique_lock<std::mutex> wait(Lock, std::adopt_lock);
-                              Changed.wait(wait, [&] { return failed; });
+                              EXPECT_TRUE(qtest::WaitFor(Changed, wait, [&] { return failed; }));
                               wait.release();
                             }),
                             nullptr, nullptr);
@@ -57,7 +58,8 @@ TEST_F(PicturePipeline, CancelWithPicturesParkedFreesEverything) {
     TPicturePipeline pipeline({File}, 10, Plan([&](bool) { ++loads, Changed.notify_all(); }), nullptr,
                               &cancel);
     std::unique_lock<std::mutex> wait(Lock);
-    Changed.wait(wait, [&] { return loads >= 4; });  // the helper loads ahead until four wait
+    // The helper loads ahead until four wait.
+    ASSERT_TRUE(qtest::WaitFor(Changed, wait, [&] { return loads >= 4; })) << loads << " loads";
     cancel = true;
     wait.unlock();
     pipeline.Flush();

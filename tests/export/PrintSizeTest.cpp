@@ -2,6 +2,10 @@
 // page needs and changes nothing else, and JPEG files go into the PDF as their own bytes where a
 // reader shows them as they are. Checked byte by byte, by qpdf, and by what pdftoppm renders.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +16,7 @@
 #include "imaging/pictaro/Pictaro.h"
 #include "pdf/ImageTestSupport.h"
 #include "pdf/PdfTestSupport.h"
+#include "platform/FileVerdicts.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -162,6 +167,55 @@ class PrintSize : public ::testing::Test {
     pdftest::ExpectQpdfClean(Dir / Out);
     return qtest::ReadFile(Dir / Out);
   }
+
+  // Twelve JPEGs as Dir / Names: nine files libjpeg refuses, then one it only warns about (bytes between
+  // the scan and the end marker), one whose colours readers would take for YCbCr although libjpeg reads
+  // RGB, and a clean one. Returns their bytes; none when cjpeg failed (a failure reported here).
+  std::vector<std::string> DamagedKinds() {
+    WritePpm(Dir / "q.ppm", 64, 48, [](int x, int top) { return Quadrants(x, top, 64, 48); });
+    for (const char* kind : {"-baseline", "-rgb"})
+      EXPECT_EQ(qtest::Run("cjpeg " + std::string(kind) + " -outfile " + qtest::Quote(Dir / (kind + 1)) + " " +
+                           qtest::Quote(Dir / "q.ppm")),
+                0);
+    const std::string clean = qtest::ReadFile(Dir / "baseline");
+    const auto at = [&](const char* Marker) { return clean.find(std::string("\xFF") + Marker); };
+    const auto length = [](const std::string& J, size_t P) {
+      return 2 + uint8_t(J[P + 2]) * 256 + uint8_t(J[P + 3]);
+    };
+    const size_t sof = at("\xC0"), sos = at("\xDA"), dht = at("\xC4"), data = sos + length(clean, sos);
+    EXPECT_TRUE(sof < sos && dht < sos && sos < clean.size());
+    const size_t middle = data + (clean.size() - 2 - data) / 2;
+    std::string noDqt = clean, twoSof = clean, badSelector = clean, zeroSampling = clean, badDht = clean,
+                tall = clean, rgb = qtest::ReadFile(Dir / "rgb");
+    for (size_t p; (p = noDqt.find("\xFF\xDB")) != std::string::npos;) noDqt.erase(p, length(noDqt, p));
+    twoSof.insert(sof, clean.substr(sof, length(clean, sof)));
+    badSelector[sos + 5] = 9;                 // the first scan component names one the frame lacks
+    zeroSampling[sof + 11] = 0x01;            // horizontal sampling factor 0
+    badDht.replace(dht + 5, 16, 16, '\x20');  // 512 codes where at most 256 fit
+    tall[sof + 5] = char(tall[sof + 5] + 1);  // 256 rows more than the data holds
+    const size_t adobe = rgb.find("\xFF\xEE");
+    if (adobe == std::string::npos) {
+      ADD_FAILURE() << "cjpeg -rgb wrote no Adobe marker";
+      return {};
+    }
+    rgb.replace(adobe, length(rgb, adobe), std::string("\xFF\xE0\x00\x09JFIF\x00\x01\x01", 11));
+    const std::string cut = clean.substr(0, middle), eoi = "\xFF\xD9";
+    // Nine files libjpeg refuses, then one it only warns about (bytes between the scan and the end
+    // marker), the RGB one, and the clean one.
+    std::vector<std::string> rows = {noDqt,       twoSof,
+                                badSelector, zeroSampling,
+                                badDht,      cut,
+                                cut + eoi,   cut + eoi + clean.substr(middle),
+                                tall,        clean.substr(0, clean.size() - 2) + std::string(16, 'Z') + eoi,
+                                rgb,         clean};
+    Names.clear();
+    for (const std::string& row : rows) {
+      Names.push_back("row" + std::to_string(Names.size()) + ".jpg");
+      qtest::WriteFile(Dir / Names.back(), row);
+    }
+    return rows;
+  }
+  std::vector<std::string> Names;
 
   qtest::TScratchDir Dir;
   TLayoutSettings Settings = FirstStartSettings();
@@ -367,44 +421,9 @@ TEST_F(PrintSize, TurnedPhotosKeepTheirBytesAndTurnInTheMatrix) {
 // fewer than its 14 bytes, components named R, G, B), which must show its own colours.
 TEST_F(PrintSize, DamagedJpegsNeverGoInAsTheyAre) {
   QTEST_REQUIRE_PROGRAM("cjpeg");
-  WritePpm(Dir / "q.ppm", 64, 48, [](int x, int top) { return Quadrants(x, top, 64, 48); });
-  for (const char* kind : {"-baseline", "-rgb"})
-    ASSERT_EQ(qtest::Run("cjpeg " + std::string(kind) + " -outfile " + qtest::Quote(Dir / (kind + 1)) + " " +
-                         qtest::Quote(Dir / "q.ppm")),
-              0);
-  const std::string clean = qtest::ReadFile(Dir / "baseline");
-  const auto at = [&](const char* Marker) { return clean.find(std::string("\xFF") + Marker); };
-  const auto length = [](const std::string& J, size_t P) {
-    return 2 + uint8_t(J[P + 2]) * 256 + uint8_t(J[P + 3]);
-  };
-  const size_t sof = at("\xC0"), sos = at("\xDA"), dht = at("\xC4"), data = sos + length(clean, sos);
-  ASSERT_TRUE(sof < sos && dht < sos && sos < clean.size());
-  const size_t middle = data + (clean.size() - 2 - data) / 2;
-  std::string noDqt = clean, twoSof = clean, badSelector = clean, zeroSampling = clean, badDht = clean,
-              tall = clean, rgb = qtest::ReadFile(Dir / "rgb");
-  for (size_t p; (p = noDqt.find("\xFF\xDB")) != std::string::npos;) noDqt.erase(p, length(noDqt, p));
-  twoSof.insert(sof, clean.substr(sof, length(clean, sof)));
-  badSelector[sos + 5] = 9;                 // the first scan component names one the frame lacks
-  zeroSampling[sof + 11] = 0x01;            // horizontal sampling factor 0
-  badDht.replace(dht + 5, 16, 16, '\x20');  // 512 codes where at most 256 fit
-  tall[sof + 5] = char(tall[sof + 5] + 1);  // 256 rows more than the data holds
-  const size_t adobe = rgb.find("\xFF\xEE");
-  ASSERT_NE(adobe, std::string::npos);
-  rgb.replace(adobe, length(rgb, adobe), std::string("\xFF\xE0\x00\x09JFIF\x00\x01\x01", 11));
-  const std::string cut = clean.substr(0, middle), eoi = "\xFF\xD9";
-  // Nine files libjpeg refuses, then one it only warns about (bytes between the scan and the end
-  // marker), the RGB one, and the clean one.
-  const std::string rows[] = {noDqt,       twoSof,
-                              badSelector, zeroSampling,
-                              badDht,      cut,
-                              cut + eoi,   cut + eoi + clean.substr(middle),
-                              tall,        clean.substr(0, clean.size() - 2) + std::string(16, 'Z') + eoi,
-                              rgb,         clean};
-  std::vector<std::string> names;
-  for (const std::string& row : rows) {
-    names.push_back("row" + std::to_string(names.size()) + ".jpg");
-    qtest::WriteFile(Dir / names.back(), row);
-  }
+  const std::vector<std::string> rows = DamagedKinds();
+  ASSERT_EQ(rows.size(), 12u);
+  const std::vector<std::string>& names = Names;
   for (const auto& [dpi, keep] : {std::pair{0, true}, {0, false}, {150, true}, {150, false}}) {
     SCOPED_TRACE(std::to_string(dpi) + " dpi" + (keep ? ", pass-through" : ""));
     const std::string pdf = Export(names, "out.pdf", dpi, keep, 9);
@@ -417,5 +436,92 @@ TEST_F(PrintSize, DamagedJpegsNeverGoInAsTheyAre) {
     ASSERT_EQ(colours.size(), 12u);
     for (int q = 0; q < 4; ++q)
       EXPECT_TRUE(imgtest::Near(colours[4 + q], Quadrants(q % 2 * 32, q / 2 * 24, 64, 48), 40)) << q;
+  }
+}
+
+// With the verdicts remembered, a second export of the same files takes the same ones as they are
+// without checking them again, and a cache that cannot be written changes nothing but that.
+TEST_F(PrintSize, RememberedVerdictsGiveTheSameAlbum) {
+  QTEST_REQUIRE_PROGRAM("cjpeg");
+  const std::vector<std::string> rows = DamagedKinds();
+  ASSERT_EQ(rows.size(), 12u);
+  qtest::WriteFile(Dir / "blocked", "a file where the cache folder would be");
+  for (const std::string& file : {Dir / "cache/quirvel/jpeg-checks", Dir / "blocked/quirvel/jpeg-checks"}) {
+    SCOPED_TRACE(file);
+    TFileVerdicts verdicts(file, 0);
+    Options.CleanJpegs = &verdicts;
+    for (int run = 0; run < 2; ++run) {
+      const std::vector<TImage> images = Images(Export(Names, "out.pdf", 0, true, 9));
+      ASSERT_EQ(images.size(), 3u);
+      for (size_t k = 0; k < 3; ++k) EXPECT_EQ(images[k].Data == rows[9 + k], k == 2) << run << " " << k;
+    }
+  }
+  // The clean file and the one libjpeg warns about, as the cache file names them.
+  const std::string cache = qtest::ReadFile(Dir / "cache/quirvel/jpeg-checks");
+  EXPECT_NE(cache.find("clean\t"), std::string::npos) << cache;
+  EXPECT_NE(cache.find("damaged\t"), std::string::npos) << cache;
+  EXPECT_NE(cache.find("/row11.jpg\n"), std::string::npos) << cache;
+  EXPECT_NE(cache.find("/row9.jpg\n"), std::string::npos) << cache;
+  Options.CleanJpegs = nullptr;
+}
+
+// A remembered verdict holds only while the file stays exactly as it was. Each row writes a cache file
+// by hand that calls the file libjpeg warns about clean, changes the file in one way (its damage
+// stays), and exports it with pass-through: only the unchanged file is taken on the cache's word.
+TEST_F(PrintSize, AChangedFileIsCheckedAgain) {
+  QTEST_REQUIRE_PROGRAM("cjpeg");
+  const std::vector<std::string> rows = DamagedKinds();
+  ASSERT_EQ(rows.size(), 12u);
+  const std::string warned = rows[9];
+  const auto setModified = [](const std::string& File, long Nanos) {
+    const struct timespec times[2] = {{1700000000, Nanos}, {1700000000, Nanos}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, File.c_str(), times, 0), 0);
+  };
+  struct TRow {
+    const char* Change;
+    std::function<void(const std::string& File)> Apply;
+    const char* Exported;  // the name the album gives
+    bool AsItIs;
+  };
+  const TRow rows2[] = {
+      {"none", [](const std::string&) {}, "w.jpg", true},
+      {"modified within the same second", [&](const std::string& F) { setModified(F, 2); }, "w.jpg", false},
+      {"one byte longer, after the end marker",
+       [&](const std::string& F) {
+         qtest::WriteFile(F, warned + "!");
+         setModified(F, 1);
+       },
+       "w.jpg", false},
+      {"replaced by a copy with the same time",
+       [&](const std::string& F) {
+         qtest::WriteFile(F + ".new", warned);
+         setModified(F + ".new", 1);
+         std::filesystem::rename(F + ".new", F);
+       },
+       "w.jpg", false},
+      {"the same file under another name", [](const std::string& F) { ::link(F.c_str(), (F + ".jpg").c_str()); },
+       "w.jpg.jpg", false},
+  };
+  for (const TRow& row : rows2) {
+    SCOPED_TRACE(row.Change);
+    const std::string file = Dir / "w.jpg";
+    std::filesystem::remove(file);
+    std::filesystem::remove(file + ".jpg");
+    qtest::WriteFile(file, warned);
+    setModified(file, 1);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    const std::string path = std::filesystem::weakly_canonical(file).string();
+    qtest::WriteFile(Dir / "checks", "quirvel-verdicts 1\nclean\t" + std::to_string(st.st_dev) + "\t" +
+                                         std::to_string(st.st_ino) + "\t" + std::to_string(st.st_size) +
+                                         "\t1700000000\t1\t" + std::to_string(st.st_ctim.tv_sec) + "\t" +
+                                         std::to_string(st.st_ctim.tv_nsec) + "\t" + path + "\n");
+    row.Apply(file);
+    TFileVerdicts verdicts(Dir / "checks", 0);
+    Options.CleanJpegs = &verdicts;
+    const std::vector<TImage> images = Images(Export({row.Exported}, "out.pdf", 0, true));
+    Options.CleanJpegs = nullptr;
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0].Data == warned, row.AsItIs);
   }
 }

@@ -1,8 +1,9 @@
 // The reference albums (support/ReferenceAlbums.h) are written to the byte as their PDFs in
 // reference/ and reference/pictures/. The albums with texts were written by the export before texts in
 // other scripts were supported, so any change to such albums shows here; their bytes depend on the
-// fonts fontconfig picks for each name, which reference/fonts.txt records: on a machine whose fonts
-// differ, those albums are skipped. The albums of pictures have no texts and measure with fixed
+// fonts fontconfig picks for each name, which reference/fonts.txt pins (file, version and digest): on
+// a machine whose fonts differ the test fails and says which fonts it needs, since passing there would
+// prove nothing about the bytes. The albums of pictures have no texts and measure with fixed
 // metrics: the export's engine may change how and when it encodes, never the bytes it writes.
 //
 // QUIRVEL_WRITE_REFERENCE=1 writes the references anew instead of comparing: only for a deliberate
@@ -60,8 +61,10 @@ TEST(ReferencePdf, AlbumsWithTexts) {
   const fs::path list = fs::path(QUIRVEL_SOURCE_DIR) / "tests/export/reference/fonts.txt";
   if (Writing())
     qtest::WriteFile(list, fonts);
-  else if (qtest::ReadFile(list) != fonts)
-    GTEST_SKIP() << "the reference PDFs were written with other fonts:\n" << fonts;
+  else
+    ASSERT_EQ(fonts, qtest::ReadFile(list))
+        << "the reference PDFs need the fonts tests/export/reference/fonts.txt lists (install "
+           "scripts/install-deps.sh --test's font packages), but fontconfig finds the ones on the left";
   int albums = 0;
   for (const qtest::TReferenceAlbum& album : qtest::ReferenceAlbums())
     if (!album.Pictures) ExpectReference(album), ++albums;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "imaging/color/ColorReading.h"
 #include "imaging/color/ColorConvert.h"
 #include "imaging/pictaro/Pictaro.h"
 #include "imaging/pictaro/PictaroDecode.h"
@@ -16,7 +17,7 @@ inline int FuzzDecode(const uint8_t* Data, size_t Size, int Format) {
   static const uint64_t limit = SetPictureLimit(16'000'000);
   (void)limit;
   TDib dib;
-  TPictureColor colour;
+  TPictureColor colour = ReadingColor();
   colour.Matte = 0x336699;
   if (DecodePicture(Data, Size, Format, nullptr, &dib, 0, &colour)) DibToScreen(dib, colour.Profile.get());
   deldib(dib);

@@ -22,6 +22,7 @@
 #include "imaging/screen/ThumbnailMaker.h"
 #include "platform/MemoryDevice.h"
 #include "support/TestSupport.h"
+#include "support/Waiting.h"
 
 TEST(Thumbnail, FitIntoTheBox) {
   struct {
@@ -266,7 +267,7 @@ struct TScriptedMake {
     if (Name == HoldAt) {
       Holding = true;
       Changed.notify_all();
-      Changed.wait(lock, [this] { return HoldAt.empty(); });
+      EXPECT_TRUE(qtest::WaitFor(Changed, lock, [this] { return HoldAt.empty(); })) << "never released at " << Name;
     }
     TDib dib;
     newdib(&dib, 2, 2, 24, nullptr, 0);
@@ -279,7 +280,7 @@ struct TScriptedMake {
   }
   void WaitUntilHolding() {
     std::unique_lock lock(Lock);
-    Changed.wait(lock, [this] { return Holding; });
+    ASSERT_TRUE(qtest::WaitFor(Changed, lock, [this] { return Holding; })) << "the worker never reached " << HoldAt;
   }
   void Release() {
     const std::lock_guard lock(Lock);
@@ -383,7 +384,7 @@ TEST(ThumbnailMaker, FirstPicturesComeBeforeAnyThumbnailOnceEachAndOnlyWhenFound
   const auto collect = [&](size_t Count) {
     while (results.size() < Count) {
       std::unique_lock wait(lock);
-      changed.wait(wait, [&] { return notified; });
+      ASSERT_TRUE(qtest::WaitFor(changed, wait, [&] { return notified; })) << "no notice after " << results.size();
       notified = false;
       wait.unlock();
       for (const TThumbnailResult& r : maker.TakeResults())
@@ -429,7 +430,8 @@ TEST(ThumbnailMaker, TwoMakersWithTwoWorkersShareOneFolder) {
     for (int m = 0; m < 2; ++m)
       while (results[m].size() < names.size()) {
         std::unique_lock hold(lock);
-        notified.wait(hold, [&] { return notice[m]; });
+        ASSERT_TRUE(qtest::WaitFor(notified, hold, [&] { return notice[m]; }))
+            << "maker " << m << " gave no notice after " << results[m].size() << " results";
         notice[m] = false;
         hold.unlock();
         for (TThumbnailResult& r : makers[m]->TakeResults()) results[m].push_back(r);

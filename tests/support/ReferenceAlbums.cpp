@@ -148,9 +148,20 @@ void WriteReferencePhotos(const fs::path& Dir) {
 std::string ResolvedReferenceFonts() {
   std::string list;
   for (const char* pattern : KFontPatterns) {
-    std::string file;
-    Run("fc-match -f '%{file}' " + Quote(pattern), &file);
-    list += std::string(pattern) + " => " + fs::path(file).filename().string() + "\n";
+    // The file fontconfig picks, its version and a digest of its bytes (sha256sum, cut to 16 digits):
+    // a font updated under the same name changes the glyphs and widths a PDF embeds.
+    std::string found, digest;
+    if (Run("fc-match -f '%{file}|%{fontversion}' " + Quote(pattern), &found) != 0 || found.find('|') == std::string::npos) {
+      ADD_FAILURE() << "fc-match finds no font for " << pattern;
+      continue;
+    }
+    const std::string file = found.substr(0, found.find('|')), version = found.substr(found.find('|') + 1);
+    if (Run("sha256sum " + Quote(file), &digest) != 0 || digest.size() < 16) {
+      ADD_FAILURE() << "sha256sum cannot read " << file;
+      continue;
+    }
+    list += std::string(pattern) + " => " + fs::path(file).filename().string() + " version " + version + " sha256 " +
+            digest.substr(0, 16) + "\n";
   }
   return list;
 }

@@ -35,7 +35,9 @@ std::shared_ptr<TFontMetrics> ReferenceMetrics(const TReferenceAlbum& Album);
 // Writes the photos of the albums with texts into Dir: wide.jpg, tall.jpg (colour patterns) and
 // lines.bmp (1 bit, a chequer board).
 void WriteReferencePhotos(const std::filesystem::path& Dir);
-// The fonts fontconfig resolves for the reference albums' font names, as reference/fonts.txt lists them.
+// The fonts fontconfig resolves for the reference albums' font names, as reference/fonts.txt lists them:
+// each name, the font file's name, its version and the first 16 digits of its SHA-256 digest. Records a
+// failure when fc-match or sha256sum cannot answer.
 std::string ResolvedReferenceFonts();
 
 }  // namespace qtest

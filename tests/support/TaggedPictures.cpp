@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "imaging/color/ColorReading.h"
 #include "imaging/pictaro/PictaroDecode.h"
 #include "imaging/pictaro/PictaroReduced.h"
 #include "support/TestSupport.h"
@@ -72,7 +73,7 @@ heif_error HeifWrite(heif_context*, const void* Data, size_t Size, void* User) {
 
 TDecodedPicture::TDecodedPicture(const std::string& Bytes, uint32_t Matte, int MinLongSide, int Turn) {
   const auto* data = reinterpret_cast<const uint8_t*>(Bytes.data());
-  Color.Matte = Matte;
+  Color = ReadingColor(Matte);
   if (MinLongSide > 0) {
     Ok = DecodePictureReduced(data, Bytes.size(), -1, MinLongSide, &Dib, &FullWidth, &FullHeight, &Color) == 1;
   } else {

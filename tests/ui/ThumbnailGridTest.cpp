@@ -15,6 +15,7 @@
 #include "album/AlbumModel.h"
 #include "imaging/pictaro/Pictaro.h"
 #include "ui/ThumbnailGrid.h"
+#include "support/Waiting.h"
 
 namespace {
 
@@ -239,7 +240,7 @@ class ThumbnailGridTest : public QObject {
         album, nullptr,
         [&](const std::string&) {
           std::unique_lock wait(lock);
-          changed.wait(wait, [&] { return released; });
+          if (!qtest::WaitFor(changed, wait, [&] { return released; })) qWarning("the grid's maker was never released");
           return filled(TThumbnailKind::Cached, 0x00FF00);  // green
         },
         [&](const std::string& Name) {  // a red first picture for p1 only
