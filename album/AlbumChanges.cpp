@@ -169,6 +169,31 @@ bool TTurnPhotos::Undo(TAlbumModel& Album, TLayoutSettings&) {
   return true;
 }
 
+TPhotoPlacement PlacementOf(const TPicEntry& Entry) { return {Entry.Placement, Entry.FocusX, Entry.FocusY}; }
+
+namespace {
+void SetPlacements(TAlbumModel& Album, const std::vector<uint32_t>& Places, const std::vector<TPhotoPlacement>& To) {
+  for (size_t i = 0; i < Places.size() && i < To.size(); ++i) {
+    TPicEntry& entry = Album.Pics[static_cast<int32_t>(Places[i])];
+    entry.Placement = To[i].Placement;
+    entry.FocusX = To[i].FocusX;
+    entry.FocusY = To[i].FocusY;
+  }
+}
+}  // namespace
+
+bool TPlacePhotos::Redo(TAlbumModel& Album, TLayoutSettings&) {
+  FBefore.clear();
+  for (uint32_t place : FPlaces) FBefore.push_back(PlacementOf(Album.Pics[static_cast<int32_t>(place)]));
+  SetPlacements(Album, FPlaces, FAfter);
+  return true;
+}
+
+bool TPlacePhotos::Undo(TAlbumModel& Album, TLayoutSettings&) {
+  SetPlacements(Album, FPlaces, FBefore);
+  return true;
+}
+
 bool TChangeSettings::Redo(TAlbumModel&, TLayoutSettings& Settings) {
   AssignAlbumSettings(Settings, FAfter);
   return true;

@@ -9,6 +9,7 @@
 // - TReorderPhotos: a new order of all photos (moves, drags, sorting).
 // - TSetTexts: new texts for given photos (typing, "Texte neu erzeugen").
 // - TTurnPhotos: quarter turns added to given photos.
+// - TPlacePhotos: how given photos are placed ("Füllen", "Groß", "Ganze Seite", the focus point).
 // - TChangeSettings: what the album file keeps of the settings.
 //
 // Places are indexes from 0 in the photo list as it is when the change is made (for TInsertPhotos: the
@@ -112,6 +113,27 @@ class TTurnPhotos final : public TAlbumChange {
  private:
   std::vector<uint32_t> FPlaces;
   int FTurns;
+};
+
+// How one photo is placed: TPicEntry's Placement bits and focus point.
+struct TPhotoPlacement {
+  uint8_t Placement = 0;
+  int16_t FocusX = 0, FocusY = 0;
+  bool operator==(const TPhotoPlacement&) const = default;
+};
+TPhotoPlacement PlacementOf(const TPicEntry& Entry);
+
+// Each photo at Places is placed as After says (one value per place); undoing puts back what it had.
+class TPlacePhotos final : public TAlbumChange {
+ public:
+  TPlacePhotos(std::vector<uint32_t> Places, std::vector<TPhotoPlacement> After)
+      : FPlaces(std::move(Places)), FAfter(std::move(After)) {}
+  bool Redo(TAlbumModel& Album, TLayoutSettings&) override;
+  bool Undo(TAlbumModel& Album, TLayoutSettings&) override;
+
+ private:
+  std::vector<uint32_t> FPlaces;
+  std::vector<TPhotoPlacement> FBefore, FAfter;
 };
 
 // What the album file keeps of the settings goes from Before to After (AssignAlbumSettings); the rest

@@ -208,6 +208,49 @@ std::string EncodeRawNames(const TAlbumModel& Album) {
   return any ? data : std::string();
 }
 
+// 'PLAC': per photo its placement bits and its focus point; empty when every photo is at its default.
+std::string EncodePlacements(const TAlbumModel& Album) {
+  bool any = false;
+  std::string data;
+  PutU32(data, Album.Pics.Count);
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
+    const TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
+    any = any || entry.Placement != 0 || entry.FocusX != 0 || entry.FocusY != 0;
+    PutU8(data, entry.Placement);
+    for (int32_t step : {entry.FocusX + KFocusSteps / 2, entry.FocusY + KFocusSteps / 2}) {
+      PutU8(data, static_cast<uint8_t>(step & 0xFF));
+      PutU8(data, static_cast<uint8_t>(step >> 8));
+    }
+  }
+  return any ? data : std::string();
+}
+
+// False, with every photo at its default, when Data is no placement for every photo of Album.
+bool DecodePlacements(std::string_view Data, TAlbumModel& Album) {
+  constexpr size_t KPerPhoto = 5;
+  TByteReader in(Data);
+  uint32_t count = 0;
+  bool ok = in.ReadU32(count) && count == Album.Pics.Count && in.Left() == size_t{count} * KPerPhoto;
+  std::vector<uint8_t> bits(ok ? count : 0);
+  std::vector<int32_t> focus(bits.size() * 2);
+  for (uint32_t i = 0; ok && i < count; ++i) {
+    ok = in.ReadU8(bits[i]) && (bits[i] & ~KPlaceAll) == 0;
+    for (int axis = 0; ok && axis < 2; ++axis) {
+      uint8_t low = 0, high = 0;
+      ok = in.ReadU8(low) && in.ReadU8(high);
+      focus[2 * i + axis] = low | (high << 8);
+      ok = ok && focus[2 * i + axis] <= KFocusSteps;
+    }
+  }
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
+    TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
+    entry.Placement = ok ? bits[i] : 0;
+    entry.FocusX = static_cast<int16_t>(ok ? focus[2 * i] - KFocusSteps / 2 : 0);
+    entry.FocusY = static_cast<int16_t>(ok ? focus[2 * i + 1] - KFocusSteps / 2 : 0);
+  }
+  return ok;
+}
+
 // The entries this version writes for Album and Settings, in their order, each only when it is not at
 // its default.
 std::vector<std::pair<uint32_t, std::string>> KnownEntries(const TAlbumModel& Album,
@@ -231,6 +274,8 @@ std::vector<std::pair<uint32_t, std::string>> KnownEntries(const TAlbumModel& Al
   if (Settings.PhotosPerPage != defaults.PhotosPerPage)
     entries.emplace_back(KPhotosPerPageTag, WholeEntry(Settings.PhotosPerPage));
   if (Settings.CropBudget != defaults.CropBudget) entries.emplace_back(KCropBudgetTag, WholeEntry(Settings.CropBudget));
+  if (std::string placements = EncodePlacements(Album); !placements.empty())
+    entries.emplace_back(KPlacementTag, std::move(placements));
   return entries;
 }
 
@@ -308,7 +353,11 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
   Settings.CropBudget = defaults.CropBudget;
   bool layoutDamaged = false;
   Settings.CapED = TLayoutSettings{}.CapED;
-  for (uint32_t i = 0; i < Album.Pics.Count; ++i) Album.Pics[static_cast<int32_t>(i)].Turn = 0;
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
+    TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
+    entry.Turn = entry.Placement = 0;
+    entry.FocusX = entry.FocusY = 0;
+  }
   Album.StoredEntries.clear();
   // Each kind of entry is decoded here from its tag; an entry that makes no sense sets its default
   // and adds its German sentence to the warning.
@@ -347,6 +396,10 @@ std::string ApplyExtensions(const TAlbumExtensions& Extensions, TAlbumModel& Alb
         warn("Titelseite, Rückseite, Inhaltsverzeichnis und Buchmodus sind beschädigt; das Album wird "
              "ohne sie geladen.");
       }
+    } else if (entry.Tag == KPlacementTag) {
+      if (!DecodePlacements(entry.Data, Album))
+        warn("Die Einstellungen der Fotos (Füllen, Groß, Ganze Seite) sind beschädigt; die Fotos werden "
+             "eingepasst gezeigt.");
     } else if (entry.Tag == KPageLayoutTag) {
       layoutDamaged = !DecodePageLayout(entry.Data, Settings.PageLayout) || layoutDamaged;
     } else if (entry.Tag == KPhotosPerPageTag) {

@@ -80,6 +80,13 @@ constexpr uint32_t KPageLayoutTag = 0x4F59414C;     // "LAYO"
 constexpr uint32_t KPhotosPerPageTag = 0x47415050;  // "PPAG"
 constexpr uint32_t KCropBudgetTag = 0x504F5243;     // "CROP"
 
+// 'PLAC' how each photo is placed: u32 photo count, then per photo in album order a byte of
+//        TPicEntry::Placement bits (1 "Füllen", 2 "Groß", 4 "Ganze Seite") and the focus point as two
+//        u16 in 1/10000 of the picture's width and height (0 to 10000, 5000 5000 the centre); written
+//        when a photo is not fitted whole at its centre with one slot. A count other than the album's,
+//        an unknown bit or a point outside the picture is damaged: every photo is then fitted whole.
+constexpr uint32_t KPlacementTag = 0x43414C50;  // "PLAC"
+
 struct TAlbumEntry {
   uint32_t Tag = 0;
   std::string_view Data;  // into the file's bytes

@@ -1,5 +1,6 @@
 #include "album/PicEntry.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -39,4 +40,17 @@ void ReleaseEntry(TPicEntry& Entry) {
   std::free(Entry.Text);
   deldib(Entry.Thumbnail);
   std::memset(&Entry, 0, sizeof Entry);
+}
+
+namespace {
+int16_t FocusStep(double Fraction) {
+  if (!(Fraction >= 0)) Fraction = 0;  // NaN too
+  if (Fraction > 1) Fraction = 1;
+  return static_cast<int16_t>(std::lround(Fraction * KFocusSteps) - KFocusSteps / 2);
+}
+}  // namespace
+
+void SetEntryFocus(TPicEntry& Entry, double X, double Y) {
+  Entry.FocusX = FocusStep(X);
+  Entry.FocusY = FocusStep(Y);
 }

@@ -257,6 +257,12 @@ void PrintJson(const TAlbumModel& Album, const TLayoutSettings& Settings, std::o
     Out << (i ? ",\n" : "\n") << "    {\"file\": " << JsonString(EntryFileName(entry))
         << ", \"text\": " << (entry.Text ? JsonString(entry.Text) : "null");
     if (entry.Turn) Out << ", \"turn\": " << int{entry.Turn};
+    if (entry.Placement & KPlaceFill) Out << ", \"fill\": true";
+    if (entry.FocusX || entry.FocusY)
+      Out << ", \"point\": [" << DecimalFieldText(EntryFocusX(entry), '.') << ", "
+          << DecimalFieldText(EntryFocusY(entry), '.') << "]";
+    if (entry.Placement & KPlaceBig) Out << ", \"big\": true";
+    if (entry.Placement & KPlaceFullPage) Out << ", \"fullPage\": true";
     Out << "}";
   }
   Out << (Album.Pics.Count ? "\n  ],\n" : "],\n");
@@ -278,6 +284,15 @@ void PrintText(const std::string& FileName, const TAlbumModel& Album, const TLay
     Out << "  " << i + 1 << ". " << EntryFileName(entry)
         << "\n     Text: " << (entry.Text ? JsonString(entry.Text) : "(keiner)") << '\n';
     if (entry.Turn) Out << "     Gedreht: " << TurnText(entry.Turn) << '\n';
+    if (entry.Placement || entry.FocusX || entry.FocusY) {
+      Out << "     Platz: " << ((entry.Placement & KPlaceFill) ? "Füllen" : "Einpassen");
+      if (entry.FocusX || entry.FocusY)
+        Out << ", Punkt " << DecimalFieldText(EntryFocusX(entry), ',') << " / "
+            << DecimalFieldText(EntryFocusY(entry), ',');
+      if (entry.Placement & KPlaceBig) Out << ", Groß";
+      if (entry.Placement & KPlaceFullPage) Out << ", Ganze Seite";
+      Out << '\n';
+    }
   }
   PrintBookText(Album, Settings, Out);
   Out << "Schrift der Überschrift: " << FontText(Settings.HeadingFont) << '\n';

@@ -141,12 +141,83 @@ void AlbumText(const TCommandArgs& Args, std::ostream& Out) {
   Out << "Album " << Quoted(edit.FileName) << ": Text von Foto " << number << " geschrieben.\n";
 }
 
+// The per-photo options of "album set", in the order given: each names photos, "--point" also a point.
+struct TPlacementOption {
+  std::string Option, Photos, Point;
+};
+
+const char* const KPlacementOptions[] = {"--fill", "--fit", "--big", "--full-page", "--normal-size", "--point"};
+
+// "1,3,4" as places from 0 in an album of Count photos.
+std::vector<uint32_t> PhotoList(const std::string& List, uint32_t Count) {
+  std::vector<uint32_t> places;
+  size_t start = 0;
+  while (true) {
+    const size_t comma = List.find(',', start);
+    places.push_back(PhotoNumber(List.substr(start, comma - start), Count) - 1);
+    if (comma == std::string::npos) return places;
+    start = comma + 1;
+  }
+}
+
+// "X,Y" with X and Y from 0 to 1 ("." as the decimal point); throws TUsageError naming the range.
+void ReadPoint(const std::string& Text, double& X, double& Y) {
+  const size_t comma = Text.find(',');
+  const bool ok = comma != std::string::npos && Text.find(',', comma + 1) == std::string::npos &&
+                  ParseDecimal(Text.substr(0, comma), X) && ParseDecimal(Text.substr(comma + 1), Y) && X >= 0 &&
+                  X <= 1 && Y >= 0 && Y <= 1;
+  if (!ok)
+    throw TUsageError("Fehler: --point erwartet einen Punkt X,Y mit X und Y von 0 bis 1 (etwa 0.25,0.5), nicht " +
+                      Quoted(Text) + ".");
+}
+
+// The photos' placements after Options, in Album's order; Changed lists the places that differ.
+std::vector<TPhotoPlacement> PlacementsAfter(const TAlbumModel& Album, const std::vector<TPlacementOption>& Options,
+                                             std::vector<uint32_t>& Changed) {
+  std::vector<TPhotoPlacement> after;
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i) after.push_back(PlacementOf(Album.Pics[static_cast<int32_t>(i)]));
+  for (const TPlacementOption& option : Options) {
+    double x = 0.5, y = 0.5;
+    if (option.Option == "--point") ReadPoint(option.Point, x, y);
+    for (uint32_t place : PhotoList(option.Photos, Album.Pics.Count)) {
+      TPhotoPlacement& p = after[place];
+      if (option.Option == "--fill") p.Placement |= KPlaceFill;
+      if (option.Option == "--fit") p.Placement &= static_cast<uint8_t>(~KPlaceFill);
+      if (option.Option == "--big") p.Placement = static_cast<uint8_t>((p.Placement & KPlaceFill) | KPlaceBig);
+      if (option.Option == "--full-page")
+        p.Placement = static_cast<uint8_t>((p.Placement & KPlaceFill) | KPlaceFullPage);
+      if (option.Option == "--normal-size") p.Placement &= KPlaceFill;
+      if (option.Option == "--point") {
+        TPicEntry point{};
+        SetEntryFocus(point, x, y);
+        p.FocusX = point.FocusX;
+        p.FocusY = point.FocusY;
+      }
+    }
+  }
+  for (uint32_t i = 0; i < Album.Pics.Count; ++i)
+    if (!(after[i] == PlacementOf(Album.Pics[static_cast<int32_t>(i)]))) Changed.push_back(i);
+  return after;
+}
+
 void AlbumSet(const TCommandArgs& Args, std::ostream& Out) {
   bool force = false, templateGiven = false;
   std::string textTemplate;
+  std::vector<TPlacementOption> placements;
   TAlbumOptions options;
   const std::vector<std::string> positional = ParseAlbumCommand(Args, "album set", options, [&](size_t& Pos) {
     if (Args[Pos] == "--force") return force = true;
+    for (const char* name : KPlacementOptions) {
+      if (!IsOptionNamed(Args[Pos], name)) continue;
+      TPlacementOption option{name, OptionValue(Args, Pos, name), {}};
+      if (option.Option == "--point") {
+        if (Pos + 1 >= Args.size())
+          throw TUsageError("Fehler: --point erwartet die Nummer eines Fotos und einen Punkt X,Y.");
+        option.Point = Args[++Pos];
+      }
+      placements.push_back(std::move(option));
+      return true;
+    }
     if (!IsOptionNamed(Args[Pos], "--text-template")) return false;
     textTemplate = TextValue(OptionValue(Args, Pos, "--text-template"), "--text-template");
     return templateGiven = true;
@@ -155,7 +226,7 @@ void AlbumSet(const TCommandArgs& Args, std::ostream& Out) {
   if (options.HasFrameWidth || options.EmbedFonts)
     throw TUsageError(std::string("Fehler: ") + (options.EmbedFonts ? "--embed-fonts" : "--frame-width") +
                       " wird nicht im Album gespeichert; es gilt nur für „quirvel export“.");
-  if (options.SettingOptions.empty() && !options.HasName && !templateGiven)
+  if (options.SettingOptions.empty() && !options.HasName && !templateGiven && placements.empty())
     throw TUsageError("Fehler: Es fehlt eine Einstellung, die gesetzt werden soll.");
   NeedArguments(positional, 1, 1, "genau ein Album");
   TAlbumToEdit edit;
@@ -164,7 +235,12 @@ void AlbumSet(const TCommandArgs& Args, std::ostream& Out) {
   options.ApplyTo(Args, edit.Album, after);
   if (templateGiven) after.TextTemplate = textTemplate;
   if (const std::string error = PrintSettingsError(after); !error.empty()) throw TCommandError(error);
+  std::vector<uint32_t> changed;
+  const std::vector<TPhotoPlacement> placed = PlacementsAfter(edit.Album, placements, changed);
+  std::vector<TPhotoPlacement> changedTo;
+  for (uint32_t place : changed) changedTo.push_back(placed[place]);
   Redo(TChangeSettings(edit.Settings, after), edit);
+  Redo(TPlacePhotos(std::move(changed), std::move(changedTo)), edit);
   WriteEditedAlbum(edit);
   Out << "Album " << Quoted(edit.FileName) << ": Einstellungen geschrieben.\n";
 }
@@ -204,7 +280,14 @@ void AddAlbumEditCommands(TCommandLine& CommandLine) {
                    "ändert Einstellungen eines Albums",
                    "Setzt die angegebenen Einstellungen im Album; alle anderen bleiben, wie sie sind.\n\n"
                    "  --name TEXT          Name des Albums (die Überschrift)\n"
-                   "  --text-template TEXT Vorlage für Vorgabetexte (leer: keine)\n" +
+                   "  --text-template TEXT Vorlage für Vorgabetexte (leer: keine)\n"
+                   "  --fill N[,N...]      die Fotos N füllen ihren Platz, beschnitten um ihren Punkt\n"
+                   "  --fit N[,N...]       die Fotos N werden ganz eingepasst (Vorgabe)\n"
+                   "  --point N X,Y        der Punkt von Foto N, der beim Füllen sichtbar bleibt; X und Y\n"
+                   "                       von 0 bis 1 (0.5,0.5 ist die Mitte, die Vorgabe)\n"
+                   "  --big N[,N...]       die Fotos N werden groß gezeigt\n"
+                   "  --full-page N[,N...] die Fotos N stehen jeweils auf einer Seite für sich\n"
+                   "  --normal-size N[,N...] nimmt Groß und Ganze Seite bei den Fotos N zurück\n" +
                        std::string(KForceHelp) + SettingsOptionsHelp() + "\n" + BookOptionsHelp(),
                    AlbumSet});
 }

@@ -100,6 +100,9 @@ void LearnPhotos(TPhotos& Photos) {
     photo.FileName = file.FileName;
     photo.Text = file.Text;
     photo.Turn = file.Turn;  // the pictures stay as their files are: the preview turns them
+    photo.Placement = file.Placement;
+    photo.FocusX = file.FocusX;
+    photo.FocusY = file.FocusY;
     const TPictureHeader header = PhotoReadability(file.FileName);
     photo.State = header.Status == THeaderStatus::Ok ? TPictureState::Ready : TPictureState::Unreadable;
     photo.Width = header.Width;

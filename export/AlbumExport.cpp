@@ -279,6 +279,7 @@ void TExportRun::LayOutAutomatically() {
     const bool swap = TurnSwapsSides(FPhotos[i].Turn);
     for (int32_t copy = 0; copy < FSettings.XMalEd; ++copy) {
       items.push_back({swap ? header.Height : header.Width, swap ? header.Width : header.Height, FPhotos[i].Text});
+      SetItemPlacement(items.back(), FPhotos[i].Placement, FPhotos[i].FocusX, FPhotos[i].FocusY);
       FItemPhoto.push_back(i);
     }
   }
@@ -341,6 +342,9 @@ void TExportRun::PlacePictures() {
       section = -1;
       gridPlacement = PlacePicture(FSettings, FFlow.Grid(), FFlow.Col(), FFlow.Row(), picture->Width,
                                    picture->Height, FPhotos[photo].Text, FMeasures);
+      if (FPhotos[photo].Placement & KPlaceFill)
+        FillCell(gridPlacement, FFlow.Grid(), picture->Width, picture->Height, FPhotos[photo].FocusX,
+                 FPhotos[photo].FocusY);
     }
     // A picture too flat or too narrow for the area left to it: it would vanish from the page.
     if (!placement->DrawPicture)
@@ -450,6 +454,9 @@ std::vector<TExportPhoto> ExportPhotos(const TAlbumModel& Album) {
   for (uint32_t i = 0; i < Album.Pics.Count; ++i) {
     const TPicEntry& entry = Album.Pics[static_cast<int32_t>(i)];
     photos.push_back({std::string(EntryFileName(entry)), std::string(EntryText(entry)), entry.Turn});
+    photos.back().Placement = entry.Placement;
+    photos.back().FocusX = EntryFocusX(entry);
+    photos.back().FocusY = EntryFocusY(entry);
   }
   return photos;
 }

@@ -52,6 +52,9 @@ struct TExportPhoto {
   std::string FileName;
   std::string Text;
   int Turn = 0;  // quarter turns clockwise on top of the file's orientation tag (PhotoTurn.h)
+  // KPlaceFill, KPlaceBig, KPlaceFullPage (PicEntry.h) and the focus point, as TLayoutItem has them.
+  uint8_t Placement = 0;
+  double FocusX = 0.5, FocusY = 0.5;
 };
 
 // The photo list's file names, texts and turns, in order.

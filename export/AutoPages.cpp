@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "album/PicEntry.h"
 #include "export/ColorResolve.h"
 #include "layout/AutoLayout.h"
 #include "layout/PageArrangement.h"
@@ -113,6 +114,11 @@ std::vector<TPageLayout> AutoLayoutPages(const TLayoutSettings& Settings, const 
     const TLayoutItem& item = Items[i];
     shapes[i].Aspect = item.Width > 0 && item.Height > 0 ? double(item.Width) / item.Height : 1.0;
     shapes[i].TextHeight = TextHeight(Settings, item.Text, columnWidth, Measures);
+    // The crop budget decides how far a picture is cut; "Füllen" chooses what stays of it.
+    shapes[i].Big = (item.Placement & KPlaceBig) != 0;
+    shapes[i].FullPage = (item.Placement & KPlaceFullPage) != 0;
+    shapes[i].FocusX = item.FocusX;
+    shapes[i].FocusY = item.FocusY;
   }
 
   std::vector<TPageLayout> pages;

@@ -1,10 +1,12 @@
 #include "export/PageLayout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
 
+#include "album/PicEntry.h"
 #include "export/AutoPages.h"
 #include "export/ColorResolve.h"
 #include "export/PageDrawing.h"
@@ -200,6 +202,30 @@ TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid&
   return p;
 }
 
+void FillCell(TPicturePlacement& P, const TPageGrid& Grid, int32_t IW, int32_t IH, double FocusX, double FocusY) {
+  if (!P.DrawPicture || IW <= 0 || IH <= 0 || P.E <= 0 || Grid.CW <= 0) return;
+  const double fx = FocusX >= 0 && FocusX <= 1 ? FocusX : 0.5, fy = FocusY >= 0 && FocusY <= 1 ? FocusY : 0.5;
+  const double scale = std::max(double(Grid.CW) / IW, double(P.E) / IH);
+  const auto side = [](double Length, int32_t Least) {
+    return static_cast<int32_t>(std::clamp(std::ceil(Length - 1e-6), double(Least), double(INT32_MAX / 2)));
+  };
+  const int32_t w = side(IW * scale, Grid.CW), h = side(IH * scale, P.E);
+  const int32_t lineShift = P.E - (Half(P.E - P.Fit.h) + P.Fit.h);
+  P.X = P.CellX - static_cast<int32_t>(std::lround((w - Grid.CW) * fx));
+  P.Y = P.CellY - static_cast<int32_t>(std::lround((h - P.E) * fy));
+  P.Width = w;
+  P.Height = h;
+  P.Clip = true;
+  P.ClipX1 = P.CellX;
+  P.ClipY1 = P.CellY;
+  P.ClipX2 = P.CellX + Grid.CW;
+  P.ClipY2 = P.CellY + P.E;
+  P.FrameBox = {P.ClipX1, P.ClipY1, P.ClipX2, P.ClipY2};
+  P.FrameClipped = false;
+  P.Fit.h = P.E;
+  for (TTextPlacement& line : P.Lines) line.Y = Saturate(int64_t{line.Y} + lineShift);
+}
+
 TPlacementBounds::TPlacementBounds(const TLayoutSettings& Settings, const std::vector<std::string>& Texts,
                                    const TLayoutMeasures& Measures)
     : FGrids{PageGridFor(Settings, 1), PageGridFor(Settings, 2)}, FZoomIn(Settings.ZoomInFotosCheck) {
@@ -331,6 +357,13 @@ TLayoutSettings SectionSettings(const TLayoutSettings& Settings, const std::stri
   return s;
 }
 
+void SetItemPlacement(TLayoutItem& Item, uint8_t Placement, double FocusX, double FocusY) {
+  const auto inside = [](double Value) { return Value >= 0 && Value <= 1 ? Value : 0.5; };
+  Item.Placement = Placement;
+  Item.FocusX = inside(FocusX);
+  Item.FocusY = inside(FocusY);
+}
+
 std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,
                                      const TLayoutMeasures& Measures, const std::vector<TLayoutBreak>& Breaks) {
   const TLayoutSettings s = LayoutSnapshot(Settings);
@@ -365,6 +398,9 @@ std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std:
     }
     pages.back().Pictures.push_back(PlacePicture(s, flow.Grid(), flow.Col(), flow.Row(), Items[i].Width,
                                                  Items[i].Height, Items[i].Text, Measures));
+    if (Items[i].Placement & KPlaceFill)
+      FillCell(pages.back().Pictures.back(), flow.Grid(), Items[i].Width, Items[i].Height, Items[i].FocusX,
+               Items[i].FocusY);
     pages.back().Items.push_back(i);
     flow.Advance();
   }

@@ -126,6 +126,13 @@ TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid&
                                int32_t Row, int32_t IW, int32_t IH, std::string_view Text,
                                const TLayoutMeasures& Measures);
 
+// "Füllen" in the grid: P (placed by PlacePicture in a cell of Grid for a picture of IW x IH) covers
+// its picture area instead, the cell less its text lines: scaled to the larger of the two ratios,
+// moved so that the point FocusX, FocusY (fractions of the picture) lies where it lies in the area,
+// and clipped to the area, whose frame it gets. The text lines start below the area. Nothing changes
+// for a picture not drawn.
+void FillCell(TPicturePlacement& P, const TPageGrid& Grid, int32_t IW, int32_t IH, double FocusX, double FocusY);
+
 // The smallest and the largest rectangle a photo can be drawn in on any page of an export, each side
 // on its own; neither Drawn when no page would draw it. For loading a picture with no more pixels than
 // it can be shown with before its cell is known.
@@ -216,6 +223,10 @@ std::string FitText(const std::string& Text, int32_t Width, const TMeasure& Meas
 struct TLayoutItem {
   int32_t Width = 0, Height = 0;  // pixels
   std::string Text;
+  // How the photo is placed: KPlaceFill, KPlaceBig, KPlaceFullPage (PicEntry.h), and with KPlaceFill
+  // the point that stays in view, in fractions of the picture as it is shown (after its turns).
+  uint8_t Placement = 0;
+  double FocusX = 0.5, FocusY = 0.5;
 };
 // A forced page break: a section begins with item Item, on a new page headed Title. Breaks come in the
 // order of their items.
@@ -230,5 +241,7 @@ struct TPageLayout {
   std::vector<TPicturePlacement> Pictures;
   std::vector<size_t> Items;  // index into the items for each picture
 };
+// Sets Item's placement; a focus point outside 0..1 (or NaN) is taken as the centre.
+void SetItemPlacement(TLayoutItem& Item, uint8_t Placement, double FocusX, double FocusY);
 std::vector<TPageLayout> LayoutPages(const TLayoutSettings& Settings, const std::vector<TLayoutItem>& Items,
                                      const TLayoutMeasures& Measures, const std::vector<TLayoutBreak>& Breaks = {});

@@ -56,6 +56,7 @@ TPreviewLayout::TPreviewLayout(const std::vector<TPreviewPhoto>& Photos, const T
       section = -1;
       items.push_back({known ? (swap ? photo.Height : photo.Width) : 1,
                        known ? (swap ? photo.Width : photo.Height) : 1, photo.Text});
+      SetItemPlacement(items.back(), photo.Placement, photo.FocusX, photo.FocusY);
       FItemPhoto.push_back(i);
     }
   }

@@ -31,6 +31,9 @@ struct TPreviewPhoto {
   int32_t Width = 0, Height = 0;  // the upright size of the file at full scale, once known (Ready)
   // The photo's quarter turns (PhotoTurn.h): it is placed by its turned size and drawn turned.
   int Turn = 0;
+  // KPlaceFill, KPlaceBig, KPlaceFullPage (PicEntry.h) and the focus point, as TLayoutItem has them.
+  uint8_t Placement = 0;
+  double FocusX = 0.5, FocusY = 0.5;
   // The picture at hand, at any size (a thumbnail stands in for the whole picture), upright as the file
   // is; Bits nullptr: none yet, drawn as the grey box. Not owned.
   TDib Picture{};

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 
+#include "album/PicEntry.h"
 #include "export/PageDrawing.h"
 #include "export/PageLayout.h"
 #include "imaging/pictaro/LoadPicture.h"
@@ -239,6 +240,7 @@ TPrintCheck TChecker::Run(const TLayoutSettings& AsGiven) {
       if (FCheck.Photos[i].State != TPhotoState::Ok) continue;
       for (int32_t copy = 0; copy < FSettings.XMalEd; ++copy) {
         items.push_back({FCheck.Photos[i].Width, FCheck.Photos[i].Height, FPhotos[i].Text});
+        SetItemPlacement(items.back(), FPhotos[i].Placement, FPhotos[i].FocusX, FPhotos[i].FocusY);
         itemPhoto.push_back(i);
       }
     }
@@ -255,9 +257,11 @@ TPrintCheck TChecker::Run(const TLayoutSettings& AsGiven) {
     for (int32_t copy = 0; copy < FSettings.XMalEd; ++copy) {
       if (flow.PageFull()) flow.NextPage();
       const TPhotoCheck& photo = FCheck.Photos[i];
-      Place(i, PlacePicture(FSettings, flow.Grid(), flow.Col(), flow.Row(), photo.Width, photo.Height,
-                            FPhotos[i].Text, FMeasures),
-            flow.Page(), flow.Grid());
+      TPicturePlacement placement = PlacePicture(FSettings, flow.Grid(), flow.Col(), flow.Row(), photo.Width,
+                                                 photo.Height, FPhotos[i].Text, FMeasures);
+      if (FPhotos[i].Placement & KPlaceFill)
+        FillCell(placement, flow.Grid(), photo.Width, photo.Height, FPhotos[i].FocusX, FPhotos[i].FocusY);
+      Place(i, placement, flow.Page(), flow.Grid());
       flow.Advance();
     }
   }

@@ -160,6 +160,9 @@ void TPagePreview::Redraw() {
     photo.FileName = files.back();
     photo.Text = std::string(EntryText(entry));
     photo.Turn = entry.Turn;
+    photo.Placement = entry.Placement;
+    photo.FocusX = EntryFocusX(entry);
+    photo.FocusY = EntryFocusY(entry);
     if (const TPreviewPictures::TEntry* known = FPictures->Find(files.back())) {
       photo.State = known->State;
       photo.Width = known->Width;

@@ -29,6 +29,8 @@ std::string State(const TAlbumModel& Album) {
     out += name;
     if (static_cast<int32_t>(i) + 1 == Album.CurPic) out += '*';
     if (e.Turn) out += "/" + std::to_string(e.Turn);
+    if (e.Placement) out += "#" + std::to_string(e.Placement);
+    if (e.FocusX || e.FocusY) out += "@" + std::to_string(e.FocusX) + "," + std::to_string(e.FocusY);
     if (!e.Text)
       out += "=-";
     else if (std::string(e.Text) != std::string(1, static_cast<char>(name[0] - 'a' + 'A')))
@@ -132,6 +134,10 @@ TEST(UndoHistory, EveryKindOfChangeUndoesAndRedoes) {
        "a b=neu c* d=- e", "a b c* d e"},
       {"turns", std::make_unique<TTurnPhotos>(std::vector<uint32_t>{0, 2}, 3), "a/3 b c*/3 d e",
        "a b c* d e"},
+      {"placements",
+       std::make_unique<TPlacePhotos>(std::vector<uint32_t>{1, 4},
+                                      std::vector<TPhotoPlacement>{{KPlaceFill, -5000, 5000}, {KPlaceBig, 0, 0}}),
+       "a b#1@-5000,5000 c* d e#2", "a b c* d e"},
   };
   for (auto& r : rows) {
     TAlbumModel album;
@@ -146,6 +152,37 @@ TEST(UndoHistory, EveryKindOfChangeUndoesAndRedoes) {
     ASSERT_TRUE(history.Redo(album, settings)) << r.What;
     EXPECT_EQ(State(album), r.After) << r.What;
     EXPECT_FALSE(history.Redo(album, settings)) << r.What;
+  }
+}
+
+// How a photo is placed belongs to its entry: it goes where the photo goes and comes back with it.
+TEST(UndoHistory, PlacementTravelsWithItsPhoto) {
+  struct {
+    const char* What;
+    std::unique_ptr<TAlbumChange> Change;
+    const char* After;
+    const char* AfterUndo;  // the current photo stays where the change left it
+  } rows[] = {
+      {"reorder", std::make_unique<TReorderPhotos>(std::vector<uint32_t>{4, 0, 3, 2, 1}), "e a d c*#3@-2500,5000 b#4",
+       "a b#4 c*#3@-2500,5000 d e"},
+      {"remove", std::make_unique<TRemovePhotos>(std::vector<uint32_t>{0, 2}), "b#4 d* e", "a b#4 c#3@-2500,5000 d* e"},
+      {"insert", std::make_unique<TInsertPhotos>(std::vector<uint32_t>{0}, NewPhotos("x")),
+       "x a b#4 c*#3@-2500,5000 d e", "a b#4 c*#3@-2500,5000 d e"},
+  };
+  ASSERT_EQ(std::size(rows), 3u);
+  for (auto& r : rows) {
+    TAlbumModel album;
+    Fill(album, "abcde");
+    album.CurPic = 3;
+    album.Pics[1].Placement = KPlaceFullPage;
+    album.Pics[2].Placement = KPlaceFill | KPlaceBig;
+    SetEntryFocus(album.Pics[2], 0.25, 1);
+    TLayoutSettings settings;
+    TUndoHistory history;
+    ASSERT_TRUE(history.Do(std::move(r.Change), album, settings)) << r.What;
+    EXPECT_EQ(State(album), r.After) << r.What;
+    ASSERT_TRUE(history.Undo(album, settings)) << r.What;
+    EXPECT_EQ(State(album), r.AfterUndo) << r.What;
   }
 }
 

@@ -115,6 +115,27 @@ TEST_F(AlbumEditCommands, ChangedAndChangedBackIsTheSameFile) {
   }
 }
 
+// "album set" sets how photos are placed, by their numbers; "album show" lists what is not the default.
+TEST_F(AlbumEditCommands, PerPhotoPlacement) {
+  TResult r = Quirvel("album set --fill 1,3 --point 3 0.25,1 --big 2 --full-page 3 a.qvl");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out, "Album „a.qvl“: Einstellungen geschrieben.\n");
+  r = Quirvel("album show a.qvl");
+  const std::string text = r.Out.substr(r.Out.find("  1. "), r.Out.find("Schrift der") - r.Out.find("  1. "));
+  const std::string dir = Dir.Path().string();
+  EXPECT_EQ(text, "  1. " + dir + "/p1.jpg\n     Text: \"p1.jpg\"\n     Platz: Füllen\n"
+                  "  2. " + dir + "/p2.jpg\n     Text: \"p2.jpg\"\n     Platz: Einpassen, Groß\n"
+                  "  3. " + dir + "/p3.jpg\n     Text: \"p3.jpg\"\n     Platz: Füllen, Punkt 0,25 / 1, Ganze Seite\n");
+  r = Quirvel("album show --json a.qvl");
+  EXPECT_NE(r.Out.find("\"text\": \"p3.jpg\", \"fill\": true, \"point\": [0.25, 1], \"fullPage\": true}"),
+            std::string::npos)
+      << r.Out;
+  // Back to the defaults: the album is the file it was.
+  r = Quirvel("album set --fit 1,3 --point 3 0.5,0.5 --normal-size 2,3 a.qvl");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Album(), Original);
+}
+
 // "album set" takes the album options of the export, "album new" the name; "album show" prints it.
 TEST_F(AlbumEditCommands, SettingsAndTheAlbumName) {
   TResult r = Quirvel("album set --name Hochzeit --columns 4 --bleed 2 --text-template '{Name}!' a.qvl");
@@ -201,6 +222,9 @@ TEST_F(AlbumEditCommands, BadInputChangesNothing) {
        "Fehler: --embed-fonts wird nicht im Album gespeichert; es gilt nur für „quirvel export“.\n"},
       {"album set --columns 0 a.qvl", 1, "Fehler: --columns erwartet eine ganze Zahl von 1 bis 100, nicht „0“.\n"},
       {"album set --bogus a.qvl", 2, "Fehler: Unbekannte Option „--bogus“ für „quirvel album set“.\n"},
+      {"album set --fill 1,4 a.qvl", 1, std::string("Fehler: Die Nummer 4 gibt es nicht; möglich ist 1 bis 3.") + kept},
+      {"album set --point 1 1.5,0 a.qvl", 2,
+       "Fehler: --point erwartet einen Punkt X,Y mit X und Y von 0 bis 1 (etwa 0.25,0.5), nicht „1.5,0“.\n"},
       {"album add pic.jpg q.jpg", 1, "Fehler: Die Datei ist keine gültige Quirvel Datei...\n"},
       {"album text ro.qvl 1 X", 1, std::string("Fehler: Die Albumdatei „ro.qvl“ ist schreibgeschützt.") + kept},
       {"album text d.qvl 1 X", 1, damage + kept},

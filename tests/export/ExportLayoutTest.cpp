@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "album/PicEntry.h"
 #include "export/ColorResolve.h"
 #include "export/PageLayout.h"
 
@@ -126,6 +127,57 @@ TEST(ExportLayout, MaximalEnlargementCoversTheAreaAndClipsToTheCell) {
   EXPECT_EQ(p.ClipY2, 317);  // the whole cell, text area included
   ASSERT_EQ(p.Lines.size(), 2u);
   EXPECT_EQ(p.Lines[0].Y, 90 + 207);
+}
+
+// "Füllen" in the grid, worked by hand on the cells above. 400 x 300 under two text lines (area 248 x
+// 207): scale 207 / 300, so 276 x 207, 28 points to cut across. 300 x 600 in an area of 248 x 227:
+// scale 248 / 300, so 248 x 496, 269 points to cut down, a quarter of it 67.25.
+TEST(ExportLayout, FillingCoversTheAreaAroundItsPoint) {
+  struct {
+    const char* What;
+    int32_t Col, Row, IW, IH;
+    const char* Text;
+    double FocusX, FocusY;
+    int32_t X, Y, Width, Height, ClipY2, FirstLine;
+  } rows[] = {
+      {"left edge kept", 0, 0, 400, 300, "erste Zeile\r\nzweite", 0, 0.5, 42, 90, 276, 207, 297, 297},
+      {"centre", 0, 0, 400, 300, "erste Zeile\r\nzweite", 0.5, 0.5, 42 - 14, 90, 276, 207, 297, 297},
+      {"right edge kept", 0, 0, 400, 300, "erste Zeile\r\nzweite", 1, 0.5, 42 - 28, 90, 276, 207, 297, 297},
+      {"upper quarter", 1, 2, 300, 600, "", 0.5, 0.25, 304, 572 - 67, 248, 496, 572 + 227, -1},
+  };
+  ASSERT_EQ(std::size(rows), 4u);
+  const TLayoutSettings s = FirstStartSettings();
+  const TPageGrid g = PageGridFor(s, 1);
+  for (const auto& row : rows) {
+    TPicturePlacement p = PlacePicture(s, g, row.Col, row.Row, row.IW, row.IH, row.Text, FixedMeasures());
+    FillCell(p, g, row.IW, row.IH, row.FocusX, row.FocusY);
+    ASSERT_TRUE(p.DrawPicture) << row.What;
+    EXPECT_EQ(p.X, row.X) << row.What;
+    EXPECT_EQ(p.Y, row.Y) << row.What;
+    EXPECT_EQ(p.Width, row.Width) << row.What;
+    EXPECT_EQ(p.Height, row.Height) << row.What;
+    ASSERT_TRUE(p.Clip) << row.What;
+    EXPECT_EQ(p.ClipX1, g.CellX(row.Col)) << row.What;
+    EXPECT_EQ(p.ClipY1, g.CellY(row.Row)) << row.What;
+    EXPECT_EQ(p.ClipX2, g.CellX(row.Col) + 248) << row.What;
+    EXPECT_EQ(p.ClipY2, row.ClipY2) << row.What;
+    if (row.FirstLine >= 0) {
+      ASSERT_EQ(p.Lines.size(), 2u) << row.What;
+      EXPECT_EQ(p.Lines[0].Y, row.FirstLine) << row.What;
+      EXPECT_EQ(p.Lines[1].Y, row.FirstLine + 10) << row.What;
+    }
+  }
+  // Through the pages: only the photo set to fill changes, its neighbours keep the grid's places.
+  std::vector<TLayoutItem> items(3, {400, 300, ""});
+  const std::vector<TPageLayout> plain = LayoutPages(s, items, FixedMeasures());
+  SetItemPlacement(items[1], KPlaceFill, 0.5, 0.5);
+  const std::vector<TPageLayout> filled = LayoutPages(s, items, FixedMeasures());
+  ASSERT_EQ(filled.size(), 1u);
+  ASSERT_EQ(filled[0].Pictures.size(), 3u);
+  EXPECT_EQ(filled[0].Pictures[0].X, plain[0].Pictures[0].X);
+  EXPECT_EQ(filled[0].Pictures[2].Y, plain[0].Pictures[2].Y);
+  EXPECT_TRUE(filled[0].Pictures[1].Clip);
+  EXPECT_FALSE(plain[0].Pictures[1].Clip);
 }
 
 TEST(ExportLayout, FrameWidthAndColour) {
@@ -265,6 +317,56 @@ TEST(ExportLayout, PageFlowBreaksOnlyBeforeAnotherPicture) {
   EXPECT_EQ(flow.Page(), 2);
   EXPECT_EQ(flow.Col(), 0);
   EXPECT_EQ(flow.Row(), 0);
+}
+
+// In the automatic layout each photo's choices reach the pages: "Ganze Seite" stands alone on its
+// page, and a cut picture keeps the edge its focus
+// point lies on (focus 0: the picture's left edge is its place's, focus 1: its right edge).
+TEST(ExportLayout, AutomaticPagesFollowEachPhotosChoice) {
+  enum TCheck { Alone, LeftKept, RightKept };
+  struct {
+    const char* What;
+    size_t Count;
+    uint8_t Placement;
+    double FocusX;
+    TCheck Check;
+  } rows[] = {
+      {"a page of its own", 7, KPlaceFullPage, 0.5, Alone},
+      {"the left edge stays", 1, KPlaceFill, 0, LeftKept},
+      {"the right edge stays", 1, KPlaceFill, 1, RightKept},
+  };
+  ASSERT_EQ(std::size(rows), 3u);
+  TLayoutSettings s = FirstStartSettings();
+  s.PageLayout = TPageLayoutKind::Auto;
+  s.CropBudget = 50;
+  for (const auto& row : rows) {
+    // 3:2 photos; a single one on an upright page is cut at its sides.
+    std::vector<TLayoutItem> items(row.Count, {300, 200, ""});
+    const size_t chosen = row.Count / 2;
+    SetItemPlacement(items[chosen], row.Placement, row.FocusX, 0.5);
+    const std::vector<TPageLayout> pages = LayoutPages(s, items, FixedMeasures());
+    size_t found = 0;
+    for (const TPageLayout& page : pages)
+      for (size_t k = 0; k < page.Items.size(); ++k) {
+        if (page.Items[k] != chosen) continue;
+        ++found;
+        const TPicturePlacement& p = page.Pictures[k];
+        ASSERT_TRUE(p.DrawPicture) << row.What;
+        if (row.Check == Alone) {
+          EXPECT_EQ(page.Items.size(), 1u) << row.What;
+        }
+        if (row.Check == LeftKept || row.Check == RightKept) {
+          ASSERT_TRUE(p.Clip) << row.What;
+          ASSERT_GT(p.Width, p.ClipX2 - p.ClipX1 + 2) << row.What << ": the picture is cut";
+          if (row.Check == LeftKept) {
+            EXPECT_NEAR(p.X, p.ClipX1, 1) << row.What;
+          } else {
+            EXPECT_NEAR(p.X + p.Width, p.ClipX2, 1) << row.What;
+          }
+        }
+      }
+    EXPECT_EQ(found, 1u) << row.What;
+  }
 }
 
 TEST(ExportLayout, NumberedNamesGrowPastFourDigits) {
