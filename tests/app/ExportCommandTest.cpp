@@ -259,7 +259,7 @@ TEST_F(ExportCommand, OneVerdictOnAPhotoCutShort) {
   r = Quirvel("preview --page all " + grid + "seite.png a.jpg cut.jpg b.jpg");
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_NE(r.Out.find("(Seite 2 von 2)"), std::string::npos) << r.Out;
-  EXPECT_NE(r.Out.find("1 Foto konnte nicht gelesen werden"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Err.find("1 Foto konnte nicht gelesen werden"), std::string::npos) << r.Err;
   r = Quirvel("check --json " + grid + "a.jpg cut.jpg b.jpg");
   EXPECT_NE(r.Out.find("\"kind\": \"unreadable\""), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("\"pages\": 2,"), std::string::npos) << r.Out;
