@@ -11,7 +11,7 @@ char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a
 }  // namespace
 
 std::string_view FileNamePart(std::string_view Path) {
-  const size_t cut = Path.find_last_of("/\\:");
+  const size_t cut = Path.rfind('/');
   return cut == std::string_view::npos ? Path : Path.substr(cut + 1);
 }
 

@@ -11,7 +11,8 @@
 
 #include "album/AlbumModel.h"
 
-// What follows the last "/", "\" or ":" of Path: the file name, also for paths written on Windows.
+// What follows the last "/" of Path: the file name. On this system only "/" separates folders; "\" and
+// ":" are letters of a name ("Bildschirmfoto vom 2019-05-04 14:22:31.png").
 std::string_view FileNamePart(std::string_view Path);
 
 // A path as text: as it is when it is UTF-8; bytes of the system that are no UTF-8 (a name written in

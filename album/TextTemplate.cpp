@@ -9,7 +9,7 @@ namespace {
 constexpr const char* KMonths[12] = {"Januar", "Februar", "März",      "April",   "Mai",      "Juni",
                                      "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
 
-// The folder part of Path: what comes before its last "/", "\" or ":".
+// The name of the folder Path is in: the part before its last "/", without its own folders.
 std::string_view FolderName(std::string_view Path) {
   const std::string_view name = FileNamePart(Path);
   std::string_view folder = Path.substr(0, Path.size() - name.size());

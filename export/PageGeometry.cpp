@@ -125,7 +125,8 @@ TRect CoverBleed(TRect Picture, TRect Cover, TBleedSides Sides) {
 int32_t FramePenWidth(int32_t FrameWidth) { return static_cast<int32_t>(std::nearbyint(FrameWidth / 3.0)); }
 
 std::string InsertBeforeExtension(const std::string& Name, std::string_view Insert) {
-  const size_t nameStart = Name.find_last_of("/\\") == std::string::npos ? 0 : Name.find_last_of("/\\") + 1;
+  const size_t slash = Name.rfind('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
   size_t dot = Name.rfind('.');
   if (dot == std::string::npos || dot < nameStart) dot = Name.size();
   return Name.substr(0, dot) + std::string(Insert) + Name.substr(dot);

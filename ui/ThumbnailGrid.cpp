@@ -62,7 +62,7 @@ class TGridSurface final : public QWidget {
 QString BaseName(const char* FileName) {
   const char* name = FileName ? FileName : "";
   for (const char* p = name; *p; ++p)
-    if (*p == '/' || *p == '\\') name = p + 1;
+    if (*p == '/') name = p + 1;
   return QString::fromUtf8(name);
 }
 

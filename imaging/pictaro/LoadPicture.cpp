@@ -9,7 +9,7 @@ std::string PictureExtension(const char* FileName) {
   if (!FileName) return {};
   const char* name = FileName;
   for (const char* p = FileName; *p; ++p)
-    if (*p == '/' || *p == '\\') name = p + 1;
+    if (*p == '/') name = p + 1;
   const char* dot = std::strrchr(name, '.');
   if (!dot) return {};
   std::string ext(dot);

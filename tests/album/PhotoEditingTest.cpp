@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "album/PhotoEditing.h"
+#include "album/TextTemplate.h"
 
 namespace {
 
@@ -29,8 +30,8 @@ TEST(DefaultPhotoText, BreaksBeforeEveryFiftiethCharacter) {
 }
 
 TEST(DefaultPhotoText, FolderCutKeepsBreaksOfTheFileName) {
-  // 60 characters whose last backslash is the 30th: characters 31-49, CR, 50-60.
-  const std::string folder = "C:\\" + std::string(26, 'd') + "\\";
+  // 60 characters whose last slash is the 30th: characters 31-49, CR, 50-60.
+  const std::string folder = "/c/" + std::string(26, 'd') + "/";
   ASSERT_EQ(folder.size(), 30u);
   const std::string file = std::string(26, 'f') + ".jpg";
   const std::string path = folder + file;
@@ -39,8 +40,31 @@ TEST(DefaultPhotoText, FolderCutKeepsBreaksOfTheFileName) {
   // Unix folders end at "/" just the same; a break that fell into the folder goes with it.
   const std::string unix = "/" + std::string(60, 'd') + "/bild.jpg";
   EXPECT_EQ(DefaultPhotoText(unix, false), "bild.jpg");
-  EXPECT_EQ(DefaultPhotoText("D:bild.jpg", false), "bild.jpg");
   EXPECT_EQ(DefaultPhotoText("bild.jpg", false), "bild.jpg");
+}
+
+// Only "/" separates folders here: ":" and "\\" are letters of a name, for the default text, the
+// template's fields and the name the sort compares.
+TEST(FileNamePart, OnlySlashSeparates) {
+  struct TRow {
+    const char* Path;
+    const char* Name;
+    const char* Template;
+    const char* Filled;
+  };
+  const TRow rows[] = {
+      {"/a/Bildschirmfoto vom 2019-05-04 14:22:31.png", "Bildschirmfoto vom 2019-05-04 14:22:31.png",
+       "{Name} in {Ordner}", "Bildschirmfoto vom 2019-05-04 14:22:31 in a"},
+      {"/x/C:\\Fotos\\bild.jpg", "C:\\Fotos\\bild.jpg", "{Dateiname}", "C:\\Fotos\\bild.jpg"},
+      {"/Reise: Rom/a\\b.jpg", "a\\b.jpg", "{Ordner}/{Name}", "Reise: Rom/a\\b"},
+      {"D:bild.jpg", "D:bild.jpg", "{Name}", "D:bild"},
+  };
+  ASSERT_EQ(std::size(rows), 4u);
+  for (const TRow& row : rows) {
+    EXPECT_EQ(FileNamePart(row.Path), row.Name) << row.Path;
+    EXPECT_EQ(DefaultPhotoText(row.Path, false), row.Name) << row.Path;
+    EXPECT_EQ(FillTextTemplate(row.Template, row.Path, TDateTaken{}), row.Filled) << row.Path;
+  }
 }
 
 TEST(DefaultPhotoText, PositionsCountCharactersNotBytes) {

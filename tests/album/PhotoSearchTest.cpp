@@ -17,7 +17,7 @@ TEST(PhotoSearch, CapitalsOnlyForAToZ) { EXPECT_EQ(SearchCapitals("abc xyz äö�
 
 TEST(PhotoSearch, FindsTextThenFileNamePartOncePerPhoto) {
   TAlbumModel album;
-  AddPhotos(album, {"/urlaub/strand.jpg", "/urlaub/berg.jpg", "C:\\Urlaub\\Haus.jpg", "/x/Ärger.jpg"}, false,
+  AddPhotos(album, {"/urlaub/strand.jpg", "/urlaub/berg.jpg", "/Urlaub/Haus.jpg", "/x/Ärger.jpg"}, false,
             false);
   SetEntryText(album.Pics[0], "Am STRAND\r\nmit Sonne");
   SetEntryText(album.Pics[1], "Urlaub im Schnee");
@@ -32,7 +32,7 @@ TEST(PhotoSearch, FindsTextThenFileNamePartOncePerPhoto) {
   EXPECT_EQ(hits[0].Index, 1);
   EXPECT_EQ(album.HitList, std::vector<std::string>{"1"});
 
-  hits = SearchPhotos(album, "haus");  // a photo without text, found through its Windows file name
+  hits = SearchPhotos(album, "haus");  // a photo without text, found through its file name
   ASSERT_EQ(hits.size(), 1u);
   EXPECT_EQ(hits[0].FileNamePart, "Haus.jpg");
   EXPECT_EQ(hits[0].Text, "");

@@ -152,7 +152,7 @@ TEST(PictaroLoad, ExtensionRule) {
       {"a.jpeg.bmp", ".BMP"},             // only the last dot counts
       {"foto", ""},                       // no dot at all
       {"dir.jpeg/foto", ""},              // the dot belongs to the folder
-      {"C:\\bilder.jpeg\\foto", ""},      // a backslash separates too
+      {"C:\\bilder.jpeg\\foto", ".JPEG\\FOTO"},  // a backslash is a letter of the name
       {"/tmp/.jpeg", ".JPEG"},            // a hidden file's name is all extension
       {"a.jp\xC3\xA9g", ".JP\xC3\xA9G"},  // only ASCII letters are upper-cased
   };
