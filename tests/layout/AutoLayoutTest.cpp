@@ -10,13 +10,13 @@
 #include "support/PhotoShapeSets.h"
 
 using qtest::TShapeMix;
-using qtest::TShapeSetSpec;
+using qtest::TShapeSetRecipe;
 
 namespace {
 
 struct TAlbumCase {
   const char* Name;
-  TShapeSetSpec Set;
+  TShapeSetRecipe Set;
   int32_t PhotosPerPage;
   double Budget;
   TLayoutRect First, Later;

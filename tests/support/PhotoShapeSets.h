@@ -17,7 +17,7 @@ enum class TShapeMix {
   Any,       // any shape from 1:5 to 5:1
 };
 
-struct TShapeSetSpec {
+struct TShapeSetRecipe {
   TShapeMix Mix = TShapeMix::Camera;
   size_t Count = 0;
   uint32_t Seed = 1;
@@ -27,6 +27,6 @@ struct TShapeSetSpec {
   int32_t FitEvery = 0;       // every n-th photo is never cut (0: none)
 };
 
-std::vector<TPhotoShape> ShapeSet(const TShapeSetSpec& Spec);
+std::vector<TPhotoShape> ShapeSet(const TShapeSetRecipe& Recipe);
 
 }  // namespace qtest
