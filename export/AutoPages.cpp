@@ -35,6 +35,8 @@ TPicturePlacement Placement(const TLayoutSettings& Settings, const TPageGrid& Gr
   TPicturePlacement p;
   p.CellX = Placed.Slot.X1;
   p.CellY = Placed.Slot.Y1;
+  p.CellW = Placed.Slot.Width();
+  p.CellH = Placed.Slot.Height();
   p.DrawPicture = Placed.Drawn;
   if (Placed.Drawn) {
     const TLayoutRect& shown = Placed.Picture;

@@ -157,6 +157,8 @@ TPicturePlacement PlacePicture(const TLayoutSettings& Settings, const TPageGrid&
   TPicturePlacement p;
   p.CellX = Grid.CellX(Col);
   p.CellY = Grid.CellY(Row);
+  p.CellW = Grid.CW;
+  p.CellH = Grid.CH;
 
   std::vector<std::string> lines = PhotoTextLines(Settings, Grid, Text, Measures);
   const int64_t fs = FontPoints(Settings.TextFont);

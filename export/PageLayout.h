@@ -103,6 +103,7 @@ TPictureBox PlacePictureBox(const TPageGrid& Grid, int32_t Col, int32_t Row, int
 // when the picture is not drawn.
 struct TPicturePlacement {
   int32_t CellX = 0, CellY = 0;
+  int32_t CellW = 0, CellH = 0;  // the cell's size: the grid's cell, or the automatic layout's slot
   int32_t E = 0;       // height of the picture area: the cell less the text lines
   TFittedPicture Fit;  // the fitting as computed, before the enlargement's extra point
   bool DrawPicture = false;

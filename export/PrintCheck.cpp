@@ -149,11 +149,11 @@ void TChecker::CheckText(size_t Photo, const TPicturePlacement& Placement, int32
       what = "Der Text reicht über den Seitenrand hinaus.";
       break;
     }
-    if (width > Grid.CW) what = "Eine Zeile des Textes ist breiter als sein Feld.";
+    if (width > Placement.CellW) what = "Eine Zeile des Textes ist breiter als sein Feld.";
   }
   if (!what && (Placement.LinesLeftOut > 0 || int64_t{last.Y} + fs > int64_t{Grid.B} + Grid.H))
     what = "Der Text reicht unten über den Seitenrand hinaus.";
-  if (!what && int64_t{last.Y} + fs > int64_t{Placement.CellY} + Grid.CH) what = "Der Text reicht unten über sein Feld hinaus.";
+  if (!what && int64_t{last.Y} + fs > int64_t{Placement.CellY} + Placement.CellH) what = "Der Text reicht unten über sein Feld hinaus.";
   if (!what) return;
   FTextReported[Photo] = true;
   Add(TFindingKind::TextCut, false, Photo + 1, Page, PhotoLabel(Photo + 1, FPhotos[Photo].FileName, Page) + ": " + what);

@@ -102,6 +102,10 @@ TEST(PrintCheck, FindingsOfHandMadeAlbums) {
     bool Passed;
   } rows[] = {
       {"nothing to find", {{dir / "p.jpg", "Strand"}}, [](TLayoutSettings&) {}, {}, true},
+      // The automatic layout keeps each text inside its own place, however tall the place is.
+      {"texts in automatic places",
+       {{dir / "p.jpg", "Strand"}, {dir / "p.jpg", "Berg"}, {dir / "p.jpg", "See"}, {dir / "p.jpg", "Haus"}},
+       [](TLayoutSettings& S) { S.PageLayout = TPageLayoutKind::Auto, S.PhotosPerPage = 4; }, {}, true},
       {"too small", {{dir / "small.jpg", ""}}, [](TLayoutSettings&) {}, {"Foto 1 (small.jpg), Seite 1: 116 ppi, zu gering"}, false},
       // 30 characters wrap as 150 points in one line, and print 300 wide in a 20-point font.
       {"a line wider than the cell", {{dir / "p.jpg", std::string(30, 'x')}}, [](TLayoutSettings& S) { SetFontSize(S.TextFont, 20); },
