@@ -29,20 +29,11 @@ const char* const KForceHelp =
 // The arguments of a command that takes only --force (and Own's options) besides its positional ones.
 std::vector<std::string> Positional(const TCommandArgs& Args, const std::string& Command, bool& Force,
                                     const std::function<bool(size_t& Pos)>& Own = {}) {
-  std::vector<std::string> positional;
-  bool optionsEnded = false;
-  for (size_t i = 0; i < Args.size(); ++i) {
-    const std::string& arg = Args[i];
-    if (optionsEnded || !IsOption(arg))
-      positional.push_back(arg);
-    else if (arg == "--")
-      optionsEnded = true;
-    else if (arg == "--force")
-      Force = true;
-    else if (!Own || !Own(i))
-      throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel " + Command + "“.");
-  }
-  return positional;
+  return ParseArguments(Args, Command, [&](size_t& Pos) {
+    if (Args[Pos] != "--force") return Own && Own(Pos);
+    Force = true;
+    return true;
+  });
 }
 
 void NeedArguments(const std::vector<std::string>& Positional, size_t Least, size_t Most,

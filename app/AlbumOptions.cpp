@@ -72,8 +72,8 @@ void TAlbumOptions::ApplyTo(const TCommandArgs& Args, const TAlbumModel& Album, 
   Settings.EmbedFonts = EmbedFonts;
 }
 
-std::vector<std::string> ParseAlbumCommand(const TCommandArgs& Args, const std::string& Command,
-                                           TAlbumOptions& Album, const std::function<bool(size_t& Pos)>& Own) {
+std::vector<std::string> ParseArguments(const TCommandArgs& Args, const std::string& Command,
+                                        const std::function<bool(size_t& Pos)>& Take) {
   std::vector<std::string> positional;
   bool optionsEnded = false;
   for (size_t i = 0; i < Args.size(); ++i) {
@@ -82,10 +82,15 @@ std::vector<std::string> ParseAlbumCommand(const TCommandArgs& Args, const std::
       positional.push_back(arg);
     else if (arg == "--")
       optionsEnded = true;
-    else if (!Own(i) && !Album.Take(Args, i))
+    else if (!Take(i))
       throw TUsageError("Fehler: Unbekannte Option " + Quoted(arg) + " für „quirvel " + Command + "“.");
   }
   return positional;
+}
+
+std::vector<std::string> ParseAlbumCommand(const TCommandArgs& Args, const std::string& Command,
+                                           TAlbumOptions& Album, const std::function<bool(size_t& Pos)>& Own) {
+  return ParseArguments(Args, Command, [&](size_t& Pos) { return Own(Pos) || Album.Take(Args, Pos); });
 }
 
 const std::string& AlbumOptionsHelp() {

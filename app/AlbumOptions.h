@@ -37,8 +37,13 @@ struct TAlbumOptions {
   void ApplyTo(const TCommandArgs& Args, const TAlbumModel& Album, TLayoutSettings& Settings) const;
 };
 
-// Splits the arguments of Command ("export") into its options and the positional arguments, which it
-// returns: "--" ends the options; Own takes the command's own options (true when it took the one at
+// Splits the arguments of Command ("album move") into its options and the positional arguments, which it
+// returns: "--" ends the options; Take takes an option (true when it took the one at Pos, moving Pos past
+// its value); any other option is refused with TUsageError.
+std::vector<std::string> ParseArguments(const TCommandArgs& Args, const std::string& Command,
+                                        const std::function<bool(size_t& Pos)>& Take);
+
+// ParseArguments for a command with the album options: Own takes the command's own options (true when it took the one at
 // Pos, moving Pos past its value), Album the album options; any other option is refused with
 // TUsageError.
 std::vector<std::string> ParseAlbumCommand(const TCommandArgs& Args, const std::string& Command,
